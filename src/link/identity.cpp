@@ -49,8 +49,7 @@ QString IdentificationLabel(const DeviceIdentity& id) {
     return QStringLiteral("ID=%1/%2").arg(id.DeviceCode).arg(id.ModelByte);
 }
 
-bool ParseModelIdentifier(const QString& text, std::uint8_t* modelByte,
-                          std::uint8_t* variantBits) {
+bool ParseModelIdentifier(const QString& text, std::uint8_t* modelByte, std::uint8_t* variantBits) {
     const QString t = text.trimmed().toUpper();
     bool isNumber = false;
     const int n = t.toInt(&isNumber);

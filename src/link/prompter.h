@@ -17,7 +17,7 @@ public:
 
     struct FileDialog {
         QString title;
-        QString filter;       // "Configuration (*.VNT)"
+        QString filter;        // "Configuration (*.VNT)"
         QString defaultSuffix; // "VNT"
         QString directory;
         QString fileName;

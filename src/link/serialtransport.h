@@ -1,0 +1,37 @@
+#pragma once
+
+#include "transport.h"
+
+#include <QSerialPort>
+
+namespace vantelso {
+
+// The device on a real serial port: 9600 baud, 8 data bits, no parity, one stop bit,
+// no flow control.
+class SerialTransport : public Transport {
+    Q_OBJECT
+public:
+    // `entry` is a list entry ("COM3") or a device path.
+    explicit SerialTransport(const QString& entry, QObject* parent = nullptr);
+    ~SerialTransport() override;
+
+    bool open() override;
+    void close() override;
+    bool isOpen() const override;
+    bool write(const QByteArray& bytes) override;
+    QByteArray readAll() override;
+    qint64 bytesAvailable() const override;
+    void clearInput() override;
+    QString errorString() const override { return m_error; }
+    QString portName() const override { return m_entry; }
+
+private:
+    void onError(QSerialPort::SerialPortError error);
+
+    QString m_entry;
+    QSerialPort m_port;
+    QString m_error;
+    bool m_failed = false;
+};
+
+} // namespace vantelso
