@@ -1,0 +1,107 @@
+// How close does a configuration read come to what the wire allows?
+//
+// A simulated RSX7030 with 9600-baud byte timing is served on a pseudo-terminal by a child
+// process (this program started with --serve); the parent opens it as a serial port and
+// times ReadIdentity followed by ReadBlock(0, 0, 65). The protocol floor is the fixed pauses
+// of the commands plus the wire time of every request and reply that is waited for. The
+// bytes of the short commands ("SM", "PR"/"OK", "$FPxx") travel inside their own pauses, so
+// counting them again would flatter the ratio; the loose figure that does is printed too.
+// Also printed: the CPU time the client used, as a share of the wall time.
+#include "devicelink.h"
+#include "ptyserver.h"
+#include "scriptedprompter.h"
+#include "serialtransport.h"
+#include "simdevice.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <cstdio>
+#include <ctime>
+
+using namespace vantelso;
+
+namespace {
+
+int serve() {
+    sim::SimDevice device(0);
+    device.setWireTiming(true);
+    sim::PtyServer server;
+    QString why;
+    if (!server.start(&device, &why)) {
+        std::fprintf(stderr, "serve: %s\n", qPrintable(why));
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(server.slavePath()));
+    std::fflush(stdout);
+    return QCoreApplication::exec();
+}
+
+constexpr double kByteSeconds = 10.0 / 9600.0;
+
+// ReadIdentity on a model without a variant byte, then ReadBlock: SM, PR, the exchanges,
+// then one $FPxx (two after the identity).
+constexpr double kPauses = (0.2 + 0.1 + 0.1 + 0.1) + (0.2 + 0.1 + 0.1);
+constexpr int kShortCommandBytes = (3 + 7 + 6 + 6) + (3 + 7 + 6);
+
+double protocolFloorSeconds(int blockCount, bool countShortCommands) {
+    const int exchanged = (6 + 7) + blockCount * (6 + 6);
+    const int bytes = exchanged + (countShortCommands ? kShortCommandBytes : 0);
+    return bytes * kByteSeconds + kPauses;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    if (app.arguments().contains(QStringLiteral("--serve")))
+        return serve();
+
+    QProcess server;
+    server.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--serve")});
+    if (!server.waitForStarted(5000) || !server.waitForReadyRead(5000)) {
+        std::fprintf(stderr, "could not start the simulated device\n");
+        return 1;
+    }
+    const QString path = QString::fromLocal8Bit(server.readLine()).trimmed();
+
+    ScriptedPrompter prompter;
+    SerialTransport port(path);
+    if (!port.open()) {
+        std::fprintf(stderr, "%s\n", qPrintable(port.errorString()));
+        return 1;
+    }
+    DeviceLink link(&prompter);
+    link.setTransport(&port);
+
+    const int runs = argc > 1 && QByteArray(argv[1]).toInt() > 0 ? QByteArray(argv[1]).toInt() : 3;
+    const double floor = protocolFloorSeconds(65, false);
+    const double looseFloor = protocolFloorSeconds(65, true);
+    std::printf("floor %.3f s (with the short commands' bytes counted again: %.3f s)\n", floor,
+                looseFloor);
+    double worst = 0;
+    for (int run = 0; run < runs; ++run) {
+        const std::clock_t cpu0 = std::clock();
+        QElapsedTimer wall;
+        wall.start();
+        link.ReadIdentity();
+        const bool idOk = link.CommError == 0;
+        link.ReadBlock(0, 0, 65);
+        const bool blockOk = link.CommError == 0;
+        const double seconds = wall.nsecsElapsed() / 1e9;
+        const double cpu = double(std::clock() - cpu0) / CLOCKS_PER_SEC;
+        if (!idOk || !blockOk) {
+            std::fprintf(stderr, "run %d failed (identity %d, block %d)\n", run, idOk, blockOk);
+            return 1;
+        }
+        worst = qMax(worst, seconds / floor);
+        std::printf("run %d: %.3f s, floor %.3f s, ratio %.3f (target <= 1.10); client CPU "
+                    "%.3f s = %.1f%% of wall (target < 5%%)\n",
+                    run + 1, seconds, floor, seconds / floor, cpu, 100.0 * cpu / seconds);
+    }
+    std::printf("worst ratio %.3f\n", worst);
+    port.close();
+    server.kill();
+    server.waitForFinished(2000);
+    return 0;
+}

@@ -1,0 +1,65 @@
+// identify, dump and ports: the tool's direct views of the device and the machine.
+#include "clicontext.h"
+#include "portnames.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace vantelso {
+
+QJsonObject IdentityJson(const DeviceIdentity& id, const QString& model) {
+    QJsonObject o;
+    o.insert(QStringLiteral("device_code"), id.DeviceCode);
+    o.insert(QStringLiteral("model_byte"), id.ModelByte);
+    o.insert(QStringLiteral("id_byte3"), id.IdByte3);
+    o.insert(QStringLiteral("id_byte4"), id.IdByte4);
+    o.insert(QStringLiteral("model"), model);
+    return o;
+}
+
+int RunPorts(CliContext& ctx) {
+    for (const PortDescription& p : AvailablePorts())
+        ctx.out << p.name << '\t' << p.description << '\n';
+    return ExitDone;
+}
+
+int RunIdentify(CliContext& ctx) {
+    if (int rc = ctx.connect())
+        return rc;
+    if (int rc = ctx.identify())
+        return rc;
+    if (ctx.parser.isSet(QStringLiteral("json"))) {
+        ctx.out << QJsonDocument(IdentityJson(ctx.link.identity, ctx.model)).toJson();
+    } else {
+        ctx.out << IdentificationLabel(ctx.link.identity) << '\n' << ctx.model << '\n';
+    }
+    return ExitDone;
+}
+
+int RunDump(CliContext& ctx) {
+    int bank = 0, from = 0, count = 0;
+    if (!ctx.intOption(QStringLiteral("bank"), 0, 0, 255, &bank) ||
+        !ctx.intOption(QStringLiteral("from"), 0, 0, 255, &from) ||
+        !ctx.intOption(QStringLiteral("count"), 256 - from, 1, 256, &count))
+        return ExitUsage;
+    if (from + count > 256) {
+        ctx.error(
+            QStringLiteral("--from %1 --count %2 runs past address 255").arg(from).arg(count));
+        return ExitUsage;
+    }
+    if (int rc = ctx.connect())
+        return rc;
+    const QByteArray bytes = ctx.link.ReadBlock(bank, from, count);
+    if (ctx.link.CommError) {
+        ctx.error(QStringLiteral("reading addresses %1 to %2 failed (%3)")
+                      .arg(from)
+                      .arg(from + count - 1)
+                      .arg(ctx.link.texts().communicationError));
+        return ExitCommFailure;
+    }
+    for (int k = 0; k < count; ++k)
+        ctx.out << (from + k) << '\t' << quint8(bytes.at(k)) << '\n';
+    return ExitDone;
+}
+
+} // namespace vantelso

@@ -1,0 +1,77 @@
+// vantelso-cli: the configuration tool for scripts and terminals.
+#include "clicontext.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+using namespace vantelso;
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vantelso-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VANTELSO_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Identify, read and dump signal conditioners on a serial port.\n\n"
+        "Commands:\n"
+        "  ports                      serial ports found on this machine\n"
+        "  sim MODEL [--wire-timing]  serve a simulated device on a pseudo-terminal\n"
+        "  identify [--json]          identify the device\n"
+        "  dump [--bank N] [--from A] [--count N]  raw memory, one address<TAB>value per line\n\n"
+        "PORT is a device path or COMn (on Linux COMn is /dev/ttyS(n-1)).\n"
+        "MODEL is a model identifier such as RSX7030 or RSX7131B, or a model byte 0 to 9.\n"
+        "Exit codes: 0 done, 1 communication failure, 2 usage, 3 refused or cancelled."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOptions({
+        {{QStringLiteral("p"), QStringLiteral("port")},
+         QStringLiteral("Serial port."),
+         QStringLiteral("PORT")},
+        {QStringLiteral("demo"), QStringLiteral("Use a simulated device instead of a port."),
+         QStringLiteral("MODEL")},
+        {QStringLiteral("json"), QStringLiteral("Print JSON.")},
+        {QStringLiteral("yes"), QStringLiteral("Answer OK to OK/Cancel questions.")},
+        {QStringLiteral("bank"), QStringLiteral("Memory bank (dump)."), QStringLiteral("N")},
+        {QStringLiteral("from"), QStringLiteral("First address (dump)."), QStringLiteral("A")},
+        {QStringLiteral("count"), QStringLiteral("Number of bytes (dump)."), QStringLiteral("N")},
+        {QStringLiteral("wire-timing"), QStringLiteral("Simulate the 9600-baud byte time (sim).")},
+    });
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("What to do."));
+    if (!parser.parse(app.arguments())) {
+        std::fprintf(stderr, "error: %s\n", qPrintable(parser.errorText()));
+        return ExitUsage;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::printf("%s", qPrintable(parser.helpText()));
+        return ExitDone;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        std::printf("vantelso-cli %s\n", VANTELSO_VERSION);
+        return ExitDone;
+    }
+    const QStringList args = parser.positionalArguments();
+    if (args.isEmpty()) {
+        std::fprintf(stderr, "error: no command; see vantelso-cli --help\n");
+        return ExitUsage;
+    }
+    const QString command = args.first();
+    if (command == QLatin1String("sim"))
+        return RunSim(parser);
+
+    CliContext ctx(parser, parser.isSet(QStringLiteral("yes")));
+    int rc = ExitUsage;
+    if (args.size() != 1) {
+        ctx.error(QStringLiteral("unexpected arguments after %1").arg(command));
+    } else if (command == QLatin1String("ports")) {
+        rc = RunPorts(ctx);
+    } else if (command == QLatin1String("identify")) {
+        rc = RunIdentify(ctx);
+    } else if (command == QLatin1String("dump")) {
+        rc = RunDump(ctx);
+    } else {
+        ctx.error(QStringLiteral("unknown command \"%1\"; see vantelso-cli --help").arg(command));
+    }
+    ctx.out.flush();
+    return rc;
+}

@@ -1,0 +1,163 @@
+#pragma once
+
+#include "identity.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <cstdint>
+#include <deque>
+
+namespace vantelso::sim {
+
+// A misbehaviour injected into the simulated device, used to exercise the host's retries.
+//
+// Which commands a fault counts ("matching" for skip/count):
+//  - NoReply, Vanish: every command starting with `match`;
+//  - DelayedReply, CorruptReply, TruncatedReply, JunkBefore: only matching commands that
+//    produce a reply (a "$R" outside programming mode does not count);
+//  - DropWrites: only "$W" commands; WrongHandshake: only "PR".
+// Faults are checked in injection order; the first one that applies wins.
+struct Fault {
+    enum class Kind {
+        None,
+        NoReply,        // the command is swallowed: no effect, no reply
+        DelayedReply,   // the reply comes delayMs later than it would
+        CorruptReply,   // the terminator is broken, so no reply template matches
+        TruncatedReply, // only the first half of the reply is sent
+        JunkBefore,     // junk with '*' and CR LF fragments precedes the real reply
+        Vanish,         // the device disappears at this command
+        DropWrites,     // "$W" silently ignored
+        WrongHandshake, // "PR" is answered with something other than "OK" CR LF
+    };
+    Kind kind = Kind::None;
+    QByteArray match; // command prefix this applies to ("$R", "$V", "PR", ...); empty = any
+    int skip = 0;     // matching commands let through untouched first
+    int count = 1;    // how many matching commands it hits; -1 = forever
+    int delayMs = 0;  // DelayedReply: extra delay before the reply
+};
+
+// In-process model of one signal conditioner on its serial link.
+//
+// Replies are always delivered asynchronously: receive() parses and executes commands at
+// once, and the reply is emitted by transmit() from a precise timer (zero-time when wire
+// timing is off), so a host's write() returns before its reply arrives. Each reply is
+// emitted in one piece.
+class SimDevice : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kBankCount = 4;
+    static constexpr int kBankSize = 256;
+
+    // Loads the identity, switch banks and default image of that model byte; variantBits
+    // (0x00/0x20/0x40/0x60) select the identifier base of the lettered models 2..6.
+    explicit SimDevice(std::uint8_t modelByte, std::uint8_t variantBits = 0,
+                       QObject* parent = nullptr);
+    // "RSX7030", "RSX7131B", "3". Returns nullptr with a message for unknown texts.
+    static SimDevice* fromModelText(const QString& text, QObject* parent, QString* error);
+
+    DeviceIdentity identity() const { return identity_; }
+    void setIdentity(const DeviceIdentity& id) { identity_ = id; }
+    // The identifier the host would derive ("RSX7131B"), using the byte at address 4.
+    QString modelIdentifier() const;
+
+    // Out-of-range banks/addresses read 0xFF (unpopulated) and ignore writes.
+    std::uint8_t memory(int bank, int address) const;
+    void setMemory(int bank, int address, std::uint8_t value);
+    QByteArray bank(int bank) const; // 256 bytes
+    // Bank 0 gets the model's default image, banks 1.. are erased (0xFF).
+    void loadDefaultImage(std::uint8_t modelByte, std::uint8_t variantBits);
+
+    // "$D" reply data; padded with zeros or cut to the model's 2 or 4 bytes when sent.
+    void setSwitchBytes(const QByteArray& bytes) { switchBytes_ = bytes; }
+    QByteArray switchBytes() const { return switchBytes_; }
+
+    // Each byte then takes 10 bits at 9600 baud (~1.0417 ms) in both directions.
+    void setWireTiming(bool on) { wireTiming_ = on; }
+    bool wireTiming() const { return wireTiming_; }
+    static qint64 wireTimeNs(qsizetype bytes);
+
+    // Period of the streamed "A" frames while measuring (default 100 ms).
+    void setStreamInterval(int ms);
+
+    void injectFault(const Fault& f);
+    void clearFaults() { faults_.clear(); }
+    QList<Fault> faults() const { return faults_; }
+
+    // Another device now answers: new identity, image and switches; idle state.
+    void swapTo(std::uint8_t modelByte, std::uint8_t variantBits);
+    // After a Vanish: the device is plugged back in (idle, same memory).
+    void revive();
+    bool isGone() const { return gone_; }
+
+    bool inProgramming() const { return programming_; }
+    bool streaming() const { return streaming_; }
+    // Last values received with "$I" / "$i" (signed 16-bit).
+    int directValueUpper() const { return directUpper_; }
+    int directValueLower() const { return directLower_; }
+
+    QList<QByteArray> commandLog() const { return log_; } // every complete command, raw
+    void clearCommandLog() { log_.clear(); }
+    int writesApplied() const { return writesApplied_; }
+    // True while replies (or a disappearance) are scheduled but not yet delivered.
+    bool hasPendingOutput() const { return !outbox_.empty(); }
+
+    // Reply shapes, by identity.
+    static int switchDataLength(const DeviceIdentity& id);
+    static int frameLength(const DeviceIdentity& id);
+
+public Q_SLOTS:
+    void receive(const QByteArray& bytes); // bytes from the host
+
+Q_SIGNALS:
+    void transmit(const QByteArray& bytes); // bytes to the host
+    void vanished();                        // the device/port disappeared (Vanish fault)
+
+private:
+    struct Outgoing {
+        qint64 dueNs = 0;
+        bool vanish = false;
+        QByteArray bytes;
+    };
+    enum class Parse { NeedMore, Drop, Command };
+
+    Parse classify(int* length) const;
+    void execute(const QByteArray& cmd, qint64 doneNs);
+    QByteArray reply(const QByteArray& cmd);
+    void schedule(QByteArray bytes, qint64 readyNs, qint64 extraNs);
+    void scheduleVanish(qint64 atNs);
+    void armTimer();
+    void deliverDue();
+    void emitFrame();
+    QByteArray buildFrame();
+    void resetLinkState();
+
+    DeviceIdentity identity_;
+    QList<QByteArray> banks_;
+    QByteArray switchBytes_;
+    QList<Fault> faults_;
+    QList<QByteArray> log_;
+
+    QByteArray rx_;          // bytes not yet forming a command
+    QList<qint64> rxTimeNs_; // arrival time of each byte in rx_
+    qint64 rxFreeNs_ = 0;    // when the inbound wire is next idle
+    qint64 txFreeNs_ = 0;    // when the outbound wire is next idle
+    std::deque<Outgoing> outbox_;
+    QElapsedTimer clock_;
+    QTimer deliveryTimer_;
+    QTimer streamTimer_;
+
+    bool wireTiming_ = false;
+    bool programming_ = false;
+    bool streaming_ = false;
+    bool gone_ = false;
+    int directUpper_ = 0;
+    int directLower_ = 0;
+    int writesApplied_ = 0;
+    std::uint32_t frameCount_ = 0;
+};
+
+} // namespace vantelso::sim

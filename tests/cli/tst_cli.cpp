@@ -1,0 +1,119 @@
+// The command-line tool end to end: a simulated device served on a pseudo-terminal by
+// "vantelso-cli sim", then the tool's commands against that port.
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTest>
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run cli(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(VANTELSO_CLI), args);
+    Run r;
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        return r;
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    r.err = QString::fromLocal8Bit(p.readAllStandardError());
+    return r;
+}
+
+} // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+private:
+    QProcess m_sim;
+    QString m_port;
+
+private Q_SLOTS:
+    void initTestCase() {
+#ifndef Q_OS_UNIX
+        QSKIP("pseudo-terminals are a Unix feature");
+#endif
+        m_sim.start(QStringLiteral(VANTELSO_CLI),
+                    {QStringLiteral("sim"), QStringLiteral("RSX7131B")});
+        QVERIFY(m_sim.waitForStarted(5000));
+        QVERIFY(m_sim.waitForReadyRead(5000));
+        m_port = QString::fromLocal8Bit(m_sim.readLine()).trimmed();
+        QVERIFY(m_port.startsWith(QLatin1String("/dev/")));
+    }
+    void cleanupTestCase() {
+        m_sim.kill();
+        m_sim.waitForFinished(2000);
+    }
+
+    void identify() {
+        const Run text = cli({QStringLiteral("-p"), m_port, QStringLiteral("identify")});
+        QCOMPARE(text.exitCode, 0);
+        QCOMPARE(text.out, QStringLiteral("ID=12/3\nRSX7131B\n"));
+
+        const Run json = cli(
+            {QStringLiteral("-p"), m_port, QStringLiteral("identify"), QStringLiteral("--json")});
+        QCOMPARE(json.exitCode, 0);
+        const QJsonObject o = QJsonDocument::fromJson(json.out.toUtf8()).object();
+        QCOMPARE(o.value(QStringLiteral("device_code")).toInt(), 12);
+        QCOMPARE(o.value(QStringLiteral("model_byte")).toInt(), 3);
+        QCOMPARE(o.value(QStringLiteral("model")).toString(), QStringLiteral("RSX7131B"));
+        QVERIFY(o.contains(QStringLiteral("id_byte3")));
+        QVERIFY(o.contains(QStringLiteral("id_byte4")));
+    }
+
+    void dump() {
+        const Run r =
+            cli({QStringLiteral("-p"), m_port, QStringLiteral("dump"), QStringLiteral("--from"),
+                 QStringLiteral("4"), QStringLiteral("--count"), QStringLiteral("3")});
+        QCOMPARE(r.exitCode, 0);
+        const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 3);
+        // Address 4 carries the variant bits of the lettered models: 0x20 for RSX7131.
+        QCOMPARE(lines[0].section(u'\t', 0, 0), QStringLiteral("4"));
+        QCOMPARE(lines[0].section(u'\t', 1, 1).toInt() & 0x60, 0x20);
+        QCOMPARE(lines[2].section(u'\t', 0, 0), QStringLiteral("6"));
+    }
+
+    void failures_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no command") << QStringList{} << 2 << "no command";
+        QTest::newRow("unknown command") << QStringList{"-p", "x", "frobnicate"} << 2 << "unknown";
+        QTest::newRow("no port") << QStringList{"identify"} << 2 << "-p PORT";
+        QTest::newRow("address past 255")
+            << QStringList{"-p", "x", "dump", "--from", "250", "--count", "10"} << 2 << "past";
+        QTest::newRow("bad number")
+            << QStringList{"-p", "x", "dump", "--bank", "b"} << 2 << "--bank";
+        QTest::newRow("missing port")
+            << QStringList{"-p", "/dev/no-such-port", "identify"} << 1 << "does not exist";
+        QTest::newRow("unknown model") << QStringList{"sim", "RSX9999"} << 2 << "RSX9999";
+    }
+    void failures() {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        const Run r = cli(args);
+        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QVERIFY(r.out.isEmpty());
+    }
+
+    void demoDevice() {
+        const Run r = cli({QStringLiteral("--demo"), QStringLiteral("RSX7040"),
+                           QStringLiteral("identify"), QStringLiteral("--json")});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(QJsonDocument::fromJson(r.out.toUtf8()).object().value(QStringLiteral("model")),
+                 QStringLiteral("RSX7040"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
