@@ -1,0 +1,28 @@
+#pragma once
+
+#include "catalogue.h"
+#include "devicelink.h"
+#include "record.h"
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+namespace vantelso {
+
+// Everything one configuration read brings back from the device.
+struct ConfigurationRead {
+    DeviceIdentity identity;
+    QString model;            // "RSX7131B"
+    QByteArray mainBlock;      // addresses 0..64
+    QByteArray extensionBlock; // addresses 128..153, read only by the math model; else empty
+    ConfigRecord record;
+};
+
+// Identifies the device, reads its record and decodes it. The catalogue's model-dependent
+// rows are refreshed only after a successful read; on any failure (CommError set, or a
+// refused command) nothing is returned and nothing but the link's identity has changed.
+std::optional<ConfigurationRead> ReadConfiguration(DeviceLink& link, Catalogue& catalogue,
+                                                   const ConfigRecord& previous = {});
+
+} // namespace vantelso
