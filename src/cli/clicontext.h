@@ -45,6 +45,7 @@ private:
 int RunPorts(CliContext& ctx);
 int RunIdentify(CliContext& ctx);
 int RunDump(CliContext& ctx);
+int RunRead(CliContext& ctx);
 int RunSim(const QCommandLineParser& parser);
 
 } // namespace vantelso

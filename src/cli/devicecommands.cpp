@@ -1,21 +1,12 @@
 // identify, dump and ports: the tool's direct views of the device and the machine.
 #include "clicontext.h"
 #include "portnames.h"
+#include "recordformat.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 
 namespace vantelso {
-
-QJsonObject IdentityJson(const DeviceIdentity& id, const QString& model) {
-    QJsonObject o;
-    o.insert(QStringLiteral("device_code"), id.DeviceCode);
-    o.insert(QStringLiteral("model_byte"), id.ModelByte);
-    o.insert(QStringLiteral("id_byte3"), id.IdByte3);
-    o.insert(QStringLiteral("id_byte4"), id.IdByte4);
-    o.insert(QStringLiteral("model"), model);
-    return o;
-}
 
 int RunPorts(CliContext& ctx) {
     for (const PortDescription& p : AvailablePorts())

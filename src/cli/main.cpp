@@ -13,11 +13,12 @@ int main(int argc, char** argv) {
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Identify, read and dump signal conditioners on a serial port.\n\n"
+        "Identify, read, decode and dump signal conditioners on a serial port.\n\n"
         "Commands:\n"
         "  ports                      serial ports found on this machine\n"
         "  sim MODEL [--wire-timing]  serve a simulated device on a pseudo-terminal\n"
         "  identify [--json]          identify the device\n"
+        "  read [--json]              read and decode the configuration\n"
         "  dump [--bank N] [--from A] [--count N]  raw memory, one address<TAB>value per line\n\n"
         "PORT is a device path or COMn (on Linux COMn is /dev/ttyS(n-1)).\n"
         "MODEL is a model identifier such as RSX7030 or RSX7131B, or a model byte 0 to 9.\n"
@@ -67,6 +68,8 @@ int main(int argc, char** argv) {
         rc = RunPorts(ctx);
     } else if (command == QLatin1String("identify")) {
         rc = RunIdentify(ctx);
+    } else if (command == QLatin1String("read")) {
+        rc = RunRead(ctx);
     } else if (command == QLatin1String("dump")) {
         rc = RunDump(ctx);
     } else {

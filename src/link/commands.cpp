@@ -133,22 +133,21 @@ void DeviceLink::EndProgramming() {
         endProgramming();
 }
 
-void DeviceLink::SendValueUpperI(int value) {
+void DeviceLink::sendValue(char letter, int value) {
     CommandScope scope(this);
     if (scope.refused())
         return;
     const auto hl = codecs::Split16(value);
-    SendOnly(request('I', hl.high, hl.low, 0), 0.2);
+    SendOnly(request(letter, hl.high, hl.low, 0), 0.2);
     Q_EMIT portPanelEnabled();
 }
 
+void DeviceLink::SendValueUpperI(int value) {
+    sendValue('I', value);
+}
+
 void DeviceLink::SendValueLowerI(int value) {
-    CommandScope scope(this);
-    if (scope.refused())
-        return;
-    const auto hl = codecs::Split16(value);
-    SendOnly(request('i', hl.high, hl.low, 0), 0.2);
-    Q_EMIT portPanelEnabled();
+    sendValue('i', value);
 }
 
 // ---- block read and write ----

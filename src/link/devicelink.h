@@ -113,6 +113,7 @@ private:
     void startMeasure();
     void enterProgramming();
     void endProgramming();
+    void sendValue(char letter, int value);
     QByteArray readBlock(int bank, int first, int count);
     QString failureText() const;
     void setActivity(bool on);

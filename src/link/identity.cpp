@@ -60,7 +60,9 @@ bool ParseModelIdentifier(const QString& text, std::uint8_t* modelByte, std::uin
         *variantBits = 0;
         return true;
     }
-    for (int m = 0; m <= 9; ++m) {
+    // Models with a fixed identifier first: "RSX7132D" is the math model (model byte 5),
+    // even though a model byte 4 device with both variant bits reads the same.
+    for (int m : {0, 5, 7, 8, 9, 2, 3, 4, 6}) {
         for (std::uint8_t bits : {0x00, 0x20, 0x40, 0x60}) {
             if (ModelIdentifier(std::uint8_t(m), bits) == t) {
                 *modelByte = std::uint8_t(m);

@@ -111,13 +111,15 @@ QByteArray model0() {
         .bytes();
 }
 
-// Model 1 shares the RSX7030 identifier but has no trip: same conversion, no thresholds.
+// Model 1 shares the RSX7030 identifier but has no trip, and the configuration tool offers
+// it no signal type of its own: its input reads "EEPROM" (the raw range as stored, no
+// decimals) into a 4-20 mA output.
 QByteArray model1() {
     return Image()
-        .byte(0, InTcK)
-        .byte(4, Out4_20mA | kCjcInternal)
+        .byte(0, 0)
+        .byte(4, Out4_20mA)
         .byte(9, 0x05)
-        .range(0, 0.0, 1000.0, InputDecimals(InTcK), 4.0, 20.0)
+        .range(0, 0.0, 1000.0, 0, 4.0, 20.0)
         .word(53, 4)
         .outputReferences(false)
         .tableScales()
@@ -214,7 +216,7 @@ QByteArray model6(int variant) {
         .bytes();
 }
 
-// Model 7 (RSX7040, frequency): TTL sensor, 0..1000 Hz stored with one decimal (range end
+// Model 7 (RSX7040, frequency): TTL sensor, 1..1000 Hz stored with one decimal (range end
 // 1000 ≤ 6500 but > 650), 4-20 mA out, two trip pairs, trigger code 100 = 2.902 V.
 QByteArray model7() {
     constexpr int ttl = 2;
@@ -224,8 +226,8 @@ QByteArray model7() {
         .byte(4, Out4_20mA | decimals << 2)
         .byte(6, Out4_20mA)
         .byte(8, 2) // trip delay, whole seconds, shared by both trips
-        .range(0, 0.0, 1000.0, decimals, 4.0, 20.0)
-        .range(1, 0.0, 1000.0, decimals, 4.0, 20.0)
+        .range(0, 1.0, 1000.0, decimals, 4.0, 20.0) // the sensor reads down to 0.1 Hz
+        .range(1, 1.0, 1000.0, decimals, 4.0, 20.0)
         .recordFloat(28, 800.0) // trip 1 high / low
         .recordFloat(31, 750.0)
         .recordFloat(34, 200.0) // trip 2 high / low

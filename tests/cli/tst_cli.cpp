@@ -1,5 +1,6 @@
 // The command-line tool end to end: a simulated device served on a pseudo-terminal by
 // "vantelso-cli sim", then the tool's commands against that port.
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -79,6 +80,58 @@ private Q_SLOTS:
         QCOMPARE(lines[0].section(u'\t', 0, 0), QStringLiteral("4"));
         QCOMPARE(lines[0].section(u'\t', 1, 1).toInt() & 0x60, 0x20);
         QCOMPARE(lines[2].section(u'\t', 0, 0), QStringLiteral("6"));
+    }
+
+    void read() {
+        const Run r =
+            cli({QStringLiteral("-p"), m_port, QStringLiteral("read"), QStringLiteral("--json")});
+        QCOMPARE(r.exitCode, 0);
+        const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+        QCOMPARE(o.value(QStringLiteral("identity")).toObject().value(QStringLiteral("model")),
+                 QStringLiteral("RSX7131B"));
+        const QJsonArray channels = o.value(QStringLiteral("channels")).toArray();
+        QCOMPARE(channels.size(), 2);
+        const QJsonObject a = channels.at(0).toObject();
+        QCOMPARE(a.value(QStringLiteral("input")).toString(), QStringLiteral("Pt 100"));
+        QCOMPARE(a.value(QStringLiteral("input_type")).toInt(), 18);
+        QCOMPARE(a.value(QStringLiteral("input_start")).toDouble(), -50.0);
+        QCOMPARE(a.value(QStringLiteral("input_end")).toDouble(), 150.0);
+        QCOMPARE(a.value(QStringLiteral("output")).toString(), QStringLiteral("4-20 mA"));
+        for (const char* key : {"output_type", "output_start", "output_end", "offset"})
+            QVERIFY2(a.contains(QLatin1String(key)), key);
+
+        const Run text = cli({QStringLiteral("-p"), m_port, QStringLiteral("read")});
+        QCOMPARE(text.exitCode, 0);
+        QVERIFY(text.out.contains(QStringLiteral("Channel A input: Pt 100\n")));
+        QVERIFY(text.out.contains(QStringLiteral("Channel B input start: -50 °C\n")));
+    }
+
+    void readModels_data() {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<bool>("trip");
+        QTest::newRow("RSX7030") << "RSX7030"
+                                 << "Tc K" << true;
+        QTest::newRow("RSX7040") << "RSX7040"
+                                 << "Freq" << true;
+        QTest::newRow("RSX7132D") << "RSX7132D"
+                                  << "10 V" << false;
+    }
+    void readModels() {
+        QFETCH(QString, model);
+        QFETCH(QString, input);
+        QFETCH(bool, trip);
+        const Run r = cli(
+            {QStringLiteral("--demo"), model, QStringLiteral("read"), QStringLiteral("--json")});
+        QCOMPARE(r.exitCode, 0);
+        const QJsonObject a = QJsonDocument::fromJson(r.out.toUtf8())
+                                  .object()
+                                  .value(QStringLiteral("channels"))
+                                  .toArray()
+                                  .at(0)
+                                  .toObject();
+        QCOMPARE(a.value(QStringLiteral("input")).toString(), input);
+        QCOMPARE(a.contains(QStringLiteral("trip")), trip);
     }
 
     void failures_data() {

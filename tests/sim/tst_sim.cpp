@@ -357,13 +357,13 @@ private Q_SLOTS:
         QTest::addColumn<double>("outStart");
         QTest::addColumn<double>("outEnd");
         QTest::newRow("0 Tc K") << 0 << 8 << 0.0 << 1000.0 << 1 << 4.0 << 20.0;
-        QTest::newRow("1 Tc K") << 1 << 8 << 0.0 << 1000.0 << 1 << 4.0 << 20.0;
+        QTest::newRow("1 EEPROM") << 1 << 0 << 0.0 << 1000.0 << 1 << 4.0 << 20.0;
         QTest::newRow("2 Tc J") << 2 << 7 << 0.0 << 600.0 << 1 << 4.0 << 20.0;
         QTest::newRow("3 Pt 100") << 3 << 18 << -50.0 << 150.0 << 1 << 4.0 << 20.0;
         QTest::newRow("4 20 mA") << 4 << 5 << 4.0 << 20.0 << 2 << 0.0 << 10.0;
         QTest::newRow("5 10 V") << 5 << 4 << 0.0 << 10.0 << 1 << 4.0 << 20.0;
         QTest::newRow("6 Cost10K") << 6 << 26 << 0.0 << 100.0 << 1 << 4.0 << 20.0;
-        QTest::newRow("7 TTL Hz") << 7 << 2 << 0.0 << 1000.0 << 1 << 4.0 << 20.0;
+        QTest::newRow("7 TTL Hz") << 7 << 2 << 1.0 << 1000.0 << 1 << 4.0 << 20.0;
         QTest::newRow("8 Pt 100") << 8 << 18 << -50.0 << 150.0 << 1 << 4.0 << 20.0;
         QTest::newRow("9 Tc K") << 9 << 8 << 0.0 << 1200.0 << 2 << 0.0 << 10.0;
     }
