@@ -1,0 +1,167 @@
+#include "configfilerecord.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QtEndian>
+#include <cstring>
+
+namespace vantelso {
+
+namespace {
+
+// Writes and reads little-endian fields one after another.
+class Writer {
+public:
+    void u8(std::uint8_t v) { m_bytes.append(char(v)); }
+    void i16(std::int16_t v) {
+        char b[2];
+        qToLittleEndian(v, b);
+        m_bytes.append(b, 2);
+    }
+    void f64(double v) {
+        char b[8];
+        qToLittleEndian(v, b);
+        m_bytes.append(b, 8);
+    }
+    template <typename T> void pair(const std::array<T, 2>& p) {
+        for (const T& v : p)
+            put(v);
+    }
+    QByteArray bytes() const { return m_bytes; }
+
+private:
+    void put(std::uint8_t v) { u8(v); }
+    void put(std::int16_t v) { i16(v); }
+    void put(double v) { f64(v); }
+    QByteArray m_bytes;
+};
+
+class Reader {
+public:
+    explicit Reader(const QByteArray& b) : m_data(b.constData()) {}
+    void u8(std::uint8_t& v) { v = std::uint8_t(m_data[m_pos++]); }
+    void i16(std::int16_t& v) {
+        v = qFromLittleEndian<std::int16_t>(m_data + m_pos);
+        m_pos += 2;
+    }
+    void f64(double& v) {
+        v = qFromLittleEndian<double>(m_data + m_pos);
+        m_pos += 8;
+    }
+    template <typename T> void pair(std::array<T, 2>& p) {
+        for (T& v : p)
+            get(v);
+    }
+    int position() const { return m_pos; }
+
+private:
+    void get(std::uint8_t& v) { u8(v); }
+    void get(std::int16_t& v) { i16(v); }
+    void get(double& v) { f64(v); }
+    const char* m_data;
+    int m_pos = 0;
+};
+
+// One field list for both directions, in file order; the offsets follow from the widths.
+template <typename Io, typename Rec> void fields(Io& io, Rec& r) {
+    io.f64(r.version);              // 0
+    io.u8(r.idByte4);               // 8
+    io.u8(r.deviceCode);            // 9
+    io.u8(r.modelByte);             // 10
+    io.u8(r.idByte3);               // 11
+    io.pair(r.inputType);           // 12
+    io.pair(r.inputEnd);            // 14
+    io.pair(r.inputStart);          // 30
+    io.pair(r.outputType);          // 46
+    io.pair(r.outputEnd);           // 48
+    io.pair(r.outputStart);         // 64
+    io.pair(r.cjcExternal);         // 80
+    io.pair(r.cjcInternal);         // 84
+    io.pair(r.offset);              // 88
+    io.pair(r.wires2);              // 104
+    io.pair(r.wires4);              // 108
+    io.pair(r.wires3);              // 112
+    io.pair(r.functionLinear);      // 116
+    io.pair(r.functionTank);        // 120
+    io.pair(r.functionSqrt);        // 124
+    io.pair(r.breakUp);             // 128
+    io.pair(r.breakDown);           // 132
+    io.pair(r.overRange);           // 136
+    io.pair(r.tripHigh);            // 152
+    io.pair(r.tripLow);             // 168
+    io.pair(r.tripMax);             // 184
+    io.pair(r.tripMin);             // 188
+    io.pair(r.reserved);            // 192
+    io.f64(r.physicalInputEndA);    // 208
+    io.f64(r.physicalInputStartA);  // 216
+    io.f64(r.physicalInputEndB);    // 224
+    io.f64(r.physicalInputStartB);  // 232
+    io.f64(r.physicalOutputEndA);   // 240
+    io.f64(r.physicalOutputStartA); // 248
+    io.f64(r.physicalOutputEndB);   // 256
+    io.f64(r.physicalOutputStartB); // 264
+    io.pair(r.mathOperator);        // 272
+    io.pair(r.optionValue);         // 274
+    io.u8(r.highSpeed);             // 290
+    io.u8(r.doubler);               // 291
+}
+
+} // namespace
+
+QByteArray ConfigFileRecord::toBytes() const {
+    Writer w;
+    fields(w, *this);
+    Q_ASSERT(w.bytes().size() == Size);
+    return w.bytes();
+}
+
+std::optional<ConfigFileRecord> ConfigFileRecord::fromBytes(const QByteArray& bytes) {
+    if (bytes.size() != Size)
+        return std::nullopt;
+    ConfigFileRecord r;
+    Reader rd(bytes);
+    fields(rd, r);
+    Q_ASSERT(rd.position() == Size);
+    return r;
+}
+
+bool ConfigFileRecord::save(const QString& path, QString* error) const {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    const QByteArray bytes = toBytes();
+    if (file.write(bytes) != bytes.size()) {
+        *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+std::optional<ConfigFileRecord> ConfigFileRecord::load(const QString& path, QString* error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("Cannot open %1: %2").arg(path, file.errorString());
+        return std::nullopt;
+    }
+    // One byte more than a record is enough to tell a longer file.
+    const QByteArray bytes = file.read(Size + 1);
+    if (bytes.size() != Size) {
+        *error = QStringLiteral("%1 is not a configuration file: it holds %2 bytes instead of "
+                                "%3.")
+                     .arg(QFileInfo(path).fileName())
+                     .arg(bytes.size() > Size ? QFileInfo(path).size() : bytes.size())
+                     .arg(Size);
+        return std::nullopt;
+    }
+    return fromBytes(bytes);
+}
+
+} // namespace vantelso
