@@ -1,0 +1,67 @@
+#pragma once
+
+#include "appstate.h"
+#include "demodevice.h"
+#include "portlist.h"
+#include "shellview.h"
+
+#include <QObject>
+#include <memory>
+
+namespace vantelso::app {
+
+struct StartOptions {
+    int brandIndex = 0;
+};
+
+// The shell's behaviour behind the connection panel and the menus: start-up, the port
+// switch, the panel's Read, the caption routine and the language choice. Widget-free; the
+// windows forward their events here and show what it tells its view.
+class Shell : public QObject {
+    Q_OBJECT
+public:
+    // `demo` (may be null) must outlive the shell.
+    Shell(AppState& state, ShellView& view, DemoDevice* demo = nullptr, QObject* parent = nullptr);
+    ~Shell() override;
+
+    void startUp(const StartOptions& options = {});
+
+    // The user ticked (true) or cleared (false) the port switch.
+    void portSwitchClicked(bool ticked);
+    // Panel Read: identification and configuration read, then the caption routine. False
+    // when the read did not complete.
+    bool read();
+    // The language dialog's choice (0 Italian, 1 English).
+    void chooseLanguage(int langIndex);
+    // The caption routine: language, brand and device identity on every window.
+    void refreshCaptions();
+    // The exit path: the port closes with the panel.
+    void shutDown();
+
+    bool portSwitchTicked() const { return m_ticked; }
+    bool portOpen() const;
+    QString openPort() const;
+    const QList<PortEntry>& ports() const { return m_ports; }
+
+Q_SIGNALS:
+    // A configuration read completed; the editor window will show AppState::lastRead.
+    void configurationRead();
+
+private:
+    void openPath();
+    void closePath(const QString& detail);
+    void releaseTransport();
+    void onPortFailed(const QString& reason);
+    void finishPortFailure();
+    std::unique_ptr<Transport> makeTransport(const QString& port) const;
+
+    AppState& m_state;
+    ShellView& m_view;
+    DemoDevice* m_demo;
+    QList<PortEntry> m_ports;
+    std::unique_ptr<Transport> m_transport;
+    bool m_ticked = false;
+    bool m_failurePending = false;
+};
+
+} // namespace vantelso::app

@@ -1,0 +1,65 @@
+#include "systeminfo.h"
+
+#ifdef Q_OS_WIN
+#include <QSettings>
+#endif
+
+namespace vantelso::app {
+
+namespace {
+const QString kToolKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
+const QString kLocationKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
+} // namespace
+
+RegistryReader NativeRegistryReader() {
+#ifdef Q_OS_WIN
+    return [](const QString& key, const QString& value) -> std::optional<QString> {
+        QSettings reg(QStringLiteral("HKEY_LOCAL_MACHINE\\") + key, QSettings::NativeFormat);
+        const QVariant v = reg.value(value);
+        if (!v.isValid())
+            return std::nullopt;
+        // Numbers are shown the way the registry editor's old tools did.
+        bool isNumber = false;
+        const qulonglong n = v.toULongLong(&isNumber);
+        if (v.typeId() != QMetaType::QString && isNumber)
+            return QStringLiteral("&h") + QString::number(n, 16).toUpper();
+        return v.toString();
+    };
+#else
+    return [](const QString&, const QString&) -> std::optional<QString> { return std::nullopt; };
+#endif
+}
+
+std::optional<QString> FindSystemInfoTool(const RegistryReader& registry,
+                                          const FileExists& exists) {
+    if (const auto path = registry(kToolKey, QStringLiteral("PATH")); path && !path->isEmpty())
+        return path;
+    if (const auto folder = registry(kLocationKey, QStringLiteral("MSINFO"));
+        folder && !folder->isEmpty()) {
+        const QString candidate = *folder + QStringLiteral("\\MSINFO32.EXE");
+        if (exists(candidate))
+            return candidate;
+    }
+    return std::nullopt;
+}
+
+QString SystemInfoUnavailableText() {
+    return QStringLiteral("Le informazioni sul sistema non sono attualmente disponibili.");
+}
+
+QUrl WebAddressUrl(const QString& address) {
+    const QString a = address.trimmed();
+    if (a.isEmpty())
+        return {};
+    const QUrl url = QUrl::fromUserInput(a);
+    return url.isValid() ? url : QUrl();
+}
+
+QUrl ManualUrl(const QString& fileName, const QDir& workingFolder) {
+    const QString f = fileName.trimmed();
+    if (f.isEmpty())
+        return {};
+    return QUrl::fromLocalFile(workingFolder.absoluteFilePath(f));
+}
+
+} // namespace vantelso::app

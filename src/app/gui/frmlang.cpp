@@ -1,0 +1,50 @@
+#include "frmlang.h"
+
+#include "icons.h"
+
+#include <QCloseEvent>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace vantelso::gui {
+
+FrmLang::FrmLang(std::function<bool()> exiting, QWidget* parent)
+    : QDialog(parent), m_exiting(std::move(exiting)) {
+    setObjectName(QStringLiteral("frm_Lang"));
+    auto* layout = new QVBoxLayout(this);
+    const Picture flags[] = {Picture::FlagItalian, Picture::FlagEnglish};
+    for (int i = 0; i < 2; ++i) {
+        auto* option = new QRadioButton(this);
+        option->setObjectName(QStringLiteral("opt_lang_%1").arg(i));
+        option->setIcon(Icon(flags[i]));
+        option->setIconSize({36, 24});
+        // clicked, not toggled: only the user's choice counts, and choosing the language
+        // already shown still closes the dialog.
+        connect(option, &QRadioButton::clicked, this, [this, i] {
+            Q_EMIT languageChosen(i);
+            hide();
+        });
+        layout->addWidget(option);
+        opt_lang[std::size_t(i)] = option;
+    }
+    setMinimumWidth(220);
+}
+
+void FrmLang::showLanguage(int langIndex) {
+    for (std::size_t i = 0; i < opt_lang.size(); ++i) {
+        const QSignalBlocker block(opt_lang[i]);
+        opt_lang[i]->setChecked(int(i) == langIndex);
+    }
+}
+
+void FrmLang::closeEvent(QCloseEvent* event) {
+    if (m_exiting && !m_exiting()) {
+        event->ignore();
+        hide();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+} // namespace vantelso::gui

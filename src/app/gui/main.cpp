@@ -1,0 +1,116 @@
+// The desktop program: the main window with the connection panel.
+#include "appstate.h"
+#include "communication.h"
+#include "demodevice.h"
+#include "messageboxprompter.h"
+#include "principale.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCommandLineParser>
+#include <QMessageBox>
+#include <QTimer>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+using namespace vantelso;
+
+// Hidden options that drive the window for documentation pictures, then quit.
+struct ScreenshotPlan {
+    QString file;
+    int delayMs = 800;
+    bool openPort = false;
+    bool english = false;
+};
+
+void runScreenshot(gui::Principale& window, const ScreenshotPlan& plan) {
+    QTimer::singleShot(plan.delayMs, &window, [&window, plan] {
+        if (plan.openPort)
+            window.panel()->Check1->click();
+        if (plan.english)
+            window.shell().chooseLanguage(1);
+        QTimer::singleShot(plan.delayMs, &window, [&window, plan] {
+            const bool saved = window.grab().save(plan.file);
+            std::fprintf(stderr, "%s %s\n", saved ? "saved" : "could not save",
+                         qPrintable(plan.file));
+            window.close();
+        });
+    });
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("vantelso"));
+    QApplication::setApplicationVersion(QStringLiteral(VANTELSO_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Configuration tool for programmable DIN-rail signal conditioners."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption demoOption(
+        QStringLiteral("demo"),
+        QStringLiteral("Start a simulated device of MODEL (RSX7030, RSX7131B, ...) inside the "
+                       "program and offer its port first."),
+        QStringLiteral("MODEL"));
+    const QCommandLineOption brandOption(QStringLiteral("brand"),
+                                         QStringLiteral("Brand block 0 to 3 (default 0)."),
+                                         QStringLiteral("N"), QStringLiteral("0"));
+    QCommandLineOption shotOption(QStringLiteral("screenshot"),
+                                  QStringLiteral("Save a picture of the main window and quit."),
+                                  QStringLiteral("FILE"));
+    QCommandLineOption shotOpenOption(QStringLiteral("screenshot-open"),
+                                      QStringLiteral("Open the port before the picture."));
+    QCommandLineOption shotEnglishOption(QStringLiteral("screenshot-english"),
+                                         QStringLiteral("Switch to English before the picture."));
+    for (QCommandLineOption* o : {&shotOption, &shotOpenOption, &shotEnglishOption})
+        o->setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions({demoOption, brandOption, shotOption, shotOpenOption, shotEnglishOption});
+    parser.process(app);
+
+    bool brandOk = false;
+    const int brand = parser.value(brandOption).toInt(&brandOk);
+    if (!brandOk || brand < 0 || brand >= Texts::BrandCount) {
+        std::fprintf(stderr, "error: --brand must be a number from 0 to %d\n",
+                     Texts::BrandCount - 1);
+        return 2;
+    }
+
+    std::unique_ptr<app::DemoDevice> demo;
+    if (parser.isSet(demoOption)) {
+        QString why;
+        demo = app::DemoDevice::create(parser.value(demoOption), &why);
+        if (!demo) {
+            std::fprintf(stderr, "error: %s\n", qPrintable(why));
+            return 2;
+        }
+    }
+
+    // The title is asked at each question: the brand is fixed but the texts object is not
+    // there before the state is.
+    app::AppState* statePtr = nullptr;
+    gui::MessageBoxPrompter prompter(
+        [&statePtr] { return statePtr ? statePtr->texts.productTitle() : QString(); });
+    app::AppState state(&prompter);
+    statePtr = &state;
+
+    gui::Principale window(state, demo.get());
+    prompter.setParentWidget(&window);
+    app::StartOptions options;
+    options.brandIndex = brand;
+    window.startUp(options);
+    window.show();
+
+    if (parser.isSet(shotOption)) {
+        ScreenshotPlan plan;
+        plan.file = parser.value(shotOption);
+        plan.openPort = parser.isSet(shotOpenOption);
+        plan.english = parser.isSet(shotEnglishOption);
+        runScreenshot(window, plan);
+    }
+    return app.exec();
+}

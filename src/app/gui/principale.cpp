@@ -1,0 +1,227 @@
+#include "principale.h"
+
+#include "captionapply.h"
+#include "communication.h"
+#include "frmabout.h"
+#include "frmlang.h"
+#include "icons.h"
+#include "lamp.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalBlocker>
+#include <QToolButton>
+
+namespace vantelso::gui {
+
+namespace {
+
+// The connection panel's frame: closing it ends the program.
+class PanelSubWindow : public QMdiSubWindow {
+public:
+    PanelSubWindow(QWidget* parent, std::function<void()> onClose)
+        : QMdiSubWindow(parent), m_onClose(std::move(onClose)) {}
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        event->ignore();
+        // Leave the close event before the frame itself goes away with the main window.
+        QMetaObject::invokeMethod(this, m_onClose, Qt::QueuedConnection);
+    }
+
+private:
+    std::function<void()> m_onClose;
+};
+
+} // namespace
+
+Principale::Principale(app::AppState& state, app::DemoDevice* demo, QWidget* parent)
+    : QMainWindow(parent), m_state(state) {
+    setObjectName(QStringLiteral("Principale"));
+    setWindowIcon(Icon(Picture::App));
+    m_workArea = new QMdiArea(this);
+    m_workArea->setObjectName(QStringLiteral("workArea"));
+    setCentralWidget(m_workArea);
+    m_menu = BuildShellMenu(menuBar(), ShellMenu::Kind::Principale);
+    resize(1000, 680);
+
+    m_shell = std::make_unique<app::Shell>(m_state, *this, demo);
+    connect(&m_state.link, &DeviceLink::activityChanged, this, &Principale::onActivity);
+}
+
+Principale::~Principale() {
+    if (m_cursorOverridden)
+        QApplication::restoreOverrideCursor();
+    m_shell->shutDown();
+}
+
+void Principale::startUp(const app::StartOptions& options) {
+    // The panel must exist before start-up fills its list; it stays hidden until the end.
+    if (!m_panel) {
+        m_panel = new Communication;
+        m_panelWindow = new PanelSubWindow(m_workArea, [this] {
+            m_state.flags.exiting = true;
+            close();
+        });
+        m_panelWindow->setObjectName(QStringLiteral("communication_window"));
+        m_panelWindow->setWidget(m_panel);
+        m_panelWindow->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint |
+                                      Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+        m_panelWindow->setWindowIcon(Icon(Picture::App));
+        m_workArea->addSubWindow(m_panelWindow);
+        m_panelWindow->hide();
+
+        wireMenu(m_menu);
+        wireMenu(m_panel->menu);
+        connect(m_panel->Check1, &QCheckBox::clicked, m_shell.get(),
+                &app::Shell::portSwitchClicked);
+        connect(m_panel->cmd_read, &QToolButton::clicked, m_shell.get(), &app::Shell::read);
+        connect(m_panel->cmd_Lang, &QToolButton::clicked, this, &Principale::showLanguageDialog);
+        connect(&m_state.link, &DeviceLink::panelEnabledChanged, m_panel, &QWidget::setEnabled);
+        connect(&m_state.link, &DeviceLink::portPanelEnabled, m_panel, [this] {
+            m_panel->findChild<QWidget*>(QStringLiteral("fra_port"))->setEnabled(true);
+        });
+    }
+    m_shell->startUp(options);
+}
+
+void Principale::wireMenu(const ShellMenu& menu) {
+    app::Shell* shell = m_shell.get();
+    connect(menu.read, &QAction::triggered, shell, [shell] { shell->read(); });
+    connect(menu.about, &QAction::triggered, this, &Principale::showAbout);
+    if (menu.language)
+        connect(menu.language, &QAction::triggered, this, &Principale::showLanguageDialog);
+    connect(menu.exit, &QAction::triggered, this, [this] {
+        m_state.flags.exiting = true;
+        close();
+    });
+}
+
+void Principale::disableFactoryMenu() {
+    m_panel->menu.collaudo->setEnabled(false);
+}
+
+void Principale::setPortList(const QList<app::PortEntry>& entries, int selected) {
+    m_panel->setPortEntries(entries, selected);
+}
+
+void Principale::loadWindowsHidden() {
+    auto exiting = [this] { return m_state.flags.exiting; };
+    if (!m_lang)
+        m_lang = new FrmLang(exiting, this);
+    if (!m_about)
+        m_about = new FrmAbout(*m_state.prompter(), exiting, this);
+    connect(m_lang, &FrmLang::languageChosen, m_shell.get(), &app::Shell::chooseLanguage,
+            Qt::UniqueConnection);
+    // The editor window (frm_program) and the EEPROM tool are created here, hidden, once
+    // they are part of the program.
+}
+
+void Principale::applyCaptions(const app::ShellCaptions& captions) {
+    using app::Window;
+    setWindowTitle(captions.titles.value(Window::Principale));
+    ApplyCaptionMap(menuBar(), captions.controls.value(Window::Principale));
+
+    m_panelWindow->setWindowTitle(captions.titles.value(Window::Communication));
+    ApplyCaptionMap(m_panel, captions.controls.value(Window::Communication));
+    m_panel->lbl_device->setText(captions.device.idLabel);
+    m_panel->lbl_device_1->setText(captions.device.displayName);
+    m_panel->setLanguageFlag(m_state.texts.langIndex());
+    // The switch view button follows the model once the switch window exists; model byte 9
+    // has no switches at all.
+    m_panel->cmd_modo[2]->setToolTip(captions.switchViewAvailable ? QString()
+                                                                  : QStringLiteral("-"));
+
+    m_lang->setWindowTitle(captions.titles.value(Window::Language));
+    ApplyCaptionMap(m_lang, captions.controls.value(Window::Language));
+    m_lang->showLanguage(m_state.texts.langIndex());
+
+    m_about->setWindowTitle(captions.titles.value(Window::About));
+    ApplyCaptionMap(m_about, captions.controls.value(Window::About));
+    m_about->applyDetails(captions);
+    // Sizes follow the texts of the new language.
+    m_panelWindow->adjustSize();
+}
+
+void Principale::setButtonImages(bool measuring) {
+    m_panel->cmd_read->setIcon(Icon(Picture::Read));
+    m_panel->cmd_write->setIcon(Icon(Picture::Write));
+    m_panel->cmd_start->setIcon(Icon(measuring ? Picture::Stop : Picture::Start));
+    m_panel->cmd_modo[0]->setIcon(Icon(Picture::ViewProgram));
+    m_panel->cmd_modo[1]->setIcon(Icon(Picture::ViewMeasure));
+    m_panel->cmd_modo[2]->setIcon(Icon(Picture::ViewSwitch));
+}
+
+void Principale::setProgress(int done, int total) {
+    m_panel->setProgress(done, total);
+}
+
+void Principale::placeWindows() {
+    m_panelWindow->adjustSize();
+    m_panelWindow->move(0, 0);
+    // The editor window goes beside the panel, tops level, once it exists.
+}
+
+void Principale::showPanel() {
+    m_panelWindow->show();
+}
+
+QString Principale::portText() const {
+    return m_panel->cmb_Porta->currentText();
+}
+
+void Principale::setPortSwitch(bool ticked) {
+    const QSignalBlocker block(m_panel->Check1);
+    m_panel->Check1->setChecked(ticked);
+}
+
+void Principale::showPortStatus(const QString& text, bool problem) {
+    m_panel->setStatus(text, problem);
+}
+
+void Principale::showLanguageDialog() {
+    m_lang->showLanguage(m_state.texts.langIndex());
+    m_lang->show();
+    m_lang->raise();
+    m_lang->activateWindow();
+}
+
+void Principale::showAbout() {
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
+}
+
+void Principale::onActivity(bool busy) {
+    if (m_panel)
+        m_panel->Spia->setColourValue(busy ? app::lamp::Red : app::lamp::Green);
+    if (busy && !m_cursorOverridden) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_cursorOverridden = true;
+    } else if (!busy && m_cursorOverridden) {
+        QApplication::restoreOverrideCursor();
+        m_cursorOverridden = false;
+    }
+}
+
+void Principale::closeEvent(QCloseEvent* event) {
+    // Unload order: the panel (and the port with it), then the dialogs, then this window.
+    m_state.flags.exiting = true;
+    m_shell->shutDown();
+    if (m_panelWindow)
+        m_panelWindow->hide();
+    if (m_about)
+        m_about->close();
+    if (m_lang)
+        m_lang->close();
+    event->accept();
+}
+
+} // namespace vantelso::gui

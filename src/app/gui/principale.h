@@ -1,0 +1,76 @@
+#pragma once
+
+#include "appstate.h"
+#include "shell.h"
+#include "shellmenu.h"
+#include "shellview.h"
+
+#include <QMainWindow>
+#include <memory>
+
+class QMdiArea;
+class QMdiSubWindow;
+
+namespace vantelso::gui {
+
+class Communication;
+class FrmAbout;
+class FrmLang;
+
+// The main frame window: a work area holding the program's windows, with the full menu.
+// It is the shell's view: the connection panel lives in its work area, the language dialog
+// and the About box belong to it.
+class Principale : public QMainWindow, public app::ShellView {
+    Q_OBJECT
+public:
+    // `demo` (may be null) must outlive the window.
+    explicit Principale(app::AppState& state, app::DemoDevice* demo = nullptr,
+                        QWidget* parent = nullptr);
+    ~Principale() override;
+
+    void startUp(const app::StartOptions& options = {});
+
+    app::Shell& shell() { return *m_shell; }
+    app::AppState& state() { return m_state; }
+    Communication* panel() const { return m_panel; }
+    QMdiSubWindow* panelWindow() const { return m_panelWindow; }
+    QMdiArea* workArea() const { return m_workArea; }
+    FrmLang* languageDialog() const { return m_lang; }
+    FrmAbout* aboutBox() const { return m_about; }
+    const ShellMenu& mainMenu() const { return m_menu; }
+
+    void showLanguageDialog();
+    void showAbout();
+
+    // --- app::ShellView ---
+    void disableFactoryMenu() override;
+    void setPortList(const QList<app::PortEntry>& entries, int selected) override;
+    void loadWindowsHidden() override;
+    void applyCaptions(const app::ShellCaptions& captions) override;
+    void setButtonImages(bool measuring) override;
+    void setProgress(int done, int total) override;
+    void placeWindows() override;
+    void showPanel() override;
+    QString portText() const override;
+    void setPortSwitch(bool ticked) override;
+    void showPortStatus(const QString& text, bool problem) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void wireMenu(const ShellMenu& menu);
+    void onActivity(bool busy);
+
+    app::AppState& m_state;
+    QMdiArea* m_workArea = nullptr;
+    Communication* m_panel = nullptr;
+    QMdiSubWindow* m_panelWindow = nullptr;
+    FrmLang* m_lang = nullptr;
+    FrmAbout* m_about = nullptr;
+    ShellMenu m_menu;
+    std::unique_ptr<app::Shell> m_shell;
+    bool m_cursorOverridden = false;
+};
+
+} // namespace vantelso::gui

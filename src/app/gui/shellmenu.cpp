@@ -1,0 +1,70 @@
+#include "shellmenu.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace vantelso::gui {
+
+namespace {
+QMenu* menu(QWidget* parent, const char* name) {
+    auto* m = new QMenu(QString::fromLatin1(name), parent);
+    m->setObjectName(QLatin1String(name));
+    return m;
+}
+QAction* item(QMenu* m, const char* name, bool enabled) {
+    QAction* a = m->addAction(QString::fromLatin1(name));
+    a->setObjectName(QLatin1String(name));
+    a->setEnabled(enabled);
+    return a;
+}
+} // namespace
+
+ShellMenu BuildShellMenu(QMenuBar* bar, ShellMenu::Kind kind) {
+    const bool panel = kind == ShellMenu::Kind::Panel;
+    ShellMenu out;
+
+    // The file functions, the editor, measurement and switch windows are not part of the
+    // program yet: their items wait disabled.
+    QMenu* file = menu(bar, "mnu_file");
+    out.open = item(file, "mnu_open", false);
+    out.save = item(file, "mnu_save", false);
+    out.saveAs = item(file, "mnu_saveas", false);
+    bar->addMenu(file);
+
+    QMenu* view = menu(bar, "mnu_view");
+    out.viewProgram = item(view, "mnu_program", false);
+    out.viewMeasure = item(view, "mnu_measure", false);
+    out.viewSwitch = item(view, "mnu_switch", false);
+    bar->addMenu(view);
+
+    QMenu* action = menu(bar, "mnu_action");
+    QMenu* program = menu(action, "mnu_act_program");
+    out.read = item(program, "mnu_read", true);
+    out.write = item(program, "mnu_write", false);
+    action->addMenu(program);
+    QMenu* measure = menu(action, "mnu_act_measure");
+    out.start = item(measure, "mnu_start", false);
+    out.stop = item(measure, "mnu_stop", false);
+    action->addMenu(measure);
+    bar->addMenu(action);
+
+    out.collaudo = menu(bar, "mnu_collaudo");
+    out.eeprom = item(out.collaudo, "mnu_eeprom", false);
+    out.taratura = item(out.collaudo, "mnu_taratura", false);
+    if (panel)
+        out.test = item(out.collaudo, "mnu_test", false);
+    bar->addMenu(out.collaudo);
+
+    QMenu* help = menu(bar, "mnu_help");
+    if (!panel)
+        out.language = item(help, "mnu_language", true);
+    out.about = item(help, "mnu_about", true);
+    bar->addMenu(help);
+
+    out.exit = bar->addAction(QStringLiteral("mnu_exit"));
+    out.exit->setObjectName(QStringLiteral("mnu_exit"));
+    return out;
+}
+
+} // namespace vantelso::gui

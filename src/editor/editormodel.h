@@ -1,0 +1,186 @@
+#pragma once
+
+#include "catalogue.h"
+#include "identity.h"
+#include "record.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <array>
+
+namespace vantelso {
+
+class Texts;
+
+// What one control of the editor window shows. A thin window binds each widget to the entry
+// of the same name and element and follows controlChanged().
+struct ControlState {
+    QString text;      // edit text, list text, label text or button caption
+    QStringList items; // list entries
+    bool checked = false;
+    bool enabled = true; // "available": the editor switches this for groups and buttons
+    bool visible = true; // the frequency fields, pages and the operator delay box hide instead
+
+    bool operator==(const ControlState&) const = default;
+};
+
+// Limits of a channel's input type, copied from the catalogue at each input selection;
+// Celsius form, the "10 V" minimum already following the model.
+struct CurrentLimits {
+    QString unit;
+    QString unitFahrenheit;
+    double min = 0;
+    double max = 0;
+    double minSpan = 0;
+};
+
+// The configuration editor without its widgets: every control of the window for two channels
+// (channel 0 shown "A", 1 "B"), kept by name and element the way the window's control arrays
+// number them (pairs 2c and 2c+1, triples 3c..3c+2), the rules that tie them together, and
+// the conversion between the controls and a decoded configuration record.
+//
+// Lists travel by text: a list text is turned into a code by name, and a text that names no
+// row leaves the previous code. Numeric fields hold what the user typed; they are parsed only
+// when the record is built, and a field still showing what the last read put there gives back
+// exactly the value read (the display rounds, the device bytes must not change).
+class EditorModel : public QObject {
+    Q_OBJECT
+public:
+    // Caption of operator k in the operator dialog.
+    static const QStringList& OperatorCaptions();
+
+    EditorModel(const Catalogue& catalogue, const Texts& texts, QObject* parent = nullptr);
+
+    const Catalogue& catalogue() const { return m_catalogue; }
+
+    // --- controls ---
+    QStringList controlNames() const;
+    int elementCount(const QString& name) const;
+    bool hasControl(const QString& name, int element = 0) const;
+    ControlState control(const QString& name, int element = 0) const;
+    QString text(const QString& name, int element = 0) const;
+    QStringList items(const QString& name, int element = 0) const;
+    bool checked(const QString& name, int element = 0) const;
+    bool enabled(const QString& name, int element = 0) const;
+    bool visible(const QString& name, int element = 0) const;
+    // Chosen entry of a channel's option group (opt_CJC, opt_Fili, opt_Break, opt_funz, optTrip,
+    // optRele; opt_Oper has one group), counted from 0 within the group; -1 when none.
+    int choice(const QString& group, int channel) const;
+    static int groupSize(const QString& group);
+
+    // --- what the user does; each runs the control's handler. Unavailable controls ignore it.
+    // Typing in a field or picking a list entry.
+    void setText(const QString& name, int element, const QString& text);
+    // Option buttons are selected, check boxes toggled, command buttons pressed.
+    void click(const QString& name, int element = 0);
+    void setChecked(const QString& name, int element, bool on);
+    void choose(const QString& group, int channel, int index) {
+        click(group, groupSize(group) * channel + index);
+    }
+
+    // --- the connected model ---
+    const DeviceIdentity& identity() const { return m_identity; }
+    // The identity the controls are composed for; refills the lists and re-applies the rules.
+    void setIdentity(const DeviceIdentity& identity);
+    // Single-channel models keep channel B for the doubler only.
+    bool isSingleChannel() const;
+    bool hasDoubler() const;
+
+    // --- decoded state ---
+    int inputCode(int channel) const { return m_inputCode.at(std::size_t(channel)); }
+    int outputCode(int channel) const { return m_outputCode.at(std::size_t(channel)); }
+    int freqCode() const { return m_freqCode; }
+    int overRangeCode(int end) const { return m_overRange.at(std::size_t(end)); }
+    // The channel's Celsius/Fahrenheit choice.
+    bool isFahrenheit(int channel) const { return m_fahrenheit.at(std::size_t(channel)); }
+    // True when the channel's figures are shown in °F (Fahrenheit chosen and a temperature type).
+    bool showsFahrenheit(int channel) const;
+    const CurrentLimits& limits(int channel) const { return m_limits.at(std::size_t(channel)); }
+    // "10 V" starts at -10 on models 0 and 8 and at 0 on the lettered models.
+    double inputMin(int code) const;
+    int operatorCode(int channel) const { return m_operator.at(std::size_t(channel)); }
+    // The channel whose operator dialog was opened last.
+    int operatorChannel() const { return m_operatorChannel; }
+    // Channel B's list shows the doubler text and repeats channel A's input.
+    bool channel1Doubled() const { return m_channel1Doubled; }
+
+    // --- rules ---
+    void EnableSections(int channel);
+    // Copies the channels' ranges and units to the physical-scaling page.
+    void CopiaValori();
+
+    // --- record ---
+    // Shows a decoded record the way a configuration read does and remembers it with the
+    // texts shown, so that unedited fields are written back exactly.
+    void showRecord(const ConfigRecord& record, const QByteArray& mainBlock);
+    // The record the controls describe, in Celsius. Fields without a number count as 0;
+    // badNumbers (when given) receives the controls whose text overflows a double.
+    ConfigRecord toRecord(QStringList* badNumbers = nullptr) const;
+    // After a verified write: what the device now holds becomes the new reference.
+    void acceptWritten(const ConfigRecord& record, const QByteArray& mainBlock);
+    // The main block of the last read (after written changes); empty before any read.
+    const QByteArray& lastMainBlock() const { return m_mainBlock; }
+    // The record last read or written; the base for fields the controls do not show.
+    const ConfigRecord& baseRecord() const { return m_base; }
+
+Q_SIGNALS:
+    void controlChanged(const QString& name, int element);
+    // The operator button of a channel asks the window to show the operator dialog.
+    void operatorDialogRequested(int channel);
+
+private:
+    ControlState* find(const QString& name, int element);
+    const ControlState* find(const QString& name, int element) const;
+    void define(const QString& name, int count);
+    // Programmatic changes: no handler runs.
+    void put(const QString& name, int element, const QString& text);
+    void putItems(const QString& name, int element, const QStringList& items);
+    void putChecked(const QString& name, int element, bool on);
+    void putEnabled(const QString& name, int element, bool on);
+    void putVisible(const QString& name, int element, bool on);
+    void select(const QString& group, int element);
+    void changed(const QString& name, int element);
+
+    void fillLists();
+    void onTextChanged(const QString& name, int element);
+    void onClicked(const QString& name, int element);
+    void inputChanged(int channel);
+    void setInputCode(int channel, int code);
+    void outputChanged(int channel);
+    void freqChanged();
+    void overRangeChanged(int end);
+    void doublerChanged();
+    void unitChanged(int channel, bool fahrenheit);
+    void operatorChosen(int k);
+    void applyInputLabels(int channel);
+    void onLanguageChanged();
+    void takeBaseline();
+    QString doublerText() const;
+
+    const Catalogue& m_catalogue;
+    const Texts& m_texts;
+    DeviceIdentity m_identity;
+    QHash<QString, QList<ControlState>> m_controls;
+    QStringList m_order;
+
+    std::array<int, ChannelCount> m_inputCode{};
+    std::array<int, ChannelCount> m_outputCode{};
+    std::array<int, 2> m_overRange{};
+    int m_freqCode = 0;
+    std::array<bool, ChannelCount> m_fahrenheit{};
+    std::array<CurrentLimits, ChannelCount> m_limits{};
+    std::array<int, ChannelCount> m_operator{};
+    int m_operatorChannel = 0;
+    bool m_channel1Doubled = false;
+    QString m_shownDoublerText;
+
+    ConfigRecord m_base;
+    QByteArray m_mainBlock;
+    // Texts of the numeric fields as the last read or write left them, by "name/element".
+    QHash<QString, QString> m_baseline;
+};
+
+} // namespace vantelso

@@ -1,0 +1,166 @@
+#include "limitchecks.h"
+
+#include "editormodel.h"
+#include "numberformat.h"
+#include "texts.h"
+
+#include <cmath>
+
+namespace vantelso {
+
+namespace {
+
+const QString kDoubler = QStringLiteral("chk_Doubler");
+
+struct Limits {
+    double min = 0;
+    double max = 0;
+    double span = 0;
+};
+
+// The input row's limits in the unit the channel shows.
+Limits inputLimits(const EditorModel& model, int c) {
+    const int code = model.inputCode(c);
+    const InputType& row = model.catalogue().Input(code);
+    Limits l{model.inputMin(code), row.max, row.minSpan};
+    if (model.showsFahrenheit(c)) {
+        l.min = Val(CtoF(l.min));
+        l.max = Val(CtoF(l.max));
+        l.span = Val(CtoF(l.span)) - 32;
+    }
+    return l;
+}
+
+QString rangeMarkers(double end, double start, const Limits& l) {
+    QString markers;
+    if (end > l.max)
+        markers += QStringLiteral(" (MAX)");
+    if (start < l.min)
+        markers += QStringLiteral(" (MIN)");
+    if (std::abs(end - start) < l.span)
+        markers += QStringLiteral(" (SPAN)");
+    return markers;
+}
+
+} // namespace
+
+QString LimitChecks::box(int channel, int stringId, const QString& markers) const {
+    return QStringLiteral("Channel ") +
+           (channel == 0 ? QStringLiteral("A: ") : QStringLiteral("B: ")) + m_texts.lang(stringId) +
+           markers + u' ' + m_texts.lang(65);
+}
+
+bool LimitChecks::checksInput(int channel) const {
+    return channel == 0 || !m_model.isSingleChannel();
+}
+
+bool LimitChecks::checksOutput(int channel) const {
+    return channel == 0 || !m_model.isSingleChannel() || m_model.checked(kDoubler);
+}
+
+bool LimitChecks::checksOffset(int channel) const {
+    return channel == 0 || (!m_model.isSingleChannel() && !HasTrips(m_model.identity()));
+}
+
+bool LimitChecks::checksTrips(int channel) const {
+    return channel < TripChannelCount(m_model.identity());
+}
+
+QString LimitChecks::inputMessage(int c) const {
+    const double end = Val(m_model.text(QStringLiteral("txt_Input_max"), c));
+    const double start = Val(m_model.text(QStringLiteral("txt_Input_min"), c));
+    const QString markers = rangeMarkers(end, start, inputLimits(m_model, c));
+    return markers.isEmpty() ? QString() : box(c, 63, markers);
+}
+
+QString LimitChecks::outputMessage(int c) const {
+    const OutputType& row = m_model.catalogue().Output(m_model.outputCode(c));
+    const double end = Val(m_model.text(QStringLiteral("txt_Output_max"), c));
+    const double start = Val(m_model.text(QStringLiteral("txt_Output_min"), c));
+    const QString markers = rangeMarkers(end, start, {row.min, row.max, row.minSpan});
+    return markers.isEmpty() ? QString() : box(c, 64, markers);
+}
+
+// The device keeps the offset in one signed byte of tenths; the editor allows ±12.5.
+QString LimitChecks::offsetMessage(int c) const {
+    double v = Val(m_model.text(QStringLiteral("txt_offset"), c));
+    if (m_model.showsFahrenheit(c))
+        v = Val(FtoCSpan(v));
+    const double tenths = std::round(v * 10.0);
+    if (tenths >= -125 && tenths <= 125)
+        return {};
+    return QStringLiteral("Channel ") + (c == 0 ? QStringLiteral("A: ") : QStringLiteral("B: ")) +
+           m_texts.lang(66) + u' ' + m_texts.lang(65);
+}
+
+QString LimitChecks::tripMessage(int c) const {
+    Limits l{m_model.inputMin(m_model.inputCode(c)),
+             m_model.catalogue().Input(m_model.inputCode(c)).max, 0};
+    // Only channel A's thresholds follow the unit choice.
+    if (c == 0 && m_model.showsFahrenheit(0)) {
+        l.min = Val(CtoF(l.min));
+        l.max = Val(CtoF(l.max));
+    }
+    const double high = Val(m_model.text(QStringLiteral("txt_soglia_H"), c));
+    const double low = Val(m_model.text(QStringLiteral("txt_soglia_L"), c));
+    const double delay = Val(m_model.text(QStringLiteral("txt_soglia_Delay"), c));
+    const QString close = QStringLiteral(")");
+    QString markers;
+    if (high > l.max)
+        markers += QStringLiteral(" (Hi>") + ShortNumber(l.max) + close;
+    if (high < l.min)
+        markers += QStringLiteral(" (Hi<") + ShortNumber(l.min) + close;
+    if (low > l.max)
+        markers += QStringLiteral(" (Lo>") + ShortNumber(l.max) + close;
+    if (low < l.min)
+        markers += QStringLiteral(" (Lo<") + ShortNumber(l.min) + close;
+    // The trip needs a hysteresis band of at least a hundredth of the scale.
+    if (high - low < l.max / 100.0)
+        markers += QStringLiteral(" (Diff<") + ShortNumber(l.max / 100.0) + close;
+    if (delay > 255)
+        markers += QStringLiteral(" (Delay)");
+    return markers.isEmpty() ? QString() : box(c, 50, markers);
+}
+
+bool LimitChecks::cjcRuleViolated() const {
+    const DeviceIdentity& id = m_model.identity();
+    if (id.DeviceCode != 12 || id.ModelByte != 2 || m_model.isSingleChannel())
+        return false;
+    const QString cjc = QStringLiteral("opt_CJC");
+    const bool channel1Internal =
+        IsThermocoupleType(m_model.inputCode(1)) && m_model.checked(cjc, 3);
+    if (!channel1Internal)
+        return false;
+    return !(IsThermocoupleType(m_model.inputCode(0)) && m_model.checked(cjc, 1));
+}
+
+QString LimitChecks::cjcRuleMessage() const {
+    return m_texts.lang(62);
+}
+
+QList<LimitFinding> LimitChecks::findings() const {
+    QList<LimitFinding> out;
+    const auto add = [&out](LimitFinding::Kind kind, int c, const QString& message) {
+        if (!message.isEmpty())
+            out.append({kind, c, message});
+    };
+    for (int c = 0; c < ChannelCount; ++c) {
+        if (checksInput(c))
+            add(LimitFinding::Kind::Input, c, inputMessage(c));
+    }
+    for (int c = 0; c < ChannelCount; ++c) {
+        if (checksOutput(c))
+            add(LimitFinding::Kind::Output, c, outputMessage(c));
+    }
+    for (int c = 0; c < ChannelCount; ++c) {
+        if (checksOffset(c))
+            add(LimitFinding::Kind::Offset, c, offsetMessage(c));
+    }
+    for (int c = 0; c < ChannelCount; ++c) {
+        if (checksTrips(c))
+            add(LimitFinding::Kind::Trips, c, tripMessage(c));
+    }
+    return out;
+}
+
+} // namespace vantelso
