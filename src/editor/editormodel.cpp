@@ -285,9 +285,10 @@ void EditorModel::putItems(const QString& name, int element, const QStringList& 
 
 void EditorModel::putChecked(const QString& name, int element, bool on) {
     ControlState* s = find(name, element);
-    if (!s || s->checked == on)
+    if (!s || (s->checked == on && !s->grey))
         return;
     s->checked = on;
+    s->grey = false;
     changed(name, element);
 }
 
@@ -340,11 +341,37 @@ void EditorModel::click(const QString& name, int element) {
 
 void EditorModel::setChecked(const QString& name, int element, bool on) {
     const ControlState* s = find(name, element);
-    if (!s || !s->enabled || !checkBoxes().contains(name) || s->checked == on)
+    if (!s || !s->enabled || !checkBoxes().contains(name) || (s->checked == on && !s->grey))
         return;
     putChecked(name, element, on);
     if (name == kDoubler)
         doublerChanged();
+}
+
+int EditorModel::checkBoxState(const QString& name) const {
+    const ControlState s = control(name, 0);
+    return s.grey ? 2 : s.checked ? 1 : 0;
+}
+
+void EditorModel::restoreCheckBoxState(const QString& name, int state) {
+    ControlState* s = find(name, 0);
+    if (!s || !checkBoxes().contains(name) || state < 0 || state > 2)
+        return;
+    const bool wasChecked = s->checked;
+    putChecked(name, 0, state == 1);
+    if (state == 2 && !s->grey) {
+        s->grey = true;
+        changed(name, 0);
+    }
+    if (name == kDoubler && wasChecked != (state == 1))
+        doublerChanged();
+}
+
+void EditorModel::restoreOperator(int channel, int code) {
+    if (channel < 0 || channel >= ChannelCount || code < 0 || code >= OperatorCaptions().size())
+        return;
+    m_operator[std::size_t(channel)] = code;
+    put(kOperButton, channel, OperatorCaptions().at(code));
 }
 
 void EditorModel::onTextChanged(const QString& name, int element) {

@@ -21,6 +21,7 @@ struct ControlState {
     QString text;      // edit text, list text, label text or button caption
     QStringList items; // list entries
     bool checked = false;
+    bool grey = false;   // a check box in its third state (neither clear nor checked)
     bool enabled = true; // "available": the editor switches this for groups and buttons
     bool visible = true; // the frequency fields, pages and the operator delay box hide instead
 
@@ -80,6 +81,14 @@ public:
     void choose(const QString& group, int channel, int index) {
         click(group, groupSize(group) * channel + index);
     }
+
+    // Check box state as configuration files keep it: 0 clear, 1 checked, 2 grey. Restoring
+    // runs the box's rules as a click would; other values leave the box as it is.
+    int checkBoxState(const QString& name) const;
+    void restoreCheckBoxState(const QString& name, int state);
+    // A channel's math operator as a file restores it, without opening the dialog; codes
+    // outside 0..7 leave it as it is.
+    void restoreOperator(int channel, int code);
 
     // --- the connected model ---
     const DeviceIdentity& identity() const { return m_identity; }

@@ -1,0 +1,309 @@
+// Opening and saving configuration files through the editor: bytes at their offsets, the
+// round trip, the version and device checks, and files that must change nothing.
+#include "catalogue.h"
+#include "configfiles.h"
+#include "editormodel.h"
+#include "scriptedprompter.h"
+#include "texts.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+using namespace vantelso;
+using Answer = Prompter::Answer;
+
+namespace {
+
+struct Bench {
+    explicit Bench(std::uint8_t modelByte)
+        : editor(catalogue, texts), files(editor, identity, texts, prompter) {
+        texts.setLanguage(Texts::English);
+        identity.ModelByte = modelByte;
+        identity.IdByte3 = 4;
+        catalogue.Init(identity);
+        catalogue.UpdateAfterRead(identity);
+        editor.setIdentity(identity);
+    }
+    QString path(const char* name) const { return dir.filePath(QLatin1String(name)); }
+    QByteArray bytes(const char* name) const {
+        QFile f(path(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    // Every control's state, to prove that something changed nothing.
+    QList<ControlState> snapshot() const {
+        QList<ControlState> out;
+        for (const QString& n : editor.controlNames())
+            for (int e = 0; e < editor.elementCount(n); ++e)
+                out << editor.control(n, e);
+        return out;
+    }
+
+    QTemporaryDir dir;
+    DeviceIdentity identity;
+    Texts texts;
+    Catalogue catalogue;
+    ScriptedPrompter prompter;
+    EditorModel editor;
+    ConfigFiles files;
+};
+
+double f64At(const QByteArray& b, int offset) {
+    return qFromLittleEndian<double>(b.constData() + offset);
+}
+int i16At(const QByteArray& b, int offset) {
+    return qFromLittleEndian<qint16>(b.constData() + offset);
+}
+
+// A two-channel RTD configuration typed into the editor.
+void typeRtdConfiguration(EditorModel& e) {
+    e.setText(QStringLiteral("cmb_Prog_In"), 0, QStringLiteral("Pt 100"));
+    e.setText(QStringLiteral("txt_Input_min"), 0, QStringLiteral("-50"));
+    e.setText(QStringLiteral("txt_Input_max"), 0, QStringLiteral("150"));
+    e.setText(QStringLiteral("cmb_Prog_Out"), 0, QStringLiteral("4-20 mA"));
+    e.setText(QStringLiteral("cmb_Prog_In"), 1, QStringLiteral("Ni 100"));
+    e.setText(QStringLiteral("txt_Input_min"), 1, QStringLiteral("0"));
+    e.setText(QStringLiteral("txt_Input_max"), 1, QStringLiteral("100"));
+    e.setText(QStringLiteral("cmb_Prog_Out"), 1, QStringLiteral("0-10 V"));
+    e.setText(QStringLiteral("txt_offset"), 0, QStringLiteral("1.5"));
+    e.setText(QStringLiteral("txt_offset"), 1, QStringLiteral("-2.5"));
+    e.choose(QStringLiteral("opt_Fili"), 0, 2);
+    e.choose(QStringLiteral("opt_Fili"), 1, 1);
+    e.setText(QStringLiteral("cmb_OverRange"), 1, QStringLiteral("±10%"));
+}
+
+} // namespace
+
+class TestConfigFiles : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void savedBytes() {
+        Bench b(3);
+        typeRtdConfiguration(b.editor);
+        QSignalSpy caption(&b.files, &ConfigFiles::captionChanged);
+        QSignalSpy saveEnabled(&b.files, &ConfigFiles::saveEnabledChanged);
+        QCOMPARE(b.files.saveTo(b.path("rtd.VNT")), ConfigFiles::Outcome::Done);
+        const QByteArray f = b.bytes("rtd.VNT");
+        QCOMPARE(f.size(), 292);
+        QCOMPARE(f64At(f, 0), 2.7);
+        QCOMPARE(int(f.at(9)), 12);
+        QCOMPARE(int(f.at(10)), 3);
+        QCOMPARE(int(f.at(11)), 4);
+        QCOMPARE(int(f.at(12)), 18);
+        QCOMPARE(int(f.at(13)), 19);
+        QCOMPARE(f64At(f, 14), 150.0);
+        QCOMPARE(f64At(f, 22), 100.0);
+        QCOMPARE(f64At(f, 30), -50.0);
+        QCOMPARE(int(f.at(46)), 1);
+        QCOMPARE(int(f.at(47)), 2);
+        QCOMPARE(f64At(f, 88), 1.5);
+        QCOMPARE(f64At(f, 96), -2.5);
+        QCOMPARE(i16At(f, 104), 0);  // channel A not 2 wires
+        QCOMPARE(i16At(f, 112), -1); // channel A 3 wires
+        QCOMPARE(i16At(f, 110), -1); // channel B 4 wires
+        QCOMPARE(f64At(f, 144), 10.0);
+        QCOMPARE(caption.count(), 1);
+        QVERIFY(caption.first().at(0).toString().startsWith(QStringLiteral("VANTELSO v.2.7 - /")));
+        QCOMPARE(saveEnabled.count(), 1);
+    }
+
+    void roundTrip() {
+        Bench b(3);
+        typeRtdConfiguration(b.editor);
+        QCOMPARE(b.files.saveTo(b.path("a.VNT")), ConfigFiles::Outcome::Done);
+        Bench other(3);
+        QCOMPARE(other.files.openFrom(b.path("a.VNT")), ConfigFiles::Outcome::Done);
+        QVERIFY(other.prompter.questions().isEmpty());
+        QCOMPARE(other.editor.text(QStringLiteral("txt_offset"), 1), QStringLiteral("-2.5"));
+        QCOMPARE(other.editor.text(QStringLiteral("cmb_Prog_In"), 1), QStringLiteral("Ni 100"));
+        QCOMPARE(other.files.saveTo(b.path("b.VNT")), ConfigFiles::Outcome::Done);
+        QCOMPARE(b.bytes("b.VNT"), b.bytes("a.VNT"));
+    }
+
+    void tripsOnlyInSlotA() {
+        Bench b(7);
+        for (int c = 0; c < 2; ++c) {
+            b.editor.setText(QStringLiteral("txt_soglia_H"), c, QStringLiteral("900"));
+            b.editor.setText(QStringLiteral("txt_soglia_L"), c, QStringLiteral("100"));
+        }
+        b.editor.choose(QStringLiteral("optTrip"), 0, 1);
+        QCOMPARE(b.files.saveTo(b.path("t.VNT")), ConfigFiles::Outcome::Done);
+        const QByteArray f = b.bytes("t.VNT");
+        QCOMPARE(f64At(f, 152), 900.0);
+        QCOMPARE(f64At(f, 160), 0.0);
+        QCOMPARE(f64At(f, 168), 100.0);
+        QCOMPARE(f64At(f, 176), 0.0);
+        QCOMPARE(i16At(f, 184), 0);
+        QCOMPARE(i16At(f, 188), -1);
+        QCOMPARE(i16At(f, 186) | i16At(f, 190), 0);
+        QCOMPARE(f64At(f, 200), 0.0);
+    }
+
+    void checksOnOpen_data() {
+        QTest::addColumn<int>("fileModel");
+        QTest::addColumn<double>("fileVersion");
+        QTest::addColumn<int>("fileIdByte3");
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<QStringList>("asked");
+        QTest::addColumn<bool>("loaded");
+        const QString v = QStringLiteral("Attention: the file has been saved with a different "
+                                         "version of the software");
+        const QString d = QStringLiteral("File not compatible with the device connected");
+        QTest::newRow("same device") << 3 << 2.7 << 4 << QList<int>{} << QStringList{} << true;
+        QTest::newRow("other IdByte3, no question")
+            << 3 << 2.7 << 9 << QList<int>{} << QStringList{} << true;
+        QTest::newRow("old version, OK")
+            << 3 << 2.5 << 4 << QList<int>{int(Answer::Ok)} << QStringList{v} << true;
+        QTest::newRow("old version, Cancel")
+            << 3 << 2.5 << 4 << QList<int>{int(Answer::Cancel)} << QStringList{v} << false;
+        QTest::newRow("other model, OK")
+            << 2 << 2.7 << 4 << QList<int>{int(Answer::Ok)} << QStringList{d} << true;
+        QTest::newRow("other model, Cancel")
+            << 2 << 2.7 << 4 << QList<int>{int(Answer::Cancel)} << QStringList{d} << false;
+        QTest::newRow("both, OK then Cancel")
+            << 2 << 2.5 << 4 << QList<int>{int(Answer::Ok), int(Answer::Cancel)}
+            << QStringList{v, d} << false;
+    }
+    void checksOnOpen() {
+        QFETCH(int, fileModel);
+        QFETCH(double, fileVersion);
+        QFETCH(int, fileIdByte3);
+        QFETCH(QList<int>, answers);
+        QFETCH(QStringList, asked);
+        QFETCH(bool, loaded);
+        Bench source(3);
+        typeRtdConfiguration(source.editor);
+        QCOMPARE(source.files.saveTo(source.path("c.VNT")), ConfigFiles::Outcome::Done);
+        auto rec = *ConfigFileRecord::fromBytes(source.bytes("c.VNT"));
+        rec.modelByte = std::uint8_t(fileModel);
+        rec.version = fileVersion;
+        rec.idByte3 = std::uint8_t(fileIdByte3);
+        QString error;
+        QVERIFY(rec.save(source.path("c.VNT"), &error));
+
+        Bench b(3);
+        for (int a : answers)
+            b.prompter.push(Answer(a));
+        const auto before = b.snapshot();
+        const auto outcome = b.files.openFrom(source.path("c.VNT"));
+        QCOMPARE(b.prompter.texts(), asked);
+        QCOMPARE(outcome, loaded ? ConfigFiles::Outcome::Done : ConfigFiles::Outcome::Cancelled);
+        if (loaded)
+            QCOMPARE(b.editor.text(QStringLiteral("cmb_Prog_In"), 0), QStringLiteral("Pt 100"));
+        else
+            QVERIFY(b.snapshot() == before);
+    }
+
+    void badFilesChangeNothing_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("truncated") << QByteArray(200, '\0');
+        QTest::newRow("oversized") << QByteArray(300, '\0');
+    }
+    void badFilesChangeNothing() {
+        QFETCH(QByteArray, content);
+        Bench b(3);
+        typeRtdConfiguration(b.editor);
+        const auto before = b.snapshot();
+        QFile f(b.path("bad.VNT"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+        f.close();
+        QCOMPARE(b.files.openFrom(b.path("bad.VNT")), ConfigFiles::Outcome::Failed);
+        QVERIFY(b.snapshot() == before);
+        QCOMPARE(b.prompter.questions().size(), 1);
+        QCOMPARE(b.prompter.questions().first().icon, Prompter::Icon::Critical);
+    }
+
+    void hostileValuesLoadFieldByField() {
+        Bench b(3);
+        typeRtdConfiguration(b.editor);
+        QVERIFY(b.files.saveTo(b.path("h.VNT")) == ConfigFiles::Outcome::Done);
+        auto rec = *ConfigFileRecord::fromBytes(b.bytes("h.VNT"));
+        rec.inputType[0] = 200;                                     // no such row
+        rec.outputType[1] = 9;                                      // no such row
+        rec.inputEnd[0] = std::numeric_limits<double>::quiet_NaN(); // not a number
+        rec.inputStart[0] = 1e300;                                  // absurd
+        rec.overRange[1] = 3.3;                                     // no such step
+        rec.cjcExternal[0] = 77;                                    // odd flag
+        rec.highSpeed = 2;                                          // grey
+        rec.doubler = 9;                                            // no such state
+        rec.mathOperator[0] = 42;
+        rec.optionValue[0] = -1e9;
+        QString error;
+        QVERIFY(rec.save(b.path("h.VNT"), &error));
+        Bench fresh(3);
+        typeRtdConfiguration(fresh.editor);
+        QCOMPARE(fresh.files.openFrom(b.path("h.VNT")), ConfigFiles::Outcome::Done);
+        QCOMPARE(fresh.editor.text(QStringLiteral("cmb_Prog_In"), 0), QStringLiteral("Pt 100"));
+        QCOMPARE(fresh.editor.text(QStringLiteral("cmb_Prog_Out"), 1), QStringLiteral("0-10 V"));
+        QCOMPARE(fresh.editor.text(QStringLiteral("txt_Input_max"), 0), QStringLiteral("150"));
+        QCOMPARE(fresh.editor.text(QStringLiteral("cmb_OverRange"), 1), QStringLiteral("±10%"));
+        QCOMPARE(fresh.editor.checkBoxState(QStringLiteral("chk_HS")), 2);
+        QCOMPARE(fresh.editor.operatorCode(0), 0);
+    }
+
+    void greyCheckBoxSurvivesARoundTrip() {
+        Bench b(0);
+        b.editor.restoreCheckBoxState(QStringLiteral("chk_HS"), 2);
+        QCOMPARE(b.files.saveTo(b.path("g.VNT")), ConfigFiles::Outcome::Done);
+        QCOMPARE(int(b.bytes("g.VNT").at(290)), 2);
+        Bench other(0);
+        QCOMPARE(other.files.openFrom(b.path("g.VNT")), ConfigFiles::Outcome::Done);
+        QCOMPARE(other.editor.checkBoxState(QStringLiteral("chk_HS")), 2);
+    }
+
+    void fahrenheitChannelsShowConvertedValues() {
+        Bench b(3);
+        typeRtdConfiguration(b.editor);
+        QCOMPARE(b.files.saveTo(b.path("f.VNT")), ConfigFiles::Outcome::Done);
+        Bench other(3);
+        other.editor.setText(QStringLiteral("cmb_Prog_In"), 0, QStringLiteral("Pt 100"));
+        other.editor.click(QStringLiteral("opt_gradi_far"), 0);
+        QVERIFY(other.editor.showsFahrenheit(0));
+        QCOMPARE(other.files.openFrom(b.path("f.VNT")), ConfigFiles::Outcome::Done);
+        QCOMPARE(other.editor.text(QStringLiteral("txt_Input_max"), 0), QStringLiteral("302"));
+        QCOMPARE(other.editor.text(QStringLiteral("txt_Input_min"), 0), QStringLiteral("-58"));
+        QCOMPARE(other.editor.text(QStringLiteral("txt_offset"), 0), QStringLiteral("2.7"));
+        // Saved again, the file holds Celsius as before.
+        QCOMPARE(other.files.saveTo(b.path("f2.VNT")), ConfigFiles::Outcome::Done);
+        QCOMPARE(f64At(b.bytes("f2.VNT"), 14), 150.0);
+        QCOMPARE(f64At(b.bytes("f2.VNT"), 88), 1.5);
+    }
+
+    void dialogs() {
+        Bench b(3);
+        // Save without a current file and with the dialog cancelled writes nothing.
+        QCOMPARE(b.files.SaveConfigFile(false), ConfigFiles::Outcome::Cancelled);
+        QCOMPARE(b.files.SaveConfigFile(true), ConfigFiles::Outcome::Cancelled);
+        QVERIFY(!b.files.saveEnabled());
+        QCOMPARE(b.prompter.fileDialogs.size(), 1);
+        QCOMPARE(b.prompter.fileDialogs.first().filter, QStringLiteral(" (*.VNT);;(*.*)"));
+        QCOMPARE(b.prompter.fileDialogs.first().defaultSuffix, QStringLiteral("VNT"));
+
+        b.prompter.pushFile(b.path("d.VNT"));
+        QCOMPARE(b.files.SaveConfigFile(true), ConfigFiles::Outcome::Done);
+        QVERIFY(b.files.saveEnabled());
+        QCOMPARE(b.files.SaveConfigFile(false), ConfigFiles::Outcome::Done);
+        QCOMPARE(b.bytes("d.VNT").size(), 292);
+
+        b.prompter.pushFile(b.path("d.VNT"));
+        QCOMPARE(b.files.OpenConfigFile(), ConfigFiles::Outcome::Done);
+        QCOMPARE(b.prompter.fileDialogs.last().filter, QStringLiteral("(*.VNT);;  (*.*)"));
+        QCOMPARE(b.files.OpenConfigFile(), ConfigFiles::Outcome::Cancelled);
+    }
+
+    void failedSaveKeepsTheOldFile() {
+        Bench b(3);
+        typeRtdConfiguration(b.editor);
+        QVERIFY(QDir().mkpath(b.path("locked.VNT")));
+        QCOMPARE(b.files.saveTo(b.path("locked.VNT")), ConfigFiles::Outcome::Failed);
+        QCOMPARE(b.prompter.questions().size(), 1);
+        QVERIFY(b.prompter.questions().first().text.contains(QLatin1String("not saved")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConfigFiles)
+#include "tst_configfiles.moc"
