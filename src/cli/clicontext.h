@@ -46,6 +46,9 @@ int RunPorts(CliContext& ctx);
 int RunIdentify(CliContext& ctx);
 int RunDump(CliContext& ctx);
 int RunRead(CliContext& ctx);
+int RunSave(CliContext& ctx);
+int RunLoad(CliContext& ctx);
+int RunShow(CliContext& ctx);
 int RunSim(const QCommandLineParser& parser);
 
 } // namespace vantelso

@@ -19,6 +19,9 @@ int main(int argc, char** argv) {
         "  sim MODEL [--wire-timing]  serve a simulated device on a pseudo-terminal\n"
         "  identify [--json]          identify the device\n"
         "  read [--json]              read and decode the configuration\n"
+        "  save FILE                  read the device and save its configuration file\n"
+        "  load FILE [--yes]          write a configuration file into the device\n"
+        "  show FILE [--json]         print a configuration file, no device needed\n"
         "  dump [--bank N] [--from A] [--count N]  raw memory, one address<TAB>value per line\n\n"
         "PORT is a device path or COMn (on Linux COMn is /dev/ttyS(n-1)).\n"
         "MODEL is a model identifier such as RSX7030 or RSX7131B, or a model byte 0 to 9.\n"
@@ -62,7 +65,13 @@ int main(int argc, char** argv) {
 
     CliContext ctx(parser, parser.isSet(QStringLiteral("yes")));
     int rc = ExitUsage;
-    if (args.size() != 1) {
+    const bool takesFile = command == QLatin1String("save") || command == QLatin1String("load") ||
+                           command == QLatin1String("show");
+    if (takesFile) {
+        rc = command == QLatin1String("save")   ? RunSave(ctx)
+             : command == QLatin1String("load") ? RunLoad(ctx)
+                                                : RunShow(ctx);
+    } else if (args.size() != 1) {
         ctx.error(QStringLiteral("unexpected arguments after %1").arg(command));
     } else if (command == QLatin1String("ports")) {
         rc = RunPorts(ctx);

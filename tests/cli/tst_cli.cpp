@@ -1,9 +1,12 @@
 // The command-line tool end to end: a simulated device served on a pseudo-terminal by
 // "vantelso-cli sim", then the tool's commands against that port.
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -27,6 +30,21 @@ Run cli(const QStringList& args) {
     r.err = QString::fromLocal8Bit(p.readAllStandardError());
     return r;
 }
+
+// A simulated device served by "vantelso-cli sim" for as long as the object lives.
+struct Sim {
+    explicit Sim(const QString& model) {
+        process.start(QStringLiteral(VANTELSO_CLI), {QStringLiteral("sim"), model});
+        if (process.waitForStarted(5000) && process.waitForReadyRead(5000))
+            port = QString::fromLocal8Bit(process.readLine()).trimmed();
+    }
+    ~Sim() {
+        process.kill();
+        process.waitForFinished(2000);
+    }
+    QProcess process;
+    QString port;
+};
 
 } // namespace
 
@@ -132,6 +150,55 @@ private Q_SLOTS:
                                   .toObject();
         QCOMPARE(a.value(QStringLiteral("input")).toString(), input);
         QCOMPARE(a.contains(QStringLiteral("trip")), trip);
+    }
+
+    void saveShowLoad() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("a.VNT"));
+        const Run save = cli({QStringLiteral("-p"), m_port, QStringLiteral("save"), file});
+        QCOMPARE(save.exitCode, 0);
+        QCOMPARE(QFileInfo(file).size(), 292);
+
+        const Run show = cli({QStringLiteral("show"), file, QStringLiteral("--json")});
+        QCOMPARE(show.exitCode, 0);
+        const QJsonObject o = QJsonDocument::fromJson(show.out.toUtf8()).object();
+        QCOMPARE(o.value(QStringLiteral("identity")).toObject().value(QStringLiteral("model_byte")),
+                 3);
+        const QJsonObject a = o.value(QStringLiteral("channels")).toArray().at(0).toObject();
+        QCOMPARE(a.value(QStringLiteral("input")).toString(), QStringLiteral("Pt 100"));
+        QCOMPARE(a.value(QStringLiteral("input_start")).toDouble(), -50.0);
+
+        // Into a second device of the same model: written and verified, no question asked.
+        Sim second(QStringLiteral("RSX7131B"));
+        const Run load = cli({QStringLiteral("-p"), second.port, QStringLiteral("load"), file});
+        QCOMPARE(load.exitCode, 0);
+        QVERIFY(load.err.contains(QLatin1String("verified")));
+        const QString back = dir.filePath(QStringLiteral("b.VNT"));
+        QCOMPARE(cli({QStringLiteral("-p"), second.port, QStringLiteral("save"), back}).exitCode,
+                 0);
+        QFile fa(file), fb(back);
+        QVERIFY(fa.open(QIODevice::ReadOnly) && fb.open(QIODevice::ReadOnly));
+        QCOMPARE(fb.readAll(), fa.readAll());
+
+        // Into another model: the device check asks, the tool answers Cancel, nothing is written.
+        Sim other(QStringLiteral("RSX7040"));
+        const Run refused = cli({QStringLiteral("-p"), other.port, QStringLiteral("load"), file});
+        QCOMPARE(refused.exitCode, 3);
+        QVERIFY(
+            refused.err.contains(QLatin1String("File not compatible with the device connected")));
+        QVERIFY(refused.err.contains(QLatin1String("nothing written")));
+    }
+
+    void showRefusesWhatIsNotAFile() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("short.VNT"));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(100, 'x'));
+        f.close();
+        const Run r = cli({QStringLiteral("show"), file});
+        QCOMPARE(r.exitCode, 3);
+        QVERIFY(r.err.contains(QLatin1String("holds 100 bytes")));
     }
 
     void failures_data() {
