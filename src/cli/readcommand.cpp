@@ -11,7 +11,13 @@ int RunRead(CliContext& ctx) {
     if (int rc = ctx.connect())
         return rc;
     Catalogue catalogue;
-    const auto read = ReadConfiguration(ctx.link, catalogue);
+    ReadFailure failure = ReadFailure::None;
+    const auto read = ReadConfiguration(ctx.link, catalogue, {}, &failure);
+    if (failure == ReadFailure::Incompatible) {
+        ctx.error(QStringLiteral("Device not compatible with this software version (%1)")
+                      .arg(IdentificationLabel(ctx.link.identity)));
+        return ExitRefused;
+    }
     if (!read) {
         ctx.error(QStringLiteral("reading the configuration failed (%1)")
                       .arg(ctx.link.texts().communicationError));

@@ -3,14 +3,30 @@
 namespace vantelso {
 
 std::optional<ConfigurationRead> ReadConfiguration(DeviceLink& link, Catalogue& catalogue,
-                                                   const ConfigRecord& previous) {
-    if (link.busy())
-        return std::nullopt; // a command is waiting; never interleave with it
+                                                   const ConfigRecord& previous,
+                                                   ReadFailure* failure) {
+    ReadFailure unused;
+    ReadFailure& why = failure ? *failure : unused;
+    why = ReadFailure::None;
+    if (link.busy()) {
+        why = ReadFailure::Busy; // a command is waiting; never interleave with it
+        return std::nullopt;
+    }
     link.ReadIdentity();
-    if (link.CommError || link.lastCallRefused())
+    if (link.lastCallRefused()) {
+        why = ReadFailure::Busy;
+        return std::nullopt;
+    }
+    why = ReadFailure::Communication;
+    if (link.CommError)
         return std::nullopt;
     ConfigurationRead out;
     out.identity = link.identity;
+    if (out.identity.DeviceCode != 12) {
+        // Another family keeps another record: reading it as ours would only mislead.
+        why = ReadFailure::Incompatible;
+        return std::nullopt;
+    }
     out.model = link.ReadModelIdentifier();
     if (link.CommError)
         return std::nullopt;
@@ -36,6 +52,7 @@ std::optional<ConfigurationRead> ReadConfiguration(DeviceLink& link, Catalogue& 
         return std::nullopt;
     out.record = *record;
     catalogue = refreshed;
+    why = ReadFailure::None;
     return out;
 }
 

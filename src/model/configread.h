@@ -13,16 +13,24 @@ namespace vantelso {
 // Everything one configuration read brings back from the device.
 struct ConfigurationRead {
     DeviceIdentity identity;
-    QString model;            // "RSX7131B"
+    QString model;             // "RSX7131B"
     QByteArray mainBlock;      // addresses 0..64
     QByteArray extensionBlock; // addresses 128..153, read only by the math model; else empty
     ConfigRecord record;
 };
 
+enum class ReadFailure {
+    None,
+    Busy,          // another command was waiting; nothing was sent
+    Communication, // identification or a block read failed (CommError set)
+    Incompatible,  // a device of another family: its record is not read at all
+};
+
 // Identifies the device, reads its record and decodes it. The catalogue's model-dependent
-// rows are refreshed only after a successful read; on any failure (CommError set, or a
-// refused command) nothing is returned and nothing but the link's identity has changed.
+// rows are refreshed only after a successful read; on any failure nothing is returned,
+// `failure` (when given) says why, and nothing but the link's identity has changed.
 std::optional<ConfigurationRead> ReadConfiguration(DeviceLink& link, Catalogue& catalogue,
-                                                   const ConfigRecord& previous = {});
+                                                   const ConfigRecord& previous = {},
+                                                   ReadFailure* failure = nullptr);
 
 } // namespace vantelso

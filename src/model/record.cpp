@@ -93,6 +93,15 @@ double readFloat(const QByteArray& block, int offset) {
     return codecs::FloatFromBytes(b(1), b(0), b(2));
 }
 
+// Rounds to the nearest integer without leaving the range a record field can hold anyway:
+// llround of an infinite, NaN or huge value is undefined, so those become 0 or the limit.
+long long RoundClamped(double v) {
+    if (std::isnan(v))
+        return 0;
+    constexpr double kLimit = 1e15;
+    return std::llround(std::clamp(v, -kLimit, kLimit));
+}
+
 class Queue {
 public:
     void put(int address, int value) { items_.append({quint8(address), quint8(value & 0xFF)}); }
@@ -116,7 +125,7 @@ private:
 };
 
 long long roundScaled(double value, double scale) {
-    return std::llround(value * scale);
+    return RoundClamped(value * scale);
 }
 
 int clampByte(long long v) {
@@ -164,6 +173,8 @@ int TriggerCodeFromLevel(double level) {
     // Integer part, with a margin that absorbs the three decimals the editor shows, so that
     // a level read and written back unchanged keeps its code.
     const double steps = (level - kTriggerZero) / kTriggerStep;
+    if (std::isnan(steps))
+        return 0;
     return int(std::clamp(std::floor(steps + 0.02), 0.0, 255.0));
 }
 
@@ -178,7 +189,7 @@ double ResponseTimeFromCode(int code, const DeviceIdentity& id) {
 
 int ResponseCodeFromTime(double seconds, const DeviceIdentity& id) {
     const double steps = std::max(0.0, seconds - kResponseZero) / responseStep(id);
-    return int(std::clamp<long long>(std::llround(steps), 0, 65535));
+    return int(std::clamp<long long>(RoundClamped(steps), 0, 65535));
 }
 
 double TripDelayShown(int delayByte, const DeviceIdentity& id) {
@@ -189,8 +200,8 @@ double TripDelayShown(int delayByte, const DeviceIdentity& id) {
 
 int TripDelayFromShown(double shown, const DeviceIdentity& id) {
     if (id.ModelByte == 0)
-        return clampByte(std::llround(shown * 10.0 * 0.75));
-    return clampByte(std::llround(shown));
+        return clampByte(RoundClamped(shown * 10.0 * 0.75));
+    return clampByte(RoundClamped(shown));
 }
 
 double OperatorDelaySeconds(int delayByte) {
@@ -198,7 +209,7 @@ double OperatorDelaySeconds(int delayByte) {
 }
 
 int OperatorDelayFromSeconds(double seconds) {
-    return clampByte(std::llround(seconds * 10.0 / 0.75));
+    return clampByte(RoundClamped(seconds * 10.0 / 0.75));
 }
 
 int FrequencyDecimals(double rangeEnd) {
@@ -401,7 +412,7 @@ QList<WriteItem> EncodeRecord(const ConfigRecord& record, const DeviceIdentity& 
     for (int c = 0; c < ChannelCount; ++c) {
         if (c == 1 && HasTrips(id))
             continue; // address 8 is the trip delay
-        const long long tenths = std::llround(record.offset[std::size_t(c)] * 10.0);
+        const long long tenths = RoundClamped(record.offset[std::size_t(c)] * 10.0);
         q.put(offsetByte(c), int(std::clamp<long long>(tenths, -128, 127)));
     }
     q.put(kOverRangeByte, (record.overRange[0] & 3) | ((record.overRange[1] & 3) * 4));

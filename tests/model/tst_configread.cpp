@@ -76,6 +76,18 @@ private Q_SLOTS:
         QCOMPARE(ext, read->extensionBlock);
     }
 
+    void otherFamilyIsNotRead() {
+        Bench b{3, 0};
+        DeviceIdentity id = b.device.identity();
+        id.DeviceCode = 11;
+        b.device.setIdentity(id);
+        ReadFailure why = ReadFailure::None;
+        QVERIFY(!ReadConfiguration(b.link, b.catalogue, {}, &why));
+        QCOMPARE(why, ReadFailure::Incompatible);
+        for (const QByteArray& cmd : b.device.commandLog())
+            QVERIFY(!cmd.startsWith("$R"));
+    }
+
     void failedReadChangesNothing() {
         Bench b{2, 0};
         Catalogue& catalogue = b.catalogue;
@@ -86,7 +98,9 @@ private Q_SLOTS:
         vanish.match = "$R";
         vanish.skip = 20;
         b.device.injectFault(vanish);
-        QVERIFY(!ReadConfiguration(b.link, catalogue));
+        ReadFailure why = ReadFailure::None;
+        QVERIFY(!ReadConfiguration(b.link, catalogue, {}, &why));
+        QCOMPARE(why, ReadFailure::Communication);
         QCOMPARE(b.link.CommError, 1);
         // Model byte 2 would have set the "10 V" minimum to 0; a failed read leaves -10.
         QCOMPARE(catalogue.Input(4).min, tenVoltMin);
