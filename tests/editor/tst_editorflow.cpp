@@ -5,6 +5,7 @@
 #include "devicelink.h"
 #include "editormodel.h"
 #include "scriptedprompter.h"
+#include "simbench.h"
 #include "simdevice.h"
 #include "simtransport.h"
 #include "texts.h"
@@ -18,27 +19,16 @@ using Answer = Prompter::Answer;
 
 namespace {
 
-struct Bench {
+struct Bench : SimBench {
     explicit Bench(std::uint8_t modelByte, std::uint8_t variant = 0)
-        : device(modelByte, variant), transport(&device), link(&prompter), model(catalogue, texts),
+        : SimBench(modelByte, variant), model(catalogue, texts),
           editor(model, link, catalogue, texts) {
         texts.setLanguage(Texts::English);
-        transport.open();
-        link.setTransport(&transport);
     }
-    int writes() const {
-        int n = 0;
-        for (const QByteArray& c : device.commandLog())
-            n += c.startsWith("$W") ? 1 : 0;
-        return n;
-    }
+    int writes() const { return count("$W"); }
     void set(const char* name, int element, const QString& text) {
         model.setText(QString::fromLatin1(name), element, text);
     }
-    SimDevice device;
-    SimTransport transport;
-    ScriptedPrompter prompter;
-    DeviceLink link;
     Catalogue catalogue;
     Texts texts;
     EditorModel model;

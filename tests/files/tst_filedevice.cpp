@@ -7,6 +7,7 @@
 #include "editormodel.h"
 #include "record.h"
 #include "scriptedprompter.h"
+#include "simbench.h"
 #include "simdevice.h"
 #include "simtransport.h"
 #include "texts.h"
@@ -19,18 +20,12 @@ using namespace vantelso;
 namespace {
 
 // One device on its own link, with the editor and the file functions the program has.
-struct Station {
+struct Station : SimBench {
     explicit Station(std::uint8_t model)
-        : device(model), transport(&device), link(&prompter), editor(catalogue, texts),
-          config(editor, link, catalogue, texts), files(editor, link.identity, texts, prompter) {
+        : SimBench(model), editor(catalogue, texts), config(editor, link, catalogue, texts),
+          files(editor, link.identity, texts, prompter) {
         texts.setLanguage(Texts::English);
-        transport.open();
-        link.setTransport(&transport);
     }
-    sim::SimDevice device;
-    sim::SimTransport transport;
-    ScriptedPrompter prompter;
-    DeviceLink link;
     Texts texts;
     Catalogue catalogue;
     EditorModel editor;

@@ -2,6 +2,7 @@
 // questions to the user and what each failure leaves behind.
 #include "devicelink.h"
 #include "scriptedprompter.h"
+#include "simbench.h"
 #include "simdevice.h"
 #include "simtransport.h"
 
@@ -14,12 +15,8 @@ using Answer = Prompter::Answer;
 
 namespace {
 
-struct Bench {
-    explicit Bench(std::uint8_t model, std::uint8_t variant = 0)
-        : device(model, variant), transport(&device), link(&prompter) {
-        transport.open();
-        link.setTransport(&transport);
-    }
+struct Bench : SimBench {
+    using SimBench::SimBench;
     // Addresses of the "$R" requests the device saw, in order.
     QList<int> readAddresses() const {
         QList<int> out;
@@ -28,16 +25,6 @@ struct Bench {
                 out << quint8(c.at(3));
         return out;
     }
-    int count(const QByteArray& prefix) const {
-        int n = 0;
-        for (const QByteArray& c : device.commandLog())
-            n += c.startsWith(prefix) ? 1 : 0;
-        return n;
-    }
-    SimDevice device;
-    SimTransport transport;
-    ScriptedPrompter prompter;
-    DeviceLink link;
 };
 
 Fault fault(Fault::Kind kind, const char* match, int skip = 0, int count = 1, int delayMs = 0) {

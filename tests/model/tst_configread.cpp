@@ -3,6 +3,7 @@
 // encoding it again changes no byte.
 #include "configread.h"
 #include "scriptedprompter.h"
+#include "simbench.h"
 #include "simdevice.h"
 #include "simtransport.h"
 
@@ -12,16 +13,8 @@ using namespace vantelso;
 
 namespace {
 
-struct Bench {
-    Bench(std::uint8_t model, std::uint8_t variant)
-        : device(model, variant), transport(&device), link(&prompter) {
-        transport.open();
-        link.setTransport(&transport);
-    }
-    sim::SimDevice device;
-    sim::SimTransport transport;
-    ScriptedPrompter prompter;
-    DeviceLink link;
+struct Bench : SimBench {
+    using SimBench::SimBench;
     Catalogue catalogue;
 };
 
