@@ -703,10 +703,9 @@ void EditorModel::EnableSections(int c) {
         putEnabled(fili, 1, false);
         putEnabled(cjc, 1, false);
     }
-    if (model == 0) {
-        putEnabled(QStringLiteral("frm_options"), 1, doubled);
-        putEnabled(QStringLiteral("frm_output"), 1, doubled);
-    }
+    // Channel B's output is the doubler's on model 0 only; a model read after it gets it back.
+    putEnabled(QStringLiteral("frm_options"), 1, model != 0 || doubled);
+    putEnabled(QStringLiteral("frm_output"), 1, model != 0 || doubled);
 }
 
 void EditorModel::CopiaValori() {

@@ -48,6 +48,7 @@ public:
         status = text;
         statusProblem = problem;
     }
+    void toggleProgramWindow() override { calls << QStringLiteral("toggleProgram"); }
 
     QString caption(Window w, const char* control) const {
         return captions.controls.value(w).value(QLatin1String(control));

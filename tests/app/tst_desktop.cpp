@@ -96,7 +96,9 @@ void TestDesktop::startUpShowsPanel() {
     Session s;
     QVERIFY(s.window->panelWindow()->isVisible());
     QCOMPARE(s.window->panelWindow()->pos(), QPoint(0, 0));
-    QCOMPARE(s.window->workArea()->subWindowList().size(), 1);
+    // The panel and the editor window, which waits hidden.
+    QCOMPARE(s.window->workArea()->subWindowList().size(), 2);
+    QVERIFY(!s.window->programSubWindow()->isVisible());
     QCOMPARE(s.window->windowTitle(), QStringLiteral("VANTELSO v.2.7"));
     QCOMPARE(s.window->panelWindow()->windowTitle(), QStringLiteral("VANTELSO v.2.7"));
     QCOMPARE(s.panel()->lbl_device->text(), QStringLiteral("ID=12/0"));
@@ -245,16 +247,19 @@ void TestDesktop::unavailableCommandsDisabled() {
     Session s;
     Communication* p = s.panel();
     QVERIFY(p->cmd_read->isEnabled());
-    QVERIFY(!p->cmd_write->isEnabled());
+    QVERIFY(p->cmd_write->isEnabled());
     QVERIFY(!p->cmd_start->isEnabled());
-    for (QToolButton* b : p->cmd_modo)
-        QVERIFY(!b->isEnabled());
+    QVERIFY(p->cmd_modo[0]->isEnabled());
+    QVERIFY(!p->cmd_modo[1]->isEnabled());
+    QVERIFY(!p->cmd_modo[2]->isEnabled());
     QVERIFY(p->cmd_Lang->isEnabled());
     for (const ShellMenu* m : {&s.window->mainMenu(), static_cast<const ShellMenu*>(&p->menu)}) {
-        for (QAction* a : {m->open, m->save, m->saveAs, m->viewProgram, m->viewMeasure,
-                           m->viewSwitch, m->write, m->start, m->stop, m->eeprom, m->taratura})
+        for (QAction* a : {m->open, m->save, m->saveAs, m->viewMeasure, m->viewSwitch, m->start,
+                           m->stop, m->eeprom, m->taratura})
             QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
         QVERIFY(m->read->isEnabled());
+        QVERIFY(m->write->isEnabled());
+        QVERIFY(m->viewProgram->isEnabled());
         QVERIFY(m->about->isEnabled());
         QVERIFY(m->exit->isEnabled());
     }

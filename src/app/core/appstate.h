@@ -1,8 +1,10 @@
 #pragma once
 
 #include "catalogue.h"
+#include "configeditor.h"
 #include "configread.h"
 #include "devicelink.h"
+#include "editormodel.h"
 #include "texts.h"
 
 #include <QObject>
@@ -44,7 +46,11 @@ public:
     DeviceLink link;
     ShellFlags flags;
     DeviceLabels device;
-    // The last configuration read in full; the editor window will take it from here.
+    // The configuration editor: its controls (shown by the program window) and its device
+    // read and write.
+    EditorModel editor;
+    ConfigEditor configEditor;
+    // The last configuration read in full, as the editor showed it.
     std::optional<ConfigurationRead> lastRead;
     // Kept by the caption routine for the About box.
     QString webAddress;

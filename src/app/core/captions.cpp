@@ -1,6 +1,7 @@
 #include "captions.h"
 
 #include "identity.h"
+#include "record.h"
 
 namespace vantelso::app {
 
@@ -45,6 +46,86 @@ QList<FixedCaption> panelFixed() {
     return out;
 }
 
+// The editor window, control names with their element as the window numbers them.
+const QList<LanguageCaption> kProgramCaptions = {
+    {"frm_input_0", 48},    {"frm_input_1", 48},    {"lbl_tipo_in_0", 40},  {"lbl_tipo_in_1", 40},
+    {"lbl_tipo_out_0", 40}, {"lbl_tipo_out_1", 40}, {"lbl_offset_0", 66},   {"lbl_offset_1", 66},
+    {"opt_CJC_0", 42},      {"opt_CJC_1", 43},      {"opt_CJC_2", 42},      {"opt_CJC_3", 43},
+    {"frm_fili_0", 60},     {"frm_fili_1", 60},     {"opt_Break_0", 44},    {"opt_Break_1", 45},
+    {"opt_Break_2", 44},    {"opt_Break_3", 45},    {"frm_funz_0", 41},     {"frm_funz_1", 41},
+    {"opt_funz_0", 32},     {"opt_funz_1", 33},     {"opt_funz_2", 34},     {"opt_funz_3", 32},
+    {"opt_funz_4", 33},     {"opt_funz_5", 34},     {"frm_output_0", 49},   {"frm_output_1", 49},
+    {"frm_soglie_0", 50},   {"frm_soglie_1", 50},   {"optTrip_0", 44},      {"optTrip_1", 45},
+    {"optTrip_2", 44},      {"optTrip_3", 45},      {"optRele_0", 58},      {"optRele_1", 59},
+    {"optRele_2", 58},      {"optRele_3", 59},      {"frm_modo_1", 57},     {"chk_Doubler_0", 31},
+    {"lbl_filter", 82},     {"lbl_trig_0", 81},     {"lbl_aux_0", 83},      {"lbl_freq_type", 40},
+    {"cmd_math_0", 84},     {"frm_modo_3", 86},     {"lbl_col_analog", 79}, {"lbl_col_fisico", 86},
+    {"frm_fis_out", 49},    {"frm_operatore", 85},
+};
+
+// Captions without a string of their own: units, markers and technical terms that read the
+// same in both languages.
+const QList<FixedCaption> kProgramFixed = {
+    {"frm_cjc_0", "CJC"},
+    {"frm_cjc_1", "CJC"},
+    {"frm_break_0", "Burn-out"},
+    {"frm_break_1", "Burn-out"},
+    {"lbl_max_in_0", "Max"},
+    {"lbl_min_in_0", "Min"},
+    {"lbl_max_in_1", "Max"},
+    {"lbl_min_in_1", "Min"},
+    {"lbl_max_out_0", "Max"},
+    {"lbl_min_out_0", "Min"},
+    {"lbl_max_out_1", "Max"},
+    {"lbl_min_out_1", "Min"},
+    {"opt_gradi_0", "°C"},
+    {"opt_gradi_far_0", "°F"},
+    {"opt_gradi_1", "°C"},
+    {"opt_gradi_far_1", "°F"},
+    {"opt_Fili_0", "2"},
+    {"opt_Fili_1", "3"},
+    {"opt_Fili_2", "4"},
+    {"opt_Fili_3", "2"},
+    {"opt_Fili_4", "3"},
+    {"opt_Fili_5", "4"},
+    {"frm_options_0", "Over range"},
+    {"frm_options_1", "Over range"},
+    {"lbl_soglia_H_0", "Hi"},
+    {"lbl_soglia_L_0", "Lo"},
+    {"lbl_soglia_H_1", "Hi"},
+    {"lbl_soglia_L_1", "Lo"},
+    {"lbl_soglia_Delay_0", "Delay"},
+    {"lbl_soglia_Delay_1", "Delay"},
+    {"lbl_soglia_s_0", "s"},
+    {"lbl_soglia_s_1", "s"},
+    {"lbl_trip_dir_0", "Trip"},
+    {"lbl_trip_dir_1", "Trip"},
+    {"lbl_rele_0", "Relay"},
+    {"lbl_rele_1", "Relay"},
+    {"chk_HS_0", "High speed"},
+    {"lbl_response", "Response time"},
+    {"lbl_response_s", "s"},
+    {"frm_freq", "Freq"},
+    {"chk_50hz_0", "50 Hz"},
+    {"cmd_OperOk_0", "OK"},
+    {"lbl_oper_0", "A"},
+    {"lbl_oper_1", "B"},
+    {"lbl_fis_max", "Max"},
+    {"lbl_fis_min", "Min"},
+};
+
+const QList<LanguageCaption> kOperatorCaptions = {{"fra_Oper", 41}, {"Frame1_0", 57}};
+
+const QList<FixedCaption> kOperatorFixed = {
+    {"opt_Oper_0", "= A"},    {"opt_Oper_1", "= B"}, {"opt_Oper_2", "A+B"},
+    {"opt_Oper_3", "A-B"},    {"opt_Oper_4", "A*B"}, {"opt_Oper_5", "A/B"},
+    {"opt_Oper_6", "MAX"},    {"opt_Oper_7", "MIN"}, {"lbl_oper_delay", "Delay"},
+    {"lbl_oper_sec", "sec."}, {"Cmd_ok_0", "OK"},
+};
+
+constexpr int kProgram = 35;
+constexpr int kChannel = 72;
+constexpr int kAlgebraicFunction = 85;
 constexpr int kOpenCom = 38;
 constexpr int kCloseCom = 39;
 constexpr int kAbout = 51;
@@ -65,6 +146,10 @@ const QList<LanguageCaption>& LanguageCaptions(Window window) {
         return panel;
     case Window::About:
         return about;
+    case Window::Program:
+        return kProgramCaptions;
+    case Window::Operator:
+        return kOperatorCaptions;
     case Window::Language:
         break;
     }
@@ -86,6 +171,10 @@ const QList<FixedCaption>& FixedCaptions(Window window) {
         return language;
     case Window::About:
         return about;
+    case Window::Program:
+        return kProgramFixed;
+    case Window::Operator:
+        return kOperatorFixed;
     }
     return principale;
 }
@@ -98,6 +187,13 @@ CaptionMap BuildCaptions(Window window, const Texts& texts, bool portSwitchTicke
         out.insert(QLatin1String(c.control), texts.lang(c.baseId));
     if (window == Window::Communication)
         out.insert(QStringLiteral("Check1"), texts.lang(portSwitchTicked ? kCloseCom : kOpenCom));
+    if (window == Window::Program) {
+        // The channel frames carry the channel letter after the word.
+        for (const char* name : {"frm_channel_0", "frm_input_2"})
+            out.insert(QLatin1String(name), texts.lang(kChannel) + QStringLiteral(" A"));
+        for (const char* name : {"frm_channel_1", "frm_input_3"})
+            out.insert(QLatin1String(name), texts.lang(kChannel) + QStringLiteral(" B"));
+    }
     if (window == Window::About) {
         out.insert(QStringLiteral("lblTitle"), texts.productTitle());
         out.insert(QStringLiteral("lblCompany"), texts.brand(0).trimmed());
@@ -115,6 +211,10 @@ QString WindowTitle(Window window, const Texts& texts) {
         return QStringLiteral("Lingua / Language");
     case Window::About:
         return texts.lang(kAbout) + u' ' + texts.productTitle();
+    case Window::Program:
+        return texts.lang(kProgram);
+    case Window::Operator:
+        return texts.lang(kAlgebraicFunction);
     }
     return {};
 }
@@ -142,6 +242,19 @@ DeviceLabels UpdateDeviceLabels(const DeviceLabels& previous, const Texts& texts
     return out;
 }
 
+ProgramLayout BuildProgramLayout(const DeviceIdentity& identity) {
+    ProgramLayout out;
+    const int trips = TripChannelCount(identity);
+    for (int c = 0; c < 2; ++c)
+        out.trips[std::size_t(c)] = c < trips;
+    out.frequency = IsFrequencyModel(identity);
+    out.physical = HasExtensionBlock(identity);
+    const int m = identity.ModelByte;
+    out.channelBInput = !(m == 0 || m == 1 || m == 8 || m == 9);
+    out.responseTime = HasResponseTime(identity);
+    return out;
+}
+
 bool SwitchViewAvailable(std::uint8_t modelByte) {
     return modelByte != 9;
 }
@@ -149,7 +262,8 @@ bool SwitchViewAvailable(std::uint8_t modelByte) {
 ShellCaptions BuildShellCaptions(const Texts& texts, const DeviceLabels& device,
                                  std::uint8_t modelByte, bool portSwitchTicked) {
     ShellCaptions out;
-    for (Window w : {Window::Principale, Window::Communication, Window::Language, Window::About}) {
+    for (Window w : {Window::Principale, Window::Communication, Window::Language, Window::About,
+                     Window::Program, Window::Operator}) {
         out.controls.insert(w, BuildCaptions(w, texts, portSwitchTicked));
         out.titles.insert(w, WindowTitle(w, texts));
     }

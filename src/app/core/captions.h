@@ -6,13 +6,14 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <array>
 #include <cstdint>
 
 namespace vantelso::app {
 
-// The shell's windows that carry captions. The editor, measurement and switch windows will
-// bring their own tables.
-enum class Window { Principale, Communication, Language, About };
+// The windows that carry captions. The measurement and switch windows will bring their own
+// tables. Program is the editor window `frm_program`, Operator its dialog `frm_Oper`.
+enum class Window { Principale, Communication, Language, About, Program, Operator };
 
 // One control whose caption is a language string (the English one is baseId + 300).
 struct LanguageCaption {
@@ -32,6 +33,20 @@ const QList<FixedCaption>& FixedCaptions(Window window);
 // Control name -> caption, for one window.
 using CaptionMap = QHash<QString, QString>;
 
+// Which parts of the editor window the connected model uses. The editor model decides the
+// availability of the groups that follow the chosen types; these follow the model alone.
+struct ProgramLayout {
+    std::array<bool, 2> trips{}; // threshold groups per channel: 0 on model 0, both on 7
+    bool frequency = false;      // frequency-input settings: model 7
+    bool physical = false;       // physical-scaling page and its button: model 5
+    bool channelBInput = true;   // false on the single-channel models 0, 1, 8 and 9
+    bool responseTime = false;   // response-time field
+
+    bool operator==(const ProgramLayout&) const = default;
+};
+
+ProgramLayout BuildProgramLayout(const DeviceIdentity& identity);
+
 // Everything the caption routine puts on screen, computed without touching a widget.
 struct ShellCaptions {
     QHash<Window, CaptionMap> controls;
@@ -45,6 +60,7 @@ struct ShellCaptions {
     QString manualFile;
     bool showBrandPicture = true;
     int brandIcon = 0; // brand whose picture the About box shows; -1 for none
+    ProgramLayout program;
 };
 
 // Captions of one window in the current language; `portSwitchTicked` selects the port

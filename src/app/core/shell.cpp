@@ -36,6 +36,7 @@ void Shell::startUp(const StartOptions& options) {
     m_view.loadWindowsHidden();
     m_state.flags.measuring = false;
     m_state.catalogue.Init(m_state.link.identity);
+    m_state.editor.setIdentity(m_state.link.identity);
     refreshCaptions();
     m_state.flags.LastChannel = 1;
     m_view.setButtonImages(m_state.flags.measuring);
@@ -103,7 +104,7 @@ void Shell::openPath() {
     read();
     read();
     m_state.catalogue.Init(m_state.link.identity);
-    // The editor window is brought into view here once it exists.
+    m_view.toggleProgramWindow();
 }
 
 void Shell::closePath(const QString& detail) {
@@ -133,13 +134,17 @@ bool Shell::read() {
     if (m_state.link.busy())
         return false;
     const DeviceIdentity before = m_state.link.identity;
-    const ConfigRecord previous = m_state.lastRead ? m_state.lastRead->record : ConfigRecord{};
-    auto result = ReadConfiguration(m_state.link, m_state.catalogue, previous);
-    const bool ok = result.has_value();
+    const bool ok = m_state.configEditor.ReadEprom() == EditorOutcome::Done;
     if (ok) {
-        if (result->mainBlock.size() > kVariantAddress)
-            m_state.device.variantByte = std::uint8_t(result->mainBlock.at(kVariantAddress));
-        m_state.lastRead = std::move(result);
+        const QByteArray& main = m_state.editor.lastMainBlock();
+        if (main.size() > kVariantAddress)
+            m_state.device.variantByte = std::uint8_t(main.at(kVariantAddress));
+        ConfigurationRead read;
+        read.identity = m_state.link.identity;
+        read.model = m_state.configEditor.modelIdentifier();
+        read.mainBlock = main;
+        read.record = m_state.editor.baseRecord();
+        m_state.lastRead = std::move(read);
     } else if (!(m_state.link.identity == before)) {
         // Another device answered but its record did not arrive: its letter is unknown.
         m_state.device.variantByte.reset();
@@ -147,6 +152,20 @@ bool Shell::read() {
     refreshCaptions();
     if (ok)
         Q_EMIT configurationRead();
+    return ok;
+}
+
+bool Shell::write() {
+    if (m_state.link.busy())
+        return false;
+    const bool ok = m_state.configEditor.WriteEprom() == EditorOutcome::Done;
+    if (ok) {
+        if (m_state.lastRead) {
+            m_state.lastRead->mainBlock = m_state.editor.lastMainBlock();
+            m_state.lastRead->record = m_state.editor.baseRecord();
+        }
+        Q_EMIT configurationWritten();
+    }
     return ok;
 }
 
@@ -162,8 +181,10 @@ void Shell::refreshCaptions() {
     LinkTexts linkTexts;
     linkTexts.communicationError = m_state.texts.lang(kCommunicationError);
     m_state.link.setTexts(linkTexts);
-    const ShellCaptions captions = BuildShellCaptions(m_state.texts, m_state.device,
-                                                      m_state.link.identity.ModelByte, m_ticked);
+    ShellCaptions captions = BuildShellCaptions(m_state.texts, m_state.device,
+                                                m_state.link.identity.ModelByte, m_ticked);
+    // The editor window's groups follow the model its controls were composed for.
+    captions.program = BuildProgramLayout(m_state.editor.identity());
     m_state.webAddress = captions.webAddress;
     m_state.manualFile = captions.manualFile;
     m_view.applyCaptions(captions);

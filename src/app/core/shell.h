@@ -28,9 +28,12 @@ public:
 
     // The user ticked (true) or cleared (false) the port switch.
     void portSwitchClicked(bool ticked);
-    // Panel Read: identification and configuration read, then the caption routine. False
-    // when the read did not complete.
+    // Panel Read: the editor's configuration read (identification, record, display), then
+    // the caption routine. False when the read did not complete.
     bool read();
+    // Panel Write: the editor's checked write with read-back. False when nothing or not
+    // everything was written.
+    bool write();
     // The language dialog's choice (0 Italian, 1 English).
     void chooseLanguage(int langIndex);
     // The caption routine: language, brand and device identity on every window.
@@ -44,8 +47,9 @@ public:
     const QList<PortEntry>& ports() const { return m_ports; }
 
 Q_SIGNALS:
-    // A configuration read completed; the editor window will show AppState::lastRead.
+    // A configuration read completed; the editor shows it and AppState::lastRead holds it.
     void configurationRead();
+    void configurationWritten();
 
 private:
     void openPath();

@@ -43,6 +43,10 @@ public:
     virtual void setPortSwitch(bool ticked) = 0;
     // A line on the panel about the port: empty clears it.
     virtual void showPortStatus(const QString& text, bool problem) = 0;
+
+    // --- the program (editor) window ---
+    // The first view button's action: show it at its place in front, or hide it.
+    virtual void toggleProgramWindow() = 0;
 };
 
 } // namespace vantelso::app

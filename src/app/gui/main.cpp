@@ -2,12 +2,14 @@
 #include "appstate.h"
 #include "communication.h"
 #include "demodevice.h"
+#include "editormodel.h"
 #include "messageboxprompter.h"
 #include "principale.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QCommandLineParser>
+#include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
@@ -23,7 +25,17 @@ struct ScreenshotPlan {
     int delayMs = 800;
     bool openPort = false;
     bool english = false;
+    bool physicalPage = false;
+    QString target; // "panel", "program" or empty for the whole main window
 };
+
+QWidget* screenshotTarget(gui::Principale& window, const QString& target) {
+    if (target == QLatin1String("panel"))
+        return window.panelWindow();
+    if (target == QLatin1String("program"))
+        return window.programSubWindow();
+    return &window;
+}
 
 void runScreenshot(gui::Principale& window, const ScreenshotPlan& plan) {
     QTimer::singleShot(plan.delayMs, &window, [&window, plan] {
@@ -31,8 +43,12 @@ void runScreenshot(gui::Principale& window, const ScreenshotPlan& plan) {
             window.panel()->Check1->click();
         if (plan.english)
             window.shell().chooseLanguage(1);
+        if (plan.physicalPage)
+            window.state().editor.click(QStringLiteral("cmd_math"));
         QTimer::singleShot(plan.delayMs, &window, [&window, plan] {
-            const bool saved = window.grab().save(plan.file);
+            if (plan.target == QLatin1String("program") && !window.programSubWindow()->isVisible())
+                window.toggleProgramWindow();
+            const bool saved = screenshotTarget(window, plan.target)->grab().save(plan.file);
             std::fprintf(stderr, "%s %s\n", saved ? "saved" : "could not save",
                          qPrintable(plan.file));
             window.close();
@@ -67,9 +83,20 @@ int main(int argc, char** argv) {
                                       QStringLiteral("Open the port before the picture."));
     QCommandLineOption shotEnglishOption(QStringLiteral("screenshot-english"),
                                          QStringLiteral("Switch to English before the picture."));
-    for (QCommandLineOption* o : {&shotOption, &shotOpenOption, &shotEnglishOption})
+    QCommandLineOption shotTargetOption(
+        QStringLiteral("screenshot-target"),
+        QStringLiteral("Picture of one window only: panel or program."), QStringLiteral("WINDOW"));
+    QCommandLineOption shotPhysicalOption(
+        QStringLiteral("screenshot-physical"),
+        QStringLiteral("Show the physical-scaling page before the picture."));
+    QCommandLineOption shotSizeOption(QStringLiteral("screenshot-size"),
+                                      QStringLiteral("Main window size for the picture."),
+                                      QStringLiteral("WxH"));
+    for (QCommandLineOption* o : {&shotOption, &shotOpenOption, &shotEnglishOption,
+                                  &shotTargetOption, &shotPhysicalOption, &shotSizeOption})
         o->setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({demoOption, brandOption, shotOption, shotOpenOption, shotEnglishOption});
+    parser.addOptions({demoOption, brandOption, shotOption, shotOpenOption, shotEnglishOption,
+                       shotTargetOption, shotPhysicalOption, shotSizeOption});
     parser.process(app);
 
     bool brandOk = false;
@@ -103,6 +130,8 @@ int main(int argc, char** argv) {
     app::StartOptions options;
     options.brandIndex = brand;
     window.startUp(options);
+    if (const QStringList size = parser.value(shotSizeOption).split(u'x'); size.size() == 2)
+        window.resize(size[0].toInt(), size[1].toInt());
     window.show();
 
     if (parser.isSet(shotOption)) {
@@ -110,6 +139,8 @@ int main(int argc, char** argv) {
         plan.file = parser.value(shotOption);
         plan.openPort = parser.isSet(shotOpenOption);
         plan.english = parser.isSet(shotEnglishOption);
+        plan.target = parser.value(shotTargetOption);
+        plan.physicalPage = parser.isSet(shotPhysicalOption);
         runScreenshot(window, plan);
     }
     return app.exec();

@@ -4,6 +4,7 @@
 #include "communication.h"
 #include "frmabout.h"
 #include "frmlang.h"
+#include "frmprogram.h"
 #include "icons.h"
 #include "lamp.h"
 
@@ -12,6 +13,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -40,6 +42,29 @@ private:
     std::function<void()> m_onClose;
 };
 
+// The editor window's frame: closing it only hides it until the program exits.
+class ProgramSubWindow : public QMdiSubWindow {
+public:
+    ProgramSubWindow(QWidget* parent, std::function<bool()> exiting)
+        : QMdiSubWindow(parent), m_exiting(std::move(exiting)) {}
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        if (m_exiting()) {
+            event->accept();
+            return;
+        }
+        event->ignore();
+        hide();
+    }
+
+private:
+    std::function<bool()> m_exiting;
+};
+
+// Gap between the connection panel and the editor window beside it.
+constexpr int kWindowGap = 3;
+
 } // namespace
 
 Principale::Principale(app::AppState& state, app::DemoDevice* demo, QWidget* parent)
@@ -48,9 +73,11 @@ Principale::Principale(app::AppState& state, app::DemoDevice* demo, QWidget* par
     setWindowIcon(Icon(Picture::App));
     m_workArea = new QMdiArea(this);
     m_workArea->setObjectName(QStringLiteral("workArea"));
+    m_workArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_workArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_workArea);
     m_menu = BuildShellMenu(menuBar(), ShellMenu::Kind::Principale);
-    resize(1000, 680);
+    resize(1380, 860);
 
     m_shell = std::make_unique<app::Shell>(m_state, *this, demo);
     connect(&m_state.link, &DeviceLink::activityChanged, this, &Principale::onActivity);
@@ -83,6 +110,9 @@ void Principale::startUp(const app::StartOptions& options) {
         connect(m_panel->Check1, &QCheckBox::clicked, m_shell.get(),
                 &app::Shell::portSwitchClicked);
         connect(m_panel->cmd_read, &QToolButton::clicked, m_shell.get(), &app::Shell::read);
+        connect(m_panel->cmd_write, &QToolButton::clicked, m_shell.get(), &app::Shell::write);
+        connect(m_panel->cmd_modo[0], &QToolButton::clicked, this,
+                &Principale::toggleProgramWindow);
         connect(m_panel->cmd_Lang, &QToolButton::clicked, this, &Principale::showLanguageDialog);
         connect(&m_state.link, &DeviceLink::panelEnabledChanged, m_panel, &QWidget::setEnabled);
         connect(&m_state.link, &DeviceLink::portPanelEnabled, m_panel, [this] {
@@ -95,6 +125,8 @@ void Principale::startUp(const app::StartOptions& options) {
 void Principale::wireMenu(const ShellMenu& menu) {
     app::Shell* shell = m_shell.get();
     connect(menu.read, &QAction::triggered, shell, [shell] { shell->read(); });
+    connect(menu.write, &QAction::triggered, shell, [shell] { shell->write(); });
+    connect(menu.viewProgram, &QAction::triggered, this, &Principale::toggleProgramWindow);
     connect(menu.about, &QAction::triggered, this, &Principale::showAbout);
     if (menu.language)
         connect(menu.language, &QAction::triggered, this, &Principale::showLanguageDialog);
@@ -120,8 +152,20 @@ void Principale::loadWindowsHidden() {
         m_about = new FrmAbout(*m_state.prompter(), exiting, this);
     connect(m_lang, &FrmLang::languageChosen, m_shell.get(), &app::Shell::chooseLanguage,
             Qt::UniqueConnection);
-    // The editor window (frm_program) and the EEPROM tool are created here, hidden, once
-    // they are part of the program.
+    if (!m_program) {
+        m_program = new FrmProgram(m_state.editor);
+        m_programWindow = new ProgramSubWindow(m_workArea, exiting);
+        m_programWindow->setObjectName(QStringLiteral("frm_program_window"));
+        m_programWindow->setWidget(m_program);
+        m_programWindow->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint |
+                                        Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+        m_programWindow->setWindowIcon(Icon(Picture::ViewProgram));
+        m_workArea->addSubWindow(m_programWindow);
+        m_programWindow->hide();
+    }
+    if (!m_oper)
+        m_oper = new FrmOper(m_state.editor, exiting, this);
+    // The EEPROM tool is created here, hidden, once it is part of the program.
 }
 
 void Principale::applyCaptions(const app::ShellCaptions& captions) {
@@ -146,8 +190,16 @@ void Principale::applyCaptions(const app::ShellCaptions& captions) {
     m_about->setWindowTitle(captions.titles.value(Window::About));
     ApplyCaptionMap(m_about, captions.controls.value(Window::About));
     m_about->applyDetails(captions);
+
+    m_programWindow->setWindowTitle(captions.titles.value(Window::Program));
+    ApplyCaptionMap(m_program, captions.controls.value(Window::Program));
+    m_program->applyLayout(captions.program);
+    m_oper->setWindowTitle(captions.titles.value(Window::Operator));
+    ApplyCaptionMap(m_oper, captions.controls.value(Window::Operator));
     // Sizes follow the texts of the new language.
     m_panelWindow->adjustSize();
+    fitProgramWindow();
+    m_oper->adjustSize();
 }
 
 void Principale::setButtonImages(bool measuring) {
@@ -166,7 +218,31 @@ void Principale::setProgress(int done, int total) {
 void Principale::placeWindows() {
     m_panelWindow->adjustSize();
     m_panelWindow->move(0, 0);
-    // The editor window goes beside the panel, tops level, once it exists.
+    placeProgramWindow();
+}
+
+void Principale::fitProgramWindow() {
+    // Its full size whatever room the work area has now: the work area scrolls instead.
+    m_program->layout()->activate();
+    m_programWindow->resize(m_programWindow->sizeHint());
+}
+
+void Principale::placeProgramWindow() {
+    m_programWindow->move(m_panelWindow->geometry().right() + 1 + kWindowGap,
+                          m_panelWindow->geometry().top());
+}
+
+void Principale::toggleProgramWindow() {
+    if (m_programWindow->isVisible()) {
+        m_programWindow->hide();
+        return;
+    }
+    m_programWindow->show();
+    // Sized once shown: the work area adjusts a hidden window's size as it comes up.
+    fitProgramWindow();
+    placeProgramWindow();
+    m_programWindow->raise();
+    m_workArea->setActiveSubWindow(m_programWindow);
 }
 
 void Principale::showPanel() {
@@ -221,6 +297,10 @@ void Principale::closeEvent(QCloseEvent* event) {
         m_about->close();
     if (m_lang)
         m_lang->close();
+    if (m_oper)
+        m_oper->close();
+    if (m_programWindow)
+        m_programWindow->hide();
     event->accept();
 }
 

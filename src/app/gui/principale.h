@@ -16,6 +16,8 @@ namespace vantelso::gui {
 class Communication;
 class FrmAbout;
 class FrmLang;
+class FrmOper;
+class FrmProgram;
 
 // The main frame window: a work area holding the program's windows, with the full menu.
 // It is the shell's view: the connection panel lives in its work area, the language dialog
@@ -37,6 +39,9 @@ public:
     QMdiArea* workArea() const { return m_workArea; }
     FrmLang* languageDialog() const { return m_lang; }
     FrmAbout* aboutBox() const { return m_about; }
+    FrmProgram* programWindow() const { return m_program; }
+    QMdiSubWindow* programSubWindow() const { return m_programWindow; }
+    FrmOper* operatorDialog() const { return m_oper; }
     const ShellMenu& mainMenu() const { return m_menu; }
 
     void showLanguageDialog();
@@ -54,6 +59,7 @@ public:
     QString portText() const override;
     void setPortSwitch(bool ticked) override;
     void showPortStatus(const QString& text, bool problem) override;
+    void toggleProgramWindow() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -61,6 +67,9 @@ protected:
 private:
     void wireMenu(const ShellMenu& menu);
     void onActivity(bool busy);
+    // The editor window at its standard place: beside the panel, tops level.
+    void placeProgramWindow();
+    void fitProgramWindow();
 
     app::AppState& m_state;
     QMdiArea* m_workArea = nullptr;
@@ -68,6 +77,9 @@ private:
     QMdiSubWindow* m_panelWindow = nullptr;
     FrmLang* m_lang = nullptr;
     FrmAbout* m_about = nullptr;
+    FrmProgram* m_program = nullptr;
+    QMdiSubWindow* m_programWindow = nullptr;
+    FrmOper* m_oper = nullptr;
     ShellMenu m_menu;
     std::unique_ptr<app::Shell> m_shell;
     bool m_cursorOverridden = false;

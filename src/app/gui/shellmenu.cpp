@@ -24,8 +24,8 @@ ShellMenu BuildShellMenu(QMenuBar* bar, ShellMenu::Kind kind) {
     const bool panel = kind == ShellMenu::Kind::Panel;
     ShellMenu out;
 
-    // The file functions, the editor, measurement and switch windows are not part of the
-    // program yet: their items wait disabled.
+    // The file functions, the measurement and switch windows are not part of the program
+    // yet: their items wait disabled.
     QMenu* file = menu(bar, "mnu_file");
     out.open = item(file, "mnu_open", false);
     out.save = item(file, "mnu_save", false);
@@ -33,7 +33,7 @@ ShellMenu BuildShellMenu(QMenuBar* bar, ShellMenu::Kind kind) {
     bar->addMenu(file);
 
     QMenu* view = menu(bar, "mnu_view");
-    out.viewProgram = item(view, "mnu_program", false);
+    out.viewProgram = item(view, "mnu_program", true);
     out.viewMeasure = item(view, "mnu_measure", false);
     out.viewSwitch = item(view, "mnu_switch", false);
     bar->addMenu(view);
@@ -41,7 +41,7 @@ ShellMenu BuildShellMenu(QMenuBar* bar, ShellMenu::Kind kind) {
     QMenu* action = menu(bar, "mnu_action");
     QMenu* program = menu(action, "mnu_act_program");
     out.read = item(program, "mnu_read", true);
-    out.write = item(program, "mnu_write", false);
+    out.write = item(program, "mnu_write", true);
     action->addMenu(program);
     QMenu* measure = menu(action, "mnu_act_measure");
     out.start = item(measure, "mnu_start", false);
