@@ -434,8 +434,11 @@ void EditorModel::setIdentity(const DeviceIdentity& identity) {
     }
 }
 
+// The RSX7030 family (model bytes 0 and 1) and the RSX7035 / RSX5035 have one input; their
+// record's channel B part is unused (or, on the trip model, holds the trip).
 bool EditorModel::isSingleChannel() const {
-    return m_identity.ModelByte == 0 || m_identity.ModelByte == 1;
+    const int m = m_identity.ModelByte;
+    return m == 0 || m == 1 || m == 8 || m == 9;
 }
 
 // On the lettered models bit 5 of address 4 names the variant, and the frequency model has
