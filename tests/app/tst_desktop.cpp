@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMdiArea>
@@ -23,6 +24,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -88,6 +90,7 @@ private slots:
     void aboutLinks();
     void systemInfoFallsBackToMessage();
     void exitClosesPort();
+    void fileMenus();
     void messageBoxPrompter_data();
     void messageBoxPrompter();
 };
@@ -243,6 +246,35 @@ void TestDesktop::languageSwitchesCaptions() {
     QCOMPARE(s.text(root, name.constData()), italian);
 }
 
+void TestDesktop::fileMenus() {
+    Session s;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("panel.VNT"));
+    for (const ShellMenu* m :
+         {&s.window->mainMenu(), static_cast<const ShellMenu*>(&s.panel()->menu)})
+        QVERIFY(!m->save->isEnabled());
+    // Save as from the panel's menu: the file is written, Save becomes available in both
+    // menus and the panel's caption names the file.
+    s.prompter.pushFile(path);
+    s.panel()->menu.saveAs->trigger();
+    QCOMPARE(QFileInfo(path).size(), 292);
+    for (const ShellMenu* m :
+         {&s.window->mainMenu(), static_cast<const ShellMenu*>(&s.panel()->menu)})
+        QVERIFY(m->save->isEnabled());
+    QCOMPARE(s.window->panelWindow()->windowTitle(),
+             QStringLiteral("VANTELSO v.2.7 - ") + QFileInfo(path).absoluteFilePath());
+    // The caption survives a language change.
+    s.window->mainMenu().save->trigger();
+    s.state.texts.setLanguage(Texts::English);
+    QVERIFY(s.window->panelWindow()->windowTitle().endsWith(QStringLiteral("panel.VNT")));
+    // Open from the main menu, the dialog cancelled: nothing happens.
+    s.window->mainMenu().open->trigger();
+    QVERIFY(s.prompter.questions().isEmpty());
+    s.prompter.pushFile(path);
+    s.window->mainMenu().open->trigger();
+    QVERIFY(s.prompter.questions().isEmpty());
+}
+
 void TestDesktop::unavailableCommandsDisabled() {
     Session s;
     Communication* p = s.panel();
@@ -254,9 +286,11 @@ void TestDesktop::unavailableCommandsDisabled() {
     QVERIFY(!p->cmd_modo[2]->isEnabled());
     QVERIFY(p->cmd_Lang->isEnabled());
     for (const ShellMenu* m : {&s.window->mainMenu(), static_cast<const ShellMenu*>(&p->menu)}) {
-        for (QAction* a : {m->open, m->save, m->saveAs, m->viewMeasure, m->viewSwitch, m->start,
-                           m->stop, m->eeprom, m->taratura})
+        for (QAction* a :
+             {m->save, m->viewMeasure, m->viewSwitch, m->start, m->stop, m->eeprom, m->taratura})
             QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
+        QVERIFY(m->open->isEnabled());
+        QVERIFY(m->saveAs->isEnabled());
         QVERIFY(m->read->isEnabled());
         QVERIFY(m->write->isEnabled());
         QVERIFY(m->viewProgram->isEnabled());

@@ -4,7 +4,8 @@ namespace vantelso::app {
 
 AppState::AppState(Prompter* prompter, QObject* parent)
     : QObject(parent), texts(StringTable::builtIn(), this), link(prompter, this),
-      editor(catalogue, texts), configEditor(editor, link, catalogue, texts) {
+      editor(catalogue, texts), configEditor(editor, link, catalogue, texts),
+      files(editor, link.identity, texts, *prompter) {
     // A running measurement ends before the editor talks to the device.
     configEditor.setMeasurementStopper([this] {
         const bool was = flags.measuring;

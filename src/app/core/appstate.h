@@ -2,6 +2,7 @@
 
 #include "catalogue.h"
 #include "configeditor.h"
+#include "configfiles.h"
 #include "configread.h"
 #include "devicelink.h"
 #include "editormodel.h"
@@ -35,7 +36,8 @@ struct DeviceLabels {
 };
 
 // The process-wide state of the desktop program, one instance from start to exit. The link
-// does not own its prompter: the caller keeps it alive for the session's lifetime.
+// and the file functions do not own the prompter: the caller keeps it alive for the
+// session's lifetime, and it must not be null.
 class AppState : public QObject {
     Q_OBJECT
 public:
@@ -50,6 +52,8 @@ public:
     // read and write.
     EditorModel editor;
     ConfigEditor configEditor;
+    // Opening and saving configuration files through the editor.
+    ConfigFiles files;
     // The last configuration read in full, as the editor showed it.
     std::optional<ConfigurationRead> lastRead;
     // Kept by the caption routine for the About box.

@@ -107,6 +107,11 @@ void Principale::startUp(const app::StartOptions& options) {
 
         wireMenu(m_menu);
         wireMenu(m_panel->menu);
+        // After an open or a save the panel's caption names the file.
+        connect(&m_state.files, &ConfigFiles::captionChanged, this, [this](const QString& text) {
+            m_panelFileCaption = text;
+            m_panelWindow->setWindowTitle(text);
+        });
         connect(m_panel->Check1, &QCheckBox::clicked, m_shell.get(),
                 &app::Shell::portSwitchClicked);
         connect(m_panel->cmd_read, &QToolButton::clicked, m_shell.get(), &app::Shell::read);
@@ -127,6 +132,11 @@ void Principale::wireMenu(const ShellMenu& menu) {
     connect(menu.read, &QAction::triggered, shell, [shell] { shell->read(); });
     connect(menu.write, &QAction::triggered, shell, [shell] { shell->write(); });
     connect(menu.viewProgram, &QAction::triggered, this, &Principale::toggleProgramWindow);
+    ConfigFiles* files = &m_state.files;
+    connect(menu.open, &QAction::triggered, files, [files] { files->OpenConfigFile(); });
+    connect(menu.save, &QAction::triggered, files, [files] { files->SaveConfigFile(false); });
+    connect(menu.saveAs, &QAction::triggered, files, [files] { files->SaveConfigFile(true); });
+    connect(files, &ConfigFiles::saveEnabledChanged, menu.save, &QAction::setEnabled);
     connect(menu.about, &QAction::triggered, this, &Principale::showAbout);
     if (menu.language)
         connect(menu.language, &QAction::triggered, this, &Principale::showLanguageDialog);
@@ -173,7 +183,9 @@ void Principale::applyCaptions(const app::ShellCaptions& captions) {
     setWindowTitle(captions.titles.value(Window::Principale));
     ApplyCaptionMap(menuBar(), captions.controls.value(Window::Principale));
 
-    m_panelWindow->setWindowTitle(captions.titles.value(Window::Communication));
+    m_panelWindow->setWindowTitle(m_panelFileCaption.isEmpty()
+                                      ? captions.titles.value(Window::Communication)
+                                      : m_panelFileCaption);
     ApplyCaptionMap(m_panel, captions.controls.value(Window::Communication));
     m_panel->lbl_device->setText(captions.device.idLabel);
     m_panel->lbl_device_1->setText(captions.device.displayName);

@@ -75,6 +75,7 @@ private:
     QMdiArea* m_workArea = nullptr;
     Communication* m_panel = nullptr;
     QMdiSubWindow* m_panelWindow = nullptr;
+    QString m_panelFileCaption;
     FrmLang* m_lang = nullptr;
     FrmAbout* m_about = nullptr;
     FrmProgram* m_program = nullptr;

@@ -24,12 +24,12 @@ ShellMenu BuildShellMenu(QMenuBar* bar, ShellMenu::Kind kind) {
     const bool panel = kind == ShellMenu::Kind::Panel;
     ShellMenu out;
 
-    // The file functions, the measurement and switch windows are not part of the program
-    // yet: their items wait disabled.
+    // Save waits until a file has been opened or saved as; the measurement and switch
+    // windows are not part of the program yet: their items wait disabled.
     QMenu* file = menu(bar, "mnu_file");
-    out.open = item(file, "mnu_open", false);
+    out.open = item(file, "mnu_open", true);
     out.save = item(file, "mnu_save", false);
-    out.saveAs = item(file, "mnu_saveas", false);
+    out.saveAs = item(file, "mnu_saveas", true);
     bar->addMenu(file);
 
     QMenu* view = menu(bar, "mnu_view");
