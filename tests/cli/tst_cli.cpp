@@ -225,14 +225,6 @@ private Q_SLOTS:
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
         QVERIFY(r.out.isEmpty());
     }
-
-    void demoDevice() {
-        const Run r = cli({QStringLiteral("--demo"), QStringLiteral("RSX7040"),
-                           QStringLiteral("identify"), QStringLiteral("--json")});
-        QCOMPARE(r.exitCode, 0);
-        QCOMPARE(QJsonDocument::fromJson(r.out.toUtf8()).object().value(QStringLiteral("model")),
-                 QStringLiteral("RSX7040"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestCli)
