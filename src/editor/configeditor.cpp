@@ -1,6 +1,7 @@
 #include "configeditor.h"
 
 #include "catalogue.h"
+#include "configread.h"
 #include "devicelink.h"
 #include "editormodel.h"
 #include "limitchecks.h"
@@ -81,46 +82,30 @@ EditorOutcome ConfigEditor::read() {
         return EditorOutcome::Busy;
     stopMeasurement();
 
-    m_link.ReadIdentity();
-    if (m_link.lastCallRefused())
+    // Everything is read before anything is shown, so a failure changes nothing; fields this
+    // model does not use keep what the editor shows.
+    ReadFailure why = ReadFailure::None;
+    const auto read = ReadConfiguration(m_link, m_catalogue, m_model.toRecord(), &why);
+    if (why == ReadFailure::Busy)
         return EditorOutcome::Busy;
-    if (m_link.CommError)
+    if (why == ReadFailure::Identification)
         return EditorOutcome::CommFailed;
-    const DeviceIdentity id = m_link.identity;
-    Q_EMIT deviceIdentified(id);
-    if (id.DeviceCode != 12) {
+    Q_EMIT deviceIdentified(m_link.identity);
+    switch (why) {
+    case ReadFailure::Incompatible:
         critical(m_texts.lang(70));
         return EditorOutcome::Incompatible;
-    }
-
-    // Everything is read before anything is shown, so a failure changes nothing.
-    const QByteArray main = m_link.ReadBlock(0, MainBlockFirst, MainBlockSize);
-    if (m_link.CommError || m_link.lastCallRefused())
-        return EditorOutcome::CommFailed;
-    QByteArray extension;
-    if (HasExtensionBlock(id)) {
-        extension =
-            m_link.ReadBlock(0, ExtensionBlockFirst, ExtensionBlockSize).left(ExtensionBlockSize);
-        if (m_link.CommError || m_link.lastCallRefused())
-            return EditorOutcome::CommFailed;
-    }
-    m_link.BUF = main;
-    m_link.signedValues = UsesSignedValues(id);
-
-    Catalogue refreshed = m_catalogue;
-    refreshed.UpdateAfterRead(id);
-    const QByteArray mainBlock = main.left(MainBlockSize);
-    // Fields this model does not use keep what the editor shows.
-    const std::optional<ConfigRecord> record =
-        DecodeRecord(mainBlock, extension, id, refreshed, m_model.toRecord());
-    if (!record) {
+    case ReadFailure::Decode:
         critical(m_texts.lang(71));
         return EditorOutcome::DataError;
+    case ReadFailure::None:
+        break;
+    default:
+        return EditorOutcome::CommFailed;
     }
-    m_catalogue = refreshed;
-    m_modelIdentifier = ModelIdentifier(id.ModelByte, std::uint8_t(mainBlock.at(4)));
-    m_model.setIdentity(id);
-    m_model.showRecord(*record, mainBlock);
+    m_modelIdentifier = read->model;
+    m_model.setIdentity(read->identity);
+    m_model.showRecord(read->record, read->mainBlock);
     return EditorOutcome::Done;
 }
 

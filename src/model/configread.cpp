@@ -12,14 +12,18 @@ std::optional<ConfigurationRead> ReadConfiguration(DeviceLink& link, Catalogue& 
         why = ReadFailure::Busy; // a command is waiting; never interleave with it
         return std::nullopt;
     }
+    // A block read refused in favour of a waiting command would hand back a failed array
+    // with CommError untouched: both count as failures.
+    auto failed = [&link] { return link.CommError != 0 || link.lastCallRefused(); };
     link.ReadIdentity();
     if (link.lastCallRefused()) {
         why = ReadFailure::Busy;
         return std::nullopt;
     }
-    why = ReadFailure::Communication;
-    if (link.CommError)
+    if (link.CommError) {
+        why = ReadFailure::Identification;
         return std::nullopt;
+    }
     ConfigurationRead out;
     out.identity = link.identity;
     if (out.identity.DeviceCode != 12) {
@@ -27,17 +31,17 @@ std::optional<ConfigurationRead> ReadConfiguration(DeviceLink& link, Catalogue& 
         why = ReadFailure::Incompatible;
         return std::nullopt;
     }
-    out.model = link.ReadModelIdentifier();
-    if (link.CommError)
-        return std::nullopt;
 
+    why = ReadFailure::Communication;
     const QByteArray main = link.ReadBlock(0, MainBlockFirst, MainBlockSize);
-    if (link.CommError)
+    if (failed())
         return std::nullopt;
     out.mainBlock = main.left(MainBlockSize);
+    // The record holds the variant bits at address 4: no separate read for the identifier.
+    out.model = ModelIdentifier(out.identity.ModelByte, std::uint8_t(out.mainBlock.at(4)));
     if (HasExtensionBlock(out.identity)) {
         const QByteArray ext = link.ReadBlock(0, ExtensionBlockFirst, ExtensionBlockSize);
-        if (link.CommError)
+        if (failed())
             return std::nullopt;
         out.extensionBlock = ext.left(ExtensionBlockSize);
     }
@@ -48,8 +52,10 @@ std::optional<ConfigurationRead> ReadConfiguration(DeviceLink& link, Catalogue& 
     refreshed.UpdateAfterRead(out.identity);
     const auto record =
         DecodeRecord(out.mainBlock, out.extensionBlock, out.identity, refreshed, previous);
-    if (!record)
+    if (!record) {
+        why = ReadFailure::Decode;
         return std::nullopt;
+    }
     out.record = *record;
     catalogue = refreshed;
     why = ReadFailure::None;

@@ -21,9 +21,11 @@ struct ConfigurationRead {
 
 enum class ReadFailure {
     None,
-    Busy,          // another command was waiting; nothing was sent
-    Communication, // identification or a block read failed (CommError set)
-    Incompatible,  // a device of another family: its record is not read at all
+    Busy,           // another command was waiting; nothing was sent
+    Identification, // the device did not identify itself
+    Communication,  // a block read failed (CommError set)
+    Incompatible,   // a device of another family: its record is not read at all
+    Decode,         // the record could not be decoded
 };
 
 // Identifies the device, reads its record and decodes it. The catalogue's model-dependent
