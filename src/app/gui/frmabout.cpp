@@ -1,9 +1,9 @@
 #include "frmabout.h"
 
+#include "hideuntilexit.h"
 #include "icons.h"
 #include "systeminfo.h"
 
-#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -37,9 +37,10 @@ QToolButton* pictureButton(QWidget* parent, const QString& name, const QIcon& ic
 } // namespace
 
 FrmAbout::FrmAbout(Prompter& prompter, std::function<bool()> exiting, QWidget* parent)
-    : QDialog(parent), m_prompter(prompter), m_exiting(std::move(exiting)),
+    : QDialog(parent), m_prompter(prompter),
       m_open([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
     setObjectName(QStringLiteral("frm_About"));
+    HideUntilExit(this, std::move(exiting));
 
     picIcon = pictureButton(this, QStringLiteral("picIcon"), BrandIcon(0));
     lblTitle = new QLabel(this);
@@ -113,15 +114,6 @@ void FrmAbout::startSystemInfo() {
     if (tool && QProcess::startDetached(*tool, {}))
         return;
     m_prompter.ask(app::SystemInfoUnavailableText(), Prompter::Buttons::Ok, Prompter::Icon::None);
-}
-
-void FrmAbout::closeEvent(QCloseEvent* event) {
-    if (m_exiting && !m_exiting()) {
-        event->ignore();
-        hide();
-        return;
-    }
-    QDialog::closeEvent(event);
 }
 
 } // namespace vantelso::gui

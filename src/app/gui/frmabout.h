@@ -41,12 +41,8 @@ public:
     void openManual();
     void startSystemInfo();
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
     Prompter& m_prompter;
-    std::function<bool()> m_exiting;
     UrlOpener m_open;
     QString m_webAddress;
     QString m_manualFile;

@@ -1,17 +1,17 @@
 #include "frmlang.h"
 
+#include "hideuntilexit.h"
 #include "icons.h"
 
-#include <QCloseEvent>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace vantelso::gui {
 
-FrmLang::FrmLang(std::function<bool()> exiting, QWidget* parent)
-    : QDialog(parent), m_exiting(std::move(exiting)) {
+FrmLang::FrmLang(std::function<bool()> exiting, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frm_Lang"));
+    HideUntilExit(this, std::move(exiting));
     auto* layout = new QVBoxLayout(this);
     const Picture flags[] = {Picture::FlagItalian, Picture::FlagEnglish};
     for (int i = 0; i < 2; ++i) {
@@ -36,15 +36,6 @@ void FrmLang::showLanguage(int langIndex) {
         const QSignalBlocker block(opt_lang[i]);
         opt_lang[i]->setChecked(int(i) == langIndex);
     }
-}
-
-void FrmLang::closeEvent(QCloseEvent* event) {
-    if (m_exiting && !m_exiting()) {
-        event->ignore();
-        hide();
-        return;
-    }
-    QDialog::closeEvent(event);
 }
 
 } // namespace vantelso::gui

@@ -21,12 +21,6 @@ public:
 
 Q_SIGNALS:
     void languageChosen(int langIndex);
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    std::function<bool()> m_exiting;
 };
 
 } // namespace vantelso::gui

@@ -2,9 +2,9 @@
 
 #include "editorbinding.h"
 #include "editormodel.h"
+#include "hideuntilexit.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -408,8 +408,10 @@ void FrmProgram::applyLayout(const app::ProgramLayout& layout) {
 // ---------------------------------------------------------------- operator dialog
 
 FrmOper::FrmOper(EditorModel& model, std::function<bool()> exiting, QWidget* parent)
-    : QDialog(parent), m_model(model), m_exiting(std::move(exiting)) {
+    : QDialog(parent), m_model(model), m_exiting(exiting) {
     setModal(true);
+    // Closing answers like OK: the editor model hides the dialog.
+    HideUntilExit(this, std::move(exiting), [this] { m_model.click(QStringLiteral("Cmd_ok")); });
     m_binding = new EditorBinding(model, this);
 
     auto* top = new QVBoxLayout(this);
@@ -444,15 +446,6 @@ FrmOper::FrmOper(EditorModel& model, std::function<bool()> exiting, QWidget* par
 
 QWidget* FrmOper::control(const QString& name, int element) const {
     return m_binding->widget(name, element);
-}
-
-void FrmOper::closeEvent(QCloseEvent* event) {
-    if (m_exiting && m_exiting()) {
-        event->accept();
-        return;
-    }
-    event->ignore();
-    m_model.click(QStringLiteral("Cmd_ok"));
 }
 
 void FrmOper::reject() {

@@ -52,7 +52,6 @@ public:
     QWidget* control(const QString& name, int element = 0) const;
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
     void reject() override;
 
 private:

@@ -5,6 +5,7 @@
 #include "frmabout.h"
 #include "frmlang.h"
 #include "frmprogram.h"
+#include "hideuntilexit.h"
 #include "icons.h"
 #include "lamp.h"
 
@@ -40,26 +41,6 @@ protected:
 
 private:
     std::function<void()> m_onClose;
-};
-
-// The editor window's frame: closing it only hides it until the program exits.
-class ProgramSubWindow : public QMdiSubWindow {
-public:
-    ProgramSubWindow(QWidget* parent, std::function<bool()> exiting)
-        : QMdiSubWindow(parent), m_exiting(std::move(exiting)) {}
-
-protected:
-    void closeEvent(QCloseEvent* event) override {
-        if (m_exiting()) {
-            event->accept();
-            return;
-        }
-        event->ignore();
-        hide();
-    }
-
-private:
-    std::function<bool()> m_exiting;
 };
 
 // Gap between the connection panel and the editor window beside it.
@@ -164,7 +145,8 @@ void Principale::loadWindowsHidden() {
             Qt::UniqueConnection);
     if (!m_program) {
         m_program = new FrmProgram(m_state.editor);
-        m_programWindow = new ProgramSubWindow(m_workArea, exiting);
+        m_programWindow = new QMdiSubWindow(m_workArea);
+        HideUntilExit(m_programWindow, exiting);
         m_programWindow->setObjectName(QStringLiteral("frm_program_window"));
         m_programWindow->setWidget(m_program);
         m_programWindow->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint |
