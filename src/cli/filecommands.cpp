@@ -67,6 +67,16 @@ const char* outcomeText(EditorOutcome outcome) {
     return "failed";
 }
 
+// Fills the editor from the device; an exit code when that fails.
+int readDevice(CliContext& ctx, EditorSession& s) {
+    const EditorOutcome read = s.editor.ReadEprom();
+    if (read == EditorOutcome::Done)
+        return ExitDone;
+    ctx.error(
+        QStringLiteral("reading the device failed: %1").arg(QLatin1String(outcomeText(read))));
+    return readExitCode(read);
+}
+
 QString flagChoice(std::initializer_list<std::pair<std::int16_t, const char*>> options) {
     for (const auto& [flag, name] : options)
         if (FileFlagSet(flag))
@@ -155,12 +165,8 @@ int RunSave(CliContext& ctx) {
     if (int rc = ctx.connect())
         return rc;
     EditorSession s(ctx);
-    const EditorOutcome read = s.editor.ReadEprom();
-    if (read != EditorOutcome::Done) {
-        ctx.error(
-            QStringLiteral("reading the device failed: %1").arg(QLatin1String(outcomeText(read))));
-        return readExitCode(read);
-    }
+    if (int rc = readDevice(ctx, s))
+        return rc;
     if (s.files.saveTo(path) != ConfigFiles::Outcome::Done)
         return ExitCommFailure;
     std::fprintf(stderr, "saved the configuration of %s to %s\n",
@@ -177,12 +183,8 @@ int RunLoad(CliContext& ctx) {
     EditorSession s(ctx);
     // Read the device first: the device check compares the file with what is on the port,
     // and the settings a file does not hold keep the device's values.
-    const EditorOutcome read = s.editor.ReadEprom();
-    if (read != EditorOutcome::Done) {
-        ctx.error(
-            QStringLiteral("reading the device failed: %1").arg(QLatin1String(outcomeText(read))));
-        return readExitCode(read);
-    }
+    if (int rc = readDevice(ctx, s))
+        return rc;
     switch (s.files.openFrom(path)) {
     case ConfigFiles::Outcome::Done:
         break;
