@@ -20,7 +20,6 @@ void AppState::resetToStartValues(int brandIndex) {
     texts.setLanguage(Texts::Italian);
     link.identity = DeviceIdentity{};
     device = DeviceLabels{};
-    lastRead.reset();
 }
 
 } // namespace vantelso::app

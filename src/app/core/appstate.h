@@ -3,7 +3,6 @@
 #include "catalogue.h"
 #include "configeditor.h"
 #include "configfiles.h"
-#include "configread.h"
 #include "devicelink.h"
 #include "editormodel.h"
 #include "texts.h"
@@ -54,8 +53,6 @@ public:
     ConfigEditor configEditor;
     // Opening and saving configuration files through the editor.
     ConfigFiles files;
-    // The last configuration read in full, as the editor showed it.
-    std::optional<ConfigurationRead> lastRead;
     // Kept by the caption routine for the About box.
     QString webAddress;
     QString manualFile;

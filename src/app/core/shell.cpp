@@ -139,12 +139,6 @@ bool Shell::read() {
         const QByteArray& main = m_state.editor.lastMainBlock();
         if (main.size() > kVariantAddress)
             m_state.device.variantByte = std::uint8_t(main.at(kVariantAddress));
-        ConfigurationRead read;
-        read.identity = m_state.link.identity;
-        read.model = m_state.configEditor.modelIdentifier();
-        read.mainBlock = main;
-        read.record = m_state.editor.baseRecord();
-        m_state.lastRead = std::move(read);
     } else if (!(m_state.link.identity == before)) {
         // Another device answered but its record did not arrive: its letter is unknown.
         m_state.device.variantByte.reset();
@@ -159,13 +153,8 @@ bool Shell::write() {
     if (m_state.link.busy())
         return false;
     const bool ok = m_state.configEditor.WriteEprom() == EditorOutcome::Done;
-    if (ok) {
-        if (m_state.lastRead) {
-            m_state.lastRead->mainBlock = m_state.editor.lastMainBlock();
-            m_state.lastRead->record = m_state.editor.baseRecord();
-        }
+    if (ok)
         Q_EMIT configurationWritten();
-    }
     return ok;
 }
 

@@ -47,7 +47,7 @@ public:
     const QList<PortEntry>& ports() const { return m_ports; }
 
 Q_SIGNALS:
-    // A configuration read completed; the editor shows it and AppState::lastRead holds it.
+    // A configuration read completed; the editor shows it.
     void configurationRead();
     void configurationWritten();
 
