@@ -2,12 +2,8 @@
 // device, and the read-back that catches a device ignoring writes.
 #include "catalogue.h"
 #include "configeditor.h"
-#include "devicelink.h"
 #include "editormodel.h"
-#include "scriptedprompter.h"
 #include "simbench.h"
-#include "simdevice.h"
-#include "simtransport.h"
 #include "texts.h"
 
 #include <QSignalSpy>
@@ -15,19 +11,30 @@
 
 using namespace vantelso;
 using namespace vantelso::sim;
+using namespace Qt::StringLiterals;
 using Answer = Prompter::Answer;
 
 namespace {
 
 struct Bench : SimBench {
-    explicit Bench(std::uint8_t modelByte, std::uint8_t variant = 0)
-        : SimBench(modelByte, variant), model(catalogue, texts),
+    explicit Bench(int modelByte, int variant = 0)
+        : SimBench(std::uint8_t(modelByte), std::uint8_t(variant)), model(catalogue, texts),
           editor(model, link, catalogue, texts) {
         texts.setLanguage(Texts::English);
     }
     int writes() const { return count("$W"); }
-    void set(const char* name, int element, const QString& text) {
-        model.setText(QString::fromLatin1(name), element, text);
+    void setFamily(int code) {
+        DeviceIdentity id = device.identity();
+        id.DeviceCode = std::uint8_t(code);
+        device.setIdentity(id);
+    }
+    // Every control's text and enabled state.
+    QStringList snapshot() const {
+        QStringList out;
+        for (const QString& n : model.controlNames())
+            for (int e = 0; e < model.elementCount(n); ++e)
+                out << n + QString::number(e) + model.text(n, e) + (model.enabled(n, e) ? "+" : "");
+        return out;
     }
     Catalogue catalogue;
     Texts texts;
@@ -35,90 +42,60 @@ struct Bench : SimBench {
     ConfigEditor editor;
 };
 
+const QStringList Incompatible{u"Device not compatible with this software version"_s};
+
 } // namespace
 
 class TestEditorFlow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void readShowsRecord() {
-        Bench b(0);
-        QSignalSpy identified(&b.editor, &ConfigEditor::deviceIdentified);
-        QCOMPARE(b.editor.ReadEprom(), EditorOutcome::Done);
-        QCOMPARE(identified.count(), 1);
-        QCOMPARE(b.model.text(QStringLiteral("cmb_Prog_In"), 0), QStringLiteral("Tc K"));
-        QCOMPARE(b.model.text(QStringLiteral("cmb_Prog_Out"), 0), QStringLiteral("4-20 mA"));
-        QCOMPARE(b.model.text(QStringLiteral("txt_Input_max"), 0), QStringLiteral("1000"));
-        QCOMPARE(b.model.text(QStringLiteral("txt_Output_min"), 0), QStringLiteral("4"));
-        QCOMPARE(b.model.text(QStringLiteral("txt_soglia_H"), 0), QStringLiteral("800"));
-        QCOMPARE(b.model.text(QStringLiteral("txt_soglia_Delay"), 0), QStringLiteral("2"));
-        QCOMPARE(b.model.text(QStringLiteral("cmb_OverRange"), 1), QStringLiteral("±2.5%"));
-        QCOMPARE(b.model.text(QStringLiteral("lbl_limite_in"), 0),
-                 QStringLiteral("-200 ÷ 1300 °C"));
-        QCOMPARE(b.model.choice(QStringLiteral("opt_CJC"), 0), 1);
-        QCOMPARE(b.editor.modelIdentifier(), QStringLiteral("RSX7030"));
-        QVERIFY(b.prompter.questions().isEmpty());
+    // A read that fails half-way, a read of another family and a write to family 11 are
+    // refused and leave the editor as it was.
+    void refusals_data() {
+        QTest::addColumn<int>("family");
+        QTest::addColumn<bool>("write");
+        QTest::newRow("read, no reply") << 12 << false;
+        QTest::newRow("read, family 13") << 13 << false;
+        QTest::newRow("write, family 11") << 11 << true;
     }
-
-    // A read that fails half-way, or a device of another family, leaves the editor as it was.
-    void failedReadChangesNothing() {
+    void refusals() {
+        QFETCH(int, family);
+        QFETCH(bool, write);
         Bench b(3);
-        b.set("txt_Input_max", 0, QStringLiteral("typed"));
-        QStringList before;
-        for (const QString& n : b.model.controlNames())
-            for (int e = 0; e < b.model.elementCount(n); ++e)
-                before << n + QString::number(e) + b.model.text(n, e) +
-                              QString::number(b.model.enabled(n, e));
-        Fault f;
-        f.kind = Fault::Kind::NoReply;
-        f.match = "$R";
-        f.count = -1;
-        b.device.injectFault(f);
+        b.setFamily(family);
+        if (write)
+            b.model.setIdentity(b.device.identity());
+        b.model.setText("txt_Input_max", 0, u"typed"_s);
+        const QStringList before = b.snapshot();
+        b.device.injectFault({.kind = Fault::Kind::NoReply, .match = "$R", .count = -1});
         b.prompter.setFallback(Answer::Cancel);
-        QCOMPARE(b.editor.ReadEprom(), EditorOutcome::CommFailed);
-        QStringList after;
-        for (const QString& n : b.model.controlNames())
-            for (int e = 0; e < b.model.elementCount(n); ++e)
-                after << n + QString::number(e) + b.model.text(n, e) +
-                             QString::number(b.model.enabled(n, e));
-        QCOMPARE(after, before);
-        QCOMPARE(b.model.identity().ModelByte, std::uint8_t(0));
+        const EditorOutcome outcome = write ? b.editor.WriteEprom() : b.editor.ReadEprom();
+        if (family == 12) {
+            QCOMPARE(outcome, EditorOutcome::CommFailed);
+        } else {
+            QCOMPARE(outcome, EditorOutcome::Incompatible);
+            QCOMPARE(b.prompter.texts(), Incompatible);
+            QCOMPARE(b.prompter.questions().first().icon, Prompter::Icon::Critical);
+            QCOMPARE(b.count("$R") + b.writes(), 0);
+        }
+        QCOMPARE(b.snapshot(), before);
+        QCOMPARE(b.model.identity().ModelByte, std::uint8_t(write ? 3 : 0));
     }
 
-    void otherFamilyRefusedOnRead() {
-        Bench b(2);
-        DeviceIdentity id = b.device.identity();
-        id.DeviceCode = 13;
-        b.device.setIdentity(id);
-        QCOMPARE(b.editor.ReadEprom(), EditorOutcome::Incompatible);
-        QCOMPARE(b.prompter.texts(),
-                 QStringList{"Device not compatible with this software version"});
-        QCOMPARE(b.prompter.questions().first().icon, Prompter::Icon::Critical);
-        for (const QByteArray& c : b.device.commandLog())
-            QVERIFY(!c.startsWith("$R"));
-        QCOMPARE(b.model.text(QStringLiteral("cmb_Prog_In"), 0), QString());
+    // Another model byte, or the same one with another variant letter family.
+    void swappedDeviceWritesNothing_data() {
+        QTest::addColumn<int>("modelByte");
+        QTest::addColumn<int>("variant");
+        QTest::newRow("model") << 4 << 0x20;
+        QTest::newRow("variant") << 3 << 0x60;
     }
-
-    // Family 11 is refused on write; any other family the editor was read from is written.
-    void family11RefusedOnWrite() {
-        Bench b(4);
-        DeviceIdentity id = b.device.identity();
-        id.DeviceCode = 11;
-        b.device.setIdentity(id);
-        DeviceIdentity shown;
-        shown.DeviceCode = 11;
-        shown.ModelByte = 4;
-        b.model.setIdentity(shown);
-        QCOMPARE(b.editor.WriteEprom(), EditorOutcome::Incompatible);
-        QCOMPARE(b.prompter.texts(),
-                 QStringList{"Device not compatible with this software version"});
-        QCOMPARE(b.writes(), 0);
-    }
-
     void swappedDeviceWritesNothing() {
+        QFETCH(int, modelByte);
+        QFETCH(int, variant);
         Bench b(3, 0x20);
         QCOMPARE(b.editor.ReadEprom(), EditorOutcome::Done);
         const DeviceIdentity before = b.link.identity;
-        b.device.swapTo(4, 0x20);
+        b.device.swapTo(std::uint8_t(modelByte), std::uint8_t(variant));
         b.device.clearCommandLog();
         QSignalSpy finished(&b.editor, &ConfigEditor::writeFinished);
         QCOMPARE(b.editor.WriteEprom(), EditorOutcome::DeviceChanged);
@@ -128,90 +105,67 @@ private Q_SLOTS:
         QCOMPARE(b.link.identity, before);
     }
 
-    // Same model byte, other variant letter family: still another device.
-    void swappedVariantWritesNothing() {
-        Bench b(3, 0x20);
-        QCOMPARE(b.editor.ReadEprom(), EditorOutcome::Done);
-        b.device.swapTo(3, 0x60);
-        b.device.clearCommandLog();
-        QCOMPARE(b.editor.WriteEprom(), EditorOutcome::DeviceChanged);
-        QCOMPARE(b.writes(), 0);
+    // An edit after the read, the answer to every question, the outcome and the prompts.
+    void writeChecks_data() {
+        QTest::addColumn<int>("modelByte");
+        QTest::addColumn<QStringList>("edit"); // control, element, text ("opt_": a choice)
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QStringList>("prompts");
+        const auto row = [](const char* name, int m, QStringList edit, Answer a, EditorOutcome o,
+                            QStringList prompts) {
+            QTest::newRow(name) << m << edit << int(a) << int(o) << prompts;
+        };
+        const auto cancel = [&](const char* name, const char* control, const char* value,
+                                const char* what) {
+            row(name, 3, {control, "0", value}, Answer::Cancel, EditorOutcome::Cancelled,
+                {QStringLiteral("Channel A: %1 exceeds limits").arg(what)});
+        };
+        cancel("cancel input", "txt_Input_max", "900", "input value (MAX)");
+        cancel("cancel output", "txt_Output_max", "21", "output value (MAX)");
+        cancel("cancel offset", "txt_offset", "12.6", "CJC Offset");
+        row("OK writes as typed", 2, {"txt_Input_max", "1", "1250"}, Answer::Ok,
+            EditorOutcome::Done, {"Channel B: input value (MAX) exceeds limits"});
+        row("overflow", 3, {"txt_Output_max", "0", "1e999"}, Answer::Ok, EditorOutcome::DataError,
+            {"Error: check configuration data"});
+        row("wrong CJC", 2, {"opt_CJC", "0", "0"}, Answer::Ok, EditorOutcome::WrongCjc,
+            {"Wrong configuration: Channel A input must be a Thermocouple with Internal CJC"});
     }
-
-    void cancelWritesNothing_data() {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("question");
-        QTest::newRow("input") << "txt_Input_max"
-                               << "900"
-                               << "Channel A: input value (MAX) exceeds limits";
-        QTest::newRow("output") << "txt_Output_max"
-                                << "21"
-                                << "Channel A: output value (MAX) exceeds limits";
-        QTest::newRow("offset") << "txt_offset"
-                                << "12.6"
-                                << "Channel A: CJC Offset exceeds limits";
-    }
-    void cancelWritesNothing() {
-        QFETCH(QString, field);
-        QFETCH(QString, value);
-        QFETCH(QString, question);
-        Bench b(3);
+    void writeChecks() {
+        QFETCH(int, modelByte);
+        QFETCH(QStringList, edit);
+        QFETCH(int, answer);
+        QFETCH(int, outcome);
+        Bench b(modelByte);
+        QSignalSpy identified(&b.editor, &ConfigEditor::deviceIdentified);
         QCOMPARE(b.editor.ReadEprom(), EditorOutcome::Done);
+        QCOMPARE(identified.count(), 1);
+        QCOMPARE(b.editor.modelIdentifier(), b.device.modelIdentifier());
+        QVERIFY(b.prompter.questions().isEmpty());
         const QByteArray image = b.device.bank(0);
         b.device.clearCommandLog();
-        b.model.setText(field, 0, value);
-        b.prompter.push(Answer::Cancel);
-        QCOMPARE(b.editor.WriteEprom(), EditorOutcome::Cancelled);
-        QCOMPARE(b.prompter.texts(), QStringList{question});
-        QCOMPARE(b.prompter.questions().first().buttons, Prompter::Buttons::OkCancel);
-        QCOMPARE(b.writes(), 0);
-        QCOMPARE(b.device.bank(0), image);
-    }
-
-    void wrongCjcWritesNothing() {
-        Bench b(2);
-        QCOMPARE(b.editor.ReadEprom(), EditorOutcome::Done);
-        b.model.choose(QStringLiteral("opt_CJC"), 0, 0);
-        b.device.clearCommandLog();
-        QCOMPARE(b.editor.WriteEprom(), EditorOutcome::WrongCjc);
-        QCOMPARE(b.prompter.texts(),
-                 QStringList{"Wrong configuration: Channel A input must be a Thermocouple with "
-                             "Internal CJC"});
-        QCOMPARE(b.writes(), 0);
-    }
-
-    // OK on a limit question writes the value as typed.
-    void okWritesAsTyped() {
-        Bench b(2);
-        QCOMPARE(b.editor.ReadEprom(), EditorOutcome::Done);
-        b.set("txt_Input_max", 1, QStringLiteral("1250"));
-        b.prompter.push(Answer::Ok);
-        QCOMPARE(b.editor.WriteEprom(), EditorOutcome::Done);
-        QCOMPARE(b.prompter.texts(), QStringList{"Channel B: input value (MAX) exceeds limits"});
-        QCOMPARE(int(b.device.memory(0, 12)) | (int(b.device.memory(0, 13)) << 8), 12500);
-    }
-
-    void overflowingNumberWritesNothing() {
-        Bench b(3);
-        QCOMPARE(b.editor.ReadEprom(), EditorOutcome::Done);
-        b.set("txt_Output_max", 0, QStringLiteral("1e999"));
-        b.prompter.setFallback(Answer::Ok);
-        b.device.clearCommandLog();
-        QCOMPARE(b.editor.WriteEprom(), EditorOutcome::DataError);
-        QCOMPARE(b.prompter.texts().last(), QStringLiteral("Error: check configuration data"));
-        QCOMPARE(b.writes(), 0);
+        if (edit[0].startsWith("opt_"))
+            b.model.choose(edit[0], edit[1].toInt(), edit[2].toInt());
+        else
+            b.model.setText(edit[0], edit[1].toInt(), edit[2]);
+        b.prompter.setFallback(Answer(answer));
+        QCOMPARE(b.editor.WriteEprom(), EditorOutcome(outcome));
+        QTEST(b.prompter.texts(), "prompts");
+        if (EditorOutcome(outcome) == EditorOutcome::Done) {
+            QCOMPARE(quint8(b.device.memory(0, 12)) | b.device.memory(0, 13) << 8, 12500);
+        } else {
+            QCOMPARE(b.writes(), 0);
+            QCOMPARE(b.device.bank(0), image);
+        }
+        if (Answer(answer) == Answer::Cancel)
+            QCOMPARE(b.prompter.questions().first().buttons, Prompter::Buttons::OkCancel);
     }
 
     void verifyCatchesDroppedWrites() {
         Bench b(3);
         QCOMPARE(b.editor.ReadEprom(), EditorOutcome::Done);
-        b.set("txt_Input_max", 0, QStringLiteral("140"));
-        Fault f;
-        f.kind = Fault::Kind::DropWrites;
-        f.match = "$W";
-        f.count = -1;
-        b.device.injectFault(f);
+        b.model.setText("txt_Input_max", 0, u"140"_s);
+        b.device.injectFault({.kind = Fault::Kind::DropWrites, .match = "$W", .count = -1});
         QSignalSpy finished(&b.editor, &ConfigEditor::writeFinished);
         QCOMPARE(b.editor.WriteEprom(), EditorOutcome::VerifyFailed);
         QCOMPARE(finished.count(), 1);

@@ -38,12 +38,6 @@ public:
             Q_EMIT readyRead();
         });
     }
-    void vanishAfter(int ms) {
-        QTimer::singleShot(ms, this, [this] {
-            m_open = false;
-            Q_EMIT failed(QStringLiteral("gone"));
-        });
-    }
 
     QByteArray sent;
     std::function<void(const QByteArray&)> onWrite;
@@ -53,208 +47,137 @@ private:
     QByteArray m_input;
 };
 
-ReplyTemplate tmpl(const char* pattern, bool crOnly = false) {
-    return {QByteArray(pattern), crOnly};
-}
+// A link on an open scripted wire.
+struct Wire {
+    Wire() {
+        link.setTransport(&wire);
+        wire.open();
+    }
+    WireTransport wire;
+    ScriptedPrompter prompter;
+    DeviceLink link{&prompter};
+};
+
+const ReplyTemplate kFive{QByteArray("*#####"), false};
 
 } // namespace
 
 class TestWaitReply : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void findLast_data() {
-        QTest::addColumn<QByteArray>("received");
-        QTest::addColumn<QByteArray>("pattern");
-        QTest::addColumn<bool>("crOnly");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("plain") << QByteArray("*\x00\x04\x07\r\n", 6) << QByteArray("*#####")
-                               << false << 0;
-        QTest::newRow("marker in data")
-            << QByteArray("*\x2a\x2a\x2a\r\n", 6) << QByteArray("*#####") << false << 0;
-        QTest::newRow("junk then reply")
-            << QByteArray("xx*\r\n*\x00\x01\x02\r\n", 11) << QByteArray("*#####") << false << 5;
-        QTest::newRow("two replies, last wins")
-            << QByteArray("*\x00\x01\x01\r\n*\x00\x01\x02\r\n", 12) << QByteArray("*#####") << false
-            << 6;
-        QTest::newRow("incomplete")
-            << QByteArray("*\x00\x01\x02\r", 5) << QByteArray("*#####") << false << -1;
-        QTest::newRow("CR only in CRLF mode")
-            << QByteArray("A1234567\r", 9) << QByteArray("A########") << false << -1;
-        QTest::newRow("CR only in CR mode")
-            << QByteArray("A1234567\r", 9) << QByteArray("A########") << true << 0;
-        QTest::newRow("wrong marker")
-            << QByteArray("#\x00\x01\x02\r\n", 6) << QByteArray("*#####") << false << -1;
-    }
     void findLast() {
-        QFETCH(QByteArray, received);
-        QFETCH(QByteArray, pattern);
-        QFETCH(bool, crOnly);
-        QFETCH(int, expected);
-        QCOMPARE(FindLastReply(received, {pattern, crOnly}), expected);
+        const QByteArray five("*#####"), eight("A########");
+        const struct {
+            QByteArray received, pattern;
+            bool crOnly;
+            int expected;
+        } rows[] = {
+            {QByteArray("*\x00\x04\x07\r\n", 6), five, false, 0},
+            {QByteArray("*\x2a\x2a\x2a\r\n", 6), five, false, 0}, // marker in the data
+            {QByteArray("xx*\r\n*\x00\x01\x02\r\n", 11), five, false, 5},
+            {QByteArray("*\x00\x01\x01\r\n*\x00\x01\x02\r\n", 12), five, false, 6}, // last wins
+            {QByteArray("*\x00\x01\x02\r", 5), five, false, -1},                    // incomplete
+            {QByteArray("A1234567\r"), eight, false, -1}, // CR only in CR LF mode
+            {QByteArray("A1234567\r"), eight, true, 0},
+            {QByteArray("#\x00\x01\x02\r\n", 6), five, false, -1}, // wrong marker
+        };
+        for (const auto& r : rows)
+            QCOMPARE(FindLastReply(r.received, {r.pattern, r.crOnly}), r.expected);
     }
 
     void replyInPieces() {
-        WireTransport wire;
-        DeviceLink link(nullptr);
-        link.setTransport(&wire);
-        wire.open();
-        wire.arrive(QByteArray("*\x00\x04", 3), 20);
-        wire.arrive(QByteArray("\x07\r\n", 3), 60);
-        const Reply r = link.WaitReply("$R\0\4\0\r", tmpl("*#####"), 1);
+        Wire w;
+        w.wire.arrive(QByteArray("*\x00\x04", 3), 20);
+        w.wire.arrive(QByteArray("\x07\r\n", 3), 60);
+        const Reply r = w.link.WaitReply("$R\0\4\0\r", kFive, 1);
         QVERIFY(r.ok());
         QCOMPARE(r.at(4), quint8(7));
-        QCOMPARE(wire.sent, QByteArray("$R\0\4\0\r"));
+        QCOMPARE(w.wire.sent, QByteArray("$R\0\4\0\r"));
     }
 
-    void timeoutAndErrors_data() {
-        QTest::addColumn<QByteArray>("incoming");
-        QTest::addColumn<bool>("crOnly");
-        QTest::addColumn<bool>("closed");
-        QTest::addColumn<bool>("vanish");
-        QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("nothing") << QByteArray() << false << false << false
-                                 << QByteArray("timeout");
-        QTest::newRow("CR-only reply in CRLF mode")
-            << QByteArray("*\x01\x02\x03\r", 5) << false << false << false << QByteArray("timeout");
-        QTest::newRow("truncated")
-            << QByteArray("*\x01\x02", 3) << false << false << false << QByteArray("timeout");
-        QTest::newRow("closed port")
-            << QByteArray() << false << true << false << QByteArray("errore");
-        QTest::newRow("port dies while waiting")
-            << QByteArray() << false << false << true << QByteArray("errore");
-    }
     void timeoutAndErrors() {
-        QFETCH(QByteArray, incoming);
-        QFETCH(bool, crOnly);
-        QFETCH(bool, closed);
-        QFETCH(bool, vanish);
-        QFETCH(QByteArray, expected);
-        WireTransport wire;
-        DeviceLink link(nullptr);
-        link.setTransport(&wire);
-        if (!closed)
-            wire.open();
-        if (!incoming.isEmpty())
-            wire.arrive(incoming, 10);
-        if (vanish)
-            wire.vanishAfter(50);
-        const Reply r = link.WaitReply("$V\0\0\0\r", tmpl("*#####", crOnly), 1);
-        QCOMPARE(r.text(), expected);
-    }
-
-    void staleInputSatisfiesTemplate() {
-        // Why callers flush first: bytes already waiting count as a reply.
-        WireTransport wire;
-        DeviceLink link(nullptr);
-        link.setTransport(&wire);
-        wire.open();
-        wire.arrive(QByteArray("*\x00\x00\x09\r\n", 6));
-        QTest::qWait(5);
-        QCOMPARE(link.WaitReply("$R\0\0\0\r", tmpl("*#####"), 1).at(4), quint8(9));
-        wire.arrive(QByteArray("*\x00\x00\x09\r\n", 6));
-        QTest::qWait(5);
-        link.FlushInput();
-        QCOMPARE(link.WaitReply("$R\0\0\0\r", tmpl("*#####"), 1).text(), QByteArray("timeout"));
+        // Nothing comes; a stale reply is flushed (why callers flush first: bytes already
+        // waiting count as the reply); the port is closed; the port dies while waiting.
+        for (int setup = 0; setup < 4; ++setup) {
+            Wire w;
+            if (setup == 1) {
+                w.wire.arrive(QByteArray("*\x00\x00\x09\r\n", 6));
+                QTest::qWait(5);
+                w.link.FlushInput();
+            } else if (setup == 2) {
+                w.wire.close();
+            } else if (setup == 3) {
+                QTimer::singleShot(50, &w.wire, [&] {
+                    w.wire.close();
+                    Q_EMIT w.wire.failed(QStringLiteral("gone"));
+                });
+            }
+            QCOMPARE(w.link.WaitReply("$V\0\0\0\r", kFive, 1).text(),
+                     QByteArray(setup < 2 ? "timeout" : "errore"));
+        }
     }
 
     void handshakeSecondTry() {
-        WireTransport wire;
-        DeviceLink link(nullptr);
-        link.setTransport(&wire);
-        wire.open();
+        Wire w;
         int prCount = 0;
-        wire.onWrite = [&](const QByteArray& b) {
-            if (b == "PR\r" && ++prCount == 2)
-                wire.arrive("OK\r\n", 5);
+        w.wire.onWrite = [&](const QByteArray& b) {
+            if (b == "PR\r")
+                w.wire.arrive(++prCount == 2 ? "OK\r\n" : "NO\r\n", 5);
         };
-        link.EnterProgramming();
+        w.link.EnterProgramming();
         QCOMPARE(prCount, 2);
-        QCOMPARE(link.CommError, 0);
+        QCOMPARE(w.link.CommError, 0);
 
-        prCount = 0;
-        wire.onWrite = [&](const QByteArray& b) {
-            if (b == "PR\r") {
-                ++prCount;
-                wire.arrive("NO\r\n", 5);
-            }
-        };
-        link.EnterProgramming();
-        QCOMPARE(prCount, 3); // never more than three tries
-        QCOMPARE(link.CommError, 1);
+        prCount = 10;
+        w.link.EnterProgramming();
+        QCOMPARE(prCount, 13); // never more than three tries
+        QCOMPARE(w.link.CommError, 1);
     }
 
-    void shortCommandBytes_data() {
-        QTest::addColumn<int>("which");
-        QTest::addColumn<int>("value");
-        QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("SM") << 0 << 0 << QByteArray("SM\r");
-        QTest::newRow("MI") << 1 << 0 << QByteArray("MI\r");
-        QTest::newRow("FP") << 2 << 0 << QByteArray("$FPxx\r");
-        QTest::newRow("I -2") << 3 << -2 << QByteArray("$I\xff\xfe\x00\r", 6);
-        QTest::newRow("i 256") << 4 << 256 << QByteArray("$i\x01\x00\x00\r", 6);
-    }
     void shortCommandBytes() {
-        QFETCH(int, which);
-        QFETCH(int, value);
-        QFETCH(QByteArray, expected);
-        WireTransport wire;
-        DeviceLink link(nullptr);
-        link.setTransport(&wire);
-        wire.open();
-        QSignalSpy panel(&link, &DeviceLink::portPanelEnabled);
-        switch (which) {
-        case 0:
-            link.StopMeasure();
-            break;
-        case 1:
-            link.StartMeasure();
-            break;
-        case 2:
-            link.EndProgramming();
-            break;
-        case 3:
-            link.SendValueUpperI(value);
-            break;
-        default:
-            link.SendValueLowerI(value);
+        const std::pair<std::function<void(DeviceLink&)>, QByteArray> cases[] = {
+            {[](DeviceLink& l) { l.StopMeasure(); }, "SM\r"},
+            {[](DeviceLink& l) { l.StartMeasure(); }, "MI\r"},
+            {[](DeviceLink& l) { l.EndProgramming(); }, "$FPxx\r"},
+            {[](DeviceLink& l) { l.SendValueUpperI(-2); }, QByteArray("$I\xff\xfe\x00\r", 6)},
+            {[](DeviceLink& l) { l.SendValueLowerI(256); }, QByteArray("$i\x01\x00\x00\r", 6)},
+        };
+        for (const auto& [send, expected] : cases) {
+            Wire w;
+            QSignalSpy panel(&w.link, &DeviceLink::portPanelEnabled);
+            send(w.link);
+            QCOMPARE(w.wire.sent, expected);
+            QCOMPARE(panel.count(), 1);
         }
-        QCOMPARE(wire.sent, expected);
-        QCOMPARE(panel.count(), 1);
     }
 
     void secondCommandIsRefused() {
-        WireTransport wire;
-        ScriptedPrompter prompter;
-        DeviceLink link(&prompter);
-        link.setTransport(&wire);
-        wire.open();
-        wire.onWrite = [&](const QByteArray& b) {
+        Wire w;
+        w.wire.onWrite = [&](const QByteArray& b) {
             if (b == "PR\r")
-                wire.arrive("OK\r\n", 2);
+                w.wire.arrive("OK\r\n", 2);
             else if (b.startsWith("$V"))
-                wire.arrive(QByteArray("*\x03\x07\x01\x0c\r\n", 7), 300);
+                w.wire.arrive(QByteArray("*\x03\x07\x01\x0c\r\n", 7), 300);
         };
-        QSignalSpy refused(&link, &DeviceLink::commandRefused);
+        QSignalSpy refused(&w.link, &DeviceLink::commandRefused);
         QByteArray inner;
         // A click while the identification waits must not interleave a block read.
         bool innerRefused = false;
-        QTimer::singleShot(400, &link, [&] {
-            inner = link.ReadBlock(0, 0, 4);
-            innerRefused = link.lastCallRefused();
+        QTimer::singleShot(400, &w.link, [&] {
+            inner = w.link.ReadBlock(0, 0, 4);
+            innerRefused = w.link.lastCallRefused();
         });
-        const QByteArray id = link.ReadIdentity();
+        const QByteArray id = w.link.ReadIdentity();
         QCOMPARE(refused.count(), 1);
         QCOMPARE(int(inner.at(0)), 1);
         QVERIFY(innerRefused);
-        QVERIFY(!wire.sent.contains("$R"));
+        QVERIFY(!w.wire.sent.contains("$R"));
         QCOMPARE(int(id.at(0)), 0);
-        QCOMPARE(link.identity.ModelByte, quint8(3));
-        QCOMPARE(link.identity.IdByte3, quint8(7));
-        QCOMPARE(link.identity.IdByte4, quint8(1));
-        QCOMPARE(link.identity.DeviceCode, quint8(12));
-        QCOMPARE(IdentificationLabel(link.identity), QStringLiteral("ID=12/3"));
-        QCOMPARE(link.CommError, 0);
-        QVERIFY(!link.busy());
+        QCOMPARE(IdentificationLabel(w.link.identity), QStringLiteral("ID=12/3"));
+        QCOMPARE(w.link.identity.IdByte3, quint8(7));
+        QCOMPARE(w.link.identity.IdByte4, quint8(1));
+        QCOMPARE(w.link.CommError, 0);
+        QVERIFY(!w.link.busy());
     }
 };
 

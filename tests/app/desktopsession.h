@@ -1,0 +1,99 @@
+#pragma once
+
+#include "appstate.h"
+#include "communication.h"
+#include "demodevice.h"
+#include "frmlang.h"
+#include "frmprogram.h"
+#include "principale.h"
+#include "scriptedprompter.h"
+#include "simdevice.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QRadioButton>
+#include <QTest>
+#include <QToolButton>
+
+// One desktop session: state, windows and an optional demo device, in process unless `pty`.
+struct Session {
+    explicit Session(const QString& demoModel = {}, bool pty = false) {
+        if (!demoModel.isEmpty()) {
+            QString why;
+            demo = vantelso::app::DemoDevice::create(demoModel, &why, pty);
+            if (!demo)
+                qFatal("%s", qPrintable(why));
+        }
+        window = std::make_unique<vantelso::gui::Principale>(state, demo.get());
+        window->startUp();
+        window->show();
+    }
+    ~Session() { window.reset(); }
+
+    vantelso::gui::Communication* panel() const { return window->panel(); }
+    vantelso::gui::FrmProgram* program() const { return window->programWindow(); }
+    QList<const vantelso::gui::ShellMenu*> menus() const {
+        return {&window->mainMenu(), &panel()->menu};
+    }
+    // The caption of a control under `root`, or of the editor's or operator dialog's control.
+    QString caption(const QString& name, QObject* root = nullptr) const {
+        QObject* o = root ? root->findChild<QObject*>(name) : program()->findChild<QObject*>(name);
+        if (!o && !root)
+            o = window->operatorDialog()->findChild<QObject*>(name);
+        if (auto* a = qobject_cast<QAction*>(o))
+            return a->text();
+        if (auto* m = qobject_cast<QMenu*>(o))
+            return m->title();
+        if (auto* b = qobject_cast<QAbstractButton*>(o))
+            return b->text();
+        if (auto* g = qobject_cast<QGroupBox*>(o))
+            return g->title();
+        if (auto* l = qobject_cast<QLabel*>(o))
+            return l->text();
+        return QStringLiteral("<missing %1>").arg(name);
+    }
+    template <class W> W* widget(const char* name, int element = 0) const {
+        auto* w = qobject_cast<W*>(program()->control(QLatin1String(name), element));
+        if (!w)
+            qFatal("no widget %s %d", name, element);
+        return w;
+    }
+    void type(const char* name, int element, const QString& text) const {
+        auto* edit = widget<QLineEdit>(name, element);
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClicks(edit, text);
+    }
+    void pick(const char* name, const QString& text) const {
+        auto* box = widget<QComboBox>(name);
+        const int i = box->findText(text);
+        QVERIFY2(i >= 0, qPrintable(text));
+        box->setCurrentIndex(i);
+        Q_EMIT box->activated(i);
+    }
+    // Through the flag dialog, as the user does.
+    void chooseLanguage(int index) const {
+        panel()->cmd_Lang->click();
+        window->languageDialog()->opt_lang[std::size_t(index)]->click();
+    }
+    bool open() const {
+        panel()->Check1->click();
+        return window->shell().portOpen();
+    }
+    int count(const char* command) const {
+        int n = 0;
+        for (const QByteArray& c : demo->device()->commandLog())
+            n += c.startsWith(command) ? 1 : 0;
+        return n;
+    }
+
+    std::unique_ptr<vantelso::app::DemoDevice> demo;
+    vantelso::ScriptedPrompter prompter;
+    vantelso::app::AppState state{&prompter};
+    std::unique_ptr<vantelso::gui::Principale> window;
+};
