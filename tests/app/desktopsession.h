@@ -9,53 +9,31 @@
 #include "scriptedprompter.h"
 #include "simdevice.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMdiSubWindow>
-#include <QMenu>
-#include <QRadioButton>
 #include <QTest>
-#include <QToolButton>
+#include <QtWidgets>
 
 // One desktop session: state, windows and an optional demo device, in process unless `pty`.
 struct Session {
     explicit Session(const QString& demoModel = {}, bool pty = false) {
-        if (!demoModel.isEmpty()) {
-            QString why;
-            demo = vantelso::app::DemoDevice::create(demoModel, &why, pty);
-            if (!demo)
-                qFatal("%s", qPrintable(why));
-        }
+        QString why;
+        if (!demoModel.isEmpty() &&
+            !(demo = vantelso::app::DemoDevice::create(demoModel, &why, pty)))
+            qFatal("%s", qPrintable(why));
         window = std::make_unique<vantelso::gui::Principale>(state, demo.get());
         window->startUp();
         window->show();
     }
-    ~Session() { window.reset(); }
 
     vantelso::gui::Communication* panel() const { return window->panel(); }
     vantelso::gui::FrmProgram* program() const { return window->programWindow(); }
-    QList<const vantelso::gui::ShellMenu*> menus() const {
-        return {&window->mainMenu(), &panel()->menu};
-    }
     // The caption of a control under `root`, or of the editor's or operator dialog's control.
     QString caption(const QString& name, QObject* root = nullptr) const {
-        QObject* o = root ? root->findChild<QObject*>(name) : program()->findChild<QObject*>(name);
+        QObject* o = (root ? root : program())->findChild<QObject*>(name);
         if (!o && !root)
             o = window->operatorDialog()->findChild<QObject*>(name);
-        if (auto* a = qobject_cast<QAction*>(o))
-            return a->text();
-        if (auto* m = qobject_cast<QMenu*>(o))
-            return m->title();
-        if (auto* b = qobject_cast<QAbstractButton*>(o))
-            return b->text();
-        if (auto* g = qobject_cast<QGroupBox*>(o))
-            return g->title();
-        if (auto* l = qobject_cast<QLabel*>(o))
-            return l->text();
-        return QStringLiteral("<missing %1>").arg(name);
+        if (!o)
+            return QStringLiteral("<missing %1>").arg(name);
+        return o->property(o->property("title").isValid() ? "title" : "text").toString();
     }
     template <class W> W* widget(const char* name, int element = 0) const {
         auto* w = qobject_cast<W*>(program()->control(QLatin1String(name), element));
@@ -63,8 +41,8 @@ struct Session {
             qFatal("no widget %s %d", name, element);
         return w;
     }
-    void type(const char* name, int element, const QString& text) const {
-        auto* edit = widget<QLineEdit>(name, element);
+    void type(const char* name, const QString& text) const {
+        auto* edit = widget<QLineEdit>(name);
         edit->selectAll();
         QTest::keyClick(edit, Qt::Key_Delete);
         QTest::keyClicks(edit, text);
@@ -86,10 +64,9 @@ struct Session {
         return window->shell().portOpen();
     }
     int count(const char* command) const {
-        int n = 0;
-        for (const QByteArray& c : demo->device()->commandLog())
-            n += c.startsWith(command) ? 1 : 0;
-        return n;
+        const QList<QByteArray> log = demo->device()->commandLog();
+        return int(std::count_if(log.begin(), log.end(),
+                                 [&](const QByteArray& c) { return c.startsWith(command); }));
     }
 
     std::unique_ptr<vantelso::app::DemoDevice> demo;

@@ -15,14 +15,10 @@ namespace {
 class RecordingView : public ShellView {
 public:
     QStringList calls;
-    int selected = -1;
     ShellCaptions captions;
 
     void disableFactoryMenu() override { calls << QStringLiteral("factoryMenu"); }
-    void setPortList(const QList<PortEntry>&, int sel) override {
-        calls << QStringLiteral("portList");
-        selected = sel;
-    }
+    void setPortList(const QList<PortEntry>&, int) override { calls << QStringLiteral("portList"); }
     void loadWindowsHidden() override { calls << QStringLiteral("load"); }
     void applyCaptions(const ShellCaptions& c) override {
         calls << QStringLiteral("captions");
@@ -36,15 +32,10 @@ public:
     void setPortSwitch(bool) override {}
     void showPortStatus(const QString&, bool) override {}
     void toggleProgramWindow() override {}
-
-    QString caption(Window w, const char* control) const {
-        return captions.controls.value(w).value(QLatin1String(control));
-    }
 };
 
-// A started shell without a device.
-struct Started {
-    explicit Started(const StartOptions& options = {}) { shell.startUp(options); }
+// A shell without a device, not yet started.
+struct Bench {
     ScriptedPrompter prompter;
     AppState state{&prompter};
     RecordingView view;
@@ -59,19 +50,15 @@ class TestAppCore : public QObject {
 private slots:
     void portList();
     void everyCaptionIdInBothLanguages();
-    void windowTitles();
     void deviceLabels();
     void brandDetails();
-    void switchView();
     void systemInfoTool();
     void startUp();
-    void clearingClosedSwitchReportsPortInUse();
-    void languageChoiceRecaptions();
+    void closedSwitchAndLanguage();
 };
 
 // The demo entry first, then COM1..COM16, then what was found that those do not stand for.
 void TestAppCore::portList() {
-    const QString usb = QStringLiteral("/dev/ttyUSB0");
     const PortEntry demo{QStringLiteral("/dev/pts/4 (demo RSX7030)"), QStringLiteral("/dev/pts/4"),
                          QStringLiteral("demo RSX7030")};
     const auto labels = [](const QList<PortEntry>& list) {
@@ -84,20 +71,14 @@ void TestAppCore::portList() {
     for (int n = 1; n <= 16; ++n)
         com << QStringLiteral("COM%1").arg(n);
 
-    QCOMPARE(labels(BuildPortList({})), com);
-    QCOMPARE(BuildPortList({}).last().port, QStringLiteral("COM16"));
-    const QList<PortEntry> withDemo = BuildPortList({}, demo);
-    QCOMPARE(labels(withDemo), QStringList{demo.label} + com);
-    QCOMPARE(withDemo.first().port, demo.port);
-    const QList<PortDescription> found{{usb, QStringLiteral("FTDI FT232R")},
-                                       {QStringLiteral("/dev/ttyACM0"), QString()}};
-    const QList<PortEntry> list = BuildPortList(found);
-    const QStringList extra{usb + QStringLiteral(" - FTDI FT232R"), QStringLiteral("/dev/ttyACM0")};
-    QCOMPARE(labels(list), com + extra);
+    QCOMPARE(labels(BuildPortList({}, demo)), QStringList{demo.label} + com);
+    QCOMPARE(BuildPortList({}, demo).first().port, demo.port);
+    const QList<PortEntry> list = BuildPortList({{QStringLiteral("/dev/ttyUSB0"), "FTDI FT232R"},
+                                                 {QStringLiteral("/dev/ttyACM0"), QString()}});
+    QCOMPARE(labels(list), com + QStringList({"/dev/ttyUSB0 - FTDI FT232R", "/dev/ttyACM0"}));
 #ifndef Q_OS_WIN
     // COM1 already stands for /dev/ttyS0: it is not listed twice.
-    QCOMPARE(labels(BuildPortList({{QStringLiteral("/dev/ttyS0"), QStringLiteral("16550A")}})),
-             com);
+    QCOMPARE(labels(BuildPortList({{QStringLiteral("/dev/ttyS0"), "16550A"}})), com);
 #endif
     // What the user typed or picked, to a port name.
     for (const auto& [text, port] :
@@ -107,31 +88,19 @@ void TestAppCore::portList() {
         QCOMPARE(PortForText(list, QLatin1String(text)), QLatin1String(port));
 }
 
+// Every text exists in both languages, and no control is named twice.
 void TestAppCore::everyCaptionIdInBothLanguages() {
     const StringTable& table = StringTable::builtIn();
     for (Window w : {Window::Principale, Window::Communication, Window::Language, Window::About}) {
-        // Every text exists in both languages, and no control is named twice.
-        QSet<QString> names;
+        QStringList names;
         for (const LanguageCaption& c : LanguageCaptions(w)) {
             QVERIFY2(table.contains(c.baseId) && table.contains(c.baseId + 300), c.control);
-            QVERIFY2(!names.contains(QLatin1String(c.control)), c.control);
-            names.insert(QLatin1String(c.control));
+            names << QLatin1String(c.control);
         }
-        for (const FixedCaption& c : FixedCaptions(w)) {
-            QVERIFY2(!names.contains(QLatin1String(c.control)), c.control);
-            names.insert(QLatin1String(c.control));
-        }
+        for (const FixedCaption& c : FixedCaptions(w))
+            names << QLatin1String(c.control);
+        QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), names.size());
     }
-}
-
-void TestAppCore::windowTitles() {
-    Texts texts;
-    QCOMPARE(WindowTitle(Window::Principale, texts), QStringLiteral("VANTELSO v.2.7"));
-    QCOMPARE(WindowTitle(Window::About, texts), QStringLiteral("Info su VANTELSO v.2.7"));
-    texts.setBrand(3);
-    QCOMPARE(WindowTitle(Window::Communication, texts), QStringLiteral("KELMA-02 v.2.7"));
-    texts.setLanguage(Texts::English);
-    QCOMPARE(WindowTitle(Window::About, texts), QStringLiteral("About KELMA-02 v.2.7"));
 }
 
 // The labels for a model byte and, when read, a variant byte; what is not known keeps the
@@ -154,112 +123,80 @@ void TestAppCore::deviceLabels() {
     QCOMPARE(shown(2, 2, 0x40, ""), QStringLiteral("ID=12/2 KV-7132 A"));
     // Brand 3 has no name for the 7132 family: the family name stays.
     QCOMPARE(shown(3, 2, 0x40, "x"), QStringLiteral("ID=12/2 RSX 7132"));
-    QCOMPARE(shown(0, 12, -1, "RSX 7040"), QStringLiteral("ID=12/12 RSX 7040"));
+    // Model byte 9 has no switch view.
+    for (int model : {0, 8, 9})
+        QCOMPARE(BuildShellCaptions(Texts(), {}, std::uint8_t(model), false).switchViewAvailable,
+                 model != 9);
 }
 
-// What the About box shows of each brand, and where its links lead.
+// What the About box shows of each brand.
 void TestAppCore::brandDetails() {
     const auto details = [](int brand, Texts::Language language) {
         Texts texts;
         texts.setBrand(brand);
         texts.setLanguage(language);
         const ShellCaptions c = BuildShellCaptions(texts, {}, 0, false);
-        const QUrl manual = ManualUrl(texts.manualFileName(), QDir(QStringLiteral("/opt/x")));
-        return QStringList{c.webAddress,
-                           WebAddressUrl(texts.webAddress()).host(),
-                           c.manualFile,
-                           manual.toLocalFile(),
-                           QString::number(c.brandIcon),
-                           c.showBrandPicture ? QStringLiteral("picture") : QString()};
+        return QStringList{WindowTitle(Window::About, texts), c.webAddress, c.manualFile,
+                           QString::number(c.brandIcon), c.showBrandPicture ? "picture" : ""};
     };
+    QCOMPARE(details(0, Texts::Italian).first(), QStringLiteral("Info su VANTELSO v.2.7"));
     // Blank web address and a manual name with a trailing blank.
-    QCOMPARE(details(1, Texts::English),
-             (QStringList{"", "", "MT_EN_AN_VANTELSO_0114R00.pdf",
-                          "/opt/x/MT_EN_AN_VANTELSO_0114R00.pdf", "-1", ""}));
-    QCOMPARE(details(2, Texts::Italian),
-             (QStringList{"www.castrel.example.com", "www.castrel.example.com",
-                          "MT_ITA_CASTREL_VANTELSO_0114R00.pdf",
-                          "/opt/x/MT_ITA_CASTREL_VANTELSO_0114R00.pdf", "2", "picture"}));
-    QCOMPARE(details(3, Texts::English),
-             (QStringList{"www.orvane.example.com", "www.orvane.example.com",
-                          "MT_EN_NRKELMA02_0608R01.pdf", "/opt/x/MT_EN_NRKELMA02_0608R01.pdf", "3",
+    QCOMPARE(details(1, Texts::English).mid(1),
+             (QStringList{"", "MT_EN_AN_VANTELSO_0114R00.pdf", "-1", ""}));
+    QCOMPARE(details(2, Texts::Italian).mid(1),
+             (QStringList{"www.castrel.example.com", "MT_ITA_CASTREL_VANTELSO_0114R00.pdf", "2",
                           "picture"}));
-}
-
-// Model byte 9 has no switch view.
-void TestAppCore::switchView() {
-    Texts texts;
-    for (int model : {0, 8, 9}) {
-        QCOMPARE(SwitchViewAvailable(std::uint8_t(model)), model != 9);
-        QCOMPARE(BuildShellCaptions(texts, {}, std::uint8_t(model), false).switchViewAvailable,
-                 model != 9);
-    }
+    QCOMPARE(details(3, Texts::English),
+             (QStringList{"About KELMA-02 v.2.7", "www.orvane.example.com",
+                          "MT_EN_NRKELMA02_0608R01.pdf", "3", "picture"}));
 }
 
 // The tool's own key first, then the shared tools folder if the file is there.
 void TestAppCore::systemInfoTool() {
-    const QString toolKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO|PATH");
-    const QString sharedKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location|MSINFO");
+    const QString toolKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO|PATH";
+    const QString sharedKey = "SOFTWARE\\Microsoft\\Shared Tools Location|MSINFO";
     const auto find = [](const QMap<QString, QString>& registry, bool fileThere) {
         const RegistryReader reg = [&](const QString& key, const QString& value) {
-            return registry.contains(key + u'|' + value)
-                       ? std::optional<QString>(registry.value(key + u'|' + value))
-                       : std::nullopt;
+            const QString k = key + u'|' + value;
+            return registry.contains(k) ? std::optional(registry.value(k)) : std::nullopt;
         };
-        return FindSystemInfoTool(reg, [&](const QString&) { return fileThere; })
-            .value_or(QString());
+        return FindSystemInfoTool(reg, [&](const QString&) { return fileThere; }).value_or("");
     };
-    const QString shared = QStringLiteral("C:\\shared");
-    const QString tool = QStringLiteral("C:\\msinfo\\msinfo32.exe");
+    const QString shared = "C:\\shared", tool = "C:\\msinfo\\msinfo32.exe";
     QCOMPARE(find({{toolKey, tool}, {sharedKey, shared}}, true), tool);
     QCOMPARE(find({{sharedKey, shared}}, true), QStringLiteral("C:\\shared\\MSINFO32.EXE"));
     QCOMPARE(find({{sharedKey, shared}}, false), QString());
-    QCOMPARE(find({}, true), QString());
-#ifndef Q_OS_WIN
-    QVERIFY(!FindSystemInfoTool(NativeRegistryReader(), [](const QString&) { return true; }));
-#endif
 }
 
 void TestAppCore::startUp() {
-    ScriptedPrompter prompter;
-    AppState state(&prompter);
-    state.link.identity.ModelByte = 5; // left over from nothing: start-up resets it
-    state.flags.measuring = true;
-    RecordingView view;
-    Shell shell(state, view);
-    shell.startUp();
+    Bench b;
+    b.state.link.identity.ModelByte = 5; // left over from nothing: start-up resets it
+    b.state.flags.measuring = true;
+    b.shell.startUp();
+    QCOMPARE(b.view.calls, (QStringList{"factoryMenu", "portList", "load", "captions", "images",
+                                        "progress", "place", "show"}));
+    QCOMPARE(b.state.link.identity, DeviceIdentity{});
+    QCOMPARE(b.view.captions.device.idLabel, QStringLiteral("ID=12/0"));
+    QCOMPARE(b.state.flags.LastChannel, 1);
+    QVERIFY(!b.state.flags.measuring && !b.state.flags.exiting && !b.shell.portOpen());
 
-    QCOMPARE(view.calls, (QStringList{"factoryMenu", "portList", "load", "captions", "images",
-                                      "progress", "place", "show"}));
-    QCOMPARE(view.selected, 0);
-    QCOMPARE(state.link.identity, DeviceIdentity{});
-    QCOMPARE(view.captions.device.idLabel, QStringLiteral("ID=12/0"));
-    QCOMPARE(state.flags.LastChannel, 1);
-    QVERIFY(!state.flags.measuring && !state.flags.exiting && !shell.portOpen());
-    QVERIFY(prompter.questions().isEmpty());
-
-    Started branded(StartOptions{2});
+    Bench branded;
+    branded.shell.startUp(StartOptions{2});
     QCOMPARE(branded.view.captions.device.displayName, QStringLiteral("KV-7030"));
 }
 
-// Clearing the switch of a port that is not open reports the port in use.
-void TestAppCore::clearingClosedSwitchReportsPortInUse() {
-    Started s;
-    s.state.texts.setLanguage(Texts::English);
-    s.shell.portSwitchClicked(false);
-    QCOMPARE(s.prompter.texts(), QStringList{QStringLiteral("COM Port already in use")});
-    QCOMPARE(s.view.caption(Window::Communication, "Check1"), QStringLiteral("Open Com"));
-}
-
-// The language choice reaches the link's messages and the manual, both ways.
-void TestAppCore::languageChoiceRecaptions() {
-    Started s;
-    s.shell.chooseLanguage(1);
-    QCOMPARE(s.state.link.texts().communicationError, QStringLiteral("Communication error"));
-    QCOMPARE(s.state.manualFile, QStringLiteral("MT_EN_VANTELSO_0114R00.pdf"));
-    s.shell.chooseLanguage(0);
-    QCOMPARE(s.state.link.texts().communicationError, QStringLiteral("Errore di comunicazione"));
-    QCOMPARE(s.state.manualFile, QStringLiteral("MT_ITA_VANTELSO_0114R00.pdf"));
+// Clearing the switch of a port that is not open reports the port in use; the language
+// choice reaches the link's messages, both ways.
+void TestAppCore::closedSwitchAndLanguage() {
+    Bench b;
+    b.shell.startUp();
+    b.shell.chooseLanguage(1);
+    QCOMPARE(b.state.link.texts().communicationError, QStringLiteral("Communication error"));
+    b.shell.portSwitchClicked(false);
+    QCOMPARE(b.prompter.texts(), QStringList{QStringLiteral("COM Port already in use")});
+    QCOMPARE(b.view.captions.controls.value(Window::Communication).value("Check1"), "Open Com");
+    b.shell.chooseLanguage(0);
+    QCOMPARE(b.state.link.texts().communicationError, QStringLiteral("Errore di comunicazione"));
 }
 
 QTEST_GUILESS_MAIN(TestAppCore)

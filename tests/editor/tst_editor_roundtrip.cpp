@@ -28,17 +28,17 @@ struct Case {
 };
 
 const Case Cases[] = {
-    // 0: trip high 800 -> 850 (float M and H bytes), offset 0 -> 0.5
+    // 0: trip high 800 -> 850 (float M and H bytes), offset 0 -> 0.5; 1: output end 20 -> 19
+    // mA; 2: channel B range end 400 -> 500 °C; 3: channel B offset 0 -> -1.0; 4: channel A
+    // output start 0 -> 1 V; 5: channel B physical end 50 -> 60, operator A+B -> A-B; 6:
+    // channel B to "Res300K" 0..250 kΩ, stored under code 18 with the end one decade finer;
+    // 7: auxiliary frequency 0 -> 12; 8: response time 0.5 -> 1.0 s (code 3 -> 7 in double
+    // steps); 9: filter 4 -> 9.
     {0, {{"txt_soglia_H", 0, "850"}, {"txt_offset", 0, "0.5"}}, {7, 10, 11}},
-    // 1: output end 20 -> 19 mA
     {0, {{"txt_Output_max", 0, "19"}}, {24, 25}},
-    // 2: channel B range end 400 -> 500 °C
     {0x20, {{"txt_Input_max", 1, "500"}}, {12, 13}},
-    // 3: channel B offset 0 -> -1.0
     {0x20, {{"txt_offset", 1, "-1"}}, {8}, {"txt_offset", 1, "-1.0"}},
-    // 4: channel A output start 0 -> 1 V
     {0x60, {{"txt_Output_min", 0, "1"}}, {26, 27}},
-    // 5: channel B physical end 50 -> 60, operator A+B -> A-B
     {0x40,
      {{"txt_Fisico_max", 3, "60"},
       {"cmd_Operatore", 1, nullptr},
@@ -46,13 +46,9 @@ const Case Cases[] = {
       {"Cmd_ok", 0, nullptr}},
      {5, 135},
      {"cmd_Operatore", 1, "A-B"}},
-    // 6: channel B to "Res300K" 0..250 kΩ: stored under code 18, end one decade finer
     {0x20, {{"cmb_Prog_In", 1, "Res300K"}, {"txt_Input_max", 1, "250"}}, {1, 12, 13}},
-    // 7: auxiliary frequency 0 -> 12
     {0, {{"txt_aux_freq", 0, "12"}}, {63}},
-    // 8: response time 0.5 -> 1.0 s (code 3 -> 7 in double steps)
     {0, {{"txt_Delay", 0, "1.0"}}, {28}},
-    // 9: filter 4 -> 9
     {0, {{"txt_filter", 0, "9"}}, {53}},
 };
 

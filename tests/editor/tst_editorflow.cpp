@@ -50,59 +50,45 @@ class TestEditorFlow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     // A read that fails half-way, a read of another family and a write to family 11 are
-    // refused and leave the editor as it was.
-    void refusals_data() {
-        QTest::addColumn<int>("family");
-        QTest::addColumn<bool>("write");
-        QTest::newRow("read, no reply") << 12 << false;
-        QTest::newRow("read, family 13") << 13 << false;
-        QTest::newRow("write, family 11") << 11 << true;
-    }
+    // refused and leave the editor as it was; so is a write after the device was swapped for
+    // another model byte, or for the same one with another variant letter family.
     void refusals() {
-        QFETCH(int, family);
-        QFETCH(bool, write);
-        Bench b(3);
-        b.setFamily(family);
-        if (write)
-            b.model.setIdentity(b.device.identity());
-        b.model.setText("txt_Input_max", 0, u"typed"_s);
-        const QStringList before = b.snapshot();
-        b.device.injectFault({.kind = Fault::Kind::NoReply, .match = "$R", .count = -1});
-        b.prompter.setFallback(Answer::Cancel);
-        const EditorOutcome outcome = write ? b.editor.WriteEprom() : b.editor.ReadEprom();
-        if (family == 12) {
-            QCOMPARE(outcome, EditorOutcome::CommFailed);
-        } else {
-            QCOMPARE(outcome, EditorOutcome::Incompatible);
-            QCOMPARE(b.prompter.texts(), Incompatible);
-            QCOMPARE(b.prompter.questions().first().icon, Prompter::Icon::Critical);
-            QCOMPARE(b.count("$R") + b.writes(), 0);
+        for (const auto& [family, write] : {std::pair{12, false}, {13, false}, {11, true}}) {
+            Bench b(3);
+            b.setFamily(family);
+            if (write)
+                b.model.setIdentity(b.device.identity());
+            b.model.setText("txt_Input_max", 0, u"typed"_s);
+            const QStringList before = b.snapshot();
+            b.device.injectFault({.kind = Fault::Kind::NoReply, .match = "$R", .count = -1});
+            b.prompter.setFallback(Answer::Cancel);
+            const EditorOutcome outcome = write ? b.editor.WriteEprom() : b.editor.ReadEprom();
+            if (family == 12) {
+                QCOMPARE(outcome, EditorOutcome::CommFailed);
+            } else {
+                QCOMPARE(outcome, EditorOutcome::Incompatible);
+                QCOMPARE(b.prompter.texts(), Incompatible);
+                QCOMPARE(b.prompter.questions().first().icon, Prompter::Icon::Critical);
+                QCOMPARE(b.count("$R") + b.writes(), 0);
+            }
+            QCOMPARE(b.snapshot(), before);
+            QCOMPARE(b.model.identity().ModelByte, std::uint8_t(write ? 3 : 0));
         }
-        QCOMPARE(b.snapshot(), before);
-        QCOMPARE(b.model.identity().ModelByte, std::uint8_t(write ? 3 : 0));
-    }
-
-    // Another model byte, or the same one with another variant letter family.
-    void swappedDeviceWritesNothing_data() {
-        QTest::addColumn<int>("modelByte");
-        QTest::addColumn<int>("variant");
-        QTest::newRow("model") << 4 << 0x20;
-        QTest::newRow("variant") << 3 << 0x60;
     }
     void swappedDeviceWritesNothing() {
-        QFETCH(int, modelByte);
-        QFETCH(int, variant);
-        Bench b(3, 0x20);
-        QCOMPARE(b.editor.ReadEprom(), EditorOutcome::Done);
-        const DeviceIdentity before = b.link.identity;
-        b.device.swapTo(std::uint8_t(modelByte), std::uint8_t(variant));
-        b.device.clearCommandLog();
-        QSignalSpy finished(&b.editor, &ConfigEditor::writeFinished);
-        QCOMPARE(b.editor.WriteEprom(), EditorOutcome::DeviceChanged);
-        QCOMPARE(finished.count(), 1);
-        QCOMPARE(b.prompter.texts(), QStringList{"Device Changed"});
-        QCOMPARE(b.writes(), 0);
-        QCOMPARE(b.link.identity, before);
+        for (const auto& [modelByte, variant] : {std::pair{4, 0x20}, {3, 0x60}}) {
+            Bench b(3, 0x20);
+            QCOMPARE(b.editor.ReadEprom(), EditorOutcome::Done);
+            const DeviceIdentity before = b.link.identity;
+            b.device.swapTo(std::uint8_t(modelByte), std::uint8_t(variant));
+            b.device.clearCommandLog();
+            QSignalSpy finished(&b.editor, &ConfigEditor::writeFinished);
+            QCOMPARE(b.editor.WriteEprom(), EditorOutcome::DeviceChanged);
+            QCOMPARE(finished.count(), 1);
+            QCOMPARE(b.prompter.texts(), QStringList{"Device Changed"});
+            QCOMPARE(b.writes(), 0);
+            QCOMPARE(b.link.identity, before);
+        }
     }
 
     // An edit after the read, the answer to every question, the outcome and the prompts.

@@ -47,22 +47,19 @@ class TestEditorModel : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     // Unit, range and minimum span labels of an input type.
-    void inputLabels_data() {
-        QTest::addColumn<int>("modelByte");
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("labels");
-        QTest::newRow("90 mV") << 2 << u"90 mV"_s << u"mV|mV|-100 ÷ 90 mV|Span min.: 5 mV"_s;
-        QTest::newRow("Tc J") << 2 << u"Tc J"_s << u"°C|°C|-200 ÷ 1200 °C|Span min.: 100 °C"_s;
-        QTest::newRow("10 V, model 0") << 0 << u"10 V"_s << u"V|V|-10 ÷ 10 V|Span min.: 1 V"_s;
-        QTest::newRow("10 V, model 4") << 4 << u"10 V"_s << u"V|V|0 ÷ 10 V|Span min.: 1 V"_s;
-        QTest::newRow("Pot50K") << 6 << u"Pot50K"_s << u"%|%|0 ÷ 100 %|Span min.: 5 %"_s;
-    }
     void inputLabels() {
-        QFETCH(int, modelByte);
-        QFETCH(QString, input);
-        Editor e{modelByte};
-        e.m.setText("cmb_Prog_In", 0, input);
-        QTEST(e.shows("lbl_uMisIn:1 lbl_uMisS:3 lbl_limite_in lbl_spanmin_in"), "labels");
+        // clang-format off
+        for (const auto& [modelByte, input, labels] : {
+                 std::tuple{2, "90 mV", "mV|mV|-100 ÷ 90 mV|Span min.: 5 mV"},
+                 {2, "Tc J", "°C|°C|-200 ÷ 1200 °C|Span min.: 100 °C"},
+                 {0, "10 V", "V|V|-10 ÷ 10 V|Span min.: 1 V"}, {4, "10 V", "V|V|0 ÷ 10 V|Span min.: 1 V"},
+                 {6, "Pot50K", "%|%|0 ÷ 100 %|Span min.: 5 %"}}) {
+            // clang-format on
+            Editor e{modelByte};
+            e.m.setText("cmb_Prog_In", 0, QString::fromUtf8(input));
+            QCOMPARE(e.shows("lbl_uMisIn:1 lbl_uMisS:3 lbl_limite_in lbl_spanmin_in"),
+                     QString::fromUtf8(labels));
+        }
     }
 
     // Texts not in a list keep the previous code; a new output type resets the range.
@@ -96,39 +93,31 @@ private Q_SLOTS:
     }
 
     // Flags: CJC, wires, burn-out, °C, °F, high speed (enabled, ticked), functions, tank, math.
-    void enableSections_data() {
-        QTest::addColumn<int>("modelByte");
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("flags");
-        QTest::newRow("mV, model 2") << 2 << u"200 mV"_s << u"00100110110"_s;
-        QTest::newRow("V, model 5") << 5 << u"10 V"_s << u"00100111111"_s;
-        QTest::newRow("mA, model 4") << 4 << u"20 mA"_s << u"00100110110"_s;
-        QTest::newRow("mA, model 0") << 0 << u"20 mA"_s << u"00100110000"_s;
-        QTest::newRow("Tc K") << 2 << u"Tc K"_s << u"10111000110"_s;
-        QTest::newRow("Tc B") << 2 << u"Tc B"_s << u"00111000110"_s;
-        QTest::newRow("Res2K") << 3 << u"Res2K"_s << u"01100000110"_s;
-        QTest::newRow("Pt 100") << 3 << u"Pt 100"_s << u"01111000110"_s;
-        QTest::newRow("Cost10K") << 6 << u"Cost10K"_s << u"01111000110"_s;
-        QTest::newRow("Pot500") << 3 << u"Pot500"_s << u"00100110110"_s;
-    }
     void enableSections() {
-        QFETCH(int, modelByte);
-        QFETCH(QString, input);
-        Editor e{modelByte};
-        e.m.setText("cmb_Prog_In", 0, u"90 mV"_s); // allow high speed first
-        e.m.setChecked("chk_HS", 0, true);
-        e.m.setText("cmb_Prog_In", 0, input);
-        QCOMPARE(e.m.inputCode(0), *e.catalogue.FindInputType(input));
-        QString flags;
-        for (const char* n : {"frm_cjc", "frm_fili", "frm_break", "opt_gradi", "opt_gradi_far",
-                              "chk_HS", "", "frm_funz", "opt_funz:1", "opt_funz:4", "cmd_math"}) {
-            const QString c = QString(n);
-            const bool on = c.isEmpty()
-                                ? e.m.checked("chk_HS") // whether high speed stayed ticked
-                                : e.m.enabled(c.section(':', 0, 0), c.section(':', 1).toInt());
-            flags += on ? '1' : '0';
+        // clang-format off
+        for (const auto& [modelByte, input, expected] : {std::tuple{2, "200 mV", "00100110110"},
+                 {5, "10 V", "00100111111"}, {4, "20 mA", "00100110110"}, {0, "20 mA", "00100110000"},
+                 {2, "Tc K", "10111000110"}, {2, "Tc B", "00111000110"}, {3, "Res2K", "01100000110"},
+                 {3, "Pt 100", "01111000110"}, {6, "Cost10K", "01111000110"},
+                 {3, "Pot500", "00100110110"}}) {
+            // clang-format on
+            Editor e{modelByte};
+            e.m.setText("cmb_Prog_In", 0, u"90 mV"_s); // allow high speed first
+            e.m.setChecked("chk_HS", 0, true);
+            e.m.setText("cmb_Prog_In", 0, input);
+            QCOMPARE(e.m.inputCode(0), *e.catalogue.FindInputType(input));
+            QString flags;
+            for (const char* n :
+                 {"frm_cjc", "frm_fili", "frm_break", "opt_gradi", "opt_gradi_far", "chk_HS", "",
+                  "frm_funz", "opt_funz:1", "opt_funz:4", "cmd_math"}) {
+                const QString c = QString(n);
+                const bool on = c.isEmpty()
+                                    ? e.m.checked("chk_HS") // whether it stayed ticked
+                                    : e.m.enabled(c.section(':', 0, 0), c.section(':', 1).toInt());
+                flags += on ? '1' : '0';
+            }
+            QVERIFY2(flags == QString(expected), input);
         }
-        QTEST(flags, "flags");
     }
 
     void cjcAndDoubler() {
@@ -175,28 +164,21 @@ private Q_SLOTS:
         QCOMPARE(e.shows(fields + "lbl_limite_in"), u".0|25.3|1.5|100.0|-200 ÷ 850 °C"_s);
     }
 
-    void operatorDialog() {
+    // The math model's operator dialog and physical-scaling page; the shared trip delay.
+    void operatorPhysicalAndDelay() {
         Editor e(5);
         QSignalSpy opened(&e.m, &EditorModel::operatorDialogRequested);
         e.m.click("cmd_Operatore", 1);
-        QCOMPARE(opened.count(), 1);
         QCOMPARE(opened.first().at(0).toInt(), 1);
         e.m.click("opt_Oper", 6); // MAX
         QVERIFY(e.m.visible("frm_Oper") && e.m.visible("Frame1"));
         e.m.click("opt_Oper", 2); // A+B
         QVERIFY(!e.m.visible("Frame1"));
         e.m.click("Cmd_ok");
-        QVERIFY(!e.m.visible("frm_Oper"));
         e.m.click("cmd_Operatore", 0); // the other channel shows its own operator
         QCOMPARE(e.m.choice("opt_Oper", 0), 0);
         QCOMPARE(e.shows("cmd_Operatore:0 cmd_Operatore:1"), u"= A|A+B"_s);
-        e.m.click("cmd_Operatore", 1);
-        QCOMPARE(e.m.choice("opt_Oper", 0), 2);
         QCOMPARE(e.m.toRecord().channels[1].operatorCode, 2);
-    }
-
-    void physicalPage() {
-        Editor e(5);
         e.type("cmb_Prog_In=10 V|txt_Input_max=10|cmb_Prog_Out=4-20 mA");
         e.m.click("cmd_math");
         QVERIFY(e.m.visible("frm_modo", 3) && !e.m.visible("frm_modo", 2));
@@ -207,16 +189,12 @@ private Q_SLOTS:
         QCOMPARE(e.m.toRecord().channels[0].physicalInputEnd, 150.0);
         e.m.click("cmd_OperOk");
         QVERIFY(e.m.visible("frm_modo", 2) && !e.m.visible("frm_modo", 3));
-        Editor other(3);
-        other.m.click("cmd_math");
-        QVERIFY(!other.m.visible("frm_modo", 3));
-    }
-
-    void twoTripDelayIsOneByte() {
-        Editor e(7);
-        e.m.setText("txt_soglia_Delay", 1, u"9"_s);
-        QCOMPARE(e.shows("txt_soglia_Delay:0"), u"9"_s);
-        QCOMPARE(e.m.toRecord().trips[0].delay, 9);
+        Editor twoTrips(7); // no math page; both trips share one delay byte
+        twoTrips.m.click("cmd_math");
+        QVERIFY(!twoTrips.m.visible("frm_modo", 3));
+        twoTrips.m.setText("txt_soglia_Delay", 1, u"9"_s);
+        QCOMPARE(twoTrips.shows("txt_soglia_Delay:0"), u"9"_s);
+        QCOMPARE(twoTrips.m.toRecord().trips[0].delay, 9);
     }
 };
 

@@ -12,8 +12,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 struct Editor {
-    explicit Editor(int modelByte, bool english = true) : m(catalogue, texts) {
-        texts.setLanguage(english ? Texts::English : Texts::Italian);
+    explicit Editor(int modelByte) : m(catalogue, texts) {
+        texts.setLanguage(Texts::English);
         DeviceIdentity id;
         id.ModelByte = std::uint8_t(modelByte);
         catalogue.Init(id);
@@ -111,112 +111,88 @@ private Q_SLOTS:
                  finding(c ? "B" : "A", k.delay ? "Trips" : "input value", k.markers));
     }
 
-    // Channel B of model 3: output type, min, max, offset; then the expected messages.
-    void outputAndOffset_data() {
-        QTest::addColumn<QStringList>("typed");
+    // Edits ("control:element=text"; "chk_" ticks, no "=" clicks, "it": Italian texts) made
+    // after the channels of models 0, 2 and 3 are made sane; then every message in order.
+    void messages_data() {
+        QTest::addColumn<int>("modelByte");
+        QTest::addColumn<QString>("edits");
         QTest::addColumn<QStringList>("expected");
-        const QString offset = u"Channel B: CJC Offset exceeds limits"_s;
+        const QString offsetA = u"Channel A: CJC Offset exceeds limits"_s;
+        const QString offsetB = u"Channel B: CJC Offset exceeds limits"_s;
         const auto out = [](const char* markers) { return finding("B", "output value", markers); };
-        QTest::newRow("passes") << QStringList{"4-20 mA", "4", "20", "12.5"} << QStringList{};
-        QTest::newRow("offset") << QStringList{"4-20 mA", "4", "20", "12.6"} << QStringList{offset};
-        QTest::newRow("-offset") << QStringList{"4-20 mA", "4", "20", "-12.6"}
-                                 << QStringList{offset};
-        QTest::newRow("below") << QStringList{"4-20 mA", "2", "20", "0"}
-                               << QStringList{out("(MIN)")};
-        QTest::newRow("over, narrow")
-            << QStringList{"0-5 V", "5", "5.5", "0"} << QStringList{out("(MAX) (SPAN)")};
-        QTest::newRow("output first")
-            << QStringList{"0-10 V", "0", "11", "13"} << QStringList{out("(MAX)"), offset};
+        const auto row = [](const char* name, int m, const QString& edits, QStringList expected) {
+            QTest::newRow(name) << m << edits << expected;
+        };
+        row("passes", 3, "cmb_Prog_Out:1=4-20 mA|txt_Output_min:1=4|txt_offset:1=12.5", {});
+        row("offset", 3, "txt_offset:1=12.6", {offsetB});
+        row("-offset", 3, "txt_offset:1=-12.6", {offsetB});
+        row("output below", 3, "txt_Output_min:1=2", {out("(MIN)")});
+        row("output over, narrow", 3,
+            "cmb_Prog_Out:1=0-5 V|txt_Output_min:1=5|txt_Output_max:1=5.5", {out("(MAX) (SPAN)")});
+        row("output before offset", 3,
+            "cmb_Prog_Out:1=0-10 V|txt_Output_min:1=0|txt_Output_max:1=11|txt_offset:1=13",
+            {out("(MAX)"), offsetB});
+        row("°F offset 12.5 °C", 3, "opt_gradi_far:0|txt_offset:0=22.5", {});
+        row("°F offset 12.7 °C", 3, "opt_gradi_far:0|txt_offset:0=22.8", {offsetA});
+        row("Italian", 2, "it|txt_Input_max:0=1300|txt_offset:1=20",
+            {"Channel A: Valori di ingresso (MAX) oltre i limiti",
+             "Channel B: Offset CJC oltre i limiti"});
+        // Inputs of both channels first, then outputs, offsets and trips.
+        row("order", 7,
+            "txt_Input_max:0=30000|txt_Input_min:1=1|txt_Input_max:1=100|cmb_Prog_Out:0=4-20 mA|"
+            "cmb_Prog_Out:1=4-20 mA|txt_soglia_H:0=500|txt_soglia_H:1=500|txt_soglia_L:0=0|"
+            "txt_soglia_L:1=10|txt_Output_max:0=25|txt_offset:0=13",
+            {"Channel A: input value (MAX) (MIN) exceeds limits",
+             "Channel A: output value (MAX) exceeds limits", offsetA,
+             "Channel A: Trips (Lo<0.1) exceeds limits"});
+        // Channel B of a single-channel model is checked only where the doubler uses it.
+        const QString single = u"txt_soglia_H:0=800|txt_soglia_L:0=780|txt_Output_max:1=0|"
+                               "txt_Output_min:1=0|txt_Input_max:1=99999"_s;
+        row("single channel", 0, single, {});
+        row("single channel, doubler", 0, single + "|chk_Doubler:0=1", {out("(SPAN)")});
     }
-    void outputAndOffset() {
-        QFETCH(QStringList, typed);
-        Editor e(3);
-        e.sane(0, "Pt 100", "100");
-        e.sane(1, "Pt 100", "100");
-        int i = 0;
-        for (const char* n : {"cmb_Prog_Out", "txt_Output_min", "txt_Output_max", "txt_offset"})
-            e.m.setText(n, 1, typed[i++]);
+    void messages() {
+        QFETCH(int, modelByte);
+        QFETCH(QString, edits);
+        Editor e{modelByte};
+        const char* input = modelByte == 3 ? "Pt 100" : modelByte == 2 ? "Tc J" : "Tc K";
+        for (int c = 0; c < (modelByte == 0 ? 1 : 2) && modelByte != 7; ++c)
+            e.sane(c, input, modelByte ? "100" : "1000");
+        for (const QString& edit : edits.split('|')) {
+            const QString name = edit.section(':', 0, 0);
+            const int element = edit.section(':', 1).section('=', 0, 0).toInt();
+            if (edit == u"it"_s)
+                e.texts.setLanguage(Texts::Italian);
+            else if (name.startsWith(u"chk_"_s))
+                e.m.setChecked(name, element, true);
+            else if (!edit.contains('='))
+                e.m.click(name, element);
+            else
+                e.m.setText(name, element, edit.section('=', 1));
+        }
         QTEST(e.messages(), "expected");
     }
 
-    void offsetInFahrenheitIsCheckedInCelsius() {
-        Editor e(3);
-        e.sane(0, "Pt 100", "100");
-        e.m.click("opt_gradi_far", 0);
-        e.set("txt_offset", 0, "22.5"); // 12.5 °C
-        QVERIFY(LimitChecks(e.m, e.texts).offsetMessage(0).isEmpty());
-        e.set("txt_offset", 0, "22.8"); // 12.7 °C
-        QCOMPARE(LimitChecks(e.m, e.texts).offsetMessage(0),
-                 u"Channel A: CJC Offset exceeds limits"_s);
-    }
-
-    void italianTexts() {
-        Editor e(2, false);
-        e.sane(0, "Tc J", "1300");
-        e.sane(1, "Tc J", "100");
-        e.set("txt_offset", 1, "20");
-        QCOMPARE(e.messages(), (QStringList{"Channel A: Valori di ingresso (MAX) oltre i limiti",
-                                            "Channel B: Offset CJC oltre i limiti"}));
-    }
-
-    // Inputs of both channels first, then outputs, offsets and trips.
-    void orderAcrossChannels() {
-        Editor e(7);
-        e.set("txt_Input_max", 0, "30000");
-        e.set("txt_Input_min", 1, "1");
-        e.set("txt_Input_max", 1, "100");
-        for (int c = 0; c < 2; ++c) {
-            e.set("cmb_Prog_Out", c, "4-20 mA");
-            e.set("txt_soglia_H", c, "500");
-            e.set("txt_soglia_L", c, c ? "10" : "0");
-        }
-        e.set("txt_Output_max", 0, "25");
-        e.set("txt_offset", 0, "13");
-        QCOMPARE(e.messages(), (QStringList{"Channel A: input value (MAX) (MIN) exceeds limits",
-                                            "Channel A: output value (MAX) exceeds limits",
-                                            "Channel A: CJC Offset exceeds limits",
-                                            "Channel A: Trips (Lo<0.1) exceeds limits"}));
-    }
-
-    // Channel B of the single-channel model is checked only where the doubler uses it.
-    void singleChannelModelChecksChannelA() {
-        Editor e(0);
-        e.sane(0, "Tc K", "1000");
-        e.set("txt_soglia_H", 0, "800");
-        e.set("txt_soglia_L", 0, "780");
-        e.set("txt_Output_max", 1, "0");
-        e.set("txt_Output_min", 1, "0");
-        e.set("txt_Input_max", 1, "99999");
-        QCOMPARE(e.messages(), QStringList());
-        e.m.setChecked("chk_Doubler", 0, true);
-        QCOMPARE(e.messages(), QStringList{"Channel B: output value (SPAN) exceeds limits"});
-    }
-
-    // Input and CJC choice (1: internal) of channels A and B.
-    void cjcRule_data() {
-        QTest::addColumn<int>("modelByte");
-        QTest::addColumn<QStringList>("setup");
-        QTest::addColumn<bool>("violated");
-        QTest::newRow("both internal Tc") << 2 << QStringList{"Tc J", "1", "Tc K", "1"} << false;
-        QTest::newRow("A external") << 2 << QStringList{"Tc J", "0", "Tc K", "1"} << true;
-        QTest::newRow("A mV") << 2 << QStringList{"90 mV", "1", "Tc K", "1"} << true;
-        QTest::newRow("B external") << 2 << QStringList{"90 mV", "0", "Tc K", "0"} << false;
-        QTest::newRow("B mV") << 2 << QStringList{"90 mV", "0", "200 mV", "1"} << false;
-        QTest::newRow("other model") << 3 << QStringList{"Pt 100", "0", "Tc K", "1"} << false;
-    }
+    // Input and CJC choice (1: internal) of channels A and B; whether the rule is broken.
     void cjcRule() {
-        QFETCH(int, modelByte);
-        QFETCH(QStringList, setup);
-        Editor e{modelByte};
-        for (int c = 0; c < 2; ++c) {
-            e.m.setText("cmb_Prog_In", c, setup[2 * c]);
-            e.m.choose("opt_CJC", c, setup[2 * c + 1].toInt());
+        // clang-format off
+        for (const auto& [modelByte, setup, violated] : {std::tuple{2, "Tc J|1|Tc K|1", false},
+                 {2, "Tc J|0|Tc K|1", true}, {2, "90 mV|1|Tc K|1", true},
+                 {2, "90 mV|0|Tc K|0", false}, {2, "90 mV|0|200 mV|1", false},
+                 {3, "Pt 100|0|Tc K|1", false}}) {
+            // clang-format on
+            Editor e{modelByte};
+            const QStringList s = QString(setup).split('|');
+            for (int c = 0; c < 2; ++c) {
+                e.m.setText("cmb_Prog_In", c, s[2 * c]);
+                e.m.choose("opt_CJC", c, s[2 * c + 1].toInt());
+            }
+            const LimitChecks checks(e.m, e.texts);
+            QVERIFY2(checks.cjcRuleViolated() == violated, setup);
+            QCOMPARE(
+                checks.cjcRuleMessage(),
+                u"Wrong configuration: Channel A input must be a Thermocouple with Internal CJC"_s);
         }
-        const LimitChecks checks(e.m, e.texts);
-        QTEST(checks.cjcRuleViolated(), "violated");
-        QCOMPARE(
-            checks.cjcRuleMessage(),
-            u"Wrong configuration: Channel A input must be a Thermocouple with Internal CJC"_s);
     }
 };
 

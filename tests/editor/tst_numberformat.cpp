@@ -9,76 +9,39 @@ using namespace Qt::StringLiterals;
 class TestNumberFormat : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void parse_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("value");
-        QTest::addColumn<bool>("overflow");
-        const auto row = [](const char* text, double value, bool overflow = false) {
-            QTest::newRow(text) << QString::fromUtf8(text) << value << overflow;
-        };
-        row("", 0.0);
-        row("12.5", 12.5);
-        row("12,5", 12.0); // the comma ends the number
-        row("abc", 0.0);
-        row("-", 0.0);
-        row(".", 0.0);
-        row("-200", -200.0);
-        row("  7.5", 7.5);
-        row("25 mA", 25.0);
-        row(".5", 0.5);
-        row("1e3", 1000.0);
-        row("2e-", 2.0);
-        row("1e999", 0.0, true);
-        row("1e-999", 0.0);
-        row("1.2.3", 1.2);
-    }
     void parse() {
-        QFETCH(QString, text);
-        QFETCH(double, value);
-        const ParsedNumber p = ParseLeadingNumber(text);
-        QCOMPARE(p.value, value);
-        QTEST(p.overflow, "overflow");
-        QCOMPARE(Val(text), value);
+        // clang-format off
+        for (const auto& [text, value, overflow] : {std::tuple{"", 0.0, false}, {"abc", 0.0, false},
+                 {"-", 0.0, false}, {".", 0.0, false}, {"12,5", 12.0, false}, // the comma ends it
+                 {"  7.5", 7.5, false}, {"25 mA", 25.0, false}, {".5", 0.5, false},
+                 {"-200", -200.0, false}, {"1e3", 1000.0, false}, {"2e-", 2.0, false},
+                 {"1e999", 0.0, true}, {"1e-999", 0.0, false}, {"1.2.3", 1.2, false}}) {
+            // clang-format on
+            const ParsedNumber p = ParseLeadingNumber(QString::fromUtf8(text));
+            QVERIFY2(p.value == value && p.overflow == overflow, text);
+            QVERIFY2(Val(QString::fromUtf8(text)) == value, text);
+        }
     }
 
-    void formats_data() {
-        QTest::addColumn<double>("v");
-        QTest::addColumn<QString>("range");
-        QTest::addColumn<QString>("tenths");
-        QTest::addColumn<QString>("noLeadingZero");
-        const auto row = [](const char* name, double v, const char* range, const char* tenths,
-                            const char* noLeadingZero) {
-            QTest::newRow(name) << v << QString(range) << QString(tenths) << QString(noLeadingZero);
-        };
-        row("zero", 0.0, "0", "0.0", ".0");
-        row("minus half", -0.5, "-0.5", "-0.5", "-.5");
-        row("integer", 120.0, "120", "120.0", "120.0");
-        row("three decimals", 1.2346, "1.235", "1.2", "1.2");
-        row("half up", 2.675, "2.675", "2.7", "2.7");
-        row("tiny negative", -0.0001, "0", "0.0", ".0");
-        row("negative", -200.0, "-200", "-200.0", "-200.0");
-    }
+    // Range, tenths and tenths without a leading zero.
     void formats() {
-        QFETCH(double, v);
-        QTEST(FormatRange(v), "range");
-        QTEST(FormatTenths(v), "tenths");
-        QTEST(FormatTenthsNoLeadingZero(v), "noLeadingZero");
+        // clang-format off
+        for (const auto& [v, shown] : {std::pair{0.0, "0|0.0|.0"}, {-0.5, "-0.5|-0.5|-.5"},
+                 {120.0, "120|120.0|120.0"}, {1.2346, "1.235|1.2|1.2"}, {2.675, "2.675|2.7|2.7"},
+                 {-0.0001, "0|0.0|.0"}}) {
+            // clang-format on
+            QCOMPARE(FormatRange(v) + '|' + FormatTenths(v) + '|' + FormatTenthsNoLeadingZero(v),
+                     QString(shown));
+        }
     }
 
     void shortNumberAndConversions() {
-        QCOMPARE(ShortNumber(-100.0), u"-100"_s);
-        QCOMPARE(ShortNumber(0.1), u"0.1"_s);
-        QCOMPARE(ShortNumber(23.72), u"23.72"_s);
-        QCOMPARE(ShortNumber(20000.0), u"20000"_s);
-        QCOMPARE(CtoF(-200), u"-328.0"_s);
-        QCOMPARE(CtoF(0), u"32.0"_s);
-        QCOMPARE(FtoC(32), u".0"_s);
-        QCOMPARE(FtoC(0), u"-17.8"_s);
-        QCOMPARE(CtoF(25.34), u"77.6"_s);
-        QCOMPARE(FtoC(77.6), u"25.3"_s);
-        QCOMPARE(CtoFSpan(1.5), u"2.7"_s);
-        QCOMPARE(FtoCSpan(2.7), u"1.5"_s);
-        QCOMPARE(CtoFSpan(0.2), u".4"_s);
+        QCOMPARE(ShortNumber(-100.0) + ' ' + ShortNumber(0.1) + ' ' + ShortNumber(23.72) + ' ' +
+                     ShortNumber(20000.0),
+                 u"-100 0.1 23.72 20000"_s);
+        QCOMPARE(CtoF(-200) + ' ' + CtoF(0) + ' ' + CtoF(25.34), u"-328.0 32.0 77.6"_s);
+        QCOMPARE(FtoC(32) + ' ' + FtoC(0) + ' ' + FtoC(77.6), u".0 -17.8 25.3"_s);
+        QCOMPARE(CtoFSpan(1.5) + ' ' + FtoCSpan(2.7) + ' ' + CtoFSpan(0.2), u"2.7 1.5 .4"_s);
     }
 };
 

@@ -4,8 +4,6 @@
 
 using namespace vantelso;
 
-Q_DECLARE_METATYPE(vantelso::DeviceIdentity)
-
 namespace {
 
 DeviceIdentity model(int modelByte, int idByte3 = 0, int deviceCode = 12) {
@@ -36,31 +34,23 @@ private slots:
 
     // The input list of each model: its size, first and last rows, and that it is exactly
     // what IsInputAvailable allows (but for the special rows).
-    void inputLists_data() {
-        QTest::addColumn<DeviceIdentity>("id");
-        QTest::addColumn<QStringList>("ends"); // size, first, last
-        QTest::newRow("model 0") << model(0) << QStringList{"22", "EEPROM", "Pot50K"};
-        QTest::newRow("model 2") << model(2) << QStringList{"12", "EEPROM", "Tc N"};
-        QTest::newRow("model 3") << model(3) << QStringList{"8", "EEPROM", "Pot500"};
-        QTest::newRow("model 4") << model(4) << QStringList{"2", "10 V", "20 mA"};
-        QTest::newRow("model 5, family 11")
-            << model(5, 0, 11) << QStringList{"1", "EEPROM", "EEPROM"};
-        QTest::newRow("model 6 rev 2") << model(6, 2) << QStringList{"7", "EEPROM", "Res300K"};
-        QTest::newRow("model 7") << model(7) << QStringList{"1", "EEPROM", "EEPROM"};
-        QTest::newRow("model 9") << model(9) << QStringList{"20", "EEPROM", "Pot50K"};
-    }
     void inputLists() {
-        QFETCH(DeviceIdentity, id);
-        QFETCH(QStringList, ends);
-        const Catalogue cat;
-        const QStringList list = cat.FillTypeLists(id).input;
-        QCOMPARE((QStringList{QString::number(list.size()), list.first(), list.last()}), ends);
-        for (int code = 0; code < Catalogue::InputTypeCount; ++code) {
-            if (code == 32 || code == 33 || cat.Input(code).name.isEmpty())
-                continue;
-            if (id.DeviceCode == 12 && (id.ModelByte == 4 || id.ModelByte == 5) && code == 0)
-                continue;
-            QCOMPARE(cat.IsInputAvailable(code, id), list.contains(cat.Input(code).name));
+        // clang-format off
+        for (const auto& [id, ends] : {std::pair{model(0), "22|EEPROM|Pot50K"},
+                 {model(2), "12|EEPROM|Tc N"}, {model(3), "8|EEPROM|Pot500"}, {model(4), "2|10 V|20 mA"},
+                 {model(5, 0, 11), "1|EEPROM|EEPROM"}, {model(6, 2), "7|EEPROM|Res300K"},
+                 {model(7), "1|EEPROM|EEPROM"}, {model(9), "20|EEPROM|Pot50K"}}) {
+            // clang-format on
+            const Catalogue cat;
+            const QStringList list = cat.FillTypeLists(id).input;
+            QCOMPARE(QString::number(list.size()) + '|' + list.first() + '|' + list.last(),
+                     QString(ends));
+            for (int code = 0; code < Catalogue::InputTypeCount; ++code) {
+                if (code == 32 || code == 33 || cat.Input(code).name.isEmpty() ||
+                    (id.DeviceCode == 12 && (id.ModelByte == 4 || id.ModelByte == 5) && !code))
+                    continue;
+                QCOMPARE(cat.IsInputAvailable(code, id), list.contains(cat.Input(code).name));
+            }
         }
     }
 

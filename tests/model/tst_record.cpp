@@ -1,8 +1,6 @@
 #include "codecs.h"
 #include "record.h"
 
-#include <QRandomGenerator>
-#include <QSet>
 #include <QTest>
 
 using namespace vantelso;
@@ -216,58 +214,6 @@ private slots:
         QCOMPARE(TripDelayShown(33, model(0)), 4.4);
         QCOMPARE(OperatorDelaySeconds(40), 3.0);
         QCOMPARE(OperatorDelayFromSeconds(3.0), 40);
-    }
-
-    // Every field away from its default, written over noise: bits the record does not own
-    // survive, no address is written twice, and bytes -> record -> bytes gives the same writes.
-    void roundTripEveryModel_data() {
-        QTest::addColumn<DeviceIdentity>("id");
-        for (int m = 0; m <= 9; ++m)
-            QTest::addRow("model %d", m) << model(m);
-        QTest::newRow("model 0 rev 4") << model(0, 4);
-        QTest::newRow("model 6 rev 2") << model(6, 2);
-    }
-    void roundTripEveryModel() {
-        QFETCH(DeviceIdentity, id);
-        const Catalogue cat;
-        QRandomGenerator rng(1234 + id.ModelByte * 16 + id.IdByte3);
-        QByteArray image(MainBlockSize, '\0');
-        QByteArray ext(ExtensionBlockSize, '\0');
-        for (QByteArray* a : {&image, &ext})
-            for (char& b : *a)
-                b = char(rng.bounded(256));
-
-        const TypeLists lists = cat.FillTypeLists(id);
-        const bool freq = IsFrequencyModel(id);
-        const int code = freq ? input_code::Freq : *cat.FindInputType(lists.input.last());
-        const double scale = std::pow(10.0, cat.Input(code).Decimals);
-        ConfigRecord written;
-        for (int c = 0; c < ChannelCount; ++c) {
-            // clang-format off
-            written.channels[std::size_t(c)] = {std::uint8_t(code),
-                std::uint8_t(*cat.FindOutputType(lists.output.last())), 0,
-                freq ? 123.4 - 70 * c : 1234 / scale, freq ? 0.5 : -56 / scale, 19.5 - c, 4.25 * c,
-                12.5 + c, -3.25, 100.0, 0.5 + c, std::uint8_t(5 - c), 77, 0, 0};
-            // clang-format on
-            written.trips[std::size_t(c)] = {c == 1, 450.5 + c, -20.25, 33};
-        }
-        set(written, "wires0=2 wires1=1 cjc0=1 burnout0=1 function0=2 function1=1 offset0=1.5 "
-                     "offset1=-0.7 relay0=1 relay1=1 overRange0=1 overRange1=3 sensor=6 mains=1 "
-                     "aux=17 doubler=1 highSpeed=1 filter=300");
-        written.triggerLevel = TriggerLevelFromCode(42);
-        written.responseTime = ResponseTimeFromCode(123, id);
-
-        const auto w = EncodeRecord(written, id, cat, image);
-        QSet<int> seen;
-        for (const WriteItem& item : w)
-            seen.insert(item.address);
-        QCOMPARE(seen.size(), w.size()); // no address written twice
-        ApplyWrites(w, &image, &ext);
-        const auto read = DecodeRecord(image, HasExtensionBlock(id) ? ext : QByteArray(), id, cat);
-        QVERIFY(read);
-        for (const char* f : {"input0", "output0", "inEnd0", "outStart0", "offset0", "overRange1"})
-            QCOMPARE(get(*read, f), get(written, f));
-        QCOMPARE(EncodeRecord(*read, id, cat, image), w);
     }
 };
 
