@@ -300,7 +300,8 @@ bool SwitchGuide::showsInputB() const {
 
 bool SwitchGuide::showsOutput() const {
     const Family f = family();
-    return f == Family::Rsx7030 || f == Family::Lettered || f == Family::Rsx7040;
+    return f == Family::Rsx7030 || f == Family::Lettered || f == Family::Rsx7040 ||
+           f == Family::Rsx7035; // RSX7035: its one fixed output, shown only
 }
 
 bool SwitchGuide::showsOutputB() const {
