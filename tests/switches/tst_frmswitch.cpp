@@ -73,6 +73,8 @@ private Q_SLOTS:
         }
         view->click();
         QVERIFY(!s.window->switchSubWindow()->isVisible());
+        s.window->mainMenu().viewSwitch->trigger(); // View > Switch does the same
+        QVERIFY(s.window->switchSubWindow()->isVisible());
     }
 
     void wizard() {

@@ -120,8 +120,10 @@ void Principale::wireMenu(const ShellMenu& menu) {
     connect(menu.read, &QAction::triggered, shell, [shell] { shell->read(); });
     connect(menu.write, &QAction::triggered, shell, [shell] { shell->write(); });
     connect(menu.viewProgram, &QAction::triggered, this, &Principale::toggleProgramWindow);
-    if (menu.viewSwitch)
+    if (menu.viewSwitch) {
+        menu.viewSwitch->setEnabled(true);
         connect(menu.viewSwitch, &QAction::triggered, this, &Principale::toggleSwitchWindow);
+    }
     ConfigFiles* files = &m_state.files;
     connect(menu.open, &QAction::triggered, files, [files] { files->OpenConfigFile(); });
     connect(menu.save, &QAction::triggered, files, [files] { files->SaveConfigFile(false); });
