@@ -22,7 +22,19 @@ int main(int argc, char** argv) {
         "  save FILE                  read the device and save its configuration file\n"
         "  load FILE [--yes]          write a configuration file into the device\n"
         "  show FILE [--json]         print a configuration file, no device needed\n"
-        "  dump [--bank N] [--from A] [--count N]  raw memory, one address<TAB>value per line\n\n"
+        "  dump [--bank N] [--from A] [--count N]  raw memory, one address<TAB>value per line\n"
+        "  switches [--json]          read the DIP-switch banks S0, S1, S2 and what they select\n"
+        "  switches --model MODEL [--input N] [--input-b N] [--output N] [--output-b N]\n"
+        "           [--span N] [--zero N] [--multiplier N] [--option on|off] [--json]\n"
+        "                             the banks for a configuration, no device needed. --input is\n"
+        "                             an input-type code (RSX7030, lettered A-C, RSX7035), a "
+        "sensor\n"
+        "                             list index 0-3 (RSX7040) or a range switch value 0-15 (D\n"
+        "                             models, also --input-b); --output/--output-b are output "
+        "codes\n"
+        "                             0-3; --span, --zero and --multiplier are list positions\n"
+        "                             (0 = Default)\n"
+        "  sim/--demo MODEL --switches S0,S1,S2  the simulated device's switch positions\n\n"
         "PORT is a device path or COMn (on Linux COMn is /dev/ttyS(n-1)).\n"
         "MODEL is a model identifier such as RSX7030 or RSX7131B, or a model byte 0 to 9.\n"
         "Exit codes: 0 done, 1 communication failure, 2 usage, 3 refused or cancelled."));
@@ -40,6 +52,21 @@ int main(int argc, char** argv) {
         {QStringLiteral("from"), QStringLiteral("First address (dump)."), QStringLiteral("A")},
         {QStringLiteral("count"), QStringLiteral("Number of bytes (dump)."), QStringLiteral("N")},
         {QStringLiteral("wire-timing"), QStringLiteral("Simulate the 9600-baud byte time (sim).")},
+        {QStringLiteral("switches"), QStringLiteral("Switch banks of the simulated device."),
+         QStringLiteral("S0,S1,S2")},
+        {QStringLiteral("model"), QStringLiteral("Model (switches)."), QStringLiteral("MODEL")},
+        {QStringLiteral("input"), QStringLiteral("Input (switches)."), QStringLiteral("N")},
+        {QStringLiteral("input-b"), QStringLiteral("Channel B input (switches)."),
+         QStringLiteral("N")},
+        {QStringLiteral("output"), QStringLiteral("Output (switches)."), QStringLiteral("N")},
+        {QStringLiteral("output-b"), QStringLiteral("Channel B output (switches)."),
+         QStringLiteral("N")},
+        {QStringLiteral("span"), QStringLiteral("Span position (switches)."), QStringLiteral("N")},
+        {QStringLiteral("zero"), QStringLiteral("Zero position (switches)."), QStringLiteral("N")},
+        {QStringLiteral("multiplier"), QStringLiteral("Multiplier position (switches)."),
+         QStringLiteral("N")},
+        {QStringLiteral("option"), QStringLiteral("Option switch (switches)."),
+         QStringLiteral("on|off")},
     });
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("What to do."));
     if (!parser.parse(app.arguments())) {
@@ -81,6 +108,8 @@ int main(int argc, char** argv) {
         rc = RunRead(ctx);
     } else if (command == QLatin1String("dump")) {
         rc = RunDump(ctx);
+    } else if (command == QLatin1String("switches")) {
+        rc = RunSwitches(ctx);
     } else {
         ctx.error(QStringLiteral("unknown command \"%1\"; see vantelso-cli --help").arg(command));
     }

@@ -24,9 +24,10 @@ void TestDesktop::startUpShowsPanel() {
     Session s;
     Communication* p = s.panel();
     QCOMPARE(s.window->panelWindow()->pos(), QPoint(0, 0));
-    // The panel and the editor window, which waits hidden.
-    QCOMPARE(s.window->workArea()->subWindowList().size(), 2);
+    // The panel, and the editor and switch windows, which wait hidden.
+    QCOMPARE(s.window->workArea()->subWindowList().size(), 3);
     QVERIFY(s.window->panelWindow()->isVisible() && !s.window->programSubWindow()->isVisible());
+    QVERIFY(!s.window->switchSubWindow()->isVisible() && p->cmd_modo[2]->isEnabled());
     QVERIFY(!p->Check1->isChecked() && p->cmb_Porta->isEditable());
     QCOMPARE(p->cmb_Porta->currentText(), QStringLiteral("COM1"));
 
@@ -36,7 +37,8 @@ void TestDesktop::startUpShowsPanel() {
     for (const ShellMenu* m : {&s.window->mainMenu(), &std::as_const(p->menu)}) {
         for (QAction* a : {m->save, m->viewMeasure, m->start, m->eeprom, m->taratura})
             QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
-        QVERIFY(m->open->isEnabled() && m->saveAs->isEnabled() && m->viewProgram->isEnabled());
+        QVERIFY(m->open->isEnabled() && m->saveAs->isEnabled() && m->viewProgram->isEnabled() &&
+                m->viewSwitch->isEnabled());
     }
     QVERIFY(!p->menu.collaudo->isEnabled() && s.window->mainMenu().collaudo->isEnabled());
 }

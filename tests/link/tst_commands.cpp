@@ -178,11 +178,11 @@ private Q_SLOTS:
         QCOMPARE(b.count("$V"), 3); // Retry has no limit
         const DeviceIdentity known = b.link.identity;
         QCOMPARE(known, b.device.identity());
-        // A cancelled switch read is not a link failure; streaming then never started.
+        // A cancelled switch read is a failure: its zeros are no switch positions.
         b.device.injectFault({K::NoReply, "$D", 0, -1});
         QCOMPARE(b.link.ReadData().mid(0, 4), QList<int>(4, 0));
         QCOMPARE(b.count("$D"), 3);
-        QCOMPARE(b.link.CommError, 0);
+        QCOMPARE(b.link.CommError, 1);
         QCOMPARE(int(b.link.ReadFrame().at(0)), 1);
         // Cancel fails the read and keeps what was known, first on a silent device, then on a
         // closed port.

@@ -118,7 +118,6 @@ Communication::Communication(QWidget* parent) : QWidget(parent) {
     // view buttons with their windows.
     cmd_start->setEnabled(false);
     cmd_modo[1]->setEnabled(false);
-    cmd_modo[2]->setEnabled(false);
     setLanguageFlag(0);
 }
 

@@ -5,6 +5,7 @@
 #include "frmabout.h"
 #include "frmlang.h"
 #include "frmprogram.h"
+#include "frmswitch.h"
 #include "hideuntilexit.h"
 #include "icons.h"
 #include "lamp.h"
@@ -99,6 +100,12 @@ void Principale::startUp(const app::StartOptions& options) {
         connect(m_panel->cmd_write, &QToolButton::clicked, m_shell.get(), &app::Shell::write);
         connect(m_panel->cmd_modo[0], &QToolButton::clicked, this,
                 &Principale::toggleProgramWindow);
+        connect(m_panel->cmd_modo[2], &QToolButton::clicked, this, &Principale::toggleSwitchWindow);
+        // After the panel's Read the switch guide reads the device's banks.
+        connect(m_shell.get(), &app::Shell::configurationRead, this, [this] {
+            if (m_switch && app::SwitchViewAvailable(m_state.link.identity.ModelByte))
+                m_switch->readDevice(m_state.link.identity, m_state.device.modelIdentifier);
+        });
         connect(m_panel->cmd_Lang, &QToolButton::clicked, this, &Principale::showLanguageDialog);
         connect(&m_state.link, &DeviceLink::panelEnabledChanged, m_panel, &QWidget::setEnabled);
         connect(&m_state.link, &DeviceLink::portPanelEnabled, m_panel, [this] {
@@ -113,6 +120,10 @@ void Principale::wireMenu(const ShellMenu& menu) {
     connect(menu.read, &QAction::triggered, shell, [shell] { shell->read(); });
     connect(menu.write, &QAction::triggered, shell, [shell] { shell->write(); });
     connect(menu.viewProgram, &QAction::triggered, this, &Principale::toggleProgramWindow);
+    if (menu.viewSwitch) {
+        menu.viewSwitch->setEnabled(true);
+        connect(menu.viewSwitch, &QAction::triggered, this, &Principale::toggleSwitchWindow);
+    }
     ConfigFiles* files = &m_state.files;
     connect(menu.open, &QAction::triggered, files, [files] { files->OpenConfigFile(); });
     connect(menu.save, &QAction::triggered, files, [files] { files->SaveConfigFile(false); });
@@ -157,6 +168,20 @@ void Principale::loadWindowsHidden() {
     }
     if (!m_oper)
         m_oper = new FrmOper(m_state.editor, exiting, this);
+    if (!m_switch) {
+        m_switch = new FrmSwitch(m_state.catalogue, m_state.texts, m_state.link,
+                                 [this] { return m_state.flags.LastChannel; });
+        m_switchWindow = new QMdiSubWindow(m_workArea);
+        HideUntilExit(m_switchWindow, exiting);
+        m_switchWindow->setObjectName(QStringLiteral("frm_switch_window"));
+        m_switchWindow->setWidget(m_switch);
+        m_switchWindow->setWindowTitle(m_switch->windowTitle());
+        m_switchWindow->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint |
+                                       Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+        m_switchWindow->setWindowIcon(Icon(Picture::ViewSwitch));
+        m_workArea->addSubWindow(m_switchWindow);
+        m_switchWindow->hide();
+    }
     // The EEPROM tool is created here, hidden, once it is part of the program.
 }
 
@@ -237,6 +262,19 @@ void Principale::toggleProgramWindow() {
     placeProgramWindow();
     m_programWindow->raise();
     m_workArea->setActiveSubWindow(m_programWindow);
+}
+
+void Principale::toggleSwitchWindow() {
+    if (m_switchWindow->isVisible()) {
+        m_switchWindow->hide();
+        return;
+    }
+    m_switchWindow->show();
+    m_switchWindow->resize(m_switchWindow->sizeHint());
+    m_switchWindow->move(m_panelWindow->geometry().left(),
+                         m_panelWindow->geometry().bottom() + 1 + kWindowGap);
+    m_switchWindow->raise();
+    m_workArea->setActiveSubWindow(m_switchWindow);
 }
 
 void Principale::showPanel() {

@@ -18,6 +18,7 @@ class FrmAbout;
 class FrmLang;
 class FrmOper;
 class FrmProgram;
+class FrmSwitch;
 
 // The main frame window: a work area holding the program's windows, with the full menu.
 // It is the shell's view: the connection panel lives in its work area, the language dialog
@@ -43,6 +44,10 @@ public:
     QMdiSubWindow* programSubWindow() const { return m_programWindow; }
     FrmOper* operatorDialog() const { return m_oper; }
     const ShellMenu& mainMenu() const { return m_menu; }
+    FrmSwitch* switchWindow() const { return m_switch; }
+    QMdiSubWindow* switchSubWindow() const { return m_switchWindow; }
+    // The switch view button: show or hide the switch guide.
+    void toggleSwitchWindow();
 
     void showLanguageDialog();
     void showAbout();
@@ -81,6 +86,8 @@ private:
     FrmProgram* m_program = nullptr;
     QMdiSubWindow* m_programWindow = nullptr;
     FrmOper* m_oper = nullptr;
+    FrmSwitch* m_switch = nullptr;
+    QMdiSubWindow* m_switchWindow = nullptr;
     ShellMenu m_menu;
     std::unique_ptr<app::Shell> m_shell;
     bool m_cursorOverridden = false;
