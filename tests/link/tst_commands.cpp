@@ -98,7 +98,7 @@ private Q_SLOTS:
             {"$S", 2, 2, {Answer::Cancel}, false},
             // Three automatic attempts, each after "$FPxx" once more.
             {"$D", 2, 3, {}, true},
-            {"$D", 3, 3, {Answer::Cancel}, true}, // Cancel: zeros, no link failure
+            {"$D", 3, 3, {Answer::Cancel}, false}, // Cancel: zeros, and a failure
             // The last byte of a block silent: the next attempt starts at its first address.
             {"$R", 1, 20, {}, true},
         };
