@@ -23,9 +23,15 @@ public:
     bool silent() const { return silent_; }
     // Answers are cut to this many bytes (a line dropping characters); -1 for whole answers.
     void setAnswerLimit(int bytes) { answerLimit_ = bytes; }
+    // Every byte received, as it came.
+    QByteArray heard() const { return heard_; }
+    void clearHeard() { heard_.clear(); }
 
 public Q_SLOTS:
-    void receive(const QByteArray& bytes) { onBytes(bytes); }
+    void receive(const QByteArray& bytes) {
+        heard_ += bytes;
+        onBytes(bytes);
+    }
 
 Q_SIGNALS:
     void transmit(const QByteArray& bytes);
@@ -38,6 +44,7 @@ protected:
 
 private:
     QString name_;
+    QByteArray heard_;
     bool silent_ = false;
     int answerLimit_ = -1;
 };
