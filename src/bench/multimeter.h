@@ -3,15 +3,12 @@
 #include "benchcontext.h"
 #include "benchresult.h"
 #include "instrumentselector.h"
+#include "transport.h"
 
 #include <QPointer>
 #include <array>
 #include <memory>
 #include <optional>
-
-namespace vantelso {
-class Transport;
-}
 
 namespace vantelso::bench {
 

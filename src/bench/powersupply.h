@@ -3,12 +3,9 @@
 #include "benchcontext.h"
 #include "benchresult.h"
 #include "instrumentselector.h"
+#include "transport.h"
 
 #include <QPointer>
-
-namespace vantelso {
-class Transport;
-}
 
 namespace vantelso::bench {
 

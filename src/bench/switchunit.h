@@ -3,13 +3,10 @@
 #include "benchcontext.h"
 #include "benchresult.h"
 #include "instrumentselector.h"
+#include "transport.h"
 
 #include <QList>
 #include <QPointer>
-
-namespace vantelso {
-class Transport;
-}
 
 namespace vantelso::bench {
 
