@@ -6,6 +6,10 @@
 
 using namespace vantelso;
 
+namespace vantelso {
+int RunBench(const QCommandLineParser& parser); // benchcommand.cpp
+}
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vantelso-cli"));
@@ -17,6 +21,7 @@ int main(int argc, char** argv) {
         "Commands:\n"
         "  ports                      serial ports found on this machine\n"
         "  sim MODEL [--wire-timing]  serve a simulated device on a pseudo-terminal\n"
+        "  bench sim [MODEL]          serve a simulated bench: device and instruments\n"
         "  identify [--json]          identify the device\n"
         "  read [--json]              read and decode the configuration\n"
         "  save FILE                  read the device and save its configuration file\n"
@@ -89,6 +94,8 @@ int main(int argc, char** argv) {
     const QString command = args.first();
     if (command == QLatin1String("sim"))
         return RunSim(parser);
+    if (command == QLatin1String("bench"))
+        return RunBench(parser);
 
     CliContext ctx(parser, parser.isSet(QStringLiteral("yes")));
     int rc = ExitUsage;
