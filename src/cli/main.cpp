@@ -22,7 +22,8 @@ int main(int argc, char** argv) {
         "  save FILE                  read the device and save its configuration file\n"
         "  load FILE [--yes]          write a configuration file into the device\n"
         "  show FILE [--json]         print a configuration file, no device needed\n"
-        "  dump [--bank N] [--from A] [--count N]  raw memory, one address<TAB>value per line\n\n"
+        "  dump [--bank N] [--from A] [--count N]  raw memory, one address<TAB>value per line\n"
+        "  monitor [--count N] [--csv]  live measurements until Ctrl-C (or N frames)\n\n"
         "PORT is a device path or COMn (on Linux COMn is /dev/ttyS(n-1)).\n"
         "MODEL is a model identifier such as RSX7030 or RSX7131B, or a model byte 0 to 9.\n"
         "Exit codes: 0 done, 1 communication failure, 2 usage, 3 refused or cancelled."));
@@ -38,7 +39,10 @@ int main(int argc, char** argv) {
         {QStringLiteral("yes"), QStringLiteral("Answer OK to OK/Cancel questions.")},
         {QStringLiteral("bank"), QStringLiteral("Memory bank (dump)."), QStringLiteral("N")},
         {QStringLiteral("from"), QStringLiteral("First address (dump)."), QStringLiteral("A")},
-        {QStringLiteral("count"), QStringLiteral("Number of bytes (dump)."), QStringLiteral("N")},
+        {QStringLiteral("count"), QStringLiteral("Number of bytes (dump) or frames (monitor)."),
+         QStringLiteral("N")},
+        {QStringLiteral("csv"),
+         QStringLiteral("Print CSV: time,channel,input,input_unit,output,output_unit,status.")},
         {QStringLiteral("wire-timing"), QStringLiteral("Simulate the 9600-baud byte time (sim).")},
     });
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("What to do."));
@@ -81,6 +85,8 @@ int main(int argc, char** argv) {
         rc = RunRead(ctx);
     } else if (command == QLatin1String("dump")) {
         rc = RunDump(ctx);
+    } else if (command == QLatin1String("monitor")) {
+        rc = RunMonitor(ctx);
     } else {
         ctx.error(QStringLiteral("unknown command \"%1\"; see vantelso-cli --help").arg(command));
     }
