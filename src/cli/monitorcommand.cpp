@@ -70,12 +70,8 @@ int RunMonitor(CliContext& ctx) {
     }
     EditorModel editor(catalogue, texts);
     editor.setIdentity(read->identity);
-
-    measure::MeasureSetup setup;
-    setup.record = read->record;
-    // The frequency model has one input too; its record's channel B holds the second trip.
-    const bool oneInput = editor.isSingleChannel() || IsFrequencyModel(read->identity);
-    setup.LastChannel = oneInput ? 0 : 1;
+    editor.showRecord(read->record, read->mainBlock);
+    const measure::MeasureSetup setup = measure::SetupFromEditor(editor, 1);
 
     measure::Measurement m(ctx.link, catalogue, texts);
     InterruptSeam interrupt;

@@ -3,6 +3,7 @@
 #include "catalogue.h"
 #include "codecs.h"
 #include "devicelink.h"
+#include "editormodel.h"
 #include "numberformat.h"
 #include "texts.h"
 
@@ -28,6 +29,16 @@ int referenceAddress(int channel, int outputType) {
 }
 
 } // namespace
+
+MeasureSetup SetupFromEditor(const EditorModel& editor, int lastChannel) {
+    MeasureSetup setup;
+    setup.record = editor.baseRecord();
+    for (int c = 0; c < 2; ++c)
+        setup.fahrenheit[std::size_t(c)] = editor.showsFahrenheit(c);
+    const bool oneInput = editor.isSingleChannel() || IsFrequencyModel(editor.identity());
+    setup.LastChannel = oneInput ? 0 : std::clamp(lastChannel, 0, 1);
+    return setup;
+}
 
 Measurement::Measurement(DeviceLink& link, const Catalogue& catalogue, const Texts& texts,
                          bool* measuringFlag, QObject* parent)

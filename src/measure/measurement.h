@@ -12,6 +12,7 @@ namespace vantelso {
 
 class Catalogue;
 class DeviceLink;
+class EditorModel;
 class Texts;
 
 namespace measure {
@@ -24,6 +25,11 @@ struct MeasureSetup {
     std::array<bool, 2> fahrenheit{};
     int LastChannel = 1;
 };
+
+// The setup of the configuration the editor shows: its last read record and Fahrenheit
+// choices. One-input models (and the frequency model, whose record's channel B holds its
+// second trip) measure channel A only; the others up to lastChannel.
+MeasureSetup SetupFromEditor(const EditorModel& editor, int lastChannel);
 
 // The captions the start fills once: the configured ranges and the trip settings.
 struct RangeLabels {
