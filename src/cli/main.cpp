@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
         "                             0-3; --span, --zero and --multiplier are list positions\n"
         "                             (0 = Default)\n"
         "  sim/--demo MODEL --switches S0,S1,S2  the simulated device's switch positions\n\n"
+        "  monitor [--count N] [--csv]  live measurements until Ctrl-C (or N frames)\n\n"
         "PORT is a device path or COMn (on Linux COMn is /dev/ttyS(n-1)).\n"
         "MODEL is a model identifier such as RSX7030 or RSX7131B, or a model byte 0 to 9.\n"
         "Exit codes: 0 done, 1 communication failure, 2 usage, 3 refused or cancelled."));
@@ -55,7 +56,10 @@ int main(int argc, char** argv) {
         {QStringLiteral("yes"), QStringLiteral("Answer OK to OK/Cancel questions.")},
         {QStringLiteral("bank"), QStringLiteral("Memory bank (dump)."), QStringLiteral("N")},
         {QStringLiteral("from"), QStringLiteral("First address (dump)."), QStringLiteral("A")},
-        {QStringLiteral("count"), QStringLiteral("Number of bytes (dump)."), QStringLiteral("N")},
+        {QStringLiteral("count"), QStringLiteral("Number of bytes (dump) or frames (monitor)."),
+         QStringLiteral("N")},
+        {QStringLiteral("csv"),
+         QStringLiteral("Print CSV: time,channel,input,input_unit,output,output_unit,status.")},
         {QStringLiteral("wire-timing"), QStringLiteral("Simulate the 9600-baud byte time (sim).")},
         {QStringLiteral("switches"), QStringLiteral("Switch banks of the simulated device."),
          QStringLiteral("S0,S1,S2")},
@@ -117,6 +121,8 @@ int main(int argc, char** argv) {
         rc = RunDump(ctx);
     } else if (command == QLatin1String("switches")) {
         rc = RunSwitches(ctx);
+    } else if (command == QLatin1String("monitor")) {
+        rc = RunMonitor(ctx);
     } else {
         ctx.error(QStringLiteral("unknown command \"%1\"; see vantelso-cli --help").arg(command));
     }
