@@ -24,7 +24,7 @@ ImageStatus bad(int lang, int line, const QString& why) {
 QString quoted(const QByteArray& field) {
     QString s = QString::fromLatin1(field.left(20));
     for (QChar& c : s)
-        if (!c.isPrint())
+        if (c.unicode() < 0x20 || c.unicode() > 0x7E)
             c = u'?';
     return u'"' + s + (field.size() > 20 ? QStringLiteral("...\"") : QStringLiteral("\""));
 }
