@@ -64,8 +64,8 @@ private Q_SLOTS:
                               << "\"abc\" is not a whole number";
         QTest::newRow("decimal") << QByteArray(numbers(3) + "12.5\n" + numbers(252)) << 4
                                  << "\"12.5\" is not a whole number";
-        QTest::newRow("two on a line") << QByteArray(numbers(3) + "1 2\n" + numbers(252)) << 4
-                                       << "not a whole number";
+        QTest::newRow("two on a line")
+            << QByteArray(numbers(3) + "1 2\n" + numbers(252)) << 4 << "not a whole number";
         QTest::newRow("hex") << QByteArray("0x10\n" + numbers(255)) << 1 << "not a whole number";
         QTest::newRow("blank line inside")
             << QByteArray(numbers(100) + "\n" + numbers(156)) << 101 << "empty line";

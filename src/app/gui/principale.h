@@ -15,6 +15,7 @@ namespace vantelso::gui {
 
 class Communication;
 class FrmAbout;
+class FrmEeprom;
 class FrmLang;
 class FrmOper;
 class FrmProgram;
@@ -48,6 +49,10 @@ public:
     QMdiSubWindow* switchSubWindow() const { return m_switchWindow; }
     // The switch view button: show or hide the switch guide.
     void toggleSwitchWindow();
+    FrmEeprom* eepromWindow() const { return m_eeprom; }
+    QMdiSubWindow* eepromSubWindow() const { return m_eepromWindow; }
+    // Collaudo > EEprom: bring up the EEPROM tool.
+    void showEepromWindow();
 
     void showLanguageDialog();
     void showAbout();
@@ -88,6 +93,8 @@ private:
     FrmOper* m_oper = nullptr;
     FrmSwitch* m_switch = nullptr;
     QMdiSubWindow* m_switchWindow = nullptr;
+    FrmEeprom* m_eeprom = nullptr;
+    QMdiSubWindow* m_eepromWindow = nullptr;
     ShellMenu m_menu;
     std::unique_ptr<app::Shell> m_shell;
     bool m_cursorOverridden = false;
