@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace vantelso::gui {
 
@@ -403,7 +404,6 @@ void FrmEeprom::report(const EepromOutcome& outcome, const QString& doneText) {
     QString text = outcome.message;
     if (outcome.kind == EepromOutcome::Kind::Differs) {
         // "N errori", then where: the list beside the image holds every address.
-        text = outcome.message;
         QStringList where;
         for (const bench::Difference& d :
              outcome.differences.first(std::min<qsizetype>(outcome.differences.size(), 8)))
