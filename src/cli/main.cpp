@@ -8,7 +8,8 @@ using namespace vantelso;
 
 namespace vantelso {
 int RunBench(const QCommandLineParser& parser); // benchcommand.cpp
-}
+int RunEeprom(CliContext& ctx);                 // eepromcommand.cpp
+} // namespace vantelso
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -28,6 +29,10 @@ int main(int argc, char** argv) {
         "  load FILE [--yes]          write a configuration file into the device\n"
         "  show FILE [--json]         print a configuration file, no device needed\n"
         "  dump [--bank N] [--from A] [--count N]  raw memory, one address<TAB>value per line\n"
+        "  eeprom read|write|verify FILE [--bank N]\n"
+        "                             a whole memory bank to or from a .dat image (256 numbers,\n"
+        "                             one a line); write reads back and compares; verify lists\n"
+        "                             each address that differs\n"
         "  switches [--json]          read the DIP-switch banks S0, S1, S2 and what they select\n"
         "  switches --model MODEL [--input N] [--input-b N] [--output N] [--output-b N]\n"
         "           [--span N] [--zero N] [--multiplier N] [--option on|off] [--json]\n"
@@ -43,7 +48,9 @@ int main(int argc, char** argv) {
         "  monitor [--count N] [--csv]  live measurements until Ctrl-C (or N frames)\n\n"
         "PORT is a device path or COMn (on Linux COMn is /dev/ttyS(n-1)).\n"
         "MODEL is a model identifier such as RSX7030 or RSX7131B, or a model byte 0 to 9.\n"
-        "Exit codes: 0 done, 1 communication failure, 2 usage, 3 refused or cancelled."));
+        "Exit codes: 0 done, 1 communication failure, 2 usage, 3 refused or cancelled\n"
+        "(eeprom: a bad image or a device that differs), 4 a file that cannot be read or "
+        "written."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({
@@ -54,7 +61,8 @@ int main(int argc, char** argv) {
          QStringLiteral("MODEL")},
         {QStringLiteral("json"), QStringLiteral("Print JSON.")},
         {QStringLiteral("yes"), QStringLiteral("Answer OK to OK/Cancel questions.")},
-        {QStringLiteral("bank"), QStringLiteral("Memory bank (dump)."), QStringLiteral("N")},
+        {QStringLiteral("bank"), QStringLiteral("Memory bank (dump, eeprom)."),
+         QStringLiteral("N")},
         {QStringLiteral("from"), QStringLiteral("First address (dump)."), QStringLiteral("A")},
         {QStringLiteral("count"), QStringLiteral("Number of bytes (dump) or frames (monitor)."),
          QStringLiteral("N")},
@@ -105,7 +113,9 @@ int main(int argc, char** argv) {
     int rc = ExitUsage;
     const bool takesFile = command == QLatin1String("save") || command == QLatin1String("load") ||
                            command == QLatin1String("show");
-    if (takesFile) {
+    if (command == QLatin1String("eeprom")) {
+        rc = RunEeprom(ctx);
+    } else if (takesFile) {
         rc = command == QLatin1String("save")   ? RunSave(ctx)
              : command == QLatin1String("load") ? RunLoad(ctx)
                                                 : RunShow(ctx);

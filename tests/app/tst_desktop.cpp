@@ -24,8 +24,8 @@ void TestDesktop::startUpShowsPanel() {
     Session s;
     Communication* p = s.panel();
     QCOMPARE(s.window->panelWindow()->pos(), QPoint(0, 0));
-    // The panel, and the editor, switch and measurement windows, which wait hidden.
-    QCOMPARE(s.window->workArea()->subWindowList().size(), 4);
+    // The panel, and the editor, switch, measurement and EEPROM windows, which wait hidden.
+    QCOMPARE(s.window->workArea()->subWindowList().size(), 5);
     QVERIFY(s.window->panelWindow()->isVisible() && !s.window->programSubWindow()->isVisible());
     QVERIFY(!s.window->switchSubWindow()->isVisible() && p->cmd_modo[2]->isEnabled());
     QVERIFY(!p->Check1->isChecked() && p->cmb_Porta->isEditable());
@@ -36,10 +36,10 @@ void TestDesktop::startUpShowsPanel() {
     QVERIFY(p->cmd_start->isEnabled() && p->cmd_modo[1]->isEnabled());
     for (const ShellMenu* m : {&s.window->mainMenu(), &std::as_const(p->menu)}) {
         QVERIFY(m->viewMeasure->isEnabled() && m->start->isEnabled() && m->stop->isEnabled());
-        for (QAction* a : {m->save, m->eeprom, m->taratura})
+        for (QAction* a : {m->save, m->taratura})
             QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
         QVERIFY(m->open->isEnabled() && m->saveAs->isEnabled() && m->viewProgram->isEnabled() &&
-                m->viewSwitch->isEnabled());
+                m->viewSwitch->isEnabled() && m->eeprom->isEnabled());
     }
     QVERIFY(!p->menu.collaudo->isEnabled() && s.window->mainMenu().collaudo->isEnabled());
 }

@@ -3,6 +3,7 @@
 #include "captionapply.h"
 #include "communication.h"
 #include "frmabout.h"
+#include "frmeeprom.h"
 #include "frmlang.h"
 #include "frmmisura.h"
 #include "frmprogram.h"
@@ -147,6 +148,10 @@ void Principale::wireMenu(const ShellMenu& menu) {
     connect(menu.saveAs, &QAction::triggered, files, [files] { files->SaveConfigFile(true); });
     connect(files, &ConfigFiles::saveEnabledChanged, menu.save, &QAction::setEnabled);
     connect(menu.about, &QAction::triggered, this, &Principale::showAbout);
+    if (menu.eeprom) {
+        menu.eeprom->setEnabled(true);
+        connect(menu.eeprom, &QAction::triggered, this, &Principale::showEepromWindow);
+    }
     if (menu.language)
         connect(menu.language, &QAction::triggered, this, &Principale::showLanguageDialog);
     connect(menu.exit, &QAction::triggered, this, [this] {
@@ -214,7 +219,26 @@ void Principale::loadWindowsHidden() {
         connect(&m_misura->measurement(), &measure::Measurement::activityLamp, this,
                 [this](int colour) { m_panel->Spia->setColourValue(colour); });
     }
-    // The EEPROM tool is created here, hidden, once it is part of the program.
+    if (!m_eeprom) {
+        m_eeprom = new FrmEeprom(m_state.link);
+        m_eepromWindow = new QMdiSubWindow(m_workArea);
+        HideUntilExit(m_eepromWindow, exiting);
+        m_eepromWindow->setObjectName(QStringLiteral("frm_eeprom_window"));
+        m_eepromWindow->setWidget(m_eeprom);
+        m_eepromWindow->setWindowTitle(m_eeprom->windowTitle());
+        m_eepromWindow->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint |
+                                       Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+        m_eepromWindow->setWindowIcon(Icon(Picture::App));
+        m_workArea->addSubWindow(m_eepromWindow);
+        m_eepromWindow->hide();
+    }
+}
+
+void Principale::showEepromWindow() {
+    m_eepromWindow->show();
+    m_eepromWindow->adjustSize();
+    m_eepromWindow->raise();
+    m_workArea->setActiveSubWindow(m_eepromWindow);
 }
 
 void Principale::applyCaptions(const app::ShellCaptions& captions) {

@@ -16,6 +16,7 @@ namespace vantelso::gui {
 
 class Communication;
 class FrmAbout;
+class FrmEeprom;
 class FrmLang;
 class FrmMisura;
 class FrmOper;
@@ -53,6 +54,10 @@ public:
     QMdiSubWindow* switchSubWindow() const { return m_switchWindow; }
     // The switch view button: show or hide the switch guide.
     void toggleSwitchWindow();
+    FrmEeprom* eepromWindow() const { return m_eeprom; }
+    QMdiSubWindow* eepromSubWindow() const { return m_eepromWindow; }
+    // Collaudo > EEprom: bring up the EEPROM tool.
+    void showEepromWindow();
 
     void showLanguageDialog();
     void showAbout();
@@ -97,6 +102,8 @@ private:
     QMdiSubWindow* m_switchWindow = nullptr;
     FrmMisura* m_misura = nullptr;
     QMdiSubWindow* m_misuraWindow = nullptr;
+    FrmEeprom* m_eeprom = nullptr;
+    QMdiSubWindow* m_eepromWindow = nullptr;
     ShellMenu m_menu;
     std::unique_ptr<app::Shell> m_shell;
     bool m_cursorOverridden = false;

@@ -1,0 +1,321 @@
+// The EEPROM tool's core against the simulated device: the ".dat" image (file bytes and every
+// kind of bad file), the whole bank read, written and verified, single values in their three
+// formats, and a device that does not answer.
+#include "eepromtool.h"
+#include "simbench.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vantelso;
+using namespace vantelso::bench;
+
+namespace {
+
+QByteArray request(char letter, int bank, int address, int value) {
+    return QByteArray("$") + letter + char(bank) + char(address) + char(value) + '\r';
+}
+
+QByteArray numbers(int count, int first = 0) {
+    QByteArray text;
+    for (int i = 0; i < count; ++i)
+        text += QByteArray::number((first + i) % 256) + "\n";
+    return text;
+}
+
+EepromImage pattern(int salt) {
+    EepromImage image;
+    for (int a = 0; a < EepromImage::Size; ++a)
+        image.bytes[std::size_t(a)] = std::uint8_t((a * 7 + salt) & 0xFF);
+    return image;
+}
+
+QList<QByteArray> commandsStarting(const SimBench& b, const char* prefix) {
+    QList<QByteArray> out;
+    for (const QByteArray& c : b.device.commandLog())
+        if (c.startsWith(prefix))
+            out << c;
+    return out;
+}
+
+} // namespace
+
+class TestEeprom : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void imageText_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("line"); // 0: accepted
+        QTest::addColumn<QString>("why");
+        QByteArray crlf = numbers(256);
+        crlf.replace("\n", "\r\n");
+        QTest::newRow("LF") << numbers(256) << 0 << "";
+        QTest::newRow("CR LF") << crlf << 0 << "";
+        QTest::newRow("blanks around, blank lines at the end")
+            << QByteArray("  7 \t\n" + numbers(255, 1) + "\n \n") << 0 << "";
+        QTest::newRow("no final line end") << numbers(256).chopped(1) << 0 << "";
+        QTest::newRow("empty file") << QByteArray() << 1 << "ends after 0 of 256";
+        QTest::newRow("255 numbers") << numbers(255) << 256 << "ends after 255 of 256";
+        QTest::newRow("257 numbers") << numbers(257) << 257 << "more than 256";
+        QTest::newRow("256") << QByteArray(numbers(10) + "256\n" + numbers(245)) << 11
+                             << "256 is outside 0..255";
+        QTest::newRow("-1") << QByteArray(numbers(255) + "-1\n") << 256 << "-1 is outside";
+        QTest::newRow("word") << QByteArray("abc\n" + numbers(255)) << 1
+                              << "\"abc\" is not a whole number";
+        QTest::newRow("decimal") << QByteArray(numbers(3) + "12.5\n" + numbers(252)) << 4
+                                 << "\"12.5\" is not a whole number";
+        QTest::newRow("two on a line")
+            << QByteArray(numbers(3) + "1 2\n" + numbers(252)) << 4 << "not a whole number";
+        QTest::newRow("hex") << QByteArray("0x10\n" + numbers(255)) << 1 << "not a whole number";
+        QTest::newRow("blank line inside")
+            << QByteArray(numbers(100) + "\n" + numbers(156)) << 101 << "empty line";
+        QTest::newRow("binary") << QByteArray("\x01\x02\xff\n", 4) + numbers(255) << 1
+                                << "\"???\" is not a whole number";
+    }
+    void imageText() {
+        QFETCH(QByteArray, text);
+        QFETCH(int, line);
+        QFETCH(QString, why);
+        EepromImage image = pattern(3);
+        const EepromImage before = image;
+        const ImageStatus status = ParseEepromImage(text, &image, 1);
+        if (line == 0) {
+            QVERIFY2(status.ok(), qPrintable(status.message));
+            QCOMPARE(image.bytes[1], std::uint8_t(1));
+            QCOMPARE(image.bytes[255], std::uint8_t(255));
+            return;
+        }
+        QCOMPARE(status.kind, ImageStatus::Kind::BadContent);
+        QVERIFY2(status.message.contains(QStringLiteral("line %1:").arg(line)),
+                 qPrintable(status.message));
+        QVERIFY2(status.message.contains(why), qPrintable(status.message));
+        QVERIFY(image == before); // nothing taken from a bad file
+        // The bench window says the same in Italian.
+        QVERIFY(ParseEepromImage(text, &image, 0)
+                    .message.contains(QStringLiteral("riga %1:").arg(line)));
+    }
+
+    void fileBytesAndSafeSave() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("EEprom.dat"));
+        const EepromImage image = pattern(200);
+        QVERIFY(SaveEepromImage(path, image, 0).ok());
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        f.close();
+        // One decimal number and CR LF per address, nothing else.
+        QCOMPARE(bytes.left(15), QByteArray("200\r\n207\r\n214\r\n"));
+        QCOMPARE(bytes.count("\r\n"), 256);
+        QCOMPARE(bytes, FormatEepromImage(image));
+        EepromImage back;
+        QVERIFY(LoadEepromImage(path, &back, 0).ok());
+        QVERIFY(back == image);
+
+        // A save that cannot happen says so and leaves no file behind.
+        const QString nowhere = dir.filePath(QStringLiteral("missing/EEprom.dat"));
+        const ImageStatus failed = SaveEepromImage(nowhere, image, 1);
+        QCOMPARE(failed.kind, ImageStatus::Kind::FileError);
+        QVERIFY(failed.message.startsWith(QStringLiteral("Cannot write")));
+        QVERIFY(!QFile::exists(nowhere));
+        QCOMPARE(LoadEepromImage(nowhere, &back, 1).kind, ImageStatus::Kind::FileError);
+
+        // A bad file loaded into the tool keeps the image it had.
+        SimBench b(0);
+        EepromTool tool(b.link, 1);
+        QVERIFY(tool.loadFile(path).ok());
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(numbers(200));
+        f.close();
+        const ImageStatus bad = tool.loadFile(path);
+        QCOMPARE(bad.kind, ImageStatus::Kind::BadContent);
+        QVERIFY(bad.message.contains(QStringLiteral("line 201")));
+        QVERIFY(tool.image() == image);
+    }
+
+    // Load, write and verify reproduce the image exactly, byte by byte on the wire.
+    void writeThenVerify() {
+        SimBench b(0);
+        EepromTool tool(b.link, 1);
+        QVERIFY(tool.setBank(1));
+        const EepromImage image = pattern(5);
+        tool.setImage(image);
+        const EepromOutcome out = tool.writeDevice();
+        QVERIFY2(out.ok(), qPrintable(out.message));
+        QCOMPARE(out.message, QStringLiteral("0 errori"));
+        const QList<QByteArray> writes = commandsStarting(b, "$W");
+        QCOMPARE(writes.size(), 256);
+        for (int a = 0; a < 256; ++a)
+            QCOMPARE(writes[a], request('W', 1, a, image.bytes[std::size_t(a)]));
+        QCOMPARE(b.device.bank(1),
+                 QByteArray(reinterpret_cast<const char*>(image.bytes.data()), 256));
+        const QByteArray bank0 = b.device.bank(0);
+
+        // The verification read the bank back, every address in order.
+        const QList<QByteArray> reads = commandsStarting(b, "$R");
+        QCOMPARE(reads.size(), 256);
+        for (int a = 0; a < 256; ++a)
+            QCOMPARE(reads[a], request('R', 1, a, 0));
+
+        // The device's memory changes behind the tool's back: verify lists every address.
+        b.device.setMemory(1, 0, 99);
+        b.device.setMemory(1, 200, std::uint8_t(image.bytes[200] + 1));
+        const EepromOutcome differs = tool.verify();
+        QCOMPARE(differs.kind, EepromOutcome::Kind::Differs);
+        QCOMPARE(differs.message, QStringLiteral("2 errori"));
+        QCOMPARE(differs.differences,
+                 (QList<Difference>{{0, 99, image.bytes[0]},
+                                    {200, std::uint8_t(image.bytes[200] + 1), image.bytes[200]}}));
+        QCOMPARE(b.device.bank(0), bank0); // the other bank was never touched
+
+        // Read into a fresh tool: the same image.
+        EepromTool reader(b.link, 1);
+        reader.setBank(1);
+        QVERIFY(reader.readDevice().ok());
+        QCOMPARE(reader.image().bytes[0], std::uint8_t(99));
+        QCOMPARE(reader.image().bytes[255], image.bytes[255]);
+    }
+
+    // Without an answer there is no count at all, let alone "0 errori".
+    void silentDevice_data() {
+        QTest::addColumn<int>("what"); // 0 verify, 1 read, 2 read value
+        QTest::newRow("verify") << 0;
+        QTest::newRow("read value") << 2;
+    }
+    void silentDevice() {
+        QFETCH(int, what);
+        SimBench b(0);
+        b.device.injectFault({sim::Fault::Kind::NoReply, "$R", 0, -1, 0});
+        EepromTool tool(b.link, 0);
+        const EepromImage image = pattern(1);
+        tool.setImage(image);
+        MemoryValue value;
+        const EepromOutcome out = what == 0   ? tool.verify()
+                                  : what == 1 ? tool.readDevice()
+                                              : tool.readValue(ValueFormat::Float, 10, &value);
+        QCOMPARE(out.kind, EepromOutcome::Kind::CommFailed);
+        QVERIFY(out.message.startsWith(QStringLiteral("Errore di comunicazione")));
+        QVERIFY(!out.message.contains(QStringLiteral("errori")));
+        QVERIFY(out.differences.isEmpty());
+        QVERIFY(tool.image() == image); // a failed read leaves the image
+        // The link asked once, after its own three attempts, and took Cancel.
+        QCOMPARE(b.prompter.questions().size(), 1);
+        QCOMPARE(b.prompter.questions().first().buttons, Prompter::Buttons::RetryCancel);
+    }
+
+    void nothingToWriteOrCompare() {
+        SimBench b(0);
+        EepromTool tool(b.link, 1);
+        QCOMPARE(tool.writeDevice().kind, EepromOutcome::Kind::NoImage);
+        QCOMPARE(tool.verify().kind, EepromOutcome::Kind::NoImage);
+        QVERIFY(!tool.saveFile(QStringLiteral("x.dat")).ok());
+        QVERIFY(b.device.commandLog().isEmpty());
+        QVERIFY(!tool.setBank(256) && !tool.setBank(-1) && tool.bank() == 0);
+    }
+
+    void readValue_data() {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QByteArray>("memory"); // at address 40
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("Float 1.0") << 2 << QByteArray("\x00\x80\x3f", 3) << "1.0";
+        QTest::newRow("Float -2.5") << 2 << QByteArray("\x00\x20\xc0", 3) << "-2.5";
+        QTest::newRow("Float 0.1") << 2 << QByteArray("\xcc\xcc\x3d", 3) << "0.1";
+        QTest::newRow("Float zero bytes") << 2 << QByteArray("\x00\x00\x00", 3) << "0.0";
+        QTest::newRow("Int 1000") << 1 << QByteArray("\xe8\x03", 2) << "1000";
+        QTest::newRow("Int -2") << 1 << QByteArray("\xfe\xff", 2) << "-2";
+        QTest::newRow("Byte 200") << 0 << QByteArray("\xc8", 1) << "200";
+    }
+    void readValue() {
+        QFETCH(int, format);
+        QFETCH(QByteArray, memory);
+        QFETCH(QString, shown);
+        SimBench b(0);
+        for (int k = 0; k < memory.size(); ++k)
+            b.device.setMemory(2, 40 + k, std::uint8_t(memory[k]));
+        EepromTool tool(b.link, 0);
+        tool.setBank(2);
+        MemoryValue v;
+        QVERIFY(tool.readValue(ValueFormat(format), 40, &v).ok());
+        QCOMPARE(EepromTool::FormatValue(v), shown);
+        QCOMPARE(v.l, std::uint8_t(memory[0]));
+        if (memory.size() > 1)
+            QCOMPARE(v.h, std::uint8_t(memory[1]));
+        if (memory.size() > 2)
+            QCOMPARE(v.exp, std::uint8_t(memory[2]));
+        const QList<QByteArray> reads = commandsStarting(b, "$R");
+        QCOMPARE(reads.size(), memory.size());
+        for (int k = 0; k < memory.size(); ++k)
+            QCOMPARE(reads[k], request('R', 2, 40 + k, 0));
+    }
+
+    void writeValue_data() {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("address");
+        QTest::addColumn<QByteArray>("bytes"); // L, H, Exp as far as used; empty: refused
+        QTest::newRow("Float 1") << 2 << "1" << 253 << QByteArray("\x00\x80\x3f", 3);
+        QTest::newRow("Float -2.5") << 2 << " -2.5 " << 10 << QByteArray("\x00\x20\xc0", 3);
+        QTest::newRow("Float 0") << 2 << "0" << 10 << QByteArray("\x00\x00\x00", 3);
+        QTest::newRow("Int -2") << 1 << "-2" << 254 << QByteArray("\xfe\xff", 2);
+        QTest::newRow("Int 65535") << 1 << "65535" << 0 << QByteArray("\xff\xff", 2);
+        QTest::newRow("Byte 13") << 0 << "13" << 255 << QByteArray("\x0d", 1);
+        QTest::newRow("Byte 256") << 0 << "256" << 0 << QByteArray();
+        QTest::newRow("Byte -1") << 0 << "-1" << 0 << QByteArray();
+        QTest::newRow("Byte 1.5") << 0 << "1.5" << 0 << QByteArray();
+        QTest::newRow("Byte empty") << 0 << "" << 0 << QByteArray();
+        QTest::newRow("Int 65536") << 1 << "65536" << 0 << QByteArray();
+        QTest::newRow("Int -32769") << 1 << "-32769" << 0 << QByteArray();
+        QTest::newRow("Float comma") << 2 << "1,5" << 0 << QByteArray();
+        QTest::newRow("Float word") << 2 << "abc" << 0 << QByteArray();
+        QTest::newRow("Float too large") << 2 << "1e40" << 0 << QByteArray();
+        QTest::newRow("Float too small") << 2 << "1e-40" << 0 << QByteArray();
+        QTest::newRow("Float past 255") << 2 << "1" << 254 << QByteArray();
+        QTest::newRow("Int past 255") << 1 << "1" << 255 << QByteArray();
+    }
+    void writeValue() {
+        QFETCH(int, format);
+        QFETCH(QString, typed);
+        QFETCH(int, address);
+        QFETCH(QByteArray, bytes);
+        SimBench b(0);
+        EepromTool tool(b.link, 1);
+        const QByteArray before = b.device.bank(0);
+        QString why;
+        const auto value = tool.encode(ValueFormat(format), typed, &why);
+        EepromOutcome out;
+        if (value)
+            out = tool.writeValue(address, *value);
+        if (bytes.isEmpty()) {
+            QVERIFY(!value || out.kind == EepromOutcome::Kind::BadInput);
+            QVERIFY(!why.isEmpty() || !out.message.isEmpty());
+            QVERIFY(b.device.commandLog().isEmpty()); // nothing went to the device
+            QCOMPARE(b.device.bank(0), before);
+            return;
+        }
+        QVERIFY2(out.ok(), qPrintable(out.message));
+        const QList<QByteArray> writes = commandsStarting(b, "$W");
+        QCOMPARE(writes.size(), bytes.size());
+        for (int k = 0; k < bytes.size(); ++k) {
+            QCOMPARE(writes[k], request('W', 0, address + k, quint8(bytes[k])));
+            QCOMPARE(b.device.memory(0, address + k), quint8(bytes[k]));
+        }
+        QCOMPARE(commandsStarting(b, "$R").size(), bytes.size()); // read back
+    }
+
+    // A device that takes the "$W" but keeps its old bytes: the write is not reported done.
+    void droppedWritesAreCaught() {
+        SimBench b(0);
+        b.device.setMemory(0, 30, 0);
+        b.device.injectFault({sim::Fault::Kind::DropWrites, "$W", 0, -1, 0});
+        EepromTool tool(b.link, 1);
+        QString why;
+        const EepromOutcome out =
+            tool.writeValue(30, *tool.encode(ValueFormat::Byte, QStringLiteral("77"), &why));
+        QCOMPARE(out.kind, EepromOutcome::Kind::Differs);
+        QCOMPARE(out.message, QStringLiteral("1 errori"));
+        QCOMPARE(out.differences, (QList<Difference>{{30, 0, 77}}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEeprom)
+#include "tst_eeprom.moc"

@@ -1,0 +1,215 @@
+// vantelso-cli eeprom read|write|verify: a ".dat" image to and from a simulated device served
+// on a pseudo-terminal, bad images refused before the port sees a byte, and a device that
+// does not answer.
+#include "ptyline.h"
+#include "simdevice.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vantelso;
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run cli(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(VANTELSO_CLI), args);
+    Run r;
+    if (!p.waitForFinished(90000)) {
+        p.kill();
+        return r;
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    r.err = QString::fromLocal8Bit(p.readAllStandardError());
+    return r;
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QByteArray image(const QByteArray& bank) {
+    QByteArray text;
+    for (char c : bank)
+        text += QByteArray::number(quint8(c)) + "\r\n";
+    return text;
+}
+
+// A simulated device served by "vantelso-cli sim" for as long as the object lives.
+struct Sim {
+    explicit Sim(const QString& model) {
+        process.start(QStringLiteral(VANTELSO_CLI), {QStringLiteral("sim"), model});
+        if (process.waitForStarted(5000) && process.waitForReadyRead(5000))
+            port = QString::fromLocal8Bit(process.readLine()).trimmed();
+    }
+    ~Sim() {
+        process.kill();
+        process.waitForFinished(2000);
+    }
+    QProcess process;
+    QString port;
+};
+
+} // namespace
+
+class TestEepromCli : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void usage_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("no action") << QStringList{"--demo", "RSX7030", "eeprom"} << 2 << "usage";
+        QTest::newRow("unknown action")
+            << QStringList{"--demo", "RSX7030", "eeprom", "erase", "x.dat"} << 2 << "usage";
+        QTest::newRow("no file") << QStringList{"--demo", "RSX7030", "eeprom", "read"} << 2
+                                 << "usage";
+        QTest::newRow("bank 256") << QStringList{"--demo", "RSX7030", "eeprom", "read",
+                                                 "x.dat",  "--bank",  "256"}
+                                  << 2 << "--bank must be a number from 0 to 255";
+        QTest::newRow("missing file")
+            << QStringList{"--demo", "RSX7030", "eeprom", "verify", "/nonexistent/x.dat"} << 4
+            << "Cannot read";
+        QTest::newRow("unwritable file")
+            << QStringList{"--demo", "RSX7030", "eeprom", "read", "/nonexistent/x.dat"} << 4
+            << "cannot write";
+    }
+    void usage() {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, says);
+        const Run r = cli(args);
+        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY2(r.err.contains(says), qPrintable(r.err));
+    }
+
+    // read writes the device's bank as the file; verify against it finds nothing; a changed
+    // file is listed address by address with the device's and the file's value.
+    void readAndVerify() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("EEprom.dat"));
+        Run r = cli({"--demo", "RSX7030", "eeprom", "read", path});
+        QCOMPARE(r.exitCode, 0);
+        const QByteArray bank = sim::SimDevice(0).bank(0);
+        QCOMPARE(readFile(path), image(bank));
+
+        r = cli({"--demo", "RSX7030", "eeprom", "verify", path});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QStringLiteral("0 errori\n"));
+
+        QByteArray changed = bank;
+        changed[4] = char(quint8(bank[4]) ^ 0x01);
+        changed[255] = char(quint8(bank[255]) ^ 0x80);
+        writeFile(path, image(changed));
+        r = cli({"--demo", "RSX7030", "eeprom", "verify", path});
+        QCOMPARE(r.exitCode, 3);
+        QCOMPARE(r.out, QStringLiteral("address\tdevice\tfile\n4\t%1\t%2\n255\t%3\t%4\n2 errori\n")
+                            .arg(quint8(bank[4]))
+                            .arg(quint8(changed[4]))
+                            .arg(quint8(bank[255]))
+                            .arg(quint8(changed[255])));
+
+        // Another bank: the simulated device's bank 1 is erased.
+        r = cli({"--demo", "RSX7030", "eeprom", "verify", path, "--bank", "1"});
+        QCOMPARE(r.exitCode, 3);
+        QVERIFY(r.out.contains(QStringLiteral("0\t255\t%1\n").arg(quint8(bank[0]))));
+    }
+
+#ifdef Q_OS_UNIX
+    // Load -> write -> verify -> read on one device: the memory is the file, exactly.
+    void writeVerifyRead() {
+        Sim sim(QStringLiteral("RSX7030"));
+        QVERIFY(!sim.port.isEmpty());
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("in.dat"));
+        QByteArray wanted(256, '\0');
+        for (int a = 0; a < 256; ++a)
+            wanted[a] = char((a * 13 + 7) & 0xFF);
+        QByteArray text = image(wanted);
+        text.replace("\r\n", "\n"); // a file edited on Linux
+        writeFile(path, text);
+
+        Run r = cli({"-p", sim.port, "eeprom", "write", path, "--bank", "2"});
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        QCOMPARE(r.out, QStringLiteral("0 errori\n"));
+        r = cli({"-p", sim.port, "eeprom", "verify", path, "--bank", "2"});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QStringLiteral("0 errori\n"));
+        const QString back = dir.filePath(QStringLiteral("back.dat"));
+        r = cli({"-p", sim.port, "eeprom", "read", back, "--bank", "2"});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(readFile(back), image(wanted));
+    }
+
+    // A bad image is refused with the line named, before a single byte reaches the port.
+    void badImageRefused_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("says");
+        QByteArray good;
+        for (int a = 0; a < 256; ++a)
+            good += QByteArray::number(a) + "\n";
+        QTest::newRow("255 numbers") << good.left(good.lastIndexOf("255\n")) << "line 256";
+        QTest::newRow("257 numbers") << QByteArray(good + "0\n") << "line 257: more than 256";
+        QTest::newRow("300") << QByteArray(good).replace("\n20\n", "\n300\n")
+                             << "line 21: 300 is outside 0..255";
+        QTest::newRow("negative") << QByteArray(good).replace("\n20\n", "\n-5\n") << "line 21";
+        QTest::newRow("not a number") << QByteArray(good).replace("\n20\n", "\nventi\n")
+                                      << "line 21: \"venti\" is not a whole number";
+        QTest::newRow("empty") << QByteArray() << "line 1";
+    }
+    void badImageRefused() {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, says);
+        sim::PtyLine line;
+        QString why;
+        QVERIFY2(line.start(&why), qPrintable(why));
+        QSignalSpy received(&line, &sim::PtyLine::received);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("bad.dat"));
+        writeFile(path, text);
+        for (const char* action : {"write", "verify"}) {
+            const Run r = cli({"-p", line.slavePath(), "eeprom", action, path});
+            QCOMPARE(r.exitCode, 3);
+            QVERIFY2(r.err.contains(says), qPrintable(r.err));
+            QVERIFY(!r.out.contains(QStringLiteral("errori")));
+        }
+        QTest::qWait(50);
+        QCOMPARE(received.count(), 0);
+    }
+
+    // A port with nothing behind it: a communication failure, never "0 errori".
+    void verifySilentDevice() {
+        sim::PtyLine line;
+        QString why;
+        QVERIFY2(line.start(&why), qPrintable(why));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("EEprom.dat"));
+        writeFile(path, image(QByteArray(256, '\0')));
+        const Run r = cli({"-p", line.slavePath(), "eeprom", "verify", path});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("Communication error: nothing was verified")),
+                 qPrintable(r.err));
+        QVERIFY(!r.out.contains(QStringLiteral("errori")));
+    }
+#endif
+};
+
+QTEST_GUILESS_MAIN(TestEepromCli)
+#include "tst_eepromcli.moc"
