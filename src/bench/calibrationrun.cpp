@@ -229,6 +229,9 @@ bool CalibrationRun::CalibrateInputRange(const CalStep& step) {
         if (!WithinNominal(k, step.nominal)) {
             setBox(i, FieldColour::Red);
             setField(i, &RangeResult::k1, hashes3(k), FieldColour::Red);
+            // No constant, no check: the check fields are cleared rather than left "running".
+            for (auto f : {&RangeResult::zero, &RangeResult::half, &RangeResult::span})
+                setFieldColour(i, f, FieldColour::White);
             finishStep(step);
             return true;
         }
