@@ -23,6 +23,18 @@ struct BenchTimings {
     // temperature is read.
     double calibratorEchoTimeout = 1.0;
     double ambientSettle = 1.0;
+    // Calibration run: before the supply goes on, after the identification and switch test,
+    // after routing an input step, the cold-junction settling, the streamed frame a device
+    // reading waits for, before and after driving an output count, and one unit of the
+    // window's settle time (the calibrator's setting before the device is read).
+    double runStartPause = 0.5;
+    double runPreparedPause = 3.0;
+    double stepRoutePause = 1.0;
+    double cjcSettle = 3.0;
+    double framePause = 0.5;
+    double outputPause = 3.0;
+    double outputReadPause = 1.0;
+    double settleUnit = 1.0;
 
     // All pauses multiplied by `factor`; the time-outs stay as they are unless
     // `timeoutsToo` (a silent instrument is then given up on sooner as well).
@@ -30,7 +42,9 @@ struct BenchTimings {
         BenchTimings t = *this;
         for (double* p :
              {&t.supplyVoltsPause, &t.supplyOutputPause, &t.supplyReplyPause, &t.meterConfigPause,
-              &t.meterReadPause, &t.meterUsbReadPause, &t.ambientSettle})
+              &t.meterReadPause, &t.meterUsbReadPause, &t.ambientSettle, &t.runStartPause,
+              &t.runPreparedPause, &t.stepRoutePause, &t.cjcSettle, &t.framePause, &t.outputPause,
+              &t.outputReadPause, &t.settleUnit})
             *p *= factor;
         if (timeoutsToo) {
             for (double* p :

@@ -62,6 +62,9 @@ public:
     Reply WaitReply(const QByteArray& command, const ReplyTemplate& tmpl, int timeoutSeconds);
     // Pauses, keeping the user interface live.
     void Delay(double seconds);
+    // Every pause of the link is multiplied by this (1 for a real device; a simulated one
+    // that answers at once may shorten them).
+    void setDelayScale(double factor) { m_delayScale = factor; }
     // Discard input, write, pause, discard input again.
     void SendOnly(const QByteArray& command, double pauseSeconds);
     // Empty the port's input buffer and discard one read of pending input.
@@ -125,6 +128,7 @@ private:
     QPointer<Transport> m_transport;
     LinkTexts m_texts;
     bool m_busy = false;
+    double m_delayScale = 1.0;
     bool m_lastRefused = false;
     int m_activityDepth = 0;
     bool m_portFailed = false;

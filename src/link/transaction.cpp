@@ -104,7 +104,7 @@ void DeviceLink::Delay(double seconds) {
     timer.setTimerType(Qt::PreciseTimer);
     timer.setSingleShot(true);
     connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    timer.start(int(seconds * 1000 + 0.5));
+    timer.start(int(seconds * m_delayScale * 1000 + 0.5));
     loop.exec();
 }
 

@@ -2,6 +2,7 @@
 
 #include "codecs.h"
 #include "defaultimages.h"
+#include "simanalog.h"
 
 #include <QByteArrayView>
 #include <algorithm>
@@ -166,8 +167,16 @@ int SimDevice::frameLength(const DeviceIdentity& id) {
 
 // ---- inbound: framing --------------------------------------------------------------------
 
+void SimDevice::setPowered(bool on) {
+    powered_ = on;
+    if (!on) {
+        resetLinkState();
+        directDriven_[0] = directDriven_[1] = false;
+    }
+}
+
 void SimDevice::receive(const QByteArray& bytes) {
-    if (gone_ || bytes.isEmpty())
+    if (gone_ || !powered_ || bytes.isEmpty())
         return;
     const qint64 now = clock_.nsecsElapsed();
     // Bytes queue behind those still on the wire; each lands one character time later.
@@ -567,6 +576,8 @@ SimDevice::ChannelState SimDevice::channelState(int c) const {
     const double hi = OutputAtRawHigh(current);
 
     ChannelState st;
+    if (calibration_ && analogInput_[c] && !frequencyModel)
+        return calibratedState(c, type, *analogInput_[c], inStart, inEnd, outStart, outEnd);
     double f = 0.5 + 0.4 * std::sin(frameCount_ * 0.02 + c);
     if (analogInput_[c]) {
         st.input = *analogInput_[c];
@@ -578,8 +589,39 @@ SimDevice::ChannelState SimDevice::channelState(int c) const {
     st.raw = kRawLow + (st.output - lo) / (hi - lo) * (kRawHigh - kRawLow);
     if (programming_ && directDriven_[c]) {
         st.raw = c == 0 ? directUpper_ : directLower_;
-        st.output = lo + (st.raw - kRawLow) / (kRawHigh - kRawLow) * (hi - lo);
+        st.output = calibration_ ? calibration_->terminalOutput(c, current, st.raw)
+                                 : lo + (st.raw - kRawLow) / (kRawHigh - kRawLow) * (hi - lo);
     }
+    return st;
+}
+
+} // namespace vantelso::sim
+
+namespace vantelso::sim {
+
+// A unit with analog errors: the reading goes through its input constants, the output is
+// the DAC count its output constants give for the wanted value, and the terminals carry
+// what that count really drives.
+SimDevice::ChannelState SimDevice::calibratedState(int c, int type, double input, double inStart,
+                                                   double inEnd, double outStart,
+                                                   double outEnd) const {
+    ChannelState st;
+    const bool current = outputIsCurrent(c);
+    if (const auto raw = calibration_->rawPtcCount(*this, c, type, input)) {
+        st.input = *raw;
+        st.raw = *raw;
+        st.output = calibration_->terminalOutput(c, current, kRawLow);
+        return st;
+    }
+    st.input = calibration_->reading(*this, c, type, input);
+    const double f = inEnd != inStart ? (st.input - inStart) / (inEnd - inStart) : 0.0;
+    const double wanted = outStart + f * (outEnd - outStart);
+    const auto [lo, hi] = calibration_->outputConstants(*this, c);
+    st.raw =
+        hi != lo ? std::round(kRawLow + (wanted - lo) / (hi - lo) * (kRawHigh - kRawLow)) : kRawLow;
+    if (programming_ && directDriven_[c])
+        st.raw = c == 0 ? directUpper_ : directLower_;
+    st.output = calibration_->terminalOutput(c, current, st.raw);
     return st;
 }
 

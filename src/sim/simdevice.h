@@ -111,6 +111,12 @@ public:
     // the output range.
     double analogOutput(int channel) const;
     bool outputIsCurrent(int channel) const;
+    // The unit's analog errors and how its calibration constants correct them (not owned;
+    // nullptr for an ideal unit).
+    void setCalibrationModel(const class SimCalibrationModel* model) { calibration_ = model; }
+    // An unpowered device hears nothing and says nothing (and stops streaming).
+    void setPowered(bool on);
+    bool powered() const { return powered_; }
 
     QList<QByteArray> commandLog() const { return log_; } // every complete command, raw
     void clearCommandLog() { log_.clear(); }
@@ -153,6 +159,8 @@ private:
         double raw = 0;    // the output as the DAC count the frame reports
     };
     ChannelState channelState(int channel) const;
+    ChannelState calibratedState(int channel, int type, double input, double inStart, double inEnd,
+                                 double outStart, double outEnd) const;
 
     DeviceIdentity identity_;
     QList<QByteArray> banks_;
@@ -177,6 +185,8 @@ private:
     int directLower_ = 0;
     bool directDriven_[2] = {false, false};
     std::optional<double> analogInput_[2];
+    const SimCalibrationModel* calibration_ = nullptr;
+    bool powered_ = true;
     int writesApplied_ = 0;
     std::uint32_t frameCount_ = 0;
 };

@@ -2,6 +2,9 @@
 
 #include "ptyserver.h"
 
+#include <QDir>
+#include <QFile>
+
 namespace vantelso::sim {
 
 namespace {
@@ -56,9 +59,47 @@ int SimulatedBench::meterChannel() const {
 void SimulatedBench::applyInput() {
     const int channel = calibratorChannel();
     const bool sourcing = calibrator_.quantity() != SimCalibrator::Quantity::None;
-    device_.setAnalogInput(channel,
-                           sourcing ? std::optional<double>(calibrator_.output()) : std::nullopt);
+    std::optional<double> value =
+        sourcing ? std::optional<double>(calibrator_.output()) : std::nullopt;
+    // The single-input OEM bench has fixed PTC resistors: 1000 ohm on relay 102, 2000 ohm
+    // on relay 113 together with 101.
+    if (calibration_ && calibration_->benchModel() == QLatin1String("5010OEM")) {
+        if (switches_.isClosed(102))
+            value = 1000.0;
+        else if (switches_.isClosed(113) && switches_.isClosed(101))
+            value = 2000.0;
+    }
+    device_.setAnalogInput(channel, value);
     device_.setAnalogInput(1 - channel, std::nullopt);
+}
+
+void SimulatedBench::prepareForCalibration(const QString& model) {
+    calibration_ = std::make_unique<SimCalibrationModel>(model);
+    calibration_->ambient = calibrator_.ambient();
+    device_.setCalibrationModel(calibration_.get());
+    calibration_->makeFresh(device_);
+    double flat = 18;
+    if (model.startsWith(QLatin1String("RSX7031")))
+        flat = 13;
+    else if (model == QLatin1String("RSX5035"))
+        flat = 10;
+    if (model != QLatin1String("RSX7030"))
+        supply_.setLoad([flat](double v) { return v > 0 ? flat : 0.0; });
+    device_.setPowered(supply_.outputOn());
+    connect(&supply_, &SimInstrument::changed, this,
+            [this] { device_.setPowered(supply_.outputOn()); });
+    applyInput();
+}
+
+QString SimulatedBench::writeDefaultImageFile(const QString& folder) const {
+    const QString name = calibration_ ? calibration_->benchModel() : device_.modelIdentifier();
+    const QString path = QDir(folder).filePath(name + QStringLiteral(".dat"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+        return {};
+    for (int a = 0; a < SimDevice::kBankSize; ++a)
+        file.write(QByteArray::number(device_.memory(0, a)) + '\n');
+    return path;
 }
 
 double SimulatedBench::probe(int channel, SimMultimeter::Function f) const {

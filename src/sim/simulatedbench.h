@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ptyline.h"
+#include "simanalog.h"
 #include "simcalibrator.h"
 #include "simdevice.h"
 #include "simfunctiongenerator.h"
@@ -42,6 +43,15 @@ public:
     SimFunctionGenerator& generator() { return generator_; }
     SimInstrument* instrument(const QString& name);
 
+    // Makes the device a unit fresh from production for calibrating as `model` ("RSX7030",
+    // "5010OEM", ...): analog errors and neutral constants, a supply load that matches the
+    // model, and the device powered only while the supply's output is on.
+    void prepareForCalibration(const QString& model);
+    SimCalibrationModel* calibrationModel() { return calibration_.get(); }
+    // Writes the device's memory as "<model>.dat" (256 numbers, one a line) into `folder`,
+    // the default image the bench loads and programs from. Returns the path, empty on failure.
+    QString writeDefaultImageFile(const QString& folder) const;
+
     int calibratorChannel() const;
     int meterChannel() const;
 
@@ -66,6 +76,7 @@ private:
     double probe(int channel, SimMultimeter::Function f) const;
     bool isRsx7030() const;
 
+    std::unique_ptr<SimCalibrationModel> calibration_;
     SimDevice device_;
     SimPowerSupply supply_;
     SimCalibrator calibrator_;

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "benchrig.h"
+#include "calibrationrun.h"
+#include "codecs.h"
+#include "devicelink.h"
+#include "simoperator.h"
+#include "simtransport.h"
+
+#include <QTemporaryDir>
+
+// A calibration bench around a simulated unit fresh from production: the instruments of a
+// BenchRig, the device on an in-process port, an operator who sets the DIP switches when
+// asked, and the model's default image in a scratch folder.
+struct CalRig {
+    static std::uint8_t modelByte(const QString& model) {
+        if (model == QLatin1String("5010OEM"))
+            return 6; // a thermistor-input unit stands in for the OEM board
+        std::uint8_t m = 0;
+        std::uint8_t v = 0;
+        vantelso::ParseModelIdentifier(model, &m, &v);
+        return m;
+    }
+    static std::uint8_t variant(const QString& model) {
+        std::uint8_t m = 0;
+        std::uint8_t v = 0;
+        vantelso::ParseModelIdentifier(model, &m, &v);
+        return v;
+    }
+
+    explicit CalRig(const QString& model, bool writeImage = true)
+        : rig(modelByte(model)), op(&rig.bench), link(&op), port(&rig.bench.device()),
+          run(&link, &rig.instruments, &op) {
+        if (variant(model) != 0)
+            rig.bench.device().loadDefaultImage(modelByte(model), variant(model));
+        rig.bench.device().setStreamInterval(2);
+        rig.bench.prepareForCalibration(model);
+        port.open();
+        link.setTransport(&port);
+        link.setDelayScale(0.1);
+        if (writeImage)
+            rig.bench.writeDefaultImageFile(folder.path());
+        run.dataFolder = folder.path();
+        run.SelectModel(vantelso::bench::FindCalModel(model));
+    }
+    vantelso::sim::SimDevice& device() { return rig.bench.device(); }
+    double constantAt(int a) {
+        return vantelso::codecs::FloatFromBytes(device().memory(0, a + 1), device().memory(0, a),
+                                                device().memory(0, a + 2));
+    }
+
+    BenchRig rig;
+    vantelso::sim::SimOperator op;
+    vantelso::DeviceLink link;
+    vantelso::sim::SimTransport port;
+    vantelso::bench::CalibrationRun run;
+    QTemporaryDir folder;
+};

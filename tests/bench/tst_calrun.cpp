@@ -1,0 +1,144 @@
+// Whole calibration runs on the simulated bench: units with their own analog errors come out
+// calibrated, failing ranges are shown red and left unwritten, and every bad input takes the
+// error ending with the supply switched off.
+#include "calrig.h"
+#include "codecs.h"
+
+#include <QTest>
+
+using namespace vantelso;
+using namespace vantelso::bench;
+
+class TestCalRun : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void fullRun_data() {
+        QTest::addColumn<QString>("model");
+        QTest::newRow("RSX7030") << QStringLiteral("RSX7030");
+        QTest::newRow("RSX7032A") << QStringLiteral("RSX7032A");
+        QTest::newRow("5010OEM") << QStringLiteral("5010OEM");
+    }
+    void fullRun() {
+        QFETCH(QString, model);
+        CalRig r(model);
+        const QByteArray before = r.device().bank(0);
+        const RunOutcome out = r.run.RunCalibration();
+        QVERIFY2(!out.error, qPrintable(out.message + " | " + r.op.texts().join(" / ")));
+        QVERIFY(out.finalProgrammed);
+        QCOMPARE(r.run.status, QStringLiteral("COLLAUDO TERMINATO"));
+        QCOMPARE(r.run.statusColour, FieldColour::Green);
+        const CalModel& m = CalModels()[FindCalModel(model)];
+        for (int i : m.ranges) {
+            const RangeResult& res = r.run.ranges[std::size_t(i)];
+            QVERIFY2(!res.failed() && res.box == FieldColour::Green,
+                     qPrintable(RangeCaption(i) + " " + r.run.report.join(" / ")));
+            const auto step = FindCalStep(model, i);
+            QVERIFY(step);
+            if (!step->output && step->code != calcode::Cjc && step->code != calcode::Ptc)
+                QVERIFY(WithinNominal(r.constantAt(step->address), step->nominal));
+        }
+        QCOMPARE(r.run.report.size(), m.ranges.size());
+        // The final programming restored the configuration except the junction offsets.
+        for (int a = 0; a <= 27; ++a) {
+            if (a != 7 && a != 8)
+                QCOMPARE(r.device().memory(0, a), std::uint8_t(before.at(a)));
+        }
+        QVERIFY(!r.rig.bench.supply().outputOn());
+        QVERIFY(r.rig.bench.meter(0).beeps() >= 1);
+        // The switch test asked for ON then OFF, except where the model has none.
+        const bool switches = model != QLatin1String("5010OEM");
+        QCOMPARE(r.op.texts().contains(QStringLiteral("Impostare tutti i dip-switch a OFF")),
+                 switches);
+    }
+
+    // A gain error beyond 2 % leaves that range red with its neutral constant, and the run
+    // goes on to the end.
+    void gainErrorBeyondTolerance() {
+        CalRig r(QStringLiteral("RSX7032A"));
+        r.rig.bench.calibrationModel()->unit.inputGainError[0] = 0.03;
+        for (int i = 0; i < kRangeCount; ++i)
+            r.run.setRangeTicked(i, i == 0 || i == 12);
+        const RunOutcome out = r.run.RunCalibration();
+        QVERIFY(!out.error);
+        QCOMPARE(r.run.ranges[0].box, FieldColour::Red);
+        QCOMPARE(r.run.ranges[0].k1.colour, FieldColour::Red);
+        QCOMPARE(r.constantAt(50), 50.0); // still neutral
+        QCOMPARE(r.run.ranges[12].box, FieldColour::Green);
+        QVERIFY(r.run.report.first().endsWith(QLatin1String("FALLITO")));
+    }
+
+    // Bad input: each takes the error ending, with the message named, and the supply off.
+    void errorEndings_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no default image") << "image"
+                                          << "File non trovato";
+        QTest::newRow("device silent") << "identity"
+                                       << "Dispositivo non identificato";
+        QTest::newRow("calibrator silent") << "calibrator"
+                                           << "Comunicazione fallita: 90 mV A";
+        QTest::newRow("supply silent") << "supply"
+                                       << "Alimentatore non risponde";
+    }
+    void errorEndings() {
+        QFETCH(QString, fault);
+        QFETCH(QString, message);
+        CalRig r(QStringLiteral("RSX7032A"), fault != QLatin1String("image"));
+        r.run.options.loadDefault = fault == QLatin1String("image");
+        if (fault == QLatin1String("identity"))
+            r.device().injectFault({sim::Fault::Kind::NoReply, "$V", 0, -1, 0});
+        if (fault == QLatin1String("calibrator"))
+            r.rig.bench.calibrator().setSilent(true);
+        if (fault == QLatin1String("supply"))
+            r.rig.bench.supply().setSilent(true);
+        const RunOutcome out = r.run.RunCalibration();
+        QVERIFY(out.error);
+        QVERIFY2(out.message.startsWith(message), qPrintable(out.message));
+        QCOMPARE(r.run.status, QStringLiteral("COLLAUDO TERMINATO"));
+        QCOMPARE(r.run.statusColour, FieldColour::Red);
+        QVERIFY(r.op.texts().contains(QStringLiteral("Errore\n") + out.message));
+        QVERIFY(!r.run.running());
+        if (fault != QLatin1String("supply"))
+            QVERIFY(!r.rig.bench.supply().outputOn());
+    }
+
+    // STOP after the first step goes to the normal ending; "Riprendi" then skips the green
+    // range and calibrates the rest.
+    void stopAndResume() {
+        CalRig r(QStringLiteral("RSX7032A"));
+        for (int i = 0; i < kRangeCount; ++i)
+            r.run.setRangeTicked(i, i == 0 || i == 1);
+        connect(&r.run, &CalibrationRun::rangeChanged, this, [&](int i) {
+            if (i == 0 && r.run.ranges[0].span.colour == FieldColour::Green)
+                r.run.StopRequested = true;
+        });
+        RunOutcome out = r.run.RunCalibration();
+        QVERIFY(!out.error && out.stopped);
+        QCOMPARE(r.run.report.size(), 1);
+        QCOMPARE(r.run.ranges[1].box, FieldColour::White);
+        disconnect(&r.run, nullptr, this, nullptr);
+        r.run.ResumeRun = true;
+        out = r.run.RunCalibration();
+        QVERIFY(!out.error);
+        QCOMPARE(r.run.report, QStringList{r.run.report.value(0)});
+        QVERIFY(r.run.report.first().startsWith(QLatin1String("200 mV A")));
+        QCOMPARE(r.run.ranges[0].box, FieldColour::Green);
+        QVERIFY(!r.run.ResumeRun);
+    }
+
+    // The current test: 31 mA at 30 V against 21 expected shows the reading with no blank
+    // before "mA"; Abort goes to the normal ending.
+    void supplyCurrentAbort() {
+        CalRig r(QStringLiteral("RSX7030"));
+        r.rig.bench.supply().setLoad([](double v) { return v > 29 ? 31.0 : 2 + 500 / v; });
+        r.op.push(Prompter::Answer::Abort);
+        const RunOutcome out = r.run.RunCalibration();
+        QVERIFY(!out.error && out.stopped);
+        QCOMPARE(r.op.texts().first(), QStringLiteral("Consumo Errato 31mA @ 30V (21)"));
+        QCOMPARE(r.run.report.size(), 0);
+        QCOMPARE(r.run.statusColour, FieldColour::Green);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCalRun)
+#include "tst_calrun.moc"
