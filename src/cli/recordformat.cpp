@@ -40,6 +40,13 @@ QString functionName(int f) {
     return f >= 0 && f < 3 ? QLatin1String(kFunctions[f]) : QStringLiteral("code %1").arg(f);
 }
 
+QString flagChoice(std::initializer_list<std::pair<std::int16_t, const char*>> options) {
+    for (const auto& [flag, name] : options)
+        if (FileFlagSet(flag))
+            return QLatin1String(name);
+    return QString();
+}
+
 } // namespace
 
 QJsonObject IdentityJson(const DeviceIdentity& id, const QString& model) {
@@ -187,6 +194,103 @@ QStringList RecordLines(const ConfigRecord& r, const DeviceIdentity& id, const C
                       : v.isBool() ? (v.toBool() ? QStringLiteral("on") : QStringLiteral("off"))
                                    : number(v.toDouble()));
     }
+    return lines;
+}
+
+QJsonObject FileJson(const ConfigFileRecord& r, const Catalogue& cat) {
+    DeviceIdentity id{r.deviceCode, r.modelByte, r.idByte3, r.idByte4};
+    // The lettered models' variant is not in the file, so their identifier is not either.
+    const QString model =
+        ModelNeedsVariantByte(r.modelByte) ? QString() : ModelIdentifier(r.modelByte, 0);
+    QJsonObject o;
+    o.insert(QStringLiteral("identity"), IdentityJson(id, model));
+    o.insert(QStringLiteral("version"), r.version);
+    QJsonArray channels;
+    for (std::size_t i = 0; i < 2; ++i) {
+        auto name = [](const QString& n, int code) {
+            return n.isEmpty() ? QStringLiteral("code %1").arg(code) : n;
+        };
+        QJsonObject ch;
+        ch.insert(QStringLiteral("channel"), i == 0 ? QStringLiteral("A") : QStringLiteral("B"));
+        ch.insert(QStringLiteral("input_type"), r.inputType[i]);
+        ch.insert(QStringLiteral("input"), name(cat.Input(r.inputType[i]).name, r.inputType[i]));
+        ch.insert(QStringLiteral("input_start"), r.inputStart[i]);
+        ch.insert(QStringLiteral("input_end"), r.inputEnd[i]);
+        ch.insert(QStringLiteral("output_type"), r.outputType[i]);
+        ch.insert(QStringLiteral("output"),
+                  name(cat.Output(r.outputType[i]).name, r.outputType[i]));
+        ch.insert(QStringLiteral("output_start"), r.outputStart[i]);
+        ch.insert(QStringLiteral("output_end"), r.outputEnd[i]);
+        ch.insert(QStringLiteral("offset"), r.offset[i]);
+        ch.insert(QStringLiteral("cjc"),
+                  flagChoice({{r.cjcExternal[i], "external"}, {r.cjcInternal[i], "internal"}}));
+        ch.insert(QStringLiteral("wires"),
+                  flagChoice({{r.wires2[i], "2"}, {r.wires4[i], "4"}, {r.wires3[i], "3"}}));
+        ch.insert(QStringLiteral("function"), flagChoice({{r.functionLinear[i], "Linear"},
+                                                          {r.functionTank[i], "Tank"},
+                                                          {r.functionSqrt[i], "SQRT"}}));
+        ch.insert(QStringLiteral("burnout"),
+                  flagChoice({{r.breakUp[i], "up"}, {r.breakDown[i], "down"}}));
+        ch.insert(QStringLiteral("over_range_percent"), r.overRange[i]);
+        ch.insert(QStringLiteral("operator"), r.mathOperator[i]);
+        ch.insert(QStringLiteral("option"), r.optionValue[i]);
+        if (i == 0) {
+            QJsonObject trip;
+            trip.insert(QStringLiteral("high"), r.tripHigh[0]);
+            trip.insert(QStringLiteral("low"), r.tripLow[0]);
+            trip.insert(QStringLiteral("direction"),
+                        flagChoice({{r.tripMax[0], "max"}, {r.tripMin[0], "min"}}));
+            ch.insert(QStringLiteral("trip"), trip);
+        }
+        channels.append(ch);
+    }
+    o.insert(QStringLiteral("channels"), channels);
+    QJsonObject phys;
+    phys.insert(QStringLiteral("input_end_a"), r.physicalInputEndA);
+    phys.insert(QStringLiteral("input_start_a"), r.physicalInputStartA);
+    phys.insert(QStringLiteral("input_end_b"), r.physicalInputEndB);
+    phys.insert(QStringLiteral("input_start_b"), r.physicalInputStartB);
+    phys.insert(QStringLiteral("output_end_a"), r.physicalOutputEndA);
+    phys.insert(QStringLiteral("output_start_a"), r.physicalOutputStartA);
+    phys.insert(QStringLiteral("output_end_b"), r.physicalOutputEndB);
+    phys.insert(QStringLiteral("output_start_b"), r.physicalOutputStartB);
+    o.insert(QStringLiteral("physical"), phys);
+    o.insert(QStringLiteral("high_speed_state"), r.highSpeed);
+    o.insert(QStringLiteral("doubler_state"), r.doubler);
+    return o;
+}
+
+QStringList FileLines(const QJsonObject& o) {
+    QStringList lines;
+    const QJsonObject id = o.value(QStringLiteral("identity")).toObject();
+    lines << QStringLiteral("ID=%1/%2")
+                 .arg(id.value(QStringLiteral("device_code")).toInt())
+                 .arg(id.value(QStringLiteral("model_byte")).toInt());
+    lines << QStringLiteral("version: ") + number(o.value(QStringLiteral("version")).toDouble());
+    for (const QJsonValue& v : o.value(QStringLiteral("channels")).toArray()) {
+        const QJsonObject ch = v.toObject();
+        const QString p =
+            QStringLiteral("Channel %1 ").arg(ch.value(QStringLiteral("channel")).toString());
+        for (auto it = ch.begin(); it != ch.end(); ++it) {
+            if (it.key() == QLatin1String("channel"))
+                continue;
+            if (it.value().isObject()) {
+                const QJsonObject sub = it.value().toObject();
+                for (auto s = sub.begin(); s != sub.end(); ++s)
+                    lines << p + it.key() + u' ' + s.key() + QStringLiteral(": ") +
+                                 s.value().toVariant().toString();
+            } else {
+                lines << p + it.key() + QStringLiteral(": ") + it.value().toVariant().toString();
+            }
+        }
+    }
+    const QJsonObject phys = o.value(QStringLiteral("physical")).toObject();
+    for (auto it = phys.begin(); it != phys.end(); ++it)
+        lines << QStringLiteral("physical ") + it.key() + QStringLiteral(": ") +
+                     number(it.value().toDouble());
+    lines << QStringLiteral("high speed: %1")
+                 .arg(o.value(QStringLiteral("high_speed_state")).toInt());
+    lines << QStringLiteral("doubler: %1").arg(o.value(QStringLiteral("doubler_state")).toInt());
     return lines;
 }
 
