@@ -34,6 +34,12 @@ QString overRangeName(const Catalogue& cat, int code) {
     return n.isEmpty() ? QStringLiteral("code %1").arg(code) : n;
 }
 
+// A number of wires, or the raw code when it names none.
+QJsonValue wiresValue(int code) {
+    const int n = WireCount(code);
+    return n ? QJsonValue(n) : QJsonValue(QStringLiteral("code %1").arg(code));
+}
+
 const char* kFunctions[] = {"Linear", "Tank", "SQRT"};
 
 QString functionName(int f) {
@@ -83,7 +89,7 @@ QJsonObject RecordJson(const ConfigRecord& r, const DeviceIdentity& id, const Ca
         o.insert(QStringLiteral("output_start"), ch.outputStart);
         o.insert(QStringLiteral("output_end"), ch.outputEnd);
         o.insert(QStringLiteral("offset"), r.offset[c]);
-        o.insert(QStringLiteral("wires"), r.wires[c]);
+        o.insert(QStringLiteral("wires"), wiresValue(r.wires[c]));
         o.insert(QStringLiteral("cjc"),
                  r.internalCjc[c] ? QStringLiteral("internal") : QStringLiteral("external"));
         o.insert(QStringLiteral("burnout"),
@@ -224,8 +230,10 @@ QJsonObject FileJson(const ConfigFileRecord& r, const Catalogue& cat) {
         ch.insert(QStringLiteral("offset"), r.offset[i]);
         ch.insert(QStringLiteral("cjc"),
                   flagChoice({{r.cjcExternal[i], "external"}, {r.cjcInternal[i], "internal"}}));
-        ch.insert(QStringLiteral("wires"),
-                  flagChoice({{r.wires2[i], "2"}, {r.wires4[i], "4"}, {r.wires3[i], "3"}}));
+        const QString wires =
+            flagChoice({{r.wires2[i], "2"}, {r.wires4[i], "4"}, {r.wires3[i], "3"}});
+        if (!wires.isEmpty())
+            ch.insert(QStringLiteral("wires"), wires.toInt());
         ch.insert(QStringLiteral("function"), flagChoice({{r.functionLinear[i], "Linear"},
                                                           {r.functionTank[i], "Tank"},
                                                           {r.functionSqrt[i], "SQRT"}}));

@@ -90,10 +90,10 @@ void ConfigFiles::fillRecord(ConfigFileRecord& r) const {
         r.cjcExternal[i] = FileFlag(cjc == 0);
         r.cjcInternal[i] = FileFlag(cjc == 1);
         r.offset[i] = rec.offset[i];
-        const int wires = m_editor.choice(QStringLiteral("opt_Fili"), c);
-        r.wires2[i] = FileFlag(wires == 0);
-        r.wires4[i] = FileFlag(wires == 1);
-        r.wires3[i] = FileFlag(wires == 2);
+        const int wires = WireCount(m_editor.choice(QStringLiteral("opt_Fili"), c));
+        r.wires2[i] = FileFlag(wires == 2);
+        r.wires4[i] = FileFlag(wires == 4);
+        r.wires3[i] = FileFlag(wires == 3);
         const int funz = m_editor.choice(QStringLiteral("opt_funz"), c);
         r.functionLinear[i] = FileFlag(funz == 0);
         r.functionTank[i] = FileFlag(funz == 1);
@@ -202,6 +202,7 @@ void ConfigFiles::applyRecord(const ConfigFileRecord& r) {
         setNumber(kOutMin, c, r.outputStart[i]);
         chooseFlags(QStringLiteral("opt_CJC"), c, {r.cjcExternal[i], r.cjcInternal[i]});
         setTemperature(kOffset, c, r.offset[i], true);
+        // The flags stand in the order of the record's wire codes 0, 1, 2.
         chooseFlags(QStringLiteral("opt_Fili"), c, {r.wires2[i], r.wires4[i], r.wires3[i]});
         chooseFlags(QStringLiteral("opt_funz"), c,
                     {r.functionLinear[i], r.functionTank[i], r.functionSqrt[i]});

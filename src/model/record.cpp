@@ -161,6 +161,19 @@ bool HasExtensionBlock(const DeviceIdentity& id) {
     return id.DeviceCode == 12 && id.ModelByte == 5;
 }
 
+int WireCount(int code) {
+    switch (code) {
+    case 0:
+        return 2;
+    case 1:
+        return 4;
+    case 2:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
 int RangeBase(int channel) {
     return channel == 0 ? 20 : 12;
 }

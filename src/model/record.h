@@ -113,6 +113,10 @@ bool HasTrips(const DeviceIdentity& id);
 int TripChannelCount(const DeviceIdentity& id);
 bool HasResponseTime(const DeviceIdentity& id);
 bool HasExtensionBlock(const DeviceIdentity& id);
+// Wiring of a channel: record code 0, 1, 2 is a two-, four- or three-wire connection, in
+// that order the editor's `opt_Fili` elements 3c..3c+2 and the file's three wire flags. 0 for
+// the unused code 3.
+int WireCount(int code);
 // First address of a channel's range block (input end, input start, output end, start).
 int RangeBase(int channel);
 

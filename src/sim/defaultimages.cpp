@@ -21,7 +21,7 @@ enum Input : int {
 enum Output : int { Out0_20mA = 0, Out4_20mA = 1, Out0_10V = 2, Out0_5V = 3 };
 
 // Bit fields of the option bytes (address 4 for channel A, 6 for channel B).
-constexpr int kWires3 = 1 << 2; // wires field = 1: three-wire connection
+constexpr int kWires3 = 2 << 2; // wires field = 2: three-wire connection
 constexpr int kCjcInternal = 1 << 4;
 
 // Helper that lays values out the way the record does.
