@@ -1,5 +1,7 @@
 #include "recordformat.h"
 
+#include "texts.h"
+
 #include <QJsonArray>
 
 namespace vantelso {
@@ -40,6 +42,13 @@ QJsonValue wiresValue(int code) {
     return n ? QJsonValue(n) : QJsonValue(QStringLiteral("code %1").arg(code));
 }
 
+// The entry channel B's input list shows for the doubler (the tool speaks English).
+QString doublerName() {
+    Texts texts;
+    texts.setLanguage(Texts::English);
+    return texts.lang(31);
+}
+
 const char* kFunctions[] = {"Linear", "Tank", "SQRT"};
 
 QString functionName(int f) {
@@ -67,20 +76,26 @@ QJsonObject IdentityJson(const DeviceIdentity& id, const QString& model) {
 
 QJsonObject RecordJson(const ConfigRecord& r, const DeviceIdentity& id, const Catalogue& cat) {
     QJsonArray channels;
-    for (int c = 0; c < ChannelCount; ++c) {
+    for (int c = 0; c < (UsesChannelB(id, r.doubler) ? ChannelCount : 1); ++c) {
         const ChannelSettings& ch = r.channels[c];
         const int rawIn = r.raw.inputCode[c];
         const int rawOut = r.raw.outputCode[c];
+        // Channel B of a single-channel model is the doubler's: its input is channel A's.
+        const bool ownInput = c == 0 || !IsSingleChannel(id);
         QJsonObject o;
         o.insert(QStringLiteral("channel"), channelName(c));
-        o.insert(QStringLiteral("input_type"), ch.inputType);
-        o.insert(QStringLiteral("input"), inputName(cat, ch.inputType));
-        if (rawIn != ch.inputType)
-            o.insert(QStringLiteral("input_code_read"), rawIn);
-        o.insert(QStringLiteral("input_unit"), cat.Input(ch.inputType).unit);
-        o.insert(QStringLiteral("input_start"), ch.inputStart);
-        o.insert(QStringLiteral("input_end"), ch.inputEnd);
-        o.insert(QStringLiteral("input_decimals"), ch.decimals);
+        if (ownInput) {
+            o.insert(QStringLiteral("input_type"), ch.inputType);
+            o.insert(QStringLiteral("input"), inputName(cat, ch.inputType));
+            if (rawIn != ch.inputType)
+                o.insert(QStringLiteral("input_code_read"), rawIn);
+            o.insert(QStringLiteral("input_unit"), cat.Input(ch.inputType).unit);
+            o.insert(QStringLiteral("input_start"), ch.inputStart);
+            o.insert(QStringLiteral("input_end"), ch.inputEnd);
+            o.insert(QStringLiteral("input_decimals"), ch.decimals);
+        } else {
+            o.insert(QStringLiteral("input"), doublerName());
+        }
         o.insert(QStringLiteral("output_type"), ch.outputType);
         o.insert(QStringLiteral("output"), outputName(cat, ch.outputType));
         if (rawOut != ch.outputType)
@@ -88,10 +103,12 @@ QJsonObject RecordJson(const ConfigRecord& r, const DeviceIdentity& id, const Ca
         o.insert(QStringLiteral("output_unit"), cat.Output(ch.outputType).unit);
         o.insert(QStringLiteral("output_start"), ch.outputStart);
         o.insert(QStringLiteral("output_end"), ch.outputEnd);
-        o.insert(QStringLiteral("offset"), r.offset[c]);
-        o.insert(QStringLiteral("wires"), wiresValue(r.wires[c]));
-        o.insert(QStringLiteral("cjc"),
-                 r.internalCjc[c] ? QStringLiteral("internal") : QStringLiteral("external"));
+        if (ownInput) {
+            o.insert(QStringLiteral("offset"), r.offset[c]);
+            o.insert(QStringLiteral("wires"), wiresValue(r.wires[c]));
+            o.insert(QStringLiteral("cjc"),
+                     r.internalCjc[c] ? QStringLiteral("internal") : QStringLiteral("external"));
+        }
         o.insert(QStringLiteral("burnout"),
                  r.burnoutDown[c] ? QStringLiteral("down") : QStringLiteral("up"));
         o.insert(QStringLiteral("function"), functionName(r.function[c]));
@@ -120,7 +137,8 @@ QJsonObject RecordJson(const ConfigRecord& r, const DeviceIdentity& id, const Ca
     }
     QJsonObject out;
     out.insert(QStringLiteral("channels"), channels);
-    out.insert(QStringLiteral("doubler"), r.doubler);
+    if (HasDoubler(id))
+        out.insert(QStringLiteral("doubler"), r.doubler);
     out.insert(QStringLiteral("high_speed"), r.highSpeed);
     out.insert(QStringLiteral("filter"), r.filter);
     if (HasResponseTime(id))
@@ -152,10 +170,12 @@ QStringList RecordLines(const ConfigRecord& r, const DeviceIdentity& id, const C
         if (ch.contains(QStringLiteral("input_code_read")))
             lines << p + QStringLiteral("input code read: %1")
                              .arg(ch.value(QStringLiteral("input_code_read")).toInt());
-        lines << p + QStringLiteral("input start: ") +
-                     withUnit(ch.value(QStringLiteral("input_start")).toDouble(), inUnit);
-        lines << p + QStringLiteral("input end: ") +
-                     withUnit(ch.value(QStringLiteral("input_end")).toDouble(), inUnit);
+        if (ch.contains(QStringLiteral("input_end"))) {
+            lines << p + QStringLiteral("input start: ") +
+                         withUnit(ch.value(QStringLiteral("input_start")).toDouble(), inUnit);
+            lines << p + QStringLiteral("input end: ") +
+                         withUnit(ch.value(QStringLiteral("input_end")).toDouble(), inUnit);
+        }
         lines << p + QStringLiteral("output: ") + ch.value(QStringLiteral("output")).toString();
         if (ch.contains(QStringLiteral("output_code_read")))
             lines << p + QStringLiteral("output code read: %1")
@@ -164,8 +184,9 @@ QStringList RecordLines(const ConfigRecord& r, const DeviceIdentity& id, const C
                      withUnit(ch.value(QStringLiteral("output_start")).toDouble(), outUnit);
         lines << p + QStringLiteral("output end: ") +
                      withUnit(ch.value(QStringLiteral("output_end")).toDouble(), outUnit);
-        lines << p + QStringLiteral("offset: ") +
-                     withUnit(ch.value(QStringLiteral("offset")).toDouble(), inUnit);
+        if (ch.contains(QStringLiteral("offset")))
+            lines << p + QStringLiteral("offset: ") +
+                         withUnit(ch.value(QStringLiteral("offset")).toDouble(), inUnit);
         for (const char* key :
              {"wires", "cjc", "burnout", "function", "over_range", "operator",
               "physical_input_start", "physical_input_end", "physical_output_start",
@@ -212,28 +233,38 @@ QJsonObject FileJson(const ConfigFileRecord& r, const Catalogue& cat) {
     o.insert(QStringLiteral("identity"), IdentityJson(id, model));
     o.insert(QStringLiteral("version"), r.version);
     QJsonArray channels;
-    for (std::size_t i = 0; i < 2; ++i) {
+    // As `read` shows it: a single-channel model's channel B only for the doubler's output.
+    const bool doubler = HasDoubler(id) && r.doubler == 1;
+    for (std::size_t i = 0; i < (UsesChannelB(id, doubler) ? 2u : 1u); ++i) {
         auto name = [](const QString& n, int code) {
             return n.isEmpty() ? QStringLiteral("code %1").arg(code) : n;
         };
+        const bool ownInput = i == 0 || !IsSingleChannel(id);
         QJsonObject ch;
         ch.insert(QStringLiteral("channel"), i == 0 ? QStringLiteral("A") : QStringLiteral("B"));
-        ch.insert(QStringLiteral("input_type"), r.inputType[i]);
-        ch.insert(QStringLiteral("input"), name(cat.Input(r.inputType[i]).name, r.inputType[i]));
-        ch.insert(QStringLiteral("input_start"), r.inputStart[i]);
-        ch.insert(QStringLiteral("input_end"), r.inputEnd[i]);
+        if (ownInput) {
+            ch.insert(QStringLiteral("input_type"), r.inputType[i]);
+            ch.insert(QStringLiteral("input"),
+                      name(cat.Input(r.inputType[i]).name, r.inputType[i]));
+            ch.insert(QStringLiteral("input_start"), r.inputStart[i]);
+            ch.insert(QStringLiteral("input_end"), r.inputEnd[i]);
+        } else {
+            ch.insert(QStringLiteral("input"), doublerName());
+        }
         ch.insert(QStringLiteral("output_type"), r.outputType[i]);
         ch.insert(QStringLiteral("output"),
                   name(cat.Output(r.outputType[i]).name, r.outputType[i]));
         ch.insert(QStringLiteral("output_start"), r.outputStart[i]);
         ch.insert(QStringLiteral("output_end"), r.outputEnd[i]);
-        ch.insert(QStringLiteral("offset"), r.offset[i]);
-        ch.insert(QStringLiteral("cjc"),
-                  flagChoice({{r.cjcExternal[i], "external"}, {r.cjcInternal[i], "internal"}}));
-        const QString wires =
-            flagChoice({{r.wires2[i], "2"}, {r.wires4[i], "4"}, {r.wires3[i], "3"}});
-        if (!wires.isEmpty())
-            ch.insert(QStringLiteral("wires"), wires.toInt());
+        if (ownInput) {
+            ch.insert(QStringLiteral("offset"), r.offset[i]);
+            ch.insert(QStringLiteral("cjc"),
+                      flagChoice({{r.cjcExternal[i], "external"}, {r.cjcInternal[i], "internal"}}));
+            const QString wires =
+                flagChoice({{r.wires2[i], "2"}, {r.wires4[i], "4"}, {r.wires3[i], "3"}});
+            if (!wires.isEmpty())
+                ch.insert(QStringLiteral("wires"), wires.toInt());
+        }
         ch.insert(QStringLiteral("function"), flagChoice({{r.functionLinear[i], "Linear"},
                                                           {r.functionTank[i], "Tank"},
                                                           {r.functionSqrt[i], "SQRT"}}));
@@ -264,7 +295,8 @@ QJsonObject FileJson(const ConfigFileRecord& r, const Catalogue& cat) {
     phys.insert(QStringLiteral("output_start_b"), r.physicalOutputStartB);
     o.insert(QStringLiteral("physical"), phys);
     o.insert(QStringLiteral("high_speed_state"), r.highSpeed);
-    o.insert(QStringLiteral("doubler_state"), r.doubler);
+    if (HasDoubler(id))
+        o.insert(QStringLiteral("doubler_state"), r.doubler);
     return o;
 }
 
@@ -298,7 +330,9 @@ QStringList FileLines(const QJsonObject& o) {
                      number(it.value().toDouble());
     lines << QStringLiteral("high speed: %1")
                  .arg(o.value(QStringLiteral("high_speed_state")).toInt());
-    lines << QStringLiteral("doubler: %1").arg(o.value(QStringLiteral("doubler_state")).toInt());
+    if (o.contains(QStringLiteral("doubler_state")))
+        lines
+            << QStringLiteral("doubler: %1").arg(o.value(QStringLiteral("doubler_state")).toInt());
     return lines;
 }
 

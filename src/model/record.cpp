@@ -66,12 +66,6 @@ bool isRes300KAlias(const DeviceIdentity& id) {
     return id.DeviceCode == 12 && id.ModelByte == 6;
 }
 
-// The single-trip model keeps its thresholds and delay where a second channel would keep
-// its input range and offset.
-bool tripsShadowChannel1(const DeviceIdentity& id) {
-    return HasTrips(id) && id.ModelByte == 0;
-}
-
 int tripBase(const DeviceIdentity& id, int channel) {
     return (id.ModelByte == 0 ? kSingleTripBase : kDualTripBase) + 6 * channel;
 }
@@ -159,6 +153,19 @@ bool HasResponseTime(const DeviceIdentity& id) {
 
 bool HasExtensionBlock(const DeviceIdentity& id) {
     return id.DeviceCode == 12 && id.ModelByte == 5;
+}
+
+bool IsSingleChannel(const DeviceIdentity& id) {
+    const int m = id.ModelByte;
+    return m == 0 || m == 1 || m == 8 || m == 9;
+}
+
+bool HasDoubler(const DeviceIdentity& id) {
+    return !ModelNeedsVariantByte(id.ModelByte) && id.ModelByte != 7;
+}
+
+bool UsesChannelB(const DeviceIdentity& id, bool doublerOn) {
+    return !IsSingleChannel(id) || (HasDoubler(id) && doublerOn);
 }
 
 int WireCount(int code) {
@@ -307,10 +314,9 @@ std::optional<ConfigRecord> DecodeRecord(const QByteArray& mainBlock,
                 rec.overRange[i] = std::uint8_t(overRange[i]);
         }
 
-        if (id.ModelByte != 7) {
-            rec.doubler = (B(4) & kDoublerBit) != 0;
+        if (id.ModelByte != 7)
             rec.highSpeed = (B(4) & kHighSpeedBit) != 0;
-        }
+        rec.doubler = HasDoubler(id) && (B(4) & kDoublerBit) != 0;
 
         rec.filter = codecs::Make16(B(kFilterLow + 1), B(kFilterLow), sign);
         rec.auxFrequency = B(kAuxFrequencyByte);
@@ -361,6 +367,10 @@ QList<WriteItem> EncodeRecord(const ConfigRecord& record, const DeviceIdentity& 
     const bool freqModel = IsFrequencyModel(id);
     const int tripChannels = TripChannelCount(id);
     const auto& ch = record.channels;
+    // A single-channel model's channel B bytes are written only for the doubler's output,
+    // never its input range or offset: what the device keeps there stays as it is.
+    const bool ownChannelB = !IsSingleChannel(id);
+    const bool channelB = UsesChannelB(id, record.doubler);
     Queue q;
 
     // Input types; the frequency model's address 0 holds its sensor settings instead.
@@ -368,7 +378,7 @@ QList<WriteItem> EncodeRecord(const ConfigRecord& record, const DeviceIdentity& 
         q.put(kSensorByte,
               (record.freqSensorType & kSensorMask) | (record.mains50Hz ? kMains50HzBit : 0));
     } else {
-        for (int c = 0; c < ChannelCount; ++c) {
+        for (int c = 0; c < (channelB ? ChannelCount : 1); ++c) {
             int code = ch[std::size_t(c)].inputType;
             if (isRes300KAlias(id) && code == input_code::Res300K)
                 code = input_code::PT100;
@@ -380,7 +390,7 @@ QList<WriteItem> EncodeRecord(const ConfigRecord& record, const DeviceIdentity& 
     // that the larger range end still fits.
     const int freqDecimals = FrequencyDecimals(std::max(ch[0].inputEnd, ch[1].inputEnd));
 
-    for (int c = 0; c < ChannelCount; ++c) {
+    for (int c = 0; c < (channelB ? ChannelCount : 1); ++c) {
         const auto uc = std::size_t(c);
         const bool tripChannel = c < tripChannels;
         int fb = (record.function[uc] & kFunctionMask) | (record.burnoutDown[uc] ? kBurnoutBit : 0);
@@ -410,7 +420,7 @@ QList<WriteItem> EncodeRecord(const ConfigRecord& record, const DeviceIdentity& 
             bits |= record.highSpeed ? kHighSpeedBit : 0;
             // On the lettered models the doubler bit is also part of the variant: never
             // rewrite it there from a check box the editor does not offer.
-            if (!ModelNeedsVariantByte(id.ModelByte)) {
+            if (HasDoubler(id)) {
                 owned |= kDoublerBit;
                 bits |= record.doubler ? kDoublerBit : 0;
             }
@@ -423,17 +433,17 @@ QList<WriteItem> EncodeRecord(const ConfigRecord& record, const DeviceIdentity& 
     }
 
     for (int c = 0; c < ChannelCount; ++c) {
-        if (c == 1 && HasTrips(id))
-            continue; // address 8 is the trip delay
+        if (c == 1 && (HasTrips(id) || !ownChannelB))
+            continue; // address 8 is the trip delay, or unused
         const long long tenths = RoundClamped(record.offset[std::size_t(c)] * 10.0);
         q.put(offsetByte(c), int(std::clamp<long long>(tenths, -128, 127)));
     }
     q.put(kOverRangeByte, (record.overRange[0] & 3) | ((record.overRange[1] & 3) * 4));
 
-    for (int c = 0; c < ChannelCount; ++c) {
+    for (int c = 0; c < (channelB ? ChannelCount : 1); ++c) {
         const ChannelSettings& s = ch[std::size_t(c)];
         const int base = RangeBase(c);
-        if (!(c == 1 && tripsShadowChannel1(id))) {
+        if (c == 0 || ownChannelB) {
             const int d = id.ModelByte == 7 ? freqDecimals : catalogue.Input(s.inputType).Decimals;
             const double endScale =
                 (isRes300KAlias(id) && s.inputType == input_code::Res300K) ? 10.0 : 1.0;

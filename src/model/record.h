@@ -113,6 +113,16 @@ bool HasTrips(const DeviceIdentity& id);
 int TripChannelCount(const DeviceIdentity& id);
 bool HasResponseTime(const DeviceIdentity& id);
 bool HasExtensionBlock(const DeviceIdentity& id);
+// The RSX7030 family (model bytes 0 and 1), the RSX7035 and the RSX5035 have one input: the
+// channel B part of their record is unused (on the trip model it holds the trip) unless the
+// doubler gives them a second output.
+bool IsSingleChannel(const DeviceIdentity& id);
+// Whether address 4 bit 5 is a doubler. On the lettered models (2 to 6) that bit is part of
+// the model letter, whose four bases use both values of it; the frequency model has none.
+bool HasDoubler(const DeviceIdentity& id);
+// Whether a record's channel B is in use: always on two-channel models, through the doubler
+// (its output side only) on the single-channel ones.
+bool UsesChannelB(const DeviceIdentity& id, bool doublerOn);
 // Wiring of a channel: record code 0, 1, 2 is a two-, four- or three-wire connection, in
 // that order the editor's `opt_Fili` elements 3c..3c+2 and the file's three wire flags. 0 for
 // the unused code 3.

@@ -138,9 +138,11 @@ private Q_SLOTS:
         QCOMPARE(e.m.inputCode(1), 7); // channel B repeats channel A
         e.texts.setLanguage(Texts::Italian);
         QCOMPARE(e.shows("cmb_Prog_In:1"), u"DUPLIC."_s);
+        e.m.setText("txt_Output_max", 1, u"12"_s);
         e.m.setChecked("chk_Doubler", 0, false);
         QVERIFY(!e.m.enabled("frm_output", 1));
-        QCOMPARE(e.shows("cmb_Prog_In:1"), u"Tc J"_s);
+        // Without the doubler the single-channel model has no channel B to show.
+        QCOMPARE(e.shows("cmb_Prog_In:1 cmb_Prog_Out:1 txt_Output_max:1 lbl_uMisIn:2"), u"|||"_s);
 
         Editor lettered(3); // no doubler
         lettered.m.setChecked("chk_Doubler", 0, true);
