@@ -43,6 +43,27 @@ double toFahrenheit(double c) {
     return c * 9.0 / 5.0 + 32.0;
 }
 
+QString inLanguage(const Texts& texts, const char* italian, const char* english) {
+    return QString::fromUtf8(texts.langOffset() == 0 ? italian : english);
+}
+
+// A file's type code the connected model does not offer (or no row names): what the user
+// is told about the list that kept its entry.
+QString keptType(const Texts& texts, int channel, bool output, int code, const QString& name) {
+    const QString type = name.isEmpty() ? QStringLiteral("code %1").arg(code)
+                                        : QStringLiteral("\"%1\" (code %2)").arg(name).arg(code);
+    const char* it = output ? "Canale %1, tipo di uscita e campo mantenuti: il tipo %2 del file "
+                              "non è offerto dal dispositivo collegato."
+                            : "Canale %1, tipo di ingresso e campo mantenuti: il tipo %2 del file "
+                              "non è offerto dal dispositivo collegato.";
+    const char* en = output ? "Channel %1 output type and range kept: the file's type %2 is not "
+                              "offered by the device connected."
+                            : "Channel %1 input type and range kept: the file's type %2 is not "
+                              "offered by the device connected.";
+    return inLanguage(texts, it, en)
+        .arg(channel == 0 ? QStringLiteral("A") : QStringLiteral("B"), type);
+}
+
 } // namespace
 
 ConfigFiles::ConfigFiles(EditorModel& editor, const DeviceIdentity& current, const Texts& texts,
@@ -205,12 +226,28 @@ void ConfigFiles::applyRecord(const ConfigFileRecord& r) {
             ++k;
         }
     };
+    // A type code the connected model does not offer is handled like one no row names: the
+    // list keeps its entry, and with it the range that belongs to it; the user learns which.
+    const DeviceIdentity& model = m_editor.identity();
+    QStringList kept;
+    const auto applyType = [&](int c, bool output) {
+        const int code = output ? r.outputType[std::size_t(c)] : r.inputType[std::size_t(c)];
+        const bool offered = output ? cat.OffersOutput(code, model) : cat.OffersInput(code, model);
+        const QString name = output ? cat.Output(code).name : cat.Input(code).name;
+        if (!offered) {
+            kept << keptType(m_texts, c, output, code, name);
+            return false;
+        }
+        m_editor.setText(output ? QStringLiteral("cmb_Prog_Out") : QStringLiteral("cmb_Prog_In"), c,
+                         name);
+        return true;
+    };
     const auto applyOutput = [&](int c) {
         const auto i = std::size_t(c);
-        if (r.outputType[i] < cat.OutputTypes().size())
-            m_editor.setText(QStringLiteral("cmb_Prog_Out"), c, cat.Output(r.outputType[i]).name);
-        setNumber(kOutMax, c, r.outputEnd[i]);
-        setNumber(kOutMin, c, r.outputStart[i]);
+        if (applyType(c, true)) {
+            setNumber(kOutMax, c, r.outputEnd[i]);
+            setNumber(kOutMin, c, r.outputStart[i]);
+        }
         chooseFlags(QStringLiteral("opt_funz"), c,
                     {r.functionLinear[i], r.functionTank[i], r.functionSqrt[i]});
         chooseFlags(QStringLiteral("opt_Break"), c, {r.breakUp[i], r.breakDown[i]});
@@ -221,10 +258,10 @@ void ConfigFiles::applyRecord(const ConfigFileRecord& r) {
     for (int c = 0; c < ChannelCount; ++c) {
         const auto i = std::size_t(c);
         if (c == 0 || !single) {
-            if (r.inputType[i] < cat.InputTypes().size())
-                m_editor.setText(QStringLiteral("cmb_Prog_In"), c, cat.Input(r.inputType[i]).name);
-            setTemperature(kInMax, c, r.inputEnd[i], false);
-            setTemperature(kInMin, c, r.inputStart[i], false);
+            if (applyType(c, false)) {
+                setTemperature(kInMax, c, r.inputEnd[i], false);
+                setTemperature(kInMin, c, r.inputStart[i], false);
+            }
             applyOutput(c);
             chooseFlags(QStringLiteral("opt_CJC"), c, {r.cjcExternal[i], r.cjcInternal[i]});
             setTemperature(kOffset, c, r.offset[i], true);
@@ -257,6 +294,8 @@ void ConfigFiles::applyRecord(const ConfigFileRecord& r) {
     const double option = r.optionValue[0];
     if (std::isfinite(option) && option > -0.5 && option < 255.5)
         setNumber(kOperDelay, 0, OperatorDelaySeconds(int(std::lround(option))));
+    if (!kept.isEmpty())
+        m_prompter.ask(kept.join(u'\n'), Prompter::Buttons::Ok, Prompter::Icon::Warning);
 }
 
 ConfigFiles::Outcome ConfigFiles::openFrom(const QString& path) {

@@ -269,14 +269,13 @@ std::optional<ConfigRecord> DecodeRecord(const QByteArray& mainBlock,
             t = input_code::Freq;
         rec.raw.inputByte[uc] = std::uint8_t(B(c));
         rec.raw.inputCode[uc] = std::uint8_t(t);
-        // The editor selects by name in the model's list; a code the list lacks leaves the
-        // previous selection. The frequency model's input is fixed.
-        if ((freqModel && t == input_code::Freq) || lists.input.contains(catalogue.Input(t).name))
+        // A code the model does not offer leaves the previous type, as it leaves the lists.
+        if (catalogue.OffersInput(t, id))
             ch.inputType = std::uint8_t(t);
 
         const int k = B(optionByte(c)) & kOutputMask;
         rec.raw.outputCode[uc] = std::uint8_t(k);
-        if (lists.output.contains(catalogue.Output(k).name))
+        if (catalogue.OffersOutput(k, id))
             ch.outputType = std::uint8_t(k);
 
         const int d = id.ModelByte == 7 ? (B(4) & kWiresMask) / 4 : catalogue.Input(t).Decimals;
