@@ -190,8 +190,11 @@ double TriggerLevelFromCode(int code) {
 }
 
 int TriggerCodeFromLevel(double level) {
-    // Integer part, with a margin that absorbs the three decimals the editor shows, so that
-    // a level read and written back unchanged keeps its code.
+    // Deliberately not the bare integer part of (level - 0.122) / 0.0278: the editor shows
+    // three decimals, so the 0.65 shown for code 19 gives 18.99 steps. A margin of 0.02 steps
+    // (more than the 0.018 that rounding to three decimals can cost, far less than a step)
+    // makes every code read, shown and typed back the same code; a level between two codes
+    // still takes the lower one.
     const double steps = (level - kTriggerZero) / kTriggerStep;
     if (std::isnan(steps))
         return 0;

@@ -132,6 +132,8 @@ int RangeBase(int channel);
 
 // Field conversions shared by decoding, encoding and the editor.
 double TriggerLevelFromCode(int code);
+// The code of a trigger level: the integer part of the steps with a small guard, so that a
+// level shown with three decimals gives back the code it was read from (see the definition).
 int TriggerCodeFromLevel(double level);
 double ResponseTimeFromCode(int code, const DeviceIdentity& id);
 int ResponseCodeFromTime(double seconds, const DeviceIdentity& id);
@@ -144,9 +146,10 @@ int FrequencyDecimals(double rangeEnd);
 
 // Decodes a main block (65 bytes read from address 0) and, for the math model, the
 // extension block (26 bytes from address 128; pass an empty array when it was not read).
-// Fields the model does not use keep their value from previous; so do the input, output,
-// sensor and over-range codes when the list for this model has no entry for the code read
-// (the raw codes are kept in `raw`). Returns nothing for blocks that are too short.
+// Fields the model does not use keep their value from previous; so do the input and output
+// codes the model does not offer (Catalogue::OffersInput/OffersOutput) and the sensor and
+// over-range codes with no list entry (the raw codes are kept in `raw`). On the models
+// without a doubler (HasDoubler) the doubler is off. Returns nothing for blocks that are too short.
 // The caller also runs Catalogue::UpdateAfterRead so that the "10 V" limit follows the model.
 std::optional<ConfigRecord> DecodeRecord(const QByteArray& mainBlock,
                                          const QByteArray& extensionBlock, const DeviceIdentity& id,
@@ -157,6 +160,7 @@ std::optional<ConfigRecord> DecodeRecord(const QByteArray& mainBlock,
 // and option bytes, offsets and over-range, ranges, response, filter and frequency settings,
 // the math model's floats, then the trips. originalBytes is the device's main block as read
 // just before the write; bits of the option bytes this record does not own are kept from it.
+// A single-channel model's channel B bytes are written only for the doubler's output.
 QList<WriteItem> EncodeRecord(const ConfigRecord& record, const DeviceIdentity& id,
                               const Catalogue& catalogue, const QByteArray& originalBytes);
 

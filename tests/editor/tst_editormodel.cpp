@@ -198,6 +198,31 @@ private Q_SLOTS:
         QCOMPARE(twoTrips.shows("txt_soglia_Delay:0"), u"9"_s);
         QCOMPARE(twoTrips.m.toRecord().trips[0].delay, 9);
     }
+    // Every trigger code, decoded and shown as the editor shows it, typed back and encoded,
+    // gives the same code: the bare integer part would turn the 0.65 shown for code 19 into
+    // 18. 2.902 (code 100) is the TTL default.
+    void triggerLevelRoundTrip() {
+        Editor shown(7);
+        const DeviceIdentity id = shown.m.identity();
+        const auto written = [&](const QString& text) {
+            Editor typed(7);
+            typed.m.setText("txt_Trig", 0, text);
+            int code = -1;
+            for (const WriteItem& w : EncodeRecord(typed.m.toRecord(), id, typed.catalogue, {}))
+                code = w.address == 64 ? w.value : code;
+            return code;
+        };
+        for (int code = 0; code <= 255; ++code) {
+            ConfigRecord r;
+            r.triggerLevel = TriggerLevelFromCode(code);
+            shown.m.showRecord(r, {});
+            QCOMPARE(written(shown.shows("txt_Trig")), code);
+        }
+        QCOMPARE(shown.shows("txt_Trig"), u"7.211"_s);
+        QCOMPARE(written(u"2.902"_s), 100);
+        QCOMPARE(written(u"0.65"_s), 19);
+        QCOMPARE(written(u"0.16"_s), 1); // between two codes: the lower one
+    }
 };
 
 QTEST_GUILESS_MAIN(TestEditorModel)
