@@ -217,7 +217,8 @@ QByteArray model6(int variant) {
 }
 
 // Model 7 (RSX7040, frequency): TTL sensor, 1..1000 Hz stored with one decimal (range end
-// 1000 ≤ 6500 but > 650), 4-20 mA out, two trip pairs, trigger code 100 = 2.902 V.
+// 1000 ≤ 6500 but > 650), 4-20 mA out, two trip pairs, trigger code 100 = 2.902 V. Each trip
+// keeps the hysteresis the editor asks for, a hundredth of the 20 kHz scale (200 Hz).
 QByteArray model7() {
     constexpr int ttl = 2;
     constexpr int decimals = 1;
@@ -229,8 +230,8 @@ QByteArray model7() {
         .range(0, 1.0, 1000.0, decimals, 4.0, 20.0) // the sensor reads down to 0.1 Hz
         .range(1, 1.0, 1000.0, decimals, 4.0, 20.0)
         .recordFloat(28, 800.0) // trip 1 high / low
-        .recordFloat(31, 750.0)
-        .recordFloat(34, 200.0) // trip 2 high / low
+        .recordFloat(31, 550.0)
+        .recordFloat(34, 400.0) // trip 2 high / low
         .recordFloat(37, 150.0)
         .word(53, 1)
         .byte(63, 0)
