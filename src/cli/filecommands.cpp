@@ -7,6 +7,7 @@
 #include "recordformat.h"
 #include "texts.h"
 
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -85,19 +86,39 @@ QString fileArgument(CliContext& ctx, const char* command) {
     return args[1];
 }
 
+// Whether a file can be written at path, said before the device is read for it.
+bool writablePath(CliContext& ctx, const QString& path) {
+    const QFileInfo info(path);
+    const QFileInfo folder(info.absolutePath());
+    QString why;
+    if (info.isDir())
+        why = QStringLiteral("it is a folder");
+    else if (!folder.isDir())
+        why = QStringLiteral("the folder %1 does not exist").arg(folder.filePath());
+    else if (!folder.isWritable())
+        why = QStringLiteral("the folder %1 is not writable").arg(folder.filePath());
+    if (why.isEmpty())
+        return true;
+    ctx.error(
+        QStringLiteral("cannot write %1: %2; nothing was read from the device").arg(path, why));
+    return false;
+}
+
 } // namespace
 
 int RunSave(CliContext& ctx) {
     const QString path = fileArgument(ctx, "-p PORT save");
     if (path.isEmpty())
         return ExitUsage;
+    if (!writablePath(ctx, path))
+        return ExitFile;
     if (int rc = ctx.connect())
         return rc;
     EditorSession s(ctx);
     if (int rc = readDevice(ctx, s))
         return rc;
     if (s.files.saveTo(path) != ConfigFiles::Outcome::Done)
-        return ExitCommFailure;
+        return ExitFile; // the file functions said why
     std::fprintf(stderr, "saved the configuration of %s to %s\n",
                  qPrintable(s.editor.modelIdentifier()), qPrintable(path));
     return ExitDone;
@@ -107,6 +128,12 @@ int RunLoad(CliContext& ctx) {
     const QString path = fileArgument(ctx, "-p PORT load");
     if (path.isEmpty())
         return ExitUsage;
+    // A missing file or one that is no configuration file is told before the device is read.
+    QString error;
+    if (!ConfigFileRecord::load(path, &error)) {
+        ctx.error(error);
+        return ExitFile;
+    }
     if (int rc = ctx.connect())
         return rc;
     EditorSession s(ctx);
@@ -121,7 +148,7 @@ int RunLoad(CliContext& ctx) {
         ctx.error(QStringLiteral("nothing written: the file's check was answered Cancel"));
         return ExitRefused;
     case ConfigFiles::Outcome::Failed:
-        return ExitRefused;
+        return ExitFile; // gone or changed since the check: the file functions said why
     }
     const EditorOutcome written = s.editor.WriteEprom();
     if (written != EditorOutcome::Done) {
@@ -142,7 +169,7 @@ int RunShow(CliContext& ctx) {
     const auto record = ConfigFileRecord::load(path, &error);
     if (!record) {
         ctx.error(error);
-        return ExitRefused;
+        return ExitFile;
     }
     Catalogue catalogue;
     catalogue.Init(DeviceIdentity{record->deviceCode, record->modelByte, 0, 0});
