@@ -157,6 +157,11 @@ private Q_SLOTS:
                 output ? QStringLiteral("output value") : QStringLiteral("input value");
             QVERIFY2(!messages.filter(QStringLiteral("Channel A: %1 (TYPE)").arg(what)).isEmpty(),
                      qPrintable(messages.join(u'\n')));
+            if (code > 31) { // answered OK, still refused: five bits cannot hold it
+                s.prompter.setFallback(Prompter::Answer::Ok);
+                QCOMPARE(s.config.WriteEprom(), EditorOutcome::DataError);
+                QCOMPARE(s.device.bank(0).left(MainBlockSize), before.left(MainBlockSize));
+            }
         }
     }
     // Every simulated model as it leaves the factory passes every check of a write, and its
