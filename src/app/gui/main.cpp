@@ -3,6 +3,7 @@
 #include "communication.h"
 #include "demodevice.h"
 #include "editormodel.h"
+#include "frmmisura.h"
 #include "messageboxprompter.h"
 #include "principale.h"
 
@@ -26,7 +27,8 @@ struct ScreenshotPlan {
     bool openPort = false;
     bool english = false;
     bool physicalPage = false;
-    QString target; // "panel", "program" or empty for the whole main window
+    QString target; // "panel", "program", "measure" or empty for the whole main window
+    int measureMs = 20000;
 };
 
 QWidget* screenshotTarget(gui::Principale& window, const QString& target) {
@@ -34,6 +36,8 @@ QWidget* screenshotTarget(gui::Principale& window, const QString& target) {
         return window.panelWindow();
     if (target == QLatin1String("program"))
         return window.programSubWindow();
+    if (target == QLatin1String("measure"))
+        return window.measureSubWindow();
     return &window;
 }
 
@@ -46,6 +50,19 @@ void runScreenshot(gui::Principale& window, const ScreenshotPlan& plan) {
         if (plan.physicalPage)
             window.state().editor.click(QStringLiteral("cmd_math"));
         QTimer::singleShot(plan.delayMs, &window, [&window, plan] {
+            if (plan.target == QLatin1String("measure")) {
+                // A measurement runs until the picture is taken; the plot needs a while.
+                window.toggleMeasureWindow();
+                QTimer::singleShot(plan.measureMs, &window, [&window, plan] {
+                    const bool saved = window.measureSubWindow()->grab().save(plan.file);
+                    std::fprintf(stderr, "%s %s\n", saved ? "saved" : "could not save",
+                                 qPrintable(plan.file));
+                    window.measureWindow()->stopMeasure();
+                    QTimer::singleShot(300, &window, &QWidget::close);
+                });
+                window.measureWindow()->startMeasure();
+                return;
+            }
             if (plan.target == QLatin1String("program") && !window.programSubWindow()->isVisible())
                 window.toggleProgramWindow();
             const bool saved = screenshotTarget(window, plan.target)->grab().save(plan.file);
@@ -85,7 +102,8 @@ int main(int argc, char** argv) {
                                          QStringLiteral("Switch to English before the picture."));
     QCommandLineOption shotTargetOption(
         QStringLiteral("screenshot-target"),
-        QStringLiteral("Picture of one window only: panel or program."), QStringLiteral("WINDOW"));
+        QStringLiteral("Picture of one window only: panel, program or measure."),
+        QStringLiteral("WINDOW"));
     QCommandLineOption shotPhysicalOption(
         QStringLiteral("screenshot-physical"),
         QStringLiteral("Show the physical-scaling page before the picture."));
