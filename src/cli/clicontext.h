@@ -13,7 +13,9 @@ namespace sim {
 class SimDevice;
 }
 
-enum ExitCode { ExitDone = 0, ExitCommFailure = 1, ExitUsage = 2, ExitRefused = 3 };
+// What scripts can tell apart. ExitFile: a configuration file that cannot be read (missing,
+// unreadable, not a configuration file) or written.
+enum ExitCode { ExitDone = 0, ExitCommFailure = 1, ExitUsage = 2, ExitRefused = 3, ExitFile = 4 };
 
 // What every device command of the tool shares: the parsed options, the link and the
 // transport it talks through (a serial port, or a simulated device with --demo).

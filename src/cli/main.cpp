@@ -48,9 +48,13 @@ int main(int argc, char** argv) {
         "  monitor [--count N] [--csv]  live measurements until Ctrl-C (or N frames)\n\n"
         "PORT is a device path or COMn (on Linux COMn is /dev/ttyS(n-1)).\n"
         "MODEL is a model identifier such as RSX7030 or RSX7131B, or a model byte 0 to 9.\n"
-        "Exit codes: 0 done, 1 communication failure, 2 usage, 3 refused or cancelled\n"
-        "(eeprom: a bad image or a device that differs), 4 a file that cannot be read or "
-        "written."));
+        "Exit codes:\n"
+        "  0  done\n"
+        "  1  communication failure\n"
+        "  2  usage (unknown command or option, an empty -p, --demo together with -p)\n"
+        "  3  refused by a check or cancelled (eeprom: a bad image or a device that differs)\n"
+        "  4  file cannot be read or written (missing, not a configuration file, no such\n"
+        "     folder); files are checked before the device is touched"));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({
@@ -104,6 +108,16 @@ int main(int argc, char** argv) {
         return ExitUsage;
     }
     const QString command = args.first();
+    // One device at a time, named: an empty port or a port beside --demo is a mistake.
+    const bool port = parser.isSet(QStringLiteral("port"));
+    if (port && parser.value(QStringLiteral("port")).trimmed().isEmpty()) {
+        std::fprintf(stderr, "error: -p needs a port name (a device path or COMn)\n");
+        return ExitUsage;
+    }
+    if (port && parser.isSet(QStringLiteral("demo"))) {
+        std::fprintf(stderr, "error: give either --demo MODEL or -p PORT, not both\n");
+        return ExitUsage;
+    }
     if (command == QLatin1String("sim"))
         return RunSim(parser);
     if (command == QLatin1String("bench"))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue.h"
+#include "configfilerecord.h"
 #include "record.h"
 
 #include <QJsonObject>
@@ -16,5 +17,11 @@ QJsonObject RecordJson(const ConfigRecord& record, const DeviceIdentity& id,
 // One "name: value" line per field, channel A then B.
 QStringList RecordLines(const ConfigRecord& record, const DeviceIdentity& id,
                         const Catalogue& catalogue);
+
+// A configuration file's record as JSON, as `show` prints it; the catalogue is set up for the
+// file's model.
+QJsonObject FileJson(const ConfigFileRecord& record, const Catalogue& catalogue);
+// The same as "name: value" lines.
+QStringList FileLines(const QJsonObject& fileJson);
 
 } // namespace vantelso

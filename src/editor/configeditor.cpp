@@ -33,12 +33,16 @@ bool recordFits(const ConfigRecord& r, const DeviceIdentity& id, const Catalogue
         const ChannelSettings& ch = r.channels[std::size_t(c)];
         const int d = id.ModelByte == 7 ? freqDecimals : catalogue.Input(ch.inputType).Decimals;
         const double scale = std::pow(10.0, d);
-        const double endScale =
-            (id.DeviceCode == 12 && id.ModelByte == 6 && ch.inputType == input_code::Res300K) ? 10.0
-                                                                                              : 1.0;
-        const bool ownRange = !(c == 1 && id.ModelByte == 0 && HasTrips(id));
+        // The thermistor model stores "Res300K" as "Pt 100" with the end one decade finer.
+        const bool res300K =
+            id.DeviceCode == 12 && id.ModelByte == 6 && ch.inputType == input_code::Res300K;
+        const double endScale = res300K ? 10.0 : 1.0;
+        const bool ownRange = c == 0 || !IsSingleChannel(id);
         if (ownRange && (!fitsWord(ch.inputEnd, scale * endScale, isSigned) ||
                          !fitsWord(ch.inputStart, scale, isSigned)))
+            return false;
+        // Five bits hold an input code; the frequency model's input is not stored at all.
+        if (ownRange && !IsFrequencyModel(id) && !res300K && ch.inputType > 31)
             return false;
         if (!fitsWord(ch.outputEnd, 1000, isSigned) || !fitsWord(ch.outputStart, 1000, isSigned))
             return false;

@@ -428,23 +428,52 @@ void EditorModel::setIdentity(const DeviceIdentity& identity) {
             setInputCode(c, input_code::Freq);
     }
     putEnabled(kDoubler, 0, hasDoubler());
+    if (!hasDoubler())
+        putChecked(kDoubler, 0, false);
     for (int c = 0; c < ChannelCount; ++c) {
         applyInputLabels(c);
         EnableSections(c);
     }
+    if (!usesChannelB())
+        clearChannelB(true);
 }
 
-// The RSX7030 family (model bytes 0 and 1) and the RSX7035 / RSX5035 have one input; their
-// record's channel B part is unused (or, on the trip model, holds the trip).
-bool EditorModel::isSingleChannel() const {
-    const int m = m_identity.ModelByte;
-    return m == 0 || m == 1 || m == 8 || m == 9;
+bool EditorModel::usesChannelB() const {
+    return UsesChannelB(m_identity, checked(kDoubler));
 }
 
-// On the lettered models bit 5 of address 4 names the variant, and the frequency model has
-// no doubler at all.
-bool EditorModel::hasDoubler() const {
-    return !ModelNeedsVariantByte(m_identity.ModelByte) && m_identity.ModelByte != 7;
+void EditorModel::clearChannelB(bool outputSide) {
+    for (const QString& n : {kInMax, kInMin, kOffset})
+        put(n, 1, QString());
+    // The doubler's entry and the labels of the input it repeats stay.
+    if (!m_channel1Doubled) {
+        for (const QString& n :
+             {kIn, QStringLiteral("lbl_limite_in"), QStringLiteral("lbl_spanmin_in")})
+            put(n, 1, QString());
+        put(kUnitIn, 2, QString());
+        put(kUnitIn, 3, QString());
+    }
+    if (!outputSide)
+        return;
+    for (const QString& n : {kOut, kOutMax, kOutMin, QStringLiteral("lbl_limite_out"),
+                             QStringLiteral("lbl_spanmin_out")})
+        put(n, 1, QString());
+    put(kUnitOut, 2, QString());
+    put(kUnitOut, 3, QString());
+}
+
+void EditorModel::showChannelBOutput() {
+    if (!text(kOut, 1).isEmpty())
+        return; // what the user typed there stays
+    put(kOut, 1, m_catalogue.Output(m_base.raw.outputCode[1]).name);
+    outputChanged(1); // the full range of the type, until a read says otherwise
+    if (m_mainBlock.isEmpty())
+        return;
+    put(kOutMax, 1, FormatRange(m_base.channels[1].outputEnd));
+    put(kOutMin, 1, FormatRange(m_base.channels[1].outputStart));
+    // Unedited, they give back the values read.
+    for (const QString& n : {kOutMax, kOutMin})
+        m_baseline.insert(key(n, 1), text(n, 1));
 }
 
 void EditorModel::fillLists() {
@@ -591,10 +620,16 @@ void EditorModel::doublerChanged() {
     if (on) {
         put(kIn, 1, doublerText());
         inputChanged(1);
+        if (isSingleChannel())
+            showChannelBOutput();
     } else if (m_channel1Doubled) {
         m_channel1Doubled = false;
-        put(kIn, 1, m_catalogue.Input(m_inputCode[1]).name);
-        inputChanged(1);
+        if (isSingleChannel()) {
+            clearChannelB(true);
+        } else {
+            put(kIn, 1, m_catalogue.Input(m_inputCode[1]).name);
+            inputChanged(1);
+        }
     }
     EnableSections(1);
 }
@@ -643,6 +678,14 @@ void EditorModel::EnableSections(int c) {
     const QString fili = QStringLiteral("frm_fili");
     const QString brk = QStringLiteral("frm_break");
     const QString funz = QStringLiteral("frm_funz");
+    if (c == 1 && !usesChannelB()) {
+        // No channel B on this model: nothing of it is available, and whatever its record
+        // part holds decides nothing (high speed follows channel A alone).
+        for (const QString& n : {cjc, fili, brk, funz, kGradi, kGradiFar,
+                                 QStringLiteral("frm_options"), QStringLiteral("frm_output")})
+            putEnabled(n, 1, false);
+        return;
+    }
 
     bool cjcOn = false, filiOn = false, breakOn = false, funzOn = false;
     bool tankOn = true, mathOn = false, unitsOn = true;
@@ -706,9 +749,10 @@ void EditorModel::EnableSections(int c) {
         putEnabled(fili, 1, false);
         putEnabled(cjc, 1, false);
     }
-    // Channel B's output is the doubler's on model 0 only; a model read after it gets it back.
-    putEnabled(QStringLiteral("frm_options"), 1, model != 0 || doubled);
-    putEnabled(QStringLiteral("frm_output"), 1, model != 0 || doubled);
+    // On a single-channel model channel B's output is the doubler's; a model read after it
+    // gets it back.
+    putEnabled(QStringLiteral("frm_options"), 1, usesChannelB());
+    putEnabled(QStringLiteral("frm_output"), 1, usesChannelB());
 }
 
 void EditorModel::CopiaValori() {
@@ -729,34 +773,46 @@ void EditorModel::showRecord(const ConfigRecord& rec, const QByteArray& mainBloc
     };
     const bool doubler = hasDoubler() && rec.doubler;
     const int tripChannels = TripChannelCount(m_identity);
+    putChecked(kDoubler, 0, doubler);
+    m_channel1Doubled = false;
 
     for (int c = 0; c < ChannelCount; ++c) {
         const auto uc = std::size_t(c);
         const ChannelSettings& ch = rec.channels[uc];
+        // A single-channel model's channel B shows nothing of its own input and, without
+        // the doubler, nothing at all: its record part holds trips or nothing meaningful.
+        const bool ownInput = c == 0 || !isSingleChannel();
+        const bool output = ownInput || doubler;
         // The lists show the codes the device holds, even one the model's list does not
         // offer: written back unedited it must stay what it was.
         if (c == 1 && doubler)
             assign(kIn, 1, doublerText());
-        else
+        else if (ownInput)
             assign(kIn, c, m_catalogue.Input(rec.raw.inputCode[uc]).name);
+        if (!output) {
+            clearChannelB(true);
+            continue;
+        }
         assign(kOut, c, m_catalogue.Output(rec.raw.outputCode[uc]).name);
+        put(kOutMax, c, FormatRange(ch.outputEnd));
+        put(kOutMin, c, FormatRange(ch.outputStart));
+        select(kBreak, 2 * c + (rec.burnoutDown[uc] ? 1 : 0));
+        if (rec.function[uc] < 3)
+            select(kFunz, 3 * c + rec.function[uc]);
+        m_operator[uc] = ch.operatorCode;
+        put(kOperButton, c, OperatorCaptions().value(ch.operatorCode));
+        if (!ownInput) {
+            clearChannelB(false);
+            continue;
+        }
 
         const bool f = showsFahrenheit(c);
         const auto temp = [f](double v) { return FormatRange(f ? Val(CtoF(v)) : v); };
         put(kInMax, c, temp(ch.inputEnd));
         put(kInMin, c, temp(ch.inputStart));
-        put(kOutMax, c, FormatRange(ch.outputEnd));
-        put(kOutMin, c, FormatRange(ch.outputStart));
-
-        select(kBreak, 2 * c + (rec.burnoutDown[uc] ? 1 : 0));
         if (rec.wires[uc] < 3)
             select(kFili, 3 * c + rec.wires[uc]);
         select(kCjc, 2 * c + (rec.internalCjc[uc] ? 1 : 0));
-        if (rec.function[uc] < 3)
-            select(kFunz, 3 * c + rec.function[uc]);
-        m_operator[uc] = ch.operatorCode;
-        put(kOperButton, c, OperatorCaptions().value(ch.operatorCode));
-
         put(kOffset, c, FormatTenths(f ? Val(CtoFSpan(rec.offset[uc])) : rec.offset[uc]));
 
         if (c < tripChannels) {
@@ -777,10 +833,8 @@ void EditorModel::showRecord(const ConfigRecord& rec, const QByteArray& mainBloc
     putChecked(k50Hz, 0, rec.mains50Hz);
     for (int i = 0; i < 2; ++i)
         assign(kOverRange, i, m_catalogue.OverRange(rec.raw.overRangeCode[std::size_t(i)]).name);
-    if (hasDoubler()) {
-        putChecked(kDoubler, 0, rec.doubler);
+    if (hasDoubler())
         EnableSections(1);
-    }
     putChecked(kHighSpeed, 0, rec.highSpeed);
     put(kFilter, 0, QString::number(rec.filter));
     put(kAux, 0, QString::number(rec.auxFrequency));

@@ -94,9 +94,12 @@ public:
     const DeviceIdentity& identity() const { return m_identity; }
     // The identity the controls are composed for; refills the lists and re-applies the rules.
     void setIdentity(const DeviceIdentity& identity);
-    // Single-channel models keep channel B for the doubler only.
-    bool isSingleChannel() const;
-    bool hasDoubler() const;
+    // Single-channel models keep channel B for the doubler only: its input side stays empty,
+    // its output side shows only while the doubler is on.
+    bool isSingleChannel() const { return IsSingleChannel(m_identity); }
+    bool hasDoubler() const { return HasDoubler(m_identity); }
+    // Channel B is in use: its own input, or the doubler's output on a single-channel model.
+    bool usesChannelB() const;
 
     // --- decoded state ---
     int inputCode(int channel) const { return m_inputCode.at(std::size_t(channel)); }
@@ -167,6 +170,10 @@ private:
     void applyInputLabels(int channel);
     void onLanguageChanged();
     void takeBaseline();
+    // Empties channel B's fields and labels: its input side, and its output side too.
+    void clearChannelB(bool outputSide);
+    // The doubler turned on: channel B's output shows what the last read found there.
+    void showChannelBOutput();
     QString doublerText() const;
 
     const Catalogue& m_catalogue;

@@ -42,6 +42,10 @@ QString rangeMarkers(double end, double start, const Limits& l) {
     return markers;
 }
 
+QString typeMarker(bool offered) {
+    return offered ? QString() : QStringLiteral(" (TYPE)");
+}
+
 } // namespace
 
 QString LimitChecks::box(int channel, int stringId, const QString& markers) const {
@@ -66,10 +70,13 @@ bool LimitChecks::checksTrips(int channel) const {
     return channel < TripChannelCount(m_model.identity());
 }
 
+// A type the connected model does not offer has no limits on it: " (TYPE)" comes first.
 QString LimitChecks::inputMessage(int c) const {
     const double end = Val(m_model.text(QStringLiteral("txt_Input_max"), c));
     const double start = Val(m_model.text(QStringLiteral("txt_Input_min"), c));
-    const QString markers = rangeMarkers(end, start, inputLimits(m_model, c));
+    QString markers =
+        typeMarker(m_model.catalogue().OffersInput(m_model.inputCode(c), m_model.identity()));
+    markers += rangeMarkers(end, start, inputLimits(m_model, c));
     return markers.isEmpty() ? QString() : box(c, 63, markers);
 }
 
@@ -77,7 +84,9 @@ QString LimitChecks::outputMessage(int c) const {
     const OutputType& row = m_model.catalogue().Output(m_model.outputCode(c));
     const double end = Val(m_model.text(QStringLiteral("txt_Output_max"), c));
     const double start = Val(m_model.text(QStringLiteral("txt_Output_min"), c));
-    const QString markers = rangeMarkers(end, start, {row.min, row.max, row.minSpan});
+    QString markers =
+        typeMarker(m_model.catalogue().OffersOutput(m_model.outputCode(c), m_model.identity()));
+    markers += rangeMarkers(end, start, {row.min, row.max, row.minSpan});
     return markers.isEmpty() ? QString() : box(c, 64, markers);
 }
 

@@ -18,7 +18,9 @@ struct LimitFinding {
 
 // The checks a write runs on what the editor shows, against the catalogue limits of each
 // channel's types (converted to °F when the channel shows Fahrenheit). Messages are built in
-// the current language; "Channel " and the markers are the same in every language.
+// the current language; "Channel " and the markers are the same in every language. A type
+// the connected model does not offer (Catalogue::OffersInput/OffersOutput) is a finding too,
+// marked " (TYPE)".
 class LimitChecks {
 public:
     LimitChecks(const EditorModel& model, const Texts& texts) : m_model(model), m_texts(texts) {}

@@ -43,6 +43,27 @@ double toFahrenheit(double c) {
     return c * 9.0 / 5.0 + 32.0;
 }
 
+QString inLanguage(const Texts& texts, const char* italian, const char* english) {
+    return QString::fromUtf8(texts.langOffset() == 0 ? italian : english);
+}
+
+// A file's type code the connected model does not offer (or no row names): what the user
+// is told about the list that kept its entry.
+QString keptType(const Texts& texts, int channel, bool output, int code, const QString& name) {
+    const QString type = name.isEmpty() ? QStringLiteral("code %1").arg(code)
+                                        : QStringLiteral("\"%1\" (code %2)").arg(name).arg(code);
+    const char* it = output ? "Canale %1, tipo di uscita e campo mantenuti: il tipo %2 del file "
+                              "non è offerto dal dispositivo collegato."
+                            : "Canale %1, tipo di ingresso e campo mantenuti: il tipo %2 del file "
+                              "non è offerto dal dispositivo collegato.";
+    const char* en = output ? "Channel %1 output type and range kept: the file's type %2 is not "
+                              "offered by the device connected."
+                            : "Channel %1 input type and range kept: the file's type %2 is not "
+                              "offered by the device connected.";
+    return inLanguage(texts, it, en)
+        .arg(channel == 0 ? QStringLiteral("A") : QStringLiteral("B"), type);
+}
+
 } // namespace
 
 ConfigFiles::ConfigFiles(EditorModel& editor, const DeviceIdentity& current, const Texts& texts,
@@ -77,28 +98,43 @@ void ConfigFiles::fillRecord(ConfigFileRecord& r) const {
     r.modelByte = m_current.ModelByte;
     r.idByte3 = m_current.IdByte3;
     const Catalogue& cat = m_editor.catalogue();
+    const DeviceIdentity& shown = m_editor.identity();
     for (int c = 0; c < ChannelCount; ++c) {
         const auto i = std::size_t(c);
         const ChannelSettings& ch = rec.channels[i];
-        r.inputType[i] = std::uint8_t(m_editor.inputCode(c));
-        r.inputEnd[i] = ch.inputEnd;
-        r.inputStart[i] = ch.inputStart;
-        r.outputType[i] = std::uint8_t(m_editor.outputCode(c));
-        r.outputEnd[i] = ch.outputEnd;
-        r.outputStart[i] = ch.outputStart;
-        const int cjc = m_editor.choice(QStringLiteral("opt_CJC"), c);
+        // A single-channel model's channel B slots hold only what the doubler uses of it,
+        // and zeros for the rest.
+        const bool used = c == 0 || m_editor.usesChannelB();
+        const bool ownInput = c == 0 || !m_editor.isSingleChannel();
+        const auto choice = [&](const char* group, bool on) {
+            return on ? m_editor.choice(QLatin1String(group), c) : -1;
+        };
+        // Codes by list text: a text with no row (the doubler's entry) is stored as 0.
+        const QString inputText = m_editor.text(QStringLiteral("cmb_Prog_In"), c);
+        r.inputType[i] =
+            std::uint8_t(!used                     ? 0
+                         : IsFrequencyModel(shown) ? input_code::Freq
+                                                   : cat.FindInputType(inputText).value_or(0));
+        r.inputEnd[i] = ownInput ? ch.inputEnd : 0;
+        r.inputStart[i] = ownInput ? ch.inputStart : 0;
+        r.outputType[i] = std::uint8_t(
+            used ? cat.FindOutputType(m_editor.text(QStringLiteral("cmb_Prog_Out"), c)).value_or(0)
+                 : 0);
+        r.outputEnd[i] = used ? ch.outputEnd : 0;
+        r.outputStart[i] = used ? ch.outputStart : 0;
+        const int cjc = choice("opt_CJC", ownInput);
         r.cjcExternal[i] = FileFlag(cjc == 0);
         r.cjcInternal[i] = FileFlag(cjc == 1);
-        r.offset[i] = rec.offset[i];
-        const int wires = m_editor.choice(QStringLiteral("opt_Fili"), c);
-        r.wires2[i] = FileFlag(wires == 0);
-        r.wires4[i] = FileFlag(wires == 1);
-        r.wires3[i] = FileFlag(wires == 2);
-        const int funz = m_editor.choice(QStringLiteral("opt_funz"), c);
+        r.offset[i] = ownInput ? rec.offset[i] : 0;
+        const int wires = WireCount(choice("opt_Fili", ownInput));
+        r.wires2[i] = FileFlag(wires == 2);
+        r.wires4[i] = FileFlag(wires == 4);
+        r.wires3[i] = FileFlag(wires == 3);
+        const int funz = choice("opt_funz", used);
         r.functionLinear[i] = FileFlag(funz == 0);
         r.functionTank[i] = FileFlag(funz == 1);
         r.functionSqrt[i] = FileFlag(funz == 2);
-        const int brk = m_editor.choice(QStringLiteral("opt_Break"), c);
+        const int brk = choice("opt_Break", used);
         r.breakUp[i] = FileFlag(brk == 0);
         r.breakDown[i] = FileFlag(brk == 1);
         r.overRange[i] =
@@ -190,27 +226,57 @@ void ConfigFiles::applyRecord(const ConfigFileRecord& r) {
             ++k;
         }
     };
-    for (int c = 0; c < ChannelCount; ++c) {
+    // A type code the connected model does not offer is handled like one no row names: the
+    // list keeps its entry, and with it the range that belongs to it; the user learns which.
+    const DeviceIdentity& model = m_editor.identity();
+    QStringList kept;
+    const auto applyType = [&](int c, bool output) {
+        const int code = output ? r.outputType[std::size_t(c)] : r.inputType[std::size_t(c)];
+        const bool offered = output ? cat.OffersOutput(code, model) : cat.OffersInput(code, model);
+        const QString name = output ? cat.Output(code).name : cat.Input(code).name;
+        if (!offered) {
+            kept << keptType(m_texts, c, output, code, name);
+            return false;
+        }
+        m_editor.setText(output ? QStringLiteral("cmb_Prog_Out") : QStringLiteral("cmb_Prog_In"), c,
+                         name);
+        return true;
+    };
+    const auto applyOutput = [&](int c) {
         const auto i = std::size_t(c);
-        if (r.inputType[i] < cat.InputTypes().size())
-            m_editor.setText(QStringLiteral("cmb_Prog_In"), c, cat.Input(r.inputType[i]).name);
-        setTemperature(kInMax, c, r.inputEnd[i], false);
-        setTemperature(kInMin, c, r.inputStart[i], false);
-        if (r.outputType[i] < cat.OutputTypes().size())
-            m_editor.setText(QStringLiteral("cmb_Prog_Out"), c, cat.Output(r.outputType[i]).name);
-        setNumber(kOutMax, c, r.outputEnd[i]);
-        setNumber(kOutMin, c, r.outputStart[i]);
-        chooseFlags(QStringLiteral("opt_CJC"), c, {r.cjcExternal[i], r.cjcInternal[i]});
-        setTemperature(kOffset, c, r.offset[i], true);
-        chooseFlags(QStringLiteral("opt_Fili"), c, {r.wires2[i], r.wires4[i], r.wires3[i]});
+        if (applyType(c, true)) {
+            setNumber(kOutMax, c, r.outputEnd[i]);
+            setNumber(kOutMin, c, r.outputStart[i]);
+        }
         chooseFlags(QStringLiteral("opt_funz"), c,
                     {r.functionLinear[i], r.functionTank[i], r.functionSqrt[i]});
         chooseFlags(QStringLiteral("opt_Break"), c, {r.breakUp[i], r.breakDown[i]});
+    };
+    // A single-channel model takes nothing of channel B's input from a file, and its output
+    // only when the doubler, restored below, uses it.
+    const bool single = m_editor.isSingleChannel();
+    for (int c = 0; c < ChannelCount; ++c) {
+        const auto i = std::size_t(c);
+        if (c == 0 || !single) {
+            if (applyType(c, false)) {
+                setTemperature(kInMax, c, r.inputEnd[i], false);
+                setTemperature(kInMin, c, r.inputStart[i], false);
+            }
+            applyOutput(c);
+            chooseFlags(QStringLiteral("opt_CJC"), c, {r.cjcExternal[i], r.cjcInternal[i]});
+            setTemperature(kOffset, c, r.offset[i], true);
+            // The flags stand in the order of the record's wire codes 0, 1, 2.
+            chooseFlags(QStringLiteral("opt_Fili"), c, {r.wires2[i], r.wires4[i], r.wires3[i]});
+        }
         if (const auto code = cat.OverRangeFromPercent(r.overRange[i]))
             m_editor.setText(QStringLiteral("cmb_OverRange"), c, cat.OverRange(*code).name);
     }
     m_editor.restoreCheckBoxState(QStringLiteral("chk_HS"), r.highSpeed);
-    m_editor.restoreCheckBoxState(QStringLiteral("chk_Doubler"), r.doubler);
+    // On the lettered models the doubler's bit is the model letter: no file sets it there.
+    if (m_editor.hasDoubler())
+        m_editor.restoreCheckBoxState(QStringLiteral("chk_Doubler"), r.doubler);
+    if (single && m_editor.usesChannelB())
+        applyOutput(1);
     setTemperature(kHigh, 0, r.tripHigh[0], false);
     setTemperature(kLow, 0, r.tripLow[0], false);
     chooseFlags(QStringLiteral("optTrip"), 0, {r.tripMax[0], r.tripMin[0]});
@@ -228,6 +294,8 @@ void ConfigFiles::applyRecord(const ConfigFileRecord& r) {
     const double option = r.optionValue[0];
     if (std::isfinite(option) && option > -0.5 && option < 255.5)
         setNumber(kOperDelay, 0, OperatorDelaySeconds(int(std::lround(option))));
+    if (!kept.isEmpty())
+        m_prompter.ask(kept.join(u'\n'), Prompter::Buttons::Ok, Prompter::Icon::Warning);
 }
 
 ConfigFiles::Outcome ConfigFiles::openFrom(const QString& path) {

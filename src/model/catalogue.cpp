@@ -265,62 +265,61 @@ bool Catalogue::IsInputAvailable(int code, const DeviceIdentity& identity) const
     return available;
 }
 
+bool Catalogue::OffersInput(int code, const DeviceIdentity& identity) const {
+    if (code < 0 || code >= InputTypeCount)
+        return false;
+    const bool family = identity.DeviceCode == 12;
+    const std::uint8_t m = identity.ModelByte;
+    if (code == input_code::Freq)
+        return family && m == 7; // never a list entry: the frequency model's fixed input
+    if (inputTypes_[std::size_t(code)].name.isEmpty())
+        return false;
+    if (code == input_code::Res300K) // the 300 kΩ range of hardware revision 2
+        return family && m == 6 && identity.IdByte3 == 2;
+    // The voltage/current models are set only through their ranges: no "EEPROM" entry.
+    if (code == input_code::Eeprom && family && (m == 4 || m == 5))
+        return false;
+    return IsInputAvailable(code, identity);
+}
+
+bool Catalogue::OffersOutput(int code, const DeviceIdentity& identity) const {
+    if (code < 0 || code >= OutputTypeCount || outputTypes_[std::size_t(code)].name.isEmpty())
+        return false;
+    for (const OutputRestriction& r : kOutputRestrictions) {
+        if (identity.ModelByte == r.modelByte)
+            return code == r.onlyCode;
+    }
+    return true;
+}
+
 TypeLists Catalogue::FillTypeLists(const DeviceIdentity& identity) const {
     TypeLists lists;
     const bool family = identity.DeviceCode == 12;
     const std::uint8_t m = identity.ModelByte;
 
+    for (int code = 0; code < input_code::Freq; ++code) {
+        if (OffersInput(code, identity))
+            lists.input << inputTypes_[std::size_t(code)].name;
+    }
     if (family && (m == 4 || m == 5)) {
-        // No "EEPROM" entry: these models are set only through their voltage/current ranges.
-        for (int code = 1; code <= 31; ++code) {
-            const QString& name = inputTypes_[std::size_t(code)].name;
-            if (!name.isEmpty() && IsInputAvailable(code, identity))
-                lists.input << name;
-        }
+        // The switch guide appends the ranges the device reports.
         lists.switchInput << inputTypes_[input_code::Eeprom].name;
         lists.switchInputNeedsDeviceRanges = true;
+    } else if (family && m == 7) {
+        // The frequency model's only input is the sensor; its switch guide picks among the
+        // first four sensors instead of input types.
+        for (int f = 0; f <= 3; ++f)
+            lists.switchInput << freqTypes_[std::size_t(f)].name;
     } else {
-        for (int code = 0; code <= input_code::Freq; ++code) {
-            const QString& name = inputTypes_[std::size_t(code)].name;
-            if (code == input_code::Res300K) {
-                // Only the thermistor model of hardware revision 2 has the 300 kΩ range.
-                if (family && m == 6 && identity.IdByte3 == 2) {
-                    lists.input << name;
-                    lists.switchInput << name;
-                }
-                continue;
-            }
-            if (code == input_code::Freq) {
-                // The frequency model's only input is the sensor; its switch guide picks
-                // among the first four sensors instead of input types.
-                if (family && m == 7) {
-                    lists.switchInput.clear();
-                    for (int f = 0; f <= 3; ++f)
-                        lists.switchInput << freqTypes_[std::size_t(f)].name;
-                }
-                continue;
-            }
-            if (!name.isEmpty() && IsInputAvailable(code, identity)) {
-                lists.input << name;
-                lists.switchInput << name;
-            }
-        }
+        lists.switchInput = lists.input;
     }
 
     for (int f = 0; f <= 6; ++f)
         lists.freq << freqTypes_[std::size_t(f)].name;
 
     for (int k = 0; k < OutputTypeCount; ++k) {
-        const QString& name = outputTypes_[std::size_t(k)].name;
-        if (name.isEmpty())
-            continue;
-        bool offered = true;
-        for (const OutputRestriction& r : kOutputRestrictions) {
-            if (m == r.modelByte)
-                offered = k == r.onlyCode;
-        }
-        if (offered)
-            lists.output << name;
+        if (OffersOutput(k, identity))
+            lists.output << outputTypes_[std::size_t(k)].name;
     }
 
     for (const OverRangeStep& step : overRangeSteps_)

@@ -126,6 +126,15 @@ public:
     // Whether the connected model offers input type code (0..51; anything else is false).
     bool IsInputAvailable(int code, const DeviceIdentity& identity) const;
 
+    // What the model offers, the one answer for its lists, the record decode, opening a file
+    // and the checks before a write. An input is offered when the model's input list holds it
+    // (IsInputAvailable, a name, "EEPROM" not on the voltage/current models 4 and 5,
+    // "Res300K" only on the thermistor model of revision 2) or when it is "Freq" on the
+    // frequency model, whose one input it is. An output is offered when the model's output
+    // stage has it (model 8 only "4-20 mA", model 9 only "0-10 V").
+    bool OffersInput(int code, const DeviceIdentity& identity) const;
+    bool OffersOutput(int code, const DeviceIdentity& identity) const;
+
     TypeLists FillTypeLists(const DeviceIdentity& identity) const;
 
     // Text-to-code lookups, first matching row wins. An empty or unknown text gives no

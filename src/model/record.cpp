@@ -66,12 +66,6 @@ bool isRes300KAlias(const DeviceIdentity& id) {
     return id.DeviceCode == 12 && id.ModelByte == 6;
 }
 
-// The single-trip model keeps its thresholds and delay where a second channel would keep
-// its input range and offset.
-bool tripsShadowChannel1(const DeviceIdentity& id) {
-    return HasTrips(id) && id.ModelByte == 0;
-}
-
 int tripBase(const DeviceIdentity& id, int channel) {
     return (id.ModelByte == 0 ? kSingleTripBase : kDualTripBase) + 6 * channel;
 }
@@ -161,6 +155,32 @@ bool HasExtensionBlock(const DeviceIdentity& id) {
     return id.DeviceCode == 12 && id.ModelByte == 5;
 }
 
+bool IsSingleChannel(const DeviceIdentity& id) {
+    const int m = id.ModelByte;
+    return m == 0 || m == 1 || m == 8 || m == 9;
+}
+
+bool HasDoubler(const DeviceIdentity& id) {
+    return !ModelNeedsVariantByte(id.ModelByte) && id.ModelByte != 7;
+}
+
+bool UsesChannelB(const DeviceIdentity& id, bool doublerOn) {
+    return !IsSingleChannel(id) || (HasDoubler(id) && doublerOn);
+}
+
+int WireCount(int code) {
+    switch (code) {
+    case 0:
+        return 2;
+    case 1:
+        return 4;
+    case 2:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
 int RangeBase(int channel) {
     return channel == 0 ? 20 : 12;
 }
@@ -170,8 +190,11 @@ double TriggerLevelFromCode(int code) {
 }
 
 int TriggerCodeFromLevel(double level) {
-    // Integer part, with a margin that absorbs the three decimals the editor shows, so that
-    // a level read and written back unchanged keeps its code.
+    // Deliberately not the bare integer part of (level - 0.122) / 0.0278: the editor shows
+    // three decimals, so the 0.65 shown for code 19 gives 18.99 steps. A margin of 0.02 steps
+    // (more than the 0.018 that rounding to three decimals can cost, far less than a step)
+    // makes every code read, shown and typed back the same code; a level between two codes
+    // still takes the lower one.
     const double steps = (level - kTriggerZero) / kTriggerStep;
     if (std::isnan(steps))
         return 0;
@@ -249,14 +272,13 @@ std::optional<ConfigRecord> DecodeRecord(const QByteArray& mainBlock,
             t = input_code::Freq;
         rec.raw.inputByte[uc] = std::uint8_t(B(c));
         rec.raw.inputCode[uc] = std::uint8_t(t);
-        // The editor selects by name in the model's list; a code the list lacks leaves the
-        // previous selection. The frequency model's input is fixed.
-        if ((freqModel && t == input_code::Freq) || lists.input.contains(catalogue.Input(t).name))
+        // A code the model does not offer leaves the previous type, as it leaves the lists.
+        if (catalogue.OffersInput(t, id))
             ch.inputType = std::uint8_t(t);
 
         const int k = B(optionByte(c)) & kOutputMask;
         rec.raw.outputCode[uc] = std::uint8_t(k);
-        if (lists.output.contains(catalogue.Output(k).name))
+        if (catalogue.OffersOutput(k, id))
             ch.outputType = std::uint8_t(k);
 
         const int d = id.ModelByte == 7 ? (B(4) & kWiresMask) / 4 : catalogue.Input(t).Decimals;
@@ -294,10 +316,9 @@ std::optional<ConfigRecord> DecodeRecord(const QByteArray& mainBlock,
                 rec.overRange[i] = std::uint8_t(overRange[i]);
         }
 
-        if (id.ModelByte != 7) {
-            rec.doubler = (B(4) & kDoublerBit) != 0;
+        if (id.ModelByte != 7)
             rec.highSpeed = (B(4) & kHighSpeedBit) != 0;
-        }
+        rec.doubler = HasDoubler(id) && (B(4) & kDoublerBit) != 0;
 
         rec.filter = codecs::Make16(B(kFilterLow + 1), B(kFilterLow), sign);
         rec.auxFrequency = B(kAuxFrequencyByte);
@@ -348,6 +369,10 @@ QList<WriteItem> EncodeRecord(const ConfigRecord& record, const DeviceIdentity& 
     const bool freqModel = IsFrequencyModel(id);
     const int tripChannels = TripChannelCount(id);
     const auto& ch = record.channels;
+    // A single-channel model's channel B bytes are written only for the doubler's output,
+    // never its input range or offset: what the device keeps there stays as it is.
+    const bool ownChannelB = !IsSingleChannel(id);
+    const bool channelB = UsesChannelB(id, record.doubler);
     Queue q;
 
     // Input types; the frequency model's address 0 holds its sensor settings instead.
@@ -355,7 +380,7 @@ QList<WriteItem> EncodeRecord(const ConfigRecord& record, const DeviceIdentity& 
         q.put(kSensorByte,
               (record.freqSensorType & kSensorMask) | (record.mains50Hz ? kMains50HzBit : 0));
     } else {
-        for (int c = 0; c < ChannelCount; ++c) {
+        for (int c = 0; c < (channelB ? ChannelCount : 1); ++c) {
             int code = ch[std::size_t(c)].inputType;
             if (isRes300KAlias(id) && code == input_code::Res300K)
                 code = input_code::PT100;
@@ -367,7 +392,7 @@ QList<WriteItem> EncodeRecord(const ConfigRecord& record, const DeviceIdentity& 
     // that the larger range end still fits.
     const int freqDecimals = FrequencyDecimals(std::max(ch[0].inputEnd, ch[1].inputEnd));
 
-    for (int c = 0; c < ChannelCount; ++c) {
+    for (int c = 0; c < (channelB ? ChannelCount : 1); ++c) {
         const auto uc = std::size_t(c);
         const bool tripChannel = c < tripChannels;
         int fb = (record.function[uc] & kFunctionMask) | (record.burnoutDown[uc] ? kBurnoutBit : 0);
@@ -397,7 +422,7 @@ QList<WriteItem> EncodeRecord(const ConfigRecord& record, const DeviceIdentity& 
             bits |= record.highSpeed ? kHighSpeedBit : 0;
             // On the lettered models the doubler bit is also part of the variant: never
             // rewrite it there from a check box the editor does not offer.
-            if (!ModelNeedsVariantByte(id.ModelByte)) {
+            if (HasDoubler(id)) {
                 owned |= kDoublerBit;
                 bits |= record.doubler ? kDoublerBit : 0;
             }
@@ -410,17 +435,17 @@ QList<WriteItem> EncodeRecord(const ConfigRecord& record, const DeviceIdentity& 
     }
 
     for (int c = 0; c < ChannelCount; ++c) {
-        if (c == 1 && HasTrips(id))
-            continue; // address 8 is the trip delay
+        if (c == 1 && (HasTrips(id) || !ownChannelB))
+            continue; // address 8 is the trip delay, or unused
         const long long tenths = RoundClamped(record.offset[std::size_t(c)] * 10.0);
         q.put(offsetByte(c), int(std::clamp<long long>(tenths, -128, 127)));
     }
     q.put(kOverRangeByte, (record.overRange[0] & 3) | ((record.overRange[1] & 3) * 4));
 
-    for (int c = 0; c < ChannelCount; ++c) {
+    for (int c = 0; c < (channelB ? ChannelCount : 1); ++c) {
         const ChannelSettings& s = ch[std::size_t(c)];
         const int base = RangeBase(c);
-        if (!(c == 1 && tripsShadowChannel1(id))) {
+        if (c == 0 || ownChannelB) {
             const int d = id.ModelByte == 7 ? freqDecimals : catalogue.Input(s.inputType).Decimals;
             const double endScale =
                 (isRes300KAlias(id) && s.inputType == input_code::Res300K) ? 10.0 : 1.0;

@@ -113,11 +113,27 @@ bool HasTrips(const DeviceIdentity& id);
 int TripChannelCount(const DeviceIdentity& id);
 bool HasResponseTime(const DeviceIdentity& id);
 bool HasExtensionBlock(const DeviceIdentity& id);
+// The RSX7030 family (model bytes 0 and 1), the RSX7035 and the RSX5035 have one input: the
+// channel B part of their record is unused (on the trip model it holds the trip) unless the
+// doubler gives them a second output.
+bool IsSingleChannel(const DeviceIdentity& id);
+// Whether address 4 bit 5 is a doubler. On the lettered models (2 to 6) that bit is part of
+// the model letter, whose four bases use both values of it; the frequency model has none.
+bool HasDoubler(const DeviceIdentity& id);
+// Whether a record's channel B is in use: always on two-channel models, through the doubler
+// (its output side only) on the single-channel ones.
+bool UsesChannelB(const DeviceIdentity& id, bool doublerOn);
+// Wiring of a channel: record code 0, 1, 2 is a two-, four- or three-wire connection, in
+// that order the editor's `opt_Fili` elements 3c..3c+2 and the file's three wire flags. 0 for
+// the unused code 3.
+int WireCount(int code);
 // First address of a channel's range block (input end, input start, output end, start).
 int RangeBase(int channel);
 
 // Field conversions shared by decoding, encoding and the editor.
 double TriggerLevelFromCode(int code);
+// The code of a trigger level: the integer part of the steps with a small guard, so that a
+// level shown with three decimals gives back the code it was read from (see the definition).
 int TriggerCodeFromLevel(double level);
 double ResponseTimeFromCode(int code, const DeviceIdentity& id);
 int ResponseCodeFromTime(double seconds, const DeviceIdentity& id);
@@ -130,9 +146,10 @@ int FrequencyDecimals(double rangeEnd);
 
 // Decodes a main block (65 bytes read from address 0) and, for the math model, the
 // extension block (26 bytes from address 128; pass an empty array when it was not read).
-// Fields the model does not use keep their value from previous; so do the input, output,
-// sensor and over-range codes when the list for this model has no entry for the code read
-// (the raw codes are kept in `raw`). Returns nothing for blocks that are too short.
+// Fields the model does not use keep their value from previous; so do the input and output
+// codes the model does not offer (Catalogue::OffersInput/OffersOutput) and the sensor and
+// over-range codes with no list entry (the raw codes are kept in `raw`). On the models
+// without a doubler (HasDoubler) the doubler is off. Returns nothing for blocks that are too short.
 // The caller also runs Catalogue::UpdateAfterRead so that the "10 V" limit follows the model.
 std::optional<ConfigRecord> DecodeRecord(const QByteArray& mainBlock,
                                          const QByteArray& extensionBlock, const DeviceIdentity& id,
@@ -143,6 +160,7 @@ std::optional<ConfigRecord> DecodeRecord(const QByteArray& mainBlock,
 // and option bytes, offsets and over-range, ranges, response, filter and frequency settings,
 // the math model's floats, then the trips. originalBytes is the device's main block as read
 // just before the write; bits of the option bytes this record does not own are kept from it.
+// A single-channel model's channel B bytes are written only for the doubler's output.
 QList<WriteItem> EncodeRecord(const ConfigRecord& record, const DeviceIdentity& id,
                               const Catalogue& catalogue, const QByteArray& originalBytes);
 

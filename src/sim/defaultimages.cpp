@@ -21,7 +21,7 @@ enum Input : int {
 enum Output : int { Out0_20mA = 0, Out4_20mA = 1, Out0_10V = 2, Out0_5V = 3 };
 
 // Bit fields of the option bytes (address 4 for channel A, 6 for channel B).
-constexpr int kWires3 = 1 << 2; // wires field = 1: three-wire connection
+constexpr int kWires3 = 2 << 2; // wires field = 2: three-wire connection
 constexpr int kCjcInternal = 1 << 4;
 
 // Helper that lays values out the way the record does.
@@ -217,7 +217,8 @@ QByteArray model6(int variant) {
 }
 
 // Model 7 (RSX7040, frequency): TTL sensor, 1..1000 Hz stored with one decimal (range end
-// 1000 ≤ 6500 but > 650), 4-20 mA out, two trip pairs, trigger code 100 = 2.902 V.
+// 1000 ≤ 6500 but > 650), 4-20 mA out, two trip pairs, trigger code 100 = 2.902 V. Each trip
+// keeps the hysteresis the editor asks for, a hundredth of the 20 kHz scale (200 Hz).
 QByteArray model7() {
     constexpr int ttl = 2;
     constexpr int decimals = 1;
@@ -229,8 +230,8 @@ QByteArray model7() {
         .range(0, 1.0, 1000.0, decimals, 4.0, 20.0) // the sensor reads down to 0.1 Hz
         .range(1, 1.0, 1000.0, decimals, 4.0, 20.0)
         .recordFloat(28, 800.0) // trip 1 high / low
-        .recordFloat(31, 750.0)
-        .recordFloat(34, 200.0) // trip 2 high / low
+        .recordFloat(31, 550.0)
+        .recordFloat(34, 400.0) // trip 2 high / low
         .recordFloat(37, 150.0)
         .word(53, 1)
         .byte(63, 0)

@@ -138,9 +138,11 @@ private Q_SLOTS:
         QCOMPARE(e.m.inputCode(1), 7); // channel B repeats channel A
         e.texts.setLanguage(Texts::Italian);
         QCOMPARE(e.shows("cmb_Prog_In:1"), u"DUPLIC."_s);
+        e.m.setText("txt_Output_max", 1, u"12"_s);
         e.m.setChecked("chk_Doubler", 0, false);
         QVERIFY(!e.m.enabled("frm_output", 1));
-        QCOMPARE(e.shows("cmb_Prog_In:1"), u"Tc J"_s);
+        // Without the doubler the single-channel model has no channel B to show.
+        QCOMPARE(e.shows("cmb_Prog_In:1 cmb_Prog_Out:1 txt_Output_max:1 lbl_uMisIn:2"), u"|||"_s);
 
         Editor lettered(3); // no doubler
         lettered.m.setChecked("chk_Doubler", 0, true);
@@ -195,6 +197,31 @@ private Q_SLOTS:
         twoTrips.m.setText("txt_soglia_Delay", 1, u"9"_s);
         QCOMPARE(twoTrips.shows("txt_soglia_Delay:0"), u"9"_s);
         QCOMPARE(twoTrips.m.toRecord().trips[0].delay, 9);
+    }
+    // Every trigger code, decoded and shown as the editor shows it, typed back and encoded,
+    // gives the same code: the bare integer part would turn the 0.65 shown for code 19 into
+    // 18. 2.902 (code 100) is the TTL default.
+    void triggerLevelRoundTrip() {
+        Editor shown(7);
+        const DeviceIdentity id = shown.m.identity();
+        const auto written = [&](const QString& text) {
+            Editor typed(7);
+            typed.m.setText("txt_Trig", 0, text);
+            int code = -1;
+            for (const WriteItem& w : EncodeRecord(typed.m.toRecord(), id, typed.catalogue, {}))
+                code = w.address == 64 ? w.value : code;
+            return code;
+        };
+        for (int code = 0; code <= 255; ++code) {
+            ConfigRecord r;
+            r.triggerLevel = TriggerLevelFromCode(code);
+            shown.m.showRecord(r, {});
+            QCOMPARE(written(shown.shows("txt_Trig")), code);
+        }
+        QCOMPARE(shown.shows("txt_Trig"), u"7.211"_s);
+        QCOMPARE(written(u"2.902"_s), 100);
+        QCOMPARE(written(u"0.65"_s), 19);
+        QCOMPARE(written(u"0.16"_s), 1); // between two codes: the lower one
     }
 };
 

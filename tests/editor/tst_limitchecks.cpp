@@ -149,7 +149,7 @@ private Q_SLOTS:
         const QString single = u"txt_soglia_H:0=800|txt_soglia_L:0=780|txt_Output_max:1=0|"
                                "txt_Output_min:1=0|txt_Input_max:1=99999"_s;
         row("single channel", 0, single, {});
-        row("single channel, doubler", 0, single + "|chk_Doubler:0=1", {out("(SPAN)")});
+        row("single channel, doubler", 0, "chk_Doubler:0=1|" + single, {out("(SPAN)")});
     }
     void messages() {
         QFETCH(int, modelByte);

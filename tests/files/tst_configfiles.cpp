@@ -177,6 +177,48 @@ private Q_SLOTS:
             QVERIFY(b.snapshot() == before);
     }
 
+    // What a file may set of channel B and of the doubler: on a single-channel model only the
+    // doubler's output, on a lettered model no doubler at all (its bit is the model letter).
+    void channelBAndDoublerOnOpen_data() {
+        QTest::addColumn<int>("model");
+        QTest::addColumn<int>("doubler");
+        QTest::addColumn<QString>("channelB"); // input list, input end, output list, output end
+        QTest::newRow("RSX7030") << 0 << 0 << "|||";
+        QTest::newRow("RSX7030, doubler") << 0 << 1 << "DOUBLER||0-10 V|9";
+        QTest::newRow("RSX7035, doubler") << 8 << 1 << "DOUBLER||4-20 mA|9";
+        QTest::newRow("lettered") << 3 << 1 << "Ni 100|100|0-10 V|9";
+    }
+    void channelBAndDoublerOnOpen() {
+        QFETCH(int, model);
+        QFETCH(int, doubler);
+        QFETCH(QString, channelB);
+        Bench source(3);
+        typeRtdConfiguration(source.editor);
+        source.editor.setText(QStringLiteral("txt_Output_max"), 1, QStringLiteral("9"));
+        QCOMPARE(source.files.saveTo(source.path("b.VNT")), ConfigFiles::Outcome::Done);
+        auto rec = *ConfigFileRecord::fromBytes(source.bytes("b.VNT"));
+        rec.modelByte = std::uint8_t(model);
+        rec.doubler = std::uint8_t(doubler);
+        if (model == 8)
+            rec.outputType = {1, 1}; // the only output this model offers
+        QString error;
+        QVERIFY(rec.save(source.path("b.VNT"), &error));
+
+        Bench b(model);
+        QCOMPARE(b.files.openFrom(source.path("b.VNT")), ConfigFiles::Outcome::Done);
+        QStringList shown;
+        for (const char* name : {"cmb_Prog_In", "txt_Input_max", "cmb_Prog_Out", "txt_Output_max"})
+            shown << b.editor.text(QLatin1String(name), 1);
+        QCOMPARE(shown.join(u'|'), channelB);
+        QCOMPARE(b.editor.checked(QStringLiteral("chk_Doubler")), doubler && model != 3);
+        // Saved again: channel B's input code is 0 under the doubler, and the lettered model's
+        // doubler byte is 0.
+        QCOMPARE(b.files.saveTo(b.path("c.VNT")), ConfigFiles::Outcome::Done);
+        const QByteArray f = b.bytes("c.VNT");
+        QCOMPARE(int(f.at(13)), model == 3 ? 19 : 0);
+        QCOMPARE(int(f.at(291)), model == 3 ? 0 : doubler);
+    }
+
     void badFilesChangeNothing_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::newRow("empty") << QByteArray();

@@ -5,6 +5,7 @@
 #include "configfiles.h"
 #include "devicelink.h"
 #include "editormodel.h"
+#include "limitchecks.h"
 #include "record.h"
 #include "scriptedprompter.h"
 #include "simbench.h"
@@ -66,6 +67,142 @@ private Q_SLOTS:
         QString error;
         QCOMPARE(ConfigFileRecord::load(dir.filePath(QStringLiteral("b.VNT")), &error)->toBytes(),
                  ConfigFileRecord::load(path, &error)->toBytes());
+    }
+    // A type the connected model does not offer, met in a device's bytes, in a file and in
+    // the editor's list: decode keeps the previous type, open keeps the list and says which
+    // field (in the user's language), and the limit checks report it before a write.
+    void typeNotOffered_data() {
+        QTest::addColumn<int>("model");
+        QTest::addColumn<bool>("output");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("RSX7035, 0-10 V out") << 8 << true << 2 << "\"0-10 V\"";
+        QTest::newRow("RSX5035, Freq in") << 9 << false << 33 << "\"Freq\"";
+        QTest::newRow("RSX5035, 20 mA in") << 9 << false << 5 << "\"20 mA\"";
+        QTest::newRow("RSX7032A, Pt 100 in") << 2 << false << 18 << "\"Pt 100\"";
+        QTest::newRow("RSX7035, unnamed row") << 8 << false << 6 << "code 6";
+    }
+    void typeNotOffered() {
+        QFETCH(int, model);
+        QFETCH(bool, output);
+        QFETCH(int, code);
+        QFETCH(QString, named);
+        const QString list =
+            output ? QStringLiteral("cmb_Prog_Out") : QStringLiteral("cmb_Prog_In");
+        Station s{std::uint8_t(model)};
+        QCOMPARE(s.config.ReadEprom(), EditorOutcome::Done);
+        const QString shown = s.editor.text(list, 0);
+        const QByteArray before = s.device.bank(0);
+
+        if (code < 32) { // the device's bytes can hold it
+            QByteArray block = before.left(MainBlockSize);
+            block[output ? 4 : 0] = char(output ? (block.at(4) & ~3) | code : code);
+            const auto r =
+                DecodeRecord(block, {}, s.device.identity(), s.catalogue, s.editor.toRecord());
+            QVERIFY(r);
+            const ChannelSettings& a = r->channels[0];
+            QVERIFY((output ? a.outputType : a.inputType) != code);
+        }
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("x.VNT"));
+        QCOMPARE(s.files.saveTo(path), ConfigFiles::Outcome::Done);
+        QString error;
+        auto rec = *ConfigFileRecord::load(path, &error);
+        (output ? rec.outputType : rec.inputType)[0] = std::uint8_t(code);
+        QVERIFY(rec.save(path, &error));
+        for (Texts::Language language : {Texts::English, Texts::Italian}) {
+            s.texts.setLanguage(language);
+            s.prompter.clear();
+            QCOMPARE(s.files.openFrom(path), ConfigFiles::Outcome::Done);
+            QCOMPARE(s.editor.text(list, 0), shown);
+            QCOMPARE(s.prompter.questions().size(), 1);
+            const QString said = s.prompter.questions().first().text;
+            QVERIFY2(said.contains(named), qPrintable(said));
+            const char* field =
+                language == Texts::English
+                    ? (output ? "Channel A output type" : "Channel A input type")
+                    : (output ? "Canale A, tipo di uscita" : "Canale A, tipo di ingresso");
+            QVERIFY2(said.contains(QLatin1String(field)), qPrintable(said));
+        }
+        // Written with nothing asked, the device keeps its type (one case goes through the
+        // device; the others stop at the bytes the write would send).
+        s.prompter.clear();
+        QVERIFY(LimitChecks(s.editor, s.texts).findings().isEmpty());
+        if (model == 8 && output) {
+            QCOMPARE(s.config.WriteEprom(), EditorOutcome::Done);
+            QVERIFY(s.prompter.questions().isEmpty());
+        } else {
+            QByteArray main = before.left(MainBlockSize);
+            ApplyWrites(EncodeRecord(s.editor.toRecord(), s.device.identity(), s.catalogue, main),
+                        &main, nullptr);
+            for (int a = 0; a < MainBlockSize; ++a)
+                s.device.setMemory(0, a, quint8(main.at(a)));
+        }
+        QCOMPARE(s.device.bank(0).left(MainBlockSize), before.left(MainBlockSize));
+
+        // Typed into the list anyway, the write's checks report it.
+        s.texts.setLanguage(Texts::English);
+        const Catalogue& cat = s.catalogue;
+        const QString name = output ? cat.Output(code).name : cat.Input(code).name;
+        if (!name.isEmpty()) {
+            s.editor.setText(list, 0, name);
+            const QStringList messages = [&] {
+                QStringList out;
+                for (const LimitFinding& f : LimitChecks(s.editor, s.texts).findings())
+                    out << f.message;
+                return out;
+            }();
+            const QString what =
+                output ? QStringLiteral("output value") : QStringLiteral("input value");
+            QVERIFY2(!messages.filter(QStringLiteral("Channel A: %1 (TYPE)").arg(what)).isEmpty(),
+                     qPrintable(messages.join(u'\n')));
+            if (code > 31) { // answered OK, still refused: five bits cannot hold it
+                s.prompter.setFallback(Prompter::Answer::Ok);
+                QCOMPARE(s.config.WriteEprom(), EditorOutcome::DataError);
+                QCOMPARE(s.device.bank(0).left(MainBlockSize), before.left(MainBlockSize));
+            }
+        }
+    }
+    // Every simulated model as it leaves the factory passes every check of a write, and its
+    // own saved file opens into it again without a question and changes no byte.
+    void defaultImagesPassEveryCheck_data() {
+        QTest::addColumn<int>("model");
+        for (int m = 0; m <= 9; ++m)
+            QTest::addRow("model byte %d", m) << m;
+    }
+    void defaultImagesPassEveryCheck() {
+        QFETCH(int, model);
+        Station s{std::uint8_t(model)};
+        QCOMPARE(s.config.ReadEprom(), EditorOutcome::Done);
+        const auto messages = [&s] {
+            const LimitChecks checks(s.editor, s.texts);
+            QStringList out;
+            if (checks.cjcRuleViolated())
+                out << checks.cjcRuleMessage();
+            for (const LimitFinding& f : checks.findings())
+                out << f.message;
+            return out;
+        };
+        QCOMPARE(messages(), QStringList());
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("own.VNT"));
+        QCOMPARE(s.files.saveTo(path), ConfigFiles::Outcome::Done);
+        QCOMPARE(s.files.openFrom(path), ConfigFiles::Outcome::Done);
+        QCOMPARE(s.prompter.texts(), QStringList());
+        QCOMPARE(messages(), QStringList());
+        const QByteArray before = s.device.bank(0).left(MainBlockSize);
+        if (model == 7) { // the one whose trips once failed: through the device
+            QCOMPARE(s.config.WriteEprom(), EditorOutcome::Done);
+            QCOMPARE(s.prompter.texts(), QStringList());
+            QCOMPARE(s.device.bank(0).left(MainBlockSize), before);
+        } else {
+            QByteArray main = before;
+            ApplyWrites(EncodeRecord(s.editor.toRecord(), s.device.identity(), s.catalogue, main),
+                        &main, nullptr);
+            QCOMPARE(main, before);
+        }
     }
 };
 

@@ -154,13 +154,23 @@ private slots:
             {{0, 18}, {21, 0x75}, {22, 125}});
         row("frequency", model(7), "sensor=3 mains=1 aux=200 tripLow1=-2.5", {},
             {{0, 0x0B}, {1, -1}, {63, 200}, {38, 0x20}});
-        row("Tc J end", model(8), "input1=7 inEnd1=120 response=1.36", {}, {{13, 0x04}, {28, 10}});
-        row("negative start wraps", model(8), "input1=1 inStart1=-0.01", {}, {{15, 0xFF}});
+        row("Tc J end", model(2), "input1=7 inEnd1=120", {}, {{13, 0x04}});
+        row("response double step", model(8), "response=1.36", {}, {{28, 10}});
+        row("negative start wraps", model(2), "input1=1 inStart1=-0.01", {}, {{15, 0xFF}});
         row("model 2", model(2), "outEnd0=20 overRange0=2 overRange1=1 filter=300 relay0=1", {},
             {{24, 0x20}, {9, 0x06}, {54, 1}, {3, 0}}); // no relay without trips
-        row("model 0 channel 1", model(0),
-            "input1=7 inEnd1=120 outEnd1=10 offset1=1.5 tripDelay0=33", {},
-            {{12, 0}, {17, 0x27}, {8, 33}});
+        row("model 0 channel 1 for the doubler", model(0),
+            "doubler=1 input1=7 inEnd1=120 outEnd1=10 offset1=1.5 tripDelay0=33", {},
+            {{1, 7}, {12, 0}, {17, 0x27}, {8, 33}});
+        // A single-channel model's channel B is left as the device keeps it.
+        for (int m : {0, 1, 8, 9}) // (model 0 keeps its trip at 8 and 10..15)
+            QTest::addRow("model %d channel 1 unused", m)
+                << model(m) << QStringLiteral("input1=7 outEnd1=10 offset1=1.5 function1=1")
+                << Bytes{}
+                << Bytes{{1, -1}, {5, -1}, {6, -1}, {17, -1}} +
+                       (m ? Bytes{{8, -1}, {12, -1}} : Bytes{});
+        row("model 8 channel 1 for the doubler", model(8), "doubler=1 inEnd1=120 offset1=1.5", {},
+            {{8, -1}, {12, -1}, {13, -1}, {6, 0}});
         row("frequency decimals 2", model(7), "inEnd0=123.4", {{4, 0xB4}}, {{4, 0xB8}});
         row("frequency decimals from larger end", model(7), "inEnd0=20 inEnd1=20000", {}, {{4, 0}});
         row("frequency decimals capped", model(7), "inEnd0=6.5", {}, {{4, 0x0C}, {21, 6500 >> 8}});
@@ -172,7 +182,7 @@ private slots:
         row("function math", model(5), "burnout0=1 function0=2 operator0=5", {}, {{3, 0xAA}});
         row("operator only on math", model(2), "burnout0=1 function0=2 operator0=5", {},
             {{3, 0x82}});
-        row("relay on trip model", model(0), "relay0=1 function0=1 relay1=1", {},
+        row("relay on trip model", model(0), "doubler=1 relay0=1 function0=1 relay1=1", {},
             {{3, 0x41}, {5, 0}});
         row("relay B at address 5", model(7), "relay1=1 burnout1=1", {}, {{5, 0xC0}});
         row("variant bits kept", model(3), "output0=2 wires0=1 cjc0=1 highSpeed=1 wires1=2",
