@@ -121,17 +121,28 @@ EditorOutcome ConfigEditor::write() {
     if (m_link.CommError)
         return EditorOutcome::CommFailed;
     const DeviceIdentity id = m_link.identity;
-    // The editor's fields were composed for the device it last read; another one must not
-    // receive them.
-    const DeviceIdentity& shown = m_model.identity();
-    if (id.DeviceCode != shown.DeviceCode || id.ModelByte != shown.ModelByte) {
+    const auto differs = [](const DeviceIdentity& a, const DeviceIdentity& b) {
+        return a.DeviceCode != b.DeviceCode || a.ModelByte != b.ModelByte;
+    };
+    // First against the device that answered last: a device swapped since then is reported
+    // as such, while a write after a read refused for another family meets that family again
+    // and is refused for it below.
+    if (differs(id, saved)) {
         m_link.identity = saved;
         critical(m_texts.lang(69));
         return EditorOutcome::DeviceChanged;
     }
-    if (id.DeviceCode == 11) {
+    // Only family 12 keeps this record; any other would store the bytes as something else.
+    if (id.DeviceCode != 12) {
         critical(m_texts.lang(70));
         return EditorOutcome::Incompatible;
+    }
+    // The editor's fields were composed for the device it last read in full; a device that
+    // only identified itself since (its record read failed) must not receive them.
+    if (differs(id, m_model.identity())) {
+        m_link.identity = saved;
+        critical(m_texts.lang(69));
+        return EditorOutcome::DeviceChanged;
     }
 
     const LimitChecks checks(m_model, m_texts);

@@ -49,17 +49,23 @@ const QStringList Incompatible{u"Device not compatible with this software versio
 class TestEditorFlow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // A read that fails half-way, a read of another family and a write to family 11 are
+    // A read that fails half-way, a read of another family and a write to another family are
     // refused and leave the editor as it was; so is a write after the device was swapped for
-    // another model byte, or for the same one with another variant letter family.
+    // another model byte, or for the same one with another variant letter family. A write
+    // after a read refused for another family compares with the family that answered then,
+    // so it is refused as incompatible, not as a swapped device.
     void refusals() {
-        for (const auto& [family, write] : {std::pair{12, false}, {13, false}, {11, true}}) {
+        for (const auto& [family, write] :
+             {std::pair{12, false}, {13, false}, {11, true}, {13, true}}) {
             Bench b(3);
             b.setFamily(family);
-            if (write)
-                b.model.setIdentity(b.device.identity());
             b.model.setText("txt_Input_max", 0, u"typed"_s);
             const QStringList before = b.snapshot();
+            if (write) {
+                QCOMPARE(b.editor.ReadEprom(), EditorOutcome::Incompatible);
+                b.prompter.clear();
+                b.device.clearCommandLog();
+            }
             b.device.injectFault({.kind = Fault::Kind::NoReply, .match = "$R", .count = -1});
             b.prompter.setFallback(Answer::Cancel);
             const EditorOutcome outcome = write ? b.editor.WriteEprom() : b.editor.ReadEprom();
@@ -72,15 +78,23 @@ private Q_SLOTS:
                 QCOMPARE(b.count("$R") + b.writes(), 0);
             }
             QCOMPARE(b.snapshot(), before);
-            QCOMPARE(b.model.identity().ModelByte, std::uint8_t(write ? 3 : 0));
+            QCOMPARE(b.model.identity().ModelByte, std::uint8_t(0));
         }
     }
+    // Also when the new device identified itself to a read whose record then failed: the
+    // editor still shows the old device's fields.
     void swappedDeviceWritesNothing() {
-        for (const auto& [modelByte, variant] : {std::pair{4, 0x20}, {3, 0x60}}) {
+        for (const auto& [modelByte, variant, halfRead] :
+             {std::tuple{4, 0x20, false}, {3, 0x60, false}, {4, 0x20, true}}) {
             Bench b(3, 0x20);
             QCOMPARE(b.editor.ReadEprom(), EditorOutcome::Done);
-            const DeviceIdentity before = b.link.identity;
             b.device.swapTo(std::uint8_t(modelByte), std::uint8_t(variant));
+            if (halfRead) {
+                b.device.injectFault({.kind = Fault::Kind::NoReply, .match = "$R", .count = -1});
+                QCOMPARE(b.editor.ReadEprom(), EditorOutcome::CommFailed);
+                b.prompter.clear();
+            }
+            const DeviceIdentity before = b.link.identity;
             b.device.clearCommandLog();
             QSignalSpy finished(&b.editor, &ConfigEditor::writeFinished);
             QCOMPARE(b.editor.WriteEprom(), EditorOutcome::DeviceChanged);
