@@ -403,6 +403,9 @@ void EditorModel::onClicked(const QString& name, int element) {
         putVisible(kModo, 1, false);
         putVisible(kModo, 2, false);
     } else if (name == kOperOk) {
+        // Back to the normal page in full: the channels and the options frame the physical
+        // page took the place of.
+        putVisible(kModo, 1, true);
         putVisible(kModo, 2, true);
         putVisible(kModo, 3, false);
     } else if (name == kOperButton) {

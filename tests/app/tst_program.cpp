@@ -133,8 +133,19 @@ void TestProgram::modelLayout() {
         if (math) {
             QCOMPARE(s.widget<QLineEdit>("txt_Input_max", 2)->text(),
                      s.widget<QLineEdit>("txt_Input_max", 0)->text());
+            // Leaving the page brings back the normal page in full, the options frame with
+            // its Functions button included, and again after a language change.
+            QWidget* options = p->control(QStringLiteral("frm_modo"), 1);
+            for (int language : {1, 0}) {
+                QVERIFY(!options->isVisible());
+                s.widget<QPushButton>("cmd_OperOk")->click();
+                QVERIFY(!physical->isVisible() && options->isVisible());
+                QVERIFY(s.widget<QPushButton>("cmd_math")->isVisible() &&
+                        s.widget<QCheckBox>("chk_HS")->isVisible());
+                s.chooseLanguage(language);
+                s.widget<QPushButton>("cmd_math")->click();
+            }
             s.widget<QPushButton>("cmd_OperOk")->click();
-            QVERIFY(!physical->isVisible());
         }
         QVERIFY2(s.prompter.questions().isEmpty(), qPrintable(s.prompter.texts().join(u'\n')));
     }
