@@ -5,9 +5,11 @@
 #include "devicelink.h"
 #include "editormodel.h"
 #include "limitchecks.h"
+#include "owntexts.h"
 #include "texts.h"
 
 #include <QMap>
+#include <algorithm>
 #include <cmath>
 
 namespace vantelso {
@@ -51,6 +53,21 @@ bool recordFits(const ConfigRecord& r, const DeviceIdentity& id, const Catalogue
 
 } // namespace
 
+QString AddressRanges(QList<int> addresses) {
+    std::sort(addresses.begin(), addresses.end());
+    addresses.erase(std::unique(addresses.begin(), addresses.end()), addresses.end());
+    QStringList runs;
+    for (qsizetype i = 0; i < addresses.size();) {
+        qsizetype j = i;
+        while (j + 1 < addresses.size() && addresses[j + 1] == addresses[j] + 1)
+            ++j;
+        runs << (j == i ? QString::number(addresses[i])
+                        : QStringLiteral("%1-%2").arg(addresses[i]).arg(addresses[j]));
+        i = j + 1;
+    }
+    return runs.join(QStringLiteral(", "));
+}
+
 ConfigEditor::ConfigEditor(EditorModel& model, DeviceLink& link, Catalogue& catalogue,
                            const Texts& texts, QObject* parent)
     : QObject(parent), m_model(model), m_link(link), m_catalogue(catalogue), m_texts(texts) {}
@@ -84,12 +101,14 @@ EditorOutcome ConfigEditor::read() {
 
     // Everything is read before anything is shown, so a failure changes nothing; fields this
     // model does not use keep what the editor shows.
+    m_identified = false;
     ReadFailure why = ReadFailure::None;
     const auto read = ReadConfiguration(m_link, m_catalogue, m_model.toRecord(), &why);
     if (why == ReadFailure::Busy)
         return EditorOutcome::Busy;
     if (why == ReadFailure::Identification)
         return EditorOutcome::CommFailed;
+    m_identified = true;
     Q_EMIT deviceIdentified(m_link.identity);
     switch (why) {
     case ReadFailure::Incompatible:
@@ -113,6 +132,7 @@ EditorOutcome ConfigEditor::write() {
     if (m_link.busy())
         return EditorOutcome::Busy;
     stopMeasurement();
+    m_differences.clear();
 
     const DeviceIdentity saved = m_link.identity;
     m_link.ReadIdentity();
@@ -234,13 +254,15 @@ bool ConfigEditor::verify(const WriteQueue& queue, EditorOutcome* outcome) {
         return false;
     }
     for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
-        if (actual.value(it.key(), -1) != it.value()) {
-            critical(m_texts.lang(68));
-            *outcome = EditorOutcome::VerifyFailed;
-            return false;
-        }
+        if (actual.value(it.key(), -1) != it.value())
+            m_differences.append(it.key());
     }
-    return true;
+    if (m_differences.isEmpty())
+        return true;
+    critical(m_texts.lang(68) + u'\n' +
+             m_texts.lang(own::VerifyDiffers).arg(AddressRanges(m_differences)));
+    *outcome = EditorOutcome::VerifyFailed;
+    return false;
 }
 
 } // namespace vantelso

@@ -4,6 +4,7 @@
 #include "record.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -28,6 +29,9 @@ enum class EditorOutcome {
     VerifyFailed,  // the device does not hold what was written: string 68
 };
 
+// Addresses as a short list with runs joined: "12-13, 20".
+QString AddressRanges(QList<int> addresses);
+
 // Moves a configuration between the device and the editor model: `ReadEprom` fills the editor
 // from the device, `WriteEprom` checks the editor and writes it to the device, then reads the
 // written bytes back. Questions and messages go through the link's prompter.
@@ -51,6 +55,10 @@ public:
     QString modelIdentifier() const { return m_modelIdentifier; }
     // The queue of the last write that went out.
     const WriteQueue& lastWrite() const { return m_lastWrite; }
+    // Whether a device identified itself to the last read, whatever happened after.
+    bool lastReadIdentified() const { return m_identified; }
+    // The addresses whose read-back differed from what the last write sent.
+    const QList<int>& verifyDifferences() const { return m_differences; }
 
 Q_SIGNALS:
     // A device answered the identification: the captions follow the connected model.
@@ -73,6 +81,8 @@ private:
     std::function<bool()> m_stopper;
     QString m_modelIdentifier;
     WriteQueue m_lastWrite;
+    bool m_identified = false;
+    QList<int> m_differences;
 };
 
 } // namespace vantelso

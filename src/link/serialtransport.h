@@ -22,7 +22,6 @@ public:
     QByteArray readAll() override;
     qint64 bytesAvailable() const override;
     void clearInput() override;
-    QString errorString() const override { return m_error; }
     QString portName() const override { return m_entry; }
 
 private:
@@ -30,7 +29,6 @@ private:
 
     QString m_entry;
     QSerialPort m_port;
-    QString m_error;
     bool m_failed = false;
 };
 

@@ -44,6 +44,8 @@ void TestProgram::readEditWriteReadBack() {
     s.prompter.setFallback(Answer::Ok);
     s.panel()->cmd_write->click();
     QVERIFY2(s.prompter.questions().isEmpty(), qPrintable(s.prompter.texts().join(u'\n')));
+    // The panel says that the write was read back and found as written.
+    QCOMPARE(s.panel()->lbl_status->text(), QStringLiteral("Configurazione scritta e verificata."));
     QCOMPARE(device->memory(0, 0) & 0x1F,
              s.state.catalogue.FindInputType(QStringLiteral("Tc K")).value_or(-1));
     QCOMPARE(device->memory(0, 20) | (device->memory(0, 21) << 8), 10000);
@@ -59,6 +61,17 @@ void TestProgram::readEditWriteReadBack() {
     QCOMPARE(s.caption(QStringLiteral("frm_soglie_0")), QStringLiteral("Trips"));
     QCOMPARE(s.window->programSubWindow()->windowTitle(), QStringLiteral("Program"));
     QCOMPARE(shown(), QStringLiteral("Tc K 0 1000"));
+
+    // In English a write that the device does not keep names the addresses that differ.
+    s.type("txt_Input_max", QStringLiteral("900"));
+    device->injectFault({.kind = sim::Fault::Kind::DropWrites, .match = "$W", .count = -1});
+    s.prompter.clear();
+    s.panel()->cmd_write->click();
+    QCOMPARE(s.panel()->lbl_status->text(),
+             QStringLiteral("Verify failed: the device does not hold what was written at "
+                            "addresses 20-21."));
+    QCOMPARE(s.prompter.texts().last(), "Communication error\n" + s.panel()->lbl_status->text());
+    QCOMPARE(s.panel()->bar->value(), 0);
 }
 
 void TestProgram::editorAndOperatorWindows() {

@@ -170,8 +170,18 @@ private Q_SLOTS:
         QCOMPARE(b.editor.WriteEprom(), EditorOutcome::VerifyFailed);
         QCOMPARE(finished.count(), 1);
         QCOMPARE(finished.first().at(0).value<EditorOutcome>(), EditorOutcome::VerifyFailed);
-        QCOMPARE(b.prompter.texts(), QStringList{"Communication error"});
+        // The box names the addresses that differ: only the low byte of 1400 changed.
+        QCOMPARE(b.prompter.texts(),
+                 QStringList{"Communication error\nVerify failed: the device does not hold what "
+                             "was written at addresses 20."});
         QCOMPARE(b.prompter.questions().first().icon, Prompter::Icon::Critical);
+        QCOMPARE(b.editor.verifyDifferences(), QList<int>{20});
+        for (const auto& [addresses, text] :
+             {std::pair{QList<int>{13, 12, 20, 13}, "12-13, 20"},
+              {QList<int>{5}, "5"},
+              {QList<int>{}, ""},
+              {QList<int>{130, 129, 128, 140, 141}, "128-130, 140-141"}})
+            QCOMPARE(AddressRanges(addresses), QLatin1String(text));
     }
 };
 

@@ -88,11 +88,6 @@ void Principale::startUp(const app::StartOptions& options) {
 
         wireMenu(m_menu);
         wireMenu(m_panel->menu);
-        // After an open or a save the panel's caption names the file.
-        connect(&m_state.files, &ConfigFiles::captionChanged, this, [this](const QString& text) {
-            m_panelFileCaption = text;
-            m_panelWindow->setWindowTitle(text);
-        });
         connect(m_panel->Check1, &QCheckBox::clicked, m_shell.get(),
                 &app::Shell::portSwitchClicked);
         connect(m_panel->cmd_read, &QToolButton::clicked, m_shell.get(), &app::Shell::read);
@@ -165,9 +160,7 @@ void Principale::applyCaptions(const app::ShellCaptions& captions) {
     setWindowTitle(captions.titles.value(Window::Principale));
     ApplyCaptionMap(menuBar(), captions.controls.value(Window::Principale));
 
-    m_panelWindow->setWindowTitle(m_panelFileCaption.isEmpty()
-                                      ? captions.titles.value(Window::Communication)
-                                      : m_panelFileCaption);
+    m_panelWindow->setWindowTitle(captions.titles.value(Window::Communication));
     ApplyCaptionMap(m_panel, captions.controls.value(Window::Communication));
     m_panel->lbl_device->setText(captions.device.idLabel);
     m_panel->lbl_device_1->setText(captions.device.displayName);
@@ -252,7 +245,7 @@ void Principale::setPortSwitch(bool ticked) {
     m_panel->Check1->setChecked(ticked);
 }
 
-void Principale::showPortStatus(const QString& text, bool problem) {
+void Principale::showStatus(const QString& text, bool problem) {
     m_panel->setStatus(text, problem);
 }
 
