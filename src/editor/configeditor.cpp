@@ -134,6 +134,14 @@ EditorOutcome ConfigEditor::write() {
     stopMeasurement();
     m_differences.clear();
 
+    // What is not a number is refused before the device is even asked.
+    const LimitChecks checks(m_model, m_texts);
+    if (const QString notNumbers = checks.numbersMessage(); !notNumbers.isEmpty()) {
+        if (Prompter* p = m_link.prompter())
+            p->ask(notNumbers, Prompter::Buttons::Ok, Prompter::Icon::Warning);
+        return EditorOutcome::DataError;
+    }
+
     const DeviceIdentity saved = m_link.identity;
     m_link.ReadIdentity();
     if (m_link.lastCallRefused())
@@ -165,7 +173,6 @@ EditorOutcome ConfigEditor::write() {
         return EditorOutcome::DeviceChanged;
     }
 
-    const LimitChecks checks(m_model, m_texts);
     if (checks.cjcRuleViolated()) {
         if (Prompter* p = m_link.prompter())
             p->ask(checks.cjcRuleMessage(), Prompter::Buttons::Ok, Prompter::Icon::Warning);

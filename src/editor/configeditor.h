@@ -25,7 +25,7 @@ enum class EditorOutcome {
     DeviceChanged, // another device answers than the one the editor shows: string 69
     WrongCjc,      // the shared cold-junction rule: string 62
     Cancelled,     // the user cancelled a limit question
-    DataError,     // a value that cannot be stored: string 71
+    DataError,     // a value that cannot be stored (string 71), or a field with no number
     VerifyFailed,  // the device does not hold what was written: string 68
 };
 

@@ -37,8 +37,11 @@ inline constexpr int VerifyDiffers = 131;
 inline constexpr int ReadIncomplete = 132;
 inline constexpr int NoAnswer = 133;
 
-// %1 the field, %2 what it holds.
+// A write refused for fields that hold no number: %1 the field, %2 what it holds; then the
+// hint.
 inline constexpr int NotANumber = 140;
+inline constexpr int NumberEmpty = 141;
+inline constexpr int NumbersHint = 142;
 
 // %1 the file looked for.
 inline constexpr int ManualMissing = 150;

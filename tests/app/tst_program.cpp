@@ -165,21 +165,25 @@ void TestProgram::modelLayout() {
 }
 
 void TestProgram::garbageIsRefused() {
-    // The field, what is typed, the answer to every limit question, the last message's start.
-    const std::tuple<const char*, const char*, bool, const char*> rows[] = {
+    // The field, what is typed, the answer to every limit question, the language, the last
+    // message's start.
+    const std::tuple<const char*, const char*, bool, int, const char*> rows[] = {
         // Accepted as typed, the number still cannot be stored.
-        {"txt_Input_max", "1e999", true, "Errore: controllare i dati di programmazione"},
-        {"txt_Input_max", "abc", false, "Channel A: Valori di ingresso (SPAN)"},
-        {"txt_offset", "99999,5", false, "Channel A: Offset CJC oltre i limiti"},
+        {"txt_Input_max", "1e999", true, 0, "Errore: controllare i dati di programmazione"},
+        {"txt_Input_max", "abc", false, 0, "Canale A, Ingresso Max: \"abc\" non è un numero."},
+        {"txt_Output_min", "4 mA", false, 1, "Channel A, Output Min: \"4 mA\" is not a number."},
+        // A comma is a decimal mark: the number is read whole, and found beyond the limit.
+        {"txt_offset", "99999,5", false, 1, "Channel A: CJC Offset exceeds limits"},
     };
-    for (const auto& [field, text, acceptLimits, message] : rows) {
+    for (const auto& [field, text, acceptLimits, language, message] : rows) {
         Session s(QStringLiteral("RSX7030"));
         QVERIFY(s.open());
+        s.chooseLanguage(language);
         s.type(field, QLatin1String(text));
         s.prompter.setFallback(acceptLimits ? Answer::Ok : Answer::Cancel);
         s.panel()->cmd_write->click();
         QVERIFY2(!s.prompter.questions().isEmpty() &&
-                     s.prompter.questions().last().text.startsWith(QLatin1String(message)),
+                     s.prompter.questions().last().text.startsWith(QString::fromUtf8(message)),
                  qPrintable(s.prompter.texts().join(u'\n')));
         QCOMPARE(s.count("$W"), 0);
 

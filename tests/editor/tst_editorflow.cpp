@@ -59,7 +59,7 @@ private Q_SLOTS:
              {std::pair{12, false}, {13, false}, {11, true}, {13, true}}) {
             Bench b(3);
             b.setFamily(family);
-            b.model.setText("txt_Input_max", 0, u"typed"_s);
+            b.model.setText("txt_Input_max", 0, u"123"_s);
             const QStringList before = b.snapshot();
             if (write) {
                 QCOMPARE(b.editor.ReadEprom(), EditorOutcome::Incompatible);
@@ -159,6 +159,53 @@ private Q_SLOTS:
         }
         if (Answer(answer) == Answer::Cancel)
             QCOMPARE(b.prompter.questions().first().buttons, Prompter::Buttons::OkCancel);
+    }
+
+    // Numbers as users type them: "," and "." are both decimal marks; anything else that is no
+    // number is refused, naming the field, before the device is asked anything.
+    void typedNumbers_data() {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("prompt"); // empty: written
+        const QString hintEn = u"Type numbers with \",\" or \".\" as the decimal mark. Nothing "
+                               u"was written to the device."_s;
+        const QString hintIt = u"Scrivere i numeri con \",\" o \".\" come separatore decimale. "
+                               u"Nulla è stato scritto nel dispositivo."_s;
+        QTest::newRow("comma") << 0 << u"txt_Input_max"_s << u"125,5"_s << QString();
+        QTest::newRow("letters") << 1 << u"txt_Input_max"_s << u"abc"_s
+                                 << u"Channel A, Input Max: \"abc\" is not a number.\n"_s + hintEn;
+        QTest::newRow("two marks")
+            << 0 << u"txt_Output_min"_s << u"1.234,5"_s
+            << u"Canale A, Uscita Min: \"1.234,5\" non è un numero.\n"_s + hintIt;
+        QTest::newRow("unit typed")
+            << 1 << u"txt_filter"_s << u"4 s"_s << u"Smooth: \"4 s\" is not a number.\n"_s + hintEn;
+        QTest::newRow("emptied") << 0 << u"txt_offset"_s << u""_s
+                                 << u"Canale A, Offset CJC è vuoto.\n"_s + hintIt;
+    }
+    void typedNumbers() {
+        QFETCH(int, language);
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, prompt);
+        Bench b(3);
+        b.texts.setLanguage(Texts::Language(language));
+        // A refusal needs no device (nothing is asked of it), but a field is emptied only
+        // after a read filled it.
+        if (prompt.isEmpty() || typed.isEmpty())
+            QCOMPARE(b.editor.ReadEprom(), EditorOutcome::Done);
+        b.device.clearCommandLog();
+        b.model.setText(field, 0, typed);
+        b.prompter.setFallback(Answer::Ok);
+        if (prompt.isEmpty()) {
+            QCOMPARE(b.editor.WriteEprom(), EditorOutcome::Done);
+            QVERIFY(b.prompter.questions().isEmpty());
+            QCOMPARE(quint8(b.device.memory(0, 20)) | b.device.memory(0, 21) << 8, 1255);
+        } else {
+            QCOMPARE(b.editor.WriteEprom(), EditorOutcome::DataError);
+            QCOMPARE(b.prompter.texts(), QStringList{prompt});
+            QCOMPARE(b.device.commandLog().size(), 0);
+        }
     }
 
     void verifyCatchesDroppedWrites() {

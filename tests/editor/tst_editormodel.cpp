@@ -150,7 +150,7 @@ private Q_SLOTS:
     void fahrenheit() {
         Editor e(0);
         e.type("cmb_Prog_In=Pt "
-               "100|txt_Input_min=0|txt_Input_max=25.34|txt_offset=1.5|txt_soglia_H=100");
+               "100|txt_Input_min=0|txt_Input_max=25.34|txt_offset=1,5|txt_soglia_H=100");
         const QString fields = u"txt_Input_min txt_Input_max txt_offset txt_soglia_H "_s;
         e.m.click("opt_gradi_far", 0);
         QVERIFY(e.m.isFahrenheit(0) && !e.m.isFahrenheit(1));
@@ -162,6 +162,11 @@ private Q_SLOTS:
         QCOMPARE(e.shows("txt_Input_max"), u"77.6"_s);
         e.m.click("opt_gradi", 0);
         QCOMPARE(e.shows(fields + "lbl_limite_in"), u".0|25.3|1.5|100.0|-200 ÷ 850 °C"_s);
+        // What is no number is not turned into one: it stays for the write to refuse.
+        e.type("txt_soglia_L=n/a");
+        e.m.click("opt_gradi_far", 0);
+        QCOMPARE(e.shows("txt_soglia_L txt_soglia_H"), u"n/a|212.0"_s);
+        QCOMPARE(e.m.fieldsWithoutNumbers(), (QList<FieldRef>{{u"txt_soglia_L"_s, 0}}));
     }
 
     // The math model's operator dialog and physical-scaling page; the shared trip delay.

@@ -63,6 +63,8 @@ void TestStrings::tableIsComplete() {
                    ReadIncomplete,
                    NoAnswer,
                    NotANumber,
+                   NumberEmpty,
+                   NumbersHint,
                    ManualMissing}) {
         expected << id << id + 300;
         static const QRegularExpression placeholder(QStringLiteral("%[1-9]"));
