@@ -4,8 +4,10 @@
 #include "scriptedprompter.h"
 #include "shell.h"
 #include "simdevice.h"
+#include "startfolder.h"
 #include "systeminfo.h"
 
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -79,6 +81,7 @@ private slots:
     void deviceLabels();
     void brandDetails();
     void systemInfoTool();
+    void manualAndStartFolder();
     void startUp();
     void closedSwitchAndLanguage();
     void statusLine();
@@ -195,6 +198,29 @@ void TestAppCore::systemInfoTool() {
     QCOMPARE(find({{toolKey, tool}, {sharedKey, shared}}, true), tool);
     QCOMPARE(find({{sharedKey, shared}}, true), QStringLiteral("C:\\shared\\MSINFO32.EXE"));
     QCOMPARE(find({{sharedKey, shared}}, false), QString());
+}
+
+// The manual in the first folder that holds it; file dialogs start in the folder last used,
+// else in the documents folder, never in the working folder.
+void TestAppCore::manualAndStartFolder() {
+    QTemporaryDir a, b;
+    QFile manual(b.filePath(QStringLiteral("MT_EN.pdf")));
+    QVERIFY(manual.open(QIODevice::WriteOnly));
+    manual.close();
+    QCOMPARE(LocateManual(QStringLiteral("MT_EN.pdf "), {a.path(), b.path()}), manual.fileName());
+    QCOMPARE(LocateManual(QStringLiteral("MT_IT.pdf"), {a.path(), b.path()}), QString());
+    QCOMPARE(LocateManual(QStringLiteral(" "), {a.path(), b.path()}), QString());
+
+    QStandardPaths::setTestModeEnabled(true);
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QVERIFY(QDir().mkpath(documents));
+    StartFolder start;
+    QCOMPARE(start.folder(), documents);
+    start.remember(b.filePath(QStringLiteral("x.VNT")));
+    QCOMPARE(start.folder(), QDir(b.path()).absolutePath());
+    start.remember({}); // a cancelled dialog changes nothing
+    QCOMPARE(start.folder(), QDir(b.path()).absolutePath());
+    QStandardPaths::setTestModeEnabled(false);
 }
 
 void TestAppCore::startUp() {

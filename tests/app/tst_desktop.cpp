@@ -60,13 +60,32 @@ void TestDesktop::aboutAndLanguageDialogs() {
     about->close(); // only hidden: the same box comes back
     s.panel()->menu.about->trigger();
     QVERIFY(s.window->aboutBox() == about && about->isVisible());
+    // The Italian manual is in the working folder, the English one nowhere.
+    QTemporaryDir dir;
+    QFile manual(dir.filePath(QStringLiteral("MT_ITA_VANTELSO_0114R00.pdf")));
+    QVERIFY(manual.open(QIODevice::WriteOnly));
+    manual.close();
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(dir.path());
     about->lbl_Link[0]->click();
     about->picIcon->click();
     about->picPDF->click();
+    QVERIFY(s.prompter.questions().isEmpty());
     s.window->shell().chooseLanguage(1);
     about->lbl_Link[1]->click();
+    QDir::setCurrent(before);
     QCOMPARE(opened, (QStringList{"www.merovan.example.com", "www.merovan.example.com",
-                                  "MT_ITA_VANTELSO_0114R00.pdf", "MT_EN_VANTELSO_0114R00.pdf"}));
+                                  "MT_ITA_VANTELSO_0114R00.pdf"}));
+    // A missing manual is told in a box, in the language of the moment.
+    QCOMPARE(s.prompter.texts(),
+             QStringList{"User manual not found: " +
+                         QDir(dir.path()).absoluteFilePath("MT_EN_VANTELSO_0114R00.pdf")});
+    QCOMPARE(s.prompter.questions().first().icon, Prompter::Icon::Warning);
+    s.window->shell().chooseLanguage(0);
+    s.prompter.clear();
+    about->picPDF->click(); // the Italian one, and not in the folder the program runs in now
+    QVERIFY(s.prompter.texts().value(0).startsWith("Manuale utente non trovato: "));
+    s.prompter.clear();
 #ifndef Q_OS_WIN
     // Without the system information tool a message says so.
     about->cmdSysInfo->click();
@@ -228,7 +247,8 @@ void TestDesktop::fileMenus() {
     QVERIFY(s.prompter.questions().isEmpty());
 }
 
-// The real message box: the product title, the icon and the buttons asked for.
+// The real message box: the product title, the icon and the buttons asked for; the file
+// dialogs start in the documents folder, then where the last one ended.
 void TestDesktop::messageBoxPrompter() {
     using B = Prompter::Buttons;
     using I = Prompter::Icon;
@@ -254,6 +274,29 @@ void TestDesktop::messageBoxPrompter() {
         QCOMPARE(prompter.ask(QStringLiteral("text"), buttons, icon), answer);
         QCOMPARE(shown, QStringLiteral("KELMA-02 v.2.7 %1 %2").arg(boxIcon).arg(buttonCount));
     }
+
+    QStandardPaths::setTestModeEnabled(true);
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QVERIFY(QDir().mkpath(documents));
+    QTemporaryDir dir;
+    const QString chosen = QDir(dir.path()).absoluteFilePath(QStringLiteral("a.VNT"));
+    QStringList started;
+    const auto answer = [&](const QString& file) {
+        QTimer::singleShot(0, [&, file] {
+            auto* box = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            started << box->directory().absolutePath();
+            box->selectFile(file);
+            static_cast<QDialog*>(box)->accept();
+        });
+    };
+    answer(chosen);
+    QCOMPARE(prompter.saveFile({}), std::optional<QString>(chosen));
+    answer(QStringLiteral("b.VNT"));
+    QVERIFY(prompter.saveFile({}));
+    QCOMPARE(started,
+             (QStringList{QDir(documents).absolutePath(), QDir(dir.path()).absolutePath()}));
+    QStandardPaths::setTestModeEnabled(false);
 }
 
 QTEST_MAIN(TestDesktop)

@@ -135,7 +135,7 @@ void Principale::loadWindowsHidden() {
     if (!m_lang)
         m_lang = new FrmLang(exiting, this);
     if (!m_about)
-        m_about = new FrmAbout(*m_state.prompter(), exiting, this);
+        m_about = new FrmAbout(*m_state.prompter(), m_state.texts, exiting, this);
     connect(m_lang, &FrmLang::languageChosen, m_shell.get(), &app::Shell::chooseLanguage,
             Qt::UniqueConnection);
     if (!m_program) {
