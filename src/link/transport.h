@@ -28,8 +28,9 @@ public:
     // Why the port cannot be used (it failed to open, or the device went away); Kind::None
     // while all is well.
     const PortProblem& problem() const { return m_problem; }
-    // The problem in English, for logs and the command-line tool.
-    QString errorString() const { return DescribePortProblem(m_problem); }
+    // The reason in English, for logs and the command-line tool; transports whose failures
+    // are not port problems (instrument sessions) tell their own.
+    virtual QString errorString() const { return DescribePortProblem(m_problem); }
     // Text shown for the port, e.g. "/dev/ttyUSB0" or "COM3".
     virtual QString portName() const = 0;
 
