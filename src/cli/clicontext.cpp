@@ -51,6 +51,8 @@ int CliContext::connect() {
             error(why);
             return ExitUsage;
         }
+        if (!ApplySwitchesOption(parser, m_demo.get()))
+            return ExitUsage;
         m_transport = std::make_unique<sim::SimTransport>(m_demo.get());
     } else if (parser.isSet(QStringLiteral("port"))) {
         m_transport = std::make_unique<SerialTransport>(parser.value(QStringLiteral("port")));

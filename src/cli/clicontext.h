@@ -49,6 +49,10 @@ int RunRead(CliContext& ctx);
 int RunSave(CliContext& ctx);
 int RunLoad(CliContext& ctx);
 int RunShow(CliContext& ctx);
+int RunMonitor(CliContext& ctx);
 int RunSim(const QCommandLineParser& parser);
+int RunSwitches(CliContext& ctx);
+// --switches S0,S1,S2 for a simulated device; false (message printed) on a bad value.
+bool ApplySwitchesOption(const QCommandLineParser& parser, sim::SimDevice* device);
 
 } // namespace vantelso

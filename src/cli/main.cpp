@@ -6,6 +6,10 @@
 
 using namespace vantelso;
 
+namespace vantelso {
+int RunBench(const QCommandLineParser& parser); // benchcommand.cpp
+}
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vantelso-cli"));
@@ -17,12 +21,26 @@ int main(int argc, char** argv) {
         "Commands:\n"
         "  ports                      serial ports found on this machine\n"
         "  sim MODEL [--wire-timing]  serve a simulated device on a pseudo-terminal\n"
+        "  bench sim [MODEL]          serve a simulated bench: device and instruments\n"
         "  identify [--json]          identify the device\n"
         "  read [--json]              read and decode the configuration\n"
         "  save FILE                  read the device and save its configuration file\n"
         "  load FILE [--yes]          write a configuration file into the device\n"
         "  show FILE [--json]         print a configuration file, no device needed\n"
-        "  dump [--bank N] [--from A] [--count N]  raw memory, one address<TAB>value per line\n\n"
+        "  dump [--bank N] [--from A] [--count N]  raw memory, one address<TAB>value per line\n"
+        "  switches [--json]          read the DIP-switch banks S0, S1, S2 and what they select\n"
+        "  switches --model MODEL [--input N] [--input-b N] [--output N] [--output-b N]\n"
+        "           [--span N] [--zero N] [--multiplier N] [--option on|off] [--json]\n"
+        "                             the banks for a configuration, no device needed. --input is\n"
+        "                             an input-type code (RSX7030, lettered A-C, RSX7035), a "
+        "sensor\n"
+        "                             list index 0-3 (RSX7040) or a range switch value 0-15 (D\n"
+        "                             models, also --input-b); --output/--output-b are output "
+        "codes\n"
+        "                             0-3; --span, --zero and --multiplier are list positions\n"
+        "                             (0 = Default)\n"
+        "  sim/--demo MODEL --switches S0,S1,S2  the simulated device's switch positions\n\n"
+        "  monitor [--count N] [--csv]  live measurements until Ctrl-C (or N frames)\n\n"
         "PORT is a device path or COMn (on Linux COMn is /dev/ttyS(n-1)).\n"
         "MODEL is a model identifier such as RSX7030 or RSX7131B, or a model byte 0 to 9.\n"
         "Exit codes: 0 done, 1 communication failure, 2 usage, 3 refused or cancelled."));
@@ -38,8 +56,26 @@ int main(int argc, char** argv) {
         {QStringLiteral("yes"), QStringLiteral("Answer OK to OK/Cancel questions.")},
         {QStringLiteral("bank"), QStringLiteral("Memory bank (dump)."), QStringLiteral("N")},
         {QStringLiteral("from"), QStringLiteral("First address (dump)."), QStringLiteral("A")},
-        {QStringLiteral("count"), QStringLiteral("Number of bytes (dump)."), QStringLiteral("N")},
+        {QStringLiteral("count"), QStringLiteral("Number of bytes (dump) or frames (monitor)."),
+         QStringLiteral("N")},
+        {QStringLiteral("csv"),
+         QStringLiteral("Print CSV: time,channel,input,input_unit,output,output_unit,status.")},
         {QStringLiteral("wire-timing"), QStringLiteral("Simulate the 9600-baud byte time (sim).")},
+        {QStringLiteral("switches"), QStringLiteral("Switch banks of the simulated device."),
+         QStringLiteral("S0,S1,S2")},
+        {QStringLiteral("model"), QStringLiteral("Model (switches)."), QStringLiteral("MODEL")},
+        {QStringLiteral("input"), QStringLiteral("Input (switches)."), QStringLiteral("N")},
+        {QStringLiteral("input-b"), QStringLiteral("Channel B input (switches)."),
+         QStringLiteral("N")},
+        {QStringLiteral("output"), QStringLiteral("Output (switches)."), QStringLiteral("N")},
+        {QStringLiteral("output-b"), QStringLiteral("Channel B output (switches)."),
+         QStringLiteral("N")},
+        {QStringLiteral("span"), QStringLiteral("Span position (switches)."), QStringLiteral("N")},
+        {QStringLiteral("zero"), QStringLiteral("Zero position (switches)."), QStringLiteral("N")},
+        {QStringLiteral("multiplier"), QStringLiteral("Multiplier position (switches)."),
+         QStringLiteral("N")},
+        {QStringLiteral("option"), QStringLiteral("Option switch (switches)."),
+         QStringLiteral("on|off")},
     });
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("What to do."));
     if (!parser.parse(app.arguments())) {
@@ -62,6 +98,8 @@ int main(int argc, char** argv) {
     const QString command = args.first();
     if (command == QLatin1String("sim"))
         return RunSim(parser);
+    if (command == QLatin1String("bench"))
+        return RunBench(parser);
 
     CliContext ctx(parser, parser.isSet(QStringLiteral("yes")));
     int rc = ExitUsage;
@@ -81,6 +119,10 @@ int main(int argc, char** argv) {
         rc = RunRead(ctx);
     } else if (command == QLatin1String("dump")) {
         rc = RunDump(ctx);
+    } else if (command == QLatin1String("switches")) {
+        rc = RunSwitches(ctx);
+    } else if (command == QLatin1String("monitor")) {
+        rc = RunMonitor(ctx);
     } else {
         ctx.error(QStringLiteral("unknown command \"%1\"; see vantelso-cli --help").arg(command));
     }

@@ -22,6 +22,8 @@ int RunSim(const QCommandLineParser& parser) {
         return ExitUsage;
     }
     device->setWireTiming(parser.isSet(QStringLiteral("wire-timing")));
+    if (!ApplySwitchesOption(parser, device.get()))
+        return ExitUsage;
     sim::PtyServer server;
     if (!server.start(device.get(), &why)) {
         std::fprintf(stderr, "error: %s\n", qPrintable(why));

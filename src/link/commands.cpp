@@ -356,7 +356,11 @@ QList<int> DeviceLink::ReadData() {
         } else if (reply.ok()) {
             for (int k = 0; k < 4; ++k)
                 result[k] = reply.at(k + 2);
+            break;
         }
+        // Cancelled or a port error: no switch bytes arrived, and the zeros must not pass
+        // for real ones.
+        CommError = 1;
         break;
     }
     endProgramming();

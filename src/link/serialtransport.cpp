@@ -7,7 +7,10 @@
 namespace vantelso {
 
 SerialTransport::SerialTransport(const QString& entry, QObject* parent)
-    : Transport(parent), m_entry(entry) {
+    : SerialTransport(entry, 9600, parent) {}
+
+SerialTransport::SerialTransport(const QString& entry, qint32 baudRate, QObject* parent)
+    : Transport(parent), m_entry(entry), m_baudRate(baudRate) {
     connect(&m_port, &QSerialPort::readyRead, this, &Transport::readyRead);
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerialTransport::onError);
 }
@@ -23,7 +26,7 @@ bool SerialTransport::open() {
     setProblem({});
     const QString systemName = SystemPortName(m_entry);
     m_port.setPortName(systemName);
-    m_port.setBaudRate(QSerialPort::Baud9600);
+    m_port.setBaudRate(m_baudRate);
     m_port.setDataBits(QSerialPort::Data8);
     m_port.setParity(QSerialPort::NoParity);
     m_port.setStopBits(QSerialPort::OneStop);

@@ -6,13 +6,14 @@
 
 namespace vantelso {
 
-// The device on a real serial port: 9600 baud, 8 data bits, no parity, one stop bit,
-// no flow control.
+// A real serial port: 8 data bits, no parity, one stop bit, no flow control; 9600 baud
+// unless told otherwise (the bench power supply talks at 2400).
 class SerialTransport : public Transport {
     Q_OBJECT
 public:
     // `entry` is a list entry ("COM3") or a device path.
     explicit SerialTransport(const QString& entry, QObject* parent = nullptr);
+    SerialTransport(const QString& entry, qint32 baudRate, QObject* parent = nullptr);
     ~SerialTransport() override;
 
     bool open() override;
@@ -28,6 +29,7 @@ private:
     void onError(QSerialPort::SerialPortError error);
 
     QString m_entry;
+    qint32 m_baudRate = 9600;
     QSerialPort m_port;
     bool m_failed = false;
 };

@@ -1,11 +1,10 @@
 #pragma once
 
-#include <QByteArray>
+#include "ptyline.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
-
-class QSocketNotifier;
 
 namespace vantelso::sim {
 
@@ -21,24 +20,14 @@ public:
     ~PtyServer() override;
 
     bool start(SimDevice* device, QString* error);
-    QString slavePath() const { return slavePath_; } // e.g. /dev/pts/5
-    bool isRunning() const { return master_ >= 0; }
+    QString slavePath() const { return line_.slavePath(); }
+    bool isRunning() const { return line_.isRunning(); }
     // Closes the pseudo-terminal; clients on the slave side see the port die.
     void stop();
 
 private:
-    void onReadable();
-    void onWritable();
-    void onTransmit(const QByteArray& bytes);
-    void flushPending();
-
     QPointer<SimDevice> device_;
-    QSocketNotifier* readNotifier_ = nullptr;
-    QSocketNotifier* writeNotifier_ = nullptr;
-    QByteArray pending_; // device output the master could not take yet
-    QString slavePath_;
-    int master_ = -1;
-    int slave_ = -1;
+    PtyLine line_;
 };
 
 } // namespace vantelso::sim

@@ -344,6 +344,7 @@ QByteArray SimDevice::reply(const QByteArray& cmd) {
         return {};
     case 'P':
         programming_ = true;
+        directDriven_[0] = directDriven_[1] = false;
         return QByteArrayLiteral("OK\r\n");
     default:
         break;
@@ -352,6 +353,7 @@ QByteArray SimDevice::reply(const QByteArray& cmd) {
     const char op = cmd[1];
     if (op == 'F') { // "$FPxx": the device only looks at the letter
         programming_ = false;
+        directDriven_[0] = directDriven_[1] = false;
         return {};
     }
     // Memory, table, switch, identity and direct-value commands need a programming session.
@@ -398,9 +400,11 @@ QByteArray SimDevice::reply(const QByteArray& cmd) {
         break;
     case 'I':
         directUpper_ = codecs::Make16(p1, p2, true);
+        directDriven_[0] = true;
         return {};
     case 'i':
         directLower_ = codecs::Make16(p1, p2, true);
+        directDriven_[1] = true;
         return {};
     default:
         return {};
@@ -485,29 +489,13 @@ QByteArray SimDevice::buildFrame() {
     frame[1] = char(frameCount_ & 0x3F);
 
     const bool frequencyModel = identity_.ModelByte == 7;
-    const double phase = frameCount_ * 0.02;
     double values[4] = {};
     double inputs[2] = {};
     for (int c = 0; c < 2; ++c) {
         const int type = memory(0, c) & 31;
-        const int decimals = frequencyModel ? (memory(0, 4) & 12) / 4 : InputDecimals(type);
-        const double scale = std::pow(10.0, decimals);
-        const int base = c == 0 ? 20 : 12;
-        auto word = [&](int a) {
-            return codecs::Make16(memory(0, a + 1), memory(0, a), !frequencyModel);
-        };
-        const double inEnd = word(base) / scale;
-        const double inStart = word(base + 2) / scale;
-        const double outEnd = word(base + 4) / 1000.0;
-        const double outStart = word(base + 6) / 1000.0;
-        const bool current = (memory(0, 2 * c + 4) & 3) <= 1;
-
-        const double f = 0.5 + 0.4 * std::sin(phase + c);
-        const double output = outStart + f * (outEnd - outStart);
-        const double lo = OutputAtRawLow(current);
-        const double hi = OutputAtRawHigh(current);
-        values[c] = kRawLow + (output - lo) / (hi - lo) * (kRawHigh - kRawLow);
-        inputs[c] = inStart + f * (inEnd - inStart);
+        const ChannelState state = channelState(c);
+        values[c] = state.raw;
+        inputs[c] = state.input;
         // V and mA inputs are reported in thousandths.
         values[c + 2] = (type == 4 || type == 5) && !frequencyModel ? inputs[c] * 1000 : inputs[c];
     }
@@ -537,6 +525,62 @@ QByteArray SimDevice::buildFrame() {
         frame[14] = char(status);
     }
     return frame;
+}
+
+// ---- the analog side ---------------------------------------------------------------------
+
+void SimDevice::setAnalogInput(int channel, std::optional<double> value) {
+    if (channel == 0 || channel == 1)
+        analogInput_[channel] = value;
+}
+
+std::optional<double> SimDevice::analogInput(int channel) const {
+    return channel == 0 || channel == 1 ? analogInput_[channel] : std::nullopt;
+}
+
+bool SimDevice::outputIsCurrent(int channel) const {
+    return (memory(0, 2 * channel + 4) & 3) <= 1;
+}
+
+double SimDevice::analogOutput(int channel) const {
+    return channel == 0 || channel == 1 ? channelState(channel).output : 0.0;
+}
+
+// Input, output and raw output count of a channel: the applied input or the simulated sweep,
+// mapped through the configured input and output ranges; a DAC count sent while programming
+// overrides the output.
+SimDevice::ChannelState SimDevice::channelState(int c) const {
+    const bool frequencyModel = identity_.ModelByte == 7;
+    const int type = memory(0, c) & 31;
+    const int decimals = frequencyModel ? (memory(0, 4) & 12) / 4 : InputDecimals(type);
+    const double scale = std::pow(10.0, decimals);
+    const int base = c == 0 ? 20 : 12;
+    auto word = [&](int a) {
+        return codecs::Make16(memory(0, a + 1), memory(0, a), !frequencyModel);
+    };
+    const double inEnd = word(base) / scale;
+    const double inStart = word(base + 2) / scale;
+    const double outEnd = word(base + 4) / 1000.0;
+    const double outStart = word(base + 6) / 1000.0;
+    const bool current = outputIsCurrent(c);
+    const double lo = OutputAtRawLow(current);
+    const double hi = OutputAtRawHigh(current);
+
+    ChannelState st;
+    double f = 0.5 + 0.4 * std::sin(frameCount_ * 0.02 + c);
+    if (analogInput_[c]) {
+        st.input = *analogInput_[c];
+        f = inEnd != inStart ? (st.input - inStart) / (inEnd - inStart) : 0.0;
+    } else {
+        st.input = inStart + f * (inEnd - inStart);
+    }
+    st.output = outStart + f * (outEnd - outStart);
+    st.raw = kRawLow + (st.output - lo) / (hi - lo) * (kRawHigh - kRawLow);
+    if (programming_ && directDriven_[c]) {
+        st.raw = c == 0 ? directUpper_ : directLower_;
+        st.output = lo + (st.raw - kRawLow) / (kRawHigh - kRawLow) * (hi - lo);
+    }
+    return st;
 }
 
 } // namespace vantelso::sim

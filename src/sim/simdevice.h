@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <cstdint>
 #include <deque>
+#include <optional>
 
 namespace vantelso::sim {
 
@@ -99,6 +100,18 @@ public:
     int directValueUpper() const { return directUpper_; }
     int directValueLower() const { return directLower_; }
 
+    // The analog side, for a simulated bench. A value applied to a channel's input terminals
+    // (in the units of its input range: mV, V, mA, ohm, degrees C) replaces the simulated
+    // sweep of that channel; nullopt brings the sweep back.
+    void setAnalogInput(int channel, std::optional<double> value);
+    std::optional<double> analogInput(int channel) const;
+    // What the channel's output terminals carry, mA on a current output and V on a voltage
+    // output: while programming, the DAC count last sent with "$I" (channel A) or "$i"
+    // (channel B) through the output's calibration points; otherwise the input mapped onto
+    // the output range.
+    double analogOutput(int channel) const;
+    bool outputIsCurrent(int channel) const;
+
     QList<QByteArray> commandLog() const { return log_; } // every complete command, raw
     void clearCommandLog() { log_.clear(); }
     int writesApplied() const { return writesApplied_; }
@@ -134,6 +147,12 @@ private:
     void emitFrame();
     QByteArray buildFrame();
     void resetLinkState();
+    struct ChannelState {
+        double input = 0;  // in the units of the input range
+        double output = 0; // mA or V
+        double raw = 0;    // the output as the DAC count the frame reports
+    };
+    ChannelState channelState(int channel) const;
 
     DeviceIdentity identity_;
     QList<QByteArray> banks_;
@@ -156,6 +175,8 @@ private:
     bool gone_ = false;
     int directUpper_ = 0;
     int directLower_ = 0;
+    bool directDriven_[2] = {false, false};
+    std::optional<double> analogInput_[2];
     int writesApplied_ = 0;
     std::uint32_t frameCount_ = 0;
 };

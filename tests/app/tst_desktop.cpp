@@ -24,19 +24,22 @@ void TestDesktop::startUpShowsPanel() {
     Session s;
     Communication* p = s.panel();
     QCOMPARE(s.window->panelWindow()->pos(), QPoint(0, 0));
-    // The panel and the editor window, which waits hidden.
-    QCOMPARE(s.window->workArea()->subWindowList().size(), 2);
+    // The panel, and the editor, switch and measurement windows, which wait hidden.
+    QCOMPARE(s.window->workArea()->subWindowList().size(), 4);
     QVERIFY(s.window->panelWindow()->isVisible() && !s.window->programSubWindow()->isVisible());
+    QVERIFY(!s.window->switchSubWindow()->isVisible() && p->cmd_modo[2]->isEnabled());
     QVERIFY(!p->Check1->isChecked() && p->cmb_Porta->isEditable());
     QCOMPARE(p->cmb_Porta->currentText(), QStringLiteral("COM1"));
 
     // What is not available yet is disabled; the panel never offers the factory menu.
     QVERIFY(p->cmd_read->isEnabled() && p->cmd_write->isEnabled() && p->cmd_modo[0]->isEnabled());
-    QVERIFY(!p->cmd_start->isEnabled() && !p->cmd_modo[1]->isEnabled());
+    QVERIFY(p->cmd_start->isEnabled() && p->cmd_modo[1]->isEnabled());
     for (const ShellMenu* m : {&s.window->mainMenu(), &std::as_const(p->menu)}) {
-        for (QAction* a : {m->save, m->viewMeasure, m->start, m->eeprom, m->taratura})
+        QVERIFY(m->viewMeasure->isEnabled() && m->start->isEnabled() && m->stop->isEnabled());
+        for (QAction* a : {m->save, m->eeprom, m->taratura})
             QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
-        QVERIFY(m->open->isEnabled() && m->saveAs->isEnabled() && m->viewProgram->isEnabled());
+        QVERIFY(m->open->isEnabled() && m->saveAs->isEnabled() && m->viewProgram->isEnabled() &&
+                m->viewSwitch->isEnabled());
     }
     QVERIFY(!p->menu.collaudo->isEnabled() && s.window->mainMenu().collaudo->isEnabled());
 }

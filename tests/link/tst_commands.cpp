@@ -82,6 +82,70 @@ private Q_SLOTS:
         }
     }
 
+    void automaticAttempts() {
+        // What each command sends between a time-out and its next request: the command, the
+        // silent requests, how many of them a retry starts again with, the questions asked.
+        const QByteArray fp("$FPxx\r");
+        const struct {
+            QByteArray command;
+            int silent, requests;
+            QList<Answer> answers;
+            bool ok;
+        } rows[] = {
+            // Two automatic attempts, then a question whose Retry starts over.
+            {"$S", 1, 2, {}, true},
+            {"$S", 2, 3, {Answer::Retry}, true},
+            {"$S", 2, 2, {Answer::Cancel}, false},
+            // Three automatic attempts, each after "$FPxx" once more.
+            {"$D", 2, 3, {}, true},
+            {"$D", 3, 3, {Answer::Cancel}, false}, // Cancel: zeros, and a failure
+            // The last byte of a block silent: the next attempt starts at its first address.
+            {"$R", 1, 20, {}, true},
+        };
+        for (const auto& row : rows) {
+            SimBench b(0);
+            b.link.identity = b.device.identity();
+            for (Answer a : row.answers)
+                b.prompter.push(a);
+            const int skip = row.command == "$R" ? 9 : 0; // "$R" 20..29: the tenth is silent
+            b.device.injectFault({K::NoReply, row.command, skip, row.silent});
+            if (row.command == "$S")
+                b.link.ReadTable(1);
+            else if (row.command == "$D")
+                b.link.ReadData();
+            else
+                b.link.ReadBlock(0, 20, 10);
+            QCOMPARE(b.prompter.questions().size(), row.answers.size());
+            QCOMPARE(b.link.CommError, row.ok ? 0 : 1);
+            const QList<QByteArray> log = b.device.commandLog();
+            QList<int> at; // positions of the command in the log
+            for (int i = 0; i < log.size(); ++i)
+                if (log.at(i).startsWith(row.command))
+                    at << i;
+            if (row.command == "$R") {
+                QCOMPARE(at.size(), row.requests);
+                QCOMPARE(quint8(log.at(at.at(9)).at(3)), quint8(29));
+                QCOMPARE(quint8(log.at(at.at(10)).at(3)), quint8(20));
+                QCOMPARE(log.mid(at.at(9) + 1, 3), (QList<QByteArray>{fp, "SM\r", "PR\r"}));
+                continue;
+            }
+            QCOMPARE(at.size(), row.requests);
+            for (int k = 0; k + 1 < at.size(); ++k) {
+                // Between two attempts: programming ended (and, for "$D" after an automatic
+                // time-out, "$FPxx" sent once more), streaming stopped, handshake again.
+                const QList<QByteArray> between =
+                    log.mid(at.at(k) + 1, at.at(k + 1) - at.at(k) - 1);
+                const bool again = row.command == "$D" && k < 2;
+                QList<QByteArray> expected{fp};
+                if (again)
+                    expected << fp;
+                expected << "SM\r"
+                         << "PR\r";
+                QCOMPARE(between, expected);
+            }
+        }
+    }
+
     void identifyAndSwap() {
         // One device swapped for others between reads: nothing of the previous one may stick.
         SimBench b(9);
@@ -114,11 +178,11 @@ private Q_SLOTS:
         QCOMPARE(b.count("$V"), 3); // Retry has no limit
         const DeviceIdentity known = b.link.identity;
         QCOMPARE(known, b.device.identity());
-        // A cancelled switch read is not a link failure; streaming then never started.
+        // A cancelled switch read is a failure: its zeros are no switch positions.
         b.device.injectFault({K::NoReply, "$D", 0, -1});
         QCOMPARE(b.link.ReadData().mid(0, 4), QList<int>(4, 0));
         QCOMPARE(b.count("$D"), 3);
-        QCOMPARE(b.link.CommError, 0);
+        QCOMPARE(b.link.CommError, 1);
         QCOMPARE(int(b.link.ReadFrame().at(0)), 1);
         // Cancel fails the read and keeps what was known, first on a silent device, then on a
         // closed port.

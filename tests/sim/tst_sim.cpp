@@ -127,11 +127,12 @@ private Q_SLOTS:
               {"PR\r" + cmd('V'), 3 + 6 + 7, 11}}) {
             SimDevice d(0);
             d.setWireTiming(true);
+            const int awaited = replyBytes; // a structured binding cannot be captured (C++20)
             QByteArray got;
             qint64 arrivedNs = -1;
             QElapsedTimer t;
             connect(&d, &SimDevice::transmit, this, [&](const QByteArray& b) {
-                if ((got += b).size() == replyBytes)
+                if ((got += b).size() == awaited)
                     arrivedNs = t.nsecsElapsed();
             });
             t.start();

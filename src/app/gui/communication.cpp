@@ -114,11 +114,6 @@ Communication::Communication(QWidget* parent) : QWidget(parent) {
     bottom->addWidget(cmd_Lang, 0, Qt::AlignRight | Qt::AlignBottom);
     top->addLayout(bottom);
 
-    // Not yet part of the program: start/stop goes with the measurement window, the other
-    // view buttons with their windows.
-    cmd_start->setEnabled(false);
-    cmd_modo[1]->setEnabled(false);
-    cmd_modo[2]->setEnabled(false);
     setLanguageFlag(0);
 }
 

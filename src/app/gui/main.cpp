@@ -4,6 +4,7 @@
 #include "demodevice.h"
 #include "editormodel.h"
 #include "frmabout.h"
+#include "frmmisura.h"
 #include "messageboxprompter.h"
 #include "principale.h"
 
@@ -32,9 +33,10 @@ struct ScreenshotPlan {
     bool english = false;
     bool physicalPage = false;
     bool write = false;
-    // "panel", "program", "about", "dialog" (the open-file dialog), "box" (the message box
-    // the steps raise) or empty for the whole main window.
+    // "panel", "program", "measure", "about", "dialog" (the open-file dialog), "box" (the
+    // message box the steps raise) or empty for the whole main window.
     QString target;
+    int measureMs = 20000;
 };
 
 QWidget* screenshotTarget(gui::Principale& window, const QString& target) {
@@ -42,6 +44,8 @@ QWidget* screenshotTarget(gui::Principale& window, const QString& target) {
         return window.panelWindow();
     if (target == QLatin1String("program"))
         return window.programSubWindow();
+    if (target == QLatin1String("measure"))
+        return window.measureSubWindow();
     if (target == QLatin1String("about"))
         return window.aboutBox();
     if (target == QLatin1String("dialog") || target == QLatin1String("box"))
@@ -87,6 +91,19 @@ void runScreenshot(gui::Principale& window, const ScreenshotPlan& plan) {
         }
         if (plan.target == QLatin1String("dialog"))
             window.mainMenu().open->trigger();
+        if (plan.target == QLatin1String("measure")) {
+            // A measurement runs until the picture is taken; the plot needs a while.
+            window.toggleMeasureWindow();
+            QTimer::singleShot(plan.measureMs, &window, [&window, plan] {
+                const bool saved = window.measureSubWindow()->grab().save(plan.file);
+                std::fprintf(stderr, "%s %s\n", saved ? "saved" : "could not save",
+                             qPrintable(plan.file));
+                window.measureWindow()->stopMeasure();
+                QTimer::singleShot(300, &window, &QWidget::close);
+            });
+            window.measureWindow()->startMeasure();
+            return;
+        }
         if (!modal)
             QTimer::singleShot(plan.delayMs, &window, picture);
     });
@@ -121,7 +138,8 @@ int main(int argc, char** argv) {
                                          QStringLiteral("Switch to English before the picture."));
     QCommandLineOption shotTargetOption(
         QStringLiteral("screenshot-target"),
-        QStringLiteral("Picture of one window only: panel, program, about, dialog or box."),
+        QStringLiteral(
+            "Picture of one window only: panel, program, measure, about, dialog or box."),
         QStringLiteral("WINDOW"));
     QCommandLineOption shotPortOption(QStringLiteral("screenshot-port"),
                                       QStringLiteral("Type this port before opening."),

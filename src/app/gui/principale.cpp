@@ -4,7 +4,9 @@
 #include "communication.h"
 #include "frmabout.h"
 #include "frmlang.h"
+#include "frmmisura.h"
 #include "frmprogram.h"
+#include "frmswitch.h"
 #include "hideuntilexit.h"
 #include "icons.h"
 #include "lamp.h"
@@ -20,6 +22,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QToolButton>
 
 namespace vantelso::gui {
@@ -90,10 +93,22 @@ void Principale::startUp(const app::StartOptions& options) {
         wireMenu(m_panel->menu);
         connect(m_panel->Check1, &QCheckBox::clicked, m_shell.get(),
                 &app::Shell::portSwitchClicked);
-        connect(m_panel->cmd_read, &QToolButton::clicked, m_shell.get(), &app::Shell::read);
-        connect(m_panel->cmd_write, &QToolButton::clicked, m_shell.get(), &app::Shell::write);
+        app::Shell* shell = m_shell.get();
+        connect(m_panel->cmd_read, &QToolButton::clicked, this,
+                [this, shell] { whenNotMeasuring([shell] { shell->read(); }); });
+        connect(m_panel->cmd_write, &QToolButton::clicked, this,
+                [this, shell] { whenNotMeasuring([shell] { shell->write(); }); });
+        connect(m_panel->cmd_start, &QToolButton::clicked, this, [this] { m_misura->toggle(); });
+        connect(m_panel->cmd_modo[1], &QToolButton::clicked, this,
+                &Principale::toggleMeasureWindow);
         connect(m_panel->cmd_modo[0], &QToolButton::clicked, this,
                 &Principale::toggleProgramWindow);
+        connect(m_panel->cmd_modo[2], &QToolButton::clicked, this, &Principale::toggleSwitchWindow);
+        // After the panel's Read the switch guide reads the device's banks.
+        connect(m_shell.get(), &app::Shell::configurationRead, this, [this] {
+            if (m_switch && app::SwitchViewAvailable(m_state.link.identity.ModelByte))
+                m_switch->readDevice(m_state.link.identity, m_state.device.modelIdentifier);
+        });
         connect(m_panel->cmd_Lang, &QToolButton::clicked, this, &Principale::showLanguageDialog);
         connect(&m_state.link, &DeviceLink::panelEnabledChanged, m_panel, &QWidget::setEnabled);
         connect(&m_state.link, &DeviceLink::portPanelEnabled, m_panel, [this] {
@@ -105,9 +120,22 @@ void Principale::startUp(const app::StartOptions& options) {
 
 void Principale::wireMenu(const ShellMenu& menu) {
     app::Shell* shell = m_shell.get();
-    connect(menu.read, &QAction::triggered, shell, [shell] { shell->read(); });
-    connect(menu.write, &QAction::triggered, shell, [shell] { shell->write(); });
+    connect(menu.read, &QAction::triggered, this,
+            [this, shell] { whenNotMeasuring([shell] { shell->read(); }); });
+    connect(menu.write, &QAction::triggered, this,
+            [this, shell] { whenNotMeasuring([shell] { shell->write(); }); });
+    connect(menu.viewMeasure, &QAction::triggered, this, &Principale::toggleMeasureWindow);
+    // Start does nothing while a measurement runs; Stop toggles like the panel's button.
+    connect(menu.start, &QAction::triggered, this, [this] {
+        if (!m_misura->running())
+            m_misura->startMeasure();
+    });
+    connect(menu.stop, &QAction::triggered, this, [this] { m_misura->toggle(); });
     connect(menu.viewProgram, &QAction::triggered, this, &Principale::toggleProgramWindow);
+    if (menu.viewSwitch) {
+        menu.viewSwitch->setEnabled(true);
+        connect(menu.viewSwitch, &QAction::triggered, this, &Principale::toggleSwitchWindow);
+    }
     ConfigFiles* files = &m_state.files;
     connect(menu.open, &QAction::triggered, files, [files] { files->OpenConfigFile(); });
     connect(menu.save, &QAction::triggered, files, [files] { files->SaveConfigFile(false); });
@@ -152,6 +180,35 @@ void Principale::loadWindowsHidden() {
     }
     if (!m_oper)
         m_oper = new FrmOper(m_state.editor, exiting, this);
+    if (!m_switch) {
+        m_switch = new FrmSwitch(m_state.catalogue, m_state.texts, m_state.link,
+                                 [this] { return m_state.flags.LastChannel; });
+        m_switchWindow = new QMdiSubWindow(m_workArea);
+        HideUntilExit(m_switchWindow, exiting);
+        m_switchWindow->setObjectName(QStringLiteral("frm_switch_window"));
+        m_switchWindow->setWidget(m_switch);
+        m_switchWindow->setWindowTitle(m_switch->windowTitle());
+        m_switchWindow->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint |
+                                       Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+        m_switchWindow->setWindowIcon(Icon(Picture::ViewSwitch));
+        m_workArea->addSubWindow(m_switchWindow);
+        m_switchWindow->hide();
+    }
+    if (!m_misura) {
+        m_misura = new FrmMisura(m_state);
+        m_misuraWindow = new QMdiSubWindow(m_workArea);
+        HideUntilExit(m_misuraWindow, exiting);
+        m_misuraWindow->setObjectName(QStringLiteral("frm_misura_window"));
+        m_misuraWindow->setWidget(m_misura);
+        m_misuraWindow->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint |
+                                       Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+        m_misuraWindow->setWindowIcon(Icon(Picture::ViewMeasure));
+        m_workArea->addSubWindow(m_misuraWindow);
+        m_misuraWindow->hide();
+        connect(m_misura, &FrmMisura::measuringChanged, this, &Principale::setButtonImages);
+        connect(&m_misura->measurement(), &measure::Measurement::activityLamp, this,
+                [this](int colour) { m_panel->Spia->setColourValue(colour); });
+    }
     // The EEPROM tool is created here, hidden, once it is part of the program.
 }
 
@@ -181,6 +238,8 @@ void Principale::applyCaptions(const app::ShellCaptions& captions) {
     m_programWindow->setWindowTitle(captions.titles.value(Window::Program));
     ApplyCaptionMap(m_program, captions.controls.value(Window::Program));
     m_program->applyLayout(captions.program);
+    m_misura->applyCaptions();
+    m_misuraWindow->setWindowTitle(m_misura->windowTitle());
     m_oper->setWindowTitle(captions.titles.value(Window::Operator));
     ApplyCaptionMap(m_oper, captions.controls.value(Window::Operator));
     // Sizes follow the texts of the new language.
@@ -230,6 +289,48 @@ void Principale::toggleProgramWindow() {
     placeProgramWindow();
     m_programWindow->raise();
     m_workArea->setActiveSubWindow(m_programWindow);
+}
+
+void Principale::toggleSwitchWindow() {
+    if (m_switchWindow->isVisible()) {
+        m_switchWindow->hide();
+        return;
+    }
+    m_switchWindow->show();
+    m_switchWindow->resize(m_switchWindow->sizeHint());
+    m_switchWindow->move(m_panelWindow->geometry().left(),
+                         m_panelWindow->geometry().bottom() + 1 + kWindowGap);
+    m_switchWindow->raise();
+    m_workArea->setActiveSubWindow(m_switchWindow);
+}
+
+void Principale::toggleMeasureWindow() {
+    if (m_misuraWindow->isVisible()) {
+        m_misuraWindow->hide();
+        return;
+    }
+    m_misuraWindow->show();
+    m_misuraWindow->resize(m_misuraWindow->sizeHint().expandedTo({760, 620}));
+    m_misuraWindow->move(m_panelWindow->geometry().right() + 1 + kWindowGap,
+                         m_panelWindow->geometry().top());
+    m_misuraWindow->raise();
+    m_workArea->setActiveSubWindow(m_misuraWindow);
+}
+
+void Principale::whenNotMeasuring(const std::function<void()>& action) {
+    if (!m_misura || !m_misura->running()) {
+        action();
+        return;
+    }
+    // The measurement loop waits inside this click's caller: let it end first.
+    auto once = std::make_shared<QMetaObject::Connection>();
+    *once = connect(m_misura, &FrmMisura::measuringChanged, this, [once, action](bool on) {
+        if (on)
+            return;
+        QObject::disconnect(*once);
+        QTimer::singleShot(0, action);
+    });
+    m_misura->stopMeasure();
 }
 
 void Principale::showPanel() {
@@ -288,6 +389,10 @@ void Principale::closeEvent(QCloseEvent* event) {
         m_oper->close();
     if (m_programWindow)
         m_programWindow->hide();
+    if (m_misura)
+        m_misura->stopMeasure();
+    if (m_misuraWindow)
+        m_misuraWindow->hide();
     event->accept();
 }
 

@@ -6,6 +6,7 @@
 #include "shellview.h"
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 class QMdiArea;
@@ -16,8 +17,10 @@ namespace vantelso::gui {
 class Communication;
 class FrmAbout;
 class FrmLang;
+class FrmMisura;
 class FrmOper;
 class FrmProgram;
+class FrmSwitch;
 
 // The main frame window: a work area holding the program's windows, with the full menu.
 // It is the shell's view: the connection panel lives in its work area, the language dialog
@@ -42,7 +45,14 @@ public:
     FrmProgram* programWindow() const { return m_program; }
     QMdiSubWindow* programSubWindow() const { return m_programWindow; }
     FrmOper* operatorDialog() const { return m_oper; }
+    FrmMisura* measureWindow() const { return m_misura; }
+    QMdiSubWindow* measureSubWindow() const { return m_misuraWindow; }
+    void toggleMeasureWindow();
     const ShellMenu& mainMenu() const { return m_menu; }
+    FrmSwitch* switchWindow() const { return m_switch; }
+    QMdiSubWindow* switchSubWindow() const { return m_switchWindow; }
+    // The switch view button: show or hide the switch guide.
+    void toggleSwitchWindow();
 
     void showLanguageDialog();
     void showAbout();
@@ -70,6 +80,8 @@ private:
     // The editor window at its standard place: beside the panel, tops level.
     void placeProgramWindow();
     void fitProgramWindow();
+    // Runs a device action now, or once a running measurement has ended (it is stopped).
+    void whenNotMeasuring(const std::function<void()>& action);
 
     app::AppState& m_state;
     QMdiArea* m_workArea = nullptr;
@@ -80,6 +92,10 @@ private:
     FrmProgram* m_program = nullptr;
     QMdiSubWindow* m_programWindow = nullptr;
     FrmOper* m_oper = nullptr;
+    FrmSwitch* m_switch = nullptr;
+    QMdiSubWindow* m_switchWindow = nullptr;
+    FrmMisura* m_misura = nullptr;
+    QMdiSubWindow* m_misuraWindow = nullptr;
     ShellMenu m_menu;
     std::unique_ptr<app::Shell> m_shell;
     bool m_cursorOverridden = false;

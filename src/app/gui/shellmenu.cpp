@@ -24,8 +24,8 @@ ShellMenu BuildShellMenu(QMenuBar* bar, ShellMenu::Kind kind) {
     const bool panel = kind == ShellMenu::Kind::Panel;
     ShellMenu out;
 
-    // Save waits until a file has been opened or saved as; the measurement and switch
-    // windows are not part of the program yet: their items wait disabled.
+    // Save waits until a file has been opened or saved as; the switch window is not part of
+    // the program yet: its item waits disabled.
     QMenu* file = menu(bar, "mnu_file");
     out.open = item(file, "mnu_open", true);
     out.save = item(file, "mnu_save", false);
@@ -34,7 +34,7 @@ ShellMenu BuildShellMenu(QMenuBar* bar, ShellMenu::Kind kind) {
 
     QMenu* view = menu(bar, "mnu_view");
     out.viewProgram = item(view, "mnu_program", true);
-    out.viewMeasure = item(view, "mnu_measure", false);
+    out.viewMeasure = item(view, "mnu_measure", true);
     out.viewSwitch = item(view, "mnu_switch", false);
     bar->addMenu(view);
 
@@ -44,8 +44,8 @@ ShellMenu BuildShellMenu(QMenuBar* bar, ShellMenu::Kind kind) {
     out.write = item(program, "mnu_write", true);
     action->addMenu(program);
     QMenu* measure = menu(action, "mnu_act_measure");
-    out.start = item(measure, "mnu_start", false);
-    out.stop = item(measure, "mnu_stop", false);
+    out.start = item(measure, "mnu_start", true);
+    out.stop = item(measure, "mnu_stop", true);
     action->addMenu(measure);
     bar->addMenu(action);
 

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <initializer_list>
+
+namespace vantelso::bench {
+
+// Every pause and time-out of the instrument drivers, in seconds. The defaults are what
+// the real instruments need; a simulated bench answers at once and may shorten them all.
+struct BenchTimings {
+    // Power supply: after "SV", after "KOE"/"KOD", after "A" before the reply is read, and
+    // how long the 8-character reply may take after that.
+    double supplyVoltsPause = 0.5;
+    double supplyOutputPause = 1.0;
+    double supplyReplyPause = 0.5;
+    double supplyReplyTimeout = 1.0;
+    // Multimeter: after each configuration line, after ":READ?" (serial) or "READ?" (USB),
+    // and how long a serial reading may take after the pause.
+    double meterConfigPause = 0.5;
+    double meterReadPause = 1.0;
+    double meterUsbReadPause = 0.5;
+    double meterReplyTimeout = 3.0;
+    // Calibrator: the echo of each frame byte, and the sensor settling before the
+    // temperature is read.
+    double calibratorEchoTimeout = 1.0;
+    double ambientSettle = 1.0;
+
+    // All pauses multiplied by `factor`; the time-outs stay as they are unless
+    // `timeoutsToo` (a silent instrument is then given up on sooner as well).
+    BenchTimings scaled(double factor, bool timeoutsToo = false) const {
+        BenchTimings t = *this;
+        for (double* p :
+             {&t.supplyVoltsPause, &t.supplyOutputPause, &t.supplyReplyPause, &t.meterConfigPause,
+              &t.meterReadPause, &t.meterUsbReadPause, &t.ambientSettle})
+            *p *= factor;
+        if (timeoutsToo) {
+            for (double* p :
+                 {&t.supplyReplyTimeout, &t.meterReplyTimeout, &t.calibratorEchoTimeout})
+                *p *= factor;
+        }
+        return t;
+    }
+};
+
+} // namespace vantelso::bench

@@ -1,0 +1,54 @@
+#include "powersupply.h"
+
+#include "benchwait.h"
+#include "numberformat.h"
+#include "transport.h"
+
+namespace vantelso::bench {
+
+BenchStatus PowerSupply::SetSupply(bool on, const QString& volts) {
+    const BenchTimings& t = m_context->timings;
+    if (mode() == InstrumentMode::Manual) {
+        m_context->prompter->inform(
+            QStringLiteral("Alim = %1 Volt = %2")
+                .arg(on ? QStringLiteral("True") : QStringLiteral("False"), volts),
+            Prompter::Icon::None);
+        return BenchStatus::Ok;
+    }
+    if (!m_port || !m_port->isOpen())
+        return BenchStatus::PortError;
+    bool sent = m_port->write("SV " + volts.toLatin1() + '\r');
+    Pause(t.supplyVoltsPause);
+    sent = m_port->write(on ? QByteArrayLiteral("KOE\r") : QByteArrayLiteral("KOD\r")) && sent;
+    Pause(t.supplyOutputPause);
+    return sent ? BenchStatus::Ok : BenchStatus::PortError;
+}
+
+SupplyCurrent PowerSupply::ReadSupplyCurrent() {
+    const BenchTimings& t = m_context->timings;
+    if (mode() == InstrumentMode::Manual) {
+        const std::optional<QString> typed =
+            m_context->prompter->input(QStringLiteral("Lettura mA Alim"), QString());
+        return SupplyCurrent::operatorText(typed.value_or(QString()));
+    }
+    if (!m_port || !m_port->isOpen() || !m_port->write("A\r"))
+        return SupplyCurrent::timeout();
+    Pause(t.supplyReplyPause);
+    QByteArray reply;
+    const bool complete = CollectInput(
+        *m_port, reply, [](const QByteArray& b) { return b.size() >= 8; }, t.supplyReplyTimeout);
+    if (!complete)
+        return SupplyCurrent::timeout();
+    // Characters 2 to 6 hold the current in amperes ("A0.026" CR LF).
+    return SupplyCurrent::milliamps(Val(QString::fromLatin1(reply.mid(1, 5))) * 1000);
+}
+
+SupplyCurrent SupplyCurrent::operatorText(const QString& text) {
+    return {Kind::OperatorText, Val(text), text};
+}
+
+QString SupplyCurrent::text() const {
+    return m_kind == Kind::OperatorText ? m_text : NumberText(m_value);
+}
+
+} // namespace vantelso::bench

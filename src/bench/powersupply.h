@@ -1,0 +1,36 @@
+#pragma once
+
+#include "benchcontext.h"
+#include "benchresult.h"
+#include "instrumentselector.h"
+#include "transport.h"
+
+#include <QPointer>
+
+namespace vantelso::bench {
+
+// The bench DC power supply: 2400 baud, commands ending in CR ("SV 24.00", "KOE"/"KOD" output
+// on/off, "A" reads the current as 8 characters, the amperes at characters 2 to 6).
+class PowerSupply {
+public:
+    static constexpr qint32 BaudRate = 2400;
+
+    explicit PowerSupply(const BenchContext* context) : m_context(context) {}
+
+    void setSelector(const QString& selector) { m_selector = selector; }
+    QString selector() const { return m_selector; }
+    InstrumentMode mode() const { return SourceSelectorMode(m_selector); }
+    // The serial port used in serial mode; not owned, opened by the caller.
+    void setPort(Transport* port) { m_port = port; }
+    Transport* port() const { return m_port; }
+
+    BenchStatus SetSupply(bool on, const QString& volts);
+    SupplyCurrent ReadSupplyCurrent();
+
+private:
+    const BenchContext* m_context;
+    QString m_selector = QStringLiteral("Com4");
+    QPointer<Transport> m_port;
+};
+
+} // namespace vantelso::bench

@@ -1,0 +1,326 @@
+// The instrument drivers against the simulated instruments: bytes and lines on the wire,
+// readings decoded, manual mode through the prompter, silent and short-spoken instruments.
+#include "benchrig.h"
+#include "calfunction.h"
+
+#include <QTest>
+
+using namespace vantelso;
+using namespace vantelso::bench;
+
+Q_DECLARE_METATYPE(vantelso::bench::InstrumentMode)
+
+namespace {
+
+QByteArray bytes(std::initializer_list<int> values) {
+    QByteArray out;
+    for (int v : values)
+        out.append(char(v));
+    return out;
+}
+
+} // namespace
+
+class TestBenchDrivers : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void selectors_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<InstrumentMode>("source");
+        QTest::addColumn<InstrumentMode>("meter");
+        QTest::addColumn<int>("port");
+        QTest::newRow("Manuale") << "Manuale" << InstrumentMode::Manual << InstrumentMode::Manual
+                                 << 0;
+        QTest::newRow("Com3") << "Com3" << InstrumentMode::Serial << InstrumentMode::Serial << 3;
+        QTest::newRow("Usb2") << "Usb2" << InstrumentMode::Serial << InstrumentMode::Usb << 2;
+        QTest::newRow("other") << "Gpib1" << InstrumentMode::Serial << InstrumentMode::None << 1;
+    }
+    void selectors() {
+        QFETCH(QString, text);
+        QFETCH(InstrumentMode, source);
+        QCOMPARE(SourceSelectorMode(text), source);
+        QFETCH(InstrumentMode, meter);
+        QCOMPARE(MeterSelectorMode(text), meter);
+        QFETCH(int, port);
+        QCOMPARE(SelectorPortNumber(text), port);
+        QCOMPARE(SelectorEntries().size(), 13);
+    }
+
+    // Every calibrator frame byte goes out alone and is echoed; the value arrives at the
+    // calibrator as the signed count that was meant.
+    void calibratorFrames_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QByteArray>("frame");
+        QTest::newRow("-1") << -1.0 << bytes({1, 0x81, 0xFF, 0xFF, 0xFF, 0xFF, 124});
+        QTest::newRow("258") << 258.0 << bytes({1, 0x81, 0, 0, 1, 2, 3});
+        QTest::newRow("50 mV x1000") << 50000.0 << bytes({1, 0x81, 0, 0, 0xC3, 0x50, 19});
+        QTest::newRow("fraction dropped") << 258.9 << bytes({1, 0x81, 0, 0, 1, 2, 3});
+    }
+    void calibratorFrames() {
+        QFETCH(double, value);
+        QFETCH(QByteArray, frame);
+        BenchRig rig;
+        QCOMPARE(rig.instruments.calibrator.SetCalibrator(value), BenchStatus::Ok);
+        QCOMPARE(rig.bench.calibrator().heard(), frame);
+        QCOMPARE(rig.bench.calibrator().rawValue(), qint32(std::floor(value)));
+    }
+
+    void calibratorFunctionAndSensor() {
+        BenchRig rig;
+        Calibrator& cal = rig.instruments.calibrator;
+        QVERIFY(!CalibratorValueBytes(4294967296.0));
+        QCOMPARE(cal.SetCalibrator(1e10), BenchStatus::BadValue);
+        QCOMPARE(rig.bench.calibrator().heard(), QByteArray());
+
+        const CalFunction* v = FindCalFunction(u"V");
+        QVERIFY(v && v->scale == 10000);
+        QCOMPARE(FindCalFunction(u"Tc K")->data, (CalData{8, 1, 0, 0x40}));
+        QVERIFY(!FindCalFunction(u"Tc X"));
+        QCOMPARE(cal.Select(*v), BenchStatus::Ok);
+        QCOMPARE(cal.SetCalibrator(5 * v->scale), BenchStatus::Ok);
+        QCOMPARE(rig.bench.calibrator().quantity(), sim::SimCalibrator::Quantity::Volts);
+        QCOMPARE(rig.bench.calibrator().output(), 5.0);
+
+        // The sensor read: six frames, the reply bytes of the 0x01 frame are the reading.
+        rig.bench.calibrator().setAmbient(21.37);
+        rig.bench.calibrator().clearHeard();
+        const Measurement t = cal.ReadAmbientTemp();
+        QVERIFY(t.ok());
+        QCOMPARE(t.value, double(21.37f));
+        const QByteArray heard = rig.bench.calibrator().heard();
+        QCOMPARE(heard.size(), 6 * 7);
+        QCOMPARE(heard.mid(0, 7), bytes({1, 0x82, 1, 0, 0, 0, 1}));
+        QCOMPARE(heard.mid(28, 7), bytes({1, 0x01, 8, 1, 0, 0xC0, (8 + 1 + 0xC0) & 127}));
+        QCOMPARE(heard.mid(35, 7), bytes({1, 0x82, 0, 0, 0, 0, 0}));
+        QCOMPARE(rig.bench.calibrator().quantity(), sim::SimCalibrator::Quantity::Volts);
+    }
+
+    void switchLines() {
+        BenchRig rig;
+        QCOMPARE(rig.instruments.switches.SetSwitch(QStringLiteral("101A102A103C104C")),
+                 BenchStatus::Ok);
+        QCOMPARE(rig.bench.switches().heard(), QByteArray("rout:open (@101)\r\n"
+                                                          "rout:open (@102)\r\n"
+                                                          "rout:close (@103)\r\n"
+                                                          "rout:close (@104)\r\n"));
+        QCOMPARE(rig.bench.switches().closedRelays(), (QSet<int>{103, 104}));
+        QCOMPARE(rig.instruments.switches.SetSwitch(QStringLiteral("103A")), BenchStatus::Ok);
+        QCOMPARE(rig.bench.switches().closedRelays(), (QSet<int>{104}));
+        QCOMPARE(SwitchLines(QStringLiteral("AC1C")), QByteArrayList{"rout:close (@AC1)\r\n"});
+    }
+
+    void meterLines_data() {
+        QTest::addColumn<QString>("remote");
+        QTest::addColumn<QString>("function");
+        QTest::addColumn<QByteArray>("wire");
+        QTest::newRow("REM VOLT") << "REM"
+                                  << "VOLT" << QByteArray(":SYST:REM\r\n:CONF:VOLT:DC\r\n");
+        QTest::newRow("REM CURR") << "REM"
+                                  << "CURR" << QByteArray(":SYST:REM\r\n:CONF:CURR:DC\r\n");
+        QTest::newRow("LOC") << "LOC"
+                             << "CURR" << QByteArray(":SYST:LOC\r\n");
+    }
+    void meterLines() {
+        QFETCH(QString, remote);
+        QFETCH(QString, function);
+        BenchRig rig;
+        QCOMPARE(rig.instruments.meters.SetMultimeter(0, remote, function), BenchStatus::Ok);
+        QFETCH(QByteArray, wire);
+        QCOMPARE(rig.bench.meter(0).heard(), wire);
+        QCOMPARE(rig.instruments.meters.MultimeterBeep(), BenchStatus::Ok);
+        QCOMPARE(rig.bench.meter(0).beeps(), 1);
+    }
+
+    void meterReadingFormat_data() {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<double>("milli"); // NaN: refused
+        QTest::newRow("1.23456789 V") << QByteArray("+1.23456789E+00\r\n") << 1234.567;
+        QTest::newRow("-1.5 V") << QByteArray("-1.50000000E+00\r\n") << -1500.0;
+        QTest::newRow("1.23456789 mV") << QByteArray("+1.23456789E-03\r\n") << 1.234;
+        QTest::newRow("negative rounds down") << QByteArray("-1.23456789E-03\r\n") << -1.235;
+        QTest::newRow("exactly 1 mV") << QByteArray("+1.00000000E-03\r\n") << 1.0;
+        QTest::newRow("20 mA") << QByteArray("+2.00000000E-02\r\n") << 20.0;
+        QTest::newRow("overload") << QByteArray("+9.90000000E+37\r\n") << qQNaN();
+        QTest::newRow("garbage") << QByteArray("ERR\r\n") << qQNaN();
+    }
+    void meterReadingFormat() {
+        QFETCH(QByteArray, reply);
+        QFETCH(double, milli);
+        const std::optional<double> got = ParseMeterReading(reply);
+        if (qIsNaN(milli)) {
+            QVERIFY(!got);
+        } else {
+            QVERIFY(got);
+            QCOMPARE(*got, milli);
+        }
+    }
+
+    // A reading through the driver: the meter measures what the device drives on its
+    // output; an instrument that never answers is a time-out, a garbled answer a bad reply.
+    void meterReadings() {
+        BenchRig rig;
+        rig.bench.meter(0).setProbe([](sim::SimMultimeter::Function) { return 7.25; });
+        Multimeter& m = rig.instruments.meters;
+        Measurement r = m.ReadMultimeter(0);
+        QVERIFY(r.ok());
+        QCOMPARE(r.value, 7250.0);
+        QCOMPARE(rig.bench.meter(0).lines().last(), QByteArray(":READ?"));
+
+        rig.bench.meter(0).setAnswerLimit(4);
+        QCOMPARE(m.ReadMultimeter(0).status, BenchStatus::Timeout);
+        rig.bench.meter(0).setAnswerLimit(-1);
+        rig.bench.meter(0).setSilent(true);
+        QCOMPARE(m.ReadMultimeter(0).status, BenchStatus::Timeout);
+        m.setSelector(QStringLiteral("Gpib1")); // names nothing: the driver does nothing
+        QCOMPARE(m.ReadMultimeter(0).value, 0.0);
+        QCOMPARE(m.ReadMultimeter(0).status, BenchStatus::Ok);
+    }
+
+    // "Usb2" sends through the session on UsbDevice2 and nothing through the serial port.
+    void meterOverUsbSession() {
+        BenchRig rig;
+        Multimeter& m = rig.instruments.meters;
+        sim::SimMultimeter serialMeter(QStringLiteral("seriale"));
+        sim::SimInstrumentTransport serialPort(&serialMeter);
+        serialPort.open();
+        m.setPort(0, &serialPort);
+        m.setSelector(QStringLiteral("Usb2"));
+        QCOMPARE(m.SetMultimeter(0, QStringLiteral("REM"), QStringLiteral("VOLT")),
+                 BenchStatus::Ok);
+        QCOMPARE(rig.bench.meter(0).heard(),
+                 QByteArray("CONF:VOLT:DC 100,0.001\nSENS:VOLT:DC:NPLC 1\n"));
+        QCOMPARE(m.SetMultimeter(0, QStringLiteral("REM"), QStringLiteral("CURR")),
+                 BenchStatus::Ok);
+        QCOMPARE(rig.bench.meter(0).lines().mid(2),
+                 (QByteArrayList{"CONF:CURR:DC .1,0.001", "SENS:CURR:DC:NPLC 1"}));
+        rig.bench.meter(0).setProbe([](sim::SimMultimeter::Function) { return 0.0123456789; });
+        const Measurement r = m.ReadMultimeter(0);
+        QVERIFY(r.ok());
+        QCOMPARE(r.value, 12.3456789);
+        QCOMPARE(m.MultimeterBeep(), BenchStatus::Ok);
+        QCOMPARE(rig.bench.meter(0).beeps(), 1);
+        QCOMPARE(serialMeter.heard(), QByteArray());
+
+        // An alias nobody defined: a clear message, no traffic.
+        m.setSelector(QStringLiteral("Usb3"));
+        QCOMPARE(m.SetMultimeter(0, QStringLiteral("REM"), QStringLiteral("VOLT")),
+                 BenchStatus::PortError);
+        QVERIFY(rig.prompter.texts().last().contains(QLatin1String("\"UsbDevice3\"")));
+        QCOMPARE(rig.prompter.questions().last().icon, Prompter::Icon::Critical);
+    }
+
+    void supply() {
+        BenchRig rig;
+        PowerSupply& s = rig.instruments.supply;
+        QCOMPARE(s.SetSupply(true, QStringLiteral("24.00")), BenchStatus::Ok);
+        QCOMPARE(rig.bench.supply().heard(), QByteArray("SV 24.00\rKOE\r"));
+        rig.bench.supply().setLoad([](double v) { return v == 24 ? 26.0 : 0.0; });
+        SupplyCurrent i = s.ReadSupplyCurrent();
+        QCOMPARE(i.kind(), SupplyCurrent::Kind::Milliamps);
+        QCOMPARE(i.value(), 26.0);
+        QCOMPARE(i.text(), QStringLiteral("26"));
+        QCOMPARE(s.SetSupply(false, QStringLiteral("24.00")), BenchStatus::Ok);
+        QCOMPARE(s.ReadSupplyCurrent().value(), 0.0);
+
+        // Seven characters of the eight: a time-out, not a number.
+        rig.bench.supply().setAnswerLimit(7);
+        QVERIFY(s.ReadSupplyCurrent().timedOut());
+        rig.bench.supply().setAnswerLimit(-1);
+        rig.bench.supply().setSilent(true);
+        QVERIFY(s.ReadSupplyCurrent().timedOut());
+        s.setPort(nullptr);
+        QVERIFY(s.ReadSupplyCurrent().timedOut());
+        QCOMPARE(s.SetSupply(true, QStringLiteral("24.00")), BenchStatus::PortError);
+    }
+
+    void silentCalibrator() {
+        BenchRig rig;
+        rig.bench.calibrator().setSilent(true);
+        QCOMPARE(rig.instruments.calibrator.SetCalibrator(1), BenchStatus::Timeout);
+        // Given up on at the first byte left unanswered.
+        QCOMPARE(rig.bench.calibrator().heard(), bytes({1}));
+        QCOMPARE(rig.instruments.calibrator.ReadAmbientTemp().status, BenchStatus::Timeout);
+    }
+
+    // Manual mode: what the operator is told and asked, and what the answers give.
+    void manualMode() {
+        BenchRig rig;
+        BenchInstruments& in = rig.instruments;
+        in.supply.setSelector(QStringLiteral("Manuale"));
+        in.calibrator.setSelector(QStringLiteral("Manuale"));
+        in.switches.setSelector(QStringLiteral("Manuale"));
+        in.meters.setSelector(QStringLiteral("Manuale"));
+        ScriptedPrompter& p = rig.prompter;
+        p.pushInput(QStringLiteral("12x"));  // supply current, kept as typed
+        p.pushInput(QStringLiteral("abc"));  // meter: not a number, asked again
+        p.pushInput(QStringLiteral("1.5"));  //   1.5 V
+        p.pushInput(QString());              // meter: Cancel
+        p.pushInput(QStringLiteral("23,4")); // ambient: not a number, asked again
+        p.pushInput(QStringLiteral(" 23.4 "));
+
+        in.supply.SetSupply(true, QStringLiteral("24.00"));
+        in.supply.SetSupply(false, QStringLiteral("18.00"));
+        const SupplyCurrent i = in.supply.ReadSupplyCurrent();
+        QCOMPARE(i.kind(), SupplyCurrent::Kind::OperatorText);
+        QCOMPARE(i.text(), QStringLiteral("12x"));
+        QCOMPARE(i.value(), 12.0);
+        in.meters.SetMultimeter(0, QStringLiteral("REM"), QStringLiteral("VOLT"));
+        const Measurement m = in.meters.ReadMultimeter(0);
+        QVERIFY(m.ok());
+        QCOMPARE(m.value, 1500.0);
+        QCOMPARE(in.meters.ReadMultimeter(0).status, BenchStatus::Cancelled);
+        in.switches.SetSwitch(QStringLiteral("101A"));
+        in.calibrator.SetCalibrator(-1);
+        CalData d{1, 2, 3, 4};
+        QCOMPARE(in.calibrator.CalibratorFrame(1, 0x80, d), BenchStatus::Ok);
+        QCOMPARE(d, (CalData{1, 2, 3, 4}));
+        const Measurement t = in.calibrator.ReadAmbientTemp();
+        QCOMPARE(t.value, double(23.4f));
+        QCOMPARE(in.meters.MultimeterBeep(), BenchStatus::Ok);
+
+        QCOMPARE(p.texts(),
+                 (QStringList{"Alim = True Volt = 24.00", "Alim = False Volt = 18.00",
+                              "Lettura mA Alim", "Mult = VOLT", "Lettura Mult", "Lettura Mult",
+                              "Lettura Mult", "Switch = 101A", "Cal = -1", "Temperatura Ambiente",
+                              "Temperatura Ambiente"}));
+        // Nothing went to any instrument.
+        for (const QString& name : sim::SimulatedBench::instrumentNames())
+            QCOMPARE(rig.bench.instrument(name)->heard(), QByteArray());
+    }
+
+    void functionGenerator() {
+        BenchRig rig;
+        FunctionGenerator& g = rig.generator;
+        const QStringList points = FunctionGenerator::BouncePoints();
+        QCOMPARE(points.size(), 4000);
+        QCOMPARE(points.first(), QStringLiteral("1"));
+        QCOMPARE(points.last(), QStringLiteral("1"));
+        QCOMPARE(points.mid(560, 1200), QStringList(1200, QStringLiteral("0")));
+        QCOMPARE(points.mid(2240), QStringList(1760, QStringLiteral("1")));
+
+        QCOMPARE(g.SetUp(FunctionGenerator::Waveform::Bounce, QStringLiteral("1000")),
+                 BenchStatus::Ok);
+        sim::SimFunctionGenerator& sim = rig.bench.generator();
+        QCOMPARE(sim.errors(), 0);
+        QCOMPARE(sim.userPoints(), 4000);
+        QCOMPARE(sim.shape(), QStringLiteral("USER"));
+        QCOMPARE(sim.frequency(), 5000.0);
+        QVERIFY(sim.outputOn());
+
+        QCOMPARE(g.SetUp(FunctionGenerator::Waveform::Ttl, QStringLiteral("250")), BenchStatus::Ok);
+        QCOMPARE(sim.lines().mid(sim.lines().size() - 6),
+                 (QByteArrayList{"*RST", "FREQuency 250", "FUNCtion SQUARE", "VOLTage 5",
+                                 "VOLTage:OFFSet 2.5", "OUTPut ON"}));
+        QCOMPARE(g.Output(false), BenchStatus::Ok);
+        QVERIFY(!sim.outputOn());
+        QCOMPARE(g.StartSweep(), BenchStatus::Ok);
+        QCOMPARE(g.SweepFrequency(1250.5), BenchStatus::Ok);
+        QCOMPARE(sim.lines().last(), QByteArray("FREQuency 1250.5"));
+        QCOMPARE(g.EndSweep(), BenchStatus::Ok);
+        QCOMPARE(sim.frequency(), 0.001);
+        QCOMPARE(sim.errors(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBenchDrivers)
+#include "tst_benchdrivers.moc"

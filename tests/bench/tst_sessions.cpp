@@ -1,0 +1,156 @@
+// Instrument sessions: resource names, aliases from the working folder and the environment,
+// and the socket, serial and USBTMC backends against simulated instruments.
+#include "ptyline.h"
+#include "sessionfactory.h"
+#include "simmultimeter.h"
+#include "tcpline.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vantelso;
+using namespace vantelso::bench;
+
+Q_DECLARE_METATYPE(vantelso::bench::ResourceSpec::Kind)
+
+class TestSessions : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void resources_data() {
+        QTest::addColumn<QString>("resource");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<ResourceSpec::Kind>("kind");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<int>("port");
+        using K = ResourceSpec::Kind;
+        QTest::newRow("usbtmc") << "/dev/usbtmc0" << true << K::UsbTmc << "/dev/usbtmc0" << 5025;
+        QTest::newRow("socket") << "TCPIP::192.168.1.20::5025::SOCKET" << true << K::Socket
+                                << "192.168.1.20" << 5025;
+        QTest::newRow("socket board, port")
+            << "tcpip0::meter.lan::5555::socket" << true << K::Socket << "meter.lan" << 5555;
+        QTest::newRow("socket default port")
+            << "TCPIP::10.0.0.2::SOCKET" << true << K::Socket << "10.0.0.2" << 5025;
+        QTest::newRow("serial path")
+            << "ASRL/dev/ttyUSB0::INSTR" << true << K::Serial << "/dev/ttyUSB0" << 5025;
+        QTest::newRow("serial number") << "ASRL3::INSTR" << true << K::Serial << "COM3" << 5025;
+        QTest::newRow("simulated")
+            << "SIM::generatore::INSTR" << true << K::Simulated << "generatore" << 5025;
+        QTest::newRow("port 0") << "TCPIP::h::0::SOCKET" << false << K::Socket << "" << 0;
+        QTest::newRow("VISA USB") << "USB0::0x1AB1::0x0588::INSTR" << false << K::Socket << "" << 0;
+    }
+    void resources() {
+        QFETCH(QString, resource);
+        const std::optional<ResourceSpec> spec = ParseResource(resource);
+        QFETCH(bool, valid);
+        QCOMPARE(bool(spec), valid);
+        if (!spec)
+            return;
+        QFETCH(ResourceSpec::Kind, kind);
+        QCOMPARE(spec->kind, kind);
+        QFETCH(QString, target);
+        QCOMPARE(spec->target, target);
+        QFETCH(int, port);
+        QCOMPARE(int(spec->port), port);
+    }
+
+    void aliases() {
+        QTemporaryDir dir;
+        QFile file(dir.filePath(ResourceAliases::fileName()));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("# bench 2\n"
+                   "UsbDevice1 = TCPIP::10.0.0.5::5025::SOCKET  # generator\n"
+                   "UsbDevice2=ASRL/dev/ttyUSB1::INSTR\n"
+                   "\n"
+                   "broken line\n");
+        file.close();
+        QProcessEnvironment env;
+        env.insert(ResourceAliases::environmentVariable(),
+                   QStringLiteral("usbdevice2=/dev/usbtmc1;UsbDevice4 = SIM::switch::INSTR"));
+        const ResourceAliases a = ResourceAliases::load(dir.path(), env);
+        QCOMPARE(a.resolve(QStringLiteral("UsbDevice1")),
+                 QStringLiteral("TCPIP::10.0.0.5::5025::SOCKET"));
+        QCOMPARE(a.resolve(QStringLiteral("USBDEVICE2")), QStringLiteral("/dev/usbtmc1"));
+        QCOMPARE(a.resolve(QStringLiteral("UsbDevice4")), QStringLiteral("SIM::switch::INSTR"));
+        QCOMPARE(a.resolve(QStringLiteral("ASRL4::INSTR")), QStringLiteral("ASRL4::INSTR"));
+        QVERIFY(!a.resolve(QStringLiteral("UsbDevice3")));
+        QCOMPARE(a.problems().size(), 1);
+        QVERIFY(a.problems().first().endsWith(QLatin1String(":5: \"broken line\"")));
+
+        // No file at all is no error; an unknown alias says where to define it.
+        SessionFactory f(ResourceAliases::load(dir.filePath(QStringLiteral("none")), {}));
+        QString why;
+        QVERIFY(!f.open(QStringLiteral("UsbDevice1"), &why));
+        QVERIFY(why.contains(QLatin1String("\"UsbDevice1\"")));
+        QVERIFY(why.contains(ResourceAliases::fileName()));
+        QVERIFY(why.contains(ResourceAliases::environmentVariable()));
+        f.setLanguage(1);
+        QVERIFY(!f.open(QStringLiteral("GPIB0::7::INSTR"), &why));
+        QVERIFY(why.startsWith(QLatin1String("Invalid resource \"GPIB0::7::INSTR\"")));
+        QVERIFY(!f.open(QStringLiteral("SIM::meter::INSTR"), &why));
+        QVERIFY(why.contains(QLatin1String("No simulated instrument \"meter\"")));
+    }
+
+    // The raw socket: a reading over loopback TCP, a clear, and a silent instrument.
+    void socketSession() {
+        sim::SimMultimeter meter(QStringLiteral("m"));
+        meter.setProbe([](sim::SimMultimeter::Function) { return -0.5; });
+        sim::TcpLine line;
+        QString why;
+        QVERIFY2(line.start(0, &why), qPrintable(why));
+        connect(&line, &sim::TcpLine::received, &meter, &sim::SimInstrument::receive);
+        connect(&meter, &sim::SimInstrument::transmit, &line, &sim::TcpLine::send);
+
+        SessionFactory f;
+        f.setTimeoutMs(300);
+        std::unique_ptr<InstrumentSession> s = f.open(line.resourceName(), &why);
+        QVERIFY2(s, qPrintable(why));
+        QVERIFY(s->writeLine("READ?"));
+        QCOMPARE(s->readLine(), QByteArray("-5.00000000E-01"));
+        QVERIFY(s->writeLine("READ?"));
+        QTRY_COMPARE(meter.lines().size(), 2);
+        QTest::qWait(20);
+        QVERIFY(s->clear());
+        meter.setSilent(true);
+        QVERIFY(s->writeLine("READ?"));
+        QVERIFY(!s->readLine());
+        QVERIFY(s->errorString().contains(QLatin1String("time-out")));
+
+        // Nobody listening: a message naming the instrument, at once.
+        const QString resource = line.resourceName();
+        line.stop();
+        QVERIFY(!f.open(resource, &why));
+        QVERIFY(why.contains(resource));
+    }
+
+#ifdef Q_OS_UNIX
+    void serialSession() {
+        sim::SimMultimeter meter(QStringLiteral("m"));
+        meter.setProbe([](sim::SimMultimeter::Function) { return 0.25; });
+        sim::PtyLine line;
+        QString why;
+        QVERIFY2(line.start(&why), qPrintable(why));
+        connect(&line, &sim::PtyLine::received, &meter, &sim::SimInstrument::receive);
+        connect(&meter, &sim::SimInstrument::transmit, &line, &sim::PtyLine::send);
+        ResourceAliases a;
+        a.add(QStringLiteral("UsbDevice1"), QStringLiteral("ASRL%1::INSTR").arg(line.slavePath()));
+        SessionFactory f(a);
+        f.setTimeoutMs(1000);
+        std::unique_ptr<InstrumentSession> s = f.open(QStringLiteral("UsbDevice1"), &why);
+        QVERIFY2(s, qPrintable(why));
+        QVERIFY(s->writeLine(":CONF:CURR:DC"));
+        QVERIFY(s->writeLine(":READ?"));
+        QCOMPARE(s->readLine(), QByteArray("+2.50000000E-01"));
+        QCOMPARE(meter.function(), sim::SimMultimeter::Function::Amperes);
+    }
+#endif
+
+    void usbtmcNodeMissing() {
+        SessionFactory f;
+        QString why;
+        QVERIFY(!f.open(QStringLiteral("/dev/usbtmc-vantelso-none"), &why));
+        QVERIFY(why.contains(QLatin1String("/dev/usbtmc-vantelso-none")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSessions)
+#include "tst_sessions.moc"

@@ -1,0 +1,112 @@
+// vantelso-cli monitor: live measurements on stdout from the in-process simulated device.
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#endif
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QStringList lines;
+    QString err;
+};
+
+Run cli(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(VANTELSO_CLI), args);
+    Run r;
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        return r;
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'));
+    if (!r.lines.isEmpty() && r.lines.last().isEmpty())
+        r.lines.removeLast();
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+} // namespace
+
+class TestMonitor : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // --csv: the header, then one line per channel per frame with "." decimals.
+    void csv_data() {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QStringList>("channels");
+        QTest::addColumn<QString>("inputUnit");
+        QTest::newRow("one channel") << "RSX7030" << QStringList{"A"} << "°C";
+        QTest::newRow("two channels") << "RSX7131B" << QStringList{"A", "B"} << "°C";
+        QTest::newRow("frequency") << "RSX7040" << QStringList{"A"} << "Hz";
+    }
+    void csv() {
+        QFETCH(QString, model);
+        QFETCH(QStringList, channels);
+        QFETCH(QString, inputUnit);
+        const Run r =
+            cli({QStringLiteral("--demo"), model, QStringLiteral("monitor"),
+                 QStringLiteral("--count"), QStringLiteral("3"), QStringLiteral("--csv")});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.lines.value(0),
+                 QStringLiteral("time,channel,input,input_unit,output,output_unit,status"));
+        QCOMPARE(r.lines.size(), 1 + 3 * channels.size());
+        const QRegularExpression row(QStringLiteral(
+            R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z,([AB]),-?\d+(\.\d+)?,([^,]*),-?\d+\.\d{3},(mA|V),\d+$)"));
+        for (int i = 1; i < r.lines.size(); ++i) {
+            const auto m = row.match(r.lines[i]);
+            QVERIFY2(m.hasMatch(), qPrintable(r.lines[i]));
+            QCOMPARE(m.captured(1), channels[(i - 1) % channels.size()]);
+            QCOMPARE(m.captured(3), inputUnit);
+        }
+    }
+
+    void usage_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("no device") << QStringList{"monitor"} << 2;
+        QTest::newRow("count 0") << QStringList{"--demo", "RSX7030", "monitor", "--count", "0"}
+                                 << 2;
+        QTest::newRow("unknown model") << QStringList{"--demo", "RSX9999", "monitor"} << 2;
+        QTest::newRow("port that does not open")
+            << QStringList{"-p", "/nonexistent/tty", "monitor"} << 1;
+    }
+    void usage() {
+        QFETCH(QStringList, args);
+        const Run r = cli(args);
+        QTEST(r.exitCode, "exitCode");
+        QVERIFY(r.lines.isEmpty());
+        QVERIFY(r.err.startsWith(QLatin1String("error: ")));
+    }
+
+    // Ctrl-C ends the stream cleanly: exit 0 and only whole lines on stdout.
+    void interrupt() {
+#ifndef Q_OS_UNIX
+        QSKIP("sends SIGINT");
+#else
+        QProcess p;
+        p.start(QStringLiteral(VANTELSO_CLI),
+                {QStringLiteral("--demo"), QStringLiteral("RSX7030"), QStringLiteral("monitor")});
+        QVERIFY(p.waitForStarted(5000));
+        QByteArray out;
+        while (out.count('\n') < 2 && p.waitForReadyRead(10000))
+            out += p.readAllStandardOutput();
+        QVERIFY(out.count('\n') >= 2);
+        ::kill(pid_t(p.processId()), SIGINT);
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 0);
+        out += p.readAllStandardOutput();
+        QVERIFY(out.endsWith('\n'));
+        QVERIFY(out.contains(" status 0x"));
+#endif
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMonitor)
+#include "tst_monitor.moc"

@@ -1,0 +1,317 @@
+// Frame conversion without a device: references, lamps, range bar, formats and the CSV log.
+#include "catalogue.h"
+#include "csvlog.h"
+#include "frameconverter.h"
+#include "trendhistory.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+
+using namespace vantelso;
+using namespace vantelso::measure;
+
+namespace {
+
+// Measurement float bytes A, B, X of a value (the device's encoding).
+std::array<std::uint8_t, 3> measureBytes(double v) {
+    int e = 0;
+    const double f = 2 * std::frexp(std::fabs(v), &e);
+    const int fraction = int(std::lround((f - 1) * 32768)) | (v < 0 ? 0x8000 : 0);
+    return {std::uint8_t(fraction >> 8), std::uint8_t(fraction & 0xFF), std::uint8_t(e - 1 + 127)};
+}
+
+// A frame array as the link returns it: F(0) = 0, then the bytes after "A".
+QByteArray frame(std::initializer_list<double> values, int status, int statusIndex) {
+    QByteArray F(256, '\0');
+    int k = 0;
+    for (double v : values) {
+        const auto b = measureBytes(v);
+        for (int i = 0; i < 3; ++i)
+            F[3 * k + 2 + i] = char(b[std::size_t(i)]);
+        ++k;
+    }
+    F[statusIndex] = char(status);
+    return F;
+}
+
+DeviceIdentity model(int m) {
+    DeviceIdentity id;
+    id.ModelByte = std::uint8_t(m);
+    return id;
+}
+
+MeasureChannel channel(int inputType, int outputType, double inStart, double inEnd, double outStart,
+                       double outEnd, double r800, double r3500) {
+    MeasureChannel mc;
+    mc.settings.inputType = std::uint8_t(inputType);
+    mc.settings.outputType = std::uint8_t(outputType);
+    mc.settings.inputStart = inStart;
+    mc.settings.inputEnd = inEnd;
+    mc.settings.outputStart = outStart;
+    mc.settings.outputEnd = outEnd;
+    mc.settings.outputRef800 = r800;
+    mc.settings.outputRef3500 = r3500;
+    return mc;
+}
+
+} // namespace
+
+class TestFrameConversion : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void references_data() {
+        QTest::addColumn<int>("modelByte");
+        QTest::addColumn<int>("deviceCode");
+        QTest::addColumn<double>("raw");
+        QTest::addColumn<double>("shown");
+        // R800 = 4, R3500 = 20: the direct models show R800 at 800, the others R3500.
+        for (int m : {0, 7, 8, 9}) {
+            QTest::addRow("model %d at 800", m) << m << 12 << 800.0 << 4.0;
+            QTest::addRow("model %d at 3500", m) << m << 12 << 3500.0 << 20.0;
+        }
+        for (int m : {1, 2, 3, 4, 5, 6}) {
+            QTest::addRow("model %d at 800", m) << m << 12 << 800.0 << 20.0;
+            QTest::addRow("model %d at 3500", m) << m << 12 << 3500.0 << 4.0;
+        }
+        QTest::newRow("family 11 swaps") << 0 << 11 << 800.0 << 20.0;
+        QTest::newRow("midway") << 0 << 12 << 2150.0 << 12.0;
+    }
+    void references() {
+        QFETCH(int, modelByte);
+        QFETCH(int, deviceCode);
+        QFETCH(double, raw);
+        QFETCH(double, shown);
+        DeviceIdentity id = model(modelByte);
+        id.DeviceCode = std::uint8_t(deviceCode);
+        const MeasureChannel mc = channel(8, 1, 0, 100, 4, 20, 4.0, 20.0);
+        QCOMPARE(OutputFromRaw(raw, mc.settings, id), shown);
+    }
+
+    void statusLamps_data() {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("led0");
+        QTest::addColumn<int>("led1");
+        QTest::addColumn<int>("led2");
+        QTest::newRow("0x11 yellow wins")
+            << 0x11 << colour::Yellow << colour::Green << colour::Green;
+        QTest::newRow("0x01 red") << 0x01 << colour::Red << colour::Green << colour::Green;
+        QTest::newRow("0x00 green") << 0x00 << colour::Green << colour::Green << colour::Green;
+        QTest::newRow("0x22 second yellow")
+            << 0x22 << colour::Green << colour::Yellow << colour::Green;
+        QTest::newRow("0x02 second red") << 0x02 << colour::Green << colour::Red << colour::Green;
+        QTest::newRow("0x04 third red") << 0x04 << colour::Green << colour::Green << colour::Red;
+        QTest::newRow("0x10 yellow alone")
+            << 0x10 << colour::Yellow << colour::Green << colour::Green;
+    }
+    void statusLamps() {
+        QFETCH(int, status);
+        const auto lamps = StatusLamps(status);
+        QTEST(lamps[0], "led0");
+        QTEST(lamps[1], "led1");
+        QTEST(lamps[2], "led2");
+    }
+
+    void rangeBar_data() {
+        QTest::addColumn<double>("x");
+        QTest::addColumn<double>("start");
+        QTest::addColumn<double>("end");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<int>("low");
+        QTest::addColumn<int>("high");
+        QTest::addColumn<double>("fraction");
+        QTest::newRow("inside") << 25.0 << 0.0 << 100.0 << true << colour::Grey << colour::Grey
+                                << 0.25;
+        QTest::newRow("reversed inside")
+            << 25.0 << 100.0 << 0.0 << true << colour::Grey << colour::Grey << 0.25;
+        QTest::newRow("reversed below")
+            << -1.0 << 100.0 << 0.0 << true << colour::Red << colour::Grey << 0.0;
+        QTest::newRow("reversed above")
+            << 101.0 << 100.0 << 0.0 << true << colour::Grey << colour::Red << 1.0;
+        QTest::newRow("at lower end")
+            << 0.0 << 100.0 << 0.0 << true << colour::Grey << colour::Grey << 0.0;
+        QTest::newRow("at upper end")
+            << 100.0 << 0.0 << 100.0 << true << colour::Grey << colour::Grey << 1.0;
+        QTest::newRow("negative range")
+            << -50.0 << -100.0 << 0.0 << true << colour::Grey << colour::Grey << 0.5;
+        QTest::newRow("empty range")
+            << 5.0 << 5.0 << 5.0 << false << colour::Grey << colour::Grey << 0.0;
+        QTest::newRow("not a number")
+            << qQNaN() << 0.0 << 1.0 << false << colour::Grey << colour::Grey << 0.0;
+    }
+    void rangeBar() {
+        QFETCH(double, x);
+        QFETCH(double, start);
+        QFETCH(double, end);
+        const RangeBar bar = RangeBarFor(x, start, end);
+        QTEST(bar.valid, "valid");
+        if (!bar.valid)
+            return;
+        QTEST(bar.lowMarker, "low");
+        QTEST(bar.highMarker, "high");
+        QTEST(bar.fraction, "fraction");
+    }
+
+    void formats_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("decimals");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("#0.000") << 12.3456 << 3 << "12.346";
+        QTest::newRow("##0.0") << 0.25 << 1 << "0.3";
+        QTest::newRow("##0") << 99.5 << 0 << "100";
+        QTest::newRow("no minus zero") << -0.0004 << 3 << "0.000";
+        QTest::newRow("negative") << -1.5 << 2 << "-1.50";
+    }
+    void formats() {
+        QFETCH(double, value);
+        QFETCH(int, decimals);
+        QTEST(FixedDecimals(value, decimals), "text");
+    }
+
+    // The frame conversion of whole channels: input back through the ranges, reported inputs,
+    // Fahrenheit, skipped steps and the status byte's place.
+    void convert_data() {
+        QTest::addColumn<int>("modelByte");
+        QTest::addColumn<int>("lastChannel");
+        QTest::addColumn<int>("inputType");
+        QTest::addColumn<double>("outStart");
+        QTest::addColumn<double>("outEnd");
+        QTest::addColumn<bool>("fahrenheit");
+        QTest::addColumn<QList<double>>("values");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<int>("channels");
+        // Tc K 0..1000 °C on 4-20 mA; raw 2150 is 12 mA, the middle.
+        QTest::newRow("Tc K back through ranges") << 0 << 0 << 8 << 4.0 << 20.0 << false
+                                                  << QList<double>{2150, 0, 0, 0} << 0x11 << "500.0"
+                                                  << "°C"
+                                                  << "12.000" << 1;
+        QTest::newRow("Tc K in Fahrenheit")
+            << 0 << 0 << 8 << 4.0 << 20.0 << true << QList<double>{2150, 0, 0, 0} << 0 << "932.0"
+            << "°F"
+            << "12.000" << 1;
+        QTest::newRow("two channels on the lettered model")
+            << 3 << 1 << 18 << 4.0 << 20.0 << false << QList<double>{2150, 2150, 0, 0} << 0
+            << "500.0"
+            << "°C"
+            << "12.000" << 2;
+        QTest::newRow("math model reports volts in thousandths")
+            << 5 << 1 << 4 << 4.0 << 20.0 << false << QList<double>{2150, 2150, 5000, 2500} << 0
+            << "5.000"
+            << "V"
+            << "12.000" << 2;
+        QTest::newRow("frequency model reports V(3)")
+            << 7 << 0 << 33 << 4.0 << 20.0 << false << QList<double>{2150, 0, 0, 123.4} << 0
+            << "123.4"
+            << "Hz"
+            << "12.000" << 1;
+        QTest::newRow("empty output span skips the input")
+            << 0 << 0 << 8 << 4.0 << 4.0 << false << QList<double>{2150, 0, 0, 0} << 0 << ""
+            << "°C"
+            << "12.000" << 1;
+    }
+    void convert() {
+        QFETCH(int, modelByte);
+        QFETCH(int, lastChannel);
+        QFETCH(int, inputType);
+        QFETCH(double, outStart);
+        QFETCH(double, outEnd);
+        QFETCH(bool, fahrenheit);
+        QFETCH(QList<double>, values);
+        QFETCH(int, status);
+        Catalogue catalogue;
+        const DeviceIdentity id = model(modelByte);
+        catalogue.Init(id);
+        MeasureChannel mc = channel(inputType, 1, 0, 1000, outStart, outEnd, 4, 20);
+        if (modelByte == 7)
+            mc.settings.decimals = 1;
+        mc.fahrenheit = fahrenheit;
+        const FrameConverter conv(catalogue, id, {mc, mc}, lastChannel);
+        const int statusIndex = modelByte == 0 || modelByte == 7 ? 14 : 5;
+        QByteArray F = frame({values[0], values[1], values[2], values[3]}, 0, 14);
+        if (statusIndex == 14)
+            F[14] = char(status);
+        const FrameReading r = conv.convert(F);
+        QTEST(r.channelCount, "channels");
+        if (statusIndex == 14) {
+            QCOMPARE(r.status, status);
+            QCOMPARE(r.lamps, StatusLamps(status));
+        }
+        const ChannelReading& a = r.channels[0];
+        QTEST(a.inputValid ? a.inputText : QString(), "input");
+        QTEST(a.inputUnit, "unit");
+        QTEST(a.outputText, "output");
+        QCOMPARE(a.outputUnit, QStringLiteral("mA"));
+        if (r.channelCount == 1)
+            QVERIFY(!r.channels[1].outputValid && !r.channels[1].inputValid);
+    }
+
+    // One line per channel per frame, "." decimals, empty fields for skipped values; the file
+    // holds every frame already appended without being closed (as after a kill).
+    void csvLog() {
+        FrameReading r;
+        r.channelCount = 2;
+        r.status = 17;
+        r.channels[0] = {true, 12.0, QStringLiteral("12.000"), QStringLiteral("mA"),
+                         true, 500,  QStringLiteral("500.0"),  QStringLiteral("°C"),
+                         {}};
+        r.channels[1] = {true,
+                         4.0,
+                         QStringLiteral("4.000"),
+                         QStringLiteral("mA"),
+                         false,
+                         0,
+                         QString(),
+                         QStringLiteral("°C"),
+                         {}};
+        const QDateTime t(QDate(2024, 5, 6), QTime(7, 8, 9, 123), Qt::UTC);
+        const QString lines = CsvLog::Lines(t, r);
+        QCOMPARE(lines, QStringLiteral("2024-05-06T07:08:09.123Z,A,500.0,°C,12.000,mA,17\n"
+                                       "2024-05-06T07:08:09.123Z,B,,°C,4.000,mA,17\n"));
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("log.csv"));
+        CsvLog log;
+        QString error;
+        QVERIFY(log.open(path, &error));
+        QVERIFY(log.append(t, r));
+        QVERIFY(log.append(t, r));
+        QFile reader(path);
+        QVERIFY(reader.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(reader.readAll()), CsvLog::Header() + lines + lines);
+        log.close();
+        // Reopening appends without a second header.
+        QVERIFY(log.open(path, &error));
+        QVERIFY(log.append(t, r));
+        log.close();
+        reader.seek(0);
+        QCOMPARE(QString::fromUtf8(reader.readAll()), CsvLog::Header() + lines + lines + lines);
+        QVERIFY(!log.open(dir.filePath(QStringLiteral("missing/dir/log.csv")), &error));
+        QVERIFY(!error.isEmpty());
+    }
+
+    void trendKeepsItsWindow() {
+        Catalogue catalogue;
+        const MeasureChannel mc = channel(8, 1, 1000, 0, 4, 20, 4, 20);
+        const FrameConverter conv(catalogue, model(0), {mc, mc}, 0);
+        TrendHistory h(10);
+        h.reset(conv);
+        QCOMPARE(h.channelCount(), 1);
+        QCOMPARE(h.low(0), 0.0);
+        QCOMPARE(h.high(0), 1000.0);
+        FrameReading r;
+        r.channels[0].inputValid = true;
+        for (int s = 0; s <= 20; ++s) {
+            r.channels[0].input = s;
+            h.add(s, r);
+        }
+        QCOMPARE(h.points(0).size(), std::size_t(11));
+        QCOMPARE(h.points(0).front().t, 10.0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFrameConversion)
+#include "tst_frameconversion.moc"

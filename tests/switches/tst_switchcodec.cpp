@@ -1,0 +1,199 @@
+// Switch banks both ways for every switch model: what an encoder stores, its reader gives
+// back; the switch tables hold what the guide's lists and checks rely on.
+#include "catalogue.h"
+#include "switchcodec.h"
+#include "switchtables.h"
+
+#include <QTest>
+
+using namespace vantelso;
+using namespace vantelso::switches;
+
+namespace {
+
+DeviceIdentity modelId(const char* identifier) {
+    DeviceIdentity id;
+    std::uint8_t variant = 0;
+    ParseModelIdentifier(QString::fromLatin1(identifier), &id.ModelByte, &variant);
+    return id;
+}
+
+} // namespace
+
+class TestSwitchCodec : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void roundTrips_data() {
+        QTest::addColumn<QString>("model");
+        for (const char* m : {"RSX7030", "RSX7031A", "RSX7031B", "RSX7031C", "RSX7131B", "RSX7032C",
+                              "RSX7031D", "RSX7032D", "RSX7131D", "RSX7132D", "RSX7040", "RSX7035"})
+            QTest::newRow(m) << QString::fromLatin1(m);
+    }
+    // Every offered input with outputs, positions and options spread over their fields: the
+    // reader recovers each selection, and no field leaks into another.
+    void roundTrips() {
+        QFETCH(QString, model);
+        Catalogue catalogue;
+        const DeviceIdentity id = modelId(qPrintable(model));
+        const int inputs = ChannelsOf(model).inputs;
+        const Family family = FamilyOf(id.ModelByte);
+        const QList<FieldSpec> fields = FieldsOf(family, inputs);
+        QVERIFY(!fields.isEmpty());
+
+        QList<int> inputCodes;
+        if (family == Family::Rsx7040 || family == Family::DModels) {
+            for (int v = 0; v <= (family == Family::DModels ? DRangeCount : 3); ++v)
+                inputCodes << v;
+        } else {
+            for (const QString& name : catalogue.FillTypeLists(id).switchInput)
+                inputCodes << *catalogue.FindInputType(name);
+        }
+        QVERIFY(inputCodes.size() >= 4);
+        int cases = 0;
+        for (int input : inputCodes) {
+            for (int k = 0; k < 4; ++k) {
+                Selections s;
+                for (const FieldSpec& f : fields) {
+                    // A different value per field and round, reaching both ends.
+                    const int span = f.hi - f.lo;
+                    const int pick[4] = {f.lo, f.hi, f.lo + span / 3, f.lo + (2 * span) / 3};
+                    s.*(f.member) = pick[(k + int(&f - fields.data())) % 4];
+                }
+                s.input = input;
+                // RSX7035 keeps its option switch only for thermocouples and resistive inputs.
+                if (family == Family::Rsx7035 && !(input >= 7 && input <= 21))
+                    s.option = -1;
+                const SwitchBytes b = Encode(s, id, inputs, false, {});
+                QCOMPARE(Decode(b, id, inputs, catalogue), s);
+                ++cases;
+            }
+        }
+        QVERIFY(cases >= 16);
+    }
+
+    void knownBytes_data() {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<bool>("wizard");
+        QTest::addColumn<Selections>("selections");
+        QTest::addColumn<int>("S0");
+        QTest::addColumn<int>("S1");
+        QTest::addColumn<int>("S2");
+        Selections a;
+        a.input = 8;
+        a.option = 0;
+        a.output = 1;
+        a.outputB = 2;
+        a.span = 3;
+        a.zero = 5;
+        QTest::newRow("RSX7030 Tc K") << "RSX7030" << false << a << 72 << 14 << 5;
+        Selections f;
+        f.input = 2;
+        f.output = 3;
+        f.span = 1;
+        f.multiplier = 1;
+        QTest::newRow("RSX7040") << "RSX7040" << false << f << 0 << 65 << 14;
+        QTest::newRow("RSX7040 wizard") << "RSX7040" << true << f << 14 << 65 << 14;
+        // "Pt 100" on the B model is switch value 3 (codes counted from 16).
+        Selections b;
+        b.input = 18;
+        b.zero = 2;
+        b.span = 7;
+        b.output = 1;
+        QTest::newRow("RSX7031B Pt 100") << "RSX7031B" << false << b << (0x20 | 3) << (7 | 64) << 0;
+        // The C model's 300 kΩ range shares switch value 3 with code 18.
+        Selections c;
+        c.input = input_code::Res300K;
+        QTest::newRow("RSX7031C Res300K") << "RSX7031C" << false << c << 3 << 0 << 0;
+        // RSX7035 "Res500": codes from 16 set bit 0 of SW2; option bit 1 for 3-wire.
+        Selections r;
+        r.input = 17;
+        r.option = 1;
+        r.span = 2;
+        r.zero = 1;
+        QTest::newRow("RSX7035 Res500")
+            << "RSX7035" << false << r << (0x10 | 1) << (1 | 2 | 8) << 0;
+    }
+    void knownBytes() {
+        QFETCH(QString, model);
+        QFETCH(bool, wizard);
+        QFETCH(Selections, selections);
+        const DeviceIdentity id = modelId(qPrintable(model));
+        // The C model offers 300 kΩ on hardware revision 2 only.
+        DeviceIdentity idC = id;
+        if (model == QLatin1String("RSX7031C"))
+            idC.IdByte3 = 2;
+        const SwitchBytes b = Encode(selections, idC, 1, wizard, {});
+        QFETCH(int, S0);
+        QFETCH(int, S1);
+        QFETCH(int, S2);
+        QCOMPARE(int(b.S0), S0);
+        QCOMPARE(int(b.S1), S1);
+        QCOMPARE(int(b.S2), S2);
+        // An empty selection stores the first entry, and reads back as it.
+        Catalogue catalogue;
+        const Selections back = Decode(b, idC, 1, catalogue);
+        for (const FieldSpec& f : FieldsOf(FamilyOf(id.ModelByte), 1))
+            QCOMPARE(back.*(f.member), std::max(selections.*(f.member), 0));
+    }
+
+    void readsWhatDevicesShow() {
+        Catalogue catalogue;
+        // S0 = 0x27 on RSX7030: "Tc J", option On, output code 0.
+        const Selections s = Decode({0x27, 0, 0}, modelId("RSX7030"), 1, catalogue);
+        QCOMPARE(s.input, 7);
+        QCOMPARE(s.option, 1);
+        QCOMPARE(s.output, 0);
+        // Inputs a model does not offer read as nothing selected: 24 on RSX7030, 4 on the A
+        // model, the unnamed code 6 anywhere.
+        QCOMPARE(Decode({24, 0, 0}, modelId("RSX7030"), 1, catalogue).input, -1);
+        QCOMPARE(Decode({6, 0, 0}, modelId("RSX7030"), 1, catalogue).input, -1);
+        QCOMPARE(Decode({4, 0, 0}, modelId("RSX7031A"), 1, catalogue).input, -1);
+        // Position 0 is EEPROM on the B model too, not code 15.
+        QCOMPARE(Decode({0, 0, 0}, modelId("RSX7031B"), 1, catalogue).input, 0);
+        // The lettered encoders leave the unused third bank alone.
+        QCOMPARE(int(Encode({}, modelId("RSX7031A"), 1, false, {0, 0, 0x5A}).S2), 0x5A);
+        QCOMPARE(DrawingRows({0x81, 0, 0}, 2).first(),
+                 QStringLiteral("SW1  1:ON  2:OFF  3:OFF  4:OFF  5:OFF  6:OFF  7:OFF  8:ON"));
+    }
+
+    void tables() {
+        const auto& records = ZeroSpanRecords();
+        const int zeroCounts[] = {15, 15, 15, 15, 15, 15, 15, 4, 15};
+        const double spanEnds[][2] = {{0, 1850}, {10, 850},  {500, 1950}, {50, 490}, {5, 98},
+                                      {5, 19.5}, {0.5, 9.8}, {0.5, 31.5}, {5, 825}};
+        for (int r = 0; r < ZeroSpanRecordCount; ++r) {
+            const ZeroSpanRecord& rec = records[std::size_t(r)];
+            QCOMPARE(rec.zero.size(), zeroCounts[r]);
+            QCOMPARE(rec.span.size(), 63); // six span switches, position 0 is "Default"
+            QCOMPARE(rec.span.first(), spanEnds[r][0]);
+            QCOMPARE(rec.span.last(), spanEnds[r][1]);
+            for (int k = 1; k < rec.span.size(); ++k)
+                QVERIFY2(rec.span[k] > rec.span[k - 1], qPrintable(QString::number(r)));
+            if (r != FrequencyRecord)
+                for (int k = 1; k < rec.zero.size(); ++k)
+                    QVERIFY(rec.zero[k] > rec.zero[k - 1]);
+        }
+        QCOMPARE(records[0].zero.first(), -200.0);
+        QCOMPARE(records[2].zero.first(), 200.0);
+        QCOMPARE(records[2].zero.last(), 800.0);
+        QCOMPARE(records[7].zero, (QList<double>{1000, 100, 10, 1}));
+        QCOMPARE(records[7].span[5], 3.0);
+
+        Catalogue catalogue;
+        const struct {
+            int code, record;
+        } families[] = {{1, 8},  {7, 0}, {12, 0}, {16, 2}, {17, 3}, {18, 1}, {22, 4},
+                        {24, 1}, {5, 5}, {4, 6},  {0, -1}, {6, -1}, {32, -1}};
+        for (const auto& f : families)
+            QCOMPARE(RecordForInput(catalogue, f.code), f.record);
+
+        QCOMPARE(ModelTable()[15].ranges[1], QStringLiteral("4-20 mA"));
+        QVERIFY(ModelTable()[16].wizardModel.isEmpty());
+        for (int row = 0; row < 16; ++row)
+            QVERIFY(WizardModelByte(ModelTable()[std::size_t(row)].wizardModel) >= 0);
+        QCOMPARE(RangeText(DInputRanges()[2]), QStringLiteral("4÷20 mA"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSwitchCodec)
+#include "tst_switchcodec.moc"

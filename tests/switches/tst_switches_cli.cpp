@@ -1,0 +1,115 @@
+// The switches command end to end: banks computed for a configuration, served by a
+// simulated device ("sim MODEL --switches S0,S1,S2") and read back as the same selections.
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTest>
+
+namespace {
+
+QJsonObject runJson(const QStringList& args, int* exitCode) {
+    QProcess p;
+    p.start(QStringLiteral(VANTELSO_CLI), args);
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        *exitCode = -1;
+        return {};
+    }
+    *exitCode = p.exitCode();
+    return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+}
+
+} // namespace
+
+class TestSwitchesCli : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void roundTrip_data() {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QStringList>("flags");
+        QTest::addColumn<QList<int>>("bytes"); // expected S0, S1, S2; -1 = not checked
+        QTest::newRow("RSX7030") << "RSX7030" << QStringList{"--input",  "8", "--option",   "off",
+                                                             "--output", "1", "--output-b", "2",
+                                                             "--span",   "3", "--zero",     "5"}
+                                 << QList<int>{72, 14, 5};
+        QTest::newRow("RSX7040") << "RSX7040" << QStringList{"--input",  "2",  "--output",     "3",
+                                                             "--span",   "1",  "--multiplier", "1",
+                                                             "--option", "off"}
+                                 << QList<int>{14, 65, 14};
+        QTest::newRow("RSX7031C") << "RSX7031C" << QStringList{"--input", "25", "--output", "2",
+                                                               "--span",  "63", "--zero",   "15"}
+                                  << QList<int>{0xF0 | 10, 63 | 128, -1};
+        QTest::newRow("RSX7032D") << "RSX7032D" << QStringList{"--input", "2",        "--input-b",
+                                                               "15",      "--option", "on"}
+                                  << QList<int>{0xF2, 1, -1};
+    }
+    void roundTrip() {
+#ifndef Q_OS_UNIX
+        QSKIP("pseudo-terminals are a Unix feature");
+#endif
+        QFETCH(QString, model);
+        QFETCH(QStringList, flags);
+        QFETCH(QList<int>, bytes);
+        int rc = -1;
+        const QJsonObject computed =
+            runJson(QStringList{"switches", "--model", model, "--json"} + flags, &rc);
+        QCOMPARE(rc, 0);
+        const char* keys[] = {"S0", "S1", "S2"};
+        for (int i = 0; i < 3; ++i)
+            if (bytes[i] >= 0)
+                QCOMPARE(computed.value(QLatin1String(keys[i])).toInt(), bytes[i]);
+
+        const QString banks = QStringLiteral("%1,%2,%3")
+                                  .arg(computed.value(QLatin1String("S0")).toInt())
+                                  .arg(computed.value(QLatin1String("S1")).toInt())
+                                  .arg(computed.value(QLatin1String("S2")).toInt());
+        QProcess sim;
+        sim.start(QStringLiteral(VANTELSO_CLI), {"sim", model, "--switches", banks});
+        QVERIFY(sim.waitForStarted(5000));
+        QVERIFY(sim.waitForReadyRead(5000));
+        const QString port = QString::fromLocal8Bit(sim.readLine()).trimmed();
+        const QJsonObject read = runJson({"-p", port, "switches", "--json"}, &rc);
+        sim.kill();
+        sim.waitForFinished(2000);
+        QCOMPARE(rc, 0);
+        QCOMPARE(read.value(QLatin1String("model")).toString(), model);
+        QCOMPARE(read.value(QLatin1String("S0")), computed.value(QLatin1String("S0")));
+        QCOMPARE(read.value(QLatin1String("S1")), computed.value(QLatin1String("S1")));
+        // Every selection given comes back, and nothing else is claimed.
+        for (auto it = computed.begin(); it != computed.end(); ++it) {
+            if (it.key().startsWith(u'S') || it.key() == QLatin1String("model"))
+                continue;
+            QVERIFY2(read.contains(it.key()), qPrintable(it.key()));
+            QCOMPARE(read.value(it.key()), it.value());
+        }
+    }
+
+    void badInput_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("input not offered")
+            << QStringList{"switches", "--model", "RSX7031A", "--input", "18"} << "not offered";
+        QTest::newRow("flag the model lacks")
+            << QStringList{"switches", "--model", "RSX7030", "--multiplier", "1"}
+            << "does not apply";
+        QTest::newRow("option word")
+            << QStringList{"switches", "--model", "RSX7030", "--option", "1"} << "on or off";
+        QTest::newRow("no switches")
+            << QStringList{"switches", "--model", "RSX5035"} << "has no switches";
+        QTest::newRow("bad bank byte")
+            << QStringList{"--demo", "RSX7030", "--switches", "72,300", "switches"} << "0 to 255";
+    }
+    void badInput() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        QProcess p;
+        p.start(QStringLiteral(VANTELSO_CLI), args);
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 2);
+        QVERIFY2(QString::fromLocal8Bit(p.readAllStandardError()).contains(message),
+                 qPrintable(message));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSwitchesCli)
+#include "tst_switches_cli.moc"

@@ -1,0 +1,247 @@
+// The switch guide against the simulated device: reading the banks, failures that leave
+// the guide as it was, zero/span defaults on the wire, the wizard, lists, limits and check.
+#include "simbench.h"
+#include "switchguide.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace vantelso;
+using namespace vantelso::switches;
+using Answer = Prompter::Answer;
+using K = sim::Fault::Kind;
+using Kind = SwitchGuide::DefaultKind;
+using Outcome = SwitchGuide::DefaultOutcome;
+
+namespace {
+
+// A guide over a simulated device of `model` with banks `bytes`, identified.
+struct GuideBench : SimBench {
+    GuideBench(const char* model, const QByteArray& bytes)
+        : SimBench(modelByte(model), variant(model)), guide(catalogue, texts, &link) {
+        device.setSwitchBytes(bytes);
+        link.identity = device.identity(); // as identified: "$V" is tested with the link
+        guide.setDevice(link.identity, device.modelIdentifier());
+        texts.setLanguage(Texts::English);
+    }
+    static std::uint8_t modelByte(const char* m) {
+        std::uint8_t b = 0, v = 0;
+        ParseModelIdentifier(QString::fromLatin1(m), &b, &v);
+        return b;
+    }
+    static std::uint8_t variant(const char* m) {
+        std::uint8_t b = 0, v = 0;
+        ParseModelIdentifier(QString::fromLatin1(m), &b, &v);
+        return v;
+    }
+    QList<QByteArray> writes() const {
+        QList<QByteArray> out;
+        for (const QByteArray& c : device.commandLog())
+            if (c.startsWith("$W"))
+                out << c;
+        return out;
+    }
+    Catalogue catalogue;
+    Texts texts;
+    SwitchGuide guide;
+};
+
+} // namespace
+
+class TestSwitchGuide : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void readSwitch_data() {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("span");
+        QTest::addColumn<QString>("check");
+        QTest::newRow("RSX7030") << "RSX7030" << QByteArray("\x48\x0E\x05\x00", 4) << "Tc K"
+                                 << "10"
+                                 << "ERR";
+        QTest::newRow("RSX7131B") << "RSX7131B" << QByteArray("\x32\x45", 2) << "Res500"
+                                  << "70"
+                                  << "OK";
+        QTest::newRow("RSX7040") << "RSX7040" << QByteArray("\x00\x41\x0E\x00", 4) << "TTL"
+                                 << "0.5"
+                                 << "OK";
+        QTest::newRow("RSX7132D") << "RSX7132D" << QByteArray("\x32\x01", 2) << "4÷20 mA"
+                                  << ""
+                                  << "---";
+    }
+    void readSwitch() {
+        QFETCH(QString, model);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, input);
+        GuideBench b(qPrintable(model), bytes);
+        QSignalSpy changed(&b.guide, &SwitchGuide::changed);
+        QVERIFY(b.guide.ReadSwitch());
+        QCOMPARE(b.count("$D"), 1);
+        QCOMPARE(int(b.guide.bytes().S0), int(quint8(bytes[0])));
+        QCOMPARE(int(b.guide.bytes().S1), int(quint8(bytes[1])));
+        QCOMPARE(b.guide.inputItems(0).value(b.guide.inputIndex(0)).text, input);
+        QFETCH(QString, span);
+        QCOMPARE(b.guide.spanItems().value(b.guide.spanIndex()), span);
+        QFETCH(QString, check);
+        QCOMPARE(SwitchGuide::CheckText(b.guide.check()), check);
+        QVERIFY(!changed.isEmpty());
+
+        // A "$D" that never comes back, cancelled: a failure that changes nothing shown.
+        if (model != QLatin1String("RSX7030"))
+            return; // once is enough: each try waits out its time-outs
+        const SwitchBytes before = b.guide.bytes();
+        const Selections sel = b.guide.selections();
+        b.device.injectFault({K::NoReply, "$D", 0, -1});
+        QVERIFY(!b.guide.ReadSwitch());
+        QCOMPARE(b.link.CommError, 1);
+        QCOMPARE(b.prompter.questions().size(), 1);
+        QCOMPARE(b.guide.bytes(), before);
+        QCOMPARE(b.guide.selections(), sel);
+    }
+
+    void defaults_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QStringList>("answers"); // input box answers; "!" = Cancel
+        QTest::addColumn<QList<int>>("okCancel"); // 1 Ok, 0 Cancel
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QByteArray>("written"); // address, low, high
+        QTest::addColumn<QString>("question");
+        // Tc K, one decimal: 250.5 °C is 2505 = 0x09C9, low byte first at 132 + 4 (k-1) + 20.
+        QTest::newRow("span k=1") << int(Kind::Span) << 1 << QStringList{"250.5"} << QList<int>{}
+                                  << int(Outcome::Written) << QByteArray("\x84\xC9\x09", 3) << "";
+        QTest::newRow("zero k=3") << int(Kind::Zero) << 3 << QStringList{"-20"} << QList<int>{}
+                                  << int(Outcome::Written) << QByteArray("\x8E\x38\xFF", 3) << "";
+        QTest::newRow("over max, Ok")
+            << int(Kind::Zero) << 1 << QStringList{"1400"} << QList<int>{1} << int(Outcome::Written)
+            << QByteArray("\x86\xB0\x36", 3) << "input value MAX exceeds limits";
+        QTest::newRow("under min, Cancel")
+            << int(Kind::Span) << 2 << QStringList{"20"} << QList<int>{0} << int(Outcome::Cancelled)
+            << QByteArray() << "input value MIN exceeds limits";
+        QTest::newRow("empty") << int(Kind::Span) << 1 << QStringList{""} << QList<int>{}
+                               << int(Outcome::Cancelled) << QByteArray() << "";
+        QTest::newRow("box cancelled") << int(Kind::Span) << 1 << QStringList{"!"} << QList<int>{}
+                                       << int(Outcome::Cancelled) << QByteArray() << "";
+        QTest::newRow("not a number")
+            << int(Kind::Span) << 1 << QStringList{"abc"} << QList<int>{} << int(Outcome::Cancelled)
+            << QByteArray() << "The value entered is not a number: nothing was written.";
+        // Position 40 would wrap past address 255 onto the configuration record.
+        QTest::newRow("past the last address")
+            << int(Kind::Span) << 40 << QStringList{} << QList<int>{} << int(Outcome::Refused)
+            << QByteArray() << "This position has no default value in the device.";
+    }
+    void defaults() {
+        QFETCH(int, kind);
+        QFETCH(int, position);
+        QFETCH(QStringList, answers);
+        QFETCH(QList<int>, okCancel);
+        QFETCH(int, outcome);
+        QFETCH(QByteArray, written);
+        QFETCH(QString, question);
+        GuideBench b("RSX7030", QByteArray("\x08\x00\x00\x00", 4));
+        Selections tcK;
+        tcK.input = 8;
+        b.guide.setSelections(tcK);
+        for (const QString& a : answers)
+            b.prompter.pushInput(a == QLatin1String("!") ? QString() : a);
+        for (int a : okCancel)
+            b.prompter.push(a ? Answer::Ok : Answer::Cancel);
+        b.device.clearCommandLog();
+        QCOMPARE(int(b.guide.enterDefault(Kind(kind), position, 1)), outcome);
+        const QList<QByteArray> w = b.writes();
+        if (written.isEmpty()) {
+            QVERIFY(w.isEmpty());
+            QCOMPARE(b.count("$S"), 0);
+        } else {
+            const int address = quint8(written[0]);
+            QCOMPARE(w, (QList<QByteArray>{
+                            QByteArray("$W\x00", 3) + char(address) + written[1] + '\r',
+                            QByteArray("$W\x00", 3) + char(address + 1) + written[2] + '\r'}));
+            QCOMPARE(b.device.memory(0, address), quint8(written[1]));
+            // The input's table is read again afterwards.
+            QCOMPARE(b.count("$S"), 1);
+            QVERIFY(b.device.commandLog().contains(QByteArray("$S\x08\x08\x00\r", 6)));
+            QCOMPARE(b.guide.deviceTable().size(), 80);
+        }
+        QStringList asked;
+        if (!answers.isEmpty())
+            asked << (kind == int(Kind::Span) ? "Enter Span Default" : "Enter Zero Default");
+        if (!question.isEmpty())
+            asked << question;
+        QCOMPARE(b.prompter.texts(), asked);
+    }
+
+    void defaultAddresses() {
+        QCOMPARE(SwitchGuide::DefaultAddress(Kind::Span, 1, 0), 112);
+        QCOMPARE(SwitchGuide::DefaultAddress(Kind::Zero, 1, 0), 114);
+        QCOMPARE(SwitchGuide::DefaultAddress(Kind::Span, 3, 1), 112 + 8 + 20);
+    }
+
+    void wizard() {
+        GuideBench b("RSX7030", QByteArray("\x48\x0E\x05\x00", 4));
+        QVERIFY(b.guide.ReadSwitch());
+        b.guide.enterWizard();
+        const QStringList models = b.guide.wizardModelList();
+        QCOMPARE(models.size(), 17);
+        QCOMPARE(models.first(), QStringLiteral("Select Device"));
+        QVERIFY(!models.contains(QStringLiteral("RSX 7132 A")));
+        QCOMPARE(models.at(16), QStringLiteral("RSX 7035"));
+
+        // RSX7040: sensor TTL, 0-5 V, span 0.5 x multiplier 100; SW1 copies SW3.
+        b.guide.chooseWizardModel(models.indexOf(QStringLiteral("RSX 7040")));
+        QCOMPARE(b.guide.identity().ModelByte, 7);
+        QCOMPARE(b.guide.multiplierItems(), (QStringList{"1000", "100", "10", "1"}));
+        b.guide.selectInput(0, 2);
+        b.guide.selectOutput(0, 3);
+        b.guide.selectSpan(1);
+        b.guide.selectMultiplier(1);
+        QCOMPARE(b.guide.bytes(), (SwitchBytes{14, 65, 14}));
+        QCOMPARE(b.guide.limitsText(),
+                 QStringLiteral("In: TTL ;Min.Lim.=0.1Hz; Max.Lim. 20 KHz; Span min: 0.5 Hz"));
+        QCOMPARE(SwitchGuide::CheckText(b.guide.check()), QStringLiteral("OK"));
+        b.guide.selectSpan(63);
+        QCOMPARE(SwitchGuide::CheckText(b.guide.check()), QStringLiteral("OK"));
+        b.guide.selectMultiplier(0); // 31.5 x 1000 Hz is beyond 20 kHz
+        QCOMPARE(SwitchGuide::CheckText(b.guide.check()), QStringLiteral("ERR"));
+
+        // RSX7035 offers only 4-20 mA; lists follow the input, in °F for temperatures.
+        b.guide.chooseWizardModel(models.indexOf(QStringLiteral("RSX 7035")));
+        QCOMPARE(b.guide.outputItems(0).size(), 4);
+        QCOMPARE(b.guide.outputItems(0).at(1), (ListItem{QStringLiteral("4-20 mA"), 1}));
+        QCOMPARE(b.guide.outputItems(0).at(0).value, -1);
+        QCOMPARE(b.guide.zeroItems(), QStringList{"-----"});
+        const QList<ListItem> inputs = b.guide.inputItems(0);
+        int tcJ = -1, res2k = -1;
+        for (int i = 0; i < inputs.size(); ++i) {
+            tcJ = inputs[i].value == 7 ? i : tcJ;
+            res2k = inputs[i].value == 16 ? i : res2k;
+        }
+        b.guide.selectInput(0, tcJ);
+        QVERIFY(b.guide.showsTemperatureChoice());
+        b.guide.setFahrenheit(true);
+        QCOMPARE(b.guide.zeroItems().at(1), QStringLiteral("-328.0"));
+        QCOMPARE(b.guide.spanItems().at(21), QStringLiteral("180.0")); // 100 °C span
+        QVERIFY(b.guide.limitsText().contains(QStringLiteral("Min.Lim.=-328 °F")));
+        QCOMPARE(b.guide.optionFrames()[0].caption, QStringLiteral("CJC"));
+        // "Res2K" is no temperature: Celsius-form text, no °F choice.
+        b.guide.selectInput(0, res2k);
+        QVERIFY(!b.guide.showsTemperatureChoice());
+        QCOMPARE(b.guide.limitsText(),
+                 QStringLiteral("In: Res2K ;Min.Lim.=0 ohm; Max.Lim. 2000 ohm; Span min: 50 ohm"));
+        QCOMPARE(b.guide.optionFrames()[0].caption, QStringLiteral("Wires"));
+        // "EEPROM": its own text, no range lists.
+        b.guide.selectInput(0, 0);
+        QCOMPARE(b.guide.limitsText(), QStringLiteral("EEPROM"));
+        QCOMPARE(SwitchGuide::CheckText(b.guide.check()), QStringLiteral("---"));
+
+        // Back to the device: its model, bytes and selections again.
+        b.guide.leaveWizard();
+        QCOMPARE(b.guide.identity().ModelByte, 0);
+        QCOMPARE(b.guide.bytes(), (SwitchBytes{72, 14, 5}));
+        QCOMPARE(b.guide.inputCode(), 8);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSwitchGuide)
+#include "tst_switchguide.moc"
