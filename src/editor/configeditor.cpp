@@ -5,9 +5,11 @@
 #include "devicelink.h"
 #include "editormodel.h"
 #include "limitchecks.h"
+#include "owntexts.h"
 #include "texts.h"
 
 #include <QMap>
+#include <algorithm>
 #include <cmath>
 
 namespace vantelso {
@@ -55,6 +57,21 @@ bool recordFits(const ConfigRecord& r, const DeviceIdentity& id, const Catalogue
 
 } // namespace
 
+QString AddressRanges(QList<int> addresses) {
+    std::sort(addresses.begin(), addresses.end());
+    addresses.erase(std::unique(addresses.begin(), addresses.end()), addresses.end());
+    QStringList runs;
+    for (qsizetype i = 0; i < addresses.size();) {
+        qsizetype j = i;
+        while (j + 1 < addresses.size() && addresses[j + 1] == addresses[j] + 1)
+            ++j;
+        runs << (j == i ? QString::number(addresses[i])
+                        : QStringLiteral("%1-%2").arg(addresses[i]).arg(addresses[j]));
+        i = j + 1;
+    }
+    return runs.join(QStringLiteral(", "));
+}
+
 ConfigEditor::ConfigEditor(EditorModel& model, DeviceLink& link, Catalogue& catalogue,
                            const Texts& texts, QObject* parent)
     : QObject(parent), m_model(model), m_link(link), m_catalogue(catalogue), m_texts(texts) {}
@@ -88,12 +105,14 @@ EditorOutcome ConfigEditor::read() {
 
     // Everything is read before anything is shown, so a failure changes nothing; fields this
     // model does not use keep what the editor shows.
+    m_identified = false;
     ReadFailure why = ReadFailure::None;
     const auto read = ReadConfiguration(m_link, m_catalogue, m_model.toRecord(), &why);
     if (why == ReadFailure::Busy)
         return EditorOutcome::Busy;
     if (why == ReadFailure::Identification)
         return EditorOutcome::CommFailed;
+    m_identified = true;
     Q_EMIT deviceIdentified(m_link.identity);
     switch (why) {
     case ReadFailure::Incompatible:
@@ -117,6 +136,15 @@ EditorOutcome ConfigEditor::write() {
     if (m_link.busy())
         return EditorOutcome::Busy;
     stopMeasurement();
+    m_differences.clear();
+
+    // What is not a number is refused before the device is even asked.
+    const LimitChecks checks(m_model, m_texts);
+    if (const QString notNumbers = checks.numbersMessage(); !notNumbers.isEmpty()) {
+        if (Prompter* p = m_link.prompter())
+            p->ask(notNumbers, Prompter::Buttons::Ok, Prompter::Icon::Warning);
+        return EditorOutcome::DataError;
+    }
 
     const DeviceIdentity saved = m_link.identity;
     m_link.ReadIdentity();
@@ -125,20 +153,30 @@ EditorOutcome ConfigEditor::write() {
     if (m_link.CommError)
         return EditorOutcome::CommFailed;
     const DeviceIdentity id = m_link.identity;
-    // The editor's fields were composed for the device it last read; another one must not
-    // receive them.
-    const DeviceIdentity& shown = m_model.identity();
-    if (id.DeviceCode != shown.DeviceCode || id.ModelByte != shown.ModelByte) {
+    const auto differs = [](const DeviceIdentity& a, const DeviceIdentity& b) {
+        return a.DeviceCode != b.DeviceCode || a.ModelByte != b.ModelByte;
+    };
+    // First against the device that answered last: a device swapped since then is reported
+    // as such, while a write after a read refused for another family meets that family again
+    // and is refused for it below.
+    if (differs(id, saved)) {
         m_link.identity = saved;
         critical(m_texts.lang(69));
         return EditorOutcome::DeviceChanged;
     }
-    if (id.DeviceCode == 11) {
+    // Only family 12 keeps this record; any other would store the bytes as something else.
+    if (id.DeviceCode != 12) {
         critical(m_texts.lang(70));
         return EditorOutcome::Incompatible;
     }
+    // The editor's fields were composed for the device it last read in full; a device that
+    // only identified itself since (its record read failed) must not receive them.
+    if (differs(id, m_model.identity())) {
+        m_link.identity = saved;
+        critical(m_texts.lang(69));
+        return EditorOutcome::DeviceChanged;
+    }
 
-    const LimitChecks checks(m_model, m_texts);
     if (checks.cjcRuleViolated()) {
         if (Prompter* p = m_link.prompter())
             p->ask(checks.cjcRuleMessage(), Prompter::Buttons::Ok, Prompter::Icon::Warning);
@@ -227,13 +265,15 @@ bool ConfigEditor::verify(const WriteQueue& queue, EditorOutcome* outcome) {
         return false;
     }
     for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
-        if (actual.value(it.key(), -1) != it.value()) {
-            critical(m_texts.lang(68));
-            *outcome = EditorOutcome::VerifyFailed;
-            return false;
-        }
+        if (actual.value(it.key(), -1) != it.value())
+            m_differences.append(it.key());
     }
-    return true;
+    if (m_differences.isEmpty())
+        return true;
+    critical(m_texts.lang(68) + u'\n' +
+             m_texts.lang(own::VerifyDiffers).arg(AddressRanges(m_differences)));
+    *outcome = EditorOutcome::VerifyFailed;
+    return false;
 }
 
 } // namespace vantelso

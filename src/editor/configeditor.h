@@ -4,6 +4,7 @@
 #include "record.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -24,9 +25,12 @@ enum class EditorOutcome {
     DeviceChanged, // another device answers than the one the editor shows: string 69
     WrongCjc,      // the shared cold-junction rule: string 62
     Cancelled,     // the user cancelled a limit question
-    DataError,     // a value that cannot be stored: string 71
+    DataError,     // a value that cannot be stored (string 71), or a field with no number
     VerifyFailed,  // the device does not hold what was written: string 68
 };
+
+// Addresses as a short list with runs joined: "12-13, 20".
+QString AddressRanges(QList<int> addresses);
 
 // Moves a configuration between the device and the editor model: `ReadEprom` fills the editor
 // from the device, `WriteEprom` checks the editor and writes it to the device, then reads the
@@ -51,6 +55,10 @@ public:
     QString modelIdentifier() const { return m_modelIdentifier; }
     // The queue of the last write that went out.
     const WriteQueue& lastWrite() const { return m_lastWrite; }
+    // Whether a device identified itself to the last read, whatever happened after.
+    bool lastReadIdentified() const { return m_identified; }
+    // The addresses whose read-back differed from what the last write sent.
+    const QList<int>& verifyDifferences() const { return m_differences; }
 
 Q_SIGNALS:
     // A device answered the identification: the captions follow the connected model.
@@ -73,6 +81,8 @@ private:
     std::function<bool()> m_stopper;
     QString m_modelIdentifier;
     WriteQueue m_lastWrite;
+    bool m_identified = false;
+    QList<int> m_differences;
 };
 
 } // namespace vantelso

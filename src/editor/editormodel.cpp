@@ -189,6 +189,8 @@ EditorModel::EditorModel(const Catalogue& catalogue, const Texts& texts, QObject
     connect(&m_texts, &Texts::languageChanged, this, &EditorModel::onLanguageChanged);
     m_shownDoublerText = doublerText();
     setIdentity(DeviceIdentity{});
+    // Fields nobody has typed into give the record's own values, before any read too.
+    takeBaseline();
 }
 
 // ---------------------------------------------------------------- controls
@@ -403,6 +405,9 @@ void EditorModel::onClicked(const QString& name, int element) {
         putVisible(kModo, 1, false);
         putVisible(kModo, 2, false);
     } else if (name == kOperOk) {
+        // Back to the normal page in full: the channels and the options frame the physical
+        // page took the place of.
+        putVisible(kModo, 1, true);
         putVisible(kModo, 2, true);
         putVisible(kModo, 3, false);
     } else if (name == kOperButton) {
@@ -639,7 +644,10 @@ void EditorModel::unitChanged(int c, bool fahrenheit) {
     if (m_fahrenheit[uc] != fahrenheit) {
         if (IsTemperatureType(m_inputCode[uc])) {
             const auto convert = [&](const QString& name, int element, bool span) {
-                const double v = Val(text(name, element));
+                const TypedNumber n = ParseTypedNumber(text(name, element));
+                if (!n.ok())
+                    return; // left as typed, for the write to refuse
+                const double v = n.value;
                 QString t;
                 if (span)
                     t = fahrenheit ? CtoFSpan(v) : FtoCSpan(v);
@@ -874,19 +882,42 @@ void EditorModel::takeBaseline() {
     }
 }
 
+double EditorModel::number(const QString& name, int element) const {
+    return ParseTypedNumber(text(name, element)).value;
+}
+
+bool EditorModel::edited(const QString& name, int element) const {
+    const auto it = m_baseline.constFind(key(name, element));
+    return it == m_baseline.constEnd() || *it != text(name, element);
+}
+
+QList<FieldRef> EditorModel::fieldsWithoutNumbers() const {
+    QList<FieldRef> out;
+    for (const NumericField& f : numericFields()) {
+        for (int e : f.elements) {
+            if (!edited(*f.name, e))
+                continue;
+            const TypedNumber n = ParseTypedNumber(text(*f.name, e));
+            if (n.status == TypedNumber::Status::Empty ||
+                n.status == TypedNumber::Status::NotANumber)
+                out.append({*f.name, e});
+        }
+    }
+    return out;
+}
+
 ConfigRecord EditorModel::toRecord(QStringList* badNumbers) const {
     ConfigRecord r = m_base;
     enum class Conv { None, Temperature, Span };
     // A field showing what the last read or write left in it gives back that exact value.
     const auto unchanged = [this](const QString& name, int element) {
-        const auto it = m_baseline.constFind(key(name, element));
-        return it != m_baseline.constEnd() && *it == text(name, element);
+        return !edited(name, element);
     };
     const auto parse = [&](const QString& name, int element) {
-        const ParsedNumber p = ParseLeadingNumber(text(name, element));
-        if (p.overflow && badNumbers)
+        const TypedNumber n = ParseTypedNumber(text(name, element));
+        if (n.status == TypedNumber::Status::Overflow && badNumbers)
             badNumbers->append(key(name, element));
-        return p.value;
+        return n.value;
     };
     const auto num = [&](const QString& name, int element, double base, Conv conv) {
         if (unchanged(name, element))

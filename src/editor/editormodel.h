@@ -15,6 +15,13 @@ namespace vantelso {
 
 class Texts;
 
+// One element of a control: the field a message is about.
+struct FieldRef {
+    QString name;
+    int element = 0;
+    bool operator==(const FieldRef&) const = default;
+};
+
 // What one control of the editor window shows. A thin window binds each widget to the entry
 // of the same name and element and follows controlChanged().
 struct ControlState {
@@ -131,6 +138,14 @@ public:
     // The record the controls describe, in Celsius. Fields without a number count as 0;
     // badNumbers (when given) receives the controls whose text overflows a double.
     ConfigRecord toRecord(QStringList* badNumbers = nullptr) const;
+    // A numeric field's value as typed ("," or "." as the decimal mark); 0 when it holds no
+    // number.
+    double number(const QString& name, int element = 0) const;
+    // Whether a field holds something else than the last read or write left in it.
+    bool edited(const QString& name, int element) const;
+    // The numeric fields, typed into since the last read or write, that are empty or hold
+    // something that is not a number: a write must refuse them.
+    QList<FieldRef> fieldsWithoutNumbers() const;
     // After a verified write: what the device now holds becomes the new reference.
     void acceptWritten(const ConfigRecord& record, const QByteArray& mainBlock);
     // The main block of the last read (after written changes); empty before any read.

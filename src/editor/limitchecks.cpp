@@ -2,6 +2,7 @@
 
 #include "editormodel.h"
 #include "numberformat.h"
+#include "owntexts.h"
 #include "texts.h"
 
 #include <cmath>
@@ -72,8 +73,8 @@ bool LimitChecks::checksTrips(int channel) const {
 
 // A type the connected model does not offer has no limits on it: " (TYPE)" comes first.
 QString LimitChecks::inputMessage(int c) const {
-    const double end = Val(m_model.text(QStringLiteral("txt_Input_max"), c));
-    const double start = Val(m_model.text(QStringLiteral("txt_Input_min"), c));
+    const double end = m_model.number(QStringLiteral("txt_Input_max"), c);
+    const double start = m_model.number(QStringLiteral("txt_Input_min"), c);
     QString markers =
         typeMarker(m_model.catalogue().OffersInput(m_model.inputCode(c), m_model.identity()));
     markers += rangeMarkers(end, start, inputLimits(m_model, c));
@@ -82,8 +83,8 @@ QString LimitChecks::inputMessage(int c) const {
 
 QString LimitChecks::outputMessage(int c) const {
     const OutputType& row = m_model.catalogue().Output(m_model.outputCode(c));
-    const double end = Val(m_model.text(QStringLiteral("txt_Output_max"), c));
-    const double start = Val(m_model.text(QStringLiteral("txt_Output_min"), c));
+    const double end = m_model.number(QStringLiteral("txt_Output_max"), c);
+    const double start = m_model.number(QStringLiteral("txt_Output_min"), c);
     QString markers =
         typeMarker(m_model.catalogue().OffersOutput(m_model.outputCode(c), m_model.identity()));
     markers += rangeMarkers(end, start, {row.min, row.max, row.minSpan});
@@ -92,7 +93,7 @@ QString LimitChecks::outputMessage(int c) const {
 
 // The device keeps the offset in one signed byte of tenths; the editor allows ±12.5.
 QString LimitChecks::offsetMessage(int c) const {
-    double v = Val(m_model.text(QStringLiteral("txt_offset"), c));
+    double v = m_model.number(QStringLiteral("txt_offset"), c);
     if (m_model.showsFahrenheit(c))
         v = Val(FtoCSpan(v));
     const double tenths = std::round(v * 10.0);
@@ -110,9 +111,9 @@ QString LimitChecks::tripMessage(int c) const {
         l.min = Val(CtoF(l.min));
         l.max = Val(CtoF(l.max));
     }
-    const double high = Val(m_model.text(QStringLiteral("txt_soglia_H"), c));
-    const double low = Val(m_model.text(QStringLiteral("txt_soglia_L"), c));
-    const double delay = Val(m_model.text(QStringLiteral("txt_soglia_Delay"), c));
+    const double high = m_model.number(QStringLiteral("txt_soglia_H"), c);
+    const double low = m_model.number(QStringLiteral("txt_soglia_L"), c);
+    const double delay = m_model.number(QStringLiteral("txt_soglia_Delay"), c);
     const QString close = QStringLiteral(")");
     QString markers;
     if (high > l.max)
@@ -145,6 +146,67 @@ bool LimitChecks::cjcRuleViolated() const {
 
 QString LimitChecks::cjcRuleMessage() const {
     return m_texts.lang(62);
+}
+
+QString LimitChecks::fieldName(const QString& name, int element) const {
+    // Language strings of the window's frames and captions.
+    constexpr int kTrips = 50, kInput = 48, kOutput = 49, kOffset = 66, kPhysical = 86;
+    constexpr int kChannel = 72, kAlgebraic = 85, kTrigger = 81, kSmooth = 82, kMultiplier = 83;
+    const auto channel = [&](int c) {
+        return m_texts.lang(kChannel) + (c == 0 ? QStringLiteral(" A, ") : QStringLiteral(" B, "));
+    };
+    const auto word = [&](int id) { return m_texts.lang(id); };
+    const QString max = QStringLiteral(" Max"), min = QStringLiteral(" Min");
+    if (name == u"txt_Input_max")
+        return channel(element) + word(kInput) + max;
+    if (name == u"txt_Input_min")
+        return channel(element) + word(kInput) + min;
+    if (name == u"txt_Output_max")
+        return channel(element) + word(kOutput) + max;
+    if (name == u"txt_Output_min")
+        return channel(element) + word(kOutput) + min;
+    if (name == u"txt_offset")
+        return channel(element) + word(kOffset);
+    if (name == u"txt_soglia_H")
+        return channel(element) + word(kTrips) + QStringLiteral(" Hi");
+    if (name == u"txt_soglia_L")
+        return channel(element) + word(kTrips) + QStringLiteral(" Lo");
+    if (name == u"txt_soglia_Delay")
+        return channel(element) + word(kTrips) + u' ' + word(own::TripDelay);
+    // The physical page numbers its channels' fields from 2.
+    if (name == u"txt_Fisico_max")
+        return channel(element - 2) + word(kPhysical) + max;
+    if (name == u"txt_Fisico_min")
+        return channel(element - 2) + word(kPhysical) + min;
+    if (name == u"txt_FisicoOut_max")
+        return channel(element) + word(kOutput) + u' ' + word(kPhysical) + max;
+    if (name == u"txt_FisicoOut_min")
+        return channel(element) + word(kOutput) + u' ' + word(kPhysical) + min;
+    if (name == u"txt_Opzione")
+        return word(kAlgebraic) + QStringLiteral(", Delay");
+    if (name == u"txt_filter")
+        return word(kSmooth);
+    if (name == u"txt_aux_freq")
+        return word(kMultiplier);
+    if (name == u"txt_Trig")
+        return word(kTrigger);
+    if (name == u"txt_Delay")
+        return word(own::ResponseTime);
+    return name;
+}
+
+QString LimitChecks::numbersMessage() const {
+    QStringList lines;
+    for (const FieldRef& f : m_model.fieldsWithoutNumbers()) {
+        const QString typed = m_model.text(f.name, f.element).trimmed();
+        const QString field = fieldName(f.name, f.element);
+        lines << (typed.isEmpty() ? m_texts.lang(own::NumberEmpty).arg(field)
+                                  : m_texts.lang(own::NotANumber).arg(field, typed));
+    }
+    if (lines.isEmpty())
+        return {};
+    lines << m_texts.lang(own::NumbersHint);
+    return lines.join(u'\n');
 }
 
 QList<LimitFinding> LimitChecks::findings() const {

@@ -48,6 +48,12 @@ public:
     // Every finding in the order a write asks about them: inputs, outputs, offsets, trips.
     QList<LimitFinding> findings() const;
 
+    // The fields typed into that hold no number, one line each, then how to type numbers;
+    // empty when every such field holds one. A write stops here.
+    QString numbersMessage() const;
+    // A numeric field as the window labels it: "Canale A, Ingresso Max".
+    QString fieldName(const QString& name, int element) const;
+
 private:
     QString box(int channel, int stringId, const QString& markers) const;
 

@@ -1,5 +1,6 @@
 #include "numberformat.h"
 
+#include <QRegularExpression>
 #include <cmath>
 #include <limits>
 
@@ -92,6 +93,27 @@ ParsedNumber ParseLeadingNumber(QStringView text) {
 
 double Val(QStringView text) {
     return ParseLeadingNumber(text).value;
+}
+
+TypedNumber ParseTypedNumber(QStringView text) {
+    const QStringView t = text.trimmed();
+    if (t.isEmpty())
+        return {0, TypedNumber::Status::Empty};
+    static const QRegularExpression number(
+        QStringLiteral("^[+-]?(?:[0-9]+(?:[.,][0-9]*)?|[.,][0-9]+)(?:[eE][+-]?[0-9]+)?$"));
+    QString plain = t.toString();
+    if (!number.match(plain).hasMatch())
+        return {0, TypedNumber::Status::NotANumber};
+    plain.replace(u',', u'.');
+    bool ok = false;
+    const double v = plain.toDouble(&ok);
+    if (!ok || !std::isfinite(v)) {
+        // Only an exponent beyond the double range gets here: a negative one is just 0.
+        if (plain.contains(QLatin1String("e-"), Qt::CaseInsensitive))
+            return {0, TypedNumber::Status::Number};
+        return {0, TypedNumber::Status::Overflow};
+    }
+    return {v == 0 ? 0.0 : v, TypedNumber::Status::Number};
 }
 
 QString FormatRange(double v) {

@@ -3,9 +3,9 @@
 #include <QString>
 #include <QStringView>
 
-// How the editor reads and shows numbers. Users type with "." as the decimal point whatever
-// the system locale says, and a field that holds no number counts as 0, so that a half-typed
-// field never stops the window; the device itself only ever sees the scaled integers.
+// How the editor reads and shows numbers. Fields show "." as the decimal point; users may
+// type "," or "." whatever the system locale says. A half-typed field never stops the window:
+// what is not a number is refused only when it would be written.
 namespace vantelso {
 
 struct ParsedNumber {
@@ -20,6 +20,17 @@ struct ParsedNumber {
 ParsedNumber ParseLeadingNumber(QStringView text);
 // The value alone (0 on overflow).
 double Val(QStringView text);
+
+// A number as a user types it into a field: blanks around it, an optional sign, digits with
+// one "," or "." as the decimal mark, an optional exponent ("1e3"), and nothing else. No
+// thousands separators: "1.234,5" is not a number.
+struct TypedNumber {
+    enum class Status { Number, Empty, NotANumber, Overflow };
+    double value = 0; // 0 unless Number
+    Status status = Status::Empty;
+    bool ok() const { return status == Status::Number; }
+};
+TypedNumber ParseTypedNumber(QStringView text);
 
 // "#0.###": up to three decimals, at least one digit before the point ("0.5", "120", "-1.25").
 QString FormatRange(double v);

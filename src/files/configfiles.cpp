@@ -184,7 +184,7 @@ ConfigFiles::Outcome ConfigFiles::SaveConfigFile(bool saveAs) {
         Prompter::FileDialog d;
         d.filter = kSaveFilter;
         d.defaultSuffix = kSuffix;
-        d.directory = QDir::currentPath();
+        // No folder: the dialog starts where the last one ended, else in the documents.
         const auto chosen = m_prompter.saveFile(d);
         if (chosen && !chosen->isEmpty()) {
             m_fileName = *chosen;
@@ -328,7 +328,7 @@ ConfigFiles::Outcome ConfigFiles::OpenConfigFile() {
     Prompter::FileDialog d;
     d.filter = kOpenFilter;
     d.defaultSuffix = kSuffix;
-    d.directory = QDir::currentPath();
+    // No folder: the dialog starts where the last one ended, else in the documents.
     const auto chosen = m_prompter.openFile(d);
     if (!chosen || chosen->isEmpty())
         return Outcome::Cancelled;

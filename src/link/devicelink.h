@@ -1,6 +1,7 @@
 #pragma once
 
 #include "identity.h"
+#include "linktexts.h"
 #include "prompter.h"
 #include "reply.h"
 #include "transport.h"
@@ -14,13 +15,6 @@
 #include <array>
 
 namespace vantelso {
-
-// Texts the link shows in its questions; the application fills them from the string table
-// in the user's language.
-struct LinkTexts {
-    QString communicationError = QStringLiteral("Communication error");
-    QString portNotOpen = QStringLiteral("COM Port not open");
-};
 
 // The device link: the one port to the device, the transaction engine and the device's
 // command set. Commands run one at a time on the caller's thread; while they wait they keep

@@ -1,10 +1,11 @@
 #include "portnames.h"
 
-#include <QFileInfo>
+#include <QFile>
 #include <QSerialPortInfo>
 
 #ifdef Q_OS_UNIX
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -48,35 +49,74 @@ QList<PortDescription> AvailablePorts() {
     return out;
 }
 
-QString DescribeOpenFailure(const QString& systemName, bool permissionOrBusy,
-                            const QString& qtError) {
-    if (!permissionOrBusy) {
-        if (!QFileInfo::exists(systemName))
-            return QStringLiteral("Serial port %1 does not exist. Check the cable or choose "
-                                  "another port.")
-                .arg(systemName);
-        return QStringLiteral("Serial port %1 cannot be opened: %2").arg(systemName, qtError);
-    }
+namespace {
+
 #ifdef Q_OS_UNIX
-    const QByteArray path = systemName.toLocal8Bit();
-    if (::access(path.constData(), R_OK | W_OK) != 0) {
-        struct stat st {};
-        QString group;
-        if (::stat(path.constData(), &st) == 0) {
-            if (const struct group* g = ::getgrgid(st.st_gid))
-                group = QString::fromLocal8Bit(g->gr_name);
-        }
-        if (group.isEmpty())
-            group = QStringLiteral("dialout");
-        return QStringLiteral("Permission denied on %1. The port belongs to group \"%2\"; "
-                              "add yourself to it with: sudo usermod -aG %2 $USER "
-                              "(then log out and in again).")
-            .arg(systemName, group);
-    }
+// The permission bits as "ls -l" shows them.
+QString modeText(mode_t m) {
+    QString out;
+    out += S_ISCHR(m) ? u'c' : S_ISBLK(m) ? u'b' : S_ISDIR(m) ? u'd' : S_ISLNK(m) ? u'l' : u'-';
+    const mode_t bits[] = {S_IRUSR, S_IWUSR, S_IXUSR, S_IRGRP, S_IWGRP,
+                           S_IXGRP, S_IROTH, S_IWOTH, S_IXOTH};
+    const char16_t letters[] = {u'r', u'w', u'x'};
+    for (int k = 0; k < 9; ++k)
+        out += (m & bits[k]) ? QChar(letters[k % 3]) : QChar(u'-');
+    return out;
+}
 #endif
-    return QStringLiteral("Serial port %1 is already in use by another program. Close that "
-                          "program or choose another port.")
-        .arg(systemName);
+
+} // namespace
+
+PortNode InspectPortNode(const QString& systemName) {
+    PortNode node;
+#ifdef Q_OS_UNIX
+    const QByteArray path = QFile::encodeName(systemName);
+    struct stat st {};
+    if (::stat(path.constData(), &st) != 0) {
+        node.exists = false;
+        node.accessible = false;
+        return node;
+    }
+    node.accessible = ::access(path.constData(), R_OK | W_OK) == 0;
+    if (const struct passwd* pw = ::getpwuid(st.st_uid))
+        node.owner = QString::fromLocal8Bit(pw->pw_name);
+    else
+        node.owner = QString::number(st.st_uid);
+    if (const struct group* g = ::getgrgid(st.st_gid))
+        node.group = QString::fromLocal8Bit(g->gr_name);
+    else
+        node.group = QString::number(st.st_gid);
+    node.groupMayOpen = (st.st_mode & S_IRGRP) && (st.st_mode & S_IWGRP);
+    node.groupIsSuperuser = st.st_gid == 0;
+    node.mode = modeText(st.st_mode);
+#else
+    Q_UNUSED(systemName);
+#endif
+    return node;
+}
+
+PortProblem ClassifyOpenFailure(const QString& systemName, OpenError error,
+                                const QString& systemReason, const PortNode& node) {
+    PortProblem p;
+    p.port = systemName;
+    if (error == OpenError::NotFound || !node.exists) {
+        p.kind = PortProblem::Kind::Missing;
+    } else if (error == OpenError::Other) {
+        p.kind = PortProblem::Kind::CannotOpen;
+        p.detail = systemReason;
+    } else if (node.accessible) {
+        // Allowed to use it, yet refused: another program holds the port (or its lock).
+        p.kind = PortProblem::Kind::Busy;
+    } else if (node.groupMayOpen && !node.groupIsSuperuser && !node.group.isEmpty()) {
+        p.kind = PortProblem::Kind::NeedsGroup;
+        p.group = node.group;
+    } else {
+        // Joining the group would not help (or would mean joining the superuser's group).
+        p.kind = PortProblem::Kind::PermissionDenied;
+        p.owner = node.owner + u':' + node.group;
+        p.mode = node.mode;
+    }
+    return p;
 }
 
 } // namespace vantelso

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "linktexts.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -18,9 +20,26 @@ struct PortDescription {
 };
 QList<PortDescription> AvailablePorts();
 
-// The message for a port that failed to open: a busy port, a missing one, and on Linux a
-// permission problem naming the device's group and the command that grants access.
-QString DescribeOpenFailure(const QString& systemName, bool permissionOrBusy,
-                            const QString& qtError);
+// What the file system says about a device node, for the reason a port failed to open.
+// Where ports are not files (Windows) every port "exists" and is accessible.
+struct PortNode {
+    bool exists = true;
+    bool accessible = true; // this user may read and write it
+    QString owner;          // user name, or the number when it has none
+    QString group;
+    bool groupMayOpen = false; // the group has read and write permission
+    bool groupIsSuperuser = false;
+    QString mode; // "crw-rw----"
+};
+PortNode InspectPortNode(const QString& systemName);
+
+// How the serial port reported a failed open.
+enum class OpenError { NotFound, Permission, Other };
+
+// Why the port failed to open: a missing port, a busy one, or a permission problem that names
+// a group to join only when that group may open the device and is not the superuser's;
+// otherwise the owner and mode are reported.
+PortProblem ClassifyOpenFailure(const QString& systemName, OpenError error,
+                                const QString& systemReason, const PortNode& node);
 
 } // namespace vantelso

@@ -19,7 +19,7 @@ public:
         QString title;
         QString filter;        // "Configuration (*.VNT)"
         QString defaultSuffix; // "VNT"
-        QString directory;
+        QString directory;     // where it starts; empty: the prompter's choice
         QString fileName;
     };
 

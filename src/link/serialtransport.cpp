@@ -23,6 +23,7 @@ bool SerialTransport::open() {
     if (m_port.isOpen())
         return true;
     m_failed = false;
+    setProblem({});
     const QString systemName = SystemPortName(m_entry);
     m_port.setPortName(systemName);
     m_port.setBaudRate(m_baudRate);
@@ -33,8 +34,11 @@ bool SerialTransport::open() {
     m_port.setReadBufferSize(0);
     if (!m_port.open(QIODevice::ReadWrite)) {
         const auto err = m_port.error();
-        m_error = DescribeOpenFailure(systemName, err == QSerialPort::PermissionError,
-                                      m_port.errorString());
+        const OpenError kind = err == QSerialPort::DeviceNotFoundError ? OpenError::NotFound
+                               : err == QSerialPort::PermissionError   ? OpenError::Permission
+                                                                       : OpenError::Other;
+        setProblem(ClassifyOpenFailure(systemName, kind, m_port.errorString(),
+                                       InspectPortNode(systemName)));
         m_port.clearError();
         return false;
     }
@@ -44,7 +48,6 @@ bool SerialTransport::open() {
     // Adapters can deliver stale bytes right after opening: start from an empty input.
     m_port.clear(QSerialPort::Input);
     m_port.readAll();
-    m_error.clear();
     return true;
 }
 
@@ -101,7 +104,10 @@ void SerialTransport::onError(QSerialPort::SerialPortError error) {
     if (m_failed)
         return;
     m_failed = true;
-    m_error = QStringLiteral("The device on %1 was disconnected.").arg(m_entry);
+    PortProblem gone;
+    gone.kind = PortProblem::Kind::Disconnected;
+    gone.port = m_entry;
+    setProblem(gone);
     QMetaObject::invokeMethod(
         this,
         [this] {
@@ -109,7 +115,7 @@ void SerialTransport::onError(QSerialPort::SerialPortError error) {
             m_port.close();
         },
         Qt::QueuedConnection);
-    Q_EMIT failed(m_error);
+    Q_EMIT failed(errorString());
 }
 
 } // namespace vantelso

@@ -23,7 +23,6 @@ public:
     QByteArray readAll() override;
     qint64 bytesAvailable() const override;
     void clearInput() override;
-    QString errorString() const override { return m_error; }
     QString portName() const override { return m_entry; }
 
 private:
@@ -32,7 +31,6 @@ private:
     QString m_entry;
     qint32 m_baudRate = 9600;
     QSerialPort m_port;
-    QString m_error;
     bool m_failed = false;
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "linktexts.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -14,7 +16,7 @@ public:
     using QObject::QObject;
     ~Transport() override = default;
 
-    // On failure returns false and leaves a user-readable reason in errorString().
+    // On failure returns false and leaves the reason in problem().
     virtual bool open() = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
@@ -23,7 +25,12 @@ public:
     virtual QByteArray readAll() = 0;
     virtual qint64 bytesAvailable() const = 0;
     virtual void clearInput() = 0;
-    virtual QString errorString() const = 0;
+    // Why the port cannot be used (it failed to open, or the device went away); Kind::None
+    // while all is well.
+    const PortProblem& problem() const { return m_problem; }
+    // The reason in English, for logs and the command-line tool; transports whose failures
+    // are not port problems (instrument sessions) tell their own.
+    virtual QString errorString() const { return DescribePortProblem(m_problem); }
     // Text shown for the port, e.g. "/dev/ttyUSB0" or "COM3".
     virtual QString portName() const = 0;
 
@@ -31,6 +38,12 @@ Q_SIGNALS:
     void readyRead();
     // Raised once when the port fails under us (device unplugged); the port is closed after.
     void failed(const QString& reason);
+
+protected:
+    void setProblem(const PortProblem& problem) { m_problem = problem; }
+
+private:
+    PortProblem m_problem;
 };
 
 } // namespace vantelso

@@ -15,16 +15,16 @@ SimTransport::SimTransport(SimDevice* device, QObject* parent)
 bool SimTransport::open() {
     if (open_)
         return true;
-    if (!device_) {
-        error_ = QStringLiteral("%1: no simulated device attached").arg(portName());
-        return false;
-    }
-    if (device_->isGone()) {
-        error_ = QStringLiteral("%1: device disconnected").arg(portName());
+    PortProblem problem;
+    problem.port = portName();
+    if (!device_ || device_->isGone()) {
+        // A device that went away is as absent as one never attached.
+        problem.kind = PortProblem::Kind::Missing;
+        setProblem(problem);
         return false;
     }
     input_.clear();
-    error_.clear();
+    setProblem({});
     open_ = true;
     return true;
 }
@@ -35,10 +35,8 @@ void SimTransport::close() {
 }
 
 bool SimTransport::write(const QByteArray& bytes) {
-    if (!open_ || !device_) {
-        error_ = QStringLiteral("%1: port not open").arg(portName());
+    if (!open_ || !device_)
         return false;
-    }
     device_->receive(bytes);
     return true;
 }
@@ -74,8 +72,11 @@ void SimTransport::onVanished() {
     if (!open_)
         return;
     close();
-    error_ = QStringLiteral("device disconnected");
-    emit failed(error_);
+    PortProblem gone;
+    gone.kind = PortProblem::Kind::Disconnected;
+    gone.port = portName();
+    setProblem(gone);
+    emit failed(errorString());
 }
 
 } // namespace vantelso::sim

@@ -12,7 +12,7 @@ class SimDevice;
 //
 // Bytes the device transmits are appended to the input buffer at once (only while open);
 // readyRead() follows on the next event-loop pass, at most one per pass. When the device
-// vanishes the transport closes and emits failed("device disconnected") once; open() then
+// vanishes the transport closes and reports a disconnection once (failed()); open() then
 // fails until SimDevice::revive() (or swapTo()) brings a device back.
 class SimTransport : public Transport {
     Q_OBJECT
@@ -26,7 +26,6 @@ public:
     QByteArray readAll() override;
     qint64 bytesAvailable() const override { return input_.size(); }
     void clearInput() override { input_.clear(); }
-    QString errorString() const override { return error_; }
     QString portName() const override; // "sim:RSX7030"
 
     SimDevice* device() const { return device_; }
@@ -37,7 +36,6 @@ private:
 
     QPointer<SimDevice> device_;
     QByteArray input_;
-    QString error_;
     bool open_ = false;
     bool readyPosted_ = false;
 };

@@ -1,13 +1,19 @@
 #include "captions.h"
+#include "demodevice.h"
 #include "portlist.h"
 #include "scriptedprompter.h"
 #include "shell.h"
+#include "simdevice.h"
+#include "startfolder.h"
 #include "systeminfo.h"
 
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace vantelso;
 using namespace vantelso::app;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -16,6 +22,10 @@ class RecordingView : public ShellView {
 public:
     QStringList calls;
     ShellCaptions captions;
+    QString port;
+    QString status;
+    bool statusProblem = false;
+    std::pair<int, int> progress{-1, -1};
 
     void disableFactoryMenu() override { calls << QStringLiteral("factoryMenu"); }
     void setPortList(const QList<PortEntry>&, int) override { calls << QStringLiteral("portList"); }
@@ -25,21 +35,39 @@ public:
         captions = c;
     }
     void setButtonImages(bool) override { calls << QStringLiteral("images"); }
-    void setProgress(int, int) override { calls << QStringLiteral("progress"); }
+    void setProgress(int done, int total) override {
+        if (progress.first < 0)
+            calls << QStringLiteral("progress");
+        progress = {done, total};
+    }
     void placeWindows() override { calls << QStringLiteral("place"); }
     void showPanel() override { calls << QStringLiteral("show"); }
-    QString portText() const override { return {}; }
+    QString portText() const override { return port; }
     void setPortSwitch(bool) override {}
-    void showPortStatus(const QString&, bool) override {}
+    void showStatus(const QString& text, bool problem) override {
+        status = text;
+        statusProblem = problem;
+    }
     void toggleProgramWindow() override {}
 };
 
-// A shell without a device, not yet started.
+// A shell, not yet started, with an in-process demo device when a model is given.
 struct Bench {
+    explicit Bench(const QString& model = {}) {
+        QString why;
+        if (!model.isEmpty() && !(demo = DemoDevice::create(model, &why, /*allowPty=*/false)))
+            qFatal("%s", qPrintable(why));
+        shell = std::make_unique<Shell>(state, view, demo.get());
+        if (demo)
+            view.port = demo->port();
+    }
+    sim::SimDevice& device() const { return *demo->device(); }
+
+    std::unique_ptr<DemoDevice> demo;
     ScriptedPrompter prompter;
     AppState state{&prompter};
     RecordingView view;
-    Shell shell{state, view};
+    std::unique_ptr<Shell> shell;
 };
 
 } // namespace
@@ -53,8 +81,11 @@ private slots:
     void deviceLabels();
     void brandDetails();
     void systemInfoTool();
+    void manualAndStartFolder();
     void startUp();
     void closedSwitchAndLanguage();
+    void statusLine();
+    void fileCaptionFollowsDevice();
 };
 
 // The demo entry first, then COM1..COM16, then what was found that those do not stand for.
@@ -91,7 +122,8 @@ void TestAppCore::portList() {
 // Every text exists in both languages, and no control is named twice.
 void TestAppCore::everyCaptionIdInBothLanguages() {
     const StringTable& table = StringTable::builtIn();
-    for (Window w : {Window::Principale, Window::Communication, Window::Language, Window::About}) {
+    for (Window w : {Window::Principale, Window::Communication, Window::Language, Window::About,
+                     Window::Program, Window::Operator}) {
         QStringList names;
         for (const LanguageCaption& c : LanguageCaptions(w)) {
             QVERIFY2(table.contains(c.baseId) && table.contains(c.baseId + 300), c.control);
@@ -168,20 +200,43 @@ void TestAppCore::systemInfoTool() {
     QCOMPARE(find({{sharedKey, shared}}, false), QString());
 }
 
+// The manual in the first folder that holds it; file dialogs start in the folder last used,
+// else in the documents folder, never in the working folder.
+void TestAppCore::manualAndStartFolder() {
+    QTemporaryDir a, b;
+    QFile manual(b.filePath(QStringLiteral("MT_EN.pdf")));
+    QVERIFY(manual.open(QIODevice::WriteOnly));
+    manual.close();
+    QCOMPARE(LocateManual(QStringLiteral("MT_EN.pdf "), {a.path(), b.path()}), manual.fileName());
+    QCOMPARE(LocateManual(QStringLiteral("MT_IT.pdf"), {a.path(), b.path()}), QString());
+    QCOMPARE(LocateManual(QStringLiteral(" "), {a.path(), b.path()}), QString());
+
+    QStandardPaths::setTestModeEnabled(true);
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QVERIFY(QDir().mkpath(documents));
+    StartFolder start;
+    QCOMPARE(start.folder(), documents);
+    start.remember(b.filePath(QStringLiteral("x.VNT")));
+    QCOMPARE(start.folder(), QDir(b.path()).absolutePath());
+    start.remember({}); // a cancelled dialog changes nothing
+    QCOMPARE(start.folder(), QDir(b.path()).absolutePath());
+    QStandardPaths::setTestModeEnabled(false);
+}
+
 void TestAppCore::startUp() {
     Bench b;
     b.state.link.identity.ModelByte = 5; // left over from nothing: start-up resets it
     b.state.flags.measuring = true;
-    b.shell.startUp();
+    b.shell->startUp();
     QCOMPARE(b.view.calls, (QStringList{"factoryMenu", "portList", "load", "captions", "images",
                                         "progress", "place", "show"}));
     QCOMPARE(b.state.link.identity, DeviceIdentity{});
     QCOMPARE(b.view.captions.device.idLabel, QStringLiteral("ID=12/0"));
     QCOMPARE(b.state.flags.LastChannel, 1);
-    QVERIFY(!b.state.flags.measuring && !b.state.flags.exiting && !b.shell.portOpen());
+    QVERIFY(!b.state.flags.measuring && !b.state.flags.exiting && !b.shell->portOpen());
 
     Bench branded;
-    branded.shell.startUp(StartOptions{2});
+    branded.shell->startUp(StartOptions{2});
     QCOMPARE(branded.view.captions.device.displayName, QStringLiteral("KV-7030"));
 }
 
@@ -189,14 +244,128 @@ void TestAppCore::startUp() {
 // choice reaches the link's messages, both ways.
 void TestAppCore::closedSwitchAndLanguage() {
     Bench b;
-    b.shell.startUp();
-    b.shell.chooseLanguage(1);
+    b.shell->startUp();
+    b.shell->chooseLanguage(1);
     QCOMPARE(b.state.link.texts().communicationError, QStringLiteral("Communication error"));
-    b.shell.portSwitchClicked(false);
+    b.shell->portSwitchClicked(false);
     QCOMPARE(b.prompter.texts(), QStringList{QStringLiteral("COM Port already in use")});
     QCOMPARE(b.view.captions.controls.value(Window::Communication).value("Check1"), "Open Com");
-    b.shell.chooseLanguage(0);
+    b.shell->chooseLanguage(0);
     QCOMPARE(b.state.link.texts().communicationError, QStringLiteral("Errore di comunicazione"));
+
+    // A typed port that does not exist is reported as missing, not as in use, in the box and
+    // on the status line, in the language of the moment.
+    b.view.port = QStringLiteral("/dev/vantelso-no-such-port");
+    for (int language : {0, 1}) {
+        b.shell->chooseLanguage(language);
+        b.prompter.clear();
+        b.shell->portSwitchClicked(true);
+        QVERIFY(!b.shell->portOpen());
+        const QString missing =
+            language ? u"Serial port /dev/vantelso-no-such-port does not exist. Check the cable "
+                       u"or choose another port."_s
+                     : u"La porta seriale /dev/vantelso-no-such-port non esiste. Controllare il "
+                       u"cavo o scegliere un'altra porta."_s;
+        QCOMPARE(b.prompter.texts(), QStringList{missing});
+        QCOMPARE(b.prompter.questions().first().icon, Prompter::Icon::Critical);
+        QCOMPARE(b.view.status, missing);
+        QVERIFY(b.view.statusProblem);
+    }
+}
+
+// What the panel's status line says after a write or a read that went wrong, one step after
+// the other on one connection, each in a language and after a switch to the other. A read that
+// fails resets the progress bar; one that finds nothing answering empties the identification
+// labels; a device that vanished leaves its line after the port is released.
+void TestAppCore::statusLine() {
+    Bench b(QStringLiteral("RSX7030"));
+    b.shell->startUp();
+    b.shell->portSwitchClicked(true);
+    QVERIFY(b.shell->portOpen());
+    QCOMPARE(b.view.status, QString());
+    QCOMPARE(b.view.captions.device.displayName, QStringLiteral("RSX 7030"));
+    using sim::Fault;
+    const std::tuple<const char*, int, const char*, const char*> steps[] = {
+        {"written", 0, "Configurazione scritta e verificata.",
+         "Configuration written and verified."},
+        {"verify", 1,
+         "Verifica non riuscita: il dispositivo non contiene i valori scritti agli indirizzi 20.",
+         "Verify failed: the device does not hold what was written at addresses 20."},
+        {"half read", 0, "Lettura incompleta: i valori mostrati non sono quelli del dispositivo.",
+         "Read incomplete: the values shown are not the device's."},
+        {"no answer", 1, "Nessun dispositivo risponde su sim:RSX7030.",
+         "No device answers on sim:RSX7030."},
+        {"vanished", 0,
+         "Lettura incompleta: i valori mostrati non sono quelli del dispositivo. Il dispositivo "
+         "su sim:RSX7030 è stato scollegato.",
+         "Read incomplete: the values shown are not the device's. The device on sim:RSX7030 "
+         "was disconnected."},
+    };
+    b.prompter.setFallback(Prompter::Answer::Ok); // limit questions; retries are Cancel
+    for (const auto& [step, language, it, en] : steps) {
+        const QString scenario = QLatin1String(step);
+        b.shell->chooseLanguage(language);
+        b.device().clearFaults();
+        if (scenario == u"written" || scenario == u"verify") {
+            b.state.editor.setText(QStringLiteral("txt_Input_max"), 0,
+                                   scenario == u"written" ? u"140"_s : u"150"_s);
+            if (scenario == u"verify")
+                b.device().injectFault(
+                    {.kind = Fault::Kind::DropWrites, .match = "$W", .count = -1});
+            QCOMPARE(b.shell->write(), scenario == u"written");
+        } else {
+            if (scenario == u"no answer")
+                b.device().injectFault({.kind = Fault::Kind::NoReply, .match = "$V", .count = -1});
+            else
+                b.device().injectFault(
+                    {.kind = scenario == u"vanished" ? Fault::Kind::Vanish : Fault::Kind::NoReply,
+                     .match = "$R",
+                     .skip = 30,
+                     .count = -1});
+            b.prompter.setFallback(Prompter::Answer::Cancel);
+            QVERIFY(!b.shell->read());
+            b.prompter.setFallback(Prompter::Answer::Ok);
+            QCOMPARE(b.view.progress, std::make_pair(0, 1)); // not left where the read stopped
+            const bool answered = scenario != u"no answer";
+            QCOMPARE(b.view.captions.device.displayName.isEmpty(), !answered);
+            QCOMPARE(b.view.captions.device.idLabel.isEmpty(), !answered);
+        }
+        const QString italian = QString::fromUtf8(it), english = QString::fromUtf8(en);
+        QVERIFY2(b.view.statusProblem == (scenario != u"written"), step);
+        QCOMPARE(b.view.status, language ? english : italian);
+        QTRY_COMPARE(b.shell->portOpen(), scenario != u"vanished");
+        QCOMPARE(b.view.status, language ? english : italian);
+        b.shell->chooseLanguage(1 - language);
+        QCOMPARE(b.view.status, language ? italian : english);
+    }
+}
+
+// Opening the port to a device, or another device answering a read, takes the file's name
+// out of the panel's caption: the editor now shows the device's configuration.
+void TestAppCore::fileCaptionFollowsDevice() {
+    Bench b(QStringLiteral("RSX7131B"));
+    b.shell->startUp();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.VNT"));
+    const auto title = [&] { return b.view.captions.titles.value(Window::Communication); };
+    const QString named = QStringLiteral("VANTELSO v.2.7 - ") + QFileInfo(path).absoluteFilePath();
+    for (int round = 0; round < 3; ++round) {
+        QCOMPARE(b.state.files.saveTo(path), ConfigFiles::Outcome::Done);
+        QCOMPARE(title(), named);
+        if (round == 0) {
+            b.shell->portSwitchClicked(true); // a connection
+        } else {
+            // The same device read again keeps the name; another one takes it away.
+            QVERIFY(b.shell->read());
+            QCOMPARE(title(), named);
+            if (round == 1)
+                b.device().swapTo(4, 0x20); // another model byte
+            else
+                b.device().swapTo(3, 0x60); // same model byte, another letter
+            QVERIFY(b.shell->read());
+        }
+        QCOMPARE(title(), QStringLiteral("VANTELSO v.2.7"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestAppCore)

@@ -63,13 +63,32 @@ void TestDesktop::aboutAndLanguageDialogs() {
     about->close(); // only hidden: the same box comes back
     s.panel()->menu.about->trigger();
     QVERIFY(s.window->aboutBox() == about && about->isVisible());
+    // The Italian manual is in the working folder, the English one nowhere.
+    QTemporaryDir dir;
+    QFile manual(dir.filePath(QStringLiteral("MT_ITA_VANTELSO_0114R00.pdf")));
+    QVERIFY(manual.open(QIODevice::WriteOnly));
+    manual.close();
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(dir.path());
     about->lbl_Link[0]->click();
     about->picIcon->click();
     about->picPDF->click();
+    QVERIFY(s.prompter.questions().isEmpty());
     s.window->shell().chooseLanguage(1);
     about->lbl_Link[1]->click();
+    QDir::setCurrent(before);
     QCOMPARE(opened, (QStringList{"www.merovan.example.com", "www.merovan.example.com",
-                                  "MT_ITA_VANTELSO_0114R00.pdf", "MT_EN_VANTELSO_0114R00.pdf"}));
+                                  "MT_ITA_VANTELSO_0114R00.pdf"}));
+    // A missing manual is told in a box, in the language of the moment.
+    QCOMPARE(s.prompter.texts(),
+             QStringList{"User manual not found: " +
+                         QDir(dir.path()).absoluteFilePath("MT_EN_VANTELSO_0114R00.pdf")});
+    QCOMPARE(s.prompter.questions().first().icon, Prompter::Icon::Warning);
+    s.window->shell().chooseLanguage(0);
+    s.prompter.clear();
+    about->picPDF->click(); // the Italian one, and not in the folder the program runs in now
+    QVERIFY(s.prompter.texts().value(0).startsWith("Manuale utente non trovato: "));
+    s.prompter.clear();
 #ifndef Q_OS_WIN
     // Without the system information tool a message says so.
     about->cmdSysInfo->click();
@@ -81,22 +100,45 @@ void TestDesktop::aboutAndLanguageDialogs() {
     QVERIFY(!about->isVisible());
 }
 
-// Captions in every window follow the language chosen from the flag dialog, both ways.
+// Captions in every window follow the language chosen from the flag dialog, both ways: those
+// of the string table, the program's own ones, and Qt's own standard buttons.
 void TestDesktop::languageSwitchesCaptions() {
     Session s;
     const std::tuple<QObject*, const char*, const char*, const char*> rows[] = {
         {s.panel(), "cmd_modo_0", "Programma", "Program"},
         {s.panel(), "mnu_exit", "Esci", "Exit"},
+        {s.panel(), "cmd_start", "Avvia", "Start"},
+        {s.panel(), "mnu_help", "Aiuto", "Help"},
         {s.window->menuBar(), "mnu_open", "Apri...", "Open..."},
         {s.window->menuBar(), "mnu_act_measure", "Misura", "Measure"},
+        {s.window->menuBar(), "mnu_view", "Visualizza", "View"},
+        {s.window->menuBar(), "mnu_action", "Azioni", "Action"},
+        {s.window->menuBar(), "mnu_stop", "Arresta", "Stop"},
         {s.window->aboutBox(), "lbl_Link_1", "Manuale Utente", "User Guide"},
+        {s.window->aboutBox(), "cmdSysInfo", "Info di sistema...", "System Info..."},
+        {s.program(), "lbl_rele_1", "Relè", "Relay"},
+        {s.program(), "chk_HS_0", "Alta velocità", "High speed"},
+        {s.program(), "frm_options_0", "Fuori scala", "Over range"},
     };
+    MessageBoxPrompter boxes([] { return QString(); });
     for (int language : {1, 0}) {
         s.chooseLanguage(language);
         QVERIFY(!s.window->languageDialog()->isVisible());
         for (const auto& [root, control, italian, english] : rows)
             QCOMPARE(s.caption(QLatin1String(control), root),
                      QString::fromUtf8(language ? english : italian));
+        QStringList buttons;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            for (QAbstractButton* b : box->buttons())
+                buttons << b->text().remove(u'&');
+            box->button(QMessageBox::Cancel)->click();
+        });
+        boxes.ask(QStringLiteral("?"), Prompter::Buttons::RetryCancel, Prompter::Icon::Warning);
+        buttons.sort();
+        QCOMPARE(buttons,
+                 language ? QStringList({"Cancel", "Retry"}) : QStringList({"Annulla", "Riprova"}));
     }
     s.panel()->cmd_Lang->click();
     QVERIFY(s.window->languageDialog()->opt_lang[0]->isChecked()); // the language in use
@@ -131,18 +173,27 @@ void TestDesktop::demoOpenAndRead() {
     QVERIFY(s.prompter.questions().isEmpty());
 }
 
+// A typed port that does not exist: the box and the status line say so, in each language.
 void TestDesktop::openFailureClearsSwitch() {
     Session s;
     s.panel()->cmb_Porta->setEditText(QStringLiteral("/dev/vantelso-no-such-port"));
-    QVERIFY(!s.open());
-    QVERIFY(!s.panel()->Check1->isChecked());
-    QCOMPARE(s.panel()->Check1->text(), QStringLiteral("Apri Com"));
-    QCOMPARE(s.prompter.questions().size(), 1);
-    const auto q = s.prompter.questions().first();
-    QCOMPARE(q.icon, Prompter::Icon::Critical);
-    QVERIFY(q.text.startsWith(QStringLiteral("Porta COM utilizzata da un altra applicazione")));
-    // The transport's own reason follows.
-    QVERIFY2(q.text.contains(QStringLiteral("/dev/vantelso-no-such-port")), qPrintable(q.text));
+    for (int language : {0, 1}) {
+        s.chooseLanguage(language);
+        s.prompter.clear();
+        QVERIFY(!s.open());
+        QVERIFY(!s.panel()->Check1->isChecked());
+        QCOMPARE(s.panel()->Check1->text(), language ? "Open Com" : "Apri Com");
+        QCOMPARE(s.prompter.questions().size(), 1);
+        const auto q = s.prompter.questions().first();
+        QCOMPARE(q.icon, Prompter::Icon::Critical);
+        const QString missing =
+            language ? QStringLiteral("Serial port /dev/vantelso-no-such-port does not exist. "
+                                      "Check the cable or choose another port.")
+                     : QStringLiteral("La porta seriale /dev/vantelso-no-such-port non esiste. "
+                                      "Controllare il cavo o scegliere un'altra porta.");
+        QCOMPARE(q.text, missing);
+        QCOMPARE(s.panel()->lbl_status->text(), missing);
+    }
 }
 
 void TestDesktop::vanishedDeviceLeavesPanelUsable() {
@@ -153,7 +204,14 @@ void TestDesktop::vanishedDeviceLeavesPanelUsable() {
     s.demo->device()->injectFault(f);
     s.panel()->cmd_read->click(); // every retry question is answered Cancel
     QTRY_VERIFY(!s.window->shell().portOpen() && !s.panel()->Check1->isChecked());
-    QVERIFY(!s.panel()->lbl_status->text().isEmpty() && s.panel()->cmb_Porta->isEnabled());
+    QVERIFY(s.panel()->cmb_Porta->isEnabled());
+    // The status line says what happened, and follows the language.
+    QCOMPARE(s.panel()->lbl_status->text(),
+             QStringLiteral("Il dispositivo su sim:RSX7030 è stato scollegato."));
+    s.chooseLanguage(1);
+    QCOMPARE(s.panel()->lbl_status->text(),
+             QStringLiteral("The device on sim:RSX7030 was disconnected."));
+    s.chooseLanguage(0);
     QCOMPARE(s.panel()->Spia->colourValue(), app::lamp::Green);
     QCOMPARE(s.panel()->Check1->text(), QStringLiteral("Apri Com"));
 
@@ -192,7 +250,8 @@ void TestDesktop::fileMenus() {
     QVERIFY(s.prompter.questions().isEmpty());
 }
 
-// The real message box: the product title, the icon and the buttons asked for.
+// The real message box: the product title, the icon and the buttons asked for; the file
+// dialogs start in the documents folder, then where the last one ended.
 void TestDesktop::messageBoxPrompter() {
     using B = Prompter::Buttons;
     using I = Prompter::Icon;
@@ -218,6 +277,29 @@ void TestDesktop::messageBoxPrompter() {
         QCOMPARE(prompter.ask(QStringLiteral("text"), buttons, icon), answer);
         QCOMPARE(shown, QStringLiteral("KELMA-02 v.2.7 %1 %2").arg(boxIcon).arg(buttonCount));
     }
+
+    QStandardPaths::setTestModeEnabled(true);
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QVERIFY(QDir().mkpath(documents));
+    QTemporaryDir dir;
+    const QString chosen = QDir(dir.path()).absoluteFilePath(QStringLiteral("a.VNT"));
+    QStringList started;
+    const auto answer = [&](const QString& file) {
+        QTimer::singleShot(0, [&, file] {
+            auto* box = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            started << box->directory().absolutePath();
+            box->selectFile(file);
+            static_cast<QDialog*>(box)->accept();
+        });
+    };
+    answer(chosen);
+    QCOMPARE(prompter.saveFile({}), std::optional<QString>(chosen));
+    answer(QStringLiteral("b.VNT"));
+    QVERIFY(prompter.saveFile({}));
+    QCOMPARE(started,
+             (QStringList{QDir(documents).absolutePath(), QDir(dir.path()).absolutePath()}));
+    QStandardPaths::setTestModeEnabled(false);
 }
 
 QTEST_MAIN(TestDesktop)

@@ -44,6 +44,8 @@ void TestProgram::readEditWriteReadBack() {
     s.prompter.setFallback(Answer::Ok);
     s.panel()->cmd_write->click();
     QVERIFY2(s.prompter.questions().isEmpty(), qPrintable(s.prompter.texts().join(u'\n')));
+    // The panel says that the write was read back and found as written.
+    QCOMPARE(s.panel()->lbl_status->text(), QStringLiteral("Configurazione scritta e verificata."));
     QCOMPARE(device->memory(0, 0) & 0x1F,
              s.state.catalogue.FindInputType(QStringLiteral("Tc K")).value_or(-1));
     QCOMPARE(device->memory(0, 20) | (device->memory(0, 21) << 8), 10000);
@@ -59,6 +61,17 @@ void TestProgram::readEditWriteReadBack() {
     QCOMPARE(s.caption(QStringLiteral("frm_soglie_0")), QStringLiteral("Trips"));
     QCOMPARE(s.window->programSubWindow()->windowTitle(), QStringLiteral("Program"));
     QCOMPARE(shown(), QStringLiteral("Tc K 0 1000"));
+
+    // In English a write that the device does not keep names the addresses that differ.
+    s.type("txt_Input_max", QStringLiteral("900"));
+    device->injectFault({.kind = sim::Fault::Kind::DropWrites, .match = "$W", .count = -1});
+    s.prompter.clear();
+    s.panel()->cmd_write->click();
+    QCOMPARE(s.panel()->lbl_status->text(),
+             QStringLiteral("Verify failed: the device does not hold what was written at "
+                            "addresses 20-21."));
+    QCOMPARE(s.prompter.texts().last(), "Communication error\n" + s.panel()->lbl_status->text());
+    QCOMPARE(s.panel()->bar->value(), 0);
 }
 
 void TestProgram::editorAndOperatorWindows() {
@@ -133,29 +146,44 @@ void TestProgram::modelLayout() {
         if (math) {
             QCOMPARE(s.widget<QLineEdit>("txt_Input_max", 2)->text(),
                      s.widget<QLineEdit>("txt_Input_max", 0)->text());
+            // Leaving the page brings back the normal page in full, the options frame with
+            // its Functions button included, and again after a language change.
+            QWidget* options = p->control(QStringLiteral("frm_modo"), 1);
+            for (int language : {1, 0}) {
+                QVERIFY(!options->isVisible());
+                s.widget<QPushButton>("cmd_OperOk")->click();
+                QVERIFY(!physical->isVisible() && options->isVisible());
+                QVERIFY(s.widget<QPushButton>("cmd_math")->isVisible() &&
+                        s.widget<QCheckBox>("chk_HS")->isVisible());
+                s.chooseLanguage(language);
+                s.widget<QPushButton>("cmd_math")->click();
+            }
             s.widget<QPushButton>("cmd_OperOk")->click();
-            QVERIFY(!physical->isVisible());
         }
         QVERIFY2(s.prompter.questions().isEmpty(), qPrintable(s.prompter.texts().join(u'\n')));
     }
 }
 
 void TestProgram::garbageIsRefused() {
-    // The field, what is typed, the answer to every limit question, the last message's start.
-    const std::tuple<const char*, const char*, bool, const char*> rows[] = {
+    // The field, what is typed, the answer to every limit question, the language, the last
+    // message's start.
+    const std::tuple<const char*, const char*, bool, int, const char*> rows[] = {
         // Accepted as typed, the number still cannot be stored.
-        {"txt_Input_max", "1e999", true, "Errore: controllare i dati di programmazione"},
-        {"txt_Input_max", "abc", false, "Channel A: Valori di ingresso (SPAN)"},
-        {"txt_offset", "99999,5", false, "Channel A: Offset CJC oltre i limiti"},
+        {"txt_Input_max", "1e999", true, 0, "Errore: controllare i dati di programmazione"},
+        {"txt_Input_max", "abc", false, 0, "Canale A, Ingresso Max: \"abc\" non è un numero."},
+        {"txt_Output_min", "4 mA", false, 1, "Channel A, Output Min: \"4 mA\" is not a number."},
+        // A comma is a decimal mark: the number is read whole, and found beyond the limit.
+        {"txt_offset", "99999,5", false, 1, "Channel A: CJC Offset exceeds limits"},
     };
-    for (const auto& [field, text, acceptLimits, message] : rows) {
+    for (const auto& [field, text, acceptLimits, language, message] : rows) {
         Session s(QStringLiteral("RSX7030"));
         QVERIFY(s.open());
+        s.chooseLanguage(language);
         s.type(field, QLatin1String(text));
         s.prompter.setFallback(acceptLimits ? Answer::Ok : Answer::Cancel);
         s.panel()->cmd_write->click();
         QVERIFY2(!s.prompter.questions().isEmpty() &&
-                     s.prompter.questions().last().text.startsWith(QLatin1String(message)),
+                     s.prompter.questions().last().text.startsWith(QString::fromUtf8(message)),
                  qPrintable(s.prompter.texts().join(u'\n')));
         QCOMPARE(s.count("$W"), 0);
 

@@ -49,17 +49,23 @@ const QStringList Incompatible{u"Device not compatible with this software versio
 class TestEditorFlow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // A read that fails half-way, a read of another family and a write to family 11 are
+    // A read that fails half-way, a read of another family and a write to another family are
     // refused and leave the editor as it was; so is a write after the device was swapped for
-    // another model byte, or for the same one with another variant letter family.
+    // another model byte, or for the same one with another variant letter family. A write
+    // after a read refused for another family compares with the family that answered then,
+    // so it is refused as incompatible, not as a swapped device.
     void refusals() {
-        for (const auto& [family, write] : {std::pair{12, false}, {13, false}, {11, true}}) {
+        for (const auto& [family, write] :
+             {std::pair{12, false}, {13, false}, {11, true}, {13, true}}) {
             Bench b(3);
             b.setFamily(family);
-            if (write)
-                b.model.setIdentity(b.device.identity());
-            b.model.setText("txt_Input_max", 0, u"typed"_s);
+            b.model.setText("txt_Input_max", 0, u"123"_s);
             const QStringList before = b.snapshot();
+            if (write) {
+                QCOMPARE(b.editor.ReadEprom(), EditorOutcome::Incompatible);
+                b.prompter.clear();
+                b.device.clearCommandLog();
+            }
             b.device.injectFault({.kind = Fault::Kind::NoReply, .match = "$R", .count = -1});
             b.prompter.setFallback(Answer::Cancel);
             const EditorOutcome outcome = write ? b.editor.WriteEprom() : b.editor.ReadEprom();
@@ -72,15 +78,23 @@ private Q_SLOTS:
                 QCOMPARE(b.count("$R") + b.writes(), 0);
             }
             QCOMPARE(b.snapshot(), before);
-            QCOMPARE(b.model.identity().ModelByte, std::uint8_t(write ? 3 : 0));
+            QCOMPARE(b.model.identity().ModelByte, std::uint8_t(0));
         }
     }
+    // Also when the new device identified itself to a read whose record then failed: the
+    // editor still shows the old device's fields.
     void swappedDeviceWritesNothing() {
-        for (const auto& [modelByte, variant] : {std::pair{4, 0x20}, {3, 0x60}}) {
+        for (const auto& [modelByte, variant, halfRead] :
+             {std::tuple{4, 0x20, false}, {3, 0x60, false}, {4, 0x20, true}}) {
             Bench b(3, 0x20);
             QCOMPARE(b.editor.ReadEprom(), EditorOutcome::Done);
-            const DeviceIdentity before = b.link.identity;
             b.device.swapTo(std::uint8_t(modelByte), std::uint8_t(variant));
+            if (halfRead) {
+                b.device.injectFault({.kind = Fault::Kind::NoReply, .match = "$R", .count = -1});
+                QCOMPARE(b.editor.ReadEprom(), EditorOutcome::CommFailed);
+                b.prompter.clear();
+            }
+            const DeviceIdentity before = b.link.identity;
             b.device.clearCommandLog();
             QSignalSpy finished(&b.editor, &ConfigEditor::writeFinished);
             QCOMPARE(b.editor.WriteEprom(), EditorOutcome::DeviceChanged);
@@ -147,6 +161,53 @@ private Q_SLOTS:
             QCOMPARE(b.prompter.questions().first().buttons, Prompter::Buttons::OkCancel);
     }
 
+    // Numbers as users type them: "," and "." are both decimal marks; anything else that is no
+    // number is refused, naming the field, before the device is asked anything.
+    void typedNumbers_data() {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("prompt"); // empty: written
+        const QString hintEn = u"Type numbers with \",\" or \".\" as the decimal mark. Nothing "
+                               u"was written to the device."_s;
+        const QString hintIt = u"Scrivere i numeri con \",\" o \".\" come separatore decimale. "
+                               u"Nulla è stato scritto nel dispositivo."_s;
+        QTest::newRow("comma") << 0 << u"txt_Input_max"_s << u"125,5"_s << QString();
+        QTest::newRow("letters") << 1 << u"txt_Input_max"_s << u"abc"_s
+                                 << u"Channel A, Input Max: \"abc\" is not a number.\n"_s + hintEn;
+        QTest::newRow("two marks")
+            << 0 << u"txt_Output_min"_s << u"1.234,5"_s
+            << u"Canale A, Uscita Min: \"1.234,5\" non è un numero.\n"_s + hintIt;
+        QTest::newRow("unit typed")
+            << 1 << u"txt_filter"_s << u"4 s"_s << u"Smooth: \"4 s\" is not a number.\n"_s + hintEn;
+        QTest::newRow("emptied") << 0 << u"txt_offset"_s << u""_s
+                                 << u"Canale A, Offset CJC è vuoto.\n"_s + hintIt;
+    }
+    void typedNumbers() {
+        QFETCH(int, language);
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, prompt);
+        Bench b(3);
+        b.texts.setLanguage(Texts::Language(language));
+        // A refusal needs no device (nothing is asked of it), but a field is emptied only
+        // after a read filled it.
+        if (prompt.isEmpty() || typed.isEmpty())
+            QCOMPARE(b.editor.ReadEprom(), EditorOutcome::Done);
+        b.device.clearCommandLog();
+        b.model.setText(field, 0, typed);
+        b.prompter.setFallback(Answer::Ok);
+        if (prompt.isEmpty()) {
+            QCOMPARE(b.editor.WriteEprom(), EditorOutcome::Done);
+            QVERIFY(b.prompter.questions().isEmpty());
+            QCOMPARE(quint8(b.device.memory(0, 20)) | b.device.memory(0, 21) << 8, 1255);
+        } else {
+            QCOMPARE(b.editor.WriteEprom(), EditorOutcome::DataError);
+            QCOMPARE(b.prompter.texts(), QStringList{prompt});
+            QCOMPARE(b.device.commandLog().size(), 0);
+        }
+    }
+
     void verifyCatchesDroppedWrites() {
         Bench b(3);
         QCOMPARE(b.editor.ReadEprom(), EditorOutcome::Done);
@@ -156,8 +217,18 @@ private Q_SLOTS:
         QCOMPARE(b.editor.WriteEprom(), EditorOutcome::VerifyFailed);
         QCOMPARE(finished.count(), 1);
         QCOMPARE(finished.first().at(0).value<EditorOutcome>(), EditorOutcome::VerifyFailed);
-        QCOMPARE(b.prompter.texts(), QStringList{"Communication error"});
+        // The box names the addresses that differ: only the low byte of 1400 changed.
+        QCOMPARE(b.prompter.texts(),
+                 QStringList{"Communication error\nVerify failed: the device does not hold what "
+                             "was written at addresses 20."});
         QCOMPARE(b.prompter.questions().first().icon, Prompter::Icon::Critical);
+        QCOMPARE(b.editor.verifyDifferences(), QList<int>{20});
+        for (const auto& [addresses, text] :
+             {std::pair{QList<int>{13, 12, 20, 13}, "12-13, 20"},
+              {QList<int>{5}, "5"},
+              {QList<int>{}, ""},
+              {QList<int>{130, 129, 128, 140, 141}, "128-130, 140-141"}})
+            QCOMPARE(AddressRanges(addresses), QLatin1String(text));
     }
 };
 

@@ -152,7 +152,7 @@ private Q_SLOTS:
     void fahrenheit() {
         Editor e(0);
         e.type("cmb_Prog_In=Pt "
-               "100|txt_Input_min=0|txt_Input_max=25.34|txt_offset=1.5|txt_soglia_H=100");
+               "100|txt_Input_min=0|txt_Input_max=25.34|txt_offset=1,5|txt_soglia_H=100");
         const QString fields = u"txt_Input_min txt_Input_max txt_offset txt_soglia_H "_s;
         e.m.click("opt_gradi_far", 0);
         QVERIFY(e.m.isFahrenheit(0) && !e.m.isFahrenheit(1));
@@ -164,6 +164,11 @@ private Q_SLOTS:
         QCOMPARE(e.shows("txt_Input_max"), u"77.6"_s);
         e.m.click("opt_gradi", 0);
         QCOMPARE(e.shows(fields + "lbl_limite_in"), u".0|25.3|1.5|100.0|-200 ÷ 850 °C"_s);
+        // What is no number is not turned into one: it stays for the write to refuse.
+        e.type("txt_soglia_L=n/a");
+        e.m.click("opt_gradi_far", 0);
+        QCOMPARE(e.shows("txt_soglia_L txt_soglia_H"), u"n/a|212.0"_s);
+        QCOMPARE(e.m.fieldsWithoutNumbers(), (QList<FieldRef>{{u"txt_soglia_L"_s, 0}}));
     }
 
     // The math model's operator dialog and physical-scaling page; the shared trip delay.
@@ -182,16 +187,23 @@ private Q_SLOTS:
         QCOMPARE(e.shows("cmd_Operatore:0 cmd_Operatore:1"), u"= A|A+B"_s);
         QCOMPARE(e.m.toRecord().channels[1].operatorCode, 2);
         e.type("cmb_Prog_In=10 V|txt_Input_max=10|cmb_Prog_Out=4-20 mA");
+        const auto pages = [&] {
+            QString v;
+            for (int k = 0; k < 4; ++k)
+                v += e.m.visible("frm_modo", k) ? u'1' : u'0';
+            return v;
+        };
+        QCOMPARE(pages(), u"1110"_s);
         e.m.click("cmd_math");
-        QVERIFY(e.m.visible("frm_modo", 3) && !e.m.visible("frm_modo", 2));
+        QCOMPARE(pages(), u"1001"_s); // the physical page alone, options frame included
         QCOMPARE(e.shows("txt_Input_max:2 txt_Output_min:2 lbl_uMisIn:4"), u"10|4|V"_s);
         QSignalSpy spy(&e.m, &EditorModel::controlChanged);
         e.m.setText("txt_Fisico_max", 2, u"150"_s);
         QCOMPARE(spy.count(), 1); // no other field changes
         QCOMPARE(e.m.toRecord().channels[0].physicalInputEnd, 150.0);
         e.m.click("cmd_OperOk");
-        QVERIFY(e.m.visible("frm_modo", 2) && !e.m.visible("frm_modo", 3));
-        Editor twoTrips(7); // no math page; both trips share one delay byte
+        QCOMPARE(pages(), u"1110"_s); // the normal page in full, options frame included
+        Editor twoTrips(7);           // no math page; both trips share one delay byte
         twoTrips.m.click("cmd_math");
         QVERIFY(!twoTrips.m.visible("frm_modo", 3));
         twoTrips.m.setText("txt_soglia_Delay", 1, u"9"_s);

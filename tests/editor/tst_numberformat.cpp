@@ -23,6 +23,27 @@ private Q_SLOTS:
         }
     }
 
+    // Numbers as users type them: "," or "." as the decimal mark, and nothing else.
+    void typed() {
+        using S = TypedNumber::Status;
+        // clang-format off
+        for (const auto& [text, value, status] : {std::tuple{"2,5", 2.5, S::Number},
+                 {"2.5", 2.5, S::Number}, {" -0,25 ", -0.25, S::Number}, {",5", 0.5, S::Number},
+                 {"5.", 5.0, S::Number}, {"+3", 3.0, S::Number}, {"1e3", 1000.0, S::Number},
+                 {"1,5E-1", 0.15, S::Number}, {"1e-999", 0.0, S::Number}, {"-0", 0.0, S::Number},
+                 {"", 0.0, S::Empty}, {"   ", 0.0, S::Empty}, {"1e999", 0.0, S::Overflow},
+                 {"abc", 0.0, S::NotANumber}, {"12abc", 0.0, S::NotANumber},
+                 {"25 mA", 0.0, S::NotANumber}, {"1.2.3", 0.0, S::NotANumber},
+                 {"1.234,5", 0.0, S::NotANumber}, {"1 000", 0.0, S::NotANumber},
+                 {"-", 0.0, S::NotANumber}, {".", 0.0, S::NotANumber}, {"e5", 0.0, S::NotANumber},
+                 {"2e", 0.0, S::NotANumber}, {"0x10", 0.0, S::NotANumber},
+                 {"\xd9\xa3", 0.0, S::NotANumber}}) { // an Arabic-Indic three
+            // clang-format on
+            const TypedNumber n = ParseTypedNumber(QString::fromUtf8(text));
+            QVERIFY2(n.value == value && n.status == status, text);
+        }
+    }
+
     // Range, tenths and tenths without a leading zero.
     void formats() {
         // clang-format off

@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace vantelso;
@@ -34,9 +35,78 @@ private Q_SLOTS:
 #endif
         SerialTransport missing(QStringLiteral("/dev/vantelso-no-such-port"));
         QVERIFY(!missing.open());
-        QVERIFY(missing.errorString().contains(QLatin1String("does not exist")));
+        QCOMPARE(missing.problem().kind, PortProblem::Kind::Missing);
+        QCOMPARE(missing.errorString(), QStringLiteral("Serial port /dev/vantelso-no-such-port "
+                                                       "does not exist. Check the cable or "
+                                                       "choose another port."));
         QVERIFY(!missing.write("PR\r"));
     }
+
+    // Why a port failed to open, from the error the port reported and the device node: a
+    // group is suggested only when joining it would open the port and it is not root's.
+    void openFailures_data() {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("node"); // exists, accessible, group, group rw, mode
+        QTest::addColumn<QString>("message");
+        const auto row = [](const char* name, OpenError e, const char* node, const char* m) {
+            QTest::newRow(name) << int(e) << QString::fromLatin1(node) << QString::fromLatin1(m);
+        };
+        row("not found", OpenError::NotFound, "1 1 dialout 1 crw-rw----",
+            "Serial port /dev/ttyUSB0 does not exist. Check the cable or choose another port.");
+        row("node gone", OpenError::Other, "0 0 - 0 -",
+            "Serial port /dev/ttyUSB0 does not exist. "
+            "Check the cable or choose another port.");
+        row("other", OpenError::Other, "1 1 dialout 1 crw-rw----",
+            "Serial port /dev/ttyUSB0 cannot be opened: Input/output error");
+        row("busy", OpenError::Permission, "1 1 dialout 1 crw-rw----",
+            "Serial port /dev/ttyUSB0 is already in use by another program. Close that program "
+            "or choose another port.");
+        row("group", OpenError::Permission, "1 0 dialout 1 crw-rw----",
+            "Permission denied on /dev/ttyUSB0. The port belongs to group \"dialout\"; add "
+            "yourself to it with: sudo usermod -aG dialout $USER (then log out and in again).");
+        row("root's group", OpenError::Permission, "1 0 root 1 crw-rw----",
+            "Permission denied on /dev/ttyUSB0 (owner root:root, mode crw-rw----). Ask the "
+            "administrator for access to the port.");
+        row("owner only", OpenError::Permission, "1 0 dialout 0 crw-------",
+            "Permission denied on /dev/ttyUSB0 (owner root:dialout, mode crw-------). Ask the "
+            "administrator for access to the port.");
+    }
+    void openFailures() {
+        QFETCH(int, error);
+        QFETCH(QString, node);
+        const QStringList f = node.split(u' ');
+        PortNode n;
+        n.exists = f[0] == u"1";
+        n.accessible = f[1] == u"1";
+        n.owner = QStringLiteral("root");
+        n.group = f[2];
+        n.groupIsSuperuser = f[2] == u"root";
+        n.groupMayOpen = f[3] == u"1";
+        n.mode = f[4];
+        const PortProblem p = ClassifyOpenFailure(QStringLiteral("/dev/ttyUSB0"), OpenError(error),
+                                                  QStringLiteral("Input/output error"), n);
+        QTEST(DescribePortProblem(p), "message");
+    }
+
+#ifdef Q_OS_UNIX
+    // What the file system tells about a node; root passes every permission check.
+    void portNode() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("ttyFake"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+        const PortNode n = InspectPortNode(path);
+        QVERIFY(n.exists && !n.groupMayOpen);
+        QCOMPARE(n.mode, QStringLiteral("-rw-------"));
+        QCOMPARE(n.accessible, true); // the owner may
+        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                    QFile::WriteGroup));
+        QVERIFY(InspectPortNode(path).groupMayOpen);
+        QVERIFY(!InspectPortNode(dir.filePath(QStringLiteral("none"))).exists);
+    }
+#endif
 
 #ifdef Q_OS_UNIX
     void overPty() {

@@ -27,7 +27,6 @@ public:
     QByteArray readAll() override { return std::exchange(m_input, {}); }
     qint64 bytesAvailable() const override { return m_input.size(); }
     void clearInput() override { m_input.clear(); }
-    QString errorString() const override { return {}; }
     QString portName() const override { return QStringLiteral("wire"); }
 
     // Bytes from the device side, delivered after `ms` milliseconds.

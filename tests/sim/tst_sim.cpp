@@ -111,7 +111,8 @@ private Q_SLOTS:
         drain(d);
         QCOMPARE(vanished.count(), 1);
         QCOMPARE(failed.count(), 1);
-        QCOMPARE(failed.first().first().toString(), QStringLiteral("device disconnected"));
+        QCOMPARE(port.problem().kind, PortProblem::Kind::Disconnected);
+        QCOMPARE(failed.first().first().toString(), port.errorString());
         QVERIFY(!port.isOpen());
         QVERIFY(!port.write("PR\r"));
         QVERIFY(!port.open());

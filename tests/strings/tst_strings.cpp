@@ -1,6 +1,8 @@
+#include "owntexts.h"
 #include "stringtable.h"
 #include "texts.h"
 
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -35,6 +37,48 @@ void TestStrings::tableIsComplete() {
     QSet<int> expected{1, 27, 327};
     for (int id = 31; id <= 86; ++id)
         expected << id << id + 300;
+    // The program's own texts, in both languages with the same placeholders.
+    using namespace vantelso::own;
+    for (int id : {MenuView,
+                   MenuAction,
+                   MenuHelp,
+                   Start,
+                   Stop,
+                   SystemInfo,
+                   TripDelay,
+                   TripDirection,
+                   Relay,
+                   HighSpeed,
+                   ResponseTime,
+                   OverRange,
+                   PortMissing,
+                   PortCannotOpen,
+                   PortBusy,
+                   PortNeedsGroup,
+                   PortPermissionDenied,
+                   PortDisconnected,
+                   NoPortChosen,
+                   WrittenVerified,
+                   VerifyDiffers,
+                   ReadIncomplete,
+                   NoAnswer,
+                   NotANumber,
+                   NumberEmpty,
+                   NumbersHint,
+                   ManualMissing}) {
+        expected << id << id + 300;
+        static const QRegularExpression placeholder(QStringLiteral("%[1-9]"));
+        const auto marks = [&](int at) {
+            QStringList found;
+            for (auto it = placeholder.globalMatch(table.text(at)); it.hasNext();)
+                found << it.next().captured();
+            found.sort();
+            found.removeDuplicates();
+            return found;
+        };
+        QCOMPARE(marks(id), marks(id + 300));
+        QVERIFY2(table.text(id) != table.text(id + 300), qPrintable(table.text(id)));
+    }
     for (int brand = 0; brand < Texts::BrandCount; ++brand) {
         for (int f = 0; f <= 4; ++f)
             expected << Texts::brandId(brand, f);

@@ -5,6 +5,7 @@
 #include "configfiles.h"
 #include "devicelink.h"
 #include "editormodel.h"
+#include "qttranslations.h"
 #include "texts.h"
 
 #include <QObject>
@@ -43,6 +44,8 @@ public:
     explicit AppState(Prompter* prompter, QObject* parent = nullptr);
 
     Texts texts;
+    // Qt's standard buttons and dialogs follow the language of the texts.
+    QtTranslations qtTranslations{texts};
     Catalogue catalogue;
     DeviceLink link;
     ShellFlags flags;

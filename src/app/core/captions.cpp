@@ -1,6 +1,7 @@
 #include "captions.h"
 
 #include "identity.h"
+#include "owntexts.h"
 #include "record.h"
 
 namespace vantelso::app {
@@ -10,109 +11,129 @@ namespace {
 // The menus of the main window and of the connection panel carry the same items under the
 // same names; each window looks its names up inside itself only.
 const QList<LanguageCaption> kMenuCaptions = {
-    {"mnu_open", 53},    {"mnu_save", 54},        {"mnu_saveas", 55},      {"mnu_program", 35},
-    {"mnu_measure", 36}, {"mnu_switch", 37},      {"mnu_act_program", 35}, {"mnu_read", 46},
-    {"mnu_write", 47},   {"mnu_act_measure", 36}, {"mnu_about", 51},       {"mnu_exit", 52},
+    {"mnu_open", 53},
+    {"mnu_save", 54},
+    {"mnu_saveas", 55},
+    {"mnu_program", 35},
+    {"mnu_measure", 36},
+    {"mnu_switch", 37},
+    {"mnu_act_program", 35},
+    {"mnu_read", 46},
+    {"mnu_write", 47},
+    {"mnu_act_measure", 36},
+    {"mnu_about", 51},
+    {"mnu_exit", 52},
+    {"mnu_view", own::MenuView},
+    {"mnu_action", own::MenuAction},
+    {"mnu_help", own::MenuHelp},
+    {"mnu_start", own::Start},
+    {"mnu_stop", own::Stop},
 };
 
-// Menu titles have no string in the table; the factory items stay Italian like the factory
+// "File" reads the same in both languages; the factory items stay Italian like the factory
 // windows themselves.
 const QList<FixedCaption> kMenuFixed = {
-    {"mnu_file", "File"},
-    {"mnu_view", "View"},
-    {"mnu_action", "Action"},
-    {"mnu_start", "Start"},
-    {"mnu_stop", "Stop"},
-    {"mnu_collaudo", "Collaudo"},
-    {"mnu_eeprom", "EEprom"},
-    {"mnu_taratura", "Taratura"},
-    {"mnu_test", "Test"},
-    {"mnu_help", "Help"},
-    {"mnu_language", "Lingua / Language"},
+    {"mnu_file", "File"},     {"mnu_collaudo", "Collaudo"},
+    {"mnu_eeprom", "EEprom"}, {"mnu_taratura", "Taratura"},
+    {"mnu_test", "Test"},     {"mnu_language", "Lingua / Language"},
 };
 
 QList<LanguageCaption> panelCaptions() {
     QList<LanguageCaption> out = kMenuCaptions;
     out += {
-        {"cmd_read", 46},   {"cmd_write", 47},  {"cmd_modo_0", 35},
-        {"cmd_modo_1", 36}, {"cmd_modo_2", 37}, {"fra_device", 73},
+        {"cmd_read", 46},   {"cmd_write", 47},  {"cmd_modo_0", 35},        {"cmd_modo_1", 36},
+        {"cmd_modo_2", 37}, {"fra_device", 73}, {"cmd_start", own::Start},
     };
     return out;
 }
 
 QList<FixedCaption> panelFixed() {
     QList<FixedCaption> out = kMenuFixed;
-    out += {{"fra_port", "COM"}, {"cmd_start", "Start"}};
+    out += {{"fra_port", "COM"}};
     return out;
 }
 
 // The editor window, control names with their element as the window numbers them.
 const QList<LanguageCaption> kProgramCaptions = {
-    {"frm_input_0", 48},    {"frm_input_1", 48},    {"lbl_tipo_in_0", 40},  {"lbl_tipo_in_1", 40},
-    {"lbl_tipo_out_0", 40}, {"lbl_tipo_out_1", 40}, {"lbl_offset_0", 66},   {"lbl_offset_1", 66},
-    {"opt_CJC_0", 42},      {"opt_CJC_1", 43},      {"opt_CJC_2", 42},      {"opt_CJC_3", 43},
-    {"frm_fili_0", 60},     {"frm_fili_1", 60},     {"opt_Break_0", 44},    {"opt_Break_1", 45},
-    {"opt_Break_2", 44},    {"opt_Break_3", 45},    {"frm_funz_0", 41},     {"frm_funz_1", 41},
-    {"opt_funz_0", 32},     {"opt_funz_1", 33},     {"opt_funz_2", 34},     {"opt_funz_3", 32},
-    {"opt_funz_4", 33},     {"opt_funz_5", 34},     {"frm_output_0", 49},   {"frm_output_1", 49},
-    {"frm_soglie_0", 50},   {"frm_soglie_1", 50},   {"optTrip_0", 44},      {"optTrip_1", 45},
-    {"optTrip_2", 44},      {"optTrip_3", 45},      {"optRele_0", 58},      {"optRele_1", 59},
-    {"optRele_2", 58},      {"optRele_3", 59},      {"frm_modo_1", 57},     {"chk_Doubler_0", 31},
-    {"lbl_filter", 82},     {"lbl_trig_0", 81},     {"lbl_aux_0", 83},      {"lbl_freq_type", 40},
-    {"cmd_math_0", 84},     {"frm_modo_3", 86},     {"lbl_col_analog", 79}, {"lbl_col_fisico", 86},
-    {"frm_fis_out", 49},    {"frm_operatore", 85},
+    {"frm_input_0", 48},
+    {"frm_input_1", 48},
+    {"lbl_tipo_in_0", 40},
+    {"lbl_tipo_in_1", 40},
+    {"lbl_tipo_out_0", 40},
+    {"lbl_tipo_out_1", 40},
+    {"lbl_offset_0", 66},
+    {"lbl_offset_1", 66},
+    {"opt_CJC_0", 42},
+    {"opt_CJC_1", 43},
+    {"opt_CJC_2", 42},
+    {"opt_CJC_3", 43},
+    {"frm_fili_0", 60},
+    {"frm_fili_1", 60},
+    {"opt_Break_0", 44},
+    {"opt_Break_1", 45},
+    {"opt_Break_2", 44},
+    {"opt_Break_3", 45},
+    {"frm_funz_0", 41},
+    {"frm_funz_1", 41},
+    {"opt_funz_0", 32},
+    {"opt_funz_1", 33},
+    {"opt_funz_2", 34},
+    {"opt_funz_3", 32},
+    {"opt_funz_4", 33},
+    {"opt_funz_5", 34},
+    {"frm_output_0", 49},
+    {"frm_output_1", 49},
+    {"frm_soglie_0", 50},
+    {"frm_soglie_1", 50},
+    {"optTrip_0", 44},
+    {"optTrip_1", 45},
+    {"optTrip_2", 44},
+    {"optTrip_3", 45},
+    {"optRele_0", 58},
+    {"optRele_1", 59},
+    {"optRele_2", 58},
+    {"optRele_3", 59},
+    {"frm_modo_1", 57},
+    {"chk_Doubler_0", 31},
+    {"lbl_filter", 82},
+    {"lbl_trig_0", 81},
+    {"lbl_aux_0", 83},
+    {"lbl_freq_type", 40},
+    {"cmd_math_0", 84},
+    {"frm_modo_3", 86},
+    {"lbl_col_analog", 79},
+    {"lbl_col_fisico", 86},
+    {"frm_fis_out", 49},
+    {"frm_operatore", 85},
+    // Captions the table has no string for, from the program's own texts.
+    {"frm_options_0", own::OverRange},
+    {"frm_options_1", own::OverRange},
+    {"lbl_soglia_Delay_0", own::TripDelay},
+    {"lbl_soglia_Delay_1", own::TripDelay},
+    {"lbl_trip_dir_0", own::TripDirection},
+    {"lbl_trip_dir_1", own::TripDirection},
+    {"lbl_rele_0", own::Relay},
+    {"lbl_rele_1", own::Relay},
+    {"chk_HS_0", own::HighSpeed},
+    {"lbl_response", own::ResponseTime},
 };
 
 // Captions without a string of their own: units, markers and technical terms that read the
 // same in both languages.
 const QList<FixedCaption> kProgramFixed = {
-    {"frm_cjc_0", "CJC"},
-    {"frm_cjc_1", "CJC"},
-    {"frm_break_0", "Burn-out"},
-    {"frm_break_1", "Burn-out"},
-    {"lbl_max_in_0", "Max"},
-    {"lbl_min_in_0", "Min"},
-    {"lbl_max_in_1", "Max"},
-    {"lbl_min_in_1", "Min"},
-    {"lbl_max_out_0", "Max"},
-    {"lbl_min_out_0", "Min"},
-    {"lbl_max_out_1", "Max"},
-    {"lbl_min_out_1", "Min"},
-    {"opt_gradi_0", "°C"},
-    {"opt_gradi_far_0", "°F"},
-    {"opt_gradi_1", "°C"},
-    {"opt_gradi_far_1", "°F"},
     // Wires in the order of the record's codes 0, 1, 2 (WireCount): 2, 4, 3.
-    {"opt_Fili_0", "2"},
-    {"opt_Fili_1", "4"},
-    {"opt_Fili_2", "3"},
-    {"opt_Fili_3", "2"},
-    {"opt_Fili_4", "4"},
-    {"opt_Fili_5", "3"},
-    {"frm_options_0", "Over range"},
-    {"frm_options_1", "Over range"},
-    {"lbl_soglia_H_0", "Hi"},
-    {"lbl_soglia_L_0", "Lo"},
-    {"lbl_soglia_H_1", "Hi"},
-    {"lbl_soglia_L_1", "Lo"},
-    {"lbl_soglia_Delay_0", "Delay"},
-    {"lbl_soglia_Delay_1", "Delay"},
-    {"lbl_soglia_s_0", "s"},
-    {"lbl_soglia_s_1", "s"},
-    {"lbl_trip_dir_0", "Trip"},
-    {"lbl_trip_dir_1", "Trip"},
-    {"lbl_rele_0", "Relay"},
-    {"lbl_rele_1", "Relay"},
-    {"chk_HS_0", "High speed"},
-    {"lbl_response", "Response time"},
-    {"lbl_response_s", "s"},
-    {"frm_freq", "Freq"},
-    {"chk_50hz_0", "50 Hz"},
-    {"cmd_OperOk_0", "OK"},
-    {"lbl_oper_0", "A"},
-    {"lbl_oper_1", "B"},
-    {"lbl_fis_max", "Max"},
-    {"lbl_fis_min", "Min"},
+    {"frm_cjc_0", "CJC"},        {"frm_cjc_1", "CJC"},      {"frm_break_0", "Burn-out"},
+    {"frm_break_1", "Burn-out"}, {"lbl_max_in_0", "Max"},   {"lbl_min_in_0", "Min"},
+    {"lbl_max_in_1", "Max"},     {"lbl_min_in_1", "Min"},   {"lbl_max_out_0", "Max"},
+    {"lbl_min_out_0", "Min"},    {"lbl_max_out_1", "Max"},  {"lbl_min_out_1", "Min"},
+    {"opt_gradi_0", "°C"},       {"opt_gradi_far_0", "°F"}, {"opt_gradi_1", "°C"},
+    {"opt_gradi_far_1", "°F"},   {"opt_Fili_0", "2"},       {"opt_Fili_1", "4"},
+    {"opt_Fili_2", "3"},         {"opt_Fili_3", "2"},       {"opt_Fili_4", "4"},
+    {"opt_Fili_5", "3"},         {"lbl_soglia_H_0", "Hi"},  {"lbl_soglia_L_0", "Lo"},
+    {"lbl_soglia_H_1", "Hi"},    {"lbl_soglia_L_1", "Lo"},  {"lbl_soglia_s_0", "s"},
+    {"lbl_soglia_s_1", "s"},     {"lbl_response_s", "s"},   {"frm_freq", "Freq"},
+    {"chk_50hz_0", "50 Hz"},     {"cmd_OperOk_0", "OK"},    {"lbl_oper_0", "A"},
+    {"lbl_oper_1", "B"},         {"lbl_fis_max", "Max"},    {"lbl_fis_min", "Min"},
 };
 
 const QList<LanguageCaption> kOperatorCaptions = {{"fra_Oper", 41}, {"Frame1_0", 57}};
@@ -138,7 +159,8 @@ constexpr int kUnbrandedBlock = 1;
 const QList<LanguageCaption>& LanguageCaptions(Window window) {
     static const QList<LanguageCaption> principale = kMenuCaptions;
     static const QList<LanguageCaption> panel = panelCaptions();
-    static const QList<LanguageCaption> about = {{"lbl_Link_1", kUserGuide}};
+    static const QList<LanguageCaption> about = {{"lbl_Link_1", kUserGuide},
+                                                 {"cmdSysInfo", own::SystemInfo}};
     static const QList<LanguageCaption> none;
     switch (window) {
     case Window::Principale:
@@ -162,7 +184,7 @@ const QList<FixedCaption>& FixedCaptions(Window window) {
     static const QList<FixedCaption> panel = panelFixed();
     static const QList<FixedCaption> language = {{"opt_lang_0", "Italiano"},
                                                  {"opt_lang_1", "English"}};
-    static const QList<FixedCaption> about = {{"cmdOK", "OK"}, {"cmdSysInfo", "System Info..."}};
+    static const QList<FixedCaption> about = {{"cmdOK", "OK"}};
     switch (window) {
     case Window::Principale:
         return principale;

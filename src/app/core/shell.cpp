@@ -8,9 +8,11 @@
 namespace vantelso::app {
 
 namespace {
-constexpr int kPortInUse = 67;
-constexpr int kCommunicationError = 68;
 constexpr int kVariantAddress = 4;
+
+bool sameDevice(const DeviceIdentity& a, const DeviceIdentity& b) {
+    return a.DeviceCode == b.DeviceCode && a.ModelByte == b.ModelByte;
+}
 } // namespace
 
 Shell::Shell(AppState& state, ShellView& view, DemoDevice* demo, QObject* parent)
@@ -18,6 +20,11 @@ Shell::Shell(AppState& state, ShellView& view, DemoDevice* demo, QObject* parent
     connect(&m_state.link, &DeviceLink::portFailed, this, &Shell::onPortFailed);
     connect(&m_state.link, &DeviceLink::progressChanged, this,
             [this](int done, int total) { m_view.setProgress(done, total); });
+    // After an open or a save the panel's caption names the file.
+    connect(&m_state.files, &ConfigFiles::captionChanged, this, [this](const QString& caption) {
+        m_fileCaption = caption;
+        refreshCaptions();
+    });
 }
 
 Shell::~Shell() {
@@ -74,25 +81,25 @@ std::unique_ptr<Transport> Shell::makeTransport(const QString& port) const {
 }
 
 void Shell::openPath() {
-    m_view.showPortStatus({}, false);
+    setStatus({});
     if (!portOpen()) {
         releaseTransport();
         const QString port = PortForText(m_ports, m_view.portText());
-        QString reason;
+        PortProblem problem;
         if (port.isEmpty()) {
-            reason = QStringLiteral("No port chosen.");
+            problem.kind = PortProblem::Kind::NotChosen;
         } else {
             m_transport = makeTransport(port);
             if (!m_transport->open())
-                reason = m_transport->errorString();
+                problem = m_transport->problem();
         }
-        if (!reason.isEmpty()) {
+        if (!m_transport || !m_transport->isOpen()) {
             // A port that cannot be opened ends, like the clearing of the switch, on the close
             // path, which reports it because no port is open.
             releaseTransport();
             m_ticked = false;
             m_view.setPortSwitch(false);
-            closePath(reason);
+            closePath(problem);
             return;
         }
         m_state.link.setTransport(m_transport.get());
@@ -101,21 +108,23 @@ void Shell::openPath() {
     m_view.setPortSwitch(true);
     refreshCaptions();
     // Twice, so the device is identified and its configuration read straight away.
+    m_connecting = true;
     read();
     read();
+    m_connecting = false;
     m_state.catalogue.Init(m_state.link.identity);
     m_view.toggleProgramWindow();
 }
 
-void Shell::closePath(const QString& detail) {
+void Shell::closePath(const PortProblem& problem) {
     if (portOpen()) {
         releaseTransport();
-        m_view.showPortStatus({}, false);
+        setStatus({});
     } else {
-        QString text = m_state.texts.lang(kPortInUse);
-        if (!detail.isEmpty())
-            text += QStringLiteral("\n\n") + detail;
-        m_state.prompter()->ask(text, Prompter::Buttons::Ok, Prompter::Icon::Critical);
+        if (problem.kind != PortProblem::Kind::None)
+            setStatus({PanelStatus::Kind::Port, problem, {}, {}});
+        m_state.prompter()->ask(PortFailureMessage(problem, m_state.texts), Prompter::Buttons::Ok,
+                                Prompter::Icon::Critical);
     }
     m_ticked = false;
     m_view.setPortSwitch(false);
@@ -134,15 +143,44 @@ bool Shell::read() {
     if (m_state.link.busy())
         return false;
     const DeviceIdentity before = m_state.link.identity;
-    const bool ok = m_state.configEditor.ReadEprom() == EditorOutcome::Done;
+    const std::optional<std::uint8_t> variantBefore = m_state.device.variantByte;
+    m_commandPortProblem = {};
+    const EditorOutcome outcome = m_state.configEditor.ReadEprom();
+    if (outcome == EditorOutcome::Busy)
+        return false;
+    const bool ok = outcome == EditorOutcome::Done;
+    const bool changed = !sameDevice(m_state.link.identity, before);
     if (ok) {
         const QByteArray& main = m_state.editor.lastMainBlock();
         if (main.size() > kVariantAddress)
             m_state.device.variantByte = std::uint8_t(main.at(kVariantAddress));
-    } else if (!(m_state.link.identity == before)) {
+    } else if (changed) {
         // Another device answered but its record did not arrive: its letter is unknown.
         m_state.device.variantByte.reset();
     }
+
+    const bool portFailed = m_commandPortProblem.kind != PortProblem::Kind::None;
+    if (!m_state.configEditor.lastReadIdentified()) {
+        // Nothing answered: the labels must not go on naming the device that answered before.
+        m_deviceKnown = false;
+        m_state.device = DeviceLabels{};
+        setStatus(portFailed ? PanelStatus{PanelStatus::Kind::Port, m_commandPortProblem, {}, {}}
+                             : PanelStatus{PanelStatus::Kind::NoAnswer, {}, openPort(), {}});
+    } else {
+        m_deviceKnown = true;
+        // The file named in the caption was not this device's: a new connection or another
+        // device puts the device's configuration in the editor.
+        const bool otherVariant = ok && variantBefore && m_state.device.variantByte &&
+                                  (*variantBefore & 0x60) != (*m_state.device.variantByte & 0x60);
+        if (m_connecting || changed || otherVariant)
+            m_fileCaption.clear();
+        // A read that ended half-way leaves the editor with the values it had before.
+        setStatus(outcome == EditorOutcome::CommFailed
+                      ? PanelStatus{PanelStatus::Kind::ReadIncomplete, m_commandPortProblem, {}, {}}
+                      : PanelStatus{});
+    }
+    if (!ok)
+        m_view.setProgress(0, 1);
     refreshCaptions();
     if (ok)
         Q_EMIT configurationRead();
@@ -152,7 +190,24 @@ bool Shell::read() {
 bool Shell::write() {
     if (m_state.link.busy())
         return false;
-    const bool ok = m_state.configEditor.WriteEprom() == EditorOutcome::Done;
+    m_commandPortProblem = {};
+    const EditorOutcome outcome = m_state.configEditor.WriteEprom();
+    if (outcome == EditorOutcome::Busy)
+        return false;
+    const bool ok = outcome == EditorOutcome::Done;
+    if (ok) {
+        setStatus({PanelStatus::Kind::Written, {}, {}, {}});
+    } else if (outcome == EditorOutcome::VerifyFailed) {
+        setStatus(
+            {PanelStatus::Kind::VerifyFailed, {}, {}, m_state.configEditor.verifyDifferences()});
+    } else if (m_commandPortProblem.kind != PortProblem::Kind::None) {
+        setStatus({PanelStatus::Kind::Port, m_commandPortProblem, {}, {}});
+    } else {
+        // Refused or cancelled before anything was written: the box has said why.
+        setStatus({});
+    }
+    if (!ok)
+        m_view.setProgress(0, 1);
     if (ok)
         Q_EMIT configurationWritten();
     return ok;
@@ -165,22 +220,35 @@ void Shell::chooseLanguage(int langIndex) {
 
 void Shell::refreshCaptions() {
     m_state.flags.LastChannel = 1;
-    m_state.device = UpdateDeviceLabels(m_state.device, m_state.texts, m_state.link.identity,
-                                        m_state.device.variantByte);
-    LinkTexts linkTexts;
-    linkTexts.communicationError = m_state.texts.lang(kCommunicationError);
-    m_state.link.setTexts(linkTexts);
+    if (m_deviceKnown)
+        m_state.device = UpdateDeviceLabels(m_state.device, m_state.texts, m_state.link.identity,
+                                            m_state.device.variantByte);
+    m_state.link.setTexts(LinkTextsFor(m_state.texts));
     ShellCaptions captions = BuildShellCaptions(m_state.texts, m_state.device,
                                                 m_state.link.identity.ModelByte, m_ticked);
+    if (!m_fileCaption.isEmpty())
+        captions.titles.insert(Window::Communication, m_fileCaption);
     // The editor window's groups follow the model its controls were composed for.
     captions.program = BuildProgramLayout(m_state.editor.identity());
     m_state.webAddress = captions.webAddress;
     m_state.manualFile = captions.manualFile;
     m_view.applyCaptions(captions);
+    showStatus();
 }
 
-void Shell::onPortFailed(const QString& reason) {
-    m_view.showPortStatus(reason, true);
+void Shell::setStatus(const PanelStatus& status) {
+    m_status = status;
+    showStatus();
+}
+
+void Shell::showStatus() {
+    m_view.showStatus(StatusText(m_status, m_state.texts), m_status.isProblem());
+}
+
+void Shell::onPortFailed(const QString&) {
+    if (m_transport)
+        m_commandPortProblem = m_transport->problem();
+    setStatus({PanelStatus::Kind::Port, m_commandPortProblem, {}, {}});
     if (m_failurePending)
         return;
     m_failurePending = true;

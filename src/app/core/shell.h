@@ -3,6 +3,7 @@
 #include "appstate.h"
 #include "demodevice.h"
 #include "portlist.h"
+#include "shellmessages.h"
 #include "shellview.h"
 
 #include <QObject>
@@ -45,6 +46,10 @@ public:
     bool portOpen() const;
     QString openPort() const;
     const QList<PortEntry>& ports() const { return m_ports; }
+    // What the panel's status line says, as facts.
+    const PanelStatus& status() const { return m_status; }
+    // The file named in the panel's caption; empty when the caption is the product title.
+    QString fileCaption() const { return m_fileCaption; }
 
 Q_SIGNALS:
     // A configuration read completed; the editor shows it.
@@ -53,8 +58,10 @@ Q_SIGNALS:
 
 private:
     void openPath();
-    void closePath(const QString& detail);
+    void closePath(const PortProblem& problem = {});
     void releaseTransport();
+    void setStatus(const PanelStatus& status);
+    void showStatus();
     void onPortFailed(const QString& reason);
     void finishPortFailure();
     std::unique_ptr<Transport> makeTransport(const QString& port) const;
@@ -66,6 +73,15 @@ private:
     std::unique_ptr<Transport> m_transport;
     bool m_ticked = false;
     bool m_failurePending = false;
+    // Reads run by ticking the port switch: the device on it is a new connection.
+    bool m_connecting = false;
+    // False once a read found no device answering: the identification labels are empty
+    // until one answers.
+    bool m_deviceKnown = true;
+    // The port's problem when it failed under the command that runs now.
+    PortProblem m_commandPortProblem;
+    PanelStatus m_status;
+    QString m_fileCaption;
 };
 
 } // namespace vantelso::app

@@ -41,8 +41,8 @@ public:
     virtual QString portText() const = 0;
     // Ticks or clears the switch without running its action.
     virtual void setPortSwitch(bool ticked) = 0;
-    // A line on the panel about the port: empty clears it.
-    virtual void showPortStatus(const QString& text, bool problem) = 0;
+    // The panel's status line (the port, the last read or write): empty clears it.
+    virtual void showStatus(const QString& text, bool problem) = 0;
 
     // --- the program (editor) window ---
     // The first view button's action: show it at its place in front, or hide it.

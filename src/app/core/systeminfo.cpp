@@ -1,5 +1,9 @@
 #include "systeminfo.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
 #ifdef Q_OS_WIN
 #include <QSettings>
 #endif
@@ -55,11 +59,23 @@ QUrl WebAddressUrl(const QString& address) {
     return url.isValid() ? url : QUrl();
 }
 
-QUrl ManualUrl(const QString& fileName, const QDir& workingFolder) {
+QString LocateManual(const QString& fileName, const QStringList& folders) {
     const QString f = fileName.trimmed();
     if (f.isEmpty())
         return {};
-    return QUrl::fromLocalFile(workingFolder.absoluteFilePath(f));
+    for (const QString& folder : folders) {
+        const QFileInfo candidate(QDir(folder), f);
+        if (candidate.isFile())
+            return candidate.absoluteFilePath();
+    }
+    return {};
+}
+
+QStringList ManualFolders() {
+    QStringList out{QDir::currentPath()};
+    if (QCoreApplication::instance())
+        out << QCoreApplication::applicationDirPath();
+    return out;
 }
 
 } // namespace vantelso::app

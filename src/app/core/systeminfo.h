@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QDir>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <functional>
 #include <optional>
@@ -24,7 +24,10 @@ QString SystemInfoUnavailableText();
 
 // The web address as something the desktop opens in a browser ("www.x.com" -> https).
 QUrl WebAddressUrl(const QString& address);
-// The manual file, relative to the working folder.
-QUrl ManualUrl(const QString& fileName, const QDir& workingFolder = QDir::current());
+// The manual file: in the first of `folders` that holds it (the working folder, then the
+// program's own); empty when none does or there is no name.
+QString LocateManual(const QString& fileName, const QStringList& folders);
+// Where the About box looks for the manual.
+QStringList ManualFolders();
 
 } // namespace vantelso::app

@@ -2,9 +2,11 @@
 
 #include "hideuntilexit.h"
 #include "icons.h"
+#include "owntexts.h"
 #include "systeminfo.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -36,8 +38,9 @@ QToolButton* pictureButton(QWidget* parent, const QString& name, const QIcon& ic
 }
 } // namespace
 
-FrmAbout::FrmAbout(Prompter& prompter, std::function<bool()> exiting, QWidget* parent)
-    : QDialog(parent), m_prompter(prompter),
+FrmAbout::FrmAbout(Prompter& prompter, const Texts& texts, std::function<bool()> exiting,
+                   QWidget* parent)
+    : QDialog(parent), m_prompter(prompter), m_texts(texts),
       m_open([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
     setObjectName(QStringLiteral("frm_About"));
     HideUntilExit(this, std::move(exiting));
@@ -102,10 +105,19 @@ void FrmAbout::openWebAddress() {
         m_open(url); // failure is not reported: there may simply be no browser
 }
 
+// A manual that is not there is told, not left to a line on the error output.
 void FrmAbout::openManual() {
-    const QUrl url = app::ManualUrl(m_manualFile);
-    if (url.isValid() && !url.isEmpty())
-        m_open(url);
+    if (m_manualFile.trimmed().isEmpty())
+        return;
+    const QStringList folders = app::ManualFolders();
+    const QString path = app::LocateManual(m_manualFile, folders);
+    if (path.isEmpty()) {
+        m_prompter.ask(m_texts.lang(own::ManualMissing)
+                           .arg(QDir(folders.first()).absoluteFilePath(m_manualFile.trimmed())),
+                       Prompter::Buttons::Ok, Prompter::Icon::Warning);
+        return;
+    }
+    m_open(QUrl::fromLocalFile(path));
 }
 
 void FrmAbout::startSystemInfo() {

@@ -2,6 +2,7 @@
 
 #include "captions.h"
 #include "prompter.h"
+#include "texts.h"
 
 #include <QDialog>
 #include <QUrl>
@@ -23,7 +24,8 @@ public:
     // Opens a web address or a file with the desktop's default handler.
     using UrlOpener = std::function<bool(const QUrl&)>;
 
-    FrmAbout(Prompter& prompter, std::function<bool()> exiting, QWidget* parent = nullptr);
+    FrmAbout(Prompter& prompter, const Texts& texts, std::function<bool()> exiting,
+             QWidget* parent = nullptr);
 
     QToolButton* picIcon = nullptr;
     QLabel* lblTitle = nullptr;
@@ -43,6 +45,7 @@ public:
 
 private:
     Prompter& m_prompter;
+    const Texts& m_texts;
     UrlOpener m_open;
     QString m_webAddress;
     QString m_manualFile;

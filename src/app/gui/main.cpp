@@ -3,16 +3,20 @@
 #include "communication.h"
 #include "demodevice.h"
 #include "editormodel.h"
+#include "frmabout.h"
 #include "frmmisura.h"
 #include "messageboxprompter.h"
 #include "principale.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCommandLineParser>
+#include <QDialog>
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QTimer>
+#include <QToolButton>
 #include <cstdio>
 #include <memory>
 
@@ -24,10 +28,14 @@ using namespace vantelso;
 struct ScreenshotPlan {
     QString file;
     int delayMs = 800;
+    QString port; // typed into the port list first
     bool openPort = false;
     bool english = false;
     bool physicalPage = false;
-    QString target; // "panel", "program", "measure" or empty for the whole main window
+    bool write = false;
+    // "panel", "program", "measure", "about", "dialog" (the open-file dialog), "box" (the
+    // message box the steps raise) or empty for the whole main window.
+    QString target;
     int measureMs = 20000;
 };
 
@@ -38,38 +46,66 @@ QWidget* screenshotTarget(gui::Principale& window, const QString& target) {
         return window.programSubWindow();
     if (target == QLatin1String("measure"))
         return window.measureSubWindow();
+    if (target == QLatin1String("about"))
+        return window.aboutBox();
+    if (target == QLatin1String("dialog") || target == QLatin1String("box"))
+        return QApplication::activeModalWidget();
     return &window;
 }
 
 void runScreenshot(gui::Principale& window, const ScreenshotPlan& plan) {
     QTimer::singleShot(plan.delayMs, &window, [&window, plan] {
-        if (plan.openPort)
-            window.panel()->Check1->click();
-        if (plan.english)
-            window.shell().chooseLanguage(1);
-        if (plan.physicalPage)
-            window.state().editor.click(QStringLiteral("cmd_math"));
-        QTimer::singleShot(plan.delayMs, &window, [&window, plan] {
-            if (plan.target == QLatin1String("measure")) {
-                // A measurement runs until the picture is taken; the plot needs a while.
-                window.toggleMeasureWindow();
-                QTimer::singleShot(plan.measureMs, &window, [&window, plan] {
-                    const bool saved = window.measureSubWindow()->grab().save(plan.file);
-                    std::fprintf(stderr, "%s %s\n", saved ? "saved" : "could not save",
-                                 qPrintable(plan.file));
-                    window.measureWindow()->stopMeasure();
-                    QTimer::singleShot(300, &window, &QWidget::close);
-                });
-                window.measureWindow()->startMeasure();
-                return;
-            }
+        // The picture is taken once the steps are done, or while a step waits in the modal
+        // dialog to be pictured.
+        const bool modal =
+            plan.target == QLatin1String("dialog") || plan.target == QLatin1String("box");
+        const auto picture = [&window, plan] {
             if (plan.target == QLatin1String("program") && !window.programSubWindow()->isVisible())
                 window.toggleProgramWindow();
-            const bool saved = screenshotTarget(window, plan.target)->grab().save(plan.file);
+            if (plan.target == QLatin1String("about")) {
+                window.showAbout();
+                window.aboutBox()->adjustSize();
+            }
+            QWidget* target = screenshotTarget(window, plan.target);
+            const bool saved = target && target->grab().save(plan.file);
             std::fprintf(stderr, "%s %s\n", saved ? "saved" : "could not save",
                          qPrintable(plan.file));
+            if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                box->reject();
             window.close();
-        });
+        };
+        if (modal)
+            QTimer::singleShot(2 * plan.delayMs, &window, picture);
+        if (plan.english)
+            window.shell().chooseLanguage(1);
+        if (!plan.port.isEmpty())
+            window.panel()->cmb_Porta->setEditText(plan.port);
+        if (plan.openPort)
+            window.panel()->Check1->click();
+        if (plan.physicalPage)
+            window.state().editor.click(QStringLiteral("cmd_math"));
+        if (plan.write) {
+            window.state().editor.setText(QStringLiteral("txt_Input_max"), 0,
+                                          QStringLiteral("400"));
+            window.panel()->cmd_write->click();
+        }
+        if (plan.target == QLatin1String("dialog"))
+            window.mainMenu().open->trigger();
+        if (plan.target == QLatin1String("measure")) {
+            // A measurement runs until the picture is taken; the plot needs a while.
+            window.toggleMeasureWindow();
+            QTimer::singleShot(plan.measureMs, &window, [&window, plan] {
+                const bool saved = window.measureSubWindow()->grab().save(plan.file);
+                std::fprintf(stderr, "%s %s\n", saved ? "saved" : "could not save",
+                             qPrintable(plan.file));
+                window.measureWindow()->stopMeasure();
+                QTimer::singleShot(300, &window, &QWidget::close);
+            });
+            window.measureWindow()->startMeasure();
+            return;
+        }
+        if (!modal)
+            QTimer::singleShot(plan.delayMs, &window, picture);
     });
 }
 
@@ -102,19 +138,27 @@ int main(int argc, char** argv) {
                                          QStringLiteral("Switch to English before the picture."));
     QCommandLineOption shotTargetOption(
         QStringLiteral("screenshot-target"),
-        QStringLiteral("Picture of one window only: panel, program or measure."),
+        QStringLiteral(
+            "Picture of one window only: panel, program, measure, about, dialog or box."),
         QStringLiteral("WINDOW"));
+    QCommandLineOption shotPortOption(QStringLiteral("screenshot-port"),
+                                      QStringLiteral("Type this port before opening."),
+                                      QStringLiteral("PORT"));
+    QCommandLineOption shotWriteOption(QStringLiteral("screenshot-write"),
+                                       QStringLiteral("Change a value and write it first."));
     QCommandLineOption shotPhysicalOption(
         QStringLiteral("screenshot-physical"),
         QStringLiteral("Show the physical-scaling page before the picture."));
     QCommandLineOption shotSizeOption(QStringLiteral("screenshot-size"),
                                       QStringLiteral("Main window size for the picture."),
                                       QStringLiteral("WxH"));
-    for (QCommandLineOption* o : {&shotOption, &shotOpenOption, &shotEnglishOption,
-                                  &shotTargetOption, &shotPhysicalOption, &shotSizeOption})
+    for (QCommandLineOption* o :
+         {&shotOption, &shotOpenOption, &shotEnglishOption, &shotTargetOption, &shotPhysicalOption,
+          &shotSizeOption, &shotPortOption, &shotWriteOption})
         o->setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOptions({demoOption, brandOption, shotOption, shotOpenOption, shotEnglishOption,
-                       shotTargetOption, shotPhysicalOption, shotSizeOption});
+                       shotTargetOption, shotPhysicalOption, shotSizeOption, shotPortOption,
+                       shotWriteOption});
     parser.process(app);
 
     bool brandOk = false;
@@ -159,6 +203,8 @@ int main(int argc, char** argv) {
         plan.english = parser.isSet(shotEnglishOption);
         plan.target = parser.value(shotTargetOption);
         plan.physicalPage = parser.isSet(shotPhysicalOption);
+        plan.port = parser.value(shotPortOption);
+        plan.write = parser.isSet(shotWriteOption);
         runScreenshot(window, plan);
     }
     return app.exec();

@@ -89,7 +89,9 @@ std::optional<QString> MessageBoxPrompter::input(const QString& prompt, const QS
 }
 
 std::optional<QString> MessageBoxPrompter::fileDialog(const FileDialog& dialog, bool save) {
-    QFileDialog box(m_parent, dialog.title.isEmpty() ? m_title() : dialog.title, dialog.directory,
+    // A dialog without a folder of its own starts where the last one ended.
+    QFileDialog box(m_parent, dialog.title.isEmpty() ? m_title() : dialog.title,
+                    dialog.directory.isEmpty() ? m_startFolder.folder() : dialog.directory,
                     dialog.filter);
     box.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     box.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -99,7 +101,9 @@ std::optional<QString> MessageBoxPrompter::fileDialog(const FileDialog& dialog, 
         box.selectFile(dialog.fileName);
     if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
         return std::nullopt;
-    return box.selectedFiles().constFirst();
+    const QString chosen = box.selectedFiles().constFirst();
+    m_startFolder.remember(chosen);
+    return chosen;
 }
 
 std::optional<QString> MessageBoxPrompter::openFile(const FileDialog& dialog) {

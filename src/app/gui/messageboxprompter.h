@@ -1,6 +1,7 @@
 #pragma once
 
 #include "prompter.h"
+#include "startfolder.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -26,6 +27,7 @@ private:
 
     std::function<QString()> m_title;
     QPointer<QWidget> m_parent;
+    app::StartFolder m_startFolder;
 };
 
 } // namespace vantelso::gui

@@ -92,11 +92,6 @@ void Principale::startUp(const app::StartOptions& options) {
 
         wireMenu(m_menu);
         wireMenu(m_panel->menu);
-        // After an open or a save the panel's caption names the file.
-        connect(&m_state.files, &ConfigFiles::captionChanged, this, [this](const QString& text) {
-            m_panelFileCaption = text;
-            m_panelWindow->setWindowTitle(text);
-        });
         connect(m_panel->Check1, &QCheckBox::clicked, m_shell.get(),
                 &app::Shell::portSwitchClicked);
         app::Shell* shell = m_shell.get();
@@ -173,7 +168,7 @@ void Principale::loadWindowsHidden() {
     if (!m_lang)
         m_lang = new FrmLang(exiting, this);
     if (!m_about)
-        m_about = new FrmAbout(*m_state.prompter(), exiting, this);
+        m_about = new FrmAbout(*m_state.prompter(), m_state.texts, exiting, this);
     connect(m_lang, &FrmLang::languageChosen, m_shell.get(), &app::Shell::chooseLanguage,
             Qt::UniqueConnection);
     if (!m_program) {
@@ -246,9 +241,7 @@ void Principale::applyCaptions(const app::ShellCaptions& captions) {
     setWindowTitle(captions.titles.value(Window::Principale));
     ApplyCaptionMap(menuBar(), captions.controls.value(Window::Principale));
 
-    m_panelWindow->setWindowTitle(m_panelFileCaption.isEmpty()
-                                      ? captions.titles.value(Window::Communication)
-                                      : m_panelFileCaption);
+    m_panelWindow->setWindowTitle(captions.titles.value(Window::Communication));
     ApplyCaptionMap(m_panel, captions.controls.value(Window::Communication));
     m_panel->lbl_device->setText(captions.device.idLabel);
     m_panel->lbl_device_1->setText(captions.device.displayName);
@@ -377,7 +370,7 @@ void Principale::setPortSwitch(bool ticked) {
     m_panel->Check1->setChecked(ticked);
 }
 
-void Principale::showPortStatus(const QString& text, bool problem) {
+void Principale::showStatus(const QString& text, bool problem) {
     m_panel->setStatus(text, problem);
 }
 

@@ -73,7 +73,7 @@ public:
     void showPanel() override;
     QString portText() const override;
     void setPortSwitch(bool ticked) override;
-    void showPortStatus(const QString& text, bool problem) override;
+    void showStatus(const QString& text, bool problem) override;
     void toggleProgramWindow() override;
 
 protected:
@@ -92,7 +92,6 @@ private:
     QMdiArea* m_workArea = nullptr;
     Communication* m_panel = nullptr;
     QMdiSubWindow* m_panelWindow = nullptr;
-    QString m_panelFileCaption;
     FrmLang* m_lang = nullptr;
     FrmAbout* m_about = nullptr;
     FrmProgram* m_program = nullptr;

@@ -1,0 +1,57 @@
+#include "shellmessages.h"
+
+#include "configeditor.h"
+#include "owntexts.h"
+
+namespace vantelso::app {
+
+namespace {
+constexpr int kPortInUse = 67;
+constexpr int kCommunicationError = 68;
+} // namespace
+
+LinkTexts LinkTextsFor(const Texts& texts) {
+    LinkTexts t;
+    t.communicationError = texts.lang(kCommunicationError);
+    // "COM Port not open" reads the same in both languages.
+    t.portMissing = texts.lang(own::PortMissing);
+    t.portCannotOpen = texts.lang(own::PortCannotOpen);
+    t.portBusy = texts.lang(own::PortBusy);
+    t.portNeedsGroup = texts.lang(own::PortNeedsGroup);
+    t.portPermissionDenied = texts.lang(own::PortPermissionDenied);
+    t.portDisconnected = texts.lang(own::PortDisconnected);
+    t.noPortChosen = texts.lang(own::NoPortChosen);
+    return t;
+}
+
+QString StatusText(const PanelStatus& status, const Texts& texts) {
+    using Kind = PanelStatus::Kind;
+    switch (status.kind) {
+    case Kind::None:
+        return {};
+    case Kind::Port:
+        return DescribePortProblem(status.port, LinkTextsFor(texts));
+    case Kind::NoAnswer:
+        return texts.lang(own::NoAnswer).arg(status.portName);
+    case Kind::ReadIncomplete: {
+        QString text = texts.lang(own::ReadIncomplete);
+        const QString why = DescribePortProblem(status.port, LinkTextsFor(texts));
+        return why.isEmpty() ? text : text + u' ' + why;
+    }
+    case Kind::Written:
+        return texts.lang(own::WrittenVerified);
+    case Kind::VerifyFailed:
+        return texts.lang(own::VerifyDiffers).arg(AddressRanges(status.addresses));
+    }
+    return {};
+}
+
+QString PortFailureMessage(const PortProblem& problem, const Texts& texts) {
+    const QString detail = DescribePortProblem(problem, LinkTextsFor(texts));
+    if (problem.kind != PortProblem::Kind::None && problem.kind != PortProblem::Kind::Busy)
+        return detail;
+    const QString inUse = texts.lang(kPortInUse);
+    return detail.isEmpty() ? inUse : inUse + QStringLiteral("\n\n") + detail;
+}
+
+} // namespace vantelso::app

@@ -1,0 +1,49 @@
+#pragma once
+
+// Ids of the texts the program adds beyond the original string table: menu titles and
+// captions the table has no string for, port problems, status lines and refusals. They sit in
+// the same table and follow the language the same way: Texts::lang(id) gives the Italian text
+// at the id and the English one at id + LangOffset. Placeholders %1, %2, ... are filled with
+// QString::arg.
+namespace vantelso::own {
+
+// Menu titles and captions.
+inline constexpr int MenuView = 101;
+inline constexpr int MenuAction = 102;
+inline constexpr int MenuHelp = 103;
+inline constexpr int Start = 104;
+inline constexpr int Stop = 105;
+inline constexpr int SystemInfo = 106;
+inline constexpr int TripDelay = 107;
+inline constexpr int TripDirection = 108;
+inline constexpr int Relay = 109;
+inline constexpr int HighSpeed = 110;
+inline constexpr int ResponseTime = 111;
+inline constexpr int OverRange = 112;
+
+// Port problems: %1 the port; %2 the system's reason (121), the group (123) or the owner
+// (124, with %3 the mode).
+inline constexpr int PortMissing = 120;
+inline constexpr int PortCannotOpen = 121;
+inline constexpr int PortBusy = 122;
+inline constexpr int PortNeedsGroup = 123;
+inline constexpr int PortPermissionDenied = 124;
+inline constexpr int PortDisconnected = 125;
+inline constexpr int NoPortChosen = 126;
+
+// The connection panel's status line: %1 the addresses (131) or the port (133).
+inline constexpr int WrittenVerified = 130;
+inline constexpr int VerifyDiffers = 131;
+inline constexpr int ReadIncomplete = 132;
+inline constexpr int NoAnswer = 133;
+
+// A write refused for fields that hold no number: %1 the field, %2 what it holds; then the
+// hint.
+inline constexpr int NotANumber = 140;
+inline constexpr int NumberEmpty = 141;
+inline constexpr int NumbersHint = 142;
+
+// %1 the file looked for.
+inline constexpr int ManualMissing = 150;
+
+} // namespace vantelso::own
