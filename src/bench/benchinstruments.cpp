@@ -53,6 +53,15 @@ QStringList BenchInstruments::openPorts() {
     return errors;
 }
 
+QString BenchInstruments::openMeterPort(int index, int portNumber) {
+    QStringList errors;
+    Transport* port = ensurePort(nullptr, portNumber, Multimeter::BaudRate, &errors);
+    if (!port)
+        return errors.join(QLatin1Char('\n'));
+    meters.setPort(index, port);
+    return {};
+}
+
 void BenchInstruments::closePorts() {
     for (const auto& port : m_owned)
         port->close();

@@ -39,6 +39,10 @@ public:
     // starts with "Com" (the linearity aid gives meter 1 its own port with setPort). Returns
     // one message per port that failed to open (empty when all are open).
     QStringList openPorts();
+    // Gives meter `index` the serial port `portNumber`, whatever its selector says (the
+    // linearity aids read their meters on ports of their own). Returns an error text, empty
+    // on success.
+    QString openMeterPort(int index, int portNumber);
     void closePorts();
 
 private:

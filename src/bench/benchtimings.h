@@ -35,6 +35,10 @@ struct BenchTimings {
     double outputPause = 3.0;
     double outputReadPause = 1.0;
     double settleUnit = 1.0;
+    // Linearity aids: after each DAC count ("lett mult"), after each calibrator step
+    // ("2 ch compl.").
+    double sweepCountPause = 0.5;
+    double sweepInputPause = 1.0;
 
     // All pauses multiplied by `factor`; the time-outs stay as they are unless
     // `timeoutsToo` (a silent instrument is then given up on sooner as well).
@@ -44,7 +48,7 @@ struct BenchTimings {
              {&t.supplyVoltsPause, &t.supplyOutputPause, &t.supplyReplyPause, &t.meterConfigPause,
               &t.meterReadPause, &t.meterUsbReadPause, &t.ambientSettle, &t.runStartPause,
               &t.runPreparedPause, &t.stepRoutePause, &t.cjcSettle, &t.framePause, &t.outputPause,
-              &t.outputReadPause, &t.settleUnit})
+              &t.outputReadPause, &t.settleUnit, &t.sweepCountPause, &t.sweepInputPause})
             *p *= factor;
         if (timeoutsToo) {
             for (double* p :

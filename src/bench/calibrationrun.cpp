@@ -199,7 +199,11 @@ bool CalibrationRun::CalibrateInputRange(const CalStep& step) {
         setFieldColour(i, &RangeResult::span, FieldColour::Green);
     }
 
-    const InputRoute route = InputRouteFor(TaraModel, step.code, positions.wired == 2 ? 2 : 1);
+    InputRoute route = InputRouteFor(TaraModel, step.code, positions.wired == 2 ? 2 : 1);
+    // With neither position of the two-position model enabled there is no wired unit to
+    // route the calibrator to.
+    if (isModel(TaraModel, "RSX5035") && positions.wired == 0)
+        route.route.clear();
     if (!route.function) {
         // The model has no wiring for this range on the bench.
         setBox(i, FieldColour::Red);
@@ -535,8 +539,10 @@ RunOutcome CalibrationRun::RunCalibration() {
     report.clear();
     setStatus(QStringLiteral("COLLAUDO IN CORSO"), FieldColour::Yellow);
     const bool twoPosition = isModel(TaraModel, "RSX5035");
-    if (twoPosition)
+    if (twoPosition) {
         positions.markWired();
+        Q_EMIT positionsChanged();
+    }
     if (!ResumeRun) {
         for (int i = 0; i < kRangeCount; ++i) {
             RangeResult& r = ranges[std::size_t(i)];
@@ -568,7 +574,7 @@ RunOutcome CalibrationRun::RunCalibration() {
     } else {
         setStatus(status, FieldColour::Green);
     }
-    commonEnding();
+    commonEnding(flow != Flow::Error);
     m_running = false;
     Q_EMIT runningChanged(false);
     return outcome;
@@ -834,7 +840,9 @@ void CalibrationRun::errorEnding(const QString& message) {
     }
 }
 
-void CalibrationRun::commonEnding() {
+// `calibrated`: the run did not take the error ending, so the wired position of the
+// two-position model may be programmed and the thermocouple moved on.
+void CalibrationRun::commonEnding(bool calibrated) {
     status = QStringLiteral("COLLAUDO TERMINATO");
     Q_EMIT statusChanged();
     Multimeter& meter = m_instruments->meters;
@@ -846,7 +854,8 @@ void CalibrationRun::commonEnding() {
     meter.MultimeterBeep();
     if (twoPosition) {
         meter.MultimeterBeep();
-        if (positions.handOver() != 0) {
+        if (calibrated && positions.handOver() != 0) {
+            Q_EMIT positionsChanged();
             if (m_prompter)
                 m_prompter->inform(QStringLiteral("Cambiare posizione termocoppia"));
             if (startEditorWrite)

@@ -121,6 +121,8 @@ Q_SIGNALS:
     void ptcChanged();
     void optionsChanged();
     void runningChanged(bool running);
+    // The two-position model's wired position moved (START, hand-over).
+    void positionsChanged();
 
 private:
     enum class Flow { Continue, Normal, Error };
@@ -150,7 +152,7 @@ private:
     bool readImageFile(QList<int>* values, QString* message) const;
     bool finalProgramming(QString* message);
     void errorEnding(const QString& message);
-    void commonEnding();
+    void commonEnding(bool calibrated);
 
     DeviceLink* m_link;
     BenchInstruments* m_instruments;

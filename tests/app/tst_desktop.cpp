@@ -1,5 +1,6 @@
 #include "desktopsession.h"
 #include "frmabout.h"
+#include "frmtara.h"
 #include "lamp.h"
 #include "messageboxprompter.h"
 
@@ -24,8 +25,10 @@ void TestDesktop::startUpShowsPanel() {
     Session s;
     Communication* p = s.panel();
     QCOMPARE(s.window->panelWindow()->pos(), QPoint(0, 0));
-    // The panel, and the editor, switch, measurement and EEPROM windows, which wait hidden.
-    QCOMPARE(s.window->workArea()->subWindowList().size(), 5);
+    // The panel, and the editor, switch, measurement, EEPROM, calibration and two-position
+    // tool windows, which wait hidden.
+    QCOMPARE(s.window->workArea()->subWindowList().size(), 7);
+    QVERIFY(!s.window->taraSubWindow()->isVisible() && !s.window->tool5035SubWindow()->isVisible());
     QVERIFY(s.window->panelWindow()->isVisible() && !s.window->programSubWindow()->isVisible());
     QVERIFY(!s.window->switchSubWindow()->isVisible() && p->cmd_modo[2]->isEnabled());
     QVERIFY(!p->Check1->isChecked() && p->cmb_Porta->isEditable());
@@ -36,12 +39,25 @@ void TestDesktop::startUpShowsPanel() {
     QVERIFY(p->cmd_start->isEnabled() && p->cmd_modo[1]->isEnabled());
     for (const ShellMenu* m : {&s.window->mainMenu(), &std::as_const(p->menu)}) {
         QVERIFY(m->viewMeasure->isEnabled() && m->start->isEnabled() && m->stop->isEnabled());
-        for (QAction* a : {m->save, m->taratura})
-            QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
+        QVERIFY(!m->save->isEnabled());
         QVERIFY(m->open->isEnabled() && m->saveAs->isEnabled() && m->viewProgram->isEnabled() &&
-                m->viewSwitch->isEnabled() && m->eeprom->isEnabled());
+                m->viewSwitch->isEnabled() && m->eeprom->isEnabled() && m->taratura->isEnabled());
     }
     QVERIFY(!p->menu.collaudo->isEnabled() && s.window->mainMenu().collaudo->isEnabled());
+
+    // Collaudo > Taratura brings up the calibration bench; choosing the two-position model
+    // there brings up its tool; closing only hides them.
+    s.window->mainMenu().taratura->trigger();
+    QVERIFY(s.window->taraSubWindow()->isVisible());
+    QCOMPARE(s.window->taraSubWindow()->widget()->objectName(), QStringLiteral("frm_tara"));
+    FrmTara* tara = s.window->taraWindow();
+    tara->modelButton(bench::FindCalModel(QStringLiteral("RSX7030")))->click();
+    QVERIFY(!s.window->tool5035SubWindow()->isVisible());
+    tara->modelButton(bench::FindCalModel(QStringLiteral("RSX5035")))->click();
+    QVERIFY(s.window->tool5035SubWindow()->isVisible());
+    s.window->taraSubWindow()->close();
+    QVERIFY(!s.window->taraSubWindow()->isVisible());
+    QCOMPARE(s.window->workArea()->subWindowList().size(), 7);
 }
 
 // The About box and the flag dialog hide rather than close; the links go to the opener

@@ -1,6 +1,7 @@
 #include "frmtara.h"
 
 #include "benchinstruments.h"
+#include "linearitysweep.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -39,8 +40,9 @@ const int kRowOrder[] = {0,  1,  2,  3,  4,  5,  6,  7,  20, 8,  9,
 
 } // namespace
 
-FrmTara::FrmTara(bench::CalibrationRun* run, bench::BenchInstruments* instruments, QWidget* parent)
-    : QWidget(parent), m_run(run), m_instruments(instruments) {
+FrmTara::FrmTara(bench::CalibrationRun* run, bench::BenchInstruments* instruments,
+                 bench::LinearitySweep* sweep, QWidget* parent)
+    : QWidget(parent), m_run(run), m_instruments(instruments), m_sweep(sweep) {
     setObjectName(QStringLiteral("frm_tara"));
     setWindowTitle(QStringLiteral("Taratura"));
     auto* top = new QHBoxLayout(this);
@@ -139,6 +141,29 @@ FrmTara::FrmTara(bench::CalibrationRun* run, bench::BenchInstruments* instrument
         connect(b, &QPushButton::clicked, this, [this, c] { m_run->PtcManual(c); });
     }
     left->addWidget(ptc);
+
+    // Linearity aids: they log to "linear.dat" until STOP.
+    auto* linearity = new QGroupBox(QString::fromUtf8("Linearità"));
+    auto* lg = new QGridLayout(linearity);
+    const char* sweepCaptions[] = {"lett mult", "2 ch compl."};
+    const char* sweepNames[] = {"Command9", "Command3"};
+    for (int n = 0; n < 2; ++n) {
+        m_sweeps[std::size_t(n)] = new QPushButton(QLatin1String(sweepCaptions[n]));
+        m_sweeps[std::size_t(n)]->setObjectName(QLatin1String(sweepNames[n]));
+        m_sweeps[std::size_t(n)]->setEnabled(m_sweep != nullptr);
+        lg->addWidget(m_sweeps[std::size_t(n)], 0, n);
+        connect(m_sweeps[std::size_t(n)], &QPushButton::clicked, this,
+                [this, n] { startSweep(n == 1); });
+    }
+    m_sweepFolder = new QLineEdit(m_sweep ? m_sweep->folder : QString());
+    m_sweepFolder->setObjectName(QStringLiteral("txt_cartella"));
+    m_sweepFolder->setEnabled(m_sweep != nullptr);
+    lg->addWidget(new QLabel(QStringLiteral("Cartella")), 1, 0);
+    lg->addWidget(m_sweepFolder, 1, 1);
+    m_sweepStatus = new QLabel;
+    m_sweepStatus->setObjectName(QStringLiteral("lbl_linear"));
+    lg->addWidget(m_sweepStatus, 2, 0, 1, 2);
+    left->addWidget(linearity);
     left->addStretch();
     top->addLayout(left);
 
@@ -182,27 +207,35 @@ FrmTara::FrmTara(bench::CalibrationRun* run, bench::BenchInstruments* instrument
     m_start->setObjectName(QStringLiteral("Command2"));
     m_resume = new QPushButton(QStringLiteral("Riprendi"));
     m_resume->setObjectName(QStringLiteral("Command6"));
-    auto* stop = new QPushButton(QStringLiteral("STOP"));
-    stop->setObjectName(QStringLiteral("Command5"));
+    m_stop = new QPushButton(QStringLiteral("STOP"));
+    m_stop->setObjectName(QStringLiteral("Command5"));
     auto* prog = new QPushButton(QStringLiteral("Prog"));
     prog->setObjectName(QStringLiteral("Command7"));
     prog->setEnabled(false); // the programming station is not part of the program yet
-    for (QPushButton* b : {m_start, m_resume, stop, prog})
+    for (QPushButton* b : {m_start, m_resume, m_stop, prog})
         buttons->addWidget(b);
     right->addLayout(buttons);
     top->addLayout(right);
 
     connect(m_start, &QPushButton::clicked, this, [this] { start(false); });
     connect(m_resume, &QPushButton::clicked, this, [this] { start(true); });
-    connect(stop, &QPushButton::clicked, this, [this] { m_run->StopRequested = true; });
+    connect(m_stop, &QPushButton::clicked, this, [this] {
+        m_run->StopRequested = true;
+        if (m_sweep)
+            m_sweep->StopRequested = true;
+    });
     connect(m_run, &bench::CalibrationRun::rangeChanged, this, &FrmTara::refreshRange);
     connect(m_run, &bench::CalibrationRun::optionsChanged, this, &FrmTara::refreshOptions);
     connect(m_run, &bench::CalibrationRun::statusChanged, this, &FrmTara::refreshStatus);
     connect(m_run, &bench::CalibrationRun::ptcChanged, this, &FrmTara::refreshPtc);
-    connect(m_run, &bench::CalibrationRun::runningChanged, this, [this](bool running) {
-        m_start->setEnabled(!running);
-        m_resume->setEnabled(!running);
-    });
+    // One activity at a time on the device and the bench: a run or a sweep.
+    connect(m_run, &bench::CalibrationRun::runningChanged, this, &FrmTara::updateButtons);
+    if (m_sweep) {
+        connect(m_sweep, &bench::LinearitySweep::runningChanged, this, &FrmTara::updateButtons);
+        connect(m_sweep, &bench::LinearitySweep::lineLogged, this, [this](const QString& logged) {
+            m_sweepStatus->setText(logged.section(QLatin1Char('\t'), 0, 0));
+        });
+    }
     refreshOptions();
     for (int i = 0; i < bench::kRangeCount; ++i)
         refreshRange(i);
@@ -264,8 +297,29 @@ void FrmTara::refreshPtc() {
     }
 }
 
+void FrmTara::updateButtons() {
+    const bool busy = m_run->running() || (m_sweep && m_sweep->running());
+    m_start->setEnabled(!busy);
+    m_resume->setEnabled(!busy);
+    for (QPushButton* b : m_sweeps)
+        b->setEnabled(m_sweep && !busy);
+    m_sweepFolder->setEnabled(m_sweep && !busy);
+}
+
+void FrmTara::startSweep(bool twoChannel) {
+    if (!m_sweep || m_sweep->running() || m_run->running())
+        return;
+    m_sweep->folder = m_sweepFolder->text().trimmed().isEmpty() ? QStringLiteral(".")
+                                                                : m_sweepFolder->text().trimmed();
+    m_sweep->model = m_run->TaraModel;
+    m_sweepStatus->setText(m_sweep->filePath());
+    const bench::SweepOutcome out = twoChannel ? m_sweep->TwoChannelSweep() : m_sweep->MeterSweep();
+    const QString done = QStringLiteral("%1: %2 righe").arg(m_sweep->filePath()).arg(out.lines);
+    m_sweepStatus->setText(out.error ? done + QStringLiteral(" - ") + out.message : done);
+}
+
 void FrmTara::start(bool resume) {
-    if (m_run->running())
+    if (m_run->running() || (m_sweep && m_sweep->running()))
         return;
     m_run->ResumeRun = resume;
     m_run->RunCalibration();

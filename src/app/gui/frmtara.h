@@ -14,7 +14,8 @@ class QRadioButton;
 
 namespace vantelso::bench {
 class BenchInstruments;
-}
+class LinearitySweep;
+} // namespace vantelso::bench
 
 namespace vantelso::gui {
 
@@ -23,14 +24,20 @@ namespace vantelso::gui {
 class FrmTara : public QWidget {
     Q_OBJECT
 public:
+    // `sweep` (may be null: no linearity aids) logs the linearity sweeps.
     FrmTara(bench::CalibrationRun* run, bench::BenchInstruments* instruments,
-            QWidget* parent = nullptr);
+            bench::LinearitySweep* sweep = nullptr, QWidget* parent = nullptr);
 
     QRadioButton* modelButton(int index) const { return m_models[std::size_t(index)]; }
     QCheckBox* rangeBox(int index) const { return m_rows[std::size_t(index)].box; }
     QLineEdit* field(int index, int column) const; // 0 k1, 1 zero, 2 half, 3 span, 4 k2, 5 span2
     QLabel* statusLabel() const { return m_status; }
     QPushButton* startButton() const { return m_start; }
+    QPushButton* stopButton() const { return m_stop; }
+    QPushButton* meterSweepButton() const { return m_sweeps[0]; }
+    QPushButton* twoChannelSweepButton() const { return m_sweeps[1]; }
+    QLineEdit* sweepFolder() const { return m_sweepFolder; }
+    QLabel* sweepStatus() const { return m_sweepStatus; }
 
 private:
     struct Row {
@@ -42,6 +49,8 @@ private:
     void refreshStatus();
     void refreshPtc();
     void start(bool resume);
+    void startSweep(bool twoChannel);
+    void updateButtons();
 
     bench::CalibrationRun* m_run;
     bench::BenchInstruments* m_instruments;
@@ -57,6 +66,11 @@ private:
     QLabel* m_status = nullptr;
     QPushButton* m_start = nullptr;
     QPushButton* m_resume = nullptr;
+    QPushButton* m_stop = nullptr;
+    bench::LinearitySweep* m_sweep = nullptr;
+    std::array<QPushButton*, 2> m_sweeps{};
+    QLineEdit* m_sweepFolder = nullptr;
+    QLabel* m_sweepStatus = nullptr;
     std::array<QLineEdit*, 4> m_ptc{}; // Text2..Text5
 };
 

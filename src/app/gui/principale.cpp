@@ -1,27 +1,36 @@
 #include "principale.h"
 
+#include "benchinstruments.h"
+#include "calibrationrun.h"
 #include "captionapply.h"
 #include "communication.h"
+#include "frm5035.h"
 #include "frmabout.h"
 #include "frmeeprom.h"
 #include "frmlang.h"
 #include "frmmisura.h"
 #include "frmprogram.h"
 #include "frmswitch.h"
+#include "frmtara.h"
 #include "hideuntilexit.h"
 #include "icons.h"
 #include "lamp.h"
+#include "linearitysweep.h"
+#include "resourcealiases.h"
+#include "sessionfactory.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcessEnvironment>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QToolButton>
@@ -147,6 +156,10 @@ void Principale::wireMenu(const ShellMenu& menu) {
         menu.eeprom->setEnabled(true);
         connect(menu.eeprom, &QAction::triggered, this, &Principale::showEepromWindow);
     }
+    if (menu.taratura) {
+        menu.taratura->setEnabled(true);
+        connect(menu.taratura, &QAction::triggered, this, &Principale::showTaraWindow);
+    }
     if (menu.language)
         connect(menu.language, &QAction::triggered, this, &Principale::showLanguageDialog);
     connect(menu.exit, &QAction::triggered, this, [this] {
@@ -227,6 +240,62 @@ void Principale::loadWindowsHidden() {
         m_workArea->addSubWindow(m_eepromWindow);
         m_eepromWindow->hide();
     }
+    loadBenchWindows();
+}
+
+QMdiSubWindow* Principale::addHiddenSubWindow(QWidget* widget, const char* name) {
+    auto* frame = new QMdiSubWindow(m_workArea);
+    HideUntilExit(frame, [this] { return m_state.flags.exiting; });
+    frame->setObjectName(QLatin1String(name));
+    frame->setWidget(widget);
+    frame->setWindowTitle(widget->windowTitle());
+    frame->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint);
+    frame->setWindowIcon(Icon(Picture::App));
+    m_workArea->addSubWindow(frame);
+    frame->hide();
+    return frame;
+}
+
+void Principale::loadBenchWindows() {
+    if (m_tara)
+        return;
+    m_sessions = std::make_unique<bench::SessionFactory>(bench::ResourceAliases::load(
+        QDir::currentPath(), QProcessEnvironment::systemEnvironment()));
+    m_instruments = std::make_unique<bench::BenchInstruments>(m_state.prompter(), m_sessions.get());
+    m_calRun = std::make_unique<bench::CalibrationRun>(&m_state.link, m_instruments.get(),
+                                                       m_state.prompter());
+    m_calRun->openDevicePort = [] {
+        return QStringLiteral("Porta del dispositivo chiusa: aprirla dal pannello di connessione");
+    };
+    app::Shell* shell = m_shell.get();
+    // The two-position model's hand-over programs the unit just calibrated.
+    m_calRun->startEditorWrite = [shell] { shell->write(); };
+    m_sweep = std::make_unique<bench::LinearitySweep>(&m_state.link, m_instruments.get());
+    m_tara = new FrmTara(m_calRun.get(), m_instruments.get(), m_sweep.get());
+    m_taraWindow = addHiddenSubWindow(m_tara, "frm_tara_window");
+    m_tool5035 = new Frm5035(m_calRun.get());
+    m_tool5035Window = addHiddenSubWindow(m_tool5035, "Frm_5035_window");
+    connect(m_calRun.get(), &bench::CalibrationRun::optionsChanged, this, [this] {
+        if (m_calRun->TaraModel == QLatin1String("RSX5035") && m_taraWindow->isVisible()) {
+            m_tool5035Window->show();
+            m_tool5035Window->adjustSize();
+            m_tool5035Window->raise();
+        }
+    });
+    // "Imposta Menù  Programmazione": the editor alone, ready to program the unit.
+    connect(m_tool5035, &Frm5035::programmingMenuRequested, this, [this] {
+        m_misuraWindow->hide();
+        m_programWindow->hide();
+        toggleProgramWindow();
+    });
+}
+
+void Principale::showTaraWindow() {
+    m_taraWindow->show();
+    m_taraWindow->adjustSize();
+    m_taraWindow->raise();
+    m_workArea->setActiveSubWindow(m_taraWindow);
 }
 
 void Principale::showEepromWindow() {

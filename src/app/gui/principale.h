@@ -12,9 +12,17 @@
 class QMdiArea;
 class QMdiSubWindow;
 
+namespace vantelso::bench {
+class BenchInstruments;
+class CalibrationRun;
+class LinearitySweep;
+class SessionFactory;
+} // namespace vantelso::bench
+
 namespace vantelso::gui {
 
 class Communication;
+class Frm5035;
 class FrmAbout;
 class FrmEeprom;
 class FrmLang;
@@ -22,6 +30,7 @@ class FrmMisura;
 class FrmOper;
 class FrmProgram;
 class FrmSwitch;
+class FrmTara;
 
 // The main frame window: a work area holding the program's windows, with the full menu.
 // It is the shell's view: the connection panel lives in its work area, the language dialog
@@ -58,6 +67,15 @@ public:
     QMdiSubWindow* eepromSubWindow() const { return m_eepromWindow; }
     // Collaudo > EEprom: bring up the EEPROM tool.
     void showEepromWindow();
+    // The calibration bench (Collaudo > Taratura) and the two-position model's tool, which
+    // comes up with it when that model is chosen.
+    FrmTara* taraWindow() const { return m_tara; }
+    QMdiSubWindow* taraSubWindow() const { return m_taraWindow; }
+    Frm5035* tool5035() const { return m_tool5035; }
+    QMdiSubWindow* tool5035SubWindow() const { return m_tool5035Window; }
+    bench::CalibrationRun* calibrationRun() const { return m_calRun.get(); }
+    bench::BenchInstruments* benchInstruments() const { return m_instruments.get(); }
+    void showTaraWindow();
 
     void showLanguageDialog();
     void showAbout();
@@ -87,6 +105,8 @@ private:
     void fitProgramWindow();
     // Runs a device action now, or once a running measurement has ended (it is stopped).
     void whenNotMeasuring(const std::function<void()>& action);
+    void loadBenchWindows();
+    QMdiSubWindow* addHiddenSubWindow(QWidget* widget, const char* name);
 
     app::AppState& m_state;
     QMdiArea* m_workArea = nullptr;
@@ -103,6 +123,16 @@ private:
     QMdiSubWindow* m_misuraWindow = nullptr;
     FrmEeprom* m_eeprom = nullptr;
     QMdiSubWindow* m_eepromWindow = nullptr;
+    // The bench: its instruments live as long as the window, so their ports stay open while
+    // the calibration window is hidden.
+    std::unique_ptr<bench::SessionFactory> m_sessions;
+    std::unique_ptr<bench::BenchInstruments> m_instruments;
+    std::unique_ptr<bench::CalibrationRun> m_calRun;
+    std::unique_ptr<bench::LinearitySweep> m_sweep;
+    FrmTara* m_tara = nullptr;
+    QMdiSubWindow* m_taraWindow = nullptr;
+    Frm5035* m_tool5035 = nullptr;
+    QMdiSubWindow* m_tool5035Window = nullptr;
     ShellMenu m_menu;
     std::unique_ptr<app::Shell> m_shell;
     bool m_cursorOverridden = false;
