@@ -2,6 +2,7 @@
 // ranges, START runs the calibration and the fields take the run's colours.
 #include "calrig.h"
 #include "frmtara.h"
+#include "linearitysweep.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -41,6 +42,22 @@ private Q_SLOTS:
         const QString dir = qEnvironmentVariable("VANTELSO_SCREENSHOT_DIR");
         if (!dir.isEmpty())
             QVERIFY(w.grab().save(dir + QStringLiteral("/frm_tara.png")));
+    }
+
+    // The linearity buttons run the sweep into the folder typed; a folder that cannot take
+    // "linear.dat" is reported in the window, which stays usable.
+    void sweepButtons() {
+        CalRig r(QStringLiteral("RSX7032A"));
+        LinearitySweep sweep(&r.link, &r.rig.instruments);
+        gui::FrmTara w(&r.run, &r.rig.instruments, &sweep);
+        w.show();
+        QCOMPARE(w.meterSweepButton()->text(), QStringLiteral("lett mult"));
+        QCOMPARE(w.twoChannelSweepButton()->text(), QStringLiteral("2 ch compl."));
+        w.sweepFolder()->setText(r.folder.filePath(QStringLiteral("missing")));
+        w.meterSweepButton()->click();
+        QVERIFY2(w.sweepStatus()->text().contains(QLatin1String("linear.dat")),
+                 qPrintable(w.sweepStatus()->text()));
+        QVERIFY(w.startButton()->isEnabled() && w.meterSweepButton()->isEnabled());
     }
 };
 
