@@ -129,8 +129,11 @@ int RunLoad(CliContext& ctx) {
     if (path.isEmpty())
         return ExitUsage;
     // A missing file or one that is no configuration file is told before the device is read.
+    // The CLI speaks English: file problems read as the desktop program's English ones.
+    Texts english;
+    english.setLanguage(Texts::English);
     QString error;
-    if (!ConfigFileRecord::load(path, &error)) {
+    if (!ConfigFileRecord::load(path, english, &error)) {
         ctx.error(error);
         return ExitFile;
     }
@@ -165,8 +168,10 @@ int RunShow(CliContext& ctx) {
     const QString path = fileArgument(ctx, "show");
     if (path.isEmpty())
         return ExitUsage;
+    Texts english;
+    english.setLanguage(Texts::English);
     QString error;
-    const auto record = ConfigFileRecord::load(path, &error);
+    const auto record = ConfigFileRecord::load(path, english, &error);
     if (!record) {
         ctx.error(error);
         return ExitFile;

@@ -1,5 +1,8 @@
 #include "configfilerecord.h"
 
+#include "owntexts.h"
+#include "texts.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -126,36 +129,39 @@ std::optional<ConfigFileRecord> ConfigFileRecord::fromBytes(const QByteArray& by
     return r;
 }
 
-bool ConfigFileRecord::save(const QString& path, QString* error) const {
+bool ConfigFileRecord::save(const QString& path, const Texts& texts, QString* error) const {
     QSaveFile file(path);
+    const auto cannotWrite = [&] {
+        *error = texts.lang(own::FileCannotWrite).arg(path, file.errorString());
+    };
     if (!file.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
+        cannotWrite();
         return false;
     }
     const QByteArray bytes = toBytes();
     if (file.write(bytes) != bytes.size()) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
+        cannotWrite();
         file.cancelWriting();
         return false;
     }
     if (!file.commit()) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
+        cannotWrite();
         return false;
     }
     return true;
 }
 
-std::optional<ConfigFileRecord> ConfigFileRecord::load(const QString& path, QString* error) {
+std::optional<ConfigFileRecord> ConfigFileRecord::load(const QString& path, const Texts& texts,
+                                                       QString* error) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("Cannot open %1: %2").arg(path, file.errorString());
+        *error = texts.lang(own::FileCannotOpen).arg(path, file.errorString());
         return std::nullopt;
     }
     // One byte more than a record is enough to tell a longer file.
     const QByteArray bytes = file.read(Size + 1);
     if (bytes.size() != Size) {
-        *error = QStringLiteral("%1 is not a configuration file: it holds %2 bytes instead of "
-                                "%3.")
+        *error = texts.lang(own::NotConfigFile)
                      .arg(QFileInfo(path).fileName())
                      .arg(bytes.size() > Size ? QFileInfo(path).size() : bytes.size())
                      .arg(Size);

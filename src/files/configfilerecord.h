@@ -8,6 +8,8 @@
 
 namespace vantelso {
 
+class Texts;
+
 // The ".VNT" configuration file: one fixed 292-byte little-endian record holding what the
 // editor shows for one device. Fields are written one by one at their offsets, never as a
 // memory dump, so the file form has no padding whatever the compiler does. Flags are 16-bit
@@ -66,11 +68,13 @@ struct ConfigFileRecord {
     static std::optional<ConfigFileRecord> fromBytes(const QByteArray& bytes);
 
     // Replaces the file as a whole: written to a temporary file and renamed over the old
-    // one, so a failed save leaves the previous file as it was. False with a reason.
-    bool save(const QString& path, QString* error) const;
-    // Reads and parses a file; nullopt with a reason for a missing, unreadable, short or
-    // long file.
-    static std::optional<ConfigFileRecord> load(const QString& path, QString* error);
+    // one, so a failed save leaves the previous file as it was. False with a reason in the
+    // language of `texts`.
+    bool save(const QString& path, const Texts& texts, QString* error) const;
+    // Reads and parses a file; nullopt with a reason (in the language of `texts`) for a
+    // missing, unreadable, short or long file.
+    static std::optional<ConfigFileRecord> load(const QString& path, const Texts& texts,
+                                                QString* error);
 };
 
 // Flag encoding of the file: -1 selected, 0 not. Anything else read from a file counts as

@@ -2,6 +2,7 @@
 
 #include "editormodel.h"
 #include "numberformat.h"
+#include "owntexts.h"
 #include "prompter.h"
 #include "texts.h"
 
@@ -43,24 +44,12 @@ double toFahrenheit(double c) {
     return c * 9.0 / 5.0 + 32.0;
 }
 
-QString inLanguage(const Texts& texts, const char* italian, const char* english) {
-    return QString::fromUtf8(texts.langOffset() == 0 ? italian : english);
-}
-
 // A file's type code the connected model does not offer (or no row names): what the user
 // is told about the list that kept its entry.
 QString keptType(const Texts& texts, int channel, bool output, int code, const QString& name) {
-    const QString type = name.isEmpty() ? QStringLiteral("code %1").arg(code)
-                                        : QStringLiteral("\"%1\" (code %2)").arg(name).arg(code);
-    const char* it = output ? "Canale %1, tipo di uscita e campo mantenuti: il tipo %2 del file "
-                              "non è offerto dal dispositivo collegato."
-                            : "Canale %1, tipo di ingresso e campo mantenuti: il tipo %2 del file "
-                              "non è offerto dal dispositivo collegato.";
-    const char* en = output ? "Channel %1 output type and range kept: the file's type %2 is not "
-                              "offered by the device connected."
-                            : "Channel %1 input type and range kept: the file's type %2 is not "
-                              "offered by the device connected.";
-    return inLanguage(texts, it, en)
+    const QString type = name.isEmpty() ? texts.lang(own::TypeCode).arg(code)
+                                        : texts.lang(own::TypeNamed).arg(name).arg(code);
+    return texts.lang(output ? own::KeptOutputType : own::KeptInputType)
         .arg(channel == 0 ? QStringLiteral("A") : QStringLiteral("B"), type);
 }
 
@@ -166,12 +155,11 @@ ConfigFiles::Outcome ConfigFiles::write(const QString& path) {
     ConfigFileRecord next = m_record;
     fillRecord(next);
     QString error;
-    if (!next.save(path, &error)) {
+    if (!next.save(path, m_texts, &error)) {
         // The previous file, if any, is untouched: say so rather than leave the user
         // believing the configuration is on disk.
-        m_prompter.ask(error + QStringLiteral("\nThe configuration was not saved; the previous "
-                                              "file, if any, is unchanged."),
-                       Prompter::Buttons::Ok, Prompter::Icon::Critical);
+        m_prompter.ask(error + u'\n' + m_texts.lang(own::ConfigNotSaved), Prompter::Buttons::Ok,
+                       Prompter::Icon::Critical);
         return Outcome::Failed;
     }
     m_record = next;
@@ -179,8 +167,15 @@ ConfigFiles::Outcome ConfigFiles::write(const QString& path) {
     return Outcome::Done;
 }
 
+void ConfigFiles::forgetFile() {
+    if (m_fileName.isEmpty())
+        return;
+    m_fileName.clear();
+    m_fileForgotten = true;
+}
+
 ConfigFiles::Outcome ConfigFiles::SaveConfigFile(bool saveAs) {
-    if (saveAs) {
+    if (saveAs || (m_fileName.isEmpty() && m_fileForgotten)) {
         Prompter::FileDialog d;
         d.filter = kSaveFilter;
         d.defaultSuffix = kSuffix;
@@ -188,6 +183,7 @@ ConfigFiles::Outcome ConfigFiles::SaveConfigFile(bool saveAs) {
         const auto chosen = m_prompter.saveFile(d);
         if (chosen && !chosen->isEmpty()) {
             m_fileName = *chosen;
+            m_fileForgotten = false;
             setSaveEnabled();
         } else {
             return Outcome::Cancelled;
@@ -200,6 +196,7 @@ ConfigFiles::Outcome ConfigFiles::SaveConfigFile(bool saveAs) {
 
 ConfigFiles::Outcome ConfigFiles::saveTo(const QString& path) {
     m_fileName = path;
+    m_fileForgotten = false;
     return write(path);
 }
 
@@ -301,13 +298,14 @@ void ConfigFiles::applyRecord(const ConfigFileRecord& r) {
 ConfigFiles::Outcome ConfigFiles::openFrom(const QString& path) {
     setSaveEnabled();
     QString error;
-    const auto loaded = ConfigFileRecord::load(path, &error);
+    const auto loaded = ConfigFileRecord::load(path, m_texts, &error);
     if (!loaded) {
         // A file of the wrong size is not loaded in part: the editor stays as it was.
         m_prompter.ask(error, Prompter::Buttons::Ok, Prompter::Icon::Critical);
         return Outcome::Failed;
     }
     m_fileName = path;
+    m_fileForgotten = false;
     m_record = *loaded;
     if (m_record.version != programVersion() &&
         m_prompter.ask(m_texts.lang(75), Prompter::Buttons::OkCancel, Prompter::Icon::Warning) !=

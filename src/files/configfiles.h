@@ -25,7 +25,8 @@ public:
     ConfigFiles(EditorModel& editor, const DeviceIdentity& current, const Texts& texts,
                 Prompter& prompter, QObject* parent = nullptr);
 
-    // Save: to the current file; with saveAs, or with no current file, after the save dialog.
+    // Save: to the current file; with saveAs, or when the current file was forgotten, after
+    // the save dialog. Before any file was chosen, Save without "as" writes nothing.
     Outcome SaveConfigFile(bool saveAs);
     // Open: after the open dialog.
     Outcome OpenConfigFile();
@@ -34,6 +35,9 @@ public:
     Outcome openFrom(const QString& path);
 
     QString currentFile() const { return m_fileName; }
+    // The editor now shows another device's configuration: the current file was not this
+    // one's, so the next Save asks for a name instead of overwriting it.
+    void forgetFile();
     bool saveEnabled() const { return m_saveEnabled; }
     const ConfigFileRecord& record() const { return m_record; }
     // The program's version as files store it: the leading number of its version text.
@@ -60,6 +64,7 @@ private:
     Prompter& m_prompter;
     ConfigFileRecord m_record;
     QString m_fileName;
+    bool m_fileForgotten = false;
     bool m_saveEnabled = false;
 };
 

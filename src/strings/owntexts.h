@@ -46,4 +46,37 @@ inline constexpr int NumbersHint = 142;
 // %1 the file looked for.
 inline constexpr int ManualMissing = 150;
 
+// Configuration files: %1 the file, %2 the system's reason (160, 161) or the file's size in
+// bytes (162, with %3 the record's size). 163 follows a failed save. 164 and 165 name a type
+// code the connected model does not offer: %1 the channel, %2 the type as 166 (%1 the code)
+// or 167 (%1 the name, %2 the code).
+inline constexpr int FileCannotOpen = 160;
+inline constexpr int FileCannotWrite = 161;
+inline constexpr int NotConfigFile = 162;
+inline constexpr int ConfigNotSaved = 163;
+inline constexpr int KeptInputType = 164;
+inline constexpr int KeptOutputType = 165;
+inline constexpr int TypeCode = 166;
+inline constexpr int TypeNamed = 167;
+
+// The measurement window and its CSV log: %1 the log file, %2 the system's reason.
+inline constexpr int LogCsv = 170;
+inline constexpr int LogDialogTitle = 171;
+inline constexpr int LogFilter = 172;
+inline constexpr int LogOpenFailed = 173;
+inline constexpr int LogWriteFailed = 174;
+inline constexpr int TrendTitle = 175;
+inline constexpr int TrendMinutes = 176; // the same in both languages
+inline constexpr int MeasureStatus = 177;
+
+// The switch guide: the zero/span lists of an input without range switches, and the
+// refusals of a zero or span default typed by the user.
+inline constexpr int NoRange = 180;
+inline constexpr int NoDefaultHere = 181;
+inline constexpr int DefaultNotANumber = 182;
+inline constexpr int DefaultTooLarge = 183;
+
+// Ids 101..199 are this block. A further block, if ever needed, is 201..299 with English at
+// the same +300 (501..599), read through Texts::lang like every other id.
+
 } // namespace vantelso::own

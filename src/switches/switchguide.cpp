@@ -2,6 +2,7 @@
 
 #include "codecs.h"
 #include "numberformat.h"
+#include "owntexts.h"
 
 #include <cmath>
 
@@ -25,10 +26,6 @@ SwitchGuide::SwitchGuide(const Catalogue& catalogue, const Texts& texts, DeviceL
                          QObject* parent)
     : QObject(parent), m_catalogue(catalogue), m_texts(texts), m_link(link) {
     encode();
-}
-
-QString SwitchGuide::tr2(const char* italian, const char* english) const {
-    return QString::fromUtf8(m_texts.langIndex() == Texts::English ? english : italian);
 }
 
 // ---- context ----------------------------------------------------------------------------
@@ -260,7 +257,7 @@ QStringList SwitchGuide::zeroItems() const {
         return {kNone};
     const int r = record();
     if (r < 0)
-        return {QStringLiteral("No range")};
+        return {m_texts.lang(own::NoRange)};
     QStringList out{QStringLiteral("Default")};
     const bool f2 = m_fahrenheit && IsTemperatureType(m_sel.input);
     for (double z : ZeroSpanRecords()[std::size_t(r)].zero)
@@ -274,7 +271,7 @@ QStringList SwitchGuide::spanItems() const {
         return {kNone};
     const int r = record();
     if (r < 0)
-        return {QStringLiteral("No range")};
+        return {m_texts.lang(own::NoRange)};
     QStringList out{QStringLiteral("Default")};
     // A span is a difference of temperatures: no 32-degree shift.
     const bool f2 = m_fahrenheit && f != Family::Rsx7040 && IsTemperatureType(m_sel.input);
@@ -481,9 +478,7 @@ SwitchGuide::DefaultOutcome SwitchGuide::enterDefault(DefaultKind kind, int k, i
     const int address = DefaultAddress(kind, k, lastChannel);
     if (k < 0 || address < 0 || address + 1 > 255) {
         // One address byte reaches 0..255: beyond it the write would land on the record.
-        prompter->inform(tr2("Questa posizione non ha un valore predefinito nel dispositivo.",
-                             "This position has no default value in the device."),
-                         Prompter::Icon::Warning);
+        prompter->inform(m_texts.lang(own::NoDefaultHere), Prompter::Icon::Warning);
         return DefaultOutcome::Refused;
     }
     const bool span = kind == DefaultKind::Span;
@@ -494,9 +489,7 @@ SwitchGuide::DefaultOutcome SwitchGuide::enterDefault(DefaultKind kind, int k, i
     bool ok = false;
     double value = answer->trimmed().toDouble(&ok);
     if (!ok || !std::isfinite(value)) {
-        prompter->inform(tr2("Il valore inserito non è un numero: nulla è stato scritto.",
-                             "The value entered is not a number: nothing was written."),
-                         Prompter::Icon::Warning);
+        prompter->inform(m_texts.lang(own::DefaultNotANumber), Prompter::Icon::Warning);
         return DefaultOutcome::Cancelled;
     }
     const InputType& t = m_catalogue.Input(code);
@@ -515,10 +508,7 @@ SwitchGuide::DefaultOutcome SwitchGuide::enterDefault(DefaultKind kind, int k, i
     }
     const double scaled = std::round(value * std::pow(10.0, t.Decimals));
     if (scaled < -32768 || scaled > 65535) {
-        prompter->inform(
-            tr2("Il valore non entra nei 16 bit del dispositivo: nulla è stato scritto.",
-                "The value does not fit the device's 16 bits: nothing was written."),
-            Prompter::Icon::Warning);
+        prompter->inform(m_texts.lang(own::DefaultTooLarge), Prompter::Icon::Warning);
         return DefaultOutcome::Cancelled;
     }
     const codecs::HighLow hl = codecs::Split16(int(scaled));

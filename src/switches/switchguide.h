@@ -133,7 +133,6 @@ private:
     void resetRanges();
     int record() const;
     double inputMin(int code) const;
-    QString tr2(const char* italian, const char* english) const;
 
     const Catalogue& m_catalogue;
     const Texts& m_texts;

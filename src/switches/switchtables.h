@@ -29,7 +29,7 @@
 // Models and their records: RSX7030 and RSX7035 use the record of the selected input as above;
 // the lettered A, B and C models (RSX7031/7032/7131 A-C) likewise; RSX7040 always record 7;
 // the D models none. "Res300K" (thermistor model, hardware revision 2) has no record and its
-// lists show "No range".
+// lists show "No range" ("Nessun campo" in Italian).
 
 #include "catalogue.h"
 

@@ -7,6 +7,8 @@
 #include "startfolder.h"
 #include "systeminfo.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -365,7 +367,29 @@ void TestAppCore::fileCaptionFollowsDevice() {
             QVERIFY(b.shell->read());
         }
         QCOMPARE(title(), QStringLiteral("VANTELSO v.2.7"));
+        // The file was the other device's: Save asks for a name rather than overwrite it.
+        // Cancel writes nothing; a name given is the file from then on.
+        QFile::remove(path);
+        b.prompter.fileDialogs.clear();
+        QCOMPARE(b.state.files.SaveConfigFile(false), ConfigFiles::Outcome::Cancelled);
+        QCOMPARE(b.prompter.fileDialogs.size(), 1);
+        QVERIFY(!QFileInfo::exists(path));
+        const QString other = dir.filePath(QStringLiteral("b%1.VNT").arg(round));
+        b.prompter.pushFile(other);
+        QCOMPARE(b.state.files.SaveConfigFile(false), ConfigFiles::Outcome::Done);
+        QCOMPARE(b.prompter.fileDialogs.size(), 2);
+        QVERIFY(!QFileInfo::exists(path) && QFileInfo::exists(other));
+        QCOMPARE(title(),
+                 QStringLiteral("VANTELSO v.2.7 - ") + QFileInfo(other).absoluteFilePath());
+        QCOMPARE(b.state.files.SaveConfigFile(false), ConfigFiles::Outcome::Done);
+        QCOMPARE(b.prompter.fileDialogs.size(), 2); // the name given is kept
     }
+    // Before any file was chosen Save writes nothing and asks nothing.
+    Bench fresh(QStringLiteral("RSX7131B"));
+    fresh.shell->startUp();
+    fresh.shell->portSwitchClicked(true);
+    QCOMPARE(fresh.state.files.SaveConfigFile(false), ConfigFiles::Outcome::Cancelled);
+    QVERIFY(fresh.prompter.fileDialogs.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestAppCore)

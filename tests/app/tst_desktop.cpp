@@ -1,5 +1,6 @@
 #include "desktopsession.h"
 #include "frmabout.h"
+#include "frmmisura.h"
 #include "frmtara.h"
 #include "lamp.h"
 #include "messageboxprompter.h"
@@ -19,6 +20,7 @@ private slots:
     void vanishedDeviceLeavesPanelUsable();
     void fileMenus();
     void messageBoxPrompter();
+    void ownTextsFollowLanguage();
 };
 
 void TestDesktop::startUpShowsPanel() {
@@ -316,6 +318,34 @@ void TestDesktop::messageBoxPrompter() {
     QCOMPARE(started,
              (QStringList{QDir(documents).absolutePath(), QDir(dir.path()).absolutePath()}));
     QStandardPaths::setTestModeEnabled(false);
+}
+
+// The program's own texts beyond the string table switch with the language like the rest: a
+// file refused on open and the measurement window's log switch, through the flag dialog.
+void TestDesktop::ownTextsFollowLanguage() {
+    Session s;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("short.VNT"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(QByteArray(10, 'x')) == 10);
+    f.close();
+    const struct {
+        int language;
+        const char* refusal;
+        const char* logSwitch;
+    } rows[] = {
+        {1, "short.VNT is not a configuration file: it holds 10 bytes instead of 292.",
+         "Log to CSV"},
+        {0, "short.VNT non \xc3\xa8 un file di configurazione: contiene 10 byte invece di 292.",
+         "Registra CSV"},
+    };
+    for (const auto& row : rows) {
+        s.chooseLanguage(row.language);
+        s.prompter.clear();
+        QCOMPARE(s.state.files.openFrom(path), ConfigFiles::Outcome::Failed);
+        QCOMPARE(s.prompter.texts(), QStringList{QString::fromUtf8(row.refusal)});
+        QCOMPARE(s.window->measureWindow()->chk_log->text(), QString::fromUtf8(row.logSwitch));
+    }
 }
 
 QTEST_MAIN(TestDesktop)

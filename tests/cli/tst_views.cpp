@@ -47,7 +47,7 @@ struct Views : SimBench {
         if (files.saveTo(path) != ConfigFiles::Outcome::Done)
             return;
         QString error;
-        const auto rec = ConfigFileRecord::load(path, &error);
+        const auto rec = ConfigFileRecord::load(path, texts, &error);
         if (!rec)
             return;
         file = rec->toBytes();

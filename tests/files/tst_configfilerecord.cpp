@@ -1,6 +1,7 @@
 // The ".VNT" record: fields at their offsets, little-endian, and files that are not records
 // refused whole.
 #include "configfilerecord.h"
+#include "texts.h"
 
 #include <QDir>
 #include <QFile>
@@ -96,10 +97,11 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("a.VNT"));
         QString error;
-        QVERIFY(sample().save(path, &error));
-        QVERIFY(sample().save(path, &error)); // saving again replaces, never appends
+        const Texts texts;
+        QVERIFY(sample().save(path, texts, &error));
+        QVERIFY(sample().save(path, texts, &error)); // saving again replaces, never appends
         QCOMPARE(QFileInfo(path).size(), 292);
-        QCOMPARE(*ConfigFileRecord::load(path, &error), sample());
+        QCOMPARE(*ConfigFileRecord::load(path, texts, &error), sample());
         // Any 292 bytes are a record: NaN, huge doubles and odd flags load field by field.
         const QByteArray hostile(292, '\xff');
         const auto r = ConfigFileRecord::fromBytes(hostile);
@@ -107,33 +109,63 @@ private Q_SLOTS:
         QCOMPARE(r->toBytes(), hostile);
     }
 
+    // The reasons are in the language of the interface.
     void refusesWhatIsNotARecord_data() {
+        QTest::addColumn<int>("language");
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("message");
-        QTest::newRow("empty") << QByteArray() << "holds 0 bytes";
-        QTest::newRow("short") << QByteArray(291, 'x') << "holds 291 bytes";
-        QTest::newRow("much longer") << QByteArray(5000, 'x') << "holds 5000 bytes";
+        QTest::addColumn<QString>("cannotOpen");
+        const QString en = QStringLiteral("Cannot open /nonexistent/x.VNT: ");
+        const QString it = QStringLiteral("Impossibile aprire /nonexistent/x.VNT: ");
+        QTest::newRow("empty") << int(Texts::English) << QByteArray()
+                               << "f.VNT is not a configuration file: it holds 0 bytes instead "
+                                  "of 292."
+                               << en;
+        QTest::newRow("short") << int(Texts::English) << QByteArray(291, 'x') << "holds 291 bytes"
+                               << en;
+        QTest::newRow("much longer")
+            << int(Texts::English) << QByteArray(5000, 'x') << "holds 5000 bytes" << en;
+        QTest::newRow("short, Italian")
+            << int(Texts::Italian) << QByteArray(291, 'x')
+            << QString::fromUtf8("f.VNT non \xc3\xa8 un file di configurazione: contiene 291 byte "
+                                 "invece di 292.")
+            << it;
     }
     void refusesWhatIsNotARecord() {
+        QFETCH(int, language);
         QFETCH(QByteArray, content);
         QFETCH(QString, message);
+        QFETCH(QString, cannotOpen);
+        Texts texts;
+        texts.setLanguage(Texts::Language(language));
         QTemporaryDir dir;
         QString error;
-        QVERIFY(!ConfigFileRecord::load(writeFile(dir, content), &error));
+        QVERIFY(!ConfigFileRecord::load(writeFile(dir, content), texts, &error));
         QVERIFY2(error.contains(message), qPrintable(error));
-        QVERIFY(!ConfigFileRecord::load(QStringLiteral("/nonexistent/x.VNT"), &error));
-        QVERIFY(error.contains(QLatin1String("Cannot open")));
+        QVERIFY(!ConfigFileRecord::load(QStringLiteral("/nonexistent/x.VNT"), texts, &error));
+        QVERIFY2(error.startsWith(cannotOpen), qPrintable(error));
     }
 
+    void failedSaveReports_data() {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("cannotWrite");
+        QTest::newRow("English") << int(Texts::English) << "Cannot write ";
+        QTest::newRow("Italian") << int(Texts::Italian) << "Impossibile scrivere ";
+    }
     void failedSaveReports() {
+        QFETCH(int, language);
+        QFETCH(QString, cannotWrite);
+        Texts texts;
+        texts.setLanguage(Texts::Language(language));
         QTemporaryDir dir;
         QString error;
-        QVERIFY(!sample().save(dir.filePath(QStringLiteral("no/such/folder/c.VNT")), &error));
-        QVERIFY(error.contains(QLatin1String("Cannot write")));
+        const QString missing = dir.filePath(QStringLiteral("no/such/folder/c.VNT"));
+        QVERIFY(!sample().save(missing, texts, &error));
+        QVERIFY2(error.startsWith(cannotWrite + missing + u':'), qPrintable(error));
         // A directory in the way of the file: the save fails and the directory stays.
         const QString blocked = dir.filePath(QStringLiteral("d.VNT"));
         QVERIFY(QDir().mkpath(blocked));
-        QVERIFY(!sample().save(blocked, &error));
+        QVERIFY(!sample().save(blocked, texts, &error));
         QVERIFY(QFileInfo(blocked).isDir());
     }
 };

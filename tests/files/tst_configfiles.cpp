@@ -162,7 +162,7 @@ private Q_SLOTS:
         rec.version = fileVersion;
         rec.idByte3 = std::uint8_t(fileIdByte3);
         QString error;
-        QVERIFY(rec.save(source.path("c.VNT"), &error));
+        QVERIFY(rec.save(source.path("c.VNT"), source.texts, &error));
 
         Bench b(3);
         for (int a : answers)
@@ -202,7 +202,7 @@ private Q_SLOTS:
         if (model == 8)
             rec.outputType = {1, 1}; // the only output this model offers
         QString error;
-        QVERIFY(rec.save(source.path("b.VNT"), &error));
+        QVERIFY(rec.save(source.path("b.VNT"), source.texts, &error));
 
         Bench b(model);
         QCOMPARE(b.files.openFrom(source.path("b.VNT")), ConfigFiles::Outcome::Done);
@@ -252,7 +252,7 @@ private Q_SLOTS:
         rec.cjcExternal[0] = 77, rec.highSpeed = 2, rec.doubler = 9;
         rec.mathOperator[0] = 42, rec.optionValue[0] = -1e9;
         QString error;
-        QVERIFY(rec.save(b.path("h.VNT"), &error));
+        QVERIFY(rec.save(b.path("h.VNT"), b.texts, &error));
         Bench fresh(3);
         typeRtdConfiguration(fresh.editor);
         QCOMPARE(fresh.files.openFrom(b.path("h.VNT")), ConfigFiles::Outcome::Done);

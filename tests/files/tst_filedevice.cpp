@@ -65,8 +65,9 @@ private Q_SLOTS:
         QCOMPARE(b.device.bank(0).left(MainBlockSize), a.device.bank(0).left(MainBlockSize));
         QCOMPARE(b.files.saveTo(dir.filePath(QStringLiteral("b.VNT"))), ConfigFiles::Outcome::Done);
         QString error;
-        QCOMPARE(ConfigFileRecord::load(dir.filePath(QStringLiteral("b.VNT")), &error)->toBytes(),
-                 ConfigFileRecord::load(path, &error)->toBytes());
+        QCOMPARE(ConfigFileRecord::load(dir.filePath(QStringLiteral("b.VNT")), b.texts, &error)
+                     ->toBytes(),
+                 ConfigFileRecord::load(path, b.texts, &error)->toBytes());
     }
     // A type the connected model does not offer, met in a device's bytes, in a file and in
     // the editor's list: decode keeps the previous type, open keeps the list and says which
@@ -108,9 +109,9 @@ private Q_SLOTS:
         const QString path = dir.filePath(QStringLiteral("x.VNT"));
         QCOMPARE(s.files.saveTo(path), ConfigFiles::Outcome::Done);
         QString error;
-        auto rec = *ConfigFileRecord::load(path, &error);
+        auto rec = *ConfigFileRecord::load(path, s.texts, &error);
         (output ? rec.outputType : rec.inputType)[0] = std::uint8_t(code);
-        QVERIFY(rec.save(path, &error));
+        QVERIFY(rec.save(path, s.texts, &error));
         for (Texts::Language language : {Texts::English, Texts::Italian}) {
             s.texts.setLanguage(language);
             s.prompter.clear();

@@ -65,7 +65,28 @@ void TestStrings::tableIsComplete() {
                    NotANumber,
                    NumberEmpty,
                    NumbersHint,
-                   ManualMissing}) {
+                   ManualMissing,
+                   FileCannotOpen,
+                   FileCannotWrite,
+                   NotConfigFile,
+                   ConfigNotSaved,
+                   KeptInputType,
+                   KeptOutputType,
+                   TypeCode,
+                   TypeNamed,
+                   LogCsv,
+                   LogDialogTitle,
+                   LogFilter,
+                   LogOpenFailed,
+                   LogWriteFailed,
+                   TrendTitle,
+                   TrendMinutes,
+                   MeasureStatus,
+                   NoRange,
+                   NoDefaultHere,
+                   DefaultNotANumber,
+                   DefaultTooLarge}) {
+        QVERIFY2(id > 100 && id < 200, qPrintable(QString::number(id)));
         expected << id << id + 300;
         static const QRegularExpression placeholder(QStringLiteral("%[1-9]"));
         const auto marks = [&](int at) {
@@ -77,7 +98,9 @@ void TestStrings::tableIsComplete() {
             return found;
         };
         QCOMPARE(marks(id), marks(id + 300));
-        QVERIFY2(table.text(id) != table.text(id + 300), qPrintable(table.text(id)));
+        // A text left untranslated reads the same in both; only the unit abbreviation may.
+        if (id != TrendMinutes)
+            QVERIFY2(table.text(id) != table.text(id + 300), qPrintable(table.text(id)));
     }
     for (int brand = 0; brand < Texts::BrandCount; ++brand) {
         for (int f = 0; f <= 4; ++f)

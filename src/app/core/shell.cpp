@@ -172,8 +172,10 @@ bool Shell::read() {
         // device puts the device's configuration in the editor.
         const bool otherVariant = ok && variantBefore && m_state.device.variantByte &&
                                   (*variantBefore & 0x60) != (*m_state.device.variantByte & 0x60);
-        if (m_connecting || changed || otherVariant)
+        if (m_connecting || changed || otherVariant) {
             m_fileCaption.clear();
+            m_state.files.forgetFile();
+        }
         // A read that ended half-way leaves the editor with the values it had before.
         setStatus(outcome == EditorOutcome::CommFailed
                       ? PanelStatus{PanelStatus::Kind::ReadIncomplete, m_commandPortProblem, {}, {}}

@@ -1,7 +1,7 @@
 #include "frmmisura.h"
 
 #include "lamp.h"
-#include "measuretexts.h"
+#include "owntexts.h"
 #include "trendplot.h"
 
 #include <QCheckBox>
@@ -188,10 +188,9 @@ void FrmMisura::applyCaptions() {
         m_outCaption[uc]->setText(t.lang(kOutput));
     }
     m_tripBox->setTitle(t.lang(kTrips));
-    chk_log->setText(MeasureString(t, MeasureText::LogCsv));
-    m_statusCaption->setText(MeasureString(t, MeasureText::Status));
-    plot->setCaptions(MeasureString(t, MeasureText::TrendTitle),
-                      MeasureString(t, MeasureText::TrendMinutes));
+    chk_log->setText(t.lang(own::LogCsv));
+    m_statusCaption->setText(t.lang(own::MeasureStatus));
+    plot->setCaptions(t.lang(own::TrendTitle), t.lang(own::TrendMinutes));
 }
 
 void FrmMisura::toggle() {
@@ -254,9 +253,8 @@ void FrmMisura::onFrame(const measure::FrameReading& r) {
     if (m_log.isOpen() && !m_log.append(QDateTime::currentDateTime(), r)) {
         const QString path = m_log.path();
         closeLog();
-        m_state.prompter()->inform(
-            MeasureString(m_state.texts, MeasureText::LogWriteFailed).arg(path),
-            Prompter::Icon::Warning);
+        m_state.prompter()->inform(m_state.texts.lang(own::LogWriteFailed).arg(path),
+                                   Prompter::Icon::Warning);
     }
     m_history.add(m_clock.elapsed() / 1000.0, r);
     if (!m_plotTimer.isActive())
@@ -276,8 +274,8 @@ void FrmMisura::onLogToggled(bool on) {
         return;
     }
     Prompter::FileDialog dialog;
-    dialog.title = MeasureString(m_state.texts, MeasureText::LogDialogTitle);
-    dialog.filter = MeasureString(m_state.texts, MeasureText::LogFilter);
+    dialog.title = m_state.texts.lang(own::LogDialogTitle);
+    dialog.filter = m_state.texts.lang(own::LogFilter);
     dialog.defaultSuffix = QStringLiteral("csv");
     dialog.fileName = QStringLiteral("misure.csv");
     const auto path = m_state.prompter()->saveFile(dialog);
@@ -286,9 +284,8 @@ void FrmMisura::onLogToggled(bool on) {
         chk_log->setChecked(false);
     } else if (!m_log.open(*path, &error)) {
         chk_log->setChecked(false);
-        m_state.prompter()->inform(
-            MeasureString(m_state.texts, MeasureText::LogOpenFailed).arg(*path, error),
-            Prompter::Icon::Warning);
+        m_state.prompter()->inform(m_state.texts.lang(own::LogOpenFailed).arg(*path, error),
+                                   Prompter::Icon::Warning);
     }
 }
 
