@@ -2,11 +2,15 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QSaveFile>
 #include <QtEndian>
 #include <cstring>
 
 namespace vantelso {
+
+// File reads and writes with their outcome, off unless "vantelso.files.debug=true".
+Q_LOGGING_CATEGORY(lcFiles, "vantelso.files", QtInfoMsg)
 
 namespace {
 
@@ -127,6 +131,12 @@ std::optional<ConfigFileRecord> ConfigFileRecord::fromBytes(const QByteArray& by
 }
 
 bool ConfigFileRecord::save(const QString& path, QString* error) const {
+    const bool ok = write(path, error);
+    qCDebug(lcFiles).noquote() << "save" << path << (ok ? QStringLiteral("done") : *error);
+    return ok;
+}
+
+bool ConfigFileRecord::write(const QString& path, QString* error) const {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
@@ -146,6 +156,13 @@ bool ConfigFileRecord::save(const QString& path, QString* error) const {
 }
 
 std::optional<ConfigFileRecord> ConfigFileRecord::load(const QString& path, QString* error) {
+    auto r = read(path, error);
+    qCDebug(lcFiles).noquote() << "open" << path
+                               << (r ? QStringLiteral("%1 bytes read").arg(Size) : *error);
+    return r;
+}
+
+std::optional<ConfigFileRecord> ConfigFileRecord::read(const QString& path, QString* error) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         *error = QStringLiteral("Cannot open %1: %2").arg(path, file.errorString());

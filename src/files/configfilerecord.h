@@ -71,6 +71,10 @@ struct ConfigFileRecord {
     // Reads and parses a file; nullopt with a reason for a missing, unreadable, short or
     // long file.
     static std::optional<ConfigFileRecord> load(const QString& path, QString* error);
+
+private:
+    bool write(const QString& path, QString* error) const;
+    static std::optional<ConfigFileRecord> read(const QString& path, QString* error);
 };
 
 // Flag encoding of the file: -1 selected, 0 not. Anything else read from a file counts as
