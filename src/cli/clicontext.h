@@ -51,6 +51,7 @@ int RunRead(CliContext& ctx);
 int RunSave(CliContext& ctx);
 int RunLoad(CliContext& ctx);
 int RunShow(CliContext& ctx);
+int RunDiff(CliContext& ctx);
 int RunMonitor(CliContext& ctx);
 int RunSim(const QCommandLineParser& parser);
 int RunSwitches(CliContext& ctx);

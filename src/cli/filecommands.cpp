@@ -1,6 +1,7 @@
 // save, load and show: configuration files from and into a device, and read on their own.
 #include "catalogue.h"
 #include "clicontext.h"
+#include "configdiff.h"
 #include "configeditor.h"
 #include "configfiles.h"
 #include "editormodel.h"
@@ -186,6 +187,39 @@ int RunShow(CliContext& ctx) {
     for (const QString& line : FileLines(o))
         ctx.out << line << '\n';
     return ExitDone;
+}
+
+// diff: the device against a file, field by field. The file is read (and refused) before
+// the device is touched; the device is read as a save would write it.
+int RunDiff(CliContext& ctx) {
+    const QString path = fileArgument(ctx, "diff");
+    if (path.isEmpty())
+        return ExitUsage;
+    QString error;
+    Texts english;
+    english.setLanguage(Texts::English);
+    const auto file = ConfigFileRecord::load(path, english, &error);
+    if (!file) {
+        ctx.error(error + QStringLiteral("; nothing was read from the device"));
+        return ExitFile;
+    }
+    if (int rc = ctx.connect())
+        return rc;
+    EditorOutcome outcome = EditorOutcome::Done;
+    const auto device = ReadDeviceAsFile(ctx.link, ctx.prompter, &outcome);
+    if (!device) {
+        ctx.error(QStringLiteral("reading the device failed: %1")
+                      .arg(QLatin1String(outcomeText(outcome))));
+        return readExitCode(outcome);
+    }
+    const ConfigDiff diff = CompareConfigurations(*device, *file);
+    if (ctx.parser.isSet(QStringLiteral("json"))) {
+        ctx.out << QJsonDocument(DiffJson(diff)).toJson();
+    } else {
+        for (const QString& line : DiffLines(diff))
+            ctx.out << line << '\n';
+    }
+    return diff.equal() ? ExitDone : ExitRefused;
 }
 
 } // namespace vantelso

@@ -2,6 +2,7 @@
 #include "clicontext.h"
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 #include <cstdio>
 
 using namespace vantelso;
@@ -10,6 +11,16 @@ namespace vantelso {
 int RunBench(const QCommandLineParser& parser); // benchcommand.cpp
 int RunEeprom(CliContext& ctx);                 // eepromcommand.cpp
 } // namespace vantelso
+
+namespace {
+
+// --trace: the link's trace lines on stderr as they are, whatever Qt's default log sink is.
+void traceToStderr(QtMsgType, const QMessageLogContext&, const QString& message) {
+    std::fprintf(stderr, "%s\n", qPrintable(message));
+    std::fflush(stderr);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -28,6 +39,8 @@ int main(int argc, char** argv) {
         "  save FILE                  read the device and save its configuration file\n"
         "  load FILE [--yes]          write a configuration file into the device\n"
         "  show FILE [--json]         print a configuration file, no device needed\n"
+        "  diff FILE [--json]         compare the device with a configuration file, field by\n"
+        "                             field (exit 0 equal, 3 different, 4 file unreadable)\n"
         "  dump [--bank N] [--from A] [--count N]  raw memory, one address<TAB>value per line\n"
         "  eeprom read|write|verify FILE [--bank N]\n"
         "                             a whole memory bank to or from a .dat image (256 numbers,\n"
@@ -64,6 +77,9 @@ int main(int argc, char** argv) {
         {QStringLiteral("demo"), QStringLiteral("Use a simulated device instead of a port."),
          QStringLiteral("MODEL")},
         {QStringLiteral("json"), QStringLiteral("Print JSON.")},
+        {QStringLiteral("trace"),
+         QStringLiteral("Print every request and reply on the wire to stderr (also: "
+                        "QT_LOGGING_RULES=vantelso.link.debug=true).")},
         {QStringLiteral("yes"), QStringLiteral("Answer OK to OK/Cancel questions.")},
         {QStringLiteral("bank"), QStringLiteral("Memory bank (dump, eeprom)."),
          QStringLiteral("N")},
@@ -102,6 +118,10 @@ int main(int argc, char** argv) {
         std::printf("vantelso-cli %s\n", VANTELSO_VERSION);
         return ExitDone;
     }
+    if (parser.isSet(QStringLiteral("trace"))) {
+        QLoggingCategory::setFilterRules(QStringLiteral("vantelso.link.debug=true"));
+        qInstallMessageHandler(traceToStderr);
+    }
     const QStringList args = parser.positionalArguments();
     if (args.isEmpty()) {
         std::fprintf(stderr, "error: no command; see vantelso-cli --help\n");
@@ -126,12 +146,13 @@ int main(int argc, char** argv) {
     CliContext ctx(parser, parser.isSet(QStringLiteral("yes")));
     int rc = ExitUsage;
     const bool takesFile = command == QLatin1String("save") || command == QLatin1String("load") ||
-                           command == QLatin1String("show");
+                           command == QLatin1String("show") || command == QLatin1String("diff");
     if (command == QLatin1String("eeprom")) {
         rc = RunEeprom(ctx);
     } else if (takesFile) {
         rc = command == QLatin1String("save")   ? RunSave(ctx)
              : command == QLatin1String("load") ? RunLoad(ctx)
+             : command == QLatin1String("diff") ? RunDiff(ctx)
                                                 : RunShow(ctx);
     } else if (args.size() != 1) {
         ctx.error(QStringLiteral("unexpected arguments after %1").arg(command));

@@ -64,6 +64,14 @@ QString flagChoice(std::initializer_list<std::pair<std::int16_t, const char*>> o
 
 } // namespace
 
+QString FieldText(const QJsonValue& v) {
+    if (v.isString())
+        return v.toString();
+    if (v.isBool())
+        return v.toBool() ? QStringLiteral("on") : QStringLiteral("off");
+    return number(v.toDouble());
+}
+
 QJsonObject IdentityJson(const DeviceIdentity& id, const QString& model) {
     QJsonObject o;
     o.insert(QStringLiteral("device_code"), id.DeviceCode);
@@ -194,9 +202,7 @@ QStringList RecordLines(const ConfigRecord& r, const DeviceIdentity& id, const C
             const QString k = QLatin1String(key);
             if (!ch.contains(k))
                 continue;
-            const QJsonValue v = ch.value(k);
-            lines << p + k + QStringLiteral(": ") +
-                         (v.isString() ? v.toString() : number(v.toDouble()));
+            lines << p + k + QStringLiteral(": ") + FieldText(ch.value(k));
         }
         if (ch.contains(QStringLiteral("trip"))) {
             const QJsonObject t = ch.value(QStringLiteral("trip")).toObject();
@@ -215,11 +221,7 @@ QStringList RecordLines(const ConfigRecord& r, const DeviceIdentity& id, const C
     for (auto it = o.begin(); it != o.end(); ++it) {
         if (it.key() == QLatin1String("channels"))
             continue;
-        const QJsonValue v = it.value();
-        lines << it.key() + QStringLiteral(": ") +
-                     (v.isString() ? v.toString()
-                      : v.isBool() ? (v.toBool() ? QStringLiteral("on") : QStringLiteral("off"))
-                                   : number(v.toDouble()));
+        lines << it.key() + QStringLiteral(": ") + FieldText(it.value());
     }
     return lines;
 }

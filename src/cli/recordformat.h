@@ -18,6 +18,10 @@ QJsonObject RecordJson(const ConfigRecord& record, const DeviceIdentity& id,
 QStringList RecordLines(const ConfigRecord& record, const DeviceIdentity& id,
                         const Catalogue& catalogue);
 
+// One value as every view prints it: text as it is, on/off, numbers with up to three
+// decimals and no trailing zeros.
+QString FieldText(const QJsonValue& value);
+
 // A configuration file's record as JSON, as `show` prints it; the catalogue is set up for the
 // file's model.
 QJsonObject FileJson(const ConfigFileRecord& record, const Catalogue& catalogue);

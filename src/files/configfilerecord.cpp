@@ -5,11 +5,15 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QSaveFile>
 #include <QtEndian>
 #include <cstring>
 
 namespace vantelso {
+
+// File reads and writes with their outcome, off unless "vantelso.files.debug=true".
+Q_LOGGING_CATEGORY(lcFiles, "vantelso.files", QtInfoMsg)
 
 namespace {
 
@@ -130,6 +134,12 @@ std::optional<ConfigFileRecord> ConfigFileRecord::fromBytes(const QByteArray& by
 }
 
 bool ConfigFileRecord::save(const QString& path, const Texts& texts, QString* error) const {
+    const bool ok = write(path, texts, error);
+    qCDebug(lcFiles).noquote() << "save" << path << (ok ? QStringLiteral("done") : *error);
+    return ok;
+}
+
+bool ConfigFileRecord::write(const QString& path, const Texts& texts, QString* error) const {
     QSaveFile file(path);
     const auto cannotWrite = [&] {
         *error = texts.lang(own::FileCannotWrite).arg(path, file.errorString());
@@ -152,6 +162,14 @@ bool ConfigFileRecord::save(const QString& path, const Texts& texts, QString* er
 }
 
 std::optional<ConfigFileRecord> ConfigFileRecord::load(const QString& path, const Texts& texts,
+                                                       QString* error) {
+    auto r = read(path, texts, error);
+    qCDebug(lcFiles).noquote() << "open" << path
+                               << (r ? QStringLiteral("%1 bytes read").arg(Size) : *error);
+    return r;
+}
+
+std::optional<ConfigFileRecord> ConfigFileRecord::read(const QString& path, const Texts& texts,
                                                        QString* error) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {

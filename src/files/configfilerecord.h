@@ -75,6 +75,11 @@ struct ConfigFileRecord {
     // missing, unreadable, short or long file.
     static std::optional<ConfigFileRecord> load(const QString& path, const Texts& texts,
                                                 QString* error);
+
+private:
+    bool write(const QString& path, const Texts& texts, QString* error) const;
+    static std::optional<ConfigFileRecord> read(const QString& path, const Texts& texts,
+                                                QString* error);
 };
 
 // Flag encoding of the file: -1 selected, 0 not. Anything else read from a file counts as

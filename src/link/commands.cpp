@@ -3,6 +3,7 @@
 #include "devicelink.h"
 
 #include "codecs.h"
+#include "linktrace.h"
 
 namespace vantelso {
 
@@ -96,15 +97,16 @@ void DeviceLink::enterProgramming() {
     CommError = 0;
     for (int attempts = 0; attempts < 3; ++attempts) {
         if (isPortOpen()) {
-            m_transport->readAll();
-            m_transport->write(kProgram);
+            takeInput();
+            sendBytes(kProgram);
         }
         Delay(0.1);
-        const QByteArray answer = isPortOpen() ? m_transport->readAll() : QByteArray();
+        const QByteArray answer = isPortOpen() ? takeInput() : QByteArray();
         if (answer == kProgramOk) {
             Q_EMIT portPanelEnabled();
             return;
         }
+        qCDebug(lcLink).noquote() << TraceTime() << "no OK to PR";
     }
     CommError = 1;
 }
@@ -182,6 +184,7 @@ QByteArray DeviceLink::readBlock(int bank, int first, int count) {
             if (reply.status == Reply::Status::Timeout) {
                 const QString text = failureText();
                 if (attempts < 3 || askRetry(text) == Prompter::Answer::Retry) {
+                    traceRetry("$R", attempts + 1);
                     endProgramming();
                     restart = true;
                 } else {
@@ -227,7 +230,7 @@ void DeviceLink::WriteBlock(int bank, const WriteQueue& items) {
     } else {
         for (int i = 0; i < items.size(); ++i) {
             QByteArray cmd = request('W', bank, items[i].address, items[i].value);
-            if (!isPortOpen() || !m_transport->write(cmd)) {
+            if (!isPortOpen() || !sendBytes(cmd)) {
                 CommError = 1; // the port went away: stop rather than pretend
                 break;
             }
@@ -288,6 +291,7 @@ QList<int> DeviceLink::ReadTable(int n) {
         reply = WaitReply(request('S', n, n, 0), tmpl, 1);
         if (reply.status == Reply::Status::Timeout) {
             if (attempts < 2 || askRetry(m_texts.communicationError) == Prompter::Answer::Retry) {
+                traceRetry("$S", attempts + 1);
                 endProgramming();
                 continue;
             }
@@ -345,11 +349,13 @@ QList<int> DeviceLink::ReadData() {
         const Reply reply = WaitReply(request('D', 0, 0, 0), tmpl, 1);
         if (reply.status == Reply::Status::Timeout) {
             if (attempts < 3) {
+                traceRetry("$D", attempts + 1);
                 endProgramming();
                 endProgramming();
                 continue;
             }
             if (askRetry(m_texts.communicationError) == Prompter::Answer::Retry) {
+                traceRetry("$D", attempts + 1);
                 endProgramming();
                 continue;
             }
@@ -405,6 +411,7 @@ QByteArray DeviceLink::ReadFrame() {
         }
         if (!reply.ok()) {
             if (askRetry(m_texts.communicationError) == Prompter::Answer::Retry) {
+                traceRetry("frame", 0);
                 stopMeasure();
                 Delay(0.5);
                 startMeasure();
@@ -444,8 +451,10 @@ QByteArray DeviceLink::ReadIdentity() {
             m_transport->clearInput();
         const Reply reply = WaitReply(request('V', 0, 0, 0), replyTemplate(6), 1);
         if (!reply.ok()) {
-            if (askRetry(failureText()) == Prompter::Answer::Retry)
+            if (askRetry(failureText()) == Prompter::Answer::Retry) {
+                traceRetry("$V", 0);
                 continue;
+            }
             result[0] = 1;
             CommError = 1;
             setActivity(false);

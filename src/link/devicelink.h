@@ -116,6 +116,10 @@ private:
     void setActivity(bool on);
     Prompter::Answer askRetry(const QString& text);
     void waitForInput(const QDeadlineTimer& deadline);
+    // Every byte to and from the port passes here, so that the wire trace sees all of it.
+    bool sendBytes(const QByteArray& bytes);
+    QByteArray takeInput();
+    void traceRetry(const char* command, int attempt);
     void onTransportFailed(const QString& reason);
 
     Prompter* m_prompter;

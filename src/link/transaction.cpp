@@ -1,6 +1,8 @@
 // The transaction engine: waiting for replies and pausing without blocking the event loop.
 #include "devicelink.h"
 
+#include "linktrace.h"
+
 #include <QEventLoop>
 #include <QTimer>
 
@@ -73,7 +75,7 @@ Reply DeviceLink::WaitReply(const QByteArray& command, const ReplyTemplate& tmpl
         return reply;
     }
     m_portFailed = false;
-    if (!command.isEmpty() && !m_transport->write(command)) {
+    if (!command.isEmpty() && !sendBytes(command)) {
         reply.status = Reply::Status::PortError;
         return reply;
     }
@@ -83,7 +85,7 @@ Reply DeviceLink::WaitReply(const QByteArray& command, const ReplyTemplate& tmpl
             reply.status = Reply::Status::PortError;
             return reply;
         }
-        received += m_transport->readAll();
+        received += takeInput();
         const int at = FindLastReply(received, tmpl);
         if (at >= 0) {
             reply.status = Reply::Status::Ok;
@@ -91,11 +93,32 @@ Reply DeviceLink::WaitReply(const QByteArray& command, const ReplyTemplate& tmpl
             return reply;
         }
         if (deadline.hasExpired()) {
+            qCDebug(lcLink).noquote()
+                << TraceTime() << "timeout" << timeoutSeconds << "s waiting for"
+                << TraceBytes(tmpl.pattern) << (tmpl.crOnly ? "CR" : "CR LF");
             reply.status = Reply::Status::Timeout;
             return reply;
         }
         waitForInput(deadline);
     }
+}
+
+bool DeviceLink::sendBytes(const QByteArray& bytes) {
+    const bool sent = m_transport->write(bytes);
+    qCDebug(lcLink).noquote() << TraceTime() << (sent ? "->" : "-> (not sent)")
+                              << TraceBytes(bytes);
+    return sent;
+}
+
+QByteArray DeviceLink::takeInput() {
+    QByteArray bytes = m_transport->readAll();
+    if (!bytes.isEmpty())
+        qCDebug(lcLink).noquote() << TraceTime() << "<-" << TraceBytes(bytes);
+    return bytes;
+}
+
+void DeviceLink::traceRetry(const char* command, int attempt) {
+    qCDebug(lcLink).noquote() << TraceTime() << "retry" << command << "attempt" << attempt;
 }
 
 void DeviceLink::Delay(double seconds) {
@@ -112,17 +135,17 @@ void DeviceLink::FlushInput() {
     if (!isPortOpen())
         return;
     m_transport->clearInput();
-    m_transport->readAll();
+    takeInput();
 }
 
 void DeviceLink::SendOnly(const QByteArray& command, double pauseSeconds) {
     if (isPortOpen()) {
-        m_transport->readAll();
-        m_transport->write(command);
+        takeInput();
+        sendBytes(command);
     }
     Delay(pauseSeconds);
     if (isPortOpen())
-        m_transport->readAll();
+        takeInput();
 }
 
 } // namespace vantelso

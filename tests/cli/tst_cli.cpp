@@ -260,6 +260,57 @@ private Q_SLOTS:
                  qPrintable(kept.err));
         QVERIFY2(kept.err.contains(QLatin1String("\"0-10 V\"")), qPrintable(kept.err));
     }
+
+    // diff: 0 equal, 3 different (one changed byte, another model), 4 for a file that is no
+    // configuration file, before the device is touched.
+    void diffExitCodes() {
+        QTemporaryDir dir;
+        const QString same = dir.filePath(QStringLiteral("same.VNT"));
+        QCOMPARE(cli({"--demo", "RSX7035", "save", same}).exitCode, 0);
+        const QString changed = dir.filePath(QStringLiteral("changed.VNT"));
+        QVERIFY(QFile::copy(same, changed));
+        QFile f(changed);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.seek(46));
+        QVERIFY(f.putChar(2)); // channel A output "0-10 V"
+        f.close();
+        const QString other = dir.filePath(QStringLiteral("other.VNT"));
+        QCOMPARE(cli({"--demo", "RSX7040", "save", other}).exitCode, 0);
+        const QString junk = dir.filePath(QStringLiteral("junk.VNT"));
+        QFile j(junk);
+        QVERIFY(j.open(QIODevice::WriteOnly));
+        j.write("not a configuration");
+        j.close();
+
+        const Run equal = cli({"--demo", "RSX7035", "diff", same});
+        QCOMPARE(equal.exitCode, 0);
+        QCOMPARE(equal.out.trimmed().split(u'\n').last(), QStringLiteral("equal"));
+        const Run one = cli({"--demo", "RSX7035", "diff", changed, "--json"});
+        QCOMPARE(one.exitCode, 3);
+        const QJsonObject o = QJsonDocument::fromJson(one.out.toUtf8()).object();
+        QCOMPARE(o.value(QStringLiteral("differences")).toInt(), 1);
+        for (const QJsonValue& v : o.value(QStringLiteral("fields")).toArray())
+            if (v.toObject().value(QStringLiteral("differs")).toBool())
+                QCOMPARE(v.toObject().value(QStringLiteral("file")).toString(),
+                         QStringLiteral("0-10 V"));
+        const Run model = cli({"--demo", "RSX7035", "diff", other});
+        QCOMPARE(model.exitCode, 3);
+        QVERIFY2(model.out.contains(QLatin1String("another model")), qPrintable(model.out));
+        const Run bad = cli({"-p", "/dev/no-such-port", "diff", junk});
+        QCOMPARE(bad.exitCode, 4);
+        QVERIFY2(bad.err.contains(QLatin1String("nothing was read")), qPrintable(bad.err));
+    }
+
+    // --trace: the link's requests and replies on stderr, nothing of it on stdout.
+    void trace() {
+        const Run r = cli({"--demo", "RSX7030", "--trace", "identify"});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.err.contains(QLatin1String("-> 24 56 00 00 00 0d  |$V....|")),
+                 qPrintable(r.err));
+        QVERIFY2(r.err.contains(QLatin1String("<- 4f 4b 0d 0a  |OK..|")), qPrintable(r.err));
+        QVERIFY(!r.out.contains(QLatin1String("->")));
+        QVERIFY(!cli({"--demo", "RSX7030", "identify"}).err.contains(QLatin1String("->")));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCli)
