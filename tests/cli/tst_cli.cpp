@@ -288,11 +288,14 @@ private Q_SLOTS:
         const Run one = cli({"--demo", "RSX7035", "diff", changed, "--json"});
         QCOMPARE(one.exitCode, 3);
         const QJsonObject o = QJsonDocument::fromJson(one.out.toUtf8()).object();
-        QCOMPARE(o.value(QStringLiteral("differences")).toInt(), 1);
+        // The type, and both range ends, whose numbers now mean volts instead of milliamps.
+        QCOMPARE(o.value(QStringLiteral("differences")).toInt(), 3);
+        QStringList differing;
         for (const QJsonValue& v : o.value(QStringLiteral("fields")).toArray())
             if (v.toObject().value(QStringLiteral("differs")).toBool())
-                QCOMPARE(v.toObject().value(QStringLiteral("file")).toString(),
-                         QStringLiteral("0-10 V"));
+                differing << v.toObject().value(QStringLiteral("field")).toString() + u'=' +
+                                 v.toObject().value(QStringLiteral("file")).toString();
+        QCOMPARE(differing, QStringList({"output=0-10 V", "output_end=20", "output_start=4"}));
         const Run model = cli({"--demo", "RSX7035", "diff", other});
         QCOMPARE(model.exitCode, 3);
         QVERIFY2(model.out.contains(QLatin1String("another model")), qPrintable(model.out));
