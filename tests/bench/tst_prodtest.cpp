@@ -23,8 +23,7 @@ struct TestBench {
     ProdRig r;
     bool measuring = false;
     ProductionTest test{&r.link, &r.rig.generator, &r.rig.prompter, &measuring};
-    TestBench() { test.timings = ProductionTimings(); }
-    static ProductionTestTimings ProductionTimings() { return ProductionTestTimings().scaled(0); }
+    TestBench() { test.timings = ProductionTestTimings().scaled(0); }
     // Stops the running test once `n` readings have been taken.
     void stopAfter(int n) {
         QObject::connect(&test, &ProductionTest::reading, &test,
@@ -122,15 +121,6 @@ private Q_SLOTS:
         const QStringList points = FunctionGenerator::BouncePoints();
         QCOMPARE(points.size(), 4000);
         QCOMPARE(points.at(point - 1), level);
-    }
-
-    void bounceReachesGenerator() {
-        TestBench b;
-        QCOMPARE(b.test.SetUpGenerator(Waveform::Bounce, QStringLiteral("1000")), BenchStatus::Ok);
-        QCOMPARE(b.r.generator().userPoints(), 4000);
-        QCOMPARE(b.r.generator().shape(), QStringLiteral("USER"));
-        QCOMPARE(b.r.generator().frequency(), 5000.0);
-        QVERIFY(b.r.generator().outputOn());
     }
 
     void stability_data() {
