@@ -25,7 +25,10 @@ SimulatedBench::SimulatedBench(std::uint8_t modelByte, std::uint8_t variantBits,
       meter1_(QString::fromLatin1(kMeter1)) {
     connect(&calibrator_, &SimInstrument::changed, this, &SimulatedBench::applyInput);
     connect(&switches_, &SimInstrument::changed, this, &SimulatedBench::applyInput);
-    connect(&generator_, &SimInstrument::changed, this, &SimulatedBench::applyInput);
+    connect(&generator_, &SimInstrument::changed, this, [this] {
+        if (device_.identity().ModelByte == 7)
+            applyInput();
+    });
     meter0_.setProbe([this](SimMultimeter::Function f) { return probe(meterChannel(), f); });
     meter1_.setProbe([this](SimMultimeter::Function f) { return probe(1, f); });
 }

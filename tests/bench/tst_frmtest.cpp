@@ -108,7 +108,8 @@ private Q_SLOTS:
 
         const QString dir = qEnvironmentVariable("VANTELSO_SCREENSHOTS");
         if (!dir.isEmpty()) {
-            w.lbl_stato->setText(QStringLiteral("Prova terminata"));
+            if (QWidget* focused = QApplication::focusWidget())
+                focused->clearFocus();
             QCoreApplication::processEvents();
             QVERIFY(w.grab().save(dir + QStringLiteral("/frm_test.png")));
         }
