@@ -10,14 +10,17 @@
 #include "frmlang.h"
 #include "frmmisura.h"
 #include "frmprogram.h"
+#include "frmstrumver.h"
 #include "frmswitch.h"
 #include "frmtara.h"
+#include "frmverifica.h"
 #include "hideuntilexit.h"
 #include "icons.h"
 #include "lamp.h"
 #include "linearitysweep.h"
 #include "resourcealiases.h"
 #include "sessionfactory.h"
+#include "verificationstation.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -286,6 +289,40 @@ void Principale::loadBenchWindows() {
     // "Imposta Menù  Programmazione": the editor alone, ready to program the unit.
     connect(m_tool5035, &Frm5035::programmingMenuRequested, this, [this] {
         m_misuraWindow->hide();
+        m_programWindow->hide();
+        toggleProgramWindow();
+    });
+
+    // The programming and verification station, brought up by the bench's "Prog". Its
+    // download is the editor's checked write; only a write read back equal is counted.
+    m_station = std::make_unique<bench::VerificationStation>(&m_state.link, m_instruments.get(),
+                                                             m_state.prompter(), m_calRun.get());
+    m_station->writeConfiguration = [this] {
+        EditorOutcome outcome = EditorOutcome::Busy;
+        const QMetaObject::Connection c =
+            connect(&m_state.configEditor, &ConfigEditor::writeFinished, this,
+                    [&outcome](EditorOutcome o) { outcome = o; });
+        m_shell->write();
+        disconnect(c);
+        return outcome;
+    };
+    m_verifica = new FrmVerifica(m_station.get());
+    m_verificaWindow = addHiddenSubWindow(m_verifica, "frm_verifica_window");
+    m_strumVer = new FrmStrumVer(m_station.get());
+    m_strumVerWindow = addHiddenSubWindow(m_strumVer, "interfaccia_strum_ver_window");
+    const auto bringUp = [this](QMdiSubWindow* frame) {
+        frame->show();
+        frame->adjustSize();
+        frame->raise();
+        m_workArea->setActiveSubWindow(frame);
+    };
+    connect(m_tara, &FrmTara::programmingStationRequested, this, [this, bringUp] {
+        m_station->Reset();
+        bringUp(m_verificaWindow);
+    });
+    connect(m_verifica, &FrmVerifica::instrumentsRequested, this,
+            [this, bringUp] { bringUp(m_strumVerWindow); });
+    connect(m_verifica, &FrmVerifica::editorRequested, this, [this] {
         m_programWindow->hide();
         toggleProgramWindow();
     });

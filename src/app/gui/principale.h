@@ -17,6 +17,7 @@ class BenchInstruments;
 class CalibrationRun;
 class LinearitySweep;
 class SessionFactory;
+class VerificationStation;
 } // namespace vantelso::bench
 
 namespace vantelso::gui {
@@ -30,7 +31,9 @@ class FrmMisura;
 class FrmOper;
 class FrmProgram;
 class FrmSwitch;
+class FrmStrumVer;
 class FrmTara;
+class FrmVerifica;
 
 // The main frame window: a work area holding the program's windows, with the full menu.
 // It is the shell's view: the connection panel lives in its work area, the language dialog
@@ -76,6 +79,12 @@ public:
     bench::CalibrationRun* calibrationRun() const { return m_calRun.get(); }
     bench::BenchInstruments* benchInstruments() const { return m_instruments.get(); }
     void showTaraWindow();
+    // The programming and verification station (the bench's "Prog") and its set-up window.
+    bench::VerificationStation* verificationStation() const { return m_station.get(); }
+    FrmVerifica* verificaWindow() const { return m_verifica; }
+    QMdiSubWindow* verificaSubWindow() const { return m_verificaWindow; }
+    FrmStrumVer* strumVerWindow() const { return m_strumVer; }
+    QMdiSubWindow* strumVerSubWindow() const { return m_strumVerWindow; }
 
     void showLanguageDialog();
     void showAbout();
@@ -133,6 +142,11 @@ private:
     QMdiSubWindow* m_taraWindow = nullptr;
     Frm5035* m_tool5035 = nullptr;
     QMdiSubWindow* m_tool5035Window = nullptr;
+    std::unique_ptr<bench::VerificationStation> m_station;
+    FrmVerifica* m_verifica = nullptr;
+    QMdiSubWindow* m_verificaWindow = nullptr;
+    FrmStrumVer* m_strumVer = nullptr;
+    QMdiSubWindow* m_strumVerWindow = nullptr;
     ShellMenu m_menu;
     std::unique_ptr<app::Shell> m_shell;
     bool m_cursorOverridden = false;
