@@ -61,12 +61,14 @@ void VerificationStation::Reset() {
 }
 
 DownloadResult VerificationStation::SendProgram() {
+    if (m_running)
+        return DownloadResult::Failed; // the unit is being verified: nothing is touched
     report.clear();
     setStatus(QStringLiteral("DOWNLOAD"), FieldColour::Yellow);
     append(QStringLiteral("Programmazione in corso..."));
     // With the port closed the write would only fail on every command: nothing is tried.
     EditorOutcome outcome = EditorOutcome::CommFailed;
-    if (m_link->isPortOpen() && !m_running && writeConfiguration)
+    if (m_link->isPortOpen() && writeConfiguration)
         outcome = writeConfiguration();
     if (outcome == EditorOutcome::Done) {
         ++downloads;
