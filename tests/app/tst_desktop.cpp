@@ -1,9 +1,12 @@
 #include "desktopsession.h"
 #include "frmabout.h"
 #include "frmmisura.h"
+#include "frmstrumver.h"
 #include "frmtara.h"
+#include "frmverifica.h"
 #include "lamp.h"
 #include "messageboxprompter.h"
+#include "verificationstation.h"
 
 using namespace vantelso;
 using namespace vantelso::gui;
@@ -27,9 +30,9 @@ void TestDesktop::startUpShowsPanel() {
     Session s;
     Communication* p = s.panel();
     QCOMPARE(s.window->panelWindow()->pos(), QPoint(0, 0));
-    // The panel, and the editor, switch, measurement, EEPROM, calibration, two-position tool
-    // and production test windows, which wait hidden.
-    QCOMPARE(s.window->workArea()->subWindowList().size(), 8);
+    // The panel, and the editor, switch, measurement, EEPROM, calibration, two-position tool,
+    // production test and programming station (report and set-up) windows, which wait hidden.
+    QCOMPARE(s.window->workArea()->subWindowList().size(), 10);
     QVERIFY(!s.window->taraSubWindow()->isVisible() && !s.window->tool5035SubWindow()->isVisible());
     QVERIFY(s.window->panelWindow()->isVisible() && !s.window->programSubWindow()->isVisible());
     QVERIFY(!s.window->switchSubWindow()->isVisible() && p->cmd_modo[2]->isEnabled());
@@ -58,6 +61,21 @@ void TestDesktop::startUpShowsPanel() {
     QVERIFY(!s.window->tool5035SubWindow()->isVisible());
     tara->modelButton(bench::FindCalModel(QStringLiteral("RSX5035")))->click();
     QVERIFY(s.window->tool5035SubWindow()->isVisible());
+    // "Prog" brings up the programming station, reset; its instrument button the set-up.
+    QVERIFY(!s.window->verificaSubWindow()->isVisible());
+    s.window->verificationStation()->downloads = 3;
+    tara->findChild<QPushButton*>(QStringLiteral("Command7"))->click();
+    QVERIFY(s.window->verificaSubWindow()->isVisible());
+    QCOMPARE(s.window->verificaSubWindow()->widget()->objectName(), QStringLiteral("frm_verifica"));
+    QCOMPARE(s.window->verificationStation()->downloads, 0);
+    QCOMPARE(s.window->verificaWindow()->statusLabel()->text(), QStringLiteral("STOP"));
+    s.window->verificaWindow()->instrumentsButton()->click();
+    QVERIFY(s.window->strumVerSubWindow()->isVisible());
+    QCOMPARE(s.window->strumVerWindow()->captionLabel()->text(),
+             QStringLiteral("Selezionare Modo di taratura:"));
+    s.window->strumVerSubWindow()->close();
+    s.window->verificaSubWindow()->close();
+    QVERIFY(!s.window->verificaSubWindow()->isVisible());
     s.window->taraSubWindow()->close();
     QVERIFY(!s.window->taraSubWindow()->isVisible());
 
@@ -69,7 +87,7 @@ void TestDesktop::startUpShowsPanel() {
     QCOMPARE(test->widget()->objectName(), QStringLiteral("frm_test"));
     test->close();
     QVERIFY(!test->isVisible());
-    QCOMPARE(s.window->workArea()->subWindowList().size(), 8);
+    QCOMPARE(s.window->workArea()->subWindowList().size(), 10);
 }
 
 // The About box and the flag dialog hide rather than close; the links go to the opener

@@ -10,15 +10,18 @@
 #include "frmlang.h"
 #include "frmmisura.h"
 #include "frmprogram.h"
+#include "frmstrumver.h"
 #include "frmswitch.h"
 #include "frmtara.h"
 #include "frmtest.h"
+#include "frmverifica.h"
 #include "hideuntilexit.h"
 #include "icons.h"
 #include "lamp.h"
 #include "linearitysweep.h"
 #include "resourcealiases.h"
 #include "sessionfactory.h"
+#include "verificationstation.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -260,12 +263,8 @@ void Principale::loadBenchWindows() {
     });
     for (const ShellMenu* menu : {&std::as_const(m_menu), &std::as_const(m_panel->menu)}) {
         menu->test->setEnabled(true);
-        connect(menu->test, &QAction::triggered, this, [this, testWindow] {
-            testWindow->show();
-            testWindow->adjustSize();
-            testWindow->raise();
-            m_workArea->setActiveSubWindow(testWindow);
-        });
+        connect(menu->test, &QAction::triggered, this,
+                [this, testWindow] { showSubWindow(testWindow); });
     }
     // "Imposta Menù  Programmazione": the editor alone, ready to program the unit.
     connect(m_tool5035, &Frm5035::programmingMenuRequested, this, [this] {
@@ -273,20 +272,49 @@ void Principale::loadBenchWindows() {
         m_programWindow->hide();
         toggleProgramWindow();
     });
+
+    // The programming and verification station, brought up by the bench's "Prog". Its
+    // download is the editor's checked write; only a write read back equal is counted.
+    m_station = std::make_unique<bench::VerificationStation>(&m_state.link, m_instruments.get(),
+                                                             m_state.prompter(), m_calRun.get());
+    m_station->writeConfiguration = [this] {
+        EditorOutcome outcome = EditorOutcome::Busy;
+        const QMetaObject::Connection c =
+            connect(&m_state.configEditor, &ConfigEditor::writeFinished, this,
+                    [&outcome](EditorOutcome o) { outcome = o; });
+        m_shell->write();
+        disconnect(c);
+        return outcome;
+    };
+    m_verifica = new FrmVerifica(m_station.get());
+    m_verificaWindow = addHiddenSubWindow(m_verifica, "frm_verifica_window");
+    m_strumVer = new FrmStrumVer(m_station.get());
+    m_strumVerWindow = addHiddenSubWindow(m_strumVer, "interfaccia_strum_ver_window");
+    connect(m_tara, &FrmTara::programmingStationRequested, this, [this] {
+        m_station->Reset();
+        showSubWindow(m_verificaWindow);
+    });
+    connect(m_verifica, &FrmVerifica::instrumentsRequested, this,
+            [this] { showSubWindow(m_strumVerWindow); });
+    connect(m_verifica, &FrmVerifica::editorRequested, this, [this] {
+        m_programWindow->hide();
+        toggleProgramWindow();
+    });
+}
+
+void Principale::showSubWindow(QMdiSubWindow* frame) {
+    frame->show();
+    frame->adjustSize();
+    frame->raise();
+    m_workArea->setActiveSubWindow(frame);
 }
 
 void Principale::showTaraWindow() {
-    m_taraWindow->show();
-    m_taraWindow->adjustSize();
-    m_taraWindow->raise();
-    m_workArea->setActiveSubWindow(m_taraWindow);
+    showSubWindow(m_taraWindow);
 }
 
 void Principale::showEepromWindow() {
-    m_eepromWindow->show();
-    m_eepromWindow->adjustSize();
-    m_eepromWindow->raise();
-    m_workArea->setActiveSubWindow(m_eepromWindow);
+    showSubWindow(m_eepromWindow);
 }
 
 void Principale::applyCaptions(const app::ShellCaptions& captions) {

@@ -18,6 +18,7 @@ class BenchInstruments;
 class CalibrationRun;
 class LinearitySweep;
 class SessionFactory;
+class VerificationStation;
 } // namespace vantelso::bench
 
 namespace vantelso::gui {
@@ -31,7 +32,9 @@ class FrmMisura;
 class FrmOper;
 class FrmProgram;
 class FrmSwitch;
+class FrmStrumVer;
 class FrmTara;
+class FrmVerifica;
 
 // The main frame window: a work area holding the program's windows, with the full menu.
 // It is the shell's view: the connection panel lives in its work area, the language dialog
@@ -77,6 +80,12 @@ public:
     bench::CalibrationRun* calibrationRun() const { return m_calRun.get(); }
     bench::BenchInstruments* benchInstruments() const { return m_instruments.get(); }
     void showTaraWindow();
+    // The programming and verification station (the bench's "Prog") and its set-up window.
+    bench::VerificationStation* verificationStation() const { return m_station.get(); }
+    FrmVerifica* verificaWindow() const { return m_verifica; }
+    QMdiSubWindow* verificaSubWindow() const { return m_verificaWindow; }
+    FrmStrumVer* strumVerWindow() const { return m_strumVer; }
+    QMdiSubWindow* strumVerSubWindow() const { return m_strumVerWindow; }
 
     void showLanguageDialog();
     void showAbout();
@@ -107,6 +116,8 @@ private:
     // Runs a device action now, or once a running measurement has ended (it is stopped).
     void whenNotMeasuring(const std::function<void()>& action);
     void loadBenchWindows();
+    // Shows a factory or tool window at its natural size, in front.
+    void showSubWindow(QMdiSubWindow* frame);
     QMdiSubWindow* addHiddenSubWindow(QWidget* widget, const char* name,
                                       Picture icon = Picture::App);
 
@@ -135,6 +146,11 @@ private:
     QMdiSubWindow* m_taraWindow = nullptr;
     Frm5035* m_tool5035 = nullptr;
     QMdiSubWindow* m_tool5035Window = nullptr;
+    std::unique_ptr<bench::VerificationStation> m_station;
+    FrmVerifica* m_verifica = nullptr;
+    QMdiSubWindow* m_verificaWindow = nullptr;
+    FrmStrumVer* m_strumVer = nullptr;
+    QMdiSubWindow* m_strumVerWindow = nullptr;
     ShellMenu m_menu;
     std::unique_ptr<app::Shell> m_shell;
     bool m_cursorOverridden = false;
