@@ -193,6 +193,11 @@ bool Shell::read() {
     if (!ok)
         m_view.setProgress(0, 1);
     refreshCaptions();
+    // The device on the port, to know it again should its adapter be pulled out.
+    if (m_state.configEditor.lastReadIdentified() && m_opened.isSet()) {
+        m_opened.identity = m_state.link.identity;
+        m_opened.model = m_state.device.modelIdentifier;
+    }
     if (ok)
         Q_EMIT configurationRead();
     return ok;
@@ -277,10 +282,8 @@ void Shell::finishPortFailure() {
     m_ticked = false;
     m_view.setPortSwitch(false);
     if (m_opened.isSet()) {
-        // Remember what answered on it, to know it again when the adapter comes back.
+        // With the device that last identified itself on it, to know it again.
         m_lost = m_opened;
-        m_lost.identity = m_state.link.identity;
-        m_lost.model = m_state.device.modelIdentifier;
         m_opened = {};
         setStatus({PanelStatus::Kind::AdapterLost, m_commandPortProblem, {}, {}});
         offerReconnect(ReconnectOffer::Waiting);
@@ -349,6 +352,12 @@ void Shell::pollPorts() {
     }
 }
 
+void Shell::setAutoReconnect(bool on) {
+    m_autoReconnect = on;
+    if (on && m_offer == ReconnectOffer::Ready)
+        reconnect();
+}
+
 bool Shell::reconnect() {
     if (!m_lost.isSet() || portOpen() || m_state.link.busy())
         return false;
@@ -371,7 +380,6 @@ bool Shell::reconnect() {
     m_state.link.setTransport(m_transport.get());
     m_opened = lost;
     m_opened.port = port;
-    m_opened.model.clear();
     m_lost = {};
     offerReconnect(ReconnectOffer::None);
     m_ticked = true;
@@ -393,6 +401,14 @@ bool Shell::reconnect() {
         return false;
     }
     m_deviceKnown = true;
+    m_opened.identity = m_state.link.identity;
+    m_opened.model = model;
+    if (lost.model.isEmpty()) {
+        // No device had identified itself there: nothing to compare, nothing to protect.
+        setStatus({});
+        refreshCaptions();
+        return true;
+    }
     if (model != lost.model || !sameDevice(m_state.link.identity, lost.identity)) {
         // The editor's fields belong to the device that went away; its letter is unknown
         // until the new device's record is read.

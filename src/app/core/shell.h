@@ -58,8 +58,8 @@ public:
     // change, and the editor still refuses to write its fields to it. False when the port
     // did not open, nothing answered or another device did.
     bool reconnect();
-    // Reconnect by itself as soon as the lost adapter is back.
-    void setAutoReconnect(bool on) { m_autoReconnect = on; }
+    // Reconnect by itself as soon as the lost adapter is back (at once, if it is back now).
+    void setAutoReconnect(bool on);
     bool autoReconnect() const { return m_autoReconnect; }
     // The port that went away, while its reconnection is offered.
     const LostPort& lostPort() const { return m_lost; }
