@@ -30,9 +30,12 @@ void TestDesktop::startUpShowsPanel() {
     Session s;
     Communication* p = s.panel();
     QCOMPARE(s.window->panelWindow()->pos(), QPoint(0, 0));
-    // The panel, and the editor, switch, measurement, EEPROM, calibration, two-position tool,
-    // production test and programming station (report and set-up) windows, which wait hidden.
-    QCOMPARE(s.window->workArea()->subWindowList().size(), 10);
+    // The panel, and the editor, switch, measurement, EEPROM, communication log, calibration,
+    // two-position tool, production test and programming station (report and set-up)
+    // windows, which wait hidden.
+    QCOMPARE(s.window->workArea()->subWindowList().size(), 11);
+    QVERIFY(!s.window->commLogSubWindow()->isVisible());
+    QVERIFY(!p->cmd_reconnect->isVisible() && !p->chk_autoreconnect->isVisible());
     QVERIFY(!s.window->taraSubWindow()->isVisible() && !s.window->tool5035SubWindow()->isVisible());
     QVERIFY(s.window->panelWindow()->isVisible() && !s.window->programSubWindow()->isVisible());
     QVERIFY(!s.window->switchSubWindow()->isVisible() && p->cmd_modo[2]->isEnabled());
@@ -87,7 +90,7 @@ void TestDesktop::startUpShowsPanel() {
     QCOMPARE(test->widget()->objectName(), QStringLiteral("frm_test"));
     test->close();
     QVERIFY(!test->isVisible());
-    QCOMPARE(s.window->workArea()->subWindowList().size(), 10);
+    QCOMPARE(s.window->workArea()->subWindowList().size(), 11);
 }
 
 // The About box and the flag dialog hide rather than close; the links go to the opener
@@ -253,10 +256,15 @@ void TestDesktop::vanishedDeviceLeavesPanelUsable() {
     QVERIFY(s.panel()->cmb_Porta->isEnabled());
     // The status line says what happened, and follows the language.
     QCOMPARE(s.panel()->lbl_status->text(),
-             QStringLiteral("Il dispositivo su sim:RSX7030 è stato scollegato."));
+             QStringLiteral("Il dispositivo su sim:RSX7030 è stato scollegato. Ricollegare "
+                            "l'adattatore per riconnettersi."));
+    // Reconnection is offered, and waits for the adapter.
+    QTRY_VERIFY(s.panel()->cmd_reconnect->isVisible() && !s.panel()->cmd_reconnect->isEnabled());
     s.chooseLanguage(1);
     QCOMPARE(s.panel()->lbl_status->text(),
-             QStringLiteral("The device on sim:RSX7030 was disconnected."));
+             QStringLiteral("The device on sim:RSX7030 was disconnected. Plug the adapter in "
+                            "again to reconnect."));
+    QCOMPARE(s.panel()->cmd_reconnect->text(), QStringLiteral("Reconnect"));
     s.chooseLanguage(0);
     QCOMPARE(s.panel()->Spia->colourValue(), app::lamp::Green);
     QCOMPARE(s.panel()->Check1->text(), QStringLiteral("Apri Com"));
@@ -264,6 +272,7 @@ void TestDesktop::vanishedDeviceLeavesPanelUsable() {
     // The device comes back and the port opens again; Exit closes it.
     s.demo->device()->revive();
     QVERIFY(s.open());
+    QVERIFY(!s.panel()->cmd_reconnect->isVisible());
     s.window->mainMenu().exit->trigger();
     QVERIFY(s.state.flags.exiting && !s.window->shell().portOpen() && !s.window->isVisible());
 

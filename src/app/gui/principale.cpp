@@ -6,6 +6,7 @@
 #include "communication.h"
 #include "frm5035.h"
 #include "frmabout.h"
+#include "frmcommlog.h"
 #include "frmeeprom.h"
 #include "frmlang.h"
 #include "frmmisura.h"
@@ -35,6 +36,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcessEnvironment>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QToolButton>
@@ -66,7 +68,7 @@ constexpr int kWindowGap = 3;
 } // namespace
 
 Principale::Principale(app::AppState& state, app::DemoDevice* demo, QWidget* parent)
-    : QMainWindow(parent), m_state(state) {
+    : QMainWindow(parent), m_state(state), m_traceLog(std::make_unique<app::TraceLog>()) {
     setObjectName(QStringLiteral("Principale"));
     setWindowIcon(Icon(Picture::App));
     m_workArea = new QMdiArea(this);
@@ -124,6 +126,9 @@ void Principale::startUp(const app::StartOptions& options) {
                 m_switch->readDevice(m_state.link.identity, m_state.device.modelIdentifier);
         });
         connect(m_panel->cmd_Lang, &QToolButton::clicked, this, &Principale::showLanguageDialog);
+        connect(m_panel->cmd_reconnect, &QPushButton::clicked, shell, &app::Shell::reconnect);
+        connect(m_panel->chk_autoreconnect, &QCheckBox::toggled, shell,
+                &app::Shell::setAutoReconnect);
         connect(&m_state.link, &DeviceLink::panelEnabledChanged, m_panel, &QWidget::setEnabled);
         connect(&m_state.link, &DeviceLink::portPanelEnabled, m_panel, [this] {
             m_panel->findChild<QWidget*>(QStringLiteral("fra_port"))->setEnabled(true);
@@ -166,6 +171,7 @@ void Principale::wireMenu(const ShellMenu& menu) {
     }
     if (menu.language)
         connect(menu.language, &QAction::triggered, this, &Principale::showLanguageDialog);
+    connect(menu.commLog, &QAction::triggered, this, &Principale::showCommLog);
     connect(menu.exit, &QAction::triggered, this, [this] {
         m_state.flags.exiting = true;
         close();
@@ -209,6 +215,11 @@ void Principale::loadWindowsHidden() {
     if (!m_eeprom) {
         m_eeprom = new FrmEeprom(m_state.link);
         m_eepromWindow = addHiddenSubWindow(m_eeprom, "frm_eeprom_window");
+    }
+    if (!m_commLog) {
+        m_commLog = new FrmCommLog(*m_traceLog, m_state.texts, *m_state.prompter());
+        m_commLogWindow = addHiddenSubWindow(m_commLog, "frm_commlog_window");
+        connect(m_commLog, &QWidget::windowTitleChanged, m_commLogWindow, &QWidget::setWindowTitle);
     }
     loadBenchWindows();
 }
@@ -460,6 +471,17 @@ void Principale::showLanguageDialog() {
     m_lang->show();
     m_lang->raise();
     m_lang->activateWindow();
+}
+
+void Principale::showCommLog() {
+    m_commLogWindow->show();
+    m_commLogWindow->adjustSize();
+    m_commLogWindow->raise();
+    m_workArea->setActiveSubWindow(m_commLogWindow);
+}
+
+void Principale::showReconnect(app::ReconnectOffer offer) {
+    m_panel->showReconnect(offer);
 }
 
 void Principale::showAbout() {

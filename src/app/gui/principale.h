@@ -5,6 +5,7 @@
 #include "shell.h"
 #include "shellmenu.h"
 #include "shellview.h"
+#include "tracelog.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -26,6 +27,7 @@ namespace vantelso::gui {
 class Communication;
 class Frm5035;
 class FrmAbout;
+class FrmCommLog;
 class FrmEeprom;
 class FrmLang;
 class FrmMisura;
@@ -89,6 +91,10 @@ public:
 
     void showLanguageDialog();
     void showAbout();
+    // View, Communication log: shown in front, recording from its first showing.
+    void showCommLog();
+    FrmCommLog* commLogWindow() const { return m_commLog; }
+    QMdiSubWindow* commLogSubWindow() const { return m_commLogWindow; }
 
     // --- app::ShellView ---
     void disableFactoryMenu() override;
@@ -102,6 +108,7 @@ public:
     QString portText() const override;
     void setPortSwitch(bool ticked) override;
     void showStatus(const QString& text, bool problem) override;
+    void showReconnect(app::ReconnectOffer offer) override;
     void toggleProgramWindow() override;
 
 protected:
@@ -122,6 +129,9 @@ private:
                                       Picture icon = Picture::App);
 
     app::AppState& m_state;
+    std::unique_ptr<app::TraceLog> m_traceLog;
+    FrmCommLog* m_commLog = nullptr;
+    QMdiSubWindow* m_commLogWindow = nullptr;
     QMdiArea* m_workArea = nullptr;
     Communication* m_panel = nullptr;
     QMdiSubWindow* m_panelWindow = nullptr;

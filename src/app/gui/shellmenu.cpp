@@ -36,6 +36,7 @@ ShellMenu BuildShellMenu(QMenuBar* bar, ShellMenu::Kind kind) {
     out.viewProgram = item(view, "mnu_program", true);
     out.viewMeasure = item(view, "mnu_measure", true);
     out.viewSwitch = item(view, "mnu_switch", false);
+    out.commLog = item(view, "mnu_commlog", true);
     bar->addMenu(view);
 
     QMenu* action = menu(bar, "mnu_action");

@@ -17,6 +17,7 @@ struct ShellMenu {
     QAction* viewProgram = nullptr;
     QAction* viewMeasure = nullptr;
     QAction* viewSwitch = nullptr;
+    QAction* commLog = nullptr;
     QAction* read = nullptr;
     QAction* write = nullptr;
     QAction* start = nullptr;
