@@ -12,6 +12,7 @@ namespace vantelso {
 
 class DeviceLink;
 class Prompter;
+class Texts;
 
 // What the device holds, as a save would write it: read through the editor the desktop
 // program shows, without its window, so a comparison sets two file records side by side and
@@ -33,6 +34,8 @@ struct ConfigDiff {
     QString deviceModel; // "RSX7030", or "ID=12/3" when the file cannot name the variant
     QString fileModel;
     bool sameModel = true;
+    double fileVersion = 0;   // the program version the file was saved with
+    bool sameVersion = true;  // ... and whether it is this program's
     QList<DiffRow> rows;      // the fields both sides have
     QStringList onlyOnDevice; // "B output_end": fields of one side only (another model)
     QStringList onlyInFile;
@@ -46,6 +49,10 @@ struct ConfigDiff {
 ConfigDiff CompareConfigurations(const ConfigFileRecord& device, const ConfigFileRecord& file);
 
 QJsonObject DiffJson(const ConfigDiff& diff);
+// What the compare window says above its table, in the language of `texts`: equal or how
+// many fields differ, that only the common fields of another model were compared, and a file
+// of another program version. `fileName` as it should be shown.
+QStringList DiffSummary(const ConfigDiff& diff, const QString& fileName, const Texts& texts);
 // A line for the models (and, for another model, that only the common fields were
 // compared), then one tab-separated line per field: channel, field, device, file, unit, and
 // "*" where the two differ.
