@@ -14,9 +14,10 @@
 namespace vantelso {
 
 std::optional<ConfigFileRecord> ReadDeviceAsFile(DeviceLink& link, Prompter& prompter,
-                                                 EditorOutcome* outcome) {
-    Texts texts;
-    texts.setLanguage(Texts::English);
+                                                 EditorOutcome* outcome, const Texts* language) {
+    Texts texts(language ? language->table() : StringTable::builtIn());
+    texts.setLanguage(language ? Texts::Language(language->langIndex()) : Texts::English);
+    texts.setBrand(language ? language->brandIndex() : 0);
     Catalogue catalogue;
     EditorModel model(catalogue, texts);
     ConfigEditor editor(model, link, catalogue, texts);

@@ -16,9 +16,11 @@ class Texts;
 
 // What the device holds, as a save would write it: read through the editor the desktop
 // program shows, without its window, so a comparison sets two file records side by side and
-// a field means the same on both. Nothing of the caller's editor is touched.
+// a field means the same on both. Nothing of the caller's editor is touched. The editor's
+// messages speak the language of `texts`, English without.
 std::optional<ConfigFileRecord> ReadDeviceAsFile(DeviceLink& link, Prompter& prompter,
-                                                 EditorOutcome* outcome = nullptr);
+                                                 EditorOutcome* outcome = nullptr,
+                                                 const Texts* texts = nullptr);
 
 // One field both sides have, in the words and number format `show` uses.
 struct DiffRow {
