@@ -5,9 +5,11 @@
 #include "devicelink.h"
 #include "editormodel.h"
 #include "owntexts.h"
+#include "prompter.h"
 #include "recordformat.h"
 #include "texts.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <algorithm>
 
@@ -83,6 +85,20 @@ ConfigDiff CompareConfigurations(const ConfigFileRecord& device, const ConfigFil
                          [&](const ConfigField& f) { return f.key() == t.key(); }))
             d.onlyInFile << t.key();
     return d;
+}
+
+std::optional<FileComparison> CompareDeviceWithFile(DeviceLink& link, Prompter& prompter,
+                                                    const Texts& texts, const QString& path) {
+    QString error;
+    const auto file = ConfigFileRecord::load(path, texts, &error);
+    if (!file) {
+        prompter.ask(error, Prompter::Buttons::Ok, Prompter::Icon::Critical);
+        return std::nullopt;
+    }
+    const auto device = ReadDeviceAsFile(link, prompter, nullptr, &texts);
+    if (!device)
+        return std::nullopt; // the editor's read has told the user why
+    return FileComparison{CompareConfigurations(*device, *file), QFileInfo(path).fileName()};
 }
 
 QJsonObject DiffJson(const ConfigDiff& d) {

@@ -50,6 +50,17 @@ struct ConfigDiff {
 // from the device a last bit off is not a difference nobody could see.
 ConfigDiff CompareConfigurations(const ConfigFileRecord& device, const ConfigFileRecord& file);
 
+// "Compare with file": the file is read with its usual checks, but none is put to the user as
+// a question (another model or version is what the comparison shows); a file that cannot be
+// read is told and the device is not touched. Then the device is read as a save would write
+// it. Nothing when either fails.
+struct FileComparison {
+    ConfigDiff diff;
+    QString fileName; // without its folder
+};
+std::optional<FileComparison> CompareDeviceWithFile(DeviceLink& link, Prompter& prompter,
+                                                    const Texts& texts, const QString& path);
+
 QJsonObject DiffJson(const ConfigDiff& diff);
 // What the compare window says above its table, in the language of `texts`: equal or how
 // many fields differ, that only the common fields of another model were compared, and a file

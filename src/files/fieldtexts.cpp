@@ -89,6 +89,19 @@ QString FieldLabel(const QString& field, const Texts& texts) {
     return field;
 }
 
+int FieldRank(const QString& channel, const QString& field) {
+    static const QStringList order{
+        "input",          "input_code_read",  "input_start",  "input_end",
+        "input_decimals", "offset",           "wires",        "cjc",
+        "output",         "output_code_read", "output_start", "output_end",
+        "burnout",        "function",         "over_range",   "over_range_percent",
+        "operator",       "operator_delay_s", "option",       "trip high",
+        "trip low",       "trip direction",   "trip delay_s", "trip relay"};
+    const int group = channel.isEmpty() ? 2 : channel == QLatin1String("A") ? 0 : 1;
+    const qsizetype at = order.indexOf(field);
+    return group * 1000 + int(at < 0 ? order.size() : at);
+}
+
 QString FieldValue(const QString& value, const Texts& texts) {
     static const QHash<QString, int> words = {
         {QStringLiteral("internal"), 43},  {QStringLiteral("external"), 42},

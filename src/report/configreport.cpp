@@ -5,6 +5,7 @@
 #include "dipdrawing.h"
 #include "fieldtexts.h"
 #include "owntexts.h"
+#include "prompter.h"
 #include "recordformat.h"
 #include "switchguide.h"
 #include "texts.h"
@@ -45,22 +46,10 @@ QString row(const QStringList& cells, bool header = false) {
     return out + QStringLiteral("</tr>");
 }
 
-// Fields in the order the editor window shows them (the views list them by name); the
-// others after them, as they come.
 QList<ConfigField> inWindowOrder(QList<ConfigField> fields) {
-    static const QStringList order{
-        "input",          "input_code_read",  "input_start",  "input_end",
-        "input_decimals", "offset",           "wires",        "cjc",
-        "output",         "output_code_read", "output_start", "output_end",
-        "burnout",        "function",         "over_range",   "over_range_percent",
-        "operator",       "operator_delay_s", "option",       "trip high",
-        "trip low",       "trip direction",   "trip delay_s", "trip relay"};
-    const auto rank = [](const ConfigField& f) {
-        const qsizetype at = order.indexOf(f.field);
-        return at < 0 ? order.size() : at;
-    };
-    std::stable_sort(fields.begin(), fields.end(),
-                     [&](const ConfigField& a, const ConfigField& b) { return rank(a) < rank(b); });
+    std::stable_sort(fields.begin(), fields.end(), [](const ConfigField& a, const ConfigField& b) {
+        return FieldRank(a.channel, a.field) < FieldRank(b.channel, b.field);
+    });
     return fields;
 }
 
@@ -250,6 +239,31 @@ QImage ConfigReport::page(int index, int dpi) const {
     p.translate(0, -index * size.height());
     m_doc->drawContents(&p, QRectF(QPointF(0, index * size.height()), size));
     return image;
+}
+
+QString PrintDeviceReport(DeviceLink& link, Prompter& prompter, const Texts& texts,
+                          const QString& port) {
+    Prompter::FileDialog dialog;
+    dialog.title = texts.lang(own::ReportTitle);
+    dialog.filter = texts.lang(own::ReportFilter);
+    dialog.defaultSuffix = QStringLiteral("pdf");
+    const auto path = prompter.saveFile(dialog);
+    if (!path || path->isEmpty())
+        return {};
+    ReadFailure failure = ReadFailure::None;
+    const auto source = ReportFromDevice(link, port, &failure);
+    if (!source) {
+        if (failure == ReadFailure::Incompatible)
+            prompter.ask(texts.lang(70), Prompter::Buttons::Ok, Prompter::Icon::Critical);
+        return {};
+    }
+    QString why;
+    if (!ConfigReport(*source, texts).writePdf(*path, &why)) {
+        prompter.ask(texts.lang(own::ReportNotWritten).arg(*path, why), Prompter::Buttons::Ok,
+                     Prompter::Icon::Critical);
+        return {};
+    }
+    return texts.lang(own::ReportSaved).arg(*path);
 }
 
 } // namespace vantelso::report

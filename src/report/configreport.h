@@ -17,6 +17,7 @@ class QTextDocument;
 namespace vantelso {
 
 class DeviceLink;
+class Prompter;
 class Texts;
 
 namespace report {
@@ -64,6 +65,12 @@ private:
     QImage m_layoutDevice;
     std::unique_ptr<QTextDocument> m_doc;
 };
+
+// "Print report...": asks where to save the PDF, reads the device on `port` and writes its
+// report in the language of `texts`. Failures are told through the prompter (a communication
+// failure by the link); the status line for a report written, else empty.
+QString PrintDeviceReport(DeviceLink& link, Prompter& prompter, const Texts& texts,
+                          const QString& port);
 
 } // namespace report
 } // namespace vantelso

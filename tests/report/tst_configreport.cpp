@@ -1,6 +1,7 @@
 // The configuration report: what the document says for a device and for a file, in both
 // languages, that a one-channel device fits one page, and the PDF written as a whole or not.
 // With VANTELSO_SCREENSHOTS set to a folder, the first page of each report is saved there.
+#include "configdiff.h"
 #include "configreport.h"
 #include "fieldtexts.h"
 #include "recordformat.h"
@@ -27,18 +28,12 @@ ReportSource source(std::uint8_t model, bool fromFile) {
         qFatal("device read failed: %d", int(failure));
     if (!fromFile)
         return *s;
-    Catalogue cat;
-    const auto read = ReadConfiguration(b.link, cat);
-    ConfigFileRecord r;
-    r.deviceCode = read->identity.DeviceCode;
-    r.modelByte = read->identity.ModelByte;
-    r.inputType[0] = std::uint8_t(read->record.channels[0].inputType);
-    r.inputStart[0] = read->record.channels[0].inputStart;
-    r.inputEnd[0] = read->record.channels[0].inputEnd;
-    r.outputType[0] = std::uint8_t(read->record.channels[0].outputType);
-    r.outputEnd[0] = 20;
-    r.tripHigh[0] = 85.5;
-    return ReportFromFile(r, QStringLiteral("/data/c.VNT"));
+    // The same device saved to a file, one trip moved.
+    auto r = ReadDeviceAsFile(b.link, b.prompter);
+    if (!r)
+        qFatal("device read failed");
+    r->tripHigh[0] = 85.5;
+    return ReportFromFile(*r, QStringLiteral("/data/c.VNT"));
 }
 
 } // namespace

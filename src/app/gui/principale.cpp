@@ -4,8 +4,10 @@
 #include "calibrationrun.h"
 #include "captionapply.h"
 #include "communication.h"
+#include "configreport.h"
 #include "frm5035.h"
 #include "frmabout.h"
+#include "frmcompare.h"
 #include "frmeeprom.h"
 #include "frmlang.h"
 #include "frmmisura.h"
@@ -16,6 +18,7 @@
 #include "icons.h"
 #include "lamp.h"
 #include "linearitysweep.h"
+#include "owntexts.h"
 #include "resourcealiases.h"
 #include "sessionfactory.h"
 
@@ -151,6 +154,8 @@ void Principale::wireMenu(const ShellMenu& menu) {
     connect(menu.save, &QAction::triggered, files, [files] { files->SaveConfigFile(false); });
     connect(menu.saveAs, &QAction::triggered, files, [files] { files->SaveConfigFile(true); });
     connect(files, &ConfigFiles::saveEnabledChanged, menu.save, &QAction::setEnabled);
+    connect(menu.compare, &QAction::triggered, this, &Principale::compareWithFile);
+    connect(menu.report, &QAction::triggered, this, &Principale::printReport);
     connect(menu.about, &QAction::triggered, this, &Principale::showAbout);
     if (menu.eeprom) {
         menu.eeprom->setEnabled(true);
@@ -239,6 +244,10 @@ void Principale::loadWindowsHidden() {
         m_eepromWindow->setWindowIcon(Icon(Picture::App));
         m_workArea->addSubWindow(m_eepromWindow);
         m_eepromWindow->hide();
+    }
+    if (!m_compare) {
+        m_compare = new FrmCompare(m_state.texts);
+        m_compareWindow = addHiddenSubWindow(m_compare, "frm_compare_window");
     }
     loadBenchWindows();
 }
@@ -454,6 +463,36 @@ void Principale::showAbout() {
     m_about->show();
     m_about->raise();
     m_about->activateWindow();
+}
+
+void Principale::compareWithFile() {
+    Prompter::FileDialog dialog;
+    dialog.title = m_state.texts.lang(own::CompareTitle);
+    dialog.filter = QStringLiteral("(*.VNT);;  (*.*)");
+    dialog.defaultSuffix = QStringLiteral("VNT");
+    const auto path = m_state.prompter()->openFile(dialog);
+    if (!path || path->isEmpty())
+        return;
+    whenNotMeasuring([this, file = *path] {
+        const auto result =
+            CompareDeviceWithFile(m_state.link, *m_state.prompter(), m_state.texts, file);
+        if (!result)
+            return;
+        m_compare->showComparison(*result);
+        m_compareWindow->show();
+        m_compareWindow->resize(m_compareWindow->sizeHint().expandedTo({720, 560}));
+        m_compareWindow->raise();
+        m_workArea->setActiveSubWindow(m_compareWindow);
+    });
+}
+
+void Principale::printReport() {
+    whenNotMeasuring([this] {
+        const QString done =
+            report::PrintDeviceReport(m_state.link, *m_state.prompter(), m_state.texts, portText());
+        if (!done.isEmpty())
+            showStatus(done, false);
+    });
 }
 
 void Principale::onActivity(bool busy) {

@@ -24,6 +24,7 @@ namespace vantelso::gui {
 class Communication;
 class Frm5035;
 class FrmAbout;
+class FrmCompare;
 class FrmEeprom;
 class FrmLang;
 class FrmMisura;
@@ -79,6 +80,11 @@ public:
 
     void showLanguageDialog();
     void showAbout();
+    // File > Compare with file... and File > Print report...
+    void compareWithFile();
+    void printReport();
+    FrmCompare* compareWindow() const { return m_compare; }
+    QMdiSubWindow* compareSubWindow() const { return m_compareWindow; }
 
     // --- app::ShellView ---
     void disableFactoryMenu() override;
@@ -133,6 +139,8 @@ private:
     QMdiSubWindow* m_taraWindow = nullptr;
     Frm5035* m_tool5035 = nullptr;
     QMdiSubWindow* m_tool5035Window = nullptr;
+    FrmCompare* m_compare = nullptr;
+    QMdiSubWindow* m_compareWindow = nullptr;
     ShellMenu m_menu;
     std::unique_ptr<app::Shell> m_shell;
     bool m_cursorOverridden = false;
