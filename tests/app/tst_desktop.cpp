@@ -27,9 +27,9 @@ void TestDesktop::startUpShowsPanel() {
     Session s;
     Communication* p = s.panel();
     QCOMPARE(s.window->panelWindow()->pos(), QPoint(0, 0));
-    // The panel, and the editor, switch, measurement, EEPROM, calibration and two-position
-    // tool windows, which wait hidden.
-    QCOMPARE(s.window->workArea()->subWindowList().size(), 7);
+    // The panel, and the editor, switch, measurement, EEPROM, compare, calibration and
+    // two-position tool windows, which wait hidden.
+    QCOMPARE(s.window->workArea()->subWindowList().size(), 8);
     QVERIFY(!s.window->taraSubWindow()->isVisible() && !s.window->tool5035SubWindow()->isVisible());
     QVERIFY(s.window->panelWindow()->isVisible() && !s.window->programSubWindow()->isVisible());
     QVERIFY(!s.window->switchSubWindow()->isVisible() && p->cmd_modo[2]->isEnabled());
@@ -59,7 +59,7 @@ void TestDesktop::startUpShowsPanel() {
     QVERIFY(s.window->tool5035SubWindow()->isVisible());
     s.window->taraSubWindow()->close();
     QVERIFY(!s.window->taraSubWindow()->isVisible());
-    QCOMPARE(s.window->workArea()->subWindowList().size(), 7);
+    QCOMPARE(s.window->workArea()->subWindowList().size(), 8);
 }
 
 // The About box and the flag dialog hide rather than close; the links go to the opener
