@@ -308,7 +308,7 @@ private Q_SLOTS:
         args.replaceInStrings(QRegularExpression(QStringLiteral("^OUT$")), out);
         args.replaceInStrings(QRegularExpression(QStringLiteral("^FILE$")), file);
         args.replaceInStrings(QRegularExpression(QStringLiteral("^JUNK$")), junk);
-        const Run r = cli(args);
+        const CliRun r = cli(args);
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2(r.err.contains(err), qPrintable(r.err));
         QFile pdf(out);
