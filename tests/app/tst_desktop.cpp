@@ -27,9 +27,9 @@ void TestDesktop::startUpShowsPanel() {
     Session s;
     Communication* p = s.panel();
     QCOMPARE(s.window->panelWindow()->pos(), QPoint(0, 0));
-    // The panel, and the editor, switch, measurement, EEPROM, compare, calibration and
-    // two-position tool windows, which wait hidden.
-    QCOMPARE(s.window->workArea()->subWindowList().size(), 8);
+    // The panel, and the editor, switch, measurement, EEPROM, compare, calibration,
+    // two-position tool and production test windows, which wait hidden.
+    QCOMPARE(s.window->workArea()->subWindowList().size(), 9);
     QVERIFY(!s.window->taraSubWindow()->isVisible() && !s.window->tool5035SubWindow()->isVisible());
     QVERIFY(s.window->panelWindow()->isVisible() && !s.window->programSubWindow()->isVisible());
     QVERIFY(!s.window->switchSubWindow()->isVisible() && p->cmd_modo[2]->isEnabled());
@@ -43,7 +43,8 @@ void TestDesktop::startUpShowsPanel() {
         QVERIFY(m->viewMeasure->isEnabled() && m->start->isEnabled() && m->stop->isEnabled());
         QVERIFY(!m->save->isEnabled());
         QVERIFY(m->open->isEnabled() && m->saveAs->isEnabled() && m->viewProgram->isEnabled() &&
-                m->viewSwitch->isEnabled() && m->eeprom->isEnabled() && m->taratura->isEnabled());
+                m->viewSwitch->isEnabled() && m->eeprom->isEnabled() && m->taratura->isEnabled() &&
+                m->test->isEnabled());
     }
     QVERIFY(!p->menu.collaudo->isEnabled() && s.window->mainMenu().collaudo->isEnabled());
 
@@ -59,7 +60,16 @@ void TestDesktop::startUpShowsPanel() {
     QVERIFY(s.window->tool5035SubWindow()->isVisible());
     s.window->taraSubWindow()->close();
     QVERIFY(!s.window->taraSubWindow()->isVisible());
-    QCOMPARE(s.window->workArea()->subWindowList().size(), 8);
+
+    // Collaudo > Test brings up the production test; closing only hides it.
+    auto* test = s.window->workArea()->findChild<QMdiSubWindow*>(QStringLiteral("frm_test_window"));
+    QVERIFY(test && !test->isVisible());
+    s.window->mainMenu().test->trigger();
+    QVERIFY(test->isVisible());
+    QCOMPARE(test->widget()->objectName(), QStringLiteral("frm_test"));
+    test->close();
+    QVERIFY(!test->isVisible());
+    QCOMPARE(s.window->workArea()->subWindowList().size(), 9);
 }
 
 // The About box and the flag dialog hide rather than close; the links go to the opener

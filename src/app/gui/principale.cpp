@@ -14,6 +14,7 @@
 #include "frmprogram.h"
 #include "frmswitch.h"
 #include "frmtara.h"
+#include "frmtest.h"
 #include "hideuntilexit.h"
 #include "icons.h"
 #include "lamp.h"
@@ -258,6 +259,23 @@ void Principale::loadBenchWindows() {
             m_tool5035Window->raise();
         }
     });
+    // Collaudo > Test: the production test bench, with the function generator "UsbDevice1".
+    auto* test = new FrmTest(&m_state.link,
+                             bench::FunctionGenerator(&m_instruments->context, m_sessions.get()),
+                             m_state.prompter(), &m_state.flags.measuring);
+    QMdiSubWindow* testWindow = addHiddenSubWindow(test, "frm_test_window");
+    connect(&test->test(), &bench::ProductionTest::linkLamp, this, [this](bool open) {
+        m_panel->Spia->setColourValue(open ? app::lamp::Green : app::lamp::Red);
+    });
+    for (const ShellMenu* menu : {&std::as_const(m_menu), &std::as_const(m_panel->menu)}) {
+        menu->test->setEnabled(true);
+        connect(menu->test, &QAction::triggered, this, [this, testWindow] {
+            testWindow->show();
+            testWindow->adjustSize();
+            testWindow->raise();
+            m_workArea->setActiveSubWindow(testWindow);
+        });
+    }
     // "Imposta Menù  Programmazione": the editor alone, ready to program the unit.
     connect(m_tool5035, &Frm5035::programmingMenuRequested, this, [this] {
         m_misuraWindow->hide();

@@ -55,8 +55,7 @@ ShellMenu BuildShellMenu(QMenuBar* bar, ShellMenu::Kind kind) {
     out.collaudo = menu(bar, "mnu_collaudo");
     out.eeprom = item(out.collaudo, "mnu_eeprom", false);
     out.taratura = item(out.collaudo, "mnu_taratura", false);
-    if (panel)
-        out.test = item(out.collaudo, "mnu_test", false);
+    out.test = item(out.collaudo, "mnu_test", false);
     bar->addMenu(out.collaudo);
 
     QMenu* help = menu(bar, "mnu_help");

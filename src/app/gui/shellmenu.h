@@ -26,7 +26,7 @@ struct ShellMenu {
     QMenu* collaudo = nullptr;
     QAction* eeprom = nullptr;
     QAction* taratura = nullptr;
-    QAction* test = nullptr;     // panel only
+    QAction* test = nullptr;
     QAction* language = nullptr; // main window only
     QAction* about = nullptr;
     QAction* exit = nullptr;
