@@ -55,6 +55,9 @@ int RunDiff(CliContext& ctx);
 int RunMonitor(CliContext& ctx);
 int RunSim(const QCommandLineParser& parser);
 int RunSwitches(CliContext& ctx);
+int RunReport(CliContext& ctx);
+// Whether a file can be written at path; says why not (nothing was read from the device).
+bool WritablePath(CliContext& ctx, const QString& path);
 // --switches S0,S1,S2 for a simulated device; false (message printed) on a bad value.
 bool ApplySwitchesOption(const QCommandLineParser& parser, sim::SimDevice* device);
 

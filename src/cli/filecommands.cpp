@@ -87,8 +87,10 @@ QString fileArgument(CliContext& ctx, const char* command) {
     return args[1];
 }
 
+} // namespace
+
 // Whether a file can be written at path, said before the device is read for it.
-bool writablePath(CliContext& ctx, const QString& path) {
+bool WritablePath(CliContext& ctx, const QString& path) {
     const QFileInfo info(path);
     const QFileInfo folder(info.absolutePath());
     QString why;
@@ -105,13 +107,11 @@ bool writablePath(CliContext& ctx, const QString& path) {
     return false;
 }
 
-} // namespace
-
 int RunSave(CliContext& ctx) {
     const QString path = fileArgument(ctx, "-p PORT save");
     if (path.isEmpty())
         return ExitUsage;
-    if (!writablePath(ctx, path))
+    if (!WritablePath(ctx, path))
         return ExitFile;
     if (int rc = ctx.connect())
         return rc;

@@ -4,6 +4,11 @@
 #include <QCoreApplication>
 #include <QLoggingCategory>
 #include <cstdio>
+#include <cstring>
+#include <memory>
+#ifdef VANTELSO_HAS_REPORT
+#include <QGuiApplication>
+#endif
 
 using namespace vantelso;
 
@@ -20,10 +25,26 @@ void traceToStderr(QtMsgType, const QMessageLogContext&, const QString& message)
     std::fflush(stderr);
 }
 
+// The report lays text out with fonts, which needs Qt's GUI application; the tool shows no
+// window, so it needs no display either.
+std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv) {
+#ifdef VANTELSO_HAS_REPORT
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "report") != 0)
+            continue;
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        return std::make_unique<QGuiApplication>(argc, argv);
+    }
+#endif
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> application = makeApplication(argc, argv);
+    QCoreApplication& app = *application;
     QCoreApplication::setApplicationName(QStringLiteral("vantelso-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VANTELSO_VERSION));
 
@@ -42,6 +63,9 @@ int main(int argc, char** argv) {
         "  show FILE [--json]         print a configuration file, no device needed\n"
         "  diff FILE [--json]         compare the device with a configuration file, field by\n"
         "                             field (exit 0 equal, 3 different, 4 file unreadable)\n"
+        "  report OUT.pdf             the device's configuration report as PDF: identity, date,\n"
+        "                             each channel with units, trips, switch positions\n"
+        "  report FILE OUT.pdf        the same for a configuration file, no device needed\n"
         "  dump [--bank N] [--from A] [--count N]  raw memory, one address<TAB>value per line\n"
         "  eeprom read|write|verify FILE [--bank N]\n"
         "                             a whole memory bank to or from a .dat image (256 numbers,\n"
@@ -148,6 +172,13 @@ int main(int argc, char** argv) {
     int rc = ExitUsage;
     const bool takesFile = command == QLatin1String("save") || command == QLatin1String("load") ||
                            command == QLatin1String("show") || command == QLatin1String("diff");
+#ifdef VANTELSO_HAS_REPORT
+    if (command == QLatin1String("report")) {
+        const int reported = RunReport(ctx);
+        ctx.out.flush();
+        return reported;
+    }
+#endif
     if (command == QLatin1String("eeprom")) {
         rc = RunEeprom(ctx);
     } else if (takesFile) {

@@ -76,6 +76,39 @@ inline constexpr int NoDefaultHere = 181;
 inline constexpr int DefaultNotANumber = 182;
 inline constexpr int DefaultTooLarge = 183;
 
+// Compare with a file: the menu item and window, its columns (with 72 "Channel" and 73
+// "Device"), and its summaries: %1 the device's model, %2 the file (207, 208) with %3 the
+// number of fields that differ; 209 %1 the file's model, %2 the fields compared; 210 %1 the
+// file's version.
+inline constexpr int MenuCompare = 201;
+inline constexpr int CompareTitle = 203;
+inline constexpr int ColumnField = 204;
+inline constexpr int ColumnFile = 205;
+inline constexpr int ColumnUnit = 206;
+inline constexpr int CompareEqual = 207;
+inline constexpr int CompareDiffer = 208;
+inline constexpr int CompareOtherModel = 209;
+inline constexpr int CompareOtherVersion = 210;
+inline constexpr int ColumnValue = 211;
+// The configuration report: %1 the port (214), the file (215, 219, 225); %2 the system's
+// reason (219).
+inline constexpr int MenuReport = 202;
+inline constexpr int ReportTitle = 212;
+inline constexpr int ReportDate = 213;
+inline constexpr int ReportFromDevice = 214;
+inline constexpr int ReportFromFile = 215;
+inline constexpr int ReportSwitches = 216;
+inline constexpr int ReportNoSwitches = 217;
+inline constexpr int ReportFilter = 218;
+inline constexpr int ReportNotWritten = 219;
+inline constexpr int ReportWholeDevice = 220;
+inline constexpr int ReportIdentity = 224;
+inline constexpr int ReportSaved = 225;
+// Field names and values both use.
+inline constexpr int Decimals = 221;
+inline constexpr int On = 222;
+inline constexpr int Off = 223;
+
 // The communication log window: %1 the file, %2 the system's reason (235).
 inline constexpr int CommLogTitle = 230;
 inline constexpr int CommLogRecord = 231;
@@ -93,7 +126,7 @@ inline constexpr int AdapterBack = 243;
 inline constexpr int Reconnected = 244;
 inline constexpr int DeviceChanged = 245;
 
-// Ids 101..199 are this block. A further block, if ever needed, is 201..299 with English at
-// the same +300 (501..599), read through Texts::lang like every other id.
+// Ids 101..199 are the first block, 201..299 the second; English at the same +300 (401..499,
+// 501..599), read through Texts::lang like every other id.
 
 } // namespace vantelso::own

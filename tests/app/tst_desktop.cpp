@@ -30,10 +30,10 @@ void TestDesktop::startUpShowsPanel() {
     Session s;
     Communication* p = s.panel();
     QCOMPARE(s.window->panelWindow()->pos(), QPoint(0, 0));
-    // The panel, and the editor, switch, measurement, EEPROM, communication log, calibration,
-    // two-position tool, production test and programming station (report and set-up)
-    // windows, which wait hidden.
-    QCOMPARE(s.window->workArea()->subWindowList().size(), 11);
+    // The panel, and the editor, switch, measurement, EEPROM, compare, communication log,
+    // calibration, two-position tool, production test and programming station (report and
+    // set-up) windows, which wait hidden.
+    QCOMPARE(s.window->workArea()->subWindowList().size(), 12);
     QVERIFY(!s.window->commLogSubWindow()->isVisible());
     QVERIFY(!p->cmd_reconnect->isVisible() && !p->chk_autoreconnect->isVisible());
     QVERIFY(!s.window->taraSubWindow()->isVisible() && !s.window->tool5035SubWindow()->isVisible());
@@ -90,7 +90,7 @@ void TestDesktop::startUpShowsPanel() {
     QCOMPARE(test->widget()->objectName(), QStringLiteral("frm_test"));
     test->close();
     QVERIFY(!test->isVisible());
-    QCOMPARE(s.window->workArea()->subWindowList().size(), 11);
+    QCOMPARE(s.window->workArea()->subWindowList().size(), 12);
 }
 
 // The About box and the flag dialog hide rather than close; the links go to the opener

@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -269,6 +270,53 @@ private Q_SLOTS:
         const CliRun bad = cli({"-p", "/dev/no-such-port", "diff", junk});
         QCOMPARE(bad.exitCode, 4);
         QVERIFY2(bad.err.contains(QLatin1String("nothing was read")), qPrintable(bad.err));
+    }
+
+    // report: a PDF of the device or of a file; the files are checked before the device is
+    // touched (4), a port with nothing on it is a communication failure (1).
+    void reportExitCodes_data() {
+        QTest::addColumn<QStringList>("args"); // FILE: a saved file, JUNK: no configuration
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("device") << QStringList{"--demo", "RSX7040", "report", "OUT"} << 0
+                                << "2 page(s)";
+        QTest::newRow("file") << QStringList{"report", "FILE", "OUT"} << 0 << "1 page(s)";
+        QTest::newRow("bad file") << QStringList{"report", "JUNK", "OUT"} << 4
+                                  << "not a configuration file";
+        QTest::newRow("missing file") << QStringList{"report", "nowhere.VNT", "OUT"} << 4 << "";
+        QTest::newRow("no folder") << QStringList{"--demo", "RSX7030", "report", "/no/such/r.pdf"}
+                                   << 4 << "nothing was read";
+        QTest::newRow("no device")
+            << QStringList{"-p", "/dev/no-such-port", "report", "OUT"} << 1 << "does not exist";
+        QTest::newRow("device and file")
+            << QStringList{"--demo", "RSX7030", "report", "FILE", "OUT"} << 2 << "not both";
+        QTest::newRow("no output") << QStringList{"report"} << 2 << "usage";
+    }
+    void reportExitCodes() {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, err);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("c.VNT"));
+        QCOMPARE(cli({"--demo", "RSX7030", "save", file}).exitCode, 0);
+        const QString junk = dir.filePath(QStringLiteral("junk.VNT"));
+        QFile j(junk);
+        QVERIFY(j.open(QIODevice::WriteOnly));
+        j.write("not a configuration");
+        j.close();
+        const QString out = dir.filePath(QStringLiteral("r.pdf"));
+        args.replaceInStrings(QRegularExpression(QStringLiteral("^OUT$")), out);
+        args.replaceInStrings(QRegularExpression(QStringLiteral("^FILE$")), file);
+        args.replaceInStrings(QRegularExpression(QStringLiteral("^JUNK$")), junk);
+        const CliRun r = cli(args);
+        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY2(r.err.contains(err), qPrintable(r.err));
+        QFile pdf(out);
+        QCOMPARE(pdf.exists(), exitCode == 0);
+        if (exitCode == 0) {
+            QVERIFY(pdf.open(QIODevice::ReadOnly));
+            QVERIFY(pdf.read(5) == "%PDF-");
+        }
     }
 
     // --trace: the link's requests and replies on stderr, nothing of it on stdout.

@@ -14,6 +14,8 @@ const QList<LanguageCaption> kMenuCaptions = {
     {"mnu_open", 53},
     {"mnu_save", 54},
     {"mnu_saveas", 55},
+    {"mnu_compare", own::MenuCompare},
+    {"mnu_report", own::MenuReport},
     {"mnu_program", 35},
     {"mnu_measure", 36},
     {"mnu_switch", 37},

@@ -4,9 +4,11 @@
 #include "calibrationrun.h"
 #include "captionapply.h"
 #include "communication.h"
+#include "configreport.h"
 #include "frm5035.h"
 #include "frmabout.h"
 #include "frmcommlog.h"
+#include "frmcompare.h"
 #include "frmeeprom.h"
 #include "frmlang.h"
 #include "frmmisura.h"
@@ -20,6 +22,7 @@
 #include "icons.h"
 #include "lamp.h"
 #include "linearitysweep.h"
+#include "owntexts.h"
 #include "resourcealiases.h"
 #include "sessionfactory.h"
 #include "verificationstation.h"
@@ -160,6 +163,8 @@ void Principale::wireMenu(const ShellMenu& menu) {
     connect(menu.save, &QAction::triggered, files, [files] { files->SaveConfigFile(false); });
     connect(menu.saveAs, &QAction::triggered, files, [files] { files->SaveConfigFile(true); });
     connect(files, &ConfigFiles::saveEnabledChanged, menu.save, &QAction::setEnabled);
+    connect(menu.compare, &QAction::triggered, this, &Principale::compareWithFile);
+    connect(menu.report, &QAction::triggered, this, &Principale::printReport);
     connect(menu.about, &QAction::triggered, this, &Principale::showAbout);
     if (menu.eeprom) {
         menu.eeprom->setEnabled(true);
@@ -220,6 +225,10 @@ void Principale::loadWindowsHidden() {
         m_commLog = new FrmCommLog(*m_traceLog, m_state.texts, *m_state.prompter());
         m_commLogWindow = addHiddenSubWindow(m_commLog, "frm_commlog_window");
         connect(m_commLog, &QWidget::windowTitleChanged, m_commLogWindow, &QWidget::setWindowTitle);
+    }
+    if (!m_compare) {
+        m_compare = new FrmCompare(m_state.texts);
+        m_compareWindow = addHiddenSubWindow(m_compare, "frm_compare_window");
     }
     loadBenchWindows();
 }
@@ -488,6 +497,36 @@ void Principale::showAbout() {
     m_about->show();
     m_about->raise();
     m_about->activateWindow();
+}
+
+void Principale::compareWithFile() {
+    Prompter::FileDialog dialog;
+    dialog.title = m_state.texts.lang(own::CompareTitle);
+    dialog.filter = QStringLiteral("(*.VNT);;  (*.*)");
+    dialog.defaultSuffix = QStringLiteral("VNT");
+    const auto path = m_state.prompter()->openFile(dialog);
+    if (!path || path->isEmpty())
+        return;
+    whenNotMeasuring([this, file = *path] {
+        const auto result =
+            CompareDeviceWithFile(m_state.link, *m_state.prompter(), m_state.texts, file);
+        if (!result)
+            return;
+        m_compare->showComparison(*result);
+        m_compareWindow->show();
+        m_compareWindow->resize(m_compareWindow->sizeHint().expandedTo({720, 560}));
+        m_compareWindow->raise();
+        m_workArea->setActiveSubWindow(m_compareWindow);
+    });
+}
+
+void Principale::printReport() {
+    whenNotMeasuring([this] {
+        const QString done =
+            report::PrintDeviceReport(m_state.link, *m_state.prompter(), m_state.texts, portText());
+        if (!done.isEmpty())
+            showStatus(done, false);
+    });
 }
 
 void Principale::onActivity(bool busy) {

@@ -28,6 +28,7 @@ class Communication;
 class Frm5035;
 class FrmAbout;
 class FrmCommLog;
+class FrmCompare;
 class FrmEeprom;
 class FrmLang;
 class FrmMisura;
@@ -95,6 +96,11 @@ public:
     void showCommLog();
     FrmCommLog* commLogWindow() const { return m_commLog; }
     QMdiSubWindow* commLogSubWindow() const { return m_commLogWindow; }
+    // File > Compare with file... and File > Print report...
+    void compareWithFile();
+    void printReport();
+    FrmCompare* compareWindow() const { return m_compare; }
+    QMdiSubWindow* compareSubWindow() const { return m_compareWindow; }
 
     // --- app::ShellView ---
     void disableFactoryMenu() override;
@@ -161,6 +167,8 @@ private:
     QMdiSubWindow* m_verificaWindow = nullptr;
     FrmStrumVer* m_strumVer = nullptr;
     QMdiSubWindow* m_strumVerWindow = nullptr;
+    FrmCompare* m_compare = nullptr;
+    QMdiSubWindow* m_compareWindow = nullptr;
     ShellMenu m_menu;
     std::unique_ptr<app::Shell> m_shell;
     bool m_cursorOverridden = false;

@@ -30,6 +30,9 @@ ShellMenu BuildShellMenu(QMenuBar* bar, ShellMenu::Kind kind) {
     out.open = item(file, "mnu_open", true);
     out.save = item(file, "mnu_save", false);
     out.saveAs = item(file, "mnu_saveas", true);
+    file->addSeparator();
+    out.compare = item(file, "mnu_compare", true);
+    out.report = item(file, "mnu_report", true);
     bar->addMenu(file);
 
     QMenu* view = menu(bar, "mnu_view");

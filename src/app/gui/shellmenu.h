@@ -14,6 +14,8 @@ struct ShellMenu {
     QAction* open = nullptr;
     QAction* save = nullptr;
     QAction* saveAs = nullptr;
+    QAction* compare = nullptr; // the device against a file
+    QAction* report = nullptr;  // the device's configuration report as PDF
     QAction* viewProgram = nullptr;
     QAction* viewMeasure = nullptr;
     QAction* viewSwitch = nullptr;

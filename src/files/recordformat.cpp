@@ -345,4 +345,74 @@ QStringList FileLines(const QJsonObject& o) {
     return lines;
 }
 
+QList<ConfigField> ConfigFields(const QJsonObject& o, const Catalogue& cat) {
+    QList<ConfigField> out;
+    for (const QJsonValue& v : o.value(QStringLiteral("channels")).toArray()) {
+        const QJsonObject ch = v.toObject();
+        const QString c = ch.value(QStringLiteral("channel")).toString();
+        // A device's view names its units; a file's holds the type codes they follow from.
+        const auto unit = [&](const char* key, bool output) {
+            const QString named = ch.value(QLatin1String(key)).toString();
+            if (!named.isEmpty() || ch.contains(QLatin1String(key)))
+                return named;
+            const int code =
+                ch.value(output ? QStringLiteral("output_type") : QStringLiteral("input_type"))
+                    .toInt(-1);
+            if (code < 0)
+                return QString();
+            return output ? cat.Output(code).unit : cat.Input(code).unit;
+        };
+        const QString inUnit = unit("input_unit", false);
+        const QString outUnit = unit("output_unit", true);
+        const auto unitOf = [&](const QString& key) {
+            static const QStringList inputs{"input_start", "input_end", "offset", "trip high",
+                                            "trip low"};
+            if (inputs.contains(key))
+                return inUnit;
+            if (key == QLatin1String("output_start") || key == QLatin1String("output_end"))
+                return outUnit;
+            if (key == QLatin1String("over_range_percent"))
+                return QStringLiteral("%");
+            if (key.endsWith(QLatin1String("_s")))
+                return QStringLiteral("s");
+            return QString();
+        };
+        const auto add = [&](const QString& key, const QJsonValue& value) {
+            out.append({c, key, FieldText(value), unitOf(key)});
+        };
+        for (auto it = ch.begin(); it != ch.end(); ++it) {
+            const QString& key = it.key();
+            if (key == QLatin1String("channel") || key.endsWith(QLatin1String("_type")) ||
+                key.endsWith(QLatin1String("_unit")))
+                continue;
+            if (!it.value().isObject()) {
+                add(key, it.value());
+                continue;
+            }
+            const QJsonObject sub = it.value().toObject();
+            for (auto s = sub.begin(); s != sub.end(); ++s)
+                add(key + u' ' + s.key(), s.value());
+        }
+    }
+    const QJsonObject phys = o.value(QStringLiteral("physical")).toObject();
+    for (auto it = phys.begin(); it != phys.end(); ++it)
+        out.append(
+            {QString(), QStringLiteral("physical ") + it.key(), FieldText(it.value()), QString()});
+    const QString triggerUnit = o.value(QStringLiteral("trigger_unit")).toString();
+    for (auto it = o.begin(); it != o.end(); ++it) {
+        QString key = it.key();
+        if (it.value().isObject() || it.value().isArray() || key == QLatin1String("version") ||
+            key.endsWith(QLatin1String("_type")) || key.endsWith(QLatin1String("_unit")))
+            continue;
+        // A file keeps the check box states where a device view has the switches themselves.
+        if (key.endsWith(QLatin1String("_state")))
+            key.chop(6);
+        const QString unit = key == QLatin1String("trigger_level") ? triggerUnit
+                             : key.endsWith(QLatin1String("_s"))   ? QStringLiteral("s")
+                                                                   : QString();
+        out.append({QString(), key, FieldText(it.value()), unit});
+    }
+    return out;
+}
+
 } // namespace vantelso

@@ -4,18 +4,22 @@
 #include "configfiles.h"
 #include "devicelink.h"
 #include "editormodel.h"
+#include "owntexts.h"
+#include "prompter.h"
 #include "recordformat.h"
 #include "texts.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <algorithm>
 
 namespace vantelso {
 
 std::optional<ConfigFileRecord> ReadDeviceAsFile(DeviceLink& link, Prompter& prompter,
-                                                 EditorOutcome* outcome) {
-    Texts texts;
-    texts.setLanguage(Texts::English);
+                                                 EditorOutcome* outcome, const Texts* language) {
+    Texts texts(language ? language->table() : StringTable::builtIn());
+    texts.setLanguage(language ? Texts::Language(language->langIndex()) : Texts::English);
+    texts.setBrand(language ? language->brandIndex() : 0);
     Catalogue catalogue;
     EditorModel model(catalogue, texts);
     ConfigEditor editor(model, link, catalogue, texts);
@@ -32,14 +36,6 @@ std::optional<ConfigFileRecord> ReadDeviceAsFile(DeviceLink& link, Prompter& pro
 
 namespace {
 
-struct Field {
-    QString channel;
-    QString field;
-    QString value;
-    QString unit;
-    QString key() const { return channel.isEmpty() ? field : channel + u' ' + field; }
-};
-
 QString modelLabel(const ConfigFileRecord& r) {
     if (!ModelNeedsVariantByte(r.modelByte))
         return ModelIdentifier(r.modelByte, 0);
@@ -47,52 +43,10 @@ QString modelLabel(const ConfigFileRecord& r) {
 }
 
 // The fields `show` prints, flattened, with the unit each number is in.
-QList<Field> fieldsOf(const ConfigFileRecord& r) {
+QList<ConfigField> fieldsOf(const ConfigFileRecord& r) {
     Catalogue cat;
     cat.Init(DeviceIdentity{r.deviceCode, r.modelByte, 0, 0});
-    const QJsonObject o = FileJson(r, cat);
-    QList<Field> out;
-    for (const QJsonValue& v : o.value(QStringLiteral("channels")).toArray()) {
-        const QJsonObject ch = v.toObject();
-        const QString c = ch.value(QStringLiteral("channel")).toString();
-        const QString inUnit = cat.Input(ch.value(QStringLiteral("input_type")).toInt()).unit;
-        const QString outUnit = cat.Output(ch.value(QStringLiteral("output_type")).toInt()).unit;
-        auto unitOf = [&](const QString& key) {
-            if (key == QLatin1String("input_start") || key == QLatin1String("input_end") ||
-                key == QLatin1String("offset") || key == QLatin1String("trip high") ||
-                key == QLatin1String("trip low"))
-                return inUnit;
-            if (key == QLatin1String("output_start") || key == QLatin1String("output_end"))
-                return outUnit;
-            if (key == QLatin1String("over_range_percent"))
-                return QStringLiteral("%");
-            return QString();
-        };
-        for (auto it = ch.begin(); it != ch.end(); ++it) {
-            // The codes are shown by name; the name row carries them.
-            if (it.key() == QLatin1String("channel") || it.key().endsWith(QLatin1String("_type")))
-                continue;
-            if (it.value().isObject()) {
-                const QJsonObject sub = it.value().toObject();
-                for (auto s = sub.begin(); s != sub.end(); ++s) {
-                    const QString key = it.key() + u' ' + s.key();
-                    out.append({c, key, FieldText(s.value()), unitOf(key)});
-                }
-            } else {
-                out.append({c, it.key(), FieldText(it.value()), unitOf(it.key())});
-            }
-        }
-    }
-    const QJsonObject phys = o.value(QStringLiteral("physical")).toObject();
-    for (auto it = phys.begin(); it != phys.end(); ++it)
-        out.append(
-            {QString(), QStringLiteral("physical ") + it.key(), FieldText(it.value()), QString()});
-    out.append({QString(), QStringLiteral("high_speed"),
-                FieldText(o.value(QStringLiteral("high_speed_state"))), QString()});
-    if (o.contains(QStringLiteral("doubler_state")))
-        out.append({QString(), QStringLiteral("doubler"),
-                    FieldText(o.value(QStringLiteral("doubler_state"))), QString()});
-    return out;
+    return ConfigFields(FileJson(r, cat), cat);
 }
 
 } // namespace
@@ -109,11 +63,13 @@ ConfigDiff CompareConfigurations(const ConfigFileRecord& device, const ConfigFil
     d.deviceModel = modelLabel(device);
     d.fileModel = modelLabel(file);
     d.sameModel = device.deviceCode == file.deviceCode && device.modelByte == file.modelByte;
-    const QList<Field> mine = fieldsOf(device);
-    const QList<Field> theirs = fieldsOf(file);
-    for (const Field& f : mine) {
+    d.fileVersion = file.version;
+    d.sameVersion = device.version == file.version;
+    const QList<ConfigField> mine = fieldsOf(device);
+    const QList<ConfigField> theirs = fieldsOf(file);
+    for (const ConfigField& f : mine) {
         const auto other = std::find_if(theirs.begin(), theirs.end(),
-                                        [&](const Field& t) { return t.key() == f.key(); });
+                                        [&](const ConfigField& t) { return t.key() == f.key(); });
         if (other == theirs.end()) {
             d.onlyOnDevice << f.key();
             continue;
@@ -124,11 +80,25 @@ ConfigDiff CompareConfigurations(const ConfigFileRecord& device, const ConfigFil
         d.rows.append({f.channel, f.field, f.value, other->value,
                        f.unit == other->unit ? f.unit : f.unit + u'/' + other->unit, differs});
     }
-    for (const Field& t : theirs)
+    for (const ConfigField& t : theirs)
         if (std::none_of(mine.begin(), mine.end(),
-                         [&](const Field& f) { return f.key() == t.key(); }))
+                         [&](const ConfigField& f) { return f.key() == t.key(); }))
             d.onlyInFile << t.key();
     return d;
+}
+
+std::optional<FileComparison> CompareDeviceWithFile(DeviceLink& link, Prompter& prompter,
+                                                    const Texts& texts, const QString& path) {
+    QString error;
+    const auto file = ConfigFileRecord::load(path, texts, &error);
+    if (!file) {
+        prompter.ask(error, Prompter::Buttons::Ok, Prompter::Icon::Critical);
+        return std::nullopt;
+    }
+    const auto device = ReadDeviceAsFile(link, prompter, nullptr, &texts);
+    if (!device)
+        return std::nullopt; // the editor's read has told the user why
+    return FileComparison{CompareConfigurations(*device, *file), QFileInfo(path).fileName()};
 }
 
 QJsonObject DiffJson(const ConfigDiff& d) {
@@ -155,6 +125,18 @@ QJsonObject DiffJson(const ConfigDiff& d) {
         o.insert(QStringLiteral("only_in_file"), QJsonArray::fromStringList(d.onlyInFile));
     }
     return o;
+}
+
+QStringList DiffSummary(const ConfigDiff& d, const QString& fileName, const Texts& texts) {
+    QStringList out;
+    out << (d.equal()
+                ? texts.lang(own::CompareEqual).arg(d.deviceModel, fileName)
+                : texts.lang(own::CompareDiffer).arg(d.deviceModel, fileName).arg(d.differences()));
+    if (!d.sameModel)
+        out << texts.lang(own::CompareOtherModel).arg(d.fileModel).arg(d.rows.size());
+    if (!d.sameVersion)
+        out << texts.lang(own::CompareOtherVersion).arg(FieldText(d.fileVersion));
+    return out;
 }
 
 QStringList DiffLines(const ConfigDiff& d) {

@@ -1,0 +1,163 @@
+// File > Compare with file... and File > Print report... in the desktop program, on a
+// simulated device: the table of fields, the rows that differ, what the window says for an
+// equal file, a changed one and another model's, in both languages.
+// With VANTELSO_SCREENSHOTS set to a folder, the compare window is saved there.
+#include "configdiff.h"
+#include "desktopsession.h"
+#include "fieldtexts.h"
+#include "frmcompare.h"
+#include "owntexts.h"
+#include "simbench.h"
+
+#include <QTemporaryDir>
+
+using namespace vantelso;
+
+namespace {
+
+// A configuration file as a device of `model` saves it, channel A's input end moved by
+// `shift`.
+QString fileOf(const QTemporaryDir& dir, int model, double shift) {
+    SimBench b{std::uint8_t(model)};
+    b.link.setDelayScale(0.01);
+    auto r = ReadDeviceAsFile(b.link, b.prompter);
+    if (!r)
+        qFatal("device read failed");
+    r->inputEnd[0] += shift;
+    const QString path = dir.filePath(QStringLiteral("c.VNT"));
+    QString error;
+    if (!r->save(path, Texts(), &error))
+        qFatal("%s", qPrintable(error));
+    return path;
+}
+
+} // namespace
+
+class TestCompareWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void compare_data() {
+        QTest::addColumn<int>("fileModel");
+        QTest::addColumn<double>("shift");
+        QTest::addColumn<int>("language");
+        QTest::addColumn<int>("differing"); // -1: another model, not counted
+        QTest::addColumn<QString>("summary");
+        QTest::addColumn<QString>("screenshot");
+        QTest::newRow("equal it") << 0 << 0.0 << 0 << 0
+                                  << "Il dispositivo RSX7030 e il file c.VNT hanno la stessa "
+                                     "configurazione."
+                                  << "";
+        QTest::newRow("equal en") << 0 << 0.0 << 1 << 0
+                                  << "The device RSX7030 and the file c.VNT hold the same "
+                                     "configuration."
+                                  << "";
+        QTest::newRow("one field it")
+            << 0 << 150.0 << 0 << 1
+            << "Campi diversi tra il dispositivo RSX7030 e il file c.VNT: 1."
+            << "compare-it.png";
+        QTest::newRow("one field en")
+            << 0 << 150.0 << 1 << 1
+            << "Fields that differ between the device RSX7030 and the file c.VNT: 1."
+            << "compare-en.png";
+        QTest::newRow("another model it")
+            << 7 << 0.0 << 0 << -1 << "Il file è di un altro modello (RSX7040)"
+            << "compare-other-model-it.png";
+        QTest::newRow("another model en")
+            << 7 << 0.0 << 1 << -1 << "The file is of another model (RSX7040): only the"
+            << "";
+    }
+    void compare() {
+        QFETCH(int, fileModel);
+        QFETCH(double, shift);
+        QFETCH(int, language);
+        QFETCH(int, differing);
+        QFETCH(QString, summary);
+        QFETCH(QString, screenshot);
+        QTemporaryDir dir;
+        const QString file = fileOf(dir, fileModel, shift);
+        Session s(QStringLiteral("RSX7030"));
+        QVERIFY(s.open());
+        s.chooseLanguage(language);
+        s.prompter.clear();
+        s.prompter.pushFile(file);
+        s.window->mainMenu().compare->trigger();
+        QVERIFY(s.window->compareSubWindow()->isVisible());
+        QVERIFY2(s.prompter.questions().isEmpty(), qPrintable(s.prompter.texts().join(u'\n')));
+        gui::FrmCompare* w = s.window->compareWindow();
+        QVERIFY2(w->lbl_summary->text().contains(summary), qPrintable(w->lbl_summary->text()));
+        QVERIFY(w->tbl_fields->rowCount() > 10);
+        int marked = 0;
+        for (int r = 0; r < w->tbl_fields->rowCount(); ++r) {
+            const bool differs = w->rowDiffers(r);
+            marked += differs ? 1 : 0;
+            // A row is marked exactly when its two values differ (same unit on one model).
+            if (differing >= 0)
+                QCOMPARE(differs,
+                         w->tbl_fields->item(r, 2)->text() != w->tbl_fields->item(r, 3)->text());
+        }
+        if (differing >= 0)
+            QCOMPARE(marked, differing);
+        if (differing == 1) {
+            // Channel A's input end, in the words of the editor and in its unit.
+            int row = 0;
+            while (!w->rowDiffers(row))
+                ++row;
+            QCOMPARE(w->tbl_fields->item(row, 0)->text(), QStringLiteral("A"));
+            QCOMPARE(w->tbl_fields->item(row, 1)->text(),
+                     FieldLabel(QStringLiteral("input_end"), s.state.texts));
+            QCOMPARE(w->tbl_fields->item(row, 3)->text().toDouble() -
+                         w->tbl_fields->item(row, 2)->text().toDouble(),
+                     shift);
+            QVERIFY(!w->tbl_fields->item(row, 4)->text().isEmpty());
+        }
+        const QString shots = qEnvironmentVariable("VANTELSO_SCREENSHOTS");
+        if (!shots.isEmpty() && !screenshot.isEmpty())
+            QVERIFY(s.window->compareSubWindow()->grab().save(shots + u'/' + screenshot));
+
+        // The other language at run time: headers and summary follow.
+        s.chooseLanguage(1 - language);
+        QCOMPARE(w->tbl_fields->horizontalHeaderItem(2)->text(), s.state.texts.lang(73));
+        QVERIFY(!w->lbl_summary->text().contains(summary));
+    }
+
+    // A file that is no configuration file is told, and the device is not read for it.
+    void unreadableFile() {
+        QTemporaryDir dir;
+        const QString junk = dir.filePath(QStringLiteral("junk.VNT"));
+        QFile f(junk);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("junk");
+        f.close();
+        Session s(QStringLiteral("RSX7030"));
+        QVERIFY(s.open());
+        const int reads = s.count("$V");
+        s.prompter.clear();
+        s.prompter.pushFile(junk);
+        s.window->mainMenu().compare->trigger();
+        QCOMPARE(s.prompter.questions().size(), 1);
+        QCOMPARE(s.prompter.questions()[0].icon, Prompter::Icon::Critical);
+        QVERIFY(s.prompter.questions()[0].text.contains(QLatin1String("junk.VNT")));
+        QVERIFY(!s.window->compareSubWindow()->isVisible());
+        QCOMPARE(s.count("$V"), reads);
+    }
+
+    // Print report...: the PDF of the device on the panel's port, and the status line.
+    void printReport() {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+        Session s(QStringLiteral("RSX7030"));
+        QVERIFY(s.open());
+        s.prompter.clear();
+        s.prompter.pushFile(pdf);
+        s.window->mainMenu().report->trigger();
+        QVERIFY2(s.prompter.questions().isEmpty(), qPrintable(s.prompter.texts().join(u'\n')));
+        QFile f(pdf);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(f.read(5) == "%PDF-");
+        QCOMPARE(s.panel()->lbl_status->text(), s.state.texts.lang(own::ReportSaved).arg(pdf));
+        QCOMPARE(s.prompter.fileDialogs.last().defaultSuffix, QStringLiteral("pdf"));
+    }
+};
+
+QTEST_MAIN(TestCompareWindow)
+#include "tst_comparewindow.moc"
