@@ -118,7 +118,7 @@ private:
     QString failureText() const;
     void setActivity(bool on);
     Prompter::Answer askRetry(const QString& text);
-    void waitForInput(const QDeadlineTimer& deadline, int atLeastMs);
+    void waitForInput(const QDeadlineTimer& deadline);
     // Every byte to and from the port passes here, so that the wire trace sees all of it.
     bool sendBytes(const QByteArray& bytes);
     QByteArray takeInput();

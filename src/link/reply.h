@@ -55,15 +55,12 @@ public:
     // Rules the found reply out (it came too early to answer the request): scanning goes on
     // with the bytes that followed it, and it can never be found again.
     void reject();
-    // Bytes fed so far, reply or not.
-    qint64 received() const { return m_received; }
 
 private:
     ReplyTemplate m_tmpl;
     QByteArray m_tail; // the last template-length-minus-one bytes not yet ruled out
     QByteArray m_reply;
     QByteArray m_afterReply; // what followed the found reply in its piece
-    qint64 m_received = 0;
 };
 
 } // namespace vantelso

@@ -30,7 +30,6 @@ int FindLastReply(const QByteArray& received, const ReplyTemplate& tmpl) {
 }
 
 bool ReplyScanner::feed(const QByteArray& piece) {
-    m_received += piece.size();
     const qsizetype len = m_tmpl.pattern.size();
     if (found() || len == 0 || piece.isEmpty())
         return found();
@@ -91,24 +90,18 @@ void DeviceLink::onTransportFailed(const QString& reason) {
     Q_EMIT portFailed(reason);
 }
 
-// Sleeps in the event loop until bytes arrive, the port fails or the deadline passes. With
-// `atLeastMs` set, arriving bytes do not cut the sleep short: the loop still pumps events,
-// but a line flooded with bytes no longer wakes the scan for every one of them.
-void DeviceLink::waitForInput(const QDeadlineTimer& deadline, int atLeastMs) {
-    if (!m_transport || (atLeastMs == 0 && m_transport->bytesAvailable() > 0))
+// Sleeps in the event loop until bytes arrive, the port fails or the deadline passes.
+void DeviceLink::waitForInput(const QDeadlineTimer& deadline) {
+    if (!m_transport || m_transport->bytesAvailable() > 0)
         return;
     QEventLoop loop;
     QTimer timer;
     timer.setTimerType(Qt::PreciseTimer);
     timer.setSingleShot(true);
     connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    if (atLeastMs == 0)
-        connect(m_transport, &Transport::readyRead, &loop, &QEventLoop::quit);
+    connect(m_transport, &Transport::readyRead, &loop, &QEventLoop::quit);
     connect(this, &DeviceLink::portFailed, &loop, &QEventLoop::quit);
-    qint64 ms = qMax<qint64>(0, deadline.remainingTime());
-    if (atLeastMs > 0)
-        ms = qMin<qint64>(ms, atLeastMs);
-    timer.start(int(ms));
+    timer.start(int(qMax<qint64>(0, deadline.remainingTime())));
     loop.exec();
 }
 
@@ -139,10 +132,6 @@ Reply DeviceLink::WaitReply(const QByteArray& command, const ReplyTemplate& tmpl
     const qint64 wireNs = command.isEmpty() ? 0 : (command.size() + tmpl.pattern.size()) * byteNs;
     const qint64 holdNs = wireNs + 10 * byteNs;
     QByteArray held;
-    // A working device sends one reply; more than a few replies' worth of bytes without one
-    // is a flooding line, scanned at most every kFloodPauseMs from then on.
-    const qint64 floodBytes = 4 * tmpl.pattern.size() + 64;
-    constexpr int kFloodPauseMs = 10;
     ReplyScanner scanner(tmpl);
     for (;;) {
         if (m_portFailed || !isPortOpen()) {
@@ -177,7 +166,7 @@ Reply DeviceLink::WaitReply(const QByteArray& command, const ReplyTemplate& tmpl
             wake = std::min(deadline,
                             QDeadlineTimer((holdNs - sinceWrite.nsecsElapsed()) / 1'000'000 + 1,
                                            Qt::PreciseTimer));
-        waitForInput(wake, scanner.received() > floodBytes ? kFloodPauseMs : 0);
+        waitForInput(wake);
     }
 }
 
