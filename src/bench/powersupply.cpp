@@ -39,8 +39,11 @@ SupplyCurrent PowerSupply::ReadSupplyCurrent() {
         *m_port, reply, [](const QByteArray& b) { return b.size() >= 8; }, t.supplyReplyTimeout);
     if (!complete)
         return SupplyCurrent::timeout();
-    // Characters 2 to 6 hold the current in amperes ("A0.026" CR LF).
-    return SupplyCurrent::milliamps(Val(QString::fromLatin1(reply.mid(1, 5))) * 1000);
+    return SupplyCurrent::milliamps(ParseSupplyReply(reply));
+}
+
+double ParseSupplyReply(const QByteArray& reply) {
+    return Val(QString::fromLatin1(reply.mid(1, 5))) * 1000;
 }
 
 SupplyCurrent SupplyCurrent::operatorText(const QString& text) {
