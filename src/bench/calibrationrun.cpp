@@ -15,6 +15,13 @@ namespace vantelso::bench {
 
 namespace {
 
+// The operator's answer to a bench check that failed; with nobody to ask, the run stops.
+Prompter::Answer askAbortRetryIgnore(Prompter* prompter, const QString& text) {
+    return prompter
+               ? prompter->ask(text, Prompter::Buttons::AbortRetryIgnore, Prompter::Icon::Warning)
+               : Prompter::Answer::Abort;
+}
+
 // "0.###": up to three decimals, no trailing zeros.
 QString hashes3(double v) {
     QString t = QString::number(v, 'f', 3);
@@ -699,10 +706,7 @@ CalibrationRun::Flow CalibrationRun::supplyCurrentTest(QString* message) {
                                  QStringLiteral("mA @ ") + QLatin1String(p.label) +
                                  QStringLiteral(" (") + QString::number(p.expected) +
                                  QLatin1Char(')');
-            const Prompter::Answer a =
-                m_prompter ? m_prompter->ask(text, Prompter::Buttons::AbortRetryIgnore,
-                                             Prompter::Icon::Warning)
-                           : Prompter::Answer::Abort;
+            const Prompter::Answer a = askAbortRetryIgnore(m_prompter, text);
             if (a == Prompter::Answer::Abort)
                 return Flow::Normal;
             if (a != Prompter::Answer::Retry)
@@ -730,10 +734,7 @@ CalibrationRun::Flow CalibrationRun::switchTest(QString* message) {
                 break;
             const QString text = on ? QStringLiteral("Impostare tutti i dip-switch a ON")
                                     : QStringLiteral("Impostare tutti i dip-switch a OFF");
-            const Prompter::Answer a =
-                m_prompter ? m_prompter->ask(text, Prompter::Buttons::AbortRetryIgnore,
-                                             Prompter::Icon::Warning)
-                           : Prompter::Answer::Abort;
+            const Prompter::Answer a = askAbortRetryIgnore(m_prompter, text);
             if (a == Prompter::Answer::Abort)
                 return Flow::Normal;
             if (a != Prompter::Answer::Retry)

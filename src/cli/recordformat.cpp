@@ -3,6 +3,7 @@
 #include "texts.h"
 
 #include <QJsonArray>
+#include <cmath>
 
 namespace vantelso {
 
@@ -14,6 +15,11 @@ QString number(double v) {
     while (s.contains(u'.') && (s.endsWith(u'0') || s.endsWith(u'.')))
         s.chop(1);
     return s == QLatin1String("-0") ? QStringLiteral("0") : s;
+}
+
+// A JSON value printed as text: numbers as the editor shows them, not float's long tails.
+QString valueText(const QJsonValue& v) {
+    return v.isDouble() ? number(v.toDouble()) : v.toVariant().toString();
 }
 
 QString channelName(int c) {
@@ -150,7 +156,8 @@ QJsonObject RecordJson(const ConfigRecord& r, const DeviceIdentity& id, const Ca
     out.insert(QStringLiteral("high_speed"), r.highSpeed);
     out.insert(QStringLiteral("filter"), r.filter);
     if (HasResponseTime(id))
-        out.insert(QStringLiteral("response_time_s"), r.responseTime);
+        // The editor shows and writes the response time in tenths of a second.
+        out.insert(QStringLiteral("response_time_s"), std::round(r.responseTime * 10.0) / 10.0);
     if (IsFrequencyModel(id)) {
         out.insert(QStringLiteral("frequency_sensor"), cat.Freq(r.freqSensorType).name);
         out.insert(QStringLiteral("frequency_sensor_type"), r.freqSensorType);
@@ -275,7 +282,7 @@ QJsonObject FileJson(const ConfigFileRecord& r, const Catalogue& cat) {
         ch.insert(QStringLiteral("over_range_percent"), r.overRange[i]);
         ch.insert(QStringLiteral("operator"), r.mathOperator[i]);
         ch.insert(QStringLiteral("option"), r.optionValue[i]);
-        if (i == 0) {
+        if (i == 0 && HasTrips(id)) {
             QJsonObject trip;
             trip.insert(QStringLiteral("high"), r.tripHigh[0]);
             trip.insert(QStringLiteral("low"), r.tripLow[0]);
@@ -320,9 +327,9 @@ QStringList FileLines(const QJsonObject& o) {
                 const QJsonObject sub = it.value().toObject();
                 for (auto s = sub.begin(); s != sub.end(); ++s)
                     lines << p + it.key() + u' ' + s.key() + QStringLiteral(": ") +
-                                 s.value().toVariant().toString();
+                                 valueText(s.value());
             } else {
-                lines << p + it.key() + QStringLiteral(": ") + it.value().toVariant().toString();
+                lines << p + it.key() + QStringLiteral(": ") + valueText(it.value());
             }
         }
     }

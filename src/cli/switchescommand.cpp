@@ -2,6 +2,7 @@
 // read from the device or computed for a chosen configuration.
 #include "clicontext.h"
 #include "simdevice.h"
+#include "switchbytesoption.h"
 #include "switchguide.h"
 
 #include <QJsonDocument>
@@ -145,36 +146,12 @@ int compute(CliContext& ctx, SwitchGuide& guide) {
 
 } // namespace
 
-bool ParseSwitchBytes(const QString& text, QByteArray* bytes, QString* error) {
-    const QStringList parts = text.split(u',');
-    QByteArray out;
-    for (const QString& p : parts) {
-        bool ok = false;
-        const QString t = p.trimmed();
-        const int v = t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)
-                          ? t.mid(2).toInt(&ok, 16)
-                          : t.toInt(&ok, 10);
-        if (!ok || v < 0 || v > 255) {
-            *error = QStringLiteral("--switches takes S0,S1,S2 as numbers 0 to 255, not \"%1\"")
-                         .arg(text);
-            return false;
-        }
-        out.append(char(v));
-    }
-    if (out.size() < 1 || out.size() > 4) {
-        *error = QStringLiteral("--switches takes one to four bytes, S0,S1,S2");
-        return false;
-    }
-    *bytes = out;
-    return true;
-}
-
 bool ApplySwitchesOption(const QCommandLineParser& parser, sim::SimDevice* device) {
     if (!parser.isSet(QStringLiteral("switches")))
         return true;
     QByteArray bytes;
     QString why;
-    if (!ParseSwitchBytes(parser.value(QStringLiteral("switches")), &bytes, &why)) {
+    if (!sim::ParseSwitchBytes(parser.value(QStringLiteral("switches")), &bytes, &why)) {
         std::fprintf(stderr, "error: %s\n", qPrintable(why));
         return false;
     }

@@ -179,10 +179,11 @@ std::optional<ConfigFileRecord> ConfigFileRecord::read(const QString& path, cons
     // One byte more than a record is enough to tell a longer file.
     const QByteArray bytes = file.read(Size + 1);
     if (bytes.size() != Size) {
-        *error = texts.lang(own::NotConfigFile)
-                     .arg(QFileInfo(path).fileName())
-                     .arg(bytes.size() > Size ? QFileInfo(path).size() : bytes.size())
-                     .arg(Size);
+        *error =
+            texts.lang(own::NotConfigFile)
+                .arg(QFileInfo(path).fileName(),
+                     QString::number(bytes.size() > Size ? QFileInfo(path).size() : bytes.size()),
+                     QString::number(Size));
         return std::nullopt;
     }
     return fromBytes(bytes);

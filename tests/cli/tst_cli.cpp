@@ -1,5 +1,7 @@
 // The command-line tool end to end: a simulated device served on a pseudo-terminal by
 // "vantelso-cli sim", then the tool's commands against that port.
+#include "clirun.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -11,42 +13,7 @@
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Run cli(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(VANTELSO_CLI), args);
-    Run r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-    r.err = QString::fromLocal8Bit(p.readAllStandardError());
-    return r;
-}
-
-// A simulated device served by "vantelso-cli sim" for as long as the object lives.
-struct Sim {
-    explicit Sim(const QString& model) {
-        process.start(QStringLiteral(VANTELSO_CLI), {QStringLiteral("sim"), model});
-        if (process.waitForStarted(5000) && process.waitForReadyRead(5000))
-            port = QString::fromLocal8Bit(process.readLine()).trimmed();
-    }
-    ~Sim() {
-        process.kill();
-        process.waitForFinished(2000);
-    }
-    QProcess process;
-    QString port;
-};
-
-QJsonObject json(const Run& r) {
+QJsonObject json(const CliRun& r) {
     return QJsonDocument::fromJson(r.out.toUtf8()).object();
 }
 
@@ -80,11 +47,11 @@ private Q_SLOTS:
     }
 
     void identify() {
-        const Run text = cli({"-p", m_port, "identify"});
+        const CliRun text = cli({"-p", m_port, "identify"});
         QCOMPARE(text.exitCode, 0);
         QCOMPARE(text.out, QStringLiteral("ID=12/3\nRSX7131B\n"));
 
-        const Run json = cli({"-p", m_port, "identify", "--json"});
+        const CliRun json = cli({"-p", m_port, "identify", "--json"});
         QCOMPARE(json.exitCode, 0);
         const QJsonObject o = ::json(json);
         QCOMPARE(o.value(QStringLiteral("device_code")).toInt(), 12);
@@ -95,7 +62,7 @@ private Q_SLOTS:
     }
 
     void dump() {
-        const Run r = cli({"-p", m_port, "dump", "--from", "4", "--count", "3"});
+        const CliRun r = cli({"-p", m_port, "dump", "--from", "4", "--count", "3"});
         QCOMPARE(r.exitCode, 0);
         const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 3);
@@ -106,7 +73,7 @@ private Q_SLOTS:
     }
 
     void read() {
-        const Run r = cli({"-p", m_port, "read", "--json"});
+        const CliRun r = cli({"-p", m_port, "read", "--json"});
         QCOMPARE(r.exitCode, 0);
         const QJsonObject o = json(r);
         QCOMPARE(o.value(QStringLiteral("identity")).toObject().value(QStringLiteral("model")),
@@ -121,7 +88,7 @@ private Q_SLOTS:
         for (const char* key : {"output_type", "output_start", "output_end", "offset"})
             QVERIFY2(a.contains(QLatin1String(key)), key);
 
-        const Run text = cli({"-p", m_port, "read"});
+        const CliRun text = cli({"-p", m_port, "read"});
         QCOMPARE(text.exitCode, 0);
         QVERIFY(text.out.contains(QStringLiteral("Channel A input: Pt 100\n")));
         QVERIFY(text.out.contains(QStringLiteral("Channel B input start: -50 °C\n")));
@@ -142,7 +109,7 @@ private Q_SLOTS:
         QFETCH(QString, model);
         QFETCH(QString, input);
         QFETCH(bool, trip);
-        const Run r = cli({"--demo", model, "read", "--json"});
+        const CliRun r = cli({"--demo", model, "read", "--json"});
         QCOMPARE(r.exitCode, 0);
         const QJsonObject a = channelA(json(r));
         QCOMPARE(a.value(QStringLiteral("input")).toString(), input);
@@ -152,11 +119,11 @@ private Q_SLOTS:
     void saveShowLoad() {
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("a.VNT"));
-        const Run save = cli({"-p", m_port, "save", file});
+        const CliRun save = cli({"-p", m_port, "save", file});
         QCOMPARE(save.exitCode, 0);
         QCOMPARE(QFileInfo(file).size(), 292);
 
-        const Run show = cli({"show", file, "--json"});
+        const CliRun show = cli({"show", file, "--json"});
         QCOMPARE(show.exitCode, 0);
         const QJsonObject o = json(show);
         QCOMPARE(o.value(QStringLiteral("identity")).toObject().value(QStringLiteral("model_byte")),
@@ -166,8 +133,8 @@ private Q_SLOTS:
         QCOMPARE(a.value(QStringLiteral("input_start")).toDouble(), -50.0);
 
         // Into a second device of the same model: written and verified, no question asked.
-        Sim second(QStringLiteral("RSX7131B"));
-        const Run load = cli({"-p", second.port, "load", file});
+        CliSim second(QStringLiteral("RSX7131B"));
+        const CliRun load = cli({"-p", second.port, "load", file});
         QCOMPARE(load.exitCode, 0);
         QVERIFY(load.err.contains(QLatin1String("verified")));
         const QString back = dir.filePath(QStringLiteral("b.VNT"));
@@ -177,8 +144,8 @@ private Q_SLOTS:
         QCOMPARE(fb.readAll(), fa.readAll());
 
         // Into another model: the device check asks, the tool answers Cancel, nothing is written.
-        Sim other(QStringLiteral("RSX7040"));
-        const Run refused = cli({"-p", other.port, "load", file});
+        CliSim other(QStringLiteral("RSX7040"));
+        const CliRun refused = cli({"-p", other.port, "load", file});
         QCOMPARE(refused.exitCode, 3);
         QVERIFY(
             refused.err.contains(QLatin1String("File not compatible with the device connected")));
@@ -222,7 +189,7 @@ private Q_SLOTS:
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
         QFETCH(QString, message);
-        const Run r = cli(args);
+        const CliRun r = cli(args);
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
         QVERIFY(r.out.isEmpty());
@@ -230,7 +197,7 @@ private Q_SLOTS:
 
     // The exit codes are documented where users look.
     void exitCodesDocumented() {
-        const Run help = cli({"--help"});
+        const CliRun help = cli({"--help"});
         QCOMPARE(help.exitCode, 0);
         QVERIFY2(help.out.contains(QLatin1String("4  file cannot be read or written")),
                  qPrintable(help.out));
@@ -243,7 +210,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString own = dir.filePath(QStringLiteral("own.VNT"));
         QCOMPARE(cli({"--demo", "RSX7040", "save", own}).exitCode, 0);
-        const Run back = cli({"--demo", "RSX7040", "load", own});
+        const CliRun back = cli({"--demo", "RSX7040", "load", own});
         QCOMPARE(back.exitCode, 0);
         QVERIFY2(back.err.contains(QLatin1String("verified")), qPrintable(back.err));
 
@@ -254,7 +221,7 @@ private Q_SLOTS:
         QVERIFY(f.seek(46));
         QVERIFY(f.putChar(2)); // channel A: "0-10 V"
         f.close();
-        const Run kept = cli({"--demo", "RSX7035", "load", voltage});
+        const CliRun kept = cli({"--demo", "RSX7035", "load", voltage});
         QCOMPARE(kept.exitCode, 0);
         QVERIFY2(kept.err.contains(QLatin1String("Channel A output type and range kept")),
                  qPrintable(kept.err));
@@ -282,10 +249,10 @@ private Q_SLOTS:
         j.write("not a configuration");
         j.close();
 
-        const Run equal = cli({"--demo", "RSX7035", "diff", same});
+        const CliRun equal = cli({"--demo", "RSX7035", "diff", same});
         QCOMPARE(equal.exitCode, 0);
         QCOMPARE(equal.out.trimmed().split(u'\n').last(), QStringLiteral("equal"));
-        const Run one = cli({"--demo", "RSX7035", "diff", changed, "--json"});
+        const CliRun one = cli({"--demo", "RSX7035", "diff", changed, "--json"});
         QCOMPARE(one.exitCode, 3);
         const QJsonObject o = QJsonDocument::fromJson(one.out.toUtf8()).object();
         // The type, and both range ends, whose numbers now mean volts instead of milliamps.
@@ -296,17 +263,17 @@ private Q_SLOTS:
                 differing << v.toObject().value(QStringLiteral("field")).toString() + u'=' +
                                  v.toObject().value(QStringLiteral("file")).toString();
         QCOMPARE(differing, QStringList({"output=0-10 V", "output_end=20", "output_start=4"}));
-        const Run model = cli({"--demo", "RSX7035", "diff", other});
+        const CliRun model = cli({"--demo", "RSX7035", "diff", other});
         QCOMPARE(model.exitCode, 3);
         QVERIFY2(model.out.contains(QLatin1String("another model")), qPrintable(model.out));
-        const Run bad = cli({"-p", "/dev/no-such-port", "diff", junk});
+        const CliRun bad = cli({"-p", "/dev/no-such-port", "diff", junk});
         QCOMPARE(bad.exitCode, 4);
         QVERIFY2(bad.err.contains(QLatin1String("nothing was read")), qPrintable(bad.err));
     }
 
     // --trace: the link's requests and replies on stderr, nothing of it on stdout.
     void trace() {
-        const Run r = cli({"--demo", "RSX7030", "--trace", "identify"});
+        const CliRun r = cli({"--demo", "RSX7030", "--trace", "identify"});
         QCOMPARE(r.exitCode, 0);
         QVERIFY2(r.err.contains(QLatin1String("-> 24 56 00 00 00 0d  |$V....|")),
                  qPrintable(r.err));

@@ -1,6 +1,7 @@
 // vantelso-cli eeprom read|write|verify: a ".dat" image to and from a simulated device served
 // on a pseudo-terminal, bad images refused before the port sees a byte, and a device that
 // does not answer.
+#include "clirun.h"
 #include "ptyline.h"
 #include "simdevice.h"
 
@@ -13,26 +14,6 @@
 using namespace vantelso;
 
 namespace {
-
-struct Run {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Run cli(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(VANTELSO_CLI), args);
-    Run r;
-    if (!p.waitForFinished(90000)) {
-        p.kill();
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-    r.err = QString::fromLocal8Bit(p.readAllStandardError());
-    return r;
-}
 
 QByteArray readFile(const QString& path) {
     QFile f(path);
@@ -51,21 +32,6 @@ QByteArray image(const QByteArray& bank) {
         text += QByteArray::number(quint8(c)) + "\r\n";
     return text;
 }
-
-// A simulated device served by "vantelso-cli sim" for as long as the object lives.
-struct Sim {
-    explicit Sim(const QString& model) {
-        process.start(QStringLiteral(VANTELSO_CLI), {QStringLiteral("sim"), model});
-        if (process.waitForStarted(5000) && process.waitForReadyRead(5000))
-            port = QString::fromLocal8Bit(process.readLine()).trimmed();
-    }
-    ~Sim() {
-        process.kill();
-        process.waitForFinished(2000);
-    }
-    QProcess process;
-    QString port;
-};
 
 } // namespace
 
@@ -95,7 +61,7 @@ private Q_SLOTS:
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
         QFETCH(QString, says);
-        const Run r = cli(args);
+        const CliRun r = cli(args);
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2(r.err.contains(says), qPrintable(r.err));
     }
@@ -105,7 +71,7 @@ private Q_SLOTS:
     void readAndVerify() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("EEprom.dat"));
-        Run r = cli({"--demo", "RSX7030", "eeprom", "read", path});
+        CliRun r = cli({"--demo", "RSX7030", "eeprom", "read", path});
         QCOMPARE(r.exitCode, 0);
         const QByteArray bank = sim::SimDevice(0).bank(0);
         QCOMPARE(readFile(path), image(bank));
@@ -135,7 +101,7 @@ private Q_SLOTS:
 #ifdef Q_OS_UNIX
     // Load -> write -> verify -> read on one device: the memory is the file, exactly.
     void writeVerifyRead() {
-        Sim sim(QStringLiteral("RSX7030"));
+        CliSim sim(QStringLiteral("RSX7030"));
         QVERIFY(!sim.port.isEmpty());
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("in.dat"));
@@ -146,7 +112,7 @@ private Q_SLOTS:
         text.replace("\r\n", "\n"); // a file edited on Linux
         writeFile(path, text);
 
-        Run r = cli({"-p", sim.port, "eeprom", "write", path, "--bank", "2"});
+        CliRun r = cli({"-p", sim.port, "eeprom", "write", path, "--bank", "2"});
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
         QCOMPARE(r.out, QStringLiteral("0 errori\n"));
         r = cli({"-p", sim.port, "eeprom", "verify", path, "--bank", "2"});
@@ -185,7 +151,7 @@ private Q_SLOTS:
         const QString path = dir.filePath(QStringLiteral("bad.dat"));
         writeFile(path, text);
         for (const char* action : {"write", "verify"}) {
-            const Run r = cli({"-p", line.slavePath(), "eeprom", action, path});
+            const CliRun r = cli({"-p", line.slavePath(), "eeprom", action, path});
             QCOMPARE(r.exitCode, 3);
             QVERIFY2(r.err.contains(says), qPrintable(r.err));
             QVERIFY(!r.out.contains(QStringLiteral("errori")));
@@ -202,7 +168,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("EEprom.dat"));
         writeFile(path, image(QByteArray(256, '\0')));
-        const Run r = cli({"-p", line.slavePath(), "eeprom", "verify", path});
+        const CliRun r = cli({"-p", line.slavePath(), "eeprom", "verify", path});
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.contains(QStringLiteral("Communication error: nothing was verified")),
                  qPrintable(r.err));

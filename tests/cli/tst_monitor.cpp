@@ -1,4 +1,6 @@
 // vantelso-cli monitor: live measurements on stdout from the in-process simulated device.
+#include "clirun.h"
+
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -6,32 +8,6 @@
 #ifdef Q_OS_UNIX
 #include <csignal>
 #endif
-
-namespace {
-
-struct Run {
-    int exitCode = -1;
-    QStringList lines;
-    QString err;
-};
-
-Run cli(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(VANTELSO_CLI), args);
-    Run r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'));
-    if (!r.lines.isEmpty() && r.lines.last().isEmpty())
-        r.lines.removeLast();
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
-
-} // namespace
 
 class TestMonitor : public QObject {
     Q_OBJECT
@@ -49,18 +25,18 @@ private Q_SLOTS:
         QFETCH(QString, model);
         QFETCH(QStringList, channels);
         QFETCH(QString, inputUnit);
-        const Run r =
+        const CliRun r =
             cli({QStringLiteral("--demo"), model, QStringLiteral("monitor"),
                  QStringLiteral("--count"), QStringLiteral("3"), QStringLiteral("--csv")});
         QCOMPARE(r.exitCode, 0);
-        QCOMPARE(r.lines.value(0),
+        QCOMPARE(r.lines().value(0),
                  QStringLiteral("time,channel,input,input_unit,output,output_unit,status"));
-        QCOMPARE(r.lines.size(), 1 + 3 * channels.size());
+        QCOMPARE(r.lines().size(), 1 + 3 * channels.size());
         const QRegularExpression row(QStringLiteral(
             R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z,([AB]),-?\d+(\.\d+)?,([^,]*),-?\d+\.\d{3},(mA|V),\d+$)"));
-        for (int i = 1; i < r.lines.size(); ++i) {
-            const auto m = row.match(r.lines[i]);
-            QVERIFY2(m.hasMatch(), qPrintable(r.lines[i]));
+        for (int i = 1; i < r.lines().size(); ++i) {
+            const auto m = row.match(r.lines()[i]);
+            QVERIFY2(m.hasMatch(), qPrintable(r.lines()[i]));
             QCOMPARE(m.captured(1), channels[(i - 1) % channels.size()]);
             QCOMPARE(m.captured(3), inputUnit);
         }
@@ -78,9 +54,9 @@ private Q_SLOTS:
     }
     void usage() {
         QFETCH(QStringList, args);
-        const Run r = cli(args);
+        const CliRun r = cli(args);
         QTEST(r.exitCode, "exitCode");
-        QVERIFY(r.lines.isEmpty());
+        QVERIFY(r.lines().isEmpty());
         QVERIFY(r.err.startsWith(QLatin1String("error: ")));
     }
 

@@ -119,6 +119,43 @@ private Q_SLOTS:
             QVERIFY(v.showLines.contains(p + QStringLiteral("wires: %1").arg(count)));
         }
     }
+    // The response time (a count of steps at 28/29) as the editor shows it in tenths of a
+    // second, in `read` and its text; trips only where the model has them.
+    void responseTimeAndTrips_data() {
+        QTest::addColumn<int>("model");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<bool>("trips");
+        QTest::newRow("RSX7035, code 0") << 8 << 0 << false;
+        QTest::newRow("RSX7035, code 7") << 8 << 7 << false;
+        QTest::newRow("RSX7035, code 123") << 8 << 123 << false;
+        QTest::newRow("RSX5035, code 49") << 9 << 49 << false;
+        QTest::newRow("RSX7040") << 7 << -1 << true;
+    }
+    void responseTimeAndTrips() {
+        QFETCH(int, model);
+        QFETCH(int, code);
+        QFETCH(bool, trips);
+        Patch patch;
+        if (code >= 0)
+            patch = {{28, code & 0xFF}, {29, code >> 8}};
+        Views v(model, 0, patch);
+        QVERIFY(v.ok);
+        if (code >= 0) {
+            const QString shown = v.editor.text(QStringLiteral("txt_Delay"), 0);
+            QVERIFY(!shown.isEmpty());
+            QCOMPARE(v.read.value(QStringLiteral("response_time_s")).toDouble(), shown.toDouble());
+            const QStringList line = v.readLines.filter(QStringLiteral("response_time_s: "));
+            QCOMPARE(line.size(), 1);
+            QCOMPARE(line[0].section(QStringLiteral(": "), 1).toDouble(), shown.toDouble());
+        }
+        QCOMPARE(v.readChannel(0).contains(QStringLiteral("trip")), trips);
+        QCOMPARE(v.showChannel(0).contains(QStringLiteral("trip")), trips);
+        QCOMPARE(!v.showLines.filter(QStringLiteral(" trip ")).isEmpty(), trips);
+        // Numbers read back as typed, without a float's tail.
+        for (const QString& line : v.showLines)
+            QVERIFY2(!line.contains(QRegularExpression(QStringLiteral("\\.\\d{4,}"))),
+                     qPrintable(line));
+    }
     // The doubler (address 4 bit 5) and channel B. On the lettered models the bit is part of
     // the model letter: no view may call it a doubler. The single-channel models have no
     // channel B of their own: the editor leaves its fields empty and read and show leave it

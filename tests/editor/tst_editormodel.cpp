@@ -1,8 +1,6 @@
 // The editor's controls and rules without a device: labels, resets, availability, units,
 // the operator dialog and the physical-scaling page.
-#include "catalogue.h"
-#include "editormodel.h"
-#include "texts.h"
+#include "offlineeditor.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -10,38 +8,7 @@
 using namespace vantelso;
 using namespace Qt::StringLiterals;
 
-namespace {
-
-struct Editor {
-    explicit Editor(int modelByte) : m(catalogue, texts) {
-        texts.setLanguage(Texts::English);
-        DeviceIdentity id;
-        id.ModelByte = std::uint8_t(modelByte);
-        catalogue.Init(id);
-        catalogue.UpdateAfterRead(id);
-        m.setIdentity(id);
-    }
-    // Types "control[:element]=text|..." into the editor.
-    void type(const QString& edits) {
-        for (const QString& e : edits.split('|')) {
-            const QString control = e.section('=', 0, 0);
-            m.setText(control.section(':', 0, 0), control.section(':', 1).toInt(),
-                      e.section('=', 1));
-        }
-    }
-    // The texts of the controls "name" or "name:element", joined by '|'.
-    QString shows(const QString& controls) const {
-        QStringList out;
-        for (const QString& c : controls.split(' '))
-            out << m.text(c.section(':', 0, 0), c.section(':', 1).toInt());
-        return out.join('|');
-    }
-    Catalogue catalogue;
-    Texts texts;
-    EditorModel m;
-};
-
-} // namespace
+using Editor = OfflineEditor;
 
 class TestEditorModel : public QObject {
     Q_OBJECT

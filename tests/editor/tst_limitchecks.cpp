@@ -1,8 +1,6 @@
 // Limit checks before a write: which markers, in which order, with which exact texts.
-#include "catalogue.h"
-#include "editormodel.h"
 #include "limitchecks.h"
-#include "texts.h"
+#include "offlineeditor.h"
 
 #include <QTest>
 
@@ -11,16 +9,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Editor {
-    explicit Editor(int modelByte) : m(catalogue, texts) {
-        texts.setLanguage(Texts::English);
-        DeviceIdentity id;
-        id.ModelByte = std::uint8_t(modelByte);
-        catalogue.Init(id);
-        catalogue.UpdateAfterRead(id);
-        m.setIdentity(id);
-    }
-    void set(const char* name, int element, const char* text) { m.setText(name, element, text); }
+struct Editor : OfflineEditor {
+    using OfflineEditor::OfflineEditor;
     // A channel that passes every check, for the cases that break only one thing.
     void sane(int c, const char* input, const char* max) {
         set("cmb_Prog_In", c, input);
@@ -35,9 +25,6 @@ struct Editor {
             out << f.message;
         return out;
     }
-    Catalogue catalogue;
-    Texts texts;
-    EditorModel m;
 };
 
 // "(MAX)" -> "Channel A: <what> (MAX) exceeds limits"; "" -> no message.

@@ -42,8 +42,9 @@ double valueAt(const QByteArray& b, int offset, char kind) {
     }
 }
 
-QString writeFile(const QTemporaryDir& dir, const QByteArray& content) {
-    const QString path = dir.filePath(QStringLiteral("f.VNT"));
+QString writeFile(const QTemporaryDir& dir, const QByteArray& content,
+                  const QString& name = QStringLiteral("f.VNT")) {
+    const QString path = dir.filePath(name);
     QFile f(path);
     if (f.open(QIODevice::WriteOnly))
         f.write(content);
@@ -144,6 +145,10 @@ private Q_SLOTS:
         QVERIFY2(error.contains(message), qPrintable(error));
         QVERIFY(!ConfigFileRecord::load(QStringLiteral("/nonexistent/x.VNT"), texts, &error));
         QVERIFY2(error.startsWith(cannotOpen), qPrintable(error));
+        // A name that looks like a placeholder is still the name.
+        QVERIFY(!ConfigFileRecord::load(writeFile(dir, content, QStringLiteral("50%2%1.VNT")),
+                                        texts, &error));
+        QVERIFY2(error.startsWith(QStringLiteral("50%2%1.VNT ")), qPrintable(error));
     }
 
     void failedSaveReports_data() {

@@ -1,5 +1,7 @@
 // The switches command end to end: banks computed for a configuration, served by a
 // simulated device ("sim MODEL --switches S0,S1,S2") and read back as the same selections.
+#include "clirun.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -8,15 +10,9 @@
 namespace {
 
 QJsonObject runJson(const QStringList& args, int* exitCode) {
-    QProcess p;
-    p.start(QStringLiteral(VANTELSO_CLI), args);
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        *exitCode = -1;
-        return {};
-    }
-    *exitCode = p.exitCode();
-    return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+    const CliRun r = cli(args, 60000);
+    *exitCode = r.exitCode;
+    return QJsonDocument::fromJson(r.out.toUtf8()).object();
 }
 
 } // namespace
@@ -63,14 +59,9 @@ private Q_SLOTS:
                                   .arg(computed.value(QLatin1String("S0")).toInt())
                                   .arg(computed.value(QLatin1String("S1")).toInt())
                                   .arg(computed.value(QLatin1String("S2")).toInt());
-        QProcess sim;
-        sim.start(QStringLiteral(VANTELSO_CLI), {"sim", model, "--switches", banks});
-        QVERIFY(sim.waitForStarted(5000));
-        QVERIFY(sim.waitForReadyRead(5000));
-        const QString port = QString::fromLocal8Bit(sim.readLine()).trimmed();
-        const QJsonObject read = runJson({"-p", port, "switches", "--json"}, &rc);
-        sim.kill();
-        sim.waitForFinished(2000);
+        const CliSim sim(model, {QStringLiteral("--switches"), banks});
+        QVERIFY(!sim.port.isEmpty());
+        const QJsonObject read = runJson({"-p", sim.port, "switches", "--json"}, &rc);
         QCOMPARE(rc, 0);
         QCOMPARE(read.value(QLatin1String("model")).toString(), model);
         QCOMPARE(read.value(QLatin1String("S0")), computed.value(QLatin1String("S0")));

@@ -159,7 +159,7 @@ FrmSwitch::FrmSwitch(const Catalogue& catalogue, const Texts& texts, DeviceLink&
     }
     grid->addLayout(options, 3, 0);
 
-    auto list = [this](const char* caption, const char* name, QListWidget** out) {
+    auto list = [](const char* caption, const char* name, QListWidget** out) {
         auto* frame = named(new QGroupBox(QString::fromLatin1(caption)),
                             QStringLiteral("frm_") + QLatin1String(name));
         auto* l = new QVBoxLayout(frame);

@@ -7,6 +7,8 @@
 #include "frmmisura.h"
 #include "messageboxprompter.h"
 #include "principale.h"
+#include "simdevice.h"
+#include "switchbytesoption.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -126,6 +128,10 @@ int main(int argc, char** argv) {
         QStringLiteral("Start a simulated device of MODEL (RSX7030, RSX7131B, ...) inside the "
                        "program and offer its port first."),
         QStringLiteral("MODEL"));
+    const QCommandLineOption switchesOption(
+        QStringLiteral("switches"),
+        QStringLiteral("With --demo: the simulated device's DIP-switch banks, S0,S1,S2."),
+        QStringLiteral("S0,S1,S2"));
     const QCommandLineOption brandOption(QStringLiteral("brand"),
                                          QStringLiteral("Brand block 0 to 3 (default 0)."),
                                          QStringLiteral("N"), QStringLiteral("0"));
@@ -156,9 +162,9 @@ int main(int argc, char** argv) {
          {&shotOption, &shotOpenOption, &shotEnglishOption, &shotTargetOption, &shotPhysicalOption,
           &shotSizeOption, &shotPortOption, &shotWriteOption})
         o->setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({demoOption, brandOption, shotOption, shotOpenOption, shotEnglishOption,
-                       shotTargetOption, shotPhysicalOption, shotSizeOption, shotPortOption,
-                       shotWriteOption});
+    parser.addOptions({demoOption, switchesOption, brandOption, shotOption, shotOpenOption,
+                       shotEnglishOption, shotTargetOption, shotPhysicalOption, shotSizeOption,
+                       shotPortOption, shotWriteOption});
     parser.process(app);
 
     bool brandOk = false;
@@ -177,6 +183,17 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "error: %s\n", qPrintable(why));
             return 2;
         }
+        if (parser.isSet(switchesOption)) {
+            QByteArray banks;
+            if (!sim::ParseSwitchBytes(parser.value(switchesOption), &banks, &why)) {
+                std::fprintf(stderr, "error: %s\n", qPrintable(why));
+                return 2;
+            }
+            demo->device()->setSwitchBytes(banks);
+        }
+    } else if (parser.isSet(switchesOption)) {
+        std::fprintf(stderr, "error: --switches needs --demo\n");
+        return 2;
     }
 
     // The title is asked at each question: the brand is fixed but the texts object is not

@@ -186,64 +186,30 @@ void Principale::loadWindowsHidden() {
             Qt::UniqueConnection);
     if (!m_program) {
         m_program = new FrmProgram(m_state.editor);
-        m_programWindow = new QMdiSubWindow(m_workArea);
-        HideUntilExit(m_programWindow, exiting);
-        m_programWindow->setObjectName(QStringLiteral("frm_program_window"));
-        m_programWindow->setWidget(m_program);
-        m_programWindow->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint |
-                                        Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-        m_programWindow->setWindowIcon(Icon(Picture::ViewProgram));
-        m_workArea->addSubWindow(m_programWindow);
-        m_programWindow->hide();
+        m_programWindow = addHiddenSubWindow(m_program, "frm_program_window", Picture::ViewProgram);
     }
     if (!m_oper)
         m_oper = new FrmOper(m_state.editor, exiting, this);
     if (!m_switch) {
         m_switch = new FrmSwitch(m_state.catalogue, m_state.texts, m_state.link,
                                  [this] { return m_state.flags.LastChannel; });
-        m_switchWindow = new QMdiSubWindow(m_workArea);
-        HideUntilExit(m_switchWindow, exiting);
-        m_switchWindow->setObjectName(QStringLiteral("frm_switch_window"));
-        m_switchWindow->setWidget(m_switch);
-        m_switchWindow->setWindowTitle(m_switch->windowTitle());
-        m_switchWindow->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint |
-                                       Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-        m_switchWindow->setWindowIcon(Icon(Picture::ViewSwitch));
-        m_workArea->addSubWindow(m_switchWindow);
-        m_switchWindow->hide();
+        m_switchWindow = addHiddenSubWindow(m_switch, "frm_switch_window", Picture::ViewSwitch);
     }
     if (!m_misura) {
         m_misura = new FrmMisura(m_state);
-        m_misuraWindow = new QMdiSubWindow(m_workArea);
-        HideUntilExit(m_misuraWindow, exiting);
-        m_misuraWindow->setObjectName(QStringLiteral("frm_misura_window"));
-        m_misuraWindow->setWidget(m_misura);
-        m_misuraWindow->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint |
-                                       Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-        m_misuraWindow->setWindowIcon(Icon(Picture::ViewMeasure));
-        m_workArea->addSubWindow(m_misuraWindow);
-        m_misuraWindow->hide();
+        m_misuraWindow = addHiddenSubWindow(m_misura, "frm_misura_window", Picture::ViewMeasure);
         connect(m_misura, &FrmMisura::measuringChanged, this, &Principale::setButtonImages);
         connect(&m_misura->measurement(), &measure::Measurement::activityLamp, this,
                 [this](int colour) { m_panel->Spia->setColourValue(colour); });
     }
     if (!m_eeprom) {
         m_eeprom = new FrmEeprom(m_state.link);
-        m_eepromWindow = new QMdiSubWindow(m_workArea);
-        HideUntilExit(m_eepromWindow, exiting);
-        m_eepromWindow->setObjectName(QStringLiteral("frm_eeprom_window"));
-        m_eepromWindow->setWidget(m_eeprom);
-        m_eepromWindow->setWindowTitle(m_eeprom->windowTitle());
-        m_eepromWindow->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint |
-                                       Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-        m_eepromWindow->setWindowIcon(Icon(Picture::App));
-        m_workArea->addSubWindow(m_eepromWindow);
-        m_eepromWindow->hide();
+        m_eepromWindow = addHiddenSubWindow(m_eeprom, "frm_eeprom_window");
     }
     loadBenchWindows();
 }
 
-QMdiSubWindow* Principale::addHiddenSubWindow(QWidget* widget, const char* name) {
+QMdiSubWindow* Principale::addHiddenSubWindow(QWidget* widget, const char* name, Picture icon) {
     auto* frame = new QMdiSubWindow(m_workArea);
     HideUntilExit(frame, [this] { return m_state.flags.exiting; });
     frame->setObjectName(QLatin1String(name));
@@ -251,7 +217,7 @@ QMdiSubWindow* Principale::addHiddenSubWindow(QWidget* widget, const char* name)
     frame->setWindowTitle(widget->windowTitle());
     frame->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint);
-    frame->setWindowIcon(Icon(Picture::App));
+    frame->setWindowIcon(Icon(icon));
     m_workArea->addSubWindow(frame);
     frame->hide();
     return frame;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "appstate.h"
+#include "icons.h"
 #include "shell.h"
 #include "shellmenu.h"
 #include "shellview.h"
@@ -106,7 +107,8 @@ private:
     // Runs a device action now, or once a running measurement has ended (it is stopped).
     void whenNotMeasuring(const std::function<void()>& action);
     void loadBenchWindows();
-    QMdiSubWindow* addHiddenSubWindow(QWidget* widget, const char* name);
+    QMdiSubWindow* addHiddenSubWindow(QWidget* widget, const char* name,
+                                      Picture icon = Picture::App);
 
     app::AppState& m_state;
     QMdiArea* m_workArea = nullptr;
