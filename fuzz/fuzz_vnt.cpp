@@ -1,5 +1,6 @@
-// A ".VNT" file of any contents, opened: the record decoded and, as after the user accepted
-// every question, put into the editor of a device of the model the file names.
+// A ".VNT" file of any contents, opened: the record decoded and, when the file has a record's
+// size (anything else is refused before it reaches the editor), put into the editor of a
+// device of the model the file names, as after the user accepted every question.
 #include "catalogue.h"
 #include "configfiles.h"
 #include "editormodel.h"
@@ -43,14 +44,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     if (ConfigFileRecord::fromBytes(bytes).has_value() != (size == ConfigFileRecord::Size))
         std::abort();
-    bytes = bytes.leftJustified(ConfigFileRecord::Size, '\0', true);
-    const auto record = ConfigFileRecord::fromBytes(bytes);
+    const auto record =
+        ConfigFileRecord::fromBytes(bytes.leftJustified(ConfigFileRecord::Size, '\0', true));
     if (!record)
         std::abort();
     // What a record decodes to, encoded again, decodes to the same again.
     const QByteArray again = record->toBytes();
     if (ConfigFileRecord::fromBytes(again)->toBytes() != again)
         std::abort();
+    if (size != ConfigFileRecord::Size)
+        return 0;
     const int model = record->modelByte % 10;
     if (!desks[model])
         desks[model] = std::make_unique<Desk>(std::uint8_t(model));
