@@ -79,8 +79,10 @@ QList<int> run(Bench& b, Command c) {
     case Command::WriteBlock:
         b.link.WriteBlock(0, kWrites);
         return QList<int>{b.link.CommError} + ints(b.device.bank(0));
-    case Command::ReadTable:
-        return QList<int>{b.link.CommError} + b.link.ReadTable(2);
+    case Command::ReadTable: {
+        const QList<int> r = b.link.ReadTable(2);
+        return QList<int>{b.link.CommError} + r;
+    }
     case Command::ReadData: {
         const QList<int> r = b.link.ReadData();
         return QList<int>{b.link.CommError} + r.mid(0, 4);
