@@ -7,16 +7,21 @@
 // bytes of the short commands ("SM", "PR"/"OK", "$FPxx") travel inside their own pauses, so
 // counting them again would flatter the ratio; the loose figure that does is printed too.
 // Also printed: the CPU time the client used, as a share of the wall time.
+//
+// "--log off" runs with the desktop program's communication log in place but not recording
+// (the way the program normally runs: tracing off), "--log on" with it recording every line.
 #include "devicelink.h"
 #include "ptyserver.h"
 #include "scriptedprompter.h"
 #include "serialtransport.h"
 #include "simdevice.h"
+#include "tracelog.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <cstdio>
+#include <memory>
 #include <ctime>
 
 using namespace vantelso;
@@ -74,6 +79,16 @@ int main(int argc, char** argv) {
     DeviceLink link(&prompter);
     link.setTransport(&port);
 
+    const QStringList args = app.arguments();
+    const qsizetype logAt = args.indexOf(QStringLiteral("--log"));
+    const QString logMode = logAt > 0 && logAt + 1 < args.size() ? args.at(logAt + 1) : QString();
+    std::unique_ptr<app::TraceLog> log;
+    if (!logMode.isEmpty()) {
+        log = std::make_unique<app::TraceLog>();
+        log->setRecording(logMode == QLatin1String("on"));
+    }
+    std::printf("communication log: %s\n",
+                log ? (log->recording() ? "recording" : "present, not recording") : "none");
     const int runs = argc > 1 && QByteArray(argv[1]).toInt() > 0 ? QByteArray(argv[1]).toInt() : 3;
     const double floor = protocolFloorSeconds(65, false);
     const double looseFloor = protocolFloorSeconds(65, true);
@@ -100,6 +115,8 @@ int main(int argc, char** argv) {
                     run + 1, seconds, floor, seconds / floor, cpu, 100.0 * cpu / seconds);
     }
     std::printf("worst ratio %.3f\n", worst);
+    if (log)
+        std::printf("lines kept: %d\n", int(log->lines().size()));
     port.close();
     server.kill();
     server.waitForFinished(2000);

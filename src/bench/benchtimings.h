@@ -39,6 +39,10 @@ struct BenchTimings {
     // ("2 ch compl.").
     double sweepCountPause = 0.5;
     double sweepInputPause = 1.0;
+    // Verification station: after the calibrator is set before the meter is read, and
+    // between zero, half scale and span.
+    double verifyReadPause = 1.0;
+    double verifyPointPause = 3.0;
 
     // All pauses multiplied by `factor`; the time-outs stay as they are unless
     // `timeoutsToo` (a silent instrument is then given up on sooner as well).
@@ -48,7 +52,8 @@ struct BenchTimings {
              {&t.supplyVoltsPause, &t.supplyOutputPause, &t.supplyReplyPause, &t.meterConfigPause,
               &t.meterReadPause, &t.meterUsbReadPause, &t.ambientSettle, &t.runStartPause,
               &t.runPreparedPause, &t.stepRoutePause, &t.cjcSettle, &t.framePause, &t.outputPause,
-              &t.outputReadPause, &t.settleUnit, &t.sweepCountPause, &t.sweepInputPause})
+              &t.outputReadPause, &t.settleUnit, &t.sweepCountPause, &t.sweepInputPause,
+              &t.verifyReadPause, &t.verifyPointPause})
             *p *= factor;
         if (timeoutsToo) {
             for (double* p :

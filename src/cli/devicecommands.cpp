@@ -3,14 +3,31 @@
 #include "portnames.h"
 #include "recordformat.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 namespace vantelso {
 
+// One port a line: node, product, maker, serial number, stable name, tab-separated (empty
+// where the system knows nothing), as the desktop program's port list shows them.
 int RunPorts(CliContext& ctx) {
-    for (const PortDescription& p : AvailablePorts())
-        ctx.out << p.name << '\t' << p.description << '\n';
+    const QList<PortDescription> ports = AvailablePorts();
+    if (ctx.parser.isSet(QStringLiteral("json"))) {
+        QJsonArray all;
+        for (const PortDescription& p : ports)
+            all.append(QJsonObject{{QStringLiteral("port"), p.name},
+                                   {QStringLiteral("description"), p.description},
+                                   {QStringLiteral("manufacturer"), p.manufacturer},
+                                   {QStringLiteral("serialNumber"), p.serialNumber},
+                                   {QStringLiteral("stableName"), p.stableName},
+                                   {QStringLiteral("label"), PortLabel(p)}});
+        ctx.out << QJsonDocument(all).toJson();
+        return ExitDone;
+    }
+    for (const PortDescription& p : ports)
+        ctx.out << p.name << '\t' << p.description << '\t' << p.manufacturer << '\t'
+                << p.serialNumber << '\t' << p.stableName << '\n';
     return ExitDone;
 }
 

@@ -31,7 +31,8 @@ int main(int argc, char** argv) {
     parser.setApplicationDescription(QStringLiteral(
         "Identify, read, decode and dump signal conditioners on a serial port.\n\n"
         "Commands:\n"
-        "  ports                      serial ports found on this machine\n"
+        "  ports [--json]             serial ports found on this machine: port, product, maker,\n"
+        "                             serial number, stable name (tab-separated)\n"
         "  sim MODEL [--wire-timing]  serve a simulated device on a pseudo-terminal\n"
         "  bench sim [MODEL]          serve a simulated bench: device and instruments\n"
         "  identify [--json]          identify the device\n"

@@ -1,6 +1,8 @@
 #include "portnames.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSerialPortInfo>
 
 #ifdef Q_OS_UNIX
@@ -34,17 +36,59 @@ QString SystemPortName(const QString& entry) {
 #endif
 }
 
-QList<PortDescription> AvailablePorts() {
+QList<PortDescription> AvailablePorts(const QString& stableFolder) {
+    const QHash<QString, QString> stable = StablePortNames(stableFolder);
     QList<PortDescription> out;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        QString desc = info.description();
-        if (!info.manufacturer().isEmpty() && !desc.contains(info.manufacturer()))
-            desc = desc.isEmpty() ? info.manufacturer() : info.manufacturer() + u' ' + desc;
+        PortDescription p;
 #ifdef Q_OS_WIN
-        out.push_back({info.portName(), desc});
+        p.name = info.portName();
 #else
-        out.push_back({info.systemLocation(), desc});
+        p.name = info.systemLocation();
 #endif
+        p.description = info.description().trimmed();
+        p.manufacturer = info.manufacturer().trimmed();
+        p.serialNumber = info.serialNumber().trimmed();
+        p.stableName = stable.value(info.systemLocation());
+        out.push_back(p);
+    }
+    return out;
+}
+
+QString PortLabel(const PortDescription& port) {
+    QString shortName = port.name;
+    if (shortName.startsWith(QLatin1String("/dev/")))
+        shortName = shortName.mid(5);
+    QString about = port.description;
+    if (!port.manufacturer.isEmpty() && !about.contains(port.manufacturer, Qt::CaseInsensitive))
+        about = about.isEmpty() ? port.manufacturer
+                                : about + QStringLiteral(" (%1)").arg(port.manufacturer);
+    if (!port.serialNumber.isEmpty())
+        about += (about.isEmpty() ? QStringLiteral("S/N ") : QStringLiteral(", S/N ")) +
+                 port.serialNumber;
+    return about.isEmpty() ? shortName : shortName + QStringLiteral(" \u2014 ") + about;
+}
+
+QString StablePortFolder() {
+#ifdef Q_OS_LINUX
+    return QStringLiteral("/dev/serial/by-id");
+#else
+    return {};
+#endif
+}
+
+QHash<QString, QString> StablePortNames(const QString& folder) {
+    QHash<QString, QString> out;
+    if (folder.isEmpty())
+        return out;
+    const QDir dir(folder);
+    const QFileInfoList links =
+        dir.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo& link : links) {
+        const QString target = link.canonicalFilePath();
+        // A link whose node is gone (adapter pulled a moment ago) names nothing.
+        if (link.isSymLink() && !target.isEmpty() && !out.contains(target))
+            out.insert(target, link.absoluteFilePath());
     }
     return out;
 }

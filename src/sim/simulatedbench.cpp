@@ -25,6 +25,10 @@ SimulatedBench::SimulatedBench(std::uint8_t modelByte, std::uint8_t variantBits,
       meter1_(QString::fromLatin1(kMeter1)) {
     connect(&calibrator_, &SimInstrument::changed, this, &SimulatedBench::applyInput);
     connect(&switches_, &SimInstrument::changed, this, &SimulatedBench::applyInput);
+    connect(&generator_, &SimInstrument::changed, this, [this] {
+        if (device_.identity().ModelByte == 7)
+            applyInput();
+    });
     meter0_.setProbe([this](SimMultimeter::Function f) { return probe(meterChannel(), f); });
     meter1_.setProbe([this](SimMultimeter::Function f) { return probe(1, f); });
 }
@@ -57,6 +61,12 @@ int SimulatedBench::meterChannel() const {
 }
 
 void SimulatedBench::applyInput() {
+    if (device_.identity().ModelByte == 7 && generator_.outputOn()) {
+        const double f = generator_.frequency();
+        device_.setAnalogInput(0, frequencyResponse_ ? frequencyResponse_(f) : f);
+        device_.setAnalogInput(1, std::nullopt);
+        return;
+    }
     const int channel = calibratorChannel();
     const bool sourcing = calibrator_.quantity() != SimCalibrator::Quantity::None;
     std::optional<double> value =
@@ -71,6 +81,11 @@ void SimulatedBench::applyInput() {
     }
     device_.setAnalogInput(channel, value);
     device_.setAnalogInput(1 - channel, std::nullopt);
+}
+
+void SimulatedBench::setFrequencyResponse(std::function<double(double)> response) {
+    frequencyResponse_ = std::move(response);
+    applyInput();
 }
 
 void SimulatedBench::prepareForCalibration(const QString& model) {

@@ -12,6 +12,7 @@
 
 #include <QList>
 #include <QObject>
+#include <functional>
 #include <memory>
 
 namespace vantelso::sim {
@@ -52,6 +53,11 @@ public:
     // the default image the bench loads and programs from. Returns the path, empty on failure.
     QString writeDefaultImageFile(const QString& folder) const;
 
+    // The function generator's output reaches channel A's input of the frequency model while
+    // it is on. `response` gives the frequency the unit counts for the generator's (an exact
+    // counter when not set), so a unit that misreads some frequencies can be staged.
+    void setFrequencyResponse(std::function<double(double)> response);
+
     int calibratorChannel() const;
     int meterChannel() const;
 
@@ -77,6 +83,7 @@ private:
     bool isRsx7030() const;
 
     std::unique_ptr<SimCalibrationModel> calibration_;
+    std::function<double(double)> frequencyResponse_;
     SimDevice device_;
     SimPowerSupply supply_;
     SimCalibrator calibrator_;

@@ -76,6 +76,23 @@ inline constexpr int NoDefaultHere = 181;
 inline constexpr int DefaultNotANumber = 182;
 inline constexpr int DefaultTooLarge = 183;
 
+// The communication log window: %1 the file, %2 the system's reason (235).
+inline constexpr int CommLogTitle = 230;
+inline constexpr int CommLogRecord = 231;
+inline constexpr int CommLogSave = 232;
+inline constexpr int CommLogClear = 233;
+inline constexpr int CommLogFilter = 234;
+inline constexpr int CommLogSaveFailed = 235;
+
+// Reconnecting after an adapter was pulled: %1 the port; %2 and %3 the model that answers now
+// and the one that answered before (245).
+inline constexpr int Reconnect = 240;
+inline constexpr int AutoReconnect = 241;
+inline constexpr int PlugInAgain = 242;
+inline constexpr int AdapterBack = 243;
+inline constexpr int Reconnected = 244;
+inline constexpr int DeviceChanged = 245;
+
 // Ids 101..199 are this block. A further block, if ever needed, is 201..299 with English at
 // the same +300 (501..599), read through Texts::lang like every other id.
 

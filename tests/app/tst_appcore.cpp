@@ -108,7 +108,7 @@ void TestAppCore::portList() {
     QCOMPARE(BuildPortList({}, demo).first().port, demo.port);
     const QList<PortEntry> list = BuildPortList({{QStringLiteral("/dev/ttyUSB0"), "FTDI FT232R"},
                                                  {QStringLiteral("/dev/ttyACM0"), QString()}});
-    QCOMPARE(labels(list), com + QStringList({"/dev/ttyUSB0 - FTDI FT232R", "/dev/ttyACM0"}));
+    QCOMPARE(labels(list), com + QStringList({u"ttyUSB0 \u2014 FTDI FT232R"_s, "ttyACM0"}));
 #ifndef Q_OS_WIN
     // COM1 already stands for /dev/ttyS0: it is not listed twice.
     QCOMPARE(labels(BuildPortList({{QStringLiteral("/dev/ttyS0"), "16550A"}})), com);
@@ -116,9 +116,9 @@ void TestAppCore::portList() {
     // What the user typed or picked, to a port name.
     for (const auto& [text, port] :
          {std::pair("COM16", "COM16"), std::pair("com3", "COM3"),
-          std::pair("/dev/ttyUSB0 - FTDI FT232R", "/dev/ttyUSB0"),
+          std::pair("ttyUSB0 \u2014 FTDI FT232R", "/dev/ttyUSB0"),
           std::pair("  /dev/ttyACM7 ", "/dev/ttyACM7"), std::pair("", "")})
-        QCOMPARE(PortForText(list, QLatin1String(text)), QLatin1String(port));
+        QCOMPARE(PortForText(list, QString::fromUtf8(text)), QLatin1String(port));
 }
 
 // Every text exists in both languages, and no control is named twice.

@@ -1,9 +1,12 @@
 #include "desktopsession.h"
 #include "frmabout.h"
 #include "frmmisura.h"
+#include "frmstrumver.h"
 #include "frmtara.h"
+#include "frmverifica.h"
 #include "lamp.h"
 #include "messageboxprompter.h"
+#include "verificationstation.h"
 
 using namespace vantelso;
 using namespace vantelso::gui;
@@ -27,9 +30,12 @@ void TestDesktop::startUpShowsPanel() {
     Session s;
     Communication* p = s.panel();
     QCOMPARE(s.window->panelWindow()->pos(), QPoint(0, 0));
-    // The panel, and the editor, switch, measurement, EEPROM, calibration and two-position
-    // tool windows, which wait hidden.
-    QCOMPARE(s.window->workArea()->subWindowList().size(), 7);
+    // The panel, and the editor, switch, measurement, EEPROM, communication log, calibration,
+    // two-position tool, production test and programming station (report and set-up)
+    // windows, which wait hidden.
+    QCOMPARE(s.window->workArea()->subWindowList().size(), 11);
+    QVERIFY(!s.window->commLogSubWindow()->isVisible());
+    QVERIFY(!p->cmd_reconnect->isVisible() && !p->chk_autoreconnect->isVisible());
     QVERIFY(!s.window->taraSubWindow()->isVisible() && !s.window->tool5035SubWindow()->isVisible());
     QVERIFY(s.window->panelWindow()->isVisible() && !s.window->programSubWindow()->isVisible());
     QVERIFY(!s.window->switchSubWindow()->isVisible() && p->cmd_modo[2]->isEnabled());
@@ -43,7 +49,8 @@ void TestDesktop::startUpShowsPanel() {
         QVERIFY(m->viewMeasure->isEnabled() && m->start->isEnabled() && m->stop->isEnabled());
         QVERIFY(!m->save->isEnabled());
         QVERIFY(m->open->isEnabled() && m->saveAs->isEnabled() && m->viewProgram->isEnabled() &&
-                m->viewSwitch->isEnabled() && m->eeprom->isEnabled() && m->taratura->isEnabled());
+                m->viewSwitch->isEnabled() && m->eeprom->isEnabled() && m->taratura->isEnabled() &&
+                m->test->isEnabled());
     }
     QVERIFY(!p->menu.collaudo->isEnabled() && s.window->mainMenu().collaudo->isEnabled());
 
@@ -57,9 +64,33 @@ void TestDesktop::startUpShowsPanel() {
     QVERIFY(!s.window->tool5035SubWindow()->isVisible());
     tara->modelButton(bench::FindCalModel(QStringLiteral("RSX5035")))->click();
     QVERIFY(s.window->tool5035SubWindow()->isVisible());
+    // "Prog" brings up the programming station, reset; its instrument button the set-up.
+    QVERIFY(!s.window->verificaSubWindow()->isVisible());
+    s.window->verificationStation()->downloads = 3;
+    tara->findChild<QPushButton*>(QStringLiteral("Command7"))->click();
+    QVERIFY(s.window->verificaSubWindow()->isVisible());
+    QCOMPARE(s.window->verificaSubWindow()->widget()->objectName(), QStringLiteral("frm_verifica"));
+    QCOMPARE(s.window->verificationStation()->downloads, 0);
+    QCOMPARE(s.window->verificaWindow()->statusLabel()->text(), QStringLiteral("STOP"));
+    s.window->verificaWindow()->instrumentsButton()->click();
+    QVERIFY(s.window->strumVerSubWindow()->isVisible());
+    QCOMPARE(s.window->strumVerWindow()->captionLabel()->text(),
+             QStringLiteral("Selezionare Modo di taratura:"));
+    s.window->strumVerSubWindow()->close();
+    s.window->verificaSubWindow()->close();
+    QVERIFY(!s.window->verificaSubWindow()->isVisible());
     s.window->taraSubWindow()->close();
     QVERIFY(!s.window->taraSubWindow()->isVisible());
-    QCOMPARE(s.window->workArea()->subWindowList().size(), 7);
+
+    // Collaudo > Test brings up the production test; closing only hides it.
+    auto* test = s.window->workArea()->findChild<QMdiSubWindow*>(QStringLiteral("frm_test_window"));
+    QVERIFY(test && !test->isVisible());
+    s.window->mainMenu().test->trigger();
+    QVERIFY(test->isVisible());
+    QCOMPARE(test->widget()->objectName(), QStringLiteral("frm_test"));
+    test->close();
+    QVERIFY(!test->isVisible());
+    QCOMPARE(s.window->workArea()->subWindowList().size(), 11);
 }
 
 // The About box and the flag dialog hide rather than close; the links go to the opener
@@ -225,10 +256,15 @@ void TestDesktop::vanishedDeviceLeavesPanelUsable() {
     QVERIFY(s.panel()->cmb_Porta->isEnabled());
     // The status line says what happened, and follows the language.
     QCOMPARE(s.panel()->lbl_status->text(),
-             QStringLiteral("Il dispositivo su sim:RSX7030 è stato scollegato."));
+             QStringLiteral("Il dispositivo su sim:RSX7030 è stato scollegato. Ricollegare "
+                            "l'adattatore per riconnettersi."));
+    // Reconnection is offered, and waits for the adapter.
+    QTRY_VERIFY(s.panel()->cmd_reconnect->isVisible() && !s.panel()->cmd_reconnect->isEnabled());
     s.chooseLanguage(1);
     QCOMPARE(s.panel()->lbl_status->text(),
-             QStringLiteral("The device on sim:RSX7030 was disconnected."));
+             QStringLiteral("The device on sim:RSX7030 was disconnected. Plug the adapter in "
+                            "again to reconnect."));
+    QCOMPARE(s.panel()->cmd_reconnect->text(), QStringLiteral("Reconnect"));
     s.chooseLanguage(0);
     QCOMPARE(s.panel()->Spia->colourValue(), app::lamp::Green);
     QCOMPARE(s.panel()->Check1->text(), QStringLiteral("Apri Com"));
@@ -236,6 +272,7 @@ void TestDesktop::vanishedDeviceLeavesPanelUsable() {
     // The device comes back and the port opens again; Exit closes it.
     s.demo->device()->revive();
     QVERIFY(s.open());
+    QVERIFY(!s.panel()->cmd_reconnect->isVisible());
     s.window->mainMenu().exit->trigger();
     QVERIFY(s.state.flags.exiting && !s.window->shell().portOpen() && !s.window->isVisible());
 

@@ -85,8 +85,20 @@ void TestStrings::tableIsComplete() {
                    NoRange,
                    NoDefaultHere,
                    DefaultNotANumber,
-                   DefaultTooLarge}) {
-        QVERIFY2(id > 100 && id < 200, qPrintable(QString::number(id)));
+                   DefaultTooLarge,
+                   CommLogTitle,
+                   CommLogRecord,
+                   CommLogSave,
+                   CommLogClear,
+                   CommLogFilter,
+                   CommLogSaveFailed,
+                   Reconnect,
+                   AutoReconnect,
+                   PlugInAgain,
+                   AdapterBack,
+                   Reconnected,
+                   DeviceChanged}) {
+        QVERIFY2(id > 100 && id < 300, qPrintable(QString::number(id)));
         expected << id << id + 300;
         static const QRegularExpression placeholder(QStringLiteral("%[1-9]"));
         const auto marks = [&](int at) {

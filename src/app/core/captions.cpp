@@ -28,6 +28,7 @@ const QList<LanguageCaption> kMenuCaptions = {
     {"mnu_help", own::MenuHelp},
     {"mnu_start", own::Start},
     {"mnu_stop", own::Stop},
+    {"mnu_commlog", own::CommLogTitle},
 };
 
 // "File" reads the same in both languages; the factory items stay Italian like the factory
@@ -41,8 +42,15 @@ const QList<FixedCaption> kMenuFixed = {
 QList<LanguageCaption> panelCaptions() {
     QList<LanguageCaption> out = kMenuCaptions;
     out += {
-        {"cmd_read", 46},   {"cmd_write", 47},  {"cmd_modo_0", 35},        {"cmd_modo_1", 36},
-        {"cmd_modo_2", 37}, {"fra_device", 73}, {"cmd_start", own::Start},
+        {"cmd_read", 46},
+        {"cmd_write", 47},
+        {"cmd_modo_0", 35},
+        {"cmd_modo_1", 36},
+        {"cmd_modo_2", 37},
+        {"fra_device", 73},
+        {"cmd_start", own::Start},
+        {"cmd_reconnect", own::Reconnect},
+        {"chk_autoreconnect", own::AutoReconnect},
     };
     return out;
 }

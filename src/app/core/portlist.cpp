@@ -4,6 +4,17 @@
 
 namespace vantelso::app {
 
+namespace {
+QString tip(const PortDescription& p) {
+    QStringList lines;
+    for (const QString& s : {p.description, p.manufacturer, p.serialNumber, p.stableName}) {
+        if (!s.isEmpty())
+            lines << s;
+    }
+    return lines.join(u'\n');
+}
+} // namespace
+
 QList<PortEntry> BuildPortList(const QList<PortDescription>& found, const PortEntry& demo) {
     QList<PortEntry> out;
     if (!demo.port.isEmpty())
@@ -21,13 +32,11 @@ QList<PortEntry> BuildPortList(const QList<PortDescription>& found, const PortEn
         const QString system = SystemPortName(p.name);
         if (const auto it = rowOf.constFind(system); it != rowOf.constEnd()) {
             if (out[*it].description.isEmpty())
-                out[*it].description = p.description;
+                out[*it].description = tip(p);
             continue;
         }
         rowOf.insert(system, out.size());
-        const QString label =
-            p.description.isEmpty() ? p.name : p.name + QStringLiteral(" - ") + p.description;
-        out.push_back({label, p.name, p.description});
+        out.push_back({PortLabel(p), PortToOpen(p), tip(p), p.serialNumber, p.stableName});
     }
     return out;
 }
@@ -39,6 +48,15 @@ QString PortForText(const QList<PortEntry>& entries, const QString& text) {
             return e.port;
     }
     return t;
+}
+
+int PortIndex(const QList<PortEntry>& entries, const QString& port) {
+    for (qsizetype k = 0; k < entries.size(); ++k) {
+        const PortEntry& e = entries[k];
+        if (port == e.port || port == e.label || (!e.stableName.isEmpty() && port == e.stableName))
+            return int(k);
+    }
+    return -1;
 }
 
 } // namespace vantelso::app

@@ -9,6 +9,7 @@ namespace vantelso::app {
 
 namespace {
 constexpr int kVariantAddress = 4;
+constexpr int kPortPollMs = 2000;
 
 bool sameDevice(const DeviceIdentity& a, const DeviceIdentity& b) {
     return a.DeviceCode == b.DeviceCode && a.ModelByte == b.ModelByte;
@@ -16,7 +17,10 @@ bool sameDevice(const DeviceIdentity& a, const DeviceIdentity& b) {
 } // namespace
 
 Shell::Shell(AppState& state, ShellView& view, DemoDevice* demo, QObject* parent)
-    : QObject(parent), m_state(state), m_view(view), m_demo(demo) {
+    : QObject(parent), m_state(state), m_view(view), m_demo(demo),
+      m_scan([] { return AvailablePorts(); }) {
+    m_portPoll.setInterval(kPortPollMs);
+    connect(&m_portPoll, &QTimer::timeout, this, &Shell::pollPorts);
     connect(&m_state.link, &DeviceLink::portFailed, this, &Shell::onPortFailed);
     connect(&m_state.link, &DeviceLink::progressChanged, this,
             [this](int done, int total) { m_view.setProgress(done, total); });
@@ -35,7 +39,7 @@ void Shell::startUp(const StartOptions& options) {
     m_state.flags.exiting = false;
     m_view.disableFactoryMenu();
 
-    m_ports = BuildPortList(AvailablePorts(), m_demo ? m_demo->entry() : PortEntry{});
+    m_ports = BuildPortList(m_scan(), m_demo ? m_demo->entry() : PortEntry{});
     m_view.setPortList(m_ports, 0);
 
     m_state.resetToStartValues(options.brandIndex);
@@ -50,6 +54,8 @@ void Shell::startUp(const StartOptions& options) {
     m_view.setProgress(0, 1);
     m_view.placeWindows();
     m_view.showPanel();
+    // The panel is open from here to the exit: its list follows the adapters.
+    m_portPoll.start();
 }
 
 bool Shell::portOpen() const {
@@ -103,7 +109,9 @@ void Shell::openPath() {
             return;
         }
         m_state.link.setTransport(m_transport.get());
+        rememberOpened(port);
     }
+    forgetLostPort();
     m_ticked = true;
     m_view.setPortSwitch(true);
     refreshCaptions();
@@ -117,6 +125,7 @@ void Shell::openPath() {
 }
 
 void Shell::closePath(const PortProblem& problem) {
+    forgetLostPort();
     if (portOpen()) {
         releaseTransport();
         setStatus({});
@@ -184,6 +193,11 @@ bool Shell::read() {
     if (!ok)
         m_view.setProgress(0, 1);
     refreshCaptions();
+    // The device on the port, to know it again should its adapter be pulled out.
+    if (m_state.configEditor.lastReadIdentified() && m_opened.isSet()) {
+        m_opened.identity = m_state.link.identity;
+        m_opened.model = m_state.device.modelIdentifier;
+    }
     if (ok)
         Q_EMIT configurationRead();
     return ok;
@@ -267,12 +281,149 @@ void Shell::finishPortFailure() {
     releaseTransport();
     m_ticked = false;
     m_view.setPortSwitch(false);
+    if (m_opened.isSet()) {
+        // With the device that last identified itself on it, to know it again.
+        m_lost = m_opened;
+        m_opened = {};
+        setStatus({PanelStatus::Kind::AdapterLost, m_commandPortProblem, {}, {}});
+        offerReconnect(ReconnectOffer::Waiting);
+    }
     refreshCaptions();
 }
 
 void Shell::shutDown() {
     m_state.flags.exiting = true;
+    m_portPoll.stop();
     releaseTransport();
+}
+
+void Shell::rememberOpened(const QString& port) {
+    m_opened = {};
+    m_opened.port = port;
+    const int at = PortIndex(m_ports, port);
+    if (at >= 0) {
+        m_opened.serialNumber = m_ports[at].serialNumber;
+        m_opened.stableName = m_ports[at].stableName;
+    }
+}
+
+void Shell::offerReconnect(ReconnectOffer offer) {
+    if (offer == m_offer)
+        return;
+    m_offer = offer;
+    m_view.showReconnect(offer);
+}
+
+void Shell::forgetLostPort() {
+    m_lost = {};
+    offerReconnect(ReconnectOffer::None);
+}
+
+void Shell::pollPorts() {
+    // Asking the system for its ports takes a moment: never in the middle of a command.
+    if (m_state.link.busy())
+        return;
+    const QList<PortDescription> found = m_scan();
+    const QList<PortEntry> list = BuildPortList(found, m_demo ? m_demo->entry() : PortEntry{});
+    if (list != m_ports) {
+        // What the field holds stays: the entry it names, wherever that is now, or the text
+        // the user typed.
+        const QString port = PortForText(m_ports, m_view.portText());
+        m_ports = list;
+        m_view.setPortList(m_ports, PortIndex(m_ports, port));
+    }
+    if (!m_lost.isSet() || portOpen())
+        return;
+    const QString where = FindAdapter(
+        m_lost, found, [&found](const QString& name) { return PortPresent(name, found); });
+    const ReconnectOffer offer = where.isEmpty() ? ReconnectOffer::Waiting : ReconnectOffer::Ready;
+    if (offer == m_offer)
+        return;
+    offerReconnect(offer);
+    if (offer == ReconnectOffer::Ready) {
+        setStatus({PanelStatus::Kind::AdapterBack, {}, where, {}, {}, {}});
+        if (m_autoReconnect)
+            reconnect();
+    } else {
+        PortProblem gone;
+        gone.kind = PortProblem::Kind::Disconnected;
+        gone.port = m_lost.port;
+        setStatus({PanelStatus::Kind::AdapterLost, gone, {}, {}});
+    }
+}
+
+void Shell::setAutoReconnect(bool on) {
+    m_autoReconnect = on;
+    if (on && m_offer == ReconnectOffer::Ready)
+        reconnect();
+}
+
+bool Shell::reconnect() {
+    if (!m_lost.isSet() || portOpen() || m_state.link.busy())
+        return false;
+    const LostPort lost = m_lost;
+    const QList<PortDescription> found = m_scan();
+    QString port = FindAdapter(lost, found,
+                               [&found](const QString& name) { return PortPresent(name, found); });
+    if (port.isEmpty())
+        port = lost.port;
+    releaseTransport();
+    m_transport = makeTransport(port);
+    if (!m_transport->open()) {
+        // Still away (or held by another program): keep waiting for it.
+        setStatus({PanelStatus::Kind::Port, m_transport->problem(), {}, {}});
+        releaseTransport();
+        m_offer = ReconnectOffer::None;
+        offerReconnect(ReconnectOffer::Waiting);
+        return false;
+    }
+    m_state.link.setTransport(m_transport.get());
+    m_opened = lost;
+    m_opened.port = port;
+    m_lost = {};
+    offerReconnect(ReconnectOffer::None);
+    m_ticked = true;
+    m_view.setPortSwitch(true);
+
+    // Who answers now: the same model identifier (with the variant letter) is the same device.
+    m_commandPortProblem = {};
+    m_state.link.ReadIdentity();
+    QString model;
+    if (!m_state.link.CommError)
+        model = m_state.link.ReadModelIdentifier();
+    if (m_state.link.CommError || model.isEmpty()) {
+        m_deviceKnown = false;
+        m_state.device = DeviceLabels{};
+        setStatus(m_commandPortProblem.kind != PortProblem::Kind::None
+                      ? PanelStatus{PanelStatus::Kind::Port, m_commandPortProblem, {}, {}}
+                      : PanelStatus{PanelStatus::Kind::NoAnswer, {}, port, {}, {}, {}});
+        refreshCaptions();
+        return false;
+    }
+    m_deviceKnown = true;
+    m_opened.identity = m_state.link.identity;
+    m_opened.model = model;
+    if (lost.model.isEmpty()) {
+        // No device had identified itself there: nothing to compare, nothing to protect.
+        setStatus({});
+        refreshCaptions();
+        return true;
+    }
+    if (model != lost.model || !sameDevice(m_state.link.identity, lost.identity)) {
+        // The editor's fields belong to the device that went away; its letter is unknown
+        // until the new device's record is read.
+        m_state.device.variantByte.reset();
+        const PanelStatus changed{
+            PanelStatus::Kind::DeviceChanged, {}, port, {}, model, lost.model};
+        setStatus(changed);
+        refreshCaptions();
+        m_state.prompter()->ask(StatusText(changed, m_state.texts), Prompter::Buttons::Ok,
+                                Prompter::Icon::Warning);
+        return false;
+    }
+    setStatus({PanelStatus::Kind::Reconnected, {}, port, {}, {}, {}});
+    refreshCaptions();
+    return true;
 }
 
 } // namespace vantelso::app

@@ -3,10 +3,13 @@
 #include "appstate.h"
 #include "demodevice.h"
 #include "portlist.h"
+#include "reconnect.h"
 #include "shellmessages.h"
 #include "shellview.h"
 
 #include <QObject>
+#include <QTimer>
+#include <functional>
 #include <memory>
 
 namespace vantelso::app {
@@ -42,6 +45,25 @@ public:
     // The exit path: the port closes with the panel.
     void shutDown();
 
+    // --- ports coming and going ---
+    // How the shell finds the machine's ports (the system's list unless a test hands in its
+    // own).
+    using PortScan = std::function<QList<PortDescription>()>;
+    void setPortScan(PortScan scan) { m_scan = std::move(scan); }
+    // Looks at the ports now: the list follows adapters plugged in or pulled out, and the
+    // adapter of a port that went away is watched for. The panel polls this every 2 s.
+    void pollPorts();
+    // Reopens the port that went away, on the node its adapter has now, and identifies the
+    // device: the same device carries on where it was; another one is reported as a device
+    // change, and the editor still refuses to write its fields to it. False when the port
+    // did not open, nothing answered or another device did.
+    bool reconnect();
+    // Reconnect by itself as soon as the lost adapter is back (at once, if it is back now).
+    void setAutoReconnect(bool on);
+    bool autoReconnect() const { return m_autoReconnect; }
+    // The port that went away, while its reconnection is offered.
+    const LostPort& lostPort() const { return m_lost; }
+
     bool portSwitchTicked() const { return m_ticked; }
     bool portOpen() const;
     QString openPort() const;
@@ -65,6 +87,9 @@ private:
     void onPortFailed(const QString& reason);
     void finishPortFailure();
     std::unique_ptr<Transport> makeTransport(const QString& port) const;
+    void rememberOpened(const QString& port);
+    void offerReconnect(ReconnectOffer offer);
+    void forgetLostPort();
 
     AppState& m_state;
     ShellView& m_view;
@@ -82,6 +107,13 @@ private:
     PortProblem m_commandPortProblem;
     PanelStatus m_status;
     QString m_fileCaption;
+    PortScan m_scan;
+    QTimer m_portPoll;
+    // The port open now, as a lost port would be remembered; and the one that went away.
+    LostPort m_opened;
+    LostPort m_lost;
+    ReconnectOffer m_offer = ReconnectOffer::None;
+    bool m_autoReconnect = false;
 };
 
 } // namespace vantelso::app

@@ -42,6 +42,22 @@ QString StatusText(const PanelStatus& status, const Texts& texts) {
         return texts.lang(own::WrittenVerified);
     case Kind::VerifyFailed:
         return texts.lang(own::VerifyDiffers).arg(AddressRanges(status.addresses));
+    case Kind::AdapterLost:
+        return DescribePortProblem(status.port, LinkTextsFor(texts)) + u' ' +
+               texts.lang(own::PlugInAgain);
+    case Kind::AdapterBack:
+        return texts.lang(own::AdapterBack).arg(status.portName);
+    case Kind::Reconnected:
+        return texts.lang(own::Reconnected).arg(status.portName);
+    case Kind::DeviceChanged: {
+        // The device's display name in this brand, or its identifier when the brand has none.
+        const auto name = [&texts](const QString& model) {
+            const QString shown = texts.modelDisplayName(model);
+            return shown.isEmpty() ? model : shown;
+        };
+        return texts.lang(own::DeviceChanged)
+            .arg(status.portName, name(status.model), name(status.modelBefore));
+    }
     }
     return {};
 }

@@ -21,13 +21,22 @@ struct PanelStatus {
         ReadIncomplete, // a read ended half-way (port, when the port failed under it)
         Written,        // a write was read back and found as written
         VerifyFailed,   // the read-back differed (addresses)
+        AdapterLost,    // the port went away under the program (port); reconnect offered
+        AdapterBack,    // the lost port's adapter is there again (portName)
+        Reconnected,    // reopened, and the same device answers (portName)
+        DeviceChanged,  // reopened, and another device answers (portName, model, modelBefore)
     };
     Kind kind = Kind::None;
     PortProblem port;
     QString portName;
     QList<int> addresses;
+    QString model = {};
+    QString modelBefore = {};
 
-    bool isProblem() const { return kind != Kind::None && kind != Kind::Written; }
+    bool isProblem() const {
+        return kind != Kind::None && kind != Kind::Written && kind != Kind::AdapterBack &&
+               kind != Kind::Reconnected;
+    }
     bool operator==(const PanelStatus&) const = default;
 };
 

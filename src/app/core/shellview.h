@@ -2,6 +2,7 @@
 
 #include "captions.h"
 #include "portlist.h"
+#include "reconnect.h"
 
 #include <QList>
 #include <QString>
@@ -43,6 +44,8 @@ public:
     virtual void setPortSwitch(bool ticked) = 0;
     // The panel's status line (the port, the last read or write): empty clears it.
     virtual void showStatus(const QString& text, bool problem) = 0;
+    // The panel's reconnect button: hidden, waiting for the adapter, or ready to reopen it.
+    virtual void showReconnect(ReconnectOffer offer) { Q_UNUSED(offer); }
 
     // --- the program (editor) window ---
     // The first view button's action: show it at its place in front, or hide it.

@@ -4,6 +4,7 @@
 #include "lamp.h"
 #include "shellview.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -13,6 +14,8 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -107,6 +110,15 @@ Communication::Communication(QWidget* parent) : QWidget(parent) {
     lbl_status->setObjectName(QStringLiteral("lbl_status"));
     lbl_status->setWordWrap(true);
     bottom->addWidget(lbl_status, 1);
+    auto* reconnect = new QVBoxLayout;
+    cmd_reconnect = new QPushButton(this);
+    cmd_reconnect->setObjectName(QStringLiteral("cmd_reconnect"));
+    chk_autoreconnect = new QCheckBox(this);
+    chk_autoreconnect->setObjectName(QStringLiteral("chk_autoreconnect"));
+    reconnect->addWidget(cmd_reconnect);
+    reconnect->addWidget(chk_autoreconnect);
+    bottom->addLayout(reconnect);
+    showReconnect(app::ReconnectOffer::None);
     cmd_Lang = new QToolButton(this);
     cmd_Lang->setObjectName(QStringLiteral("cmd_Lang"));
     cmd_Lang->setIconSize({27, 18});
@@ -118,6 +130,8 @@ Communication::Communication(QWidget* parent) : QWidget(parent) {
 }
 
 void Communication::setPortEntries(const QList<app::PortEntry>& entries, int selected) {
+    // Without an entry to choose, the field keeps what the user typed.
+    const QString typed = cmb_Porta->currentText();
     cmb_Porta->clear();
     for (const app::PortEntry& e : entries) {
         cmb_Porta->addItem(e.label, e.port);
@@ -125,6 +139,13 @@ void Communication::setPortEntries(const QList<app::PortEntry>& entries, int sel
             cmb_Porta->setItemData(cmb_Porta->count() - 1, e.description, Qt::ToolTipRole);
     }
     cmb_Porta->setCurrentIndex(selected);
+    if (selected < 0)
+        cmb_Porta->setEditText(typed);
+    // The open list is as wide as its longest entry: adapters are told apart by their ends
+    // (maker, serial number).
+    QAbstractItemView* view = cmb_Porta->view();
+    view->setMinimumWidth(view->sizeHintForColumn(0) +
+                          view->verticalScrollBar()->sizeHint().width() + 2 * view->frameWidth());
     // Long entries show their beginning, where the port name is.
     cmb_Porta->lineEdit()->setCursorPosition(0);
 }
@@ -136,6 +157,13 @@ void Communication::setProgress(int done, int total) {
 void Communication::setStatus(const QString& text, bool problem) {
     lbl_status->setText(text);
     lbl_status->setStyleSheet(problem ? QStringLiteral("color: #b00020;") : QString());
+}
+
+void Communication::showReconnect(app::ReconnectOffer offer) {
+    const bool lost = offer != app::ReconnectOffer::None;
+    cmd_reconnect->setVisible(lost);
+    cmd_reconnect->setEnabled(offer == app::ReconnectOffer::Ready);
+    chk_autoreconnect->setVisible(lost);
 }
 
 void Communication::setLanguageFlag(int langIndex) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "portlist.h"
+#include "reconnect.h"
 #include "shellmenu.h"
 
 #include <QWidget>
@@ -11,6 +12,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QProgressBar;
+class QPushButton;
 class QToolButton;
 
 namespace vantelso::gui {
@@ -37,12 +39,16 @@ public:
     std::array<QToolButton*, 3> cmd_modo{};
     QToolButton* cmd_Lang = nullptr;
     QLabel* lbl_status = nullptr;
+    // Shown after the port went away: reopen it, or let the program do so by itself.
+    QPushButton* cmd_reconnect = nullptr;
+    QCheckBox* chk_autoreconnect = nullptr;
     ShellMenu menu;
 
     void setPortEntries(const QList<app::PortEntry>& entries, int selected);
     void setProgress(int done, int total);
     void setStatus(const QString& text, bool problem);
     void setLanguageFlag(int langIndex);
+    void showReconnect(app::ReconnectOffer offer);
 
 private:
     QGroupBox* m_portFrame = nullptr;

@@ -1,6 +1,7 @@
 #include "frmtara.h"
 
 #include "benchinstruments.h"
+#include "fieldcolour.h"
 #include "linearitysweep.h"
 
 #include <QCheckBox>
@@ -19,20 +20,6 @@ namespace vantelso::gui {
 namespace {
 
 using bench::FieldColour;
-
-QString background(FieldColour c) {
-    switch (c) {
-    case FieldColour::Yellow:
-        return QStringLiteral("background:#ffff00;");
-    case FieldColour::Green:
-        return QStringLiteral("background:#00ff00;");
-    case FieldColour::Red:
-        return QStringLiteral("background:#ff0000;");
-    case FieldColour::White:
-        break;
-    }
-    return QStringLiteral("background:#ffffff;");
-}
 
 // Display order of the range rows: channel A inputs, A outputs, channel B inputs, B outputs.
 const int kRowOrder[] = {0,  1,  2,  3,  4,  5,  6,  7,  20, 8,  9,
@@ -211,7 +198,7 @@ FrmTara::FrmTara(bench::CalibrationRun* run, bench::BenchInstruments* instrument
     m_stop->setObjectName(QStringLiteral("Command5"));
     auto* prog = new QPushButton(QStringLiteral("Prog"));
     prog->setObjectName(QStringLiteral("Command7"));
-    prog->setEnabled(false); // the programming station is not part of the program yet
+    connect(prog, &QPushButton::clicked, this, &FrmTara::programmingStationRequested);
     for (QPushButton* b : {m_start, m_resume, m_stop, prog})
         buttons->addWidget(b);
     right->addLayout(buttons);
@@ -252,13 +239,13 @@ void FrmTara::refreshRange(int index) {
     const bench::RangeResult& r = m_run->ranges[std::size_t(index)];
     const QSignalBlocker block(row.box);
     row.box->setChecked(r.ticked);
-    row.box->setStyleSheet(r.box == FieldColour::White ? QString() : background(r.box));
+    row.box->setStyleSheet(r.box == FieldColour::White ? QString() : FieldBackground(r.box));
     const std::array<const bench::ResultField*, 6> fields{&r.k1,   &r.zero, &r.half,
                                                           &r.span, &r.k2,   &r.span2};
     for (std::size_t f = 0; f < 6; ++f) {
         if (QLineEdit* e = row.fields[f]) {
             e->setText(fields[f]->text);
-            e->setStyleSheet(background(fields[f]->colour));
+            e->setStyleSheet(FieldBackground(fields[f]->colour));
         }
     }
 }
@@ -286,7 +273,8 @@ void FrmTara::refreshOptions() {
 
 void FrmTara::refreshStatus() {
     m_status->setText(m_run->status);
-    m_status->setStyleSheet(background(m_run->statusColour) + QStringLiteral("font-weight:bold;"));
+    m_status->setStyleSheet(FieldBackground(m_run->statusColour) +
+                            QStringLiteral("font-weight:bold;"));
 }
 
 void FrmTara::refreshPtc() {

@@ -39,6 +39,10 @@ public:
     QLineEdit* sweepFolder() const { return m_sweepFolder; }
     QLabel* sweepStatus() const { return m_sweepStatus; }
 
+Q_SIGNALS:
+    // "Prog": the programming and verification station comes up.
+    void programmingStationRequested();
+
 private:
     struct Row {
         QCheckBox* box = nullptr;

@@ -6,18 +6,23 @@
 #include "communication.h"
 #include "frm5035.h"
 #include "frmabout.h"
+#include "frmcommlog.h"
 #include "frmeeprom.h"
 #include "frmlang.h"
 #include "frmmisura.h"
 #include "frmprogram.h"
+#include "frmstrumver.h"
 #include "frmswitch.h"
 #include "frmtara.h"
+#include "frmtest.h"
+#include "frmverifica.h"
 #include "hideuntilexit.h"
 #include "icons.h"
 #include "lamp.h"
 #include "linearitysweep.h"
 #include "resourcealiases.h"
 #include "sessionfactory.h"
+#include "verificationstation.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -31,6 +36,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcessEnvironment>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QToolButton>
@@ -62,7 +68,7 @@ constexpr int kWindowGap = 3;
 } // namespace
 
 Principale::Principale(app::AppState& state, app::DemoDevice* demo, QWidget* parent)
-    : QMainWindow(parent), m_state(state) {
+    : QMainWindow(parent), m_state(state), m_traceLog(std::make_unique<app::TraceLog>()) {
     setObjectName(QStringLiteral("Principale"));
     setWindowIcon(Icon(Picture::App));
     m_workArea = new QMdiArea(this);
@@ -120,6 +126,9 @@ void Principale::startUp(const app::StartOptions& options) {
                 m_switch->readDevice(m_state.link.identity, m_state.device.modelIdentifier);
         });
         connect(m_panel->cmd_Lang, &QToolButton::clicked, this, &Principale::showLanguageDialog);
+        connect(m_panel->cmd_reconnect, &QPushButton::clicked, shell, &app::Shell::reconnect);
+        connect(m_panel->chk_autoreconnect, &QCheckBox::toggled, shell,
+                &app::Shell::setAutoReconnect);
         connect(&m_state.link, &DeviceLink::panelEnabledChanged, m_panel, &QWidget::setEnabled);
         connect(&m_state.link, &DeviceLink::portPanelEnabled, m_panel, [this] {
             m_panel->findChild<QWidget*>(QStringLiteral("fra_port"))->setEnabled(true);
@@ -162,6 +171,7 @@ void Principale::wireMenu(const ShellMenu& menu) {
     }
     if (menu.language)
         connect(menu.language, &QAction::triggered, this, &Principale::showLanguageDialog);
+    connect(menu.commLog, &QAction::triggered, this, &Principale::showCommLog);
     connect(menu.exit, &QAction::triggered, this, [this] {
         m_state.flags.exiting = true;
         close();
@@ -206,6 +216,11 @@ void Principale::loadWindowsHidden() {
         m_eeprom = new FrmEeprom(m_state.link);
         m_eepromWindow = addHiddenSubWindow(m_eeprom, "frm_eeprom_window");
     }
+    if (!m_commLog) {
+        m_commLog = new FrmCommLog(*m_traceLog, m_state.texts, *m_state.prompter());
+        m_commLogWindow = addHiddenSubWindow(m_commLog, "frm_commlog_window");
+        connect(m_commLog, &QWidget::windowTitleChanged, m_commLogWindow, &QWidget::setWindowTitle);
+    }
     loadBenchWindows();
 }
 
@@ -249,26 +264,68 @@ void Principale::loadBenchWindows() {
             m_tool5035Window->raise();
         }
     });
+    // Collaudo > Test: the production test bench, with the function generator "UsbDevice1".
+    auto* test = new FrmTest(&m_state.link,
+                             bench::FunctionGenerator(&m_instruments->context, m_sessions.get()),
+                             m_state.prompter(), &m_state.flags.measuring);
+    QMdiSubWindow* testWindow = addHiddenSubWindow(test, "frm_test_window");
+    connect(&test->test(), &bench::ProductionTest::linkLamp, this, [this](bool open) {
+        m_panel->Spia->setColourValue(open ? app::lamp::Green : app::lamp::Red);
+    });
+    for (const ShellMenu* menu : {&std::as_const(m_menu), &std::as_const(m_panel->menu)}) {
+        menu->test->setEnabled(true);
+        connect(menu->test, &QAction::triggered, this,
+                [this, testWindow] { showSubWindow(testWindow); });
+    }
     // "Imposta Menù  Programmazione": the editor alone, ready to program the unit.
     connect(m_tool5035, &Frm5035::programmingMenuRequested, this, [this] {
         m_misuraWindow->hide();
         m_programWindow->hide();
         toggleProgramWindow();
     });
+
+    // The programming and verification station, brought up by the bench's "Prog". Its
+    // download is the editor's checked write; only a write read back equal is counted.
+    m_station = std::make_unique<bench::VerificationStation>(&m_state.link, m_instruments.get(),
+                                                             m_state.prompter(), m_calRun.get());
+    m_station->writeConfiguration = [this] {
+        EditorOutcome outcome = EditorOutcome::Busy;
+        const QMetaObject::Connection c =
+            connect(&m_state.configEditor, &ConfigEditor::writeFinished, this,
+                    [&outcome](EditorOutcome o) { outcome = o; });
+        m_shell->write();
+        disconnect(c);
+        return outcome;
+    };
+    m_verifica = new FrmVerifica(m_station.get());
+    m_verificaWindow = addHiddenSubWindow(m_verifica, "frm_verifica_window");
+    m_strumVer = new FrmStrumVer(m_station.get());
+    m_strumVerWindow = addHiddenSubWindow(m_strumVer, "interfaccia_strum_ver_window");
+    connect(m_tara, &FrmTara::programmingStationRequested, this, [this] {
+        m_station->Reset();
+        showSubWindow(m_verificaWindow);
+    });
+    connect(m_verifica, &FrmVerifica::instrumentsRequested, this,
+            [this] { showSubWindow(m_strumVerWindow); });
+    connect(m_verifica, &FrmVerifica::editorRequested, this, [this] {
+        m_programWindow->hide();
+        toggleProgramWindow();
+    });
+}
+
+void Principale::showSubWindow(QMdiSubWindow* frame) {
+    frame->show();
+    frame->adjustSize();
+    frame->raise();
+    m_workArea->setActiveSubWindow(frame);
 }
 
 void Principale::showTaraWindow() {
-    m_taraWindow->show();
-    m_taraWindow->adjustSize();
-    m_taraWindow->raise();
-    m_workArea->setActiveSubWindow(m_taraWindow);
+    showSubWindow(m_taraWindow);
 }
 
 void Principale::showEepromWindow() {
-    m_eepromWindow->show();
-    m_eepromWindow->adjustSize();
-    m_eepromWindow->raise();
-    m_workArea->setActiveSubWindow(m_eepromWindow);
+    showSubWindow(m_eepromWindow);
 }
 
 void Principale::applyCaptions(const app::ShellCaptions& captions) {
@@ -414,6 +471,17 @@ void Principale::showLanguageDialog() {
     m_lang->show();
     m_lang->raise();
     m_lang->activateWindow();
+}
+
+void Principale::showCommLog() {
+    m_commLogWindow->show();
+    m_commLogWindow->adjustSize();
+    m_commLogWindow->raise();
+    m_workArea->setActiveSubWindow(m_commLogWindow);
+}
+
+void Principale::showReconnect(app::ReconnectOffer offer) {
+    m_panel->showReconnect(offer);
 }
 
 void Principale::showAbout() {

@@ -5,6 +5,7 @@
 #include "shell.h"
 #include "shellmenu.h"
 #include "shellview.h"
+#include "tracelog.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -18,6 +19,7 @@ class BenchInstruments;
 class CalibrationRun;
 class LinearitySweep;
 class SessionFactory;
+class VerificationStation;
 } // namespace vantelso::bench
 
 namespace vantelso::gui {
@@ -25,13 +27,16 @@ namespace vantelso::gui {
 class Communication;
 class Frm5035;
 class FrmAbout;
+class FrmCommLog;
 class FrmEeprom;
 class FrmLang;
 class FrmMisura;
 class FrmOper;
 class FrmProgram;
 class FrmSwitch;
+class FrmStrumVer;
 class FrmTara;
+class FrmVerifica;
 
 // The main frame window: a work area holding the program's windows, with the full menu.
 // It is the shell's view: the connection panel lives in its work area, the language dialog
@@ -77,9 +82,19 @@ public:
     bench::CalibrationRun* calibrationRun() const { return m_calRun.get(); }
     bench::BenchInstruments* benchInstruments() const { return m_instruments.get(); }
     void showTaraWindow();
+    // The programming and verification station (the bench's "Prog") and its set-up window.
+    bench::VerificationStation* verificationStation() const { return m_station.get(); }
+    FrmVerifica* verificaWindow() const { return m_verifica; }
+    QMdiSubWindow* verificaSubWindow() const { return m_verificaWindow; }
+    FrmStrumVer* strumVerWindow() const { return m_strumVer; }
+    QMdiSubWindow* strumVerSubWindow() const { return m_strumVerWindow; }
 
     void showLanguageDialog();
     void showAbout();
+    // View, Communication log: shown in front, recording from its first showing.
+    void showCommLog();
+    FrmCommLog* commLogWindow() const { return m_commLog; }
+    QMdiSubWindow* commLogSubWindow() const { return m_commLogWindow; }
 
     // --- app::ShellView ---
     void disableFactoryMenu() override;
@@ -93,6 +108,7 @@ public:
     QString portText() const override;
     void setPortSwitch(bool ticked) override;
     void showStatus(const QString& text, bool problem) override;
+    void showReconnect(app::ReconnectOffer offer) override;
     void toggleProgramWindow() override;
 
 protected:
@@ -107,10 +123,15 @@ private:
     // Runs a device action now, or once a running measurement has ended (it is stopped).
     void whenNotMeasuring(const std::function<void()>& action);
     void loadBenchWindows();
+    // Shows a factory or tool window at its natural size, in front.
+    void showSubWindow(QMdiSubWindow* frame);
     QMdiSubWindow* addHiddenSubWindow(QWidget* widget, const char* name,
                                       Picture icon = Picture::App);
 
     app::AppState& m_state;
+    std::unique_ptr<app::TraceLog> m_traceLog;
+    FrmCommLog* m_commLog = nullptr;
+    QMdiSubWindow* m_commLogWindow = nullptr;
     QMdiArea* m_workArea = nullptr;
     Communication* m_panel = nullptr;
     QMdiSubWindow* m_panelWindow = nullptr;
@@ -135,6 +156,11 @@ private:
     QMdiSubWindow* m_taraWindow = nullptr;
     Frm5035* m_tool5035 = nullptr;
     QMdiSubWindow* m_tool5035Window = nullptr;
+    std::unique_ptr<bench::VerificationStation> m_station;
+    FrmVerifica* m_verifica = nullptr;
+    QMdiSubWindow* m_verificaWindow = nullptr;
+    FrmStrumVer* m_strumVer = nullptr;
+    QMdiSubWindow* m_strumVerWindow = nullptr;
     ShellMenu m_menu;
     std::unique_ptr<app::Shell> m_shell;
     bool m_cursorOverridden = false;

@@ -36,6 +36,7 @@ ShellMenu BuildShellMenu(QMenuBar* bar, ShellMenu::Kind kind) {
     out.viewProgram = item(view, "mnu_program", true);
     out.viewMeasure = item(view, "mnu_measure", true);
     out.viewSwitch = item(view, "mnu_switch", false);
+    out.commLog = item(view, "mnu_commlog", true);
     bar->addMenu(view);
 
     QMenu* action = menu(bar, "mnu_action");
@@ -52,8 +53,7 @@ ShellMenu BuildShellMenu(QMenuBar* bar, ShellMenu::Kind kind) {
     out.collaudo = menu(bar, "mnu_collaudo");
     out.eeprom = item(out.collaudo, "mnu_eeprom", false);
     out.taratura = item(out.collaudo, "mnu_taratura", false);
-    if (panel)
-        out.test = item(out.collaudo, "mnu_test", false);
+    out.test = item(out.collaudo, "mnu_test", false);
     bar->addMenu(out.collaudo);
 
     QMenu* help = menu(bar, "mnu_help");

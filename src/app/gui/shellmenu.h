@@ -17,6 +17,7 @@ struct ShellMenu {
     QAction* viewProgram = nullptr;
     QAction* viewMeasure = nullptr;
     QAction* viewSwitch = nullptr;
+    QAction* commLog = nullptr;
     QAction* read = nullptr;
     QAction* write = nullptr;
     QAction* start = nullptr;
@@ -24,7 +25,7 @@ struct ShellMenu {
     QMenu* collaudo = nullptr;
     QAction* eeprom = nullptr;
     QAction* taratura = nullptr;
-    QAction* test = nullptr;     // panel only
+    QAction* test = nullptr;
     QAction* language = nullptr; // main window only
     QAction* about = nullptr;
     QAction* exit = nullptr;

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace vantelso::bench {
+class VerificationStation;
+}
+
+namespace vantelso::gui {
+
+// The programming station's report window: downloads the edited configuration into one unit
+// after another and shows the running report. A thin layer over VerificationStation, with
+// the bench's fixed Italian texts.
+class FrmVerifica : public QWidget {
+    Q_OBJECT
+public:
+    explicit FrmVerifica(bench::VerificationStation* station, QWidget* parent = nullptr);
+
+    QLabel* statusLabel() const { return m_status; }
+    QPlainTextEdit* report() const { return m_report; }
+    QPushButton* sendButton() const { return m_send; }
+    QPushButton* defaultButton() const { return m_default; }
+    QPushButton* editorButton() const { return m_editor; }
+    QPushButton* instrumentsButton() const { return m_instruments; }
+
+Q_SIGNALS:
+    // "prog_man" with the device port open: the configuration editor comes up.
+    void editorRequested();
+    // "comm_strum": the set-up window comes up (the station has been made ready for it).
+    void instrumentsRequested();
+
+private:
+    void refreshStatus();
+    void refreshReport();
+    void updateButtons();
+
+    bench::VerificationStation* m_station;
+    QLabel* m_status = nullptr;
+    QPlainTextEdit* m_report = nullptr;
+    QPushButton* m_send = nullptr;
+    QPushButton* m_default = nullptr;
+    QPushButton* m_editor = nullptr;
+    QPushButton* m_instruments = nullptr;
+};
+
+} // namespace vantelso::gui

@@ -1,0 +1,163 @@
+// The communication log window and the panel's port list as the user sees them. With
+// VANTELSO_SCREENSHOTS set to a folder, pictures of both are saved there.
+#include "desktopsession.h"
+#include "frmcommlog.h"
+#include "linktrace.h"
+
+using namespace vantelso;
+using namespace vantelso::gui;
+using namespace Qt::StringLiterals;
+
+namespace {
+void screenshot(QWidget* w, const char* file) {
+    const QString dir = qEnvironmentVariable("VANTELSO_SCREENSHOTS");
+    if (!dir.isEmpty())
+        QVERIFY(w->grab().save(dir + u'/' + QLatin1String(file)));
+}
+} // namespace
+
+class TestCommLog : public QObject {
+    Q_OBJECT
+
+private slots:
+    void showsTheTraffic();
+    void portListExplainsItself();
+    void reconnectOffered();
+};
+
+// View, Communication log starts recording; a Read's requests and replies appear in it, the
+// lines are saved through the file dialog, a failed save is told, and the texts follow the
+// language.
+void TestCommLog::showsTheTraffic() {
+    Session s(u"RSX7030"_s);
+    QVERIFY(!lcLink().isDebugEnabled());
+    QVERIFY(s.open()); // not recorded: the log was never opened
+    s.window->mainMenu().commLog->trigger();
+    FrmCommLog* log = s.window->commLogWindow();
+    QVERIFY(s.window->commLogSubWindow()->isVisible());
+    QVERIFY(log->chk_record->isChecked() && lcLink().isDebugEnabled());
+    QVERIFY(log->txt_log->toPlainText().isEmpty());
+    QCOMPARE(s.window->commLogSubWindow()->windowTitle(), u"Registro delle comunicazioni"_s);
+
+    s.panel()->cmd_read->click();
+    QTRY_VERIFY(log->txt_log->toPlainText().contains(u"-> 24 56 00 00 00 0d  |$V....|"_s));
+    const QStringList lines = log->txt_log->toPlainText().split(u'\n');
+    QVERIFY2(lines.size() > 130, qPrintable(QString::number(lines.size())));
+    QVERIFY(lines.last().contains(u"<-"_s) || lines.last().contains(u"->"_s));
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"trace.txt"_s);
+    s.prompter.pushFile(path);
+    log->cmd_save->click();
+    QCOMPARE(s.prompter.fileDialogs.size(), 1);
+    QCOMPARE(s.prompter.fileDialogs.first().filter, u"Testo (*.txt *.log)"_s);
+    QFile saved(path);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(saved.readAll()).trimmed(), log->txt_log->toPlainText());
+    s.prompter.clear();
+    s.prompter.pushFile(dir.filePath(u"no/such/folder/trace.txt"_s));
+    QVERIFY(!log->save());
+    QCOMPARE(s.prompter.questions().size(), 1);
+    QVERIFY(s.prompter.questions().first().text.startsWith(u"Impossibile scrivere "_s));
+    s.prompter.clear();
+    QVERIFY(!log->save()); // cancelled: nothing asked, nothing written
+    QVERIFY(s.prompter.questions().isEmpty());
+
+    s.chooseLanguage(1);
+    QCOMPARE(log->cmd_save->text(), u"Save..."_s);
+    QCOMPARE(s.window->commLogSubWindow()->windowTitle(), u"Communication log"_s);
+    QCOMPARE(s.window->mainMenu().commLog->text(), u"Communication log"_s);
+    s.window->commLogSubWindow()->resize(900, 420);
+    screenshot(s.window->commLogSubWindow(), "commlog-en.png");
+
+    // Recording off: the trace is off and the window keeps what it has.
+    log->chk_record->click();
+    QVERIFY(!lcLink().isDebugEnabled());
+    const QString kept = log->txt_log->toPlainText();
+    s.panel()->cmd_read->click();
+    QTest::qWait(50);
+    QCOMPARE(log->txt_log->toPlainText(), kept);
+    log->cmd_clear->click();
+    QVERIFY(log->txt_log->toPlainText().isEmpty());
+}
+
+// Adapters found are listed by what they say of themselves; one plugged in later appears at
+// the next look, and the chosen entry stays chosen.
+void TestCommLog::portListExplainsItself() {
+    Session s;
+    QList<PortDescription> found{
+        {u"/dev/ttyUSB0"_s, u"FT232R USB UART"_s, u"FTDI"_s, u"A50285BI"_s,
+         u"/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"_s},
+        {u"/dev/ttyACM0"_s, u"USB Serial"_s, u"Silicon Labs"_s, {}, {}}};
+    s.window->shell().setPortScan([&found] { return found; });
+    s.window->shell().pollPorts();
+    QComboBox* list = s.panel()->cmb_Porta;
+    QCOMPARE(list->count(), 18);
+    QCOMPARE(list->itemText(16), u"ttyUSB0 \u2014 FT232R USB UART (FTDI), S/N A50285BI"_s);
+    QCOMPARE(list->itemData(16).toString(),
+             u"/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"_s);
+    QCOMPARE(list->itemText(17), u"ttyACM0 \u2014 USB Serial (Silicon Labs)"_s);
+    list->setCurrentIndex(17);
+    found.prepend({u"/dev/ttyUSB1"_s, u"USB-Serial Controller"_s, u"Prolific"_s, {}, {}});
+    s.window->shell().pollPorts();
+    QCOMPARE(list->count(), 19);
+    QCOMPARE(list->currentText(), u"ttyACM0 \u2014 USB Serial (Silicon Labs)"_s);
+    // What the user typed stays typed.
+    list->setEditText(u"/dev/ttyS9"_s);
+    found.removeFirst();
+    s.window->shell().pollPorts();
+    QCOMPARE(list->count(), 18);
+    QCOMPARE(list->currentText(), u"/dev/ttyS9"_s);
+
+    // The panel with its list open, as one picture.
+    s.chooseLanguage(1);
+    list->setCurrentIndex(16);
+    list->lineEdit()->setCursorPosition(0);
+    list->showPopup();
+    QWidget* popup = list->view()->window();
+    QTRY_VERIFY(popup->isVisible());
+    QWidget* panel = s.window->panelWindow();
+    const QPoint at = popup->mapToGlobal(QPoint()) - panel->mapToGlobal(QPoint());
+    QPixmap shot(QSize(qMax(panel->width(), at.x() + popup->width()),
+                       qMax(panel->height(), at.y() + popup->height())));
+    shot.fill(Qt::white);
+    {
+        QPainter painter(&shot);
+        painter.drawPixmap(0, 0, panel->grab());
+        painter.drawPixmap(at, popup->grab());
+    }
+    const QString dir = qEnvironmentVariable("VANTELSO_SCREENSHOTS");
+    if (!dir.isEmpty())
+        QVERIFY(shot.save(dir + u"/portlist-en.png"_s));
+    list->hidePopup();
+}
+
+// A device gone from under the panel: the panel says so and offers to reconnect, with the
+// option to do so by itself, which the shell follows.
+void TestCommLog::reconnectOffered() {
+    Session s(u"RSX7030"_s);
+    QVERIFY(s.open());
+    s.chooseLanguage(1);
+    sim::Fault f;
+    f.kind = sim::Fault::Kind::Vanish;
+    s.demo->device()->injectFault(f);
+    s.panel()->cmd_read->click(); // the retry question is answered Cancel
+    QTRY_VERIFY(!s.window->shell().portOpen());
+    Communication* p = s.panel();
+    QTRY_VERIFY(p->cmd_reconnect->isVisible() && !p->cmd_reconnect->isEnabled());
+    QVERIFY(p->chk_autoreconnect->isVisible());
+    QCOMPARE(p->chk_autoreconnect->text(), u"Reconnect automatically"_s);
+    p->chk_autoreconnect->click();
+    QVERIFY(s.window->shell().autoReconnect());
+    screenshot(s.window->panelWindow(), "panel-reconnect-en.png");
+    // The device went away before it could identify itself again: it is still known as the
+    // one that answered before.
+    s.demo->device()->revive();
+    QVERIFY(s.window->shell().reconnect());
+    QVERIFY(!p->cmd_reconnect->isVisible() && p->Check1->isChecked());
+    QCOMPARE(p->lbl_status->text(), u"Reconnected to sim:RSX7030: the same device answers."_s);
+    QCOMPARE(p->lbl_device_1->text(), u"RSX 7030"_s);
+}
+
+QTEST_MAIN(TestCommLog)
+#include "tst_commlog.moc"

@@ -1,0 +1,384 @@
+// The port list that explains itself, the watch for adapters plugged in and pulled out, the
+// reconnection to a port that went away, and the trace kept for the communication log.
+#include "linktrace.h"
+#include "owntexts.h"
+#include "portlist.h"
+#include "ptyserver.h"
+#include "reconnect.h"
+#include "scriptedprompter.h"
+#include "shell.h"
+#include "simdevice.h"
+#include "tracelog.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vantelso;
+using namespace vantelso::app;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class RecordingView : public ShellView {
+public:
+    QList<PortEntry> ports;
+    int selected = -2;
+    QString port;
+    QString status;
+    bool statusProblem = false;
+    bool ticked = false;
+    QList<ReconnectOffer> offers;
+
+    void disableFactoryMenu() override {}
+    void setPortList(const QList<PortEntry>& entries, int index) override {
+        ports = entries;
+        selected = index;
+        if (index >= 0)
+            port = entries[index].label;
+    }
+    void loadWindowsHidden() override {}
+    void applyCaptions(const ShellCaptions&) override {}
+    void setButtonImages(bool) override {}
+    void setProgress(int, int) override {}
+    void placeWindows() override {}
+    void showPanel() override {}
+    QString portText() const override { return port; }
+    void setPortSwitch(bool on) override { ticked = on; }
+    void showStatus(const QString& text, bool problem) override {
+        status = text;
+        statusProblem = problem;
+    }
+    void showReconnect(ReconnectOffer offer) override { offers << offer; }
+    void toggleProgramWindow() override {}
+};
+
+PortDescription usb(const QString& node, const QString& serial, const QString& stable = {}) {
+    return {node, u"FT232R USB UART"_s, u"FTDI"_s, serial, stable};
+}
+
+} // namespace
+
+class TestPorts : public QObject {
+    Q_OBJECT
+
+private slots:
+    void portLabel_data();
+    void portLabel();
+    void stableNames();
+    void listOpensStableNames();
+    void findAdapter_data();
+    void findAdapter();
+    void listFollowsAdapters();
+#ifdef Q_OS_UNIX
+    void reconnectOnPty();
+#endif
+    void traceLog();
+};
+
+void TestPorts::portLabel_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("maker");
+    QTest::addColumn<QString>("serial");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("everything") << "/dev/ttyUSB0"
+                                << "FT232R USB UART"
+                                << "FTDI"
+                                << "A50285BI"
+                                << u"ttyUSB0 \u2014 FT232R USB UART (FTDI), S/N A50285BI"_s;
+    QTest::newRow("no serial") << "/dev/ttyUSB0"
+                               << "FT232R USB UART"
+                               << "FTDI"
+                               << "" << u"ttyUSB0 \u2014 FT232R USB UART (FTDI)"_s;
+    QTest::newRow("maker in the description")
+        << "/dev/ttyUSB1"
+        << "Prolific USB-Serial Controller"
+        << "prolific"
+        << "" << u"ttyUSB1 \u2014 Prolific USB-Serial Controller"_s;
+    QTest::newRow("maker only") << "/dev/ttyACM0"
+                                << ""
+                                << "Arduino"
+                                << "" << u"ttyACM0 \u2014 Arduino"_s;
+    QTest::newRow("serial only") << "/dev/ttyACM1"
+                                 << ""
+                                 << ""
+                                 << "7" << u"ttyACM1 \u2014 S/N 7"_s;
+    QTest::newRow("nothing known") << "/dev/ttyS4"
+                                   << ""
+                                   << ""
+                                   << "" << u"ttyS4"_s;
+    QTest::newRow("windows name") << "COM7"
+                                  << "USB Serial Port"
+                                  << "FTDI"
+                                  << "" << u"COM7 \u2014 USB Serial Port (FTDI)"_s;
+}
+
+void TestPorts::portLabel() {
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+    QFETCH(QString, maker);
+    QFETCH(QString, serial);
+    QFETCH(QString, label);
+    QCOMPARE(PortLabel({name, description, maker, serial, {}}), label);
+}
+
+// The stable names are the links of the folder, by the node they point to; a link whose node
+// is gone names nothing.
+void TestPorts::stableNames() {
+    QTemporaryDir dir;
+    const QString nodes = dir.filePath(u"dev"_s), byId = dir.filePath(u"by-id"_s);
+    QVERIFY(QDir().mkpath(nodes) && QDir().mkpath(byId));
+    for (const char* node : {"ttyUSB0", "ttyUSB1"}) {
+        QFile f(nodes + u'/' + QLatin1String(node));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(QFile::link(nodes + u"/ttyUSB1"_s, byId + u"/usb-FTDI_A50285BI-if00-port0"_s));
+    QVERIFY(QFile::link(nodes + u"/ttyUSB9"_s, byId + u"/usb-gone-if00-port0"_s));
+    const QHash<QString, QString> names = StablePortNames(byId);
+    QCOMPARE(names.size(), 1);
+    QCOMPARE(names.value(QFileInfo(nodes + u"/ttyUSB1"_s).canonicalFilePath()),
+             byId + u"/usb-FTDI_A50285BI-if00-port0"_s);
+    QVERIFY(StablePortNames(dir.filePath(u"none"_s)).isEmpty());
+    QVERIFY(StablePortNames({}).isEmpty());
+}
+
+// A found adapter is listed by what it says of itself and opened by its stable name; the tip
+// carries every detail; what the user picks or types finds its port.
+void TestPorts::listOpensStableNames() {
+    const QString stable = u"/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"_s;
+    const QList<PortEntry> list =
+        BuildPortList({usb(u"/dev/ttyUSB0"_s, u"A50285BI"_s, stable), {u"/dev/ttyACM0"_s, {}}});
+    QCOMPARE(list.size(), 18);
+    const PortEntry& e = list[16];
+    QCOMPARE(e.label, u"ttyUSB0 \u2014 FT232R USB UART (FTDI), S/N A50285BI"_s);
+    QCOMPARE(e.port, stable);
+    QCOMPARE(e.serialNumber, u"A50285BI"_s);
+    QCOMPARE(e.description, u"FT232R USB UART\nFTDI\nA50285BI\n"_s + stable);
+    QCOMPARE(list[17].label, u"ttyACM0"_s);
+    QCOMPARE(list[17].port, u"/dev/ttyACM0"_s);
+    QCOMPARE(PortForText(list, e.label), stable);
+    QCOMPARE(PortForText(list, u"/dev/ttyUSB7"_s), u"/dev/ttyUSB7"_s); // typed
+    QCOMPARE(PortIndex(list, stable), 16);
+    QCOMPARE(PortIndex(list, u"/dev/ttyACM0"_s), 17);
+    QCOMPARE(PortIndex(list, u"/dev/ttyUSB7"_s), -1);
+}
+
+void TestPorts::findAdapter_data() {
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("serial");
+    QTest::addColumn<QString>("stable");
+    QTest::addColumn<QList<PortDescription>>("found");
+    QTest::addColumn<QStringList>("existing");
+    QTest::addColumn<QString>("expected");
+    const QString id = u"/dev/serial/by-id/usb-FTDI_X-if00-port0"_s;
+    QTest::newRow("stable name back")
+        << id << "X" << id << QList<PortDescription>{} << QStringList{id} << id;
+    QTest::newRow("serial on another node")
+        << "/dev/ttyUSB0"
+        << "X"
+        << "" << QList<PortDescription>{usb(u"/dev/ttyUSB3"_s, u"X"_s)}
+        << QStringList{u"/dev/ttyUSB0"_s} << "/dev/ttyUSB3";
+    QTest::newRow("another adapter on the node")
+        << "/dev/ttyUSB0"
+        << "X"
+        << "" << QList<PortDescription>{usb(u"/dev/ttyUSB0"_s, u"Y"_s)}
+        << QStringList{u"/dev/ttyUSB0"_s} << "";
+    QTest::newRow("still away") << id << "X" << id << QList<PortDescription>{} << QStringList{}
+                                << "";
+    QTest::newRow("typed path back")
+        << "/tmp/ports/dev"
+        << ""
+        << "" << QList<PortDescription>{} << QStringList{u"/tmp/ports/dev"_s} << "/tmp/ports/dev";
+    QTest::newRow("typed path away") << "/tmp/ports/dev"
+                                     << ""
+                                     << "" << QList<PortDescription>{} << QStringList{} << "";
+}
+
+void TestPorts::findAdapter() {
+    QFETCH(QString, port);
+    QFETCH(QString, serial);
+    QFETCH(QString, stable);
+    QFETCH(QList<PortDescription>, found);
+    QFETCH(QStringList, existing);
+    QFETCH(QString, expected);
+    LostPort lost;
+    lost.port = port;
+    lost.serialNumber = serial;
+    lost.stableName = stable;
+    QCOMPARE(FindAdapter(lost, found, [&](const QString& n) { return existing.contains(n); }),
+             expected);
+    QCOMPARE(FindAdapter({}, found, [](const QString&) { return true; }), QString());
+}
+
+// Plugging in and pulling out changes the list; the entry the field names stays chosen, and
+// a typed path stays as typed.
+void TestPorts::listFollowsAdapters() {
+    ScriptedPrompter prompter;
+    AppState state(&prompter);
+    RecordingView view;
+    Shell shell(state, view);
+    QList<PortDescription> found{usb(u"/dev/ttyUSB0"_s, u"A"_s)};
+    shell.setPortScan([&found] { return found; });
+    shell.startUp();
+    QCOMPARE(view.ports.size(), 17);
+    view.port = view.ports[16].label;
+    found.prepend(usb(u"/dev/ttyUSB1"_s, u"B"_s));
+    shell.pollPorts();
+    QCOMPARE(view.ports.size(), 18);
+    QCOMPARE(view.ports[view.selected].port, u"/dev/ttyUSB0"_s);
+    view.selected = -2;
+    shell.pollPorts(); // nothing changed: the list is left alone
+    QCOMPARE(view.selected, -2);
+    view.port = u"/dev/ttyXYZ"_s;
+    found.removeLast();
+    shell.pollPorts();
+    QCOMPARE(view.ports.size(), 17);
+    QCOMPARE(view.selected, -1);
+    QCOMPARE(shell.ports(), view.ports);
+    shell.shutDown();
+}
+
+#ifdef Q_OS_UNIX
+// A device served on a pseudo-terminal, reached through a link as a by-id name would be. The
+// device goes away; the panel says so and offers to reconnect; a new terminal under the same
+// name with the same device is reopened and the device identified again, without reading its
+// configuration over the editor's; a terminal with another device is reported as a device
+// change, and the editor refuses to write to it.
+void TestPorts::reconnectOnPty() {
+    QTemporaryDir dir;
+    const QString name = dir.filePath(u"by-id-port"_s);
+    const auto serve = [&](sim::PtyServer& server, sim::SimDevice& device) {
+        QString why;
+        QVERIFY2(server.start(&device, &why), qPrintable(why));
+        QFile::remove(name);
+        QVERIFY(QFile::link(server.slavePath(), name));
+    };
+    ScriptedPrompter prompter;
+    prompter.setFallback(Prompter::Answer::Ok);
+    AppState state(&prompter);
+    state.link.setDelayScale(0.05);
+    RecordingView view;
+    Shell shell(state, view);
+    shell.setPortScan([] { return QList<PortDescription>{}; });
+    shell.startUp();
+
+    sim::SimDevice first(0);
+    auto server = std::make_unique<sim::PtyServer>();
+    serve(*server, first);
+    view.port = name;
+    shell.portSwitchClicked(true);
+    QVERIFY(shell.portOpen());
+    QCOMPARE(state.device.modelIdentifier, u"RSX7030"_s);
+    // An edit not yet written, which the reconnection must not overwrite.
+    state.editor.setText(u"txt_Input_max"_s, 0, u"123"_s);
+
+    server.reset(); // the adapter is pulled out
+    QTRY_VERIFY(!shell.portOpen());
+    QVERIFY(!view.ticked);
+    QCOMPARE(view.offers.last(), ReconnectOffer::Waiting);
+    QCOMPARE(shell.lostPort().port, name);
+    QVERIFY(view.statusProblem);
+    QCOMPARE(view.status, u"Il dispositivo su %1 è stato scollegato. "
+                          u"Ricollegare l'adattatore per riconnettersi."_s.arg(name));
+    shell.pollPorts();
+    QCOMPARE(view.offers.last(), ReconnectOffer::Waiting);
+
+    sim::SimDevice same(0);
+    server = std::make_unique<sim::PtyServer>();
+    serve(*server, same);
+    shell.chooseLanguage(1);
+    shell.pollPorts();
+    QCOMPARE(view.offers.last(), ReconnectOffer::Ready);
+    QCOMPARE(view.status, u"The adapter of %1 is back: press Reconnect."_s.arg(name));
+    QVERIFY(shell.reconnect());
+    QVERIFY(shell.portOpen() && view.ticked);
+    QCOMPARE(view.offers.last(), ReconnectOffer::None);
+    QCOMPARE(view.status, u"Reconnected to %1: the same device answers."_s.arg(name));
+    QVERIFY(!view.statusProblem);
+    QCOMPARE(state.editor.text(u"txt_Input_max"_s, 0), u"123"_s);
+    // Identified, nothing more: no record read.
+    for (const QByteArray& command : same.commandLog())
+        QVERIFY2(!command.startsWith("$R"), command.constData());
+
+    // Away again; this time another model is plugged in and reconnected automatically.
+    server.reset();
+    QTRY_COMPARE(view.offers.last(), ReconnectOffer::Waiting);
+    sim::SimDevice other(7);
+    const QByteArray memory = other.bank(0);
+    server = std::make_unique<sim::PtyServer>();
+    serve(*server, other);
+    shell.setAutoReconnect(true);
+    prompter.clear();
+    shell.pollPorts();
+    QVERIFY(shell.portOpen());
+    QVERIFY(view.statusProblem);
+    QVERIFY2(view.status.startsWith(u"Another device answers on %1: "_s.arg(name)),
+             qPrintable(view.status));
+    QVERIFY(view.status.endsWith(u"Read its configuration before writing."_s));
+    QCOMPARE(prompter.questions().size(), 1);
+    QCOMPARE(prompter.questions().first().text, view.status);
+    // The editor's fields were the first device's: they are not written to this one.
+    prompter.clear();
+    QVERIFY(!shell.write());
+    QCOMPARE(prompter.texts(), QStringList{state.texts.lang(69)});
+    QCOMPARE(other.bank(0), memory);
+    for (const QByteArray& command : other.commandLog())
+        QVERIFY(!command.startsWith("$W"));
+    shell.shutDown();
+}
+#endif
+
+// Recording switches the trace on and keeps its last lines; not recording, the trace is off
+// as the rules leave it and nothing is kept. The lines are saved as they were shown.
+void TestPorts::traceLog() {
+    QVERIFY(!lcLink().isDebugEnabled());
+    {
+        TraceLog log(3);
+        QVERIFY(log.attached());
+        TraceLog second;
+        QVERIFY(!second.attached());
+        QSignalSpy added(&log, &TraceLog::lineAdded);
+        qCDebug(lcLink) << "not kept";
+        QVERIFY(log.lines().isEmpty());
+        log.setRecording(true);
+        QVERIFY(lcLink().isDebugEnabled());
+        for (int k = 1; k <= 5; ++k)
+            qCDebug(lcLink).noquote() << "line" << k;
+        qWarning("vantelso tests: a warning of another category passes by");
+        QCOMPARE(log.lines(), (QStringList{u"line 3"_s, u"line 4"_s, u"line 5"_s}));
+        QTRY_COMPARE(added.size(), 5);
+        QCOMPARE(added.last().at(0).toString(), u"line 5"_s);
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"log.txt"_s);
+        QString why;
+        QVERIFY(log.saveTo(path, &why));
+        QFile saved(path);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), QByteArray("line 3\nline 4\nline 5\n"));
+        QVERIFY(!log.saveTo(dir.filePath(u"no/such/folder/log.txt"_s), &why));
+        QVERIFY(!why.isEmpty());
+
+        log.setRecording(false);
+        QVERIFY(!lcLink().isDebugEnabled());
+        qCDebug(lcLink) << "not kept";
+        QCOMPARE(log.lines().size(), 3);
+        // Rules that switched the trace on keep it on when recording stops.
+        QLoggingCategory::setFilterRules(u"vantelso.link.debug=true"_s);
+        QVERIFY(lcLink().isDebugEnabled());
+        log.setRecording(true);
+        log.setRecording(false);
+        QVERIFY(lcLink().isDebugEnabled());
+        QLoggingCategory::setFilterRules({});
+        QVERIFY(!lcLink().isDebugEnabled());
+        log.clear();
+        QVERIFY(log.lines().isEmpty());
+    }
+    // Gone with the log: the categories are as the rules say.
+    QVERIFY(!lcLink().isDebugEnabled());
+}
+
+QTEST_GUILESS_MAIN(TestPorts)
+#include "tst_ports.moc"

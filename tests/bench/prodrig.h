@@ -1,0 +1,43 @@
+#pragma once
+
+#include "benchrig.h"
+#include "devicelink.h"
+#include "simtransport.h"
+
+#include <algorithm>
+
+// The production test's bench: a simulated frequency-input unit (model byte 7) streaming
+// every 2 ms on an in-process port, identified, and the simulated function generator behind
+// "UsbDevice1". The link's pauses are shortened.
+struct ProdRig {
+    ProdRig() : link(&rig.prompter), port(&rig.bench.device()) {
+        rig.bench.device().setStreamInterval(2);
+        port.open();
+        link.setTransport(&port);
+        link.setDelayScale(0.05);
+        link.ReadIdentity();
+        rig.bench.device().clearCommandLog();
+    }
+    vantelso::sim::SimDevice& device() { return rig.bench.device(); }
+    vantelso::sim::SimFunctionGenerator& generator() { return rig.bench.generator(); }
+    // The device commands received that start with `prefix`.
+    QList<QByteArray> commands(const QByteArray& prefix) {
+        QList<QByteArray> out;
+        for (const QByteArray& c : device().commandLog())
+            if (c.startsWith(prefix))
+                out << c;
+        return out;
+    }
+    // The device commands received, without the repetitions of the held output values.
+    QList<QByteArray> commandsInOrder() {
+        QList<QByteArray> out;
+        for (const QByteArray& c : device().commandLog())
+            if (out.isEmpty() || out.last() != c)
+                out << c;
+        return out;
+    }
+
+    BenchRig rig{7};
+    vantelso::DeviceLink link;
+    vantelso::sim::SimTransport port;
+};

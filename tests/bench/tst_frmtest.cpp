@@ -1,0 +1,135 @@
+// The production test window over a simulated frequency unit and function generator: its
+// fixed texts, the buttons driving the tests, the log and the reading field.
+// With VANTELSO_SCREENSHOTS set to a folder, a picture of the window is saved there.
+#include "frmtest.h"
+#include "prodrig.h"
+
+#include <QTest>
+#include <QtWidgets>
+#include <cmath>
+
+using namespace vantelso;
+
+namespace {
+
+void type(QLineEdit* e, const QString& text) {
+    e->selectAll();
+    QTest::keyClick(e, Qt::Key_Delete);
+    QTest::keyClicks(e, text);
+}
+
+} // namespace
+
+class TestFrmTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void texts() {
+        ProdRig r;
+        gui::FrmTest w(&r.link, r.rig.generator, &r.rig.prompter);
+        QCOMPARE(w.windowTitle(), QStringLiteral("Test"));
+        const QList<std::pair<QAbstractButton*, const char*>> captions = {
+            {w.Command1, "start STABILITA'"},
+            {w.Command3, "Stop"},
+            {w.Command2, "Clear"},
+            {w.Command4, "start LINEARITA'"},
+            {w.Command7, "chA"},
+            {w.Command10, "chB"},
+            {w.Command11, "a+b"},
+            {w.Command8, "Stop"},
+            {w.Command6[0], "ON"},
+            {w.Command6[1], "OFF"},
+            {w.Command6[2], ">>"},
+            {w.opt_fgen[0], "TTL"},
+            {w.opt_fgen[1], "Rimbalzo"},
+            {w.opt_fgen[2], "Tacho"}};
+        for (const auto& [b, caption] : captions)
+            QCOMPARE(b->text(), QLatin1String(caption));
+        QCOMPARE(w.Text1[1]->text(), QStringLiteral("800"));
+        QCOMPARE(w.Text1[2]->text(), QStringLiteral("800"));
+        QCOMPARE(w.Text10->text(), QStringLiteral("1000"));
+        QVERIFY(w.opt_fgen[0]->isChecked());
+        QVERIFY(w.Command1->isEnabled() && !w.Command3->isEnabled() && !w.Command8->isEnabled());
+    }
+
+    void runsTheBench() {
+        ProdRig r;
+        gui::FrmTest w(&r.link, r.rig.generator, &r.rig.prompter);
+        w.test().timings = bench::ProductionTestTimings().scaled(0);
+        w.show();
+
+        // Generator: bounce set-up, then the frequency button.
+        w.opt_fgen[1]->click();
+        w.Command5->click();
+        QCOMPARE(r.generator().userPoints(), 4000);
+        type(w.Text10, QStringLiteral("1200"));
+        w.Command6[2]->click();
+        QCOMPARE(r.generator().lines().last(), QByteArray("FREQuency 1200"));
+        w.Command6[1]->click();
+        QVERIFY(!r.generator().outputOn());
+        QCOMPARE(w.lbl_stato->text(), QStringLiteral("Generatore: uscita spenta"));
+
+        // Stability: a reading 3 off a reference of 100 with tolerance 2 is logged each time.
+        r.device().setAnalogInput(0, 103.0);
+        type(w.Text1[0], QStringLiteral("100"));
+        type(w.Text2, QStringLiteral("2"));
+        int seen = 0;
+        bool stopEnabled = false;
+        auto stopper = connect(&w.test(), &bench::ProductionTest::reading, &w, [&](double) {
+            stopEnabled = w.Command3->isEnabled() && !w.Command1->isEnabled();
+            if (++seen == 2)
+                w.Command3->click();
+        });
+        w.Command1->click();
+        disconnect(stopper);
+        QVERIFY(stopEnabled);
+        QCOMPARE(w.List1->count(), 2);
+        QCOMPARE(w.List1->item(0)->text(), QStringLiteral("103."));
+        QCOMPARE(w.lbl_stato->text(), QStringLiteral("Prova fermata"));
+        w.Command2->click();
+        QCOMPARE(w.List1->count(), 0);
+
+        // Linearity: the unit reads 2% low from 1500 Hz up.
+        r.rig.bench.setFrequencyResponse(
+            [](double f) { return f >= 1500 ? std::round(f * 0.98) : f; });
+        const std::pair<QLineEdit*, const char*> settings[] = {{w.Text3, "1000"}, {w.Text4, "2000"},
+                                                               {w.Text5, "500"},  {w.Text6, "0.02"},
+                                                               {w.Text9, "0"},    {w.Text7, "10"}};
+        for (const auto& [edit, text] : settings)
+            type(edit, QLatin1String(text));
+        w.test().timings.operatorTimeScale = 1;
+        w.Command4->click();
+        QCOMPARE(w.lbl_stato->text(), QStringLiteral("Prova terminata"));
+        QCOMPARE(w.List1->count(), 2);
+        QCOMPARE(w.List1->item(0)->text(), QStringLiteral("1500-->1470."));
+        QCOMPARE(w.List1->item(1)->text(), QStringLiteral("2000-->1960."));
+        QCOMPARE(w.Text8->text(), QStringLiteral("1960."));
+        QCOMPARE(w.progress->value(), 3);
+        QCOMPARE(r.generator().lines().last(), QByteArray("FREQuency 0.001"));
+
+        const QString dir = qEnvironmentVariable("VANTELSO_SCREENSHOTS");
+        if (!dir.isEmpty()) {
+            if (QWidget* focused = QApplication::focusWidget())
+                focused->clearFocus();
+            QCoreApplication::processEvents();
+            QVERIFY(w.grab().save(dir + QStringLiteral("/frm_test.png")));
+        }
+
+        // Output hold on both channels until Stop; an out-of-range count is refused.
+        r.device().clearCommandLog();
+        type(w.Text1[2], QStringLiteral("70000"));
+        w.Command11->click();
+        QVERIFY(r.rig.prompter.texts().last().contains(QStringLiteral("70000")));
+        QVERIFY(r.device().commandLog().isEmpty());
+        type(w.Text1[2], QStringLiteral("3500"));
+        QTimer::singleShot(30, w.Command8, &QPushButton::click);
+        w.Command11->click();
+        QVERIFY(!r.commands("$I").isEmpty() && !r.commands("$i").isEmpty());
+        QCOMPARE(r.device().directValueUpper(), 3500);
+        QCOMPARE(r.device().directValueLower(), 800);
+        QCOMPARE(r.device().commandLog().last(), QByteArray("$FPxx\r"));
+        QVERIFY(w.Command11->isEnabled() && !w.Command8->isEnabled());
+    }
+};
+
+QTEST_MAIN(TestFrmTest)
+#include "tst_frmtest.moc"

@@ -1,0 +1,432 @@
+// The programming and verification station against a simulated unit and simulated bench
+// instruments: downloads counted only when read back, the set-up checks and their messages,
+// what reaches the supply and the switch unit, and the verification report.
+#include "calfunction.h"
+#include "stationrig.h"
+
+#include <QTest>
+#include <QTimer>
+
+using namespace vantelso;
+using namespace vantelso::bench;
+using Answer = Prompter::Answer;
+using Mode = VerificationSettings::Mode;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kRule(58, QLatin1Char('_'));
+
+int deviceIndex(const char* name) {
+    return int(VerificationDevices().indexOf(QLatin1String(name)));
+}
+
+} // namespace
+
+class TestVerification : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // Choosing an input type fills its range from 0 and half way.
+    void defaults_data() {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<double>("max");
+        const std::pair<const char*, double> rows[] = {{"mVL (-20 : 200)", 100},
+                                                       {"mVH: (-200 : 800)", 800},
+                                                       {"V", 10},
+                                                       {"mA", 20},
+                                                       {"Tc J", 600},
+                                                       {"Tc K", 1200},
+                                                       {"Tc R", 1600},
+                                                       {"Tc S", 1600},
+                                                       {"Tc T", 100},
+                                                       {"Tc B", 1800},
+                                                       {"Tc E", 1000},
+                                                       {"Tc N", 1000},
+                                                       {"Pt100", 200},
+                                                       {"Pt1000", 100},
+                                                       {"Ni100", 200},
+                                                       {"Ni1000", 100},
+                                                       {"Ohm", 500},
+                                                       {"KOhm", 2000}};
+        for (const auto& [caption, max] : rows)
+            QTest::newRow(caption) << QString::fromLatin1(caption) << max;
+    }
+    void defaults() {
+        QFETCH(QString, caption);
+        QFETCH(double, max);
+        QCOMPARE(VerificationInputCaptions().size(), 18);
+        StationRig s;
+        s.station.OpenInstruments();
+        QVERIFY(s.station.settings.min.isEmpty() && s.station.settings.max.isEmpty());
+        const int input = FindVerificationInput(caption);
+        QVERIFY(input >= 0);
+        s.station.ChooseInput(input);
+        QCOMPARE(s.station.settings.min, QStringLiteral("0"));
+        QCOMPARE(s.station.settings.max, NumberText(max));
+        QCOMPARE(s.station.range.half, max / 2);
+        QVERIFY(VerificationFunction(input).scale > 0);
+    }
+
+    // Checks made before anything is sent: each refuses with its message and the
+    // instruments hear nothing.
+    void refusals_data() {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("min");
+        QTest::addColumn<QString>("max");
+        QTest::addColumn<QString>("volts");
+        QTest::addColumn<int>("output");
+        QTest::addColumn<int>("device");
+        QTest::addColumn<int>("channel");
+        QTest::addColumn<QString>("message");
+        const int d7032 = deviceIndex("RSX7032D");
+        const QString mvl = QStringLiteral("Valore non corretto per mVL; selezionare ingresso mVH");
+        const QString mvh = QStringLiteral("Valore non corretto per mVH; selezionare ingresso V");
+        const QString supply = QStringLiteral("Valore di alimentazione errato!");
+        auto row = [&](const char* name, const char* input, const char* min, const char* max,
+                       const char* volts, int output, int device, int channel,
+                       const QString& message) {
+            QTest::newRow(name) << QString::fromLatin1(input) << QString::fromLatin1(min)
+                                << QString::fromLatin1(max) << QString::fromLatin1(volts) << output
+                                << device << channel << message;
+        };
+        row("mVL max 250", "mVL (-20 : 200)", "0", "250", "24", 1, d7032, 0, mvl);
+        row("mVL min -21", "mVL (-20 : 200)", "-21", "100", "24", 1, d7032, 0, mvl);
+        row("mVH max 801", "mVH: (-200 : 800)", "0", "801", "24", 1, d7032, 0, mvh);
+        row("mVH min -201", "mVH: (-200 : 800)", "-201", "800", "24", 1, d7032, 0, mvh);
+        row("beyond calibrator", "V", "0", "1e6", "24", 1, d7032, 0,
+            QStringLiteral("Valore fuori dal campo del calibratore"));
+        row("max not a number", "V", "0", "1O", "24", 1, d7032, 0,
+            QStringLiteral("Valore di range non valido"));
+        row("no input type", "", "0", "10", "24", 1, d7032, 0,
+            QStringLiteral("Selezionare tipo di ingresso"));
+        row("supply 17.5", "V", "0", "10", "17.5", 1, d7032, 0, supply);
+        row("supply 31", "V", "0", "10", "31", 1, d7032, 0, supply);
+        row("supply empty", "V", "0", "10", "", 1, d7032, 0, supply);
+        row("no output type", "V", "0", "10", "24", -1, d7032, 0,
+            QStringLiteral("Impostare tipo di uscita"));
+        row("no device", "V", "0", "10", "24", 1, -1, 0,
+            QStringLiteral("Selezionare dispositivo da verificare"));
+        row("RSX7131C second", "V", "0", "10", "24", 0, deviceIndex("RSX7131C"), 1,
+            QStringLiteral("secondo canale di uscita non tarabile"));
+    }
+    void refusals() {
+        QFETCH(QString, input);
+        QFETCH(QString, min);
+        QFETCH(QString, max);
+        QFETCH(QString, volts);
+        QFETCH(int, output);
+        QFETCH(int, device);
+        QFETCH(int, channel);
+        QFETCH(QString, message);
+        StationRig s;
+        VerificationStation& v = s.station;
+        v.OpenInstruments();
+        v.ChooseMode(Mode::Automatic);
+        v.ChooseInput(FindVerificationInput(input));
+        v.settings.min = min;
+        v.settings.max = max;
+        v.settings.supplyVolts = volts;
+        v.settings.supplyOn = true;
+        v.settings.output = output;
+        v.ChooseDevice(device);
+        v.settings.outputChannel = channel;
+        QVERIFY(!v.SetUpAndVerify());
+        QCOMPARE(s.rig.prompter.texts(), QStringList{message});
+        QCOMPARE(s.rig.prompter.questions().first().buttons, Prompter::Buttons::Ok);
+        QVERIFY(s.instrumentsQuiet());
+        QVERIFY(v.report.isEmpty());
+    }
+
+    // The supply takes the voltage with two decimals; outside 18..30 V nothing is sent.
+    void supply_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("sent"); // empty: refused
+        QTest::newRow("24.5") << QStringLiteral("24.5") << QStringLiteral("24.50");
+        QTest::newRow("24") << QStringLiteral("24") << QStringLiteral("24.00");
+        QTest::newRow("18") << QStringLiteral("18") << QStringLiteral("18.00");
+        QTest::newRow("30") << QStringLiteral("30") << QStringLiteral("30.00");
+        QTest::newRow("comma") << QStringLiteral("24,5") << QStringLiteral("24.50");
+        QTest::newRow("17.5") << QStringLiteral("17.5") << QString();
+        QTest::newRow("31") << QStringLiteral("31") << QString();
+        QTest::newRow("30.01") << QStringLiteral("30.01") << QString();
+        QTest::newRow("letters") << QStringLiteral("24 V") << QString();
+    }
+    void supply() {
+        QFETCH(QString, typed);
+        QFETCH(QString, sent);
+        QCOMPARE(SupplyVoltsText(typed).value_or(QString()), sent);
+        StationRig s;
+        s.station.settings.supplyVolts = typed;
+        s.station.settings.supplyOn = true;
+        QCOMPARE(s.station.SetUpSupply(), !sent.isEmpty());
+        if (sent.isEmpty()) {
+            QCOMPARE(s.rig.prompter.texts(), QStringList{u"Valore di alimentazione errato!"_s});
+            QVERIFY(s.rig.bench.supply().heard().isEmpty());
+            return;
+        }
+        QCOMPARE(s.rig.bench.supply().heard(), "SV " + sent.toLatin1() + "\rKOE\r");
+        QVERIFY(s.rig.bench.supply().outputOn());
+        // Unticked, the value is still checked but the supply is left alone.
+        s.rig.bench.supply().clearHeard();
+        s.station.settings.supplyOn = false;
+        QVERIFY(s.station.SetUpSupply());
+        QVERIFY(s.rig.bench.supply().heard().isEmpty());
+        // "stop_ver" switches off with the voltage last set.
+        s.station.StopVerification();
+        QCOMPARE(s.rig.bench.supply().heard(), "SV " + sent.toLatin1() + "\rKOD\r");
+    }
+
+    // Output routing by device and channel, input routing by type and bench model; the
+    // switch unit hears the output list first, then the input list.
+    void routing_data() {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<int>("channel");
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("output"); // expected output list
+        QTest::addColumn<QString>("inputRoute");
+        auto row = [](const char* name, const char* device, int channel, const char* model,
+                      const char* input, const char* out, const char* in) {
+            QTest::newRow(name) << QString::fromLatin1(device) << channel
+                                << QString::fromLatin1(model) << QString::fromLatin1(input)
+                                << QString::fromLatin1(out) << QString::fromLatin1(in);
+        };
+        row("7030 first mV", "RSX7030", 0, "RSX7030", "mVL (-20 : 200)", "109A110A111A112A113A",
+            "101A102A103A104A105A");
+        row("7030 second V", "RSX7030", 1, "RSX7030", "V", "109C110A111C112C113A",
+            "101A102A103C104C105A");
+        row("7030 mA", "RSX7030", 0, "RSX7030", "mA", "109A110A111A112A113A",
+            "101A102C103C104C105C");
+        row("7030 Pt100", "RSX7030", 0, "RSX7030", "Pt100", "109A110A111A112A113A",
+            "101C102C103C104A105A");
+        row("7031B first Tc K", "RSX7031B", 0, "RSX7031B", "Tc K", "101A102A",
+            "103A104A105A106A107A");
+        row("7032A second V", "RSX7032A", 1, "RSX7032A", "V", "101C102C", "103A104A105C106C107A");
+        row("7131A second mA", "RSX7131A", 1, "RSX7131A", "mA", "101C102C", "103C104A105A106C107C");
+        row("7132D first KOhm", "RSX7132D", 0, "RSX7132D", "KOhm", "101A102A",
+            "103C104C105A106C107A");
+        row("7131C first", "RSX7131C", 0, "RSX7131C", "Ni1000", "", "103C104C105A106C107A");
+        row("7131B none", "RSX7131B", 1, "RSX7131B", "Tc N", "", "103A104A105A106A107A");
+        row("5035 none", "RSX5035", 0, "RSX5035", "Tc J", "", "103A104A105A106A107A");
+        row("no bench model", "RSX7035", 0, "", "Ohm", "", "103C104C105A106C107A");
+    }
+    void routing() {
+        QFETCH(QString, device);
+        QFETCH(int, channel);
+        QFETCH(QString, model);
+        QFETCH(QString, input);
+        QFETCH(QString, output);
+        QFETCH(QString, inputRoute);
+        QCOMPARE(OutputRoutingFor(device, channel).route, output);
+        QVERIFY(OutputRoutingFor(device, channel).refusal.isEmpty());
+        QCOMPARE(InputRoutingFor(model, FindVerificationInput(input)), inputRoute);
+
+        StationRig s;
+        CalibrationRun bench(&s.link, &s.rig.instruments, &s.rig.prompter);
+        bench.TaraModel = model;
+        VerificationStation station(&s.link, &s.rig.instruments, &s.rig.prompter, &bench);
+        station.ChooseMode(Mode::Automatic);
+        station.ChooseInput(FindVerificationInput(input));
+        station.ChooseDevice(int(VerificationDevices().indexOf(device)));
+        station.settings.outputChannel = channel;
+        QVERIFY(station.SetUpSwitches());
+        QByteArrayList expected;
+        for (const QString& list : {output, inputRoute})
+            expected += SwitchLines(list);
+        QByteArray heard;
+        for (const QByteArray& line : expected)
+            heard += line;
+        QCOMPARE(s.rig.bench.switches().heard(), heard);
+        // In manual mode the operator wires the unit: the switch unit hears nothing.
+        s.rig.bench.switches().clearHeard();
+        station.ChooseMode(Mode::Manual);
+        QVERIFY(station.SetUpSwitches());
+        QVERIFY(s.rig.bench.switches().heard().isEmpty());
+    }
+
+    // Only a download the device holds after the read-back is counted; the report starts
+    // afresh with each download.
+    void downloads_data() {
+        QTest::addColumn<QString>("fault"); // "drop" writes, "cancel" a limit, "closed" port
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QStringList>("report");
+        const QString start = QStringLiteral("Programmazione in corso...");
+        QTest::newRow("verified") << QString() << int(DownloadResult::Verified) << u"OK"_s
+                                  << QStringList{start,
+                                                 u"Download completato. Programmazioni "
+                                                 u"effettuate:     2"_s,
+                                                 u"Impostare strumentazione"_s};
+        QTest::newRow("not read back")
+            << u"drop"_s << int(DownloadResult::Failed) << u"ERRORE"_s
+            << QStringList{start, u"Errore: controllare connessioni dispositivo"_s};
+        QTest::newRow("limit cancelled")
+            << u"cancel"_s << int(DownloadResult::Cancelled) << u"STOP"_s
+            << QStringList{start, u"Download annullato"_s};
+        QTest::newRow("port closed")
+            << u"closed"_s << int(DownloadResult::PortClosed) << u"ERRORE"_s
+            << QStringList{start, u"Errore di comunicazione"_s};
+    }
+    void downloads() {
+        QFETCH(QString, fault);
+        QFETCH(int, result);
+        QFETCH(QString, status);
+        QFETCH(QStringList, report);
+        StationRig s;
+        QCOMPARE(s.editor.ReadEprom(), EditorOutcome::Done);
+        VerificationStation& v = s.station;
+        v.Reset();
+        QCOMPARE(v.status, QStringLiteral("STOP"));
+        QCOMPARE(v.SendProgram(), DownloadResult::Verified);
+        QCOMPARE(v.downloads, 1);
+        s.model.setText(QStringLiteral("txt_Input_max"), 0, QStringLiteral("16"));
+        s.device().clearCommandLog();
+        if (fault == QLatin1String("drop"))
+            s.device().injectFault(
+                {.kind = sim::Fault::Kind::DropWrites, .match = "$W", .count = -1});
+        if (fault == QLatin1String("cancel"))
+            s.model.setText(QStringLiteral("txt_Output_max"), 0, QStringLiteral("21"));
+        if (fault == QLatin1String("closed"))
+            s.port.close();
+        s.rig.prompter.setFallback(Answer::Cancel);
+        QCOMPARE(int(v.SendProgram()), result);
+        QCOMPARE(v.reportLines(), report);
+        QCOMPARE(v.status, status);
+        const bool counted = DownloadResult(result) == DownloadResult::Verified;
+        QCOMPARE(v.downloads, counted ? 2 : 1);
+        QCOMPARE(v.statusColour, counted ? FieldColour::Green : FieldColour::Red);
+        if (fault == QLatin1String("cancel") || fault == QLatin1String("closed"))
+            QCOMPARE(s.deviceWrites(), 0);
+        // "Prog" on the calibration bench starts the count again.
+        v.Reset();
+        QCOMPARE(v.downloads, 0);
+        QVERIFY(v.report.isEmpty());
+    }
+
+    // With the device port closed the editor buttons only say so.
+    void devicePort() {
+        StationRig s;
+        QVERIFY(s.station.CheckDevicePort());
+        s.port.close();
+        QVERIFY(!s.station.CheckDevicePort());
+        QCOMPARE(s.rig.prompter.texts(), QStringList{u"Porta Com non aperta"_s});
+    }
+
+    // A whole verification of channel A after a download: zero, half scale and span through
+    // the calibrator, the meter's readings in the report.
+    void verificationRun() {
+        StationRig s;
+        QCOMPARE(s.editor.ReadEprom(), EditorOutcome::Done);
+        VerificationStation& v = s.station;
+        v.Reset();
+        QCOMPARE(v.SendProgram(), DownloadResult::Verified);
+        s.setUpChannelA();
+        QCOMPARE(v.caption, QStringLiteral("Modo di taratura: Automatico"));
+        QVERIFY(v.SetUpAndVerify());
+        QCOMPARE(v.range.half, 12.0);
+        QCOMPARE(v.reportLines().mid(3),
+                 (QStringList{u"Taratura in corso N° : 1 Range:  4 ÷ 20 V"_s,
+                              u"Valore di zero: 00.000 V"_s, u"Valore di 1/2 scala: 05.000 V"_s,
+                              u"Valore di span: 10.000 V"_s,
+                              u"Taratura dispositivo N° 1 : terminata"_s, kRule}));
+        QCOMPARE(s.rig.bench.supply().heard(), QByteArray("SV 24.00\rKOE\r"));
+        QCOMPARE(s.rig.bench.meter(0).lines(),
+                 (QByteArrayList{":SYST:REM", ":CONF:VOLT:DC", ":READ?", ":READ?", ":READ?",
+                                 "SYST:BEEP"}));
+        QCOMPARE(s.rig.bench.switches().lines(),
+                 (QByteArrayList{"rout:open (@101)", "rout:open (@102)", "rout:close (@103)",
+                                 "rout:open (@104)", "rout:open (@105)", "rout:close (@106)",
+                                 "rout:close (@107)"}));
+        // The current source is selected and ends at the span: 20 mA × 10000.
+        const CalFunction* ma = FindCalFunction(u"mA");
+        QCOMPARE(s.rig.bench.calibrator().function(), ma->data);
+        QCOMPARE(s.rig.bench.calibrator().rawValue(), 200000);
+        QVERIFY(!v.running());
+        QVERIFY(s.rig.prompter.questions().isEmpty());
+
+        // A current output is reported in mA as the meter gives it.
+        s.rig.bench.meter(0).clearLines();
+        v.settings.output = 0;
+        v.settings.max = QStringLiteral("12");
+        QVERIFY(v.SetUpMultimeter());
+        QVERIFY(v.Verify());
+        QCOMPARE(s.rig.bench.meter(0).lines().mid(0, 3),
+                 (QByteArrayList{":SYST:REM", ":CONF:CURR:DC", ":READ?"}));
+        QVERIFY(v.reportLines().contains(u"Taratura in corso N° : 1 Range:  4 ÷ 12 mA"_s));
+        QVERIFY(v.reportLines().contains(u"Valore di span: 00.000 mA"_s));
+    }
+
+    // The run stops where it fails, says so in the report, and the meter is not beeped.
+    void runEndings_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("last");
+        QTest::addColumn<QStringList>("prompts");
+        const QString comm =
+            QStringLiteral("Misura del dispositivo in corso. Controllare comunicazione");
+        QTest::newRow("meter silent") << u"silent"_s << comm << QStringList{comm};
+        QTest::newRow("manual reading cancelled")
+            << u"cancel"_s << u"Verifica annullata"_s << QStringList{u"Lettura Mult"_s};
+        QTest::newRow("stop") << u"stop"_s << u"Verifica interrotta"_s << QStringList{};
+    }
+    void runEndings() {
+        QFETCH(QString, how);
+        QFETCH(QString, last);
+        QFETCH(QStringList, prompts);
+        StationRig s;
+        s.setUpChannelA();
+        if (how == QLatin1String("silent"))
+            s.rig.bench.meter(0).setSilent(true);
+        if (how == QLatin1String("cancel")) {
+            s.rig.instruments.meters.setSelector(QStringLiteral("Manuale"));
+            s.rig.prompter.pushInput(QString());
+        }
+        if (how == QLatin1String("stop")) {
+            QVERIFY(s.station.SetUpSupply());
+            // STOP pressed while the calibrator is being set up.
+            QTimer::singleShot(0, &s.station, [&s] { s.station.StopVerification(); });
+        }
+        QVERIFY(!s.station.Verify());
+        QCOMPARE(s.station.reportLines().last(), last);
+        QVERIFY(!s.station.reportLines().join(u'\n').contains(u"terminata"));
+        QCOMPARE(s.rig.bench.meter(0).beeps(), 0);
+        QVERIFY(!s.station.running());
+        QStringList asked;
+        for (const auto& q : s.rig.prompter.questions())
+            asked << q.text;
+        QCOMPARE(asked, prompts);
+        if (how == QLatin1String("stop"))
+            QVERIFY(!s.rig.bench.supply().outputOn());
+    }
+
+    // Manual mode: the operator sets the calibrator's function; the switch unit is left alone.
+    void manualMode() {
+        StationRig s;
+        s.setUpChannelA();
+        s.station.ChooseMode(Mode::Manual);
+        QCOMPARE(s.station.caption, QStringLiteral("Modo di taratura: Manuale"));
+        s.station.settings.device = -1; // not needed by hand
+        QVERIFY(s.station.SetUpAndVerify());
+        QCOMPARE(s.rig.prompter.texts(), QStringList{u"Impostare calibratore"_s});
+        QVERIFY(s.rig.bench.switches().heard().isEmpty());
+        QCOMPARE(s.station.reportLines().last(), kRule);
+    }
+
+    void reportNumbers_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("zero") << 0.0 << u"00.000"_s;
+        QTest::newRow("one digit") << 4.0021 << u"04.002"_s;
+        QTest::newRow("two digits") << 19.9996 << u"20.000"_s;
+        QTest::newRow("three digits") << 123.4 << u"123.400"_s;
+        QTest::newRow("negative") << -0.5 << u"-00.500"_s;
+        QTest::newRow("negative zero") << -0.0001 << u"00.000"_s;
+    }
+    void reportNumbers() {
+        QFETCH(double, value);
+        QFETCH(QString, text);
+        QCOMPARE(ReportNumber(value), text);
+    }
+};
+
+QTEST_MAIN(TestVerification)
+#include "tst_verification.moc"
