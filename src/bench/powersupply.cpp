@@ -4,6 +4,8 @@
 #include "numberformat.h"
 #include "transport.h"
 
+#include <cmath>
+
 namespace vantelso::bench {
 
 BenchStatus PowerSupply::SetSupply(bool on, const QString& volts) {
@@ -43,7 +45,10 @@ SupplyCurrent PowerSupply::ReadSupplyCurrent() {
 }
 
 double ParseSupplyReply(const QByteArray& reply) {
-    return Val(QString::fromLatin1(reply.mid(1, 5))) * 1000;
+    // Five characters can still spell a number no current can be ("9E305"): like any number
+    // beyond range in the leading-number parse, it reads as 0 rather than as infinity.
+    const double mA = Val(QString::fromLatin1(reply.mid(1, 5))) * 1000;
+    return std::isfinite(mA) ? mA : 0;
 }
 
 SupplyCurrent SupplyCurrent::operatorText(const QString& text) {

@@ -146,6 +146,12 @@ private Q_SLOTS:
         QTest::newRow("largest") << QByteArray("1000000.000") << 1e9;
         QTest::newRow("garbage") << QByteArray("ERR\r\n") << qQNaN();
     }
+    void supplyReplyFormat() {
+        for (const auto& [reply, mA] : {std::pair{QByteArray("A0.026\r\n"), 26.0},
+                                        {QByteArray("AXYZ\r\n"), 0.0},
+                                        {QByteArray("19E305"), 0.0}}) // found by a fuzzer
+            QCOMPARE(ParseSupplyReply(reply), mA);
+    }
     void meterReadingFormat() {
         QFETCH(QByteArray, reply);
         QFETCH(double, milli);
