@@ -36,8 +36,6 @@ std::optional<double> ParseMeterReading(const QByteArray& reply) {
                 return std::nullopt;
             n *= 10;
         }
-        if (std::llabs(n) > limit)
-            return std::nullopt;
     } else {
         qint64 divisor = 1;
         for (int i = 0; i < -power && divisor <= limit * 10; ++i)
@@ -45,6 +43,9 @@ std::optional<double> ParseMeterReading(const QByteArray& reply) {
         const qint64 q = n / divisor;
         n = (n % divisor != 0 && n < 0) ? q - 1 : q;
     }
+    // Also with decimals: "8188987.8188987" is an overload, not 8.2 million volts.
+    if (std::llabs(n) > limit)
+        return std::nullopt;
     return double(n) / 1000.0;
 }
 

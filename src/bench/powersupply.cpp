@@ -4,6 +4,8 @@
 #include "numberformat.h"
 #include "transport.h"
 
+#include <cmath>
+
 namespace vantelso::bench {
 
 BenchStatus PowerSupply::SetSupply(bool on, const QString& volts) {
@@ -39,8 +41,14 @@ SupplyCurrent PowerSupply::ReadSupplyCurrent() {
         *m_port, reply, [](const QByteArray& b) { return b.size() >= 8; }, t.supplyReplyTimeout);
     if (!complete)
         return SupplyCurrent::timeout();
-    // Characters 2 to 6 hold the current in amperes ("A0.026" CR LF).
-    return SupplyCurrent::milliamps(Val(QString::fromLatin1(reply.mid(1, 5))) * 1000);
+    return SupplyCurrent::milliamps(ParseSupplyReply(reply));
+}
+
+double ParseSupplyReply(const QByteArray& reply) {
+    // Five characters can still spell a number no current can be ("9E305"): like any number
+    // beyond range in the leading-number parse, it reads as 0 rather than as infinity.
+    const double mA = Val(QString::fromLatin1(reply.mid(1, 5))) * 1000;
+    return std::isfinite(mA) ? mA : 0;
 }
 
 SupplyCurrent SupplyCurrent::operatorText(const QString& text) {

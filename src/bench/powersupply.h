@@ -11,6 +11,11 @@ namespace vantelso::bench {
 
 // The bench DC power supply: 2400 baud, commands ending in CR ("SV 24.00", "KOE"/"KOD" output
 // on/off, "A" reads the current as 8 characters, the amperes at characters 2 to 6).
+// The current in mA from the supply's answer to "A": characters 2 to 6 hold the amperes
+// ("A0.026" CR LF); whatever is there is read with the leading-number parse (0 when it is no
+// number, or one too large to be a current).
+double ParseSupplyReply(const QByteArray& reply);
+
 class PowerSupply {
 public:
     static constexpr qint32 BaudRate = 2400;

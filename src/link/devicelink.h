@@ -59,6 +59,9 @@ public:
     // Every pause of the link is multiplied by this (1 for a real device; a simulated one
     // that answers at once may shorten them).
     void setDelayScale(double factor) { m_delayScale = factor; }
+    // Every reply time-out is multiplied by this (1 for a real device; tests that let a
+    // simulated device stay silent shorten the waits).
+    void setTimeoutScale(double factor) { m_timeoutScale = factor; }
     // Discard input, write, pause, discard input again.
     void SendOnly(const QByteArray& command, double pauseSeconds);
     // Empty the port's input buffer and discard one read of pending input.
@@ -127,6 +130,7 @@ private:
     LinkTexts m_texts;
     bool m_busy = false;
     double m_delayScale = 1.0;
+    double m_timeoutScale = 1.0;
     bool m_lastRefused = false;
     int m_activityDepth = 0;
     bool m_portFailed = false;

@@ -40,4 +40,27 @@ struct ReplyTemplate {
 // partial replies earlier in the buffer never mask the one just completed.
 int FindLastReply(const QByteArray& received, const ReplyTemplate& tmpl);
 
+// The same search over bytes that arrive piece by piece, at a cost proportional to the new
+// bytes only: each piece is scanned for candidates that end inside it, and everything older
+// than the template's length is dropped, since no candidate can still start there. So a
+// device flooding the line costs memory and time in proportion to what it sends, not to the
+// square of it. Once feed() returns true the reply is the last candidate completed by that
+// piece, exactly what FindLastReply() returns on all the bytes fed so far.
+class ReplyScanner {
+public:
+    explicit ReplyScanner(const ReplyTemplate& tmpl) : m_tmpl(tmpl) {}
+    bool feed(const QByteArray& piece);
+    bool found() const { return !m_reply.isEmpty(); }
+    const QByteArray& reply() const { return m_reply; }
+    // Rules the found reply out (it came too early to answer the request): scanning goes on
+    // with the bytes that followed it, and it can never be found again.
+    void reject();
+
+private:
+    ReplyTemplate m_tmpl;
+    QByteArray m_tail; // the last template-length-minus-one bytes not yet ruled out
+    QByteArray m_reply;
+    QByteArray m_afterReply; // what followed the found reply in its piece
+};
+
 } // namespace vantelso

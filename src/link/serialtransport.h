@@ -24,6 +24,8 @@ public:
     qint64 bytesAvailable() const override;
     void clearInput() override;
     QString portName() const override { return m_entry; }
+    // Start bit, eight data bits and a stop bit per byte.
+    qint64 byteTimeNs() const override { return 10'000'000'000LL / m_baudRate; }
 
 private:
     void onError(QSerialPort::SerialPortError error);

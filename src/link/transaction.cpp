@@ -3,8 +3,10 @@
 
 #include "linktrace.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
+#include <algorithm>
 
 namespace vantelso {
 
@@ -25,6 +27,43 @@ int FindLastReply(const QByteArray& received, const ReplyTemplate& tmpl) {
             found = int(i);
     }
     return found;
+}
+
+bool ReplyScanner::feed(const QByteArray& piece) {
+    const qsizetype len = m_tmpl.pattern.size();
+    if (found() || len == 0 || piece.isEmpty())
+        return found();
+    // Only the kept tail and the new piece: candidates ending in the tail were scanned before.
+    const qsizetype old = m_tail.size();
+    m_tail += piece;
+    const char marker = m_tmpl.pattern.at(0);
+    qsizetype at = -1;
+    for (qsizetype i = std::max<qsizetype>(0, old - len + 1); i + len <= m_tail.size(); ++i) {
+        if (m_tail.at(i) != marker)
+            continue;
+        const qsizetype end = i + len; // one past the candidate
+        const bool terminated =
+            m_tmpl.crOnly ? m_tail.at(end - 1) == '\r'
+                          : (len >= 2 && m_tail.at(end - 2) == '\r' && m_tail.at(end - 1) == '\n');
+        if (terminated)
+            at = i;
+    }
+    if (at >= 0) {
+        m_reply = m_tail.mid(at, len);
+        m_afterReply = m_tail.mid(at + len);
+        m_tail.clear();
+        return true;
+    }
+    if (m_tail.size() >= len)
+        m_tail.remove(0, m_tail.size() - (len - 1));
+    return false;
+}
+
+void ReplyScanner::reject() {
+    const qsizetype keep = std::max<qsizetype>(0, m_tmpl.pattern.size() - 1);
+    m_tail = m_afterReply.right(keep);
+    m_afterReply.clear();
+    m_reply.clear();
 }
 
 DeviceLink::DeviceLink(Prompter* prompter, QObject* parent)
@@ -68,7 +107,8 @@ void DeviceLink::waitForInput(const QDeadlineTimer& deadline) {
 
 Reply DeviceLink::WaitReply(const QByteArray& command, const ReplyTemplate& tmpl,
                             int timeoutSeconds) {
-    const QDeadlineTimer deadline(qint64(timeoutSeconds) * 1000, Qt::PreciseTimer);
+    const QDeadlineTimer deadline(qint64(timeoutSeconds * m_timeoutScale * 1000 + 0.5),
+                                  Qt::PreciseTimer);
     Reply reply;
     if (!isPortOpen()) {
         reply.status = Reply::Status::PortError;
@@ -79,17 +119,39 @@ Reply DeviceLink::WaitReply(const QByteArray& command, const ReplyTemplate& tmpl
         reply.status = Reply::Status::PortError;
         return reply;
     }
-    QByteArray received;
+    QElapsedTimer sinceWrite;
+    sinceWrite.start();
+    // On a real line the device cannot start its reply before the whole request has reached
+    // it, and the reply itself takes its length in wire time. A reply completed sooner was
+    // most likely on its way before the request (a late or repeated answer to an earlier
+    // one): it is held back, and a reply completing in time replaces it. Only when none
+    // follows within a few more byte times is the early one taken after all, so a device
+    // that answers faster than the wire (a pseudo-terminal, a USB device that ignores the
+    // baud rate) is slowed down, never refused.
+    const qint64 byteNs = m_transport->byteTimeNs();
+    const qint64 wireNs = command.isEmpty() ? 0 : (command.size() + tmpl.pattern.size()) * byteNs;
+    const qint64 holdNs = wireNs + 10 * byteNs;
+    QByteArray held;
+    ReplyScanner scanner(tmpl);
     for (;;) {
         if (m_portFailed || !isPortOpen()) {
             reply.status = Reply::Status::PortError;
             return reply;
         }
-        received += takeInput();
-        const int at = FindLastReply(received, tmpl);
-        if (at >= 0) {
+        if (scanner.feed(takeInput())) {
+            if (sinceWrite.nsecsElapsed() >= wireNs) {
+                reply.status = Reply::Status::Ok;
+                reply.bytes = scanner.reply();
+                return reply;
+            }
+            qCDebug(lcLink).noquote() << TraceTime() << "sooner than the wire allows, held"
+                                      << TraceBytes(scanner.reply());
+            held = scanner.reply();
+            scanner.reject();
+        }
+        if (!held.isEmpty() && sinceWrite.nsecsElapsed() >= holdNs) {
             reply.status = Reply::Status::Ok;
-            reply.bytes = received.mid(at, tmpl.pattern.size());
+            reply.bytes = held;
             return reply;
         }
         if (deadline.hasExpired()) {
@@ -99,7 +161,12 @@ Reply DeviceLink::WaitReply(const QByteArray& command, const ReplyTemplate& tmpl
             reply.status = Reply::Status::Timeout;
             return reply;
         }
-        waitForInput(deadline);
+        QDeadlineTimer wake = deadline;
+        if (!held.isEmpty())
+            wake = std::min(deadline,
+                            QDeadlineTimer((holdNs - sinceWrite.nsecsElapsed()) / 1'000'000 + 1,
+                                           Qt::PreciseTimer));
+        waitForInput(wake);
     }
 }
 

@@ -33,6 +33,10 @@ public:
     virtual QString errorString() const { return DescribePortProblem(m_problem); }
     // Text shown for the port, e.g. "/dev/ttyUSB0" or "COM3".
     virtual QString portName() const = 0;
+    // How long one byte takes on the wire, in nanoseconds; 0 when the far end answers
+    // without wire time (a simulated device). A reply cannot begin to arrive before its
+    // request has crossed the wire, which lets the link tell stale bytes from a reply.
+    virtual qint64 byteTimeNs() const { return 0; }
 
 Q_SIGNALS:
     void readyRead();

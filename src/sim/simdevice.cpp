@@ -248,10 +248,12 @@ SimDevice::Parse SimDevice::classify(int* length) const {
 
 namespace {
 
+// Streamed frames are matched as "A"; only faults naming "A" touch them.
 std::optional<Fault> takeMatching(QList<Fault>& faults, const QByteArray& cmd, bool producesReply) {
+    const bool frame = cmd == "A";
     for (qsizetype i = 0; i < faults.size(); ++i) {
         Fault& f = faults[i];
-        if (!cmd.startsWith(f.match))
+        if (!cmd.startsWith(f.match) || (frame && f.match != "A"))
             continue;
         bool counts = false;
         switch (f.kind) {
@@ -263,6 +265,8 @@ std::optional<Fault> takeMatching(QList<Fault>& faults, const QByteArray& cmd, b
         case Fault::Kind::CorruptReply:
         case Fault::Kind::TruncatedReply:
         case Fault::Kind::JunkBefore:
+        case Fault::Kind::SplitReply:
+        case Fault::Kind::ExtraReply:
             counts = producesReply;
             break;
         case Fault::Kind::DropWrites:
@@ -314,10 +318,15 @@ void SimDevice::execute(const QByteArray& cmd, qint64 doneNs) {
         break;
     }
 
-    QByteArray r = reply(cmd);
+    send(reply(cmd), doneNs, fault);
+}
+
+// Hands a reply (or frame) to the outbound wire, bent by the fault that hit its command.
+void SimDevice::send(QByteArray r, qint64 readyNs, const std::optional<Fault>& fault) {
     if (r.isEmpty())
         return;
-    qint64 extraNs = 0;
+    const Fault::Kind kind = fault ? fault->kind : Fault::Kind::None;
+    const qint64 laterNs = fault ? qint64(std::max(0, fault->delayMs)) * 1'000'000 : 0;
     switch (kind) {
     case Fault::Kind::CorruptReply:
         r[r.size() - 1] = '?';
@@ -331,12 +340,22 @@ void SimDevice::execute(const QByteArray& cmd, qint64 doneNs) {
         r.prepend(kJunk);
         break;
     case Fault::Kind::DelayedReply:
-        extraNs = qint64(std::max(0, fault->delayMs)) * 1'000'000;
-        break;
+        schedule(r, readyNs, laterNs);
+        return;
+    case Fault::Kind::SplitReply: {
+        const qsizetype half = r.size() / 2;
+        schedule(r.left(half), readyNs, 0);
+        schedule(r.mid(half), txFreeNs_, laterNs);
+        return;
+    }
+    case Fault::Kind::ExtraReply:
+        schedule(r, readyNs, 0);
+        schedule(r, txFreeNs_, laterNs);
+        return;
     default:
         break;
     }
-    schedule(r, doneNs, extraNs);
+    schedule(r, readyNs, 0);
 }
 
 // Applies one command and returns its reply (empty when the device stays silent).
@@ -482,8 +501,20 @@ void SimDevice::deliverDue() {
 void SimDevice::emitFrame() {
     if (!streaming_ || gone_)
         return;
-    schedule(buildFrame(), clock_.nsecsElapsed(), 0);
+    const qint64 now = clock_.nsecsElapsed();
+    const QByteArray frame = buildFrame();
     ++frameCount_;
+    const std::optional<Fault> fault = takeMatching(faults_, QByteArrayLiteral("A"), true);
+    if (fault && fault->kind == Fault::Kind::NoReply)
+        return;
+    if (fault && fault->kind == Fault::Kind::Vanish) {
+        gone_ = true;
+        streaming_ = false;
+        streamTimer_.stop();
+        scheduleVanish(now);
+        return;
+    }
+    send(frame, now, fault);
 }
 
 // "A", then F(1).. and CR. F(1) is a sequence byte; four measurement floats follow at

@@ -18,9 +18,12 @@ namespace vantelso::sim {
 //
 // Which commands a fault counts ("matching" for skip/count):
 //  - NoReply, Vanish: every command starting with `match`;
-//  - DelayedReply, CorruptReply, TruncatedReply, JunkBefore: only matching commands that
+//  - DelayedReply, CorruptReply, TruncatedReply, JunkBefore, SplitReply, ExtraReply: only
+//    matching commands that
 //    produce a reply (a "$R" outside programming mode does not count);
 //  - DropWrites: only "$W" commands; WrongHandshake: only "PR".
+// Streamed frames count as "A": NoReply drops a frame, Vanish takes the device away at one,
+// the reply faults bend it; only faults whose match is exactly "A" apply to frames.
 // Faults are checked in injection order; the first one that applies wins.
 struct Fault {
     enum class Kind {
@@ -33,12 +36,14 @@ struct Fault {
         Vanish,         // the device disappears at this command
         DropWrites,     // "$W" silently ignored
         WrongHandshake, // "PR" is answered with something other than "OK" CR LF
+        SplitReply,     // the reply comes in two pieces, the second delayMs after the first
+        ExtraReply,     // the reply is sent again delayMs after it went out
     };
     Kind kind = Kind::None;
     QByteArray match; // command prefix this applies to ("$R", "$V", "PR", ...); empty = any
     int skip = 0;     // matching commands let through untouched first
     int count = 1;    // how many matching commands it hits; -1 = forever
-    int delayMs = 0;  // DelayedReply: extra delay before the reply
+    int delayMs = 0;  // DelayedReply, SplitReply, ExtraReply: how much later
 };
 
 // In-process model of one signal conditioner on its serial link.
@@ -146,6 +151,7 @@ private:
     Parse classify(int* length) const;
     void execute(const QByteArray& cmd, qint64 doneNs);
     QByteArray reply(const QByteArray& cmd);
+    void send(QByteArray r, qint64 readyNs, const std::optional<Fault>& fault);
     void schedule(QByteArray bytes, qint64 readyNs, qint64 extraNs);
     void scheduleVanish(qint64 atNs);
     void armTimer();

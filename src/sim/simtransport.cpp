@@ -51,6 +51,10 @@ QString SimTransport::portName() const {
     return QStringLiteral("sim:%1").arg(device_ ? device_->modelIdentifier() : QString());
 }
 
+qint64 SimTransport::byteTimeNs() const {
+    return device_ && device_->wireTiming() ? SimDevice::wireTimeNs(1) : 0;
+}
+
 void SimTransport::onTransmit(const QByteArray& bytes) {
     if (!open_)
         return; // a closed port hears nothing

@@ -27,6 +27,7 @@ public:
     qint64 bytesAvailable() const override { return input_.size(); }
     void clearInput() override { input_.clear(); }
     QString portName() const override; // "sim:RSX7030"
+    qint64 byteTimeNs() const override;
 
     SimDevice* device() const { return device_; }
 

@@ -141,7 +141,16 @@ private Q_SLOTS:
         QTest::newRow("exactly 1 mV") << QByteArray("+1.00000000E-03\r\n") << 1.0;
         QTest::newRow("20 mA") << QByteArray("+2.00000000E-02\r\n") << 20.0;
         QTest::newRow("overload") << QByteArray("+9.90000000E+37\r\n") << qQNaN();
+        // Beyond 10^9 milli-units with decimals and no exponent, as a fuzzer found.
+        QTest::newRow("overload, decimals") << QByteArray("8188987.8188987") << qQNaN();
+        QTest::newRow("largest") << QByteArray("1000000.000") << 1e9;
         QTest::newRow("garbage") << QByteArray("ERR\r\n") << qQNaN();
+    }
+    void supplyReplyFormat() {
+        for (const auto& [reply, mA] : {std::pair{QByteArray("A0.026\r\n"), 26.0},
+                                        {QByteArray("AXYZ\r\n"), 0.0},
+                                        {QByteArray("19E305"), 0.0}}) // found by a fuzzer
+            QCOMPARE(ParseSupplyReply(reply), mA);
     }
     void meterReadingFormat() {
         QFETCH(QByteArray, reply);

@@ -69,7 +69,19 @@ private Q_SLOTS:
               {QByteArray("A1234567\r"), eight, false, -1}, // CR only in CR LF mode
               {QByteArray("A1234567\r"), eight, true, 0},
               {QByteArray("#\x00\x01\x02\r\n", 6), five, false, -1}}) // wrong marker
+        {
             QCOMPARE(FindLastReply(received, {pattern, crOnly}), expected);
+            // Fed one byte at a time or in a single piece, the scanner finds the same reply.
+            ReplyScanner whole({pattern, crOnly});
+            whole.feed(received);
+            QCOMPARE(whole.reply(),
+                     expected < 0 ? QByteArray() : received.mid(expected, pattern.size()));
+            ReplyScanner bytewise({pattern, crOnly});
+            for (char ch : received)
+                if (bytewise.feed(QByteArray(1, ch)))
+                    break;
+            QCOMPARE(bytewise.found(), expected >= 0);
+        }
     }
 
     void replyAndFailures() {
