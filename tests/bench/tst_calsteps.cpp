@@ -91,7 +91,7 @@ private Q_SLOTS:
     }
 
     void ptcConstants() {
-        const PtcConstants c = ComputePtc(15225, 10324);
+        const PtcConstants c = *ComputePtc(15225, 10324);
         QVERIFY(qAbs(c.k1 - 1.3562) < 1e-4);
         QVERIFY(qAbs(c.k2 - 1807) < 1);
         QCOMPARE(c.k3Word, 28984);
