@@ -72,7 +72,7 @@ void CalibrationRun::setStatus(const QString& text, FieldColour colour) {
     Q_EMIT statusChanged();
 }
 
-void CalibrationRun::finishStep(const CalStep& step) {
+void CalibrationRun::finishStep(const CalStep& step, const QString& note) {
     const RangeResult& r = ranges[std::size_t(step.index)];
     QStringList parts{RangeCaption(step.index) + QLatin1Char(':')};
     if (!r.k1.text.isEmpty())
@@ -84,7 +84,10 @@ void CalibrationRun::finishStep(const CalStep& step) {
             parts << f->text;
     }
     parts << (r.failed() ? QStringLiteral("FALLITO") : QStringLiteral("OK"));
+    if (!note.isEmpty())
+        parts << QLatin1Char('(') + note + QLatin1Char(')');
     report << parts.join(QLatin1Char(' '));
+    Q_EMIT stepFinished(report.last());
 }
 
 // ---- model choice --------------------------------------------------------------------------

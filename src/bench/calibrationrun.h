@@ -128,6 +128,8 @@ Q_SIGNALS:
     void runningChanged(bool running);
     // The two-position model's wired position moved (START, hand-over).
     void positionsChanged();
+    // A step finished; its report line.
+    void stepFinished(const QString& line);
 
 private:
     enum class Flow { Continue, Normal, Error };
@@ -141,7 +143,7 @@ private:
     void setFieldColour(int index, ResultField RangeResult::*field, FieldColour colour);
     void setBox(int index, FieldColour colour);
     void setStatus(const QString& text, FieldColour colour);
-    void finishStep(const CalStep& step);
+    void finishStep(const CalStep& step, const QString& note = {});
 
     // The last link command went out and did its work: not failed, not refused because
     // another command was waiting.
@@ -150,7 +152,7 @@ private:
     std::optional<double> readDevice(const CalStep& step, bool rawCount);
     bool routeAndSelect(const InputRoute& route);
     bool writeInputType(const CalStep& step);
-    void refuseConstant(const CalStep& step, const QString& k1);
+    void refuseConstant(const CalStep& step, const QString& k1, const QString& note = {});
     bool calibrateCjc(const CalStep& step, const InputRoute& route);
     StepEnd calibratePtc(const CalStep& step);
     bool checkInput(const CalStep& step, const InputRoute& route);

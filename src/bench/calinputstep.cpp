@@ -20,9 +20,10 @@ bool CalibrationRun::linkOk() const {
 }
 
 // The step's measurement: one streamed frame. Models that report the input give it in the
-// range's units; the others give the output's DAC count, converted back through the output
-// constants and the output range to the input. Every value of the frame is a measurement
-// float, the input of channel c at bytes 8 + 3c, its output count at 2 + 3c.
+// range's units (when the identified unit's frame has them); the others give the output's
+// DAC count, converted back through the output constants and the output range to the input. Every
+// value of the frame is a measurement float, the input of channel c at bytes 8 + 3c, its output
+// count at 2 + 3c.
 std::optional<double> CalibrationRun::readDevice(const CalStep& step, bool rawCount) {
     m_link->StartMeasure();
     if (!linkOk())
@@ -33,7 +34,8 @@ std::optional<double> CalibrationRun::readDevice(const CalStep& step, bool rawCo
     m_link->StopMeasure();
     if (!frameOk || !linkOk())
         return std::nullopt;
-    const bool direct = ReadsInputDirectly(TaraModel) && !rawCount;
+    const bool direct =
+        ReadsInputDirectly(TaraModel) && FrameCarriesInput(m_link->identity) && !rawCount;
     const int at = (direct ? 8 : 2) + 3 * step.channel;
     const double v = codecs::MeasureFloatFromBytes(
         std::uint8_t(f.at(at)), std::uint8_t(f.at(at + 1)), std::uint8_t(f.at(at + 2)));
@@ -71,13 +73,13 @@ bool CalibrationRun::writeInputType(const CalStep& step) {
 
 // A range whose constant was refused: red, and no check (its fields are cleared rather than
 // left "running").
-void CalibrationRun::refuseConstant(const CalStep& step, const QString& k1) {
+void CalibrationRun::refuseConstant(const CalStep& step, const QString& k1, const QString& note) {
     const int i = step.index;
     setBox(i, FieldColour::Red);
     setField(i, &RangeResult::k1, k1, FieldColour::Red);
     for (auto f : {&RangeResult::zero, &RangeResult::half, &RangeResult::span})
         setFieldColour(i, f, FieldColour::White);
-    finishStep(step);
+    finishStep(step, note);
 }
 
 bool CalibrationRun::CalibrateInputRange(const CalStep& step) {

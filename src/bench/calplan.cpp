@@ -147,6 +147,11 @@ bool ReadsInputDirectly(const QString& model) {
     return isOneOf(model, {"RSX7030", "RSX7035", "RSX5035"});
 }
 
+bool FrameCarriesInput(const DeviceIdentity& id) {
+    const int m = id.ModelByte;
+    return id.DeviceCode == 12 && (m == 0 || m == 5 || m == 7 || m == 8 || m == 9);
+}
+
 bool OutputHighFirst(const DeviceIdentity& id) {
     const int m = id.ModelByte;
     return id.DeviceCode == 12 && (m == 0 || m == 7 || m == 8 || m == 9);
@@ -238,10 +243,12 @@ std::optional<PtcConstants> ComputePtc(double x, double y, QString* why) {
             *why = text;
         return std::nullopt;
     };
-    if (!std::isfinite(x) || x <= 0)
-        return refuse(QStringLiteral("V2000 deve essere un numero maggiore di 0"));
-    if (!std::isfinite(y) || y <= 0)
-        return refuse(QStringLiteral("V1000 deve essere un numero maggiore di 0"));
+    // The readings are counts of the device's converter: below one count nothing was
+    // connected, and K3 would come out 0, which the device takes for "not calibrated".
+    if (!std::isfinite(x) || x < 1)
+        return refuse(QStringLiteral("V2000 deve essere un numero di almeno 1"));
+    if (!std::isfinite(y) || y < 1)
+        return refuse(QStringLiteral("V1000 deve essere un numero di almeno 1"));
     PtcConstants c;
     c.k1 = 2 * y / x;
     if (!(c.k1 > 1))

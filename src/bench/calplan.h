@@ -72,6 +72,9 @@ int FindCalModel(const QString& name); // -1 when unknown
 // Whether a model reads its input directly in the measurement frame (its value bytes hold
 // the input in the range's units) rather than as the output's DAC count.
 bool ReadsInputDirectly(const QString& model);
+// Whether the identified unit's measurement frame carries the input values (bytes 8..13)
+// besides the output counts; a model byte 1 unit answers as "RSX7030" with counts only.
+bool FrameCarriesInput(const DeviceIdentity& id);
 // Whether the identified unit keeps the output constant for DAC count 3500 before the one
 // for 800. The layout is the firmware's, so it follows the identity read from the unit (the
 // live measurement reads the pair the same way), not the bench model chosen: a model byte 1
@@ -112,7 +115,7 @@ struct PtcConstants {
     int k3Word = 0;   // whole part of K3
     int k2Tenths = 0; // whole part of 10 · K2
 };
-// nullopt, with the reason in `why`, when they cannot be stored: a reading not above 0, a
+// nullopt, with the reason in `why`, when they cannot be stored: a reading below 1, a
 // ratio K1 = 2Y / X not above 1 (no positive series resistance fits), or a word that is not
 // a whole number in 0..65535. Nothing may be written then.
 std::optional<PtcConstants> ComputePtc(double x, double y, QString* why = nullptr);

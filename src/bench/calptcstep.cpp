@@ -61,8 +61,7 @@ CalibrationRun::StepEnd CalibrationRun::calibratePtc(const CalStep& step) {
     const bool restored = sw.SetSwitch(QStringLiteral("101A102A103A104A105A")) == BenchStatus::Ok;
     if (!c) {
         // No divider fits these readings (a wiring fault): the unit keeps what it had.
-        refuseConstant(step, QStringLiteral("--"));
-        report.last() += QStringLiteral(" (") + why + QLatin1Char(')');
+        refuseConstant(step, QStringLiteral("--"), why);
         return restored ? StepEnd::NotWritten : StepEnd::Failed;
     }
     if (!writePtc(step.address, *c))
@@ -80,9 +79,9 @@ bool CalibrationRun::PtcManual(int channel) {
     QString why;
     std::optional<PtcConstants> c;
     if (x.overflow)
-        why = QStringLiteral("V2000 deve essere un numero maggiore di 0");
+        why = QStringLiteral("V2000 deve essere un numero di almeno 1");
     else if (y.overflow)
-        why = QStringLiteral("V1000 deve essere un numero maggiore di 0");
+        why = QStringLiteral("V1000 deve essere un numero di almeno 1");
     else
         c = ComputePtc(x.value, y.value, &why);
     showPtc(c);
