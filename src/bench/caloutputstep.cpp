@@ -85,6 +85,9 @@ bool CalibrationRun::CalibrateOutput(const CalStep& step) {
         return false;
 
     // Output type, range and starting constants (the nominal values at the two counts).
+    // Nothing is written from address 128 on, not even on the math model: that block holds
+    // its algebraic function, which the default image ("Carica Default", ticked by the
+    // model's choice) loads with the model's own values.
     const int optionAddress = c == 0 ? 4 : 6;
     const QByteArray option = m_link->ReadBlock(0, optionAddress, 1);
     if (!linkOk())
