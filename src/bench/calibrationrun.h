@@ -2,6 +2,7 @@
 
 #include "calplan.h"
 #include "singlemodeltool.h"
+#include "writeitem.h"
 
 #include <QObject>
 #include <QStringList>
@@ -57,6 +58,7 @@ struct RunOutcome {
     QString message;              // why, for the error ending
     bool finalProgrammed = false; // addresses 0..27 written and read back equal
     bool stopped = false;         // STOP or Abort led to the normal ending early
+    QString unit;                 // the unit identifier the operator gave (may be empty)
 };
 
 // The calibration bench without its window: the model choice, the options and ranges, the
@@ -90,6 +92,8 @@ public:
     // Folder of the model default images (model + ".dat").
     QString dataFolder = QStringLiteral(".");
     SingleModelTool positions;
+    // The unit under calibration as the operator identified it (carried into the outcome).
+    QString unitId;
     // Opens the device port when the run finds it closed (the window owns it); returns an
     // error text, empty on success.
     std::function<QString()> openDevicePort;
@@ -107,7 +111,8 @@ public:
     // One range; false on a communication failure (the run then takes its error ending).
     bool CalibrateInputRange(const CalStep& step);
     bool CalibrateOutput(const CalStep& step);
-    // "Tara Canale A/B": K1, K2, K3 from ptcX/ptcY, written at 65 (A) or 44 (B).
+    // "Tara Canale A/B": K1, K2, K3 from ptcX/ptcY, written at 65 (A) or 44 (B). Readings
+    // that give no divider are refused with a message and nothing is written; false then.
     bool PtcManual(int channel);
     // The supply buttons.
     void SupplyOn();
@@ -123,9 +128,13 @@ Q_SIGNALS:
     void runningChanged(bool running);
     // The two-position model's wired position moved (START, hand-over).
     void positionsChanged();
+    // A step finished; its report line.
+    void stepFinished(const QString& line);
 
 private:
     enum class Flow { Continue, Normal, Error };
+    // How a step that may refuse its constant ended.
+    enum class StepEnd { Failed, NotWritten, Written };
 
     const BenchTimings& timings() const;
     void settle(double units);
@@ -134,16 +143,24 @@ private:
     void setFieldColour(int index, ResultField RangeResult::*field, FieldColour colour);
     void setBox(int index, FieldColour colour);
     void setStatus(const QString& text, FieldColour colour);
-    void finishStep(const CalStep& step);
+    void finishStep(const CalStep& step, const QString& note = {});
 
+    // The last link command went out and did its work: not failed, not refused because
+    // another command was waiting.
+    bool linkOk() const;
+    bool writeBlock(const WriteQueue& items);
     std::optional<double> readDevice(const CalStep& step, bool rawCount);
     bool routeAndSelect(const InputRoute& route);
     bool writeInputType(const CalStep& step);
+    void refuseConstant(const CalStep& step, const QString& k1, const QString& note = {});
     bool calibrateCjc(const CalStep& step, const InputRoute& route);
-    bool calibratePtc(const CalStep& step);
+    StepEnd calibratePtc(const CalStep& step);
     bool checkInput(const CalStep& step, const InputRoute& route);
     std::optional<double> driveAndRead(const CalStep& step, int count);
+    std::optional<QList<double>> driveSession(const CalStep& step, const QList<int>& counts,
+                                              const std::function<void(int, double)>& shown);
     bool writePtc(int base, const PtcConstants& c);
+    void showPtc(const std::optional<PtcConstants>& c);
 
     Flow prepare(QString* message);
     Flow supplyCurrentTest(QString* message);

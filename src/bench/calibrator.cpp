@@ -39,6 +39,9 @@ BenchStatus Calibrator::CalibratorFrame(std::uint8_t address, std::uint8_t comma
     if (!m_port || !m_port->isOpen())
         return BenchStatus::PortError;
     const QByteArray frame = CalibratorFrameBytes(address, command, data);
+    // Every byte's answer is the next byte in: a late echo left from an earlier frame would
+    // shift every answer of this one.
+    m_port->clearInput();
     CalData answers = data;
     for (qsizetype i = 0; i < frame.size(); ++i) {
         if (!m_port->write(frame.mid(i, 1)))

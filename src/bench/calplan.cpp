@@ -147,10 +147,14 @@ bool ReadsInputDirectly(const QString& model) {
     return isOneOf(model, {"RSX7030", "RSX7035", "RSX5035"});
 }
 
-bool OutputHighFirst(const QString& model) {
-    // The single-channel family keeps its output references the other way round (the
-    // live measurement reads them the same way).
-    return isOneOf(model, {"RSX7030", "RSX7035", "RSX5035"});
+bool FrameCarriesInput(const DeviceIdentity& id) {
+    const int m = id.ModelByte;
+    return id.DeviceCode == 12 && (m == 0 || m == 5 || m == 7 || m == 8 || m == 9);
+}
+
+bool OutputHighFirst(const DeviceIdentity& id) {
+    const int m = id.ModelByte;
+    return id.DeviceCode == 12 && (m == 0 || m == 7 || m == 8 || m == 9);
 }
 
 OutputRange CalOutputRange(const QString& model) {
@@ -233,15 +237,34 @@ std::optional<std::uint8_t> CjcOffsetByte(int tenths) {
     return std::uint8_t(tenths < 0 ? tenths + 256 : tenths);
 }
 
-PtcConstants ComputePtc(double x, double y) {
+std::optional<PtcConstants> ComputePtc(double x, double y, QString* why) {
+    auto refuse = [why](const QString& text) -> std::optional<PtcConstants> {
+        if (why)
+            *why = text;
+        return std::nullopt;
+    };
+    // The readings are counts of the device's converter: below one count nothing was
+    // connected, and K3 would come out 0, which the device takes for "not calibrated".
+    if (!std::isfinite(x) || x < 1)
+        return refuse(QStringLiteral("V2000 deve essere un numero di almeno 1"));
+    if (!std::isfinite(y) || y < 1)
+        return refuse(QStringLiteral("V1000 deve essere un numero di almeno 1"));
     PtcConstants c;
     c.k1 = 2 * y / x;
+    if (!(c.k1 > 1))
+        return refuse(QStringLiteral("K1 = 2 x V1000 / V2000 deve superare 1"));
     c.k2 = (2000 - 1000 * c.k1) / (c.k1 - 1);
     c.k3 = x * (c.k2 + 2000) / 2000;
     // Each word is split as high = Int(v / 256), low = the rest, and the byte keeps the
     // rest's whole part: the word is the value's whole part.
-    c.k3Word = int(std::floor(c.k3));
-    c.k2Tenths = int(std::floor(10 * c.k2));
+    const double k3 = std::floor(c.k3);
+    const double k2 = std::floor(10 * c.k2);
+    if (!std::isfinite(k3) || k3 < 0 || k3 > 65535)
+        return refuse(QStringLiteral("K3 fuori campo (0..65535)"));
+    if (!std::isfinite(k2) || k2 < 0 || k2 > 65535)
+        return refuse(QStringLiteral("K2 x 10 fuori campo (0..65535)"));
+    c.k3Word = int(k3);
+    c.k2Tenths = int(k2);
     return c;
 }
 
@@ -283,18 +306,18 @@ std::array<std::uint8_t, 3> ConstantBytes(double k) {
     return {e[2], e[1], e[0]};
 }
 
-std::array<std::uint8_t, 6> OutputConstantBytes(const QString& model, double lo, double hi) {
-    const bool highFirst = OutputHighFirst(model);
+std::array<std::uint8_t, 6> OutputConstantBytes(const DeviceIdentity& id, double lo, double hi) {
+    const bool highFirst = OutputHighFirst(id);
     const auto first = codecs::FloatToBytes(highFirst ? hi : lo);
     const auto second = codecs::FloatToBytes(highFirst ? lo : hi);
     return {first[2], first[0], first[1], second[2], second[0], second[1]};
 }
 
-std::pair<double, double> DecodeOutputConstants(const QString& model, const QByteArray& six) {
+std::pair<double, double> DecodeOutputConstants(const DeviceIdentity& id, const QByteArray& six) {
     auto at = [&](int i) { return std::uint8_t(six.at(i)); };
     const double first = codecs::FloatFromBytes(at(2), at(0), at(1));
     const double second = codecs::FloatFromBytes(at(5), at(3), at(4));
-    return OutputHighFirst(model) ? std::pair{second, first} : std::pair{first, second};
+    return OutputHighFirst(id) ? std::pair{second, first} : std::pair{first, second};
 }
 
 } // namespace vantelso::bench

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "identity.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -70,8 +72,14 @@ int FindCalModel(const QString& name); // -1 when unknown
 // Whether a model reads its input directly in the measurement frame (its value bytes hold
 // the input in the range's units) rather than as the output's DAC count.
 bool ReadsInputDirectly(const QString& model);
-// Whether the model keeps the output constant for DAC count 3500 before the one for 800.
-bool OutputHighFirst(const QString& model);
+// Whether the identified unit's measurement frame carries the input values (bytes 8..13)
+// besides the output counts; a model byte 1 unit answers as "RSX7030" with counts only.
+bool FrameCarriesInput(const DeviceIdentity& id);
+// Whether the identified unit keeps the output constant for DAC count 3500 before the one
+// for 800. The layout is the firmware's, so it follows the identity read from the unit (the
+// live measurement reads the pair the same way), not the bench model chosen: a model byte 1
+// unit answers to the same identifier as model byte 0 and keeps the pair the other way.
+bool OutputHighFirst(const DeviceIdentity& id);
 // The device output range the readings are converted with: upper and lower end, mA or V.
 struct OutputRange {
     double span = 20;
@@ -107,7 +115,10 @@ struct PtcConstants {
     int k3Word = 0;   // whole part of K3
     int k2Tenths = 0; // whole part of 10 · K2
 };
-PtcConstants ComputePtc(double x, double y);
+// nullopt, with the reason in `why`, when they cannot be stored: a reading below 1, a
+// ratio K1 = 2Y / X not above 1 (no positive series resistance fits), or a word that is not
+// a whole number in 0..65535. Nothing may be written then.
+std::optional<PtcConstants> ComputePtc(double x, double y, QString* why = nullptr);
 // The four bytes at base, base+1, base+2, base+3: K3 and 10 · K2 as little-endian words.
 std::array<std::uint8_t, 4> PtcBytes(const PtcConstants& c);
 
@@ -124,9 +135,9 @@ double CheckSetpoint(const CalStep& step, int which /* 0 zero, 1 half, 2 span */
 // The three bytes of a constant as memory holds them from its address on: M, H, E.
 std::array<std::uint8_t, 3> ConstantBytes(double k);
 // An output constant pair as memory holds it: M, E, H for each value, the one for count
-// 3500 first on the models that keep it first.
-std::array<std::uint8_t, 6> OutputConstantBytes(const QString& model, double lo, double hi);
+// 3500 first on the units that keep it first.
+std::array<std::uint8_t, 6> OutputConstantBytes(const DeviceIdentity& id, double lo, double hi);
 // lo and hi decoded from the six bytes read at the output's address.
-std::pair<double, double> DecodeOutputConstants(const QString& model, const QByteArray& six);
+std::pair<double, double> DecodeOutputConstants(const DeviceIdentity& id, const QByteArray& six);
 
 } // namespace vantelso::bench

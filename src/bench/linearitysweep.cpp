@@ -108,12 +108,26 @@ bool LinearitySweep::meterSweep(Log& log, QString* message, int* lines) {
         *message = error;
         return false;
     }
+    // A command refused because another one holds the link drives nothing: a reading taken
+    // then would be logged against a count the output never had.
+    const auto linkFailed = [this, message] {
+        if (m_link->CommError == 0 && !m_link->lastCallRefused())
+            return false;
+        *message = QStringLiteral("Dispositivo non risponde");
+        return true;
+    };
     m_link->EnterProgramming();
+    if (linkFailed())
+        return false;
     bool ok = true;
     int count = 800;
     while (ok && !StopRequested) {
         count = count >= 4040 ? 800 : count + 1;
         m_link->SendValueUpperI(count);
+        if (linkFailed()) {
+            ok = false;
+            break;
+        }
         Pause(t.sweepCountPause);
         const Measurement m = meters.ReadMultimeter(0);
         if (!m.ok()) {
@@ -157,11 +171,11 @@ bool LinearitySweep::twoChannelSweep(Log& log, QString* message, int* lines) {
     std::array<std::pair<double, double>, 2> constants{};
     for (int c : {0, 1}) {
         const QByteArray six = m_link->ReadBlock(0, c == 0 ? 100 : 112, 6);
-        if (m_link->CommError != 0) {
+        if (m_link->CommError != 0 || m_link->lastCallRefused()) {
             *message = QStringLiteral("Lettura costanti di uscita fallita");
             return false;
         }
-        constants[std::size_t(c)] = DecodeOutputConstants(model, six);
+        constants[std::size_t(c)] = DecodeOutputConstants(m_link->identity, six);
     }
     m_link->StartMeasure();
     const QString header = QStringLiteral("Input\tInA\tOutA\tMultA\tInB\tOutB\tMultB");

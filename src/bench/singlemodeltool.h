@@ -16,11 +16,17 @@ struct SingleModelTool {
     void setCalibrate(int position, bool on) { calibrate[index(position)] = on; }
     void setProgram(int position, bool on) { program[index(position)] = on; }
 
-    // At START: the first position enabled for calibration is the wired one.
-    void markWired() { wired = calibrate[0] ? 1 : calibrate[1] ? 2 : 0; }
+    // At START: the position the thermocouple was moved to at the last hand-over stays wired
+    // while it is enabled for calibration; otherwise the first enabled position is.
+    void markWired() {
+        if (wired != 0 && calibrate[index(wired)])
+            return;
+        wired = calibrate[0] ? 1 : calibrate[1] ? 2 : 0;
+    }
 
-    // At the end of a run: when the wired position was calibrated and its programming is
-    // enabled, the thermocouple moves to the other position. Returns the position whose
+    // At the end of a run that calibrated the wired position (not one that took the error
+    // ending, was stopped or aborted): when its programming is enabled, the thermocouple
+    // moves to the other position. Returns the position whose
     // programming is then started (0 for none).
     int handOver() {
         if (wired == 0 || !program[index(wired)])

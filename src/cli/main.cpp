@@ -56,6 +56,11 @@ int main(int argc, char** argv) {
         "                             serial number, stable name (tab-separated)\n"
         "  sim MODEL [--wire-timing]  serve a simulated device on a pseudo-terminal\n"
         "  bench sim [MODEL]          serve a simulated bench: device and instruments\n"
+        "  bench calibrate MODEL [--ranges LIST] [--gain-error PERCENT] [--model-byte N]\n"
+        "           [--unit ID] [--json]\n"
+        "                             one calibration run on a simulated bench (exit 0 every\n"
+        "                             range passed and the final programming read back, 3 a\n"
+        "                             range failed, 1 the run's error ending)\n"
         "  identify [--json]          identify the device\n"
         "  read [--json]              read and decode the configuration\n"
         "  save FILE                  read the device and save its configuration file\n"
@@ -129,6 +134,18 @@ int main(int argc, char** argv) {
          QStringLiteral("N")},
         {QStringLiteral("option"), QStringLiteral("Option switch (switches)."),
          QStringLiteral("on|off")},
+        {QStringLiteral("ranges"),
+         QStringLiteral("Ranges to calibrate, indices or names such as 90mVA,mAB (bench)."),
+         QStringLiteral("LIST")},
+        {QStringLiteral("gain-error"),
+         QStringLiteral("Input gain error of the simulated unit (bench calibrate)."),
+         QStringLiteral("PERCENT")},
+        {QStringLiteral("model-byte"),
+         QStringLiteral("Model byte of the simulated unit, for identifiers shared by two (bench "
+                        "calibrate)."),
+         QStringLiteral("N")},
+        {QStringLiteral("unit"), QStringLiteral("Identifier of the unit (bench calibrate)."),
+         QStringLiteral("ID")},
     });
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("What to do."));
     if (!parser.parse(app.arguments())) {

@@ -641,7 +641,10 @@ SimDevice::ChannelState SimDevice::calibratedState(int c, int type, double input
     if (const auto raw = calibration_->rawPtcCount(*this, c, type, input)) {
         st.input = *raw;
         st.raw = *raw;
-        st.output = calibration_->terminalOutput(c, current, kRawLow);
+        // A count driven while programming reaches the output whatever the input is.
+        const bool driven = programming_ && directDriven_[c];
+        st.output = calibration_->terminalOutput(
+            c, current, driven ? (c == 0 ? directUpper_ : directLower_) : kRawLow);
         return st;
     }
     st.input = calibration_->reading(*this, c, type, input);

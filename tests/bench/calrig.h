@@ -28,9 +28,11 @@ struct CalRig {
         return v;
     }
 
-    explicit CalRig(const QString& model, bool writeImage = true)
-        : rig(modelByte(model)), op(&rig.bench), link(&op), port(&rig.bench.device()),
-          run(&link, &rig.instruments, &op) {
+    // `unitModelByte`: the model byte of the unit when it is not the identifier's first
+    // (a model byte 1 unit also answers as "RSX7030").
+    explicit CalRig(const QString& model, bool writeImage = true, int unitModelByte = -1)
+        : rig(unitModelByte >= 0 ? std::uint8_t(unitModelByte) : modelByte(model)), op(&rig.bench),
+          link(&op), port(&rig.bench.device()), run(&link, &rig.instruments, &op) {
         if (variant(model) != 0)
             rig.bench.device().loadDefaultImage(modelByte(model), variant(model));
         rig.bench.device().setStreamInterval(2);

@@ -1,8 +1,13 @@
 // vantelso-cli bench sim: every instrument's port is printed, and each one answers there.
+// vantelso-cli bench calibrate: a whole run on a simulated bench, its lines and exit code.
 #include "benchinstruments.h"
+#include "clirun.h"
 #include "scriptedprompter.h"
 #include "sessionfactory.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTest>
 
@@ -54,6 +59,69 @@ private Q_SLOTS:
         cli.waitForFinished();
     }
 #endif
+
+    // Exit 0 only when every selected range passed and the final programming was read
+    // back; a range that failed exits 3 and is named; usage mistakes exit 2 before any run.
+    void calibrate_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("lastLine");
+        QTest::addColumn<QString>("stderrHas");
+        QTest::newRow("RSX7030") << QStringList{"RSX7030"} << 0 << "COLLAUDO TERMINATO"
+                                 << "";
+        QTest::newRow("gain error 5 %")
+            << QStringList{"RSX7032A", "--gain-error", "5"} << 3 << "COLLAUDO TERMINATO"
+            << "not passed: 90 mV A, 200 mV A, 800 mV A, 90 mV B";
+        QTest::newRow("gain error 1 % passes")
+            << QStringList{"RSX7031A", "--gain-error", "1", "--ranges", "0,cjca"} << 0
+            << "COLLAUDO TERMINATO"
+            << "";
+        // A model byte 1 unit keeps its output pair the other way round.
+        QTest::newRow("model byte 1 outputs")
+            << QStringList{"RSX7030", "--model-byte", "1", "--ranges", "9,mAB"} << 0
+            << "COLLAUDO TERMINATO"
+            << "";
+        QTest::newRow("model byte of another model")
+            << QStringList{"RSX7030", "--model-byte", "2"} << 2 << ""
+            << "--model-byte 2";
+        QTest::newRow("range of another model")
+            << QStringList{"RSX7031A", "--ranges", "PTCA"} << 2 << ""
+            << "not a range";
+        QTest::newRow("unknown model") << QStringList{"RSX9999"} << 2 << ""
+                                       << "unknown bench model";
+        QTest::newRow("gain error not a number")
+            << QStringList{"RSX7030", "--gain-error", "x"} << 2 << ""
+            << "--gain-error";
+    }
+    void calibrate() {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, lastLine);
+        QFETCH(QString, stderrHas);
+        const CliRun r = cli(QStringList{"bench", "calibrate"} + args);
+        QVERIFY2(r.exitCode == exitCode, qPrintable(r.out + r.err));
+        QCOMPARE(r.lines().value(r.lines().size() - 1), lastLine);
+        QVERIFY2(r.err.contains(stderrHas), qPrintable(r.err));
+        if (exitCode == 0 && args.size() == 1) // one line per range, then the ending
+            QCOMPARE(r.lines().size(), 13);
+    }
+
+    // --json: every selected range with its fields, and the unit identifier given.
+    void calibrateJson() {
+        const CliRun r = cli({"bench", "calibrate", "RSX7032A", "--ranges", "1,mAA", "--unit",
+                              "L-0042", "--gain-error", "3", "--json"});
+        QCOMPARE(r.exitCode, 3);
+        const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+        QCOMPARE(o.value("unit").toString(), QStringLiteral("L-0042"));
+        QCOMPARE(o.value("passed").toBool(true), false);
+        QCOMPARE(o.value("finalProgrammed").toBool(), true);
+        QCOMPARE(o.value("failedRanges").toArray(), QJsonArray{QStringLiteral("200 mV A")});
+        const QJsonArray ranges = o.value("ranges").toArray();
+        QCOMPARE(ranges.size(), 2);
+        QCOMPARE(ranges[0].toObject().value("range").toString(), QStringLiteral("200 mV A"));
+        QVERIFY(ranges[1].toObject().value("passed").toBool());
+        QVERIFY(!ranges[1].toObject().value("k2").toString().isEmpty());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestBenchCli)

@@ -5,6 +5,7 @@
 #include "codecs.h"
 
 #include <QTest>
+#include <QTimer>
 
 using namespace vantelso;
 using namespace vantelso::bench;
@@ -14,13 +15,17 @@ class TestCalRun : public QObject {
 private Q_SLOTS:
     void fullRun_data() {
         QTest::addColumn<QString>("model");
-        QTest::newRow("RSX7030") << QStringLiteral("RSX7030");
-        QTest::newRow("RSX7032A") << QStringLiteral("RSX7032A");
-        QTest::newRow("5010OEM") << QStringLiteral("5010OEM");
+        QTest::addColumn<int>("modelByte"); // -1: the identifier's own
+        QTest::newRow("RSX7030") << QStringLiteral("RSX7030") << -1;
+        // Shares the identifier and keeps its output constants the other way round.
+        QTest::newRow("RSX7030 model byte 1") << QStringLiteral("RSX7030") << 1;
+        QTest::newRow("RSX7032A") << QStringLiteral("RSX7032A") << -1;
+        QTest::newRow("5010OEM") << QStringLiteral("5010OEM") << -1;
     }
     void fullRun() {
         QFETCH(QString, model);
-        CalRig r(model);
+        QFETCH(int, modelByte);
+        CalRig r(model, true, modelByte);
         const QByteArray before = r.device().bank(0);
         const RunOutcome out = r.run.RunCalibration();
         QVERIFY2(!out.error, qPrintable(out.message + " | " + r.op.texts().join(" / ")));
@@ -100,6 +105,56 @@ private Q_SLOTS:
         QVERIFY(!r.run.running());
         if (fault != QLatin1String("supply"))
             QVERIFY(!r.rig.bench.supply().outputOn());
+    }
+
+    // The two-position model: the first run calibrates position 1 and hands over (the
+    // operator moves the thermocouple, the editor's write starts); the next START calibrates
+    // position 2 on its own relay lists and hands back. A stopped run hands nothing over.
+    void twoPositionRuns() {
+        CalRig r(QStringLiteral("RSX5035"));
+        for (int p : {1, 2}) {
+            r.run.positions.setCalibrate(p, true);
+            r.run.positions.setProgram(p, true);
+        }
+        for (int i = 0; i < kRangeCount; ++i)
+            r.run.setRangeTicked(i, i == 0);
+        int writes = 0;
+        r.run.startEditorWrite = [&] { ++writes; };
+        const QByteArray position2("rout:close (@104)"); // "104C105C106C107C108C109A110A111A"
+        for (int run = 1; run <= 2; ++run) {
+            r.rig.bench.switches().clearLines();
+            r.op.clear();
+            const RunOutcome out = r.run.RunCalibration();
+            QVERIFY2(!out.error, qPrintable(out.message));
+            QCOMPARE(r.rig.bench.switches().lines().contains(position2), run == 2);
+            QCOMPARE(r.run.positions.wired, run == 1 ? 2 : 1);
+            QCOMPARE(writes, run);
+            QVERIFY(r.op.texts().contains(QStringLiteral("Cambiare posizione termocoppia")));
+        }
+        // STOP during the step: the position stays wired, nothing is programmed.
+        connect(&r.run, &CalibrationRun::rangeChanged, this, [&] { r.run.StopRequested = true; });
+        r.op.clear();
+        const RunOutcome out = r.run.RunCalibration();
+        QVERIFY(out.stopped);
+        QCOMPARE(r.run.positions.wired, 1);
+        QCOMPARE(writes, 2);
+        QVERIFY(!r.op.texts().contains(QStringLiteral("Cambiare posizione termocoppia")));
+    }
+
+    // START pressed while another command holds the link: the default image is not written,
+    // and the run says so rather than going on as if it had been.
+    void refusedDefaultImage() {
+        CalRig r(QStringLiteral("RSX7032D"));
+        r.run.options.supplyTest = false;
+        const QByteArray before = r.device().bank(0);
+        std::optional<RunOutcome> out;
+        QTimer::singleShot(0, &r.run, [&] { out = r.run.RunCalibration(); });
+        r.rig.bench.supply().receive("KOE\r");
+        r.link.ReadBlock(0, 0, 200);
+        QVERIFY(out.has_value());
+        QVERIFY(out->error);
+        QCOMPARE(out->message, QStringLiteral("Scrittura immagine di default fallita"));
+        QCOMPARE(r.device().bank(0), before);
     }
 
     // STOP after the first step goes to the normal ending; "Riprendi" then skips the green

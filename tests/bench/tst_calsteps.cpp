@@ -1,16 +1,42 @@
 // The range calibration steps against a simulated unit: the constant by range kind and its
-// ±2 % check, what is written where, the cold-junction byte, the PTC words, and that an
-// unticked range touches nothing.
+// ±2 % check, what is written where, the cold-junction byte, the PTC words and their guard,
+// the relay lists, the output constants as the live measurement reads them, a command refused
+// because another one holds the link, and that an unticked range touches nothing.
+#include "calfunction.h"
 #include "calrig.h"
 #include "codecs.h"
+#include "frameconverter.h"
 
 #include <QTest>
+#include <QTimer>
 
 using namespace vantelso;
 using namespace vantelso::bench;
 
 class TestCalSteps : public QObject {
     Q_OBJECT
+
+    // How often the calibrator was set to source mV (0x80 with the mVL code) after a sensor
+    // reading (closed by 0x82 0 0 0 0); -1 when a setting (0x81) came first.
+    static int mvAfterSensor(const QByteArray& heard) {
+        bool afterSensor = false;
+        int reselected = 0;
+        for (qsizetype at = 0; at + 7 <= heard.size(); at += 7) {
+            const auto command = std::uint8_t(heard[at + 1]);
+            if (command == 0x82 && heard[at + 2] == 0) {
+                afterSensor = true;
+            } else if (afterSensor && command == 0x80) {
+                if (heard.mid(at + 2, 4) != QByteArray(4, '\0'))
+                    return -1;
+                afterSensor = false;
+                ++reselected;
+            } else if (afterSensor && command == 0x81) {
+                return -1;
+            }
+        }
+        return reselected;
+    }
+
 private Q_SLOTS:
     // The RSX7030 reports its input directly, so the unit's gain error sets the reading at the
     // calibration point exactly.
@@ -60,28 +86,41 @@ private Q_SLOTS:
                  RangeEndWord(step.code, step.span));
     }
 
-    // A junction reading 3.4 °C above the calibrator's sensor gives -34, stored as 222 at
-    // both offset addresses; a second attempt is made only when the first is out of range.
+    // A junction reading 3.4 °C above the calibrator's sensor gives -34, stored as 222; a
+    // second attempt is made only when the first is out of range. Channel A's offset also
+    // stands for B at 8; channel B's step touches only 8, so A's offset at 7 stays whatever
+    // B's outcome.
     void cjcOffset_data() {
+        QTest::addColumn<int>("index");
         QTest::addColumn<double>("sensorError");
         QTest::addColumn<int>("stored");
         QTest::addColumn<bool>("passed");
-        QTest::newRow("-3.4") << 3.4 << 222 << true;
-        QTest::newRow("+1.3") << -1.3 << 13 << true;
-        QTest::newRow("beyond 12.7") << 20.0 << 0 << false;
+        QTest::newRow("A -3.4") << 7 << 3.4 << 222 << true;
+        QTest::newRow("A +1.3") << 7 << -1.3 << 13 << true;
+        QTest::newRow("A beyond 12.7") << 7 << 20.0 << 0 << false;
+        QTest::newRow("B -3.4") << 19 << 3.4 << 222 << true;
+        QTest::newRow("B beyond 12.7") << 19 << 20.0 << 0 << false;
     }
     void cjcOffset() {
+        QFETCH(int, index);
         QFETCH(double, sensorError);
         QFETCH(int, stored);
         QFETCH(bool, passed);
         CalRig r(QStringLiteral("RSX7032A"));
         r.rig.bench.calibrationModel()->unit.cjcError = sensorError;
+        r.device().setMemory(0, 7, 50);
         r.rig.bench.supply().receive("KOE\r");
         QVERIFY(r.link.ReadIdentity().at(0) == 0);
-        QVERIFY(r.run.CalibrateInputRange(*FindCalStep(QStringLiteral("RSX7032A"), 7)));
-        QCOMPARE(int(r.device().memory(0, 7)), stored);
+        if (index == 19) // the run routes the calibrator to channel B before B's steps
+            QCOMPARE(r.rig.instruments.switches.SetSwitch(QStringLiteral("101C102C")),
+                     BenchStatus::Ok);
+        r.rig.bench.calibrator().clearHeard();
+        QVERIFY(r.run.CalibrateInputRange(*FindCalStep(QStringLiteral("RSX7032A"), index)));
+        // mV again before the check (passed) or before the second attempt (failed).
+        QCOMPARE(mvAfterSensor(r.rig.bench.calibrator().heard()), 1);
         QCOMPARE(int(r.device().memory(0, 8)), stored);
-        const RangeResult& res = r.run.ranges[7];
+        QCOMPARE(int(r.device().memory(0, 7)), index == 7 ? stored : 50);
+        const RangeResult& res = r.run.ranges[std::size_t(index)];
         QCOMPARE(res.box, passed ? FieldColour::Green : FieldColour::Red);
         QCOMPARE(res.half.colour, FieldColour::Green); // not used for the junction
         if (passed)
@@ -91,7 +130,7 @@ private Q_SLOTS:
     }
 
     void ptcConstants() {
-        const PtcConstants c = ComputePtc(15225, 10324);
+        const PtcConstants c = *ComputePtc(15225, 10324);
         QVERIFY(qAbs(c.k1 - 1.3562) < 1e-4);
         QVERIFY(qAbs(c.k2 - 1807) < 1);
         QCOMPARE(c.k3Word, 28984);
@@ -109,6 +148,247 @@ private Q_SLOTS:
                          18074);
             }
         }
+    }
+
+    // Readings that give no divider are refused before anything is written: the fields
+    // are read with the leading-number parse, so an empty or non-numeric field is 0.
+    void ptcManualGuard_data() {
+        QTest::addColumn<QString>("x");
+        QTest::addColumn<QString>("y");
+        QTest::addColumn<QString>("why"); // empty: written
+        QTest::newRow("leading number") << "15225 cnt"
+                                        << "10324"
+                                        << "";
+        QTest::newRow("empty V2000") << ""
+                                     << "10324"
+                                     << "V2000";
+        QTest::newRow("text V2000") << "abc"
+                                    << "10324"
+                                    << "V2000";
+        QTest::newRow("zero V1000") << "15225"
+                                    << "0"
+                                    << "V1000";
+        QTest::newRow("negative V1000") << "15225"
+                                        << "-10324"
+                                        << "V1000";
+        QTest::newRow("huge V2000") << "1e999"
+                                    << "10324"
+                                    << "V2000";
+        QTest::newRow("X = 2Y") << "15000"
+                                << "7500"
+                                << "K1";
+        QTest::newRow("K1 just above 1") << "15225"
+                                         << "7613"
+                                         << "K3";
+        QTest::newRow("K1 above 2") << "10000"
+                                    << "10001"
+                                    << "K2";
+        QTest::newRow("K3 beyond a word") << "60000"
+                                          << "40000"
+                                          << "K3";
+    }
+    void ptcManualGuard() {
+        QFETCH(QString, x);
+        QFETCH(QString, y);
+        QFETCH(QString, why);
+        CalRig r(QStringLiteral("RSX7131C"));
+        r.rig.bench.supply().receive("KOE\r");
+        const QByteArray before = r.device().bank(0);
+        r.device().clearCommandLog();
+        r.run.ptcX = x;
+        r.run.ptcY = y;
+        QCOMPARE(r.run.PtcManual(0), why.isEmpty());
+        if (why.isEmpty()) {
+            QCOMPARE(r.run.ptcK3, QStringLiteral("28984"));
+            return;
+        }
+        QCOMPARE(r.device().bank(0), before);
+        QVERIFY(r.device().commandLog().isEmpty());
+        QVERIFY(r.run.ptcK3.isEmpty() && r.run.ptcK2.isEmpty());
+        const QString text = r.op.texts().value(0);
+        QVERIFY2(text.startsWith(QLatin1String("Taratura PTC non scritta: ") + why),
+                 qPrintable(text));
+    }
+
+    // The relay list and calibrator function of each input step, by model and range code
+    // (for the two-position model, by position).
+    void relayLists_data() {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("route");
+        QTest::addColumn<QString>("function");
+        QTest::addColumn<double>("scale");
+        struct Row {
+            const char* model;
+            int position;
+            const char* mv;
+            const char* v;
+            const char* ma;
+            const char* res;
+            const char* ptc;
+        };
+        const Row rows[] = {
+            {"RSX7030", 1, "101A102A103A104A105A", "101A102A103C104C105A", "101A102C103C104C105C",
+             "101C102C103C104A105A", nullptr},
+            {"RSX7035", 1, "101C102A103A104A105A", "101A102A103A104C105A", "101A102A103A104A105C",
+             "101A102C103C104A105A", nullptr},
+            {"5010OEM", 1, nullptr, nullptr, nullptr, nullptr, "101C102A103A104A105A"},
+            {"RSX5035", 1, "101C102C103A104A105A106A112A", nullptr, nullptr,
+             "101A102C103C104A105A106A112C", nullptr},
+            {"RSX5035", 2, "101C102C103A104C105C106C112A", nullptr, nullptr,
+             "101A102C103C104C105C106C112C", nullptr},
+            {"RSX7032A", 1, "103A104A105A106A107A113C114A", "103A104A105C106C107A113C114A",
+             "103C104A105A106C107C113C114A", "103C104C105A106C107A113C114A",
+             "103A104A105A106C107A113A114A"},
+            {"RSX7131D", 1, "103A104A105A106A107A113C114A", "103A104A105C106C107A113C114A",
+             "103C104A105A106C107C113C114A", "103C104C105A106C107A113C114A",
+             "103A104A105A106C107A113A114A"},
+        };
+        for (const Row& row : rows) {
+            const struct {
+                int code;
+                const char* list;
+                const char* function;
+                double scale;
+            } steps[] = {
+                {1, row.mv, "mVL", 1000},   {2, row.mv, "mVL", 1000},   {8, row.mv, "mVL", 1000},
+                {3, row.mv, "mVH", 100},    {4, row.v, "V", 10},        {5, row.ma, "mA", 10},
+                {16, row.res, "KOhm", 100}, {17, row.res, "Ohm", 1000}, {25, row.ptc, "KOhm", 100}};
+            for (const auto& st : steps) {
+                QTest::addRow("%s/%d code %d", row.model, row.position, st.code)
+                    << QString::fromLatin1(row.model) << st.code << row.position
+                    << QString::fromLatin1(st.list ? st.list : "")
+                    << QString::fromLatin1(st.list ? st.function : "") << st.scale;
+            }
+        }
+    }
+    void relayLists() {
+        QFETCH(QString, model);
+        QFETCH(int, code);
+        QFETCH(int, position);
+        QFETCH(QString, route);
+        QFETCH(QString, function);
+        QFETCH(double, scale);
+        const InputRoute r = InputRouteFor(model, code, position);
+        QCOMPARE(r.route, route);
+        if (function.isEmpty()) {
+            QVERIFY(!r.function); // no such step on this bench
+            return;
+        }
+        QVERIFY(r.function);
+        QCOMPARE(r.function, FindCalFunction(function));
+        QCOMPARE(r.scale, scale);
+    }
+
+    // What the switch unit hears for an output step: the meter path of the output.
+    void outputRelays_data() {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QByteArrayList>("lines");
+        auto lines = [](const char* list) {
+            QByteArrayList out;
+            const QByteArray l(list);
+            for (qsizetype at = 0; at + 4 <= l.size(); at += 4)
+                out << (l[at + 3] == 'C' ? "rout:close (@" : "rout:open (@") + l.mid(at, 3) + ")";
+            return out;
+        };
+        QTest::newRow("RSX7030 V A") << "RSX7030" << 8 << lines("108A");
+        QTest::newRow("RSX7030 mA A") << "RSX7030" << 9 << lines("114A115A116A117C");
+        QTest::newRow("RSX7030 V B") << "RSX7030" << 10 << lines("108C");
+        QTest::newRow("RSX7030 mA B") << "RSX7030" << 11 << lines("114C115C116C117C");
+        QTest::newRow("RSX7032A V A") << "RSX7032A" << 8 << lines("111A112A");
+        QTest::newRow("RSX7032A mA B") << "RSX7032A" << 11 << lines("111C112C");
+    }
+    void outputRelays() {
+        QFETCH(QString, model);
+        QFETCH(int, index);
+        QFETCH(QByteArrayList, lines);
+        CalRig r(model);
+        r.rig.bench.supply().receive("KOE\r");
+        QVERIFY(r.link.ReadIdentity().at(0) == 0);
+        r.rig.bench.switches().clearLines();
+        QVERIFY(r.run.CalibrateOutput(*FindCalStep(model, index)));
+        QCOMPARE(r.rig.bench.switches().lines(), lines);
+        QCOMPARE(r.run.ranges[std::size_t(index)].box, FieldColour::Green);
+    }
+
+    // The six bytes of an output's constants, read back the way the live measurement reads
+    // them, give the output values at DAC counts 800 and 3500 for every model.
+    void outputConstantLayout_data() {
+        QTest::addColumn<int>("modelByte");
+        for (int m = 0; m <= 9; ++m)
+            QTest::addRow("model byte %d", m) << m;
+    }
+    void outputConstantLayout() {
+        QFETCH(int, modelByte);
+        DeviceIdentity id;
+        id.DeviceCode = 12;
+        id.ModelByte = std::uint8_t(modelByte);
+        const auto b = OutputConstantBytes(id, 4.083, 20.26);
+        // The measurement's read of the output references (first three bytes, then three).
+        ChannelSettings ch;
+        ch.outputRef3500 = codecs::FloatFromBytes(b[2], b[0], b[1]);
+        ch.outputRef800 = codecs::FloatFromBytes(b[5], b[3], b[4]);
+        QVERIFY(qAbs(measure::OutputFromRaw(800, ch, id) - 4.083) < 1e-3);
+        QVERIFY(qAbs(measure::OutputFromRaw(3500, ch, id) - 20.26) < 1e-3);
+        const auto [lo, hi] =
+            DecodeOutputConstants(id, QByteArray(reinterpret_cast<const char*>(b.data()), 6));
+        QVERIFY(qAbs(lo - 4.083) < 1e-3 && qAbs(hi - 20.26) < 1e-3);
+    }
+
+    // The output's two readings are taken in one programming session: no end of
+    // programming between the counts 800 and 3500.
+    void outputOneSession() {
+        CalRig r(QStringLiteral("RSX7032A"));
+        r.rig.bench.supply().receive("KOE\r");
+        QVERIFY(r.link.ReadIdentity().at(0) == 0);
+        r.device().clearCommandLog();
+        QVERIFY(r.run.CalibrateOutput(*FindCalStep(QStringLiteral("RSX7032A"), 9)));
+        const QList<QByteArray> log = r.device().commandLog();
+        const qsizetype lo = log.indexOf(QByteArray("$I\x03\x20\x00\r", 6));
+        const qsizetype hi = log.indexOf(QByteArray("$I\x0D\xAC\x00\r", 6));
+        QVERIFY(lo >= 0 && hi > lo);
+        for (qsizetype n = lo; n < hi; ++n)
+            QVERIFY(!log[n].startsWith("$FP") && !log[n].startsWith("PR"));
+    }
+
+    // A step started while another command holds the link (a click serviced during its wait)
+    // gets every device command refused: it fails rather than turning green without writing.
+    void refusedCommand_data() {
+        QTest::addColumn<int>("index");
+        QTest::newRow("mA output") << 9;
+        QTest::newRow("V output") << 8;
+        QTest::newRow("90 mV input") << 0;
+        QTest::newRow("junction") << 7;
+    }
+    void refusedCommand() {
+        QFETCH(int, index);
+        CalRig r(QStringLiteral("RSX7032A"));
+        r.rig.bench.supply().receive("KOE\r");
+        QVERIFY(r.link.ReadIdentity().at(0) == 0);
+        const QByteArray before = r.device().bank(0);
+        std::optional<bool> result;
+        QTimer::singleShot(0, &r.run, [&] {
+            result =
+                index >= 8 && index <= 11
+                    ? r.run.CalibrateOutput(*FindCalStep(QStringLiteral("RSX7032A"), index))
+                    : r.run.CalibrateInputRange(*FindCalStep(QStringLiteral("RSX7032A"), index));
+        });
+        r.link.ReadBlock(0, 0, 65);
+        QVERIFY(result.has_value());
+        QVERIFY(!*result);
+        QVERIFY(r.run.ranges[std::size_t(index)].box != FieldColour::Green);
+        QCOMPARE(r.device().bank(0), before);
+    }
+
+    // A late byte left on the calibrator's line does not shift the answers of the next frame.
+    void calibratorLateEcho() {
+        BenchRig rig;
+        Q_EMIT rig.bench.calibrator().transmit(QByteArray(1, char(0x55)));
+        const Measurement t = rig.instruments.calibrator.ReadAmbientTemp();
+        QVERIFY(t.ok());
+        QCOMPARE(t.value, 23.5);
     }
 
     void untickedRangeIsSilent() {
