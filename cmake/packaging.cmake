@@ -55,10 +55,12 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.merovan.example.com)
 # button icons and Qt's own Italian translations of standard buttons and file dialogs.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6, qt6-translations-l10n")
+# The completion file is loaded by bash-completion, which minimal installations leave out.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS bash-completion)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configuration tool for programmable DIN-rail signal conditioners")
+# The synopsis line comes from the summary above; this is the long description.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "configuration tool for programmable DIN-rail signal conditioners
-VANTELSO identifies a signal conditioner on a serial port, reads and edits its
+    "VANTELSO identifies a signal conditioner on a serial port, reads and edits its
 configuration against the limits of the model and writes it back, saves and
 opens configuration files, prints a configuration report and shows live
 measurements. It holds the maker's factory bench too. The desktop program is
