@@ -1,0 +1,314 @@
+// What `cmake --install` puts on a user's machine, and whether the texts installed beside the
+// programs (menu entry, metainfo, manual pages, completion) still describe them.
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString kSource = QStringLiteral(VANTELSO_SOURCE_DIR);
+const QString kMetainfo = QStringLiteral("com.example.merovan.vantelso.metainfo.xml");
+
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run run(const QString& program, const QStringList& args, const QString& workDir = {},
+        const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
+    QProcess p;
+    p.setProcessEnvironment(env);
+    if (!workDir.isEmpty())
+        p.setWorkingDirectory(workDir);
+    p.start(program, args);
+    Run r;
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished(2000);
+        return r;
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+QString readText(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+// The commands and options a --help text offers. Commands are the leading lower-case words of
+// each two-space-indented line of its "Commands:" list ("eeprom read|write|verify FILE" gives
+// eeprom, read, write and verify; "sim/--demo" gives sim and --demo); options are every option
+// in those lines' synopses (the part before the description column, also on continuation
+// lines that start with "[" or "-") and in the "Options:" list.
+QStringList helpWords(const QString& help) {
+    static const QRegularExpression gap(QStringLiteral("\\s{2,}"));
+    static const QRegularExpression option(
+        QStringLiteral("(?:^|[\\s\\[|/(,])(--?[a-z][a-z0-9-]*)"));
+    static const QRegularExpression commandWord(QStringLiteral("^[a-z][a-z0-9|/-]*$"));
+    QStringList words;
+    const auto add = [&words](const QString& w) {
+        if (!words.contains(w))
+            words.append(w);
+    };
+    const auto addOptions = [&](const QString& synopsis) {
+        for (auto it = option.globalMatch(synopsis); it.hasNext();)
+            add(it.next().captured(1));
+    };
+    enum { None, Commands, Options } section = None;
+    for (const QString& line : help.split(QLatin1Char('\n'))) {
+        if (line.trimmed().isEmpty())
+            continue;
+        if (!line.startsWith(QLatin1Char(' '))) {
+            section = line == QLatin1String("Commands:")  ? Commands
+                      : line == QLatin1String("Options:") ? Options
+                                                          : None;
+            continue;
+        }
+        const QString text = line.trimmed();
+        const QString synopsis = text.split(gap).first();
+        const bool topLevel = line.startsWith(QLatin1String("  ")) && line.at(2) != u' ';
+        if (section == Options && topLevel) {
+            addOptions(synopsis);
+        } else if (section == Commands && topLevel) {
+            for (const QString& token : synopsis.split(QLatin1Char(' '))) {
+                if (!commandWord.match(token).hasMatch())
+                    break;
+                for (const QString& w :
+                     token.split(QRegularExpression(QStringLiteral("[|/]")), Qt::SkipEmptyParts))
+                    if (!w.startsWith(QLatin1Char('-')))
+                        add(w);
+            }
+            addOptions(synopsis);
+        } else if (section == Commands &&
+                   (text.startsWith(QLatin1Char('[')) || text.startsWith(QLatin1Char('-')))) {
+            addOptions(synopsis);
+        }
+    }
+    return words;
+}
+
+// Manual page source as its reader sees the words: font changes dropped, "\-" a hyphen.
+QString roffText(QString roff) {
+    roff.remove(QRegularExpression(QStringLiteral("\\\\f(?:[BIRP]|\\[[A-Z]*\\])")));
+    roff.replace(QLatin1String("\\-"), QLatin1String("-"));
+    return roff;
+}
+
+bool namesWord(const QString& text, const QString& word) {
+    const QRegularExpression re(QStringLiteral("(?<![A-Za-z0-9-])%1(?![A-Za-z0-9-])")
+                                    .arg(QRegularExpression::escape(word)));
+    return re.match(text).hasMatch();
+}
+
+} // namespace
+
+class InstallTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The install as the Debian package makes it (prefix /usr under a staging folder): every
+    // file expected and nothing else, so nothing lands outside the prefix or sneaks in.
+    void installedFiles() {
+        QTemporaryDir stage;
+        QVERIFY(stage.isValid());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DESTDIR"), stage.path());
+        const Run r = run(QStringLiteral(VANTELSO_CMAKE),
+                          {QStringLiteral("--install"), QStringLiteral(VANTELSO_BINARY_DIR),
+                           QStringLiteral("--prefix"), QStringLiteral("/usr")},
+                          {}, env);
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+
+        QStringList found;
+        for (QDirIterator it(stage.path(), QDir::Files | QDir::Hidden | QDir::System,
+                             QDirIterator::Subdirectories);
+             it.hasNext();)
+            found.append(QDir(stage.path()).relativeFilePath(it.next()));
+        QStringList expected = {
+            QStringLiteral("usr/bin/vantelso-cli"),
+            QStringLiteral("usr/share/man/man1/vantelso-cli.1.gz"),
+            QStringLiteral("usr/share/bash-completion/completions/vantelso-cli"),
+        };
+#ifdef VANTELSO_GUI
+        expected << QStringLiteral("usr/bin/vantelso")
+                 << QStringLiteral("usr/share/man/man1/vantelso.1.gz")
+                 << QStringLiteral("usr/share/applications/vantelso.desktop")
+                 << QStringLiteral("usr/share/metainfo/") + kMetainfo
+                 << QStringLiteral("usr/share/icons/hicolor/scalable/apps/vantelso.svg");
+        for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+            expected << QStringLiteral("usr/share/icons/hicolor/%1x%1/apps/vantelso.png").arg(size);
+#endif
+        found.sort();
+        expected.sort();
+        QCOMPARE(found, expected);
+
+        const QFileInfo cli(stage.path() + QStringLiteral("/usr/bin/vantelso-cli"));
+        QVERIFY(cli.isExecutable());
+#ifdef VANTELSO_GUI
+        // The menu entry starts the installed program with the installed icon, and the
+        // metainfo points at that entry.
+        const QString entry =
+            readText(stage.path() + QStringLiteral("/usr/share/applications/vantelso.desktop"));
+        const QString exec =
+            QRegularExpression(QStringLiteral("(?m)^Exec=(\\S+)")).match(entry).captured(1);
+        const QString icon =
+            QRegularExpression(QStringLiteral("(?m)^Icon=(\\S+)")).match(entry).captured(1);
+        QVERIFY(QFileInfo(stage.path() + QStringLiteral("/usr/bin/") + exec).isExecutable());
+        QVERIFY(QFile::exists(
+            stage.path() + QStringLiteral("/usr/share/icons/hicolor/48x48/apps/%1.png").arg(icon)));
+        const QString meta =
+            readText(stage.path() + QStringLiteral("/usr/share/metainfo/") + kMetainfo);
+        QVERIFY(meta.contains(QLatin1String("<launchable type=\"desktop-id\">vantelso.desktop<")));
+#endif
+    }
+
+    void validators_data() {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("package");
+        QTest::addColumn<bool>("silent"); // any output is a finding (hints included)
+#ifdef VANTELSO_GUI
+        QTest::newRow("desktop entry")
+            << QStringLiteral("desktop-file-validate")
+            << QStringList{kSource + QStringLiteral("/dist/vantelso.desktop")}
+            << QStringLiteral("desktop-file-utils") << true;
+        QTest::newRow("metainfo") << QStringLiteral("appstreamcli")
+                                  << QStringList{QStringLiteral("validate"),
+                                                 QStringLiteral("--no-net"),
+                                                 kSource + QStringLiteral("/dist/") + kMetainfo}
+                                  << QStringLiteral("appstream") << false;
+#endif
+    }
+    // The validators' own verdict: menus and software centres skip or misfile an entry they
+    // find faulty (a desktop entry without a main category lands in a catch-all section, which
+    // the validator reports only as a hint).
+    void validators() {
+        QFETCH(QString, tool);
+        QFETCH(QStringList, args);
+        QFETCH(QString, package);
+        QFETCH(bool, silent);
+        const QString path = QStandardPaths::findExecutable(tool);
+        QVERIFY2(!path.isEmpty(),
+                 qPrintable(tool + QStringLiteral(" not found: scripts/deps installs ") + package));
+        const Run r = run(path, args);
+        QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+        if (silent)
+            QVERIFY2(r.out.isEmpty() && r.err.isEmpty(), qPrintable(r.out + r.err));
+    }
+
+    void pagesNameHelp_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<bool>("roff");
+        QTest::addColumn<QStringList>("sample"); // words the parse must find, so it is no no-op
+        const QString cli = QStringLiteral(VANTELSO_CLI);
+        QTest::newRow("vantelso-cli.1")
+            << cli << QStringLiteral("dist/man/vantelso-cli.1") << true
+            << QStringList{QStringLiteral("eeprom"), QStringLiteral("verify"),
+                           QStringLiteral("--port"), QStringLiteral("--input-b")};
+        QTest::newRow("completion")
+            << cli << QStringLiteral("dist/completion/vantelso-cli") << false
+            << QStringList{QStringLiteral("monitor"), QStringLiteral("--csv")};
+#ifdef VANTELSO_GUI
+        QTest::newRow("vantelso.1")
+            << QStringLiteral(VANTELSO_GUI) << QStringLiteral("dist/man/vantelso.1") << true
+            << QStringList{QStringLiteral("--demo"), QStringLiteral("--brand")};
+#endif
+    }
+    // Every command and option that --help prints is named in the page; a failure lists
+    // exactly the missing words, so the page can be brought up to date in one go.
+    void pagesNameHelp() {
+        QFETCH(QString, program);
+        QFETCH(QString, page);
+        QFETCH(bool, roff);
+        QFETCH(QStringList, sample);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        const Run help = run(program, {QStringLiteral("--help")}, {}, env);
+        QVERIFY2(help.exitCode == 0, qPrintable(help.err));
+        const QStringList words = helpWords(help.out);
+        for (const QString& w : sample)
+            QVERIFY2(words.contains(w), qPrintable(QStringLiteral("the --help parse missed ") + w +
+                                                   QStringLiteral(" in:\n") + help.out));
+
+        const QString raw = readText(kSource + QLatin1Char('/') + page);
+        QVERIFY2(!raw.isEmpty(), qPrintable(page + QStringLiteral(" cannot be read")));
+        const QString text = roff ? roffText(raw) : raw;
+        QStringList missing;
+        for (const QString& w : words)
+            if (!namesWord(text, w))
+                missing.append(w);
+        QVERIFY2(missing.isEmpty(),
+                 qPrintable(page + QStringLiteral(" does not name: ") +
+                            missing.join(QStringLiteral(", ")) + QStringLiteral(" (printed by ") +
+                            QFileInfo(program).fileName() + QStringLiteral(" --help)")));
+    }
+
+    void completion_data() {
+        QTest::addColumn<QStringList>(
+            "line"); // the words after "vantelso-cli", the last one being typed
+        QTest::addColumn<QStringList>("offered");
+        const auto w = [](const char* s) { return QString::fromLatin1(s).split(QLatin1Char(' ')); };
+        QTest::newRow("commands") << w("")
+                                  << w("bench diff dump eeprom identify load monitor ports "
+                                       "read records report save show sim switches");
+        QTest::newRow("prefix") << w("eep") << w("eeprom");
+        QTest::newRow("after a port") << w("-p COM1 mon") << w("monitor");
+        QTest::newRow("port names") << w("-p COM") << w("COM1 COM2 COM3 COM4 COM5 COM6 COM7 COM8");
+        QTest::newRow("after a count") << w("--count 5 re") << w("read records report");
+        QTest::newRow("eeprom actions") << w("eeprom ") << w("read verify write");
+        QTest::newRow("bench actions") << w("bench ") << w("calibrate sim");
+        QTest::newRow("models") << w("--demo RSX5") << w("RSX5035");
+        QTest::newRow("bench model") << w("bench sim RSX704") << w("RSX7040");
+        QTest::newRow("lettered models")
+            << w("sim RSX7132") << w("RSX7132A RSX7132B RSX7132C RSX7132D");
+        QTest::newRow("monitor options") << w("monitor --c") << w("--count --csv");
+        QTest::newRow("calibrate options") << w("bench calibrate RSX7030 --g") << w("--gain-error");
+        QTest::newRow("records options") << w("records --s") << w("--since");
+        QTest::newRow("records import") << w("records ") << w("import");
+        QTest::newRow("switch option") << w("switches --option ") << w("off on");
+        QTest::newRow("switch inputs")
+            << w("switches --model RSX7040 --in") << w("--input --input-b");
+        QTest::newRow("typed value") << w("dump --bank ") << QStringList{};
+        QTest::newRow("file") << w("show pl") << w("plant.VNT");
+        QTest::newRow("import file") << w("records import pl") << w("plant.VNT");
+    }
+    // Completion as bash runs it on Tab, the words of the line in COMP_WORDS.
+    void completion() {
+        QFETCH(QStringList, line);
+        QFETCH(QStringList, offered);
+        QTemporaryDir work;
+        QVERIFY(work.isValid());
+        QFile file(work.filePath(QStringLiteral("plant.VNT")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        const QString script = QStringLiteral(
+            "source \"$COMPLETION\" && COMP_WORDS=(\"$@\") && COMP_CWORD=$(($# - 1)) && "
+            "_vantelso_cli && for w in \"${COMPREPLY[@]}\"; do printf '%s\\n' \"$w\"; done");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("COMPLETION"),
+                   kSource + QStringLiteral("/dist/completion/vantelso-cli"));
+        const Run r = run(QStringLiteral("bash"),
+                          QStringList{QStringLiteral("-c"), script, QStringLiteral("bash"),
+                                      QStringLiteral("vantelso-cli")} +
+                              line,
+                          work.path(), env);
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        QStringList got = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        got.sort();
+        offered.removeAll(QString());
+        QCOMPARE(got, offered);
+    }
+};
+
+QTEST_GUILESS_MAIN(InstallTest)
+#include "tst_install.moc"
