@@ -4,11 +4,15 @@
 // operator's message) from where import loads it once.
 #include "benchrecorder.h"
 #include "calrig.h"
+#include "eepromtool.h"
 #include "localpostgres.h"
 #include "owntexts.h"
+#include "prodrig.h"
+#include "productiontest.h"
 #include "recorder.h"
 #include "recordstore.h"
 #include "scriptedprompter.h"
+#include "stationrig.h"
 #include "texts.h"
 
 #include <QFile>
@@ -110,6 +114,23 @@ int writeRuns(const QString& location, const QString& prefix, int count, int ste
     }
     return 0;
 }
+
+// A bench recorder over a fresh SQLite file; the operator's messages go to `prompter`.
+struct Recording {
+    explicit Recording(const QString& path, const DeviceLink* link)
+        : recorder({path, path + QStringLiteral(".pending"), 1000}, &prompter, texts),
+          bench(recorder, link) {
+        bench.setUnitId(QStringLiteral("S1"));
+    }
+    QList<RunRecord> runs() {
+        auto store = openStore(recorder.locationText());
+        return allRuns(*store);
+    }
+    ScriptedPrompter prompter;
+    Texts texts;
+    Recorder recorder;
+    BenchRecorder bench;
+};
 
 } // namespace
 
@@ -454,6 +475,99 @@ private Q_SLOTS:
             QVERIFY(!s.k.isEmpty());
         }
         QVERIFY(!QFile::exists(config.fallbackPath));
+    }
+
+    // The programming station: a counted download with the configuration's bytes, a failed
+    // one, a cancelled one (nothing written: no run), then a verification with its readings.
+    void stationFollowed() {
+        StationRig s;
+        Recording rec(location(QStringLiteral("sqlite")), &s.link);
+        rec.bench.watch(&s.station, [] { return QByteArray("VNT-bytes"); });
+        QCOMPARE(s.editor.ReadEprom(), EditorOutcome::Done);
+        s.station.Reset();
+        QCOMPARE(s.station.SendProgram(), bench::DownloadResult::Verified);
+        s.model.setText(QStringLiteral("txt_Output_max"), 0, QStringLiteral("21"));
+        s.rig.prompter.setFallback(Prompter::Answer::Cancel);
+        QCOMPARE(s.station.SendProgram(), bench::DownloadResult::Cancelled);
+        s.port.close();
+        QCOMPARE(s.station.SendProgram(), bench::DownloadResult::PortClosed);
+        s.port.open();
+        s.setUpChannelA();
+        QVERIFY(s.station.SetUpAndVerify());
+        const QList<RunRecord> runs = rec.runs();
+        QCOMPARE(runs.size(), 3);
+        QCOMPARE(runs[0].kind, RunKind::Download);
+        QCOMPARE(runs[0].outcome, Outcome::Passed);
+        QCOMPARE(runs[0].steps.value(0).bytes, QByteArray("VNT-bytes"));
+        QCOMPARE(runs[1].outcome, Outcome::Error);
+        QCOMPARE(runs[1].message, QStringLiteral("Errore di comunicazione"));
+        QCOMPARE(runs[2].kind, RunKind::Verification);
+        QCOMPARE(runs[2].outcome, Outcome::Passed);
+        const StepRecord& v = runs[2].steps.value(0);
+        QCOMPARE(v.range, QString::fromUtf8("4 ÷ 20 V"));
+        QCOMPARE(QStringList({v.zero, v.half, v.span}),
+                 QStringList({"00.000 V", "05.000 V", "10.000 V"}));
+        for (const RunRecord& r : runs)
+            QCOMPARE(r.unit.unitId, QStringLiteral("S1"));
+    }
+
+    void productionFollowed_data() {
+        QTest::addColumn<bool>("misread");
+        QTest::addColumn<int>("stopAfter");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<int>("steps");
+        QTest::newRow("within tolerance") << false << 0 << int(Outcome::Passed) << 0;
+        QTest::newRow("two misses") << true << 0 << int(Outcome::Failed) << 2;
+        QTest::newRow("stopped") << false << 2 << int(Outcome::Stopped) << 0;
+    }
+    void productionFollowed() {
+        QFETCH(bool, misread);
+        QFETCH(int, stopAfter);
+        QFETCH(int, outcome);
+        QFETCH(int, steps);
+        ProdRig r;
+        bench::ProductionTest test(&r.link, &r.rig.generator, &r.rig.prompter);
+        test.timings = bench::ProductionTestTimings().scaled(0);
+        test.timings.operatorTimeScale = 1;
+        if (misread)
+            r.rig.bench.setFrequencyResponse(
+                [](double f) { return f > 1500 ? std::round(f * 0.9) : f; });
+        if (stopAfter > 0) {
+            QObject::connect(&test, &bench::ProductionTest::reading, &test,
+                             [&test, stopAfter, seen = 0](double) mutable {
+                                 if (++seen == stopAfter)
+                                     test.Stop();
+                             });
+        }
+        Recording rec(location(QStringLiteral("sqlite")), &r.link);
+        rec.bench.watch(&test);
+        test.RunLinearity({1000, 2000, 250, 0.02, 0, 5});
+        const QList<RunRecord> runs = rec.runs();
+        QCOMPARE(runs.size(), 1);
+        QCOMPARE(runs[0].kind, RunKind::ProductionTest);
+        QCOMPARE(int(runs[0].outcome), outcome);
+        QCOMPARE(runs[0].steps.size(), steps);
+        QCOMPARE(runs[0].unit.modelByte, 7);
+        if (steps > 0)
+            QCOMPARE(runs[0].steps[0].note, QStringLiteral("1750-->1575."));
+    }
+
+    // The EEPROM write is recorded with the 256 bytes written; a write refused before
+    // anything was sent is not a run.
+    void eepromWritten() {
+        StationRig s;
+        Recording rec(location(QStringLiteral("sqlite")), &s.link);
+        bench::EepromTool tool(s.link);
+        QCOMPARE(rec.bench.writeEeprom(tool).kind, bench::EepromOutcome::Kind::NoImage);
+        QVERIFY(tool.readDevice().ok());
+        QVERIFY(tool.setImageByte(200, 0x5A));
+        QVERIFY(rec.bench.writeEeprom(tool).ok());
+        const QList<RunRecord> runs = rec.runs();
+        QCOMPARE(runs.size(), 1);
+        QCOMPARE(runs[0].kind, RunKind::Eeprom);
+        QCOMPARE(runs[0].outcome, Outcome::Passed);
+        QCOMPARE(runs[0].steps.value(0).bytes.size(), 256);
+        QCOMPARE(quint8(runs[0].steps.value(0).bytes.at(200)), quint8(0x5A));
     }
 
     void cleanupTestCase() { m_pg.stop(); }
