@@ -55,12 +55,23 @@ Recorder::Result Recorder::record(RunRecord run) {
     RecordStore* s = store(&why);
     if (!s)
         return fallback(run, own::RecordsCannotOpen, why);
-    switch (s->write(&run, &why)) {
-    case RecordStore::Written::Stored:
-    case RecordStore::Written::AlreadyPresent:
-        return Result{Where::Database, run.id, run.unit.unitId, {}};
-    case RecordStore::Written::Failed:
-        break;
+    // A connection left idle may have been dropped by the server since the last run: one
+    // fresh connection is tried before giving up. The uuid keeps a run whose first write did
+    // commit from being stored twice.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (attempt > 0) {
+            m_store.reset();
+            QString reopen;
+            if (!(s = store(&reopen)))
+                break;
+        }
+        switch (s->write(&run, &why)) {
+        case RecordStore::Written::Stored:
+        case RecordStore::Written::AlreadyPresent:
+            return Result{Where::Database, run.id, run.unit.unitId, {}};
+        case RecordStore::Written::Failed:
+            break;
+        }
     }
     // Reconnect at the next run: a server that went away may be back by then.
     m_store.reset();

@@ -221,6 +221,7 @@ bool RecordStore::open(QString* error, int upTo) {
             return false;
         }
     }
+    bool opened = false;
     {
         QSqlDatabase d = QSqlDatabase::addDatabase(driver, m_connection);
         if (m_location.postgres) {
@@ -235,12 +236,13 @@ bool RecordStore::open(QString* error, int upTo) {
             d.setDatabaseName(m_location.sqlitePath);
             d.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_busyTimeoutMs));
         }
-        if (!d.open()) {
-            if (error)
-                *error = sqlError(d.lastError());
-            close();
-            return false;
-        }
+        opened = d.open();
+        if (!opened && error)
+            *error = sqlError(d.lastError());
+    }
+    if (!opened) {
+        close();
+        return false;
     }
     QString why;
     bool ok = true;

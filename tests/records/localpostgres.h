@@ -18,6 +18,11 @@ class LocalPostgres {
 public:
     ~LocalPostgres() { stop(); }
 
+    // Whether the server's programs are on this machine.
+    static bool installed() {
+        return !find(QStringLiteral("initdb")).isEmpty() &&
+               !find(QStringLiteral("pg_ctl")).isEmpty();
+    }
     // False with the reason when the server is not installed or will not start.
     bool start(QString* why) {
         const QString initdb = find(QStringLiteral("initdb"));
@@ -47,6 +52,12 @@ public:
             *why = QStringLiteral("initdb failed: ") + out;
             return false;
         }
+        return startServer(why);
+    }
+
+    // Starts the server of the cluster made by start() (again, after stop()).
+    bool startServer(QString* why) {
+        QString out;
         if (!run(m_pgCtl,
                  {QStringLiteral("-D"), data(), QStringLiteral("-l"),
                   m_dir.filePath(QStringLiteral("log")), QStringLiteral("-w"), QStringLiteral("-o"),
