@@ -2,6 +2,7 @@
 // Collaudo > Registro window (filter, table, CSV export, certificate) and the command-line
 // tool's records command (list, JSON, CSV, import, certificate).
 // With VANTELSO_SCREENSHOTS set to a folder, the window and the certificate are saved there.
+#include "benchrecorder.h"
 #include "certificate.h"
 #include "clirun.h"
 #include "frmregistro.h"
@@ -9,6 +10,7 @@
 #include "recordstore.h"
 #include "scriptedprompter.h"
 #include "texts.h"
+#include "unitidfield.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -120,7 +122,9 @@ private Q_SLOTS:
         QCOMPARE(c.pageCount(), 1);
         for (const QString& e : expected)
             QVERIFY2(c.text().contains(e), qPrintable(e + " missing in:\n" + c.text()));
-        screenshot(c.page(0), QStringLiteral("certificate-%1.png").arg(language));
+        screenshot(
+            c.page(0),
+            QStringLiteral("certificate-%1.png").arg(language == Texts::English ? "en" : "it"));
         const QString pdf = m_dir.filePath(QStringLiteral("c%1.pdf").arg(language));
         QString why;
         QVERIFY(c.writePdf(pdf, &why));
@@ -129,6 +133,29 @@ private Q_SLOTS:
         QVERIFY(f.read(5) == "%PDF-");
         QVERIFY(!c.writePdf(m_dir.filePath(QStringLiteral("records.sqlite/no.pdf")), &why));
         QVERIFY(!why.isEmpty());
+    }
+
+    // The texts split into columns, kinds and outcomes have as many parts in both languages
+    // as the window and the certificate index.
+    void lists_data() {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<int>("parts");
+        QTest::newRow("columns") << own::RegistroColumns << 8;
+        QTest::newRow("kinds") << own::RunKinds << 5;
+        QTest::newRow("outcomes") << own::RunOutcomes << 4;
+        QTest::newRow("certificate fields") << own::CertificateFields << 10;
+        QTest::newRow("certificate steps") << own::CertificateSteps << 7;
+    }
+    void lists() {
+        QFETCH(int, id);
+        QFETCH(int, parts);
+        for (Texts::Language l : {Texts::Italian, Texts::English}) {
+            Texts texts;
+            texts.setLanguage(l);
+            const QStringList split = texts.lang(id).split(QLatin1Char('|'));
+            QCOMPARE(split.size(), parts);
+            QVERIFY(!split.contains(QString()));
+        }
     }
 
     void window_data() {
@@ -186,6 +213,7 @@ private Q_SLOTS:
         QFile f(csv);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(f.readAll()), RunsCsv(m_written));
+        screenshot(w.grab().toImage(), QStringLiteral("registro-it.png"));
         // A file that cannot be written is told, in the window's language.
         texts.setLanguage(Texts::English);
         QCOMPARE(w.tbl_runs->horizontalHeaderItem(0)->text(), QStringLiteral("Unit"));
@@ -194,7 +222,37 @@ private Q_SLOTS:
         prompter.pushFile(m_dir.filePath(QStringLiteral("records.sqlite/runs.csv")));
         QVERIFY(!w.exportCsv());
         QVERIFY(prompter.texts().last().startsWith(QLatin1String("Cannot write")));
-        screenshot(w.grab().toImage(), QStringLiteral("registro.png"));
+        screenshot(w.grab().toImage(), QStringLiteral("registro-en.png"));
+    }
+
+    // The bench windows' field: what is scanned reaches the recorder without the scanner's
+    // line end; an id generated for an empty field comes back into it with the hint.
+    void unitIdField() {
+        Texts texts;
+        ScriptedPrompter prompter;
+        Recorder recorder({m_dir.filePath(QStringLiteral("field.sqlite")), {}, 1000}, &prompter,
+                          texts);
+        BenchRecorder bench(recorder, nullptr);
+        gui::UnitIdField field(bench, texts);
+        QTest::keyClicks(field.txt_unit, QStringLiteral(" AB-1234 "));
+        QCOMPARE(bench.unitId(), QStringLiteral("AB-1234"));
+        QVERIFY(field.lbl_generated->isHidden());
+        field.txt_unit->selectAll();
+        QTest::keyClick(field.txt_unit, Qt::Key_Delete);
+        QCOMPARE(bench.unitId(), QString());
+        const Recorder::Result r = bench.record(run({}, RunKind::Eeprom, Outcome::Passed, 0));
+        QCOMPARE(r.where, Recorder::Where::Database);
+        QVERIFY(r.unitId.startsWith(QLatin1Char('V')));
+        QCOMPARE(field.txt_unit->text(), r.unitId);
+        QCOMPARE(field.txt_unit->selectedText(), r.unitId);
+        QVERIFY(!field.lbl_generated->isHidden());
+        QVERIFY(field.lbl_generated->text().contains(r.unitId));
+        texts.setLanguage(Texts::English);
+        QCOMPARE(
+            field.lbl_generated->text(),
+            QStringLiteral("Unit id generated: %1. Write it on the unit's label.").arg(r.unitId));
+        // The next run keeps that id until the operator scans another.
+        QCOMPARE(bench.record(run({}, RunKind::Eeprom, Outcome::Passed, 0)).unitId, r.unitId);
     }
 
     void windowUnreadable() {
