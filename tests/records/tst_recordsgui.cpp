@@ -5,10 +5,12 @@
 #include "benchrecorder.h"
 #include "certificate.h"
 #include "clirun.h"
+#include "desktopsession.h"
 #include "frmregistro.h"
 #include "owntexts.h"
 #include "recordstore.h"
 #include "scriptedprompter.h"
+#include "shellmenu.h"
 #include "texts.h"
 #include "unitidfield.h"
 
@@ -253,6 +255,20 @@ private Q_SLOTS:
             QStringLiteral("Unit id generated: %1. Write it on the unit's label.").arg(r.unitId));
         // The next run keeps that id until the operator scans another.
         QCOMPARE(bench.record(run({}, RunKind::Eeprom, Outcome::Passed, 0)).unitId, r.unitId);
+    }
+
+    // Collaudo > Registro in the desktop program, from the main menu.
+    void menuEntry() {
+        Session s;
+        QAction* item = s.window->mainMenu().registro;
+        QVERIFY(item && item->isEnabled());
+        QCOMPARE(item->text(), QStringLiteral("Registro"));
+        item->trigger();
+        QVERIFY(s.window->registroSubWindow());
+        QVERIFY(s.window->registroSubWindow()->isVisible());
+        QCOMPARE(s.window->registroSubWindow()->windowTitle(),
+                 QStringLiteral("Registro di produzione"));
+        screenshot(s.window->grab().toImage(), QStringLiteral("registro-desktop.png"));
     }
 
     void windowUnreadable() {
