@@ -1,6 +1,8 @@
 #include "recordstore.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -9,6 +11,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QUrl>
 #include <QUrlQuery>
 #include <QUuid>
@@ -181,12 +184,19 @@ void RecordStore::close() {
     QSqlDatabase::removeDatabase(m_connection);
 }
 
+QString RecordStore::noteError(const QSqlError& e) const {
+    // SQLITE_BUSY and SQLITE_LOCKED: another process holds the file for now.
+    m_lastBusy = !m_location.postgres && (e.nativeErrorCode() == QLatin1String("5") ||
+                                          e.nativeErrorCode() == QLatin1String("6"));
+    return sqlError(e);
+}
+
 bool RecordStore::exec(const QString& sql, QString* error) const {
     QSqlQuery q(db());
     if (q.exec(sql))
         return true;
     if (error)
-        *error = sqlError(q.lastError());
+        *error = noteError(q.lastError());
     return false;
 }
 
@@ -238,7 +248,7 @@ bool RecordStore::open(QString* error, int upTo) {
         }
         opened = d.open();
         if (!opened && error)
-            *error = sqlError(d.lastError());
+            *error = noteError(d.lastError());
     }
     if (!opened) {
         close();
@@ -246,23 +256,41 @@ bool RecordStore::open(QString* error, int upTo) {
     }
     QString why;
     bool ok = true;
-    if (!m_location.postgres) {
-        // Write-ahead log: readers (the Registro window) never block a bench that writes.
-        QSqlQuery q(db());
-        ok = q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) && q.next();
-        if (!ok)
-            why = sqlError(q.lastError());
-        else if (q.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0)
-            qWarning("records: SQLite kept journal mode %s", qPrintable(q.value(0).toString()));
-        ok = ok && exec(QStringLiteral("PRAGMA foreign_keys=ON"), &why);
+    // Two benches opening a new file at once: the one that loses the race to switch it to
+    // the write-ahead log is told "busy" at once rather than after waiting, so the first
+    // steps are tried again, events pumped in between, for as long as a write would wait.
+    QDeadlineTimer deadline(m_busyTimeoutMs);
+    for (;;) {
+        why.clear();
+        m_lastBusy = false;
+        ok = prepareFile(&why) && migrate(upTo, &why);
+        if (ok || !m_lastBusy || deadline.hasExpired())
+            break;
+        QEventLoop pause;
+        QTimer::singleShot(20, &pause, &QEventLoop::quit);
+        pause.exec();
     }
-    ok = ok && migrate(upTo, &why);
     if (!ok) {
         if (error)
             *error = why;
         close();
     }
     return ok;
+}
+
+bool RecordStore::prepareFile(QString* error) {
+    if (m_location.postgres)
+        return true;
+    // Write-ahead log: readers (the Registro window) never block a bench that writes.
+    QSqlQuery q(db());
+    if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !q.next()) {
+        if (error)
+            *error = noteError(q.lastError());
+        return false;
+    }
+    if (q.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0)
+        qWarning("records: SQLite kept journal mode %s", qPrintable(q.value(0).toString()));
+    return exec(QStringLiteral("PRAGMA foreign_keys=ON"), error);
 }
 
 int RecordStore::schemaVersion() const {
@@ -284,7 +312,7 @@ bool RecordStore::migrate(int upTo, QString* error) {
     QSqlQuery q(db());
     if (m_location.postgres &&
         !q.exec(QStringLiteral("SELECT pg_advisory_xact_lock(7260725)"))) // one migrating bench
-        return fail(sqlError(q.lastError()));
+        return fail(noteError(q.lastError()));
     const QString exists =
         m_location.postgres
             ? QStringLiteral("SELECT count(*) FROM information_schema.tables WHERE table_name = "
@@ -292,11 +320,11 @@ bool RecordStore::migrate(int upTo, QString* error) {
             : QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
                              "name = 'schema_version'");
     if (!q.exec(exists) || !q.next())
-        return fail(sqlError(q.lastError()));
+        return fail(noteError(q.lastError()));
     int version = q.value(0).toInt() > 0 ? -1 : 0;
     if (version < 0) {
         if (!q.exec(QStringLiteral("SELECT version FROM schema_version")) || !q.next())
-            return fail(sqlError(q.lastError()));
+            return fail(noteError(q.lastError()));
         version = q.value(0).toInt();
     }
     if (version > kLatestVersion)
@@ -330,7 +358,7 @@ RecordStore::Written RecordStore::write(RunRecord* run, QString* error) {
     QSqlQuery q(db());
     auto fail = [&] {
         if (error)
-            *error = sqlError(q.lastError());
+            *error = noteError(q.lastError());
         q.finish();
         rollback();
         return Written::Failed;
@@ -429,7 +457,7 @@ std::optional<QList<RunRecord>> RecordStore::runs(const Filter& filter, QString*
         q.addBindValue(v);
     if (!q.exec()) {
         if (error)
-            *error = sqlError(q.lastError());
+            *error = noteError(q.lastError());
         return std::nullopt;
     }
     auto intOr = [](const QVariant& v) { return v.isNull() ? -1 : v.toInt(); };
@@ -463,7 +491,7 @@ std::optional<QList<RunRecord>> RecordStore::runs(const Filter& filter, QString*
         s.addBindValue(r.id);
         if (!s.exec()) {
             if (error)
-                *error = sqlError(s.lastError());
+                *error = noteError(s.lastError());
             return std::nullopt;
         }
         while (s.next()) {

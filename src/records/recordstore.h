@@ -7,6 +7,7 @@
 #include <optional>
 
 class QSqlDatabase;
+class QSqlError;
 
 namespace vantelso::records {
 
@@ -71,6 +72,8 @@ public:
 
 private:
     QSqlDatabase db() const;
+    QString noteError(const QSqlError& e) const;
+    bool prepareFile(QString* error);
     bool exec(const QString& sql, QString* error) const;
     bool begin(QString* error) const;
     void rollback() const;
@@ -79,6 +82,7 @@ private:
     StoreLocation m_location;
     QString m_connection;
     int m_busyTimeoutMs = 15000;
+    mutable bool m_lastBusy = false; // the last error was another process holding the file
 };
 
 // Runs that could not be written, one JSON object a line, for `records import`. Appends are
