@@ -69,7 +69,11 @@ BenchRecorder::BenchRecorder(Recorder& recorder, const DeviceLink* link, QObject
     : QObject(parent), m_recorder(recorder), m_link(link) {}
 
 void BenchRecorder::setUnitId(const QString& typed) {
-    m_unitId = CleanUnitId(typed);
+    const QString id = CleanUnitId(typed);
+    if (id == m_unitId)
+        return;
+    m_unitId = id;
+    Q_EMIT unitIdChanged(m_unitId);
 }
 
 UnitInfo BenchRecorder::unit(const QString& model) const {
@@ -101,6 +105,7 @@ Recorder::Result BenchRecorder::record(RunRecord run) {
     const Recorder::Result result = m_recorder.record(run);
     if (generate) {
         m_unitId = run.unit.unitId;
+        Q_EMIT unitIdChanged(m_unitId);
         Q_EMIT unitIdGenerated(m_unitId);
     }
     Q_EMIT recorded(result);

@@ -61,6 +61,8 @@ public:
 
 Q_SIGNALS:
     void unitIdGenerated(const QString& unitId);
+    // The id changed, typed in one window or generated: every unit field shows it.
+    void unitIdChanged(const QString& unitId);
     void recorded(const vantelso::records::Recorder::Result& result);
 
 private:

@@ -236,8 +236,11 @@ private Q_SLOTS:
                           texts);
         BenchRecorder bench(recorder, nullptr);
         gui::UnitIdField field(bench, texts);
+        gui::UnitIdField other(bench, texts); // the station's window beside the bench's
         QTest::keyClicks(field.txt_unit, QStringLiteral(" AB-1234 "));
         QCOMPARE(bench.unitId(), QStringLiteral("AB-1234"));
+        QCOMPARE(other.txt_unit->text(), QStringLiteral("AB-1234"));
+        QCOMPARE(field.txt_unit->text(), QStringLiteral(" AB-1234 ")); // not rewritten while typed
         QVERIFY(field.lbl_generated->isHidden());
         field.txt_unit->selectAll();
         QTest::keyClick(field.txt_unit, Qt::Key_Delete);
@@ -246,6 +249,7 @@ private Q_SLOTS:
         QCOMPARE(r.where, Recorder::Where::Database);
         QVERIFY(r.unitId.startsWith(QLatin1Char('V')));
         QCOMPARE(field.txt_unit->text(), r.unitId);
+        QCOMPARE(other.txt_unit->text(), r.unitId);
         QCOMPARE(field.txt_unit->selectedText(), r.unitId);
         QVERIFY(!field.lbl_generated->isHidden());
         QVERIFY(field.lbl_generated->text().contains(r.unitId));

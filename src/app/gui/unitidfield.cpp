@@ -31,6 +31,14 @@ UnitIdField::UnitIdField(records::BenchRecorder& recorder, const Texts& texts, Q
         m_generated.clear();
         retranslate();
     });
+    // Another window's field: shown here too, unless this one already says the same.
+    connect(&recorder, &records::BenchRecorder::unitIdChanged, this, [this](const QString& id) {
+        if (records::CleanUnitId(txt_unit->text()) != id) {
+            txt_unit->setText(id);
+            m_generated.clear();
+            retranslate();
+        }
+    });
     connect(&recorder, &records::BenchRecorder::unitIdGenerated, this, [this](const QString& id) {
         m_generated = id;
         txt_unit->setText(id);

@@ -17,7 +17,8 @@ namespace vantelso::gui {
 // The unit id for the bench windows, bound to the bench's recorder: typed, or scanned (a
 // barcode scanner types the label's code like a keyboard, often with Enter or Tab after it,
 // which the recorder drops). When a run ends with the field empty, the id generated for the
-// unit comes back into the field, selected, with the hint to write it on the unit.
+// unit comes back into the field, selected, with the hint to write it on the unit. Every
+// field bound to the same recorder shows the same id.
 class UnitIdField : public QWidget {
     Q_OBJECT
 public:
