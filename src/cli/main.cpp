@@ -13,8 +13,9 @@
 using namespace vantelso;
 
 namespace vantelso {
-int RunBench(const QCommandLineParser& parser); // benchcommand.cpp
-int RunEeprom(CliContext& ctx);                 // eepromcommand.cpp
+int RunBench(const QCommandLineParser& parser);   // benchcommand.cpp
+int RunEeprom(CliContext& ctx);                   // eepromcommand.cpp
+int RunRecords(const QCommandLineParser& parser); // recordscommand.cpp
 } // namespace vantelso
 
 namespace {
@@ -30,7 +31,7 @@ void traceToStderr(QtMsgType, const QMessageLogContext&, const QString& message)
 std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv) {
 #ifdef VANTELSO_HAS_REPORT
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "report") != 0)
+        if (std::strcmp(argv[i], "report") != 0 && std::strcmp(argv[i], "certificate") != 0)
             continue;
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -89,6 +90,13 @@ int main(int argc, char** argv) {
         "                             (0 = Default)\n"
         "  sim/--demo MODEL --switches S0,S1,S2  the simulated device's switch positions\n\n"
         "  monitor [--count N] [--csv]  live measurements until Ctrl-C (or N frames)\n\n"
+        "  records [--unit ID] [--since DATE] [--json|--csv]\n"
+        "                             the production records: the bench's runs, oldest first\n"
+        "  records import FILE        load the runs a refused database left in a fallback file\n"
+        "  records certificate RUN OUT.pdf  a run's calibration certificate\n"
+        "                             (--records postgresql://host/db or a SQLite file; default:\n"
+        "                             the setting records/database, else records.sqlite in the\n"
+        "                             user's data folder)\n\n"
         "PORT is a device path or COMn (on Linux COMn is /dev/ttyS(n-1)).\n"
         "MODEL is a model identifier such as RSX7030 or RSX7131B, or a model byte 0 to 9.\n"
         "Exit codes:\n"
@@ -144,8 +152,12 @@ int main(int argc, char** argv) {
          QStringLiteral("Model byte of the simulated unit, for identifiers shared by two (bench "
                         "calibrate)."),
          QStringLiteral("N")},
-        {QStringLiteral("unit"), QStringLiteral("Identifier of the unit (bench calibrate)."),
-         QStringLiteral("ID")},
+        {QStringLiteral("records"),
+         QStringLiteral("Production records: postgresql://host/db or a SQLite file."),
+         QStringLiteral("DATABASE")},
+        {QStringLiteral("unit"), QStringLiteral("Unit id (records, bench)."), QStringLiteral("ID")},
+        {QStringLiteral("since"), QStringLiteral("Runs started since (records)."),
+         QStringLiteral("DATE")},
     });
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("What to do."));
     if (!parser.parse(app.arguments())) {
@@ -184,6 +196,10 @@ int main(int argc, char** argv) {
         return RunSim(parser);
     if (command == QLatin1String("bench"))
         return RunBench(parser);
+#ifdef VANTELSO_HAS_RECORDS
+    if (command == QLatin1String("records"))
+        return RunRecords(parser);
+#endif
 
     CliContext ctx(parser, parser.isSet(QStringLiteral("yes")));
     int rc = ExitUsage;

@@ -126,6 +126,32 @@ inline constexpr int AdapterBack = 243;
 inline constexpr int Reconnected = 244;
 inline constexpr int DeviceChanged = 245;
 
+// Production records: the Registro window (286..288 are lists separated by "|": the columns,
+// the kinds of run, the outcomes), the database failures (%1 the database, %2 its reason,
+// %3 the fallback file; 291: %1 the unit, %2 the database, %3 its reason, %4 the fallback
+// file, %5 why that failed too), the calibration certificate (293, 294 lists as above), 295
+// %1 a generated unit id, 298 %1 a file and %2 the system's reason, 299 %1 the runs shown.
+inline constexpr int RegistroTitle = 280;
+inline constexpr int RegistroUnit = 281;
+inline constexpr int RegistroSince = 282;
+inline constexpr int RegistroRefresh = 283;
+inline constexpr int RegistroExport = 284;
+inline constexpr int RegistroCertificate = 285;
+inline constexpr int RegistroColumns = 286;
+inline constexpr int RunKinds = 287;
+inline constexpr int RunOutcomes = 288;
+inline constexpr int RecordsCannotOpen = 289;
+inline constexpr int RecordsCannotWrite = 290;
+inline constexpr int RecordsLost = 291;
+inline constexpr int CertificateTitle = 292;
+inline constexpr int CertificateFields = 293;
+inline constexpr int CertificateSteps = 294;
+inline constexpr int UnitIdGenerated = 295;
+inline constexpr int CsvFilter = 296;
+inline constexpr int RegistroAllUnits = 297;
+inline constexpr int FileNotWritten = 298;
+inline constexpr int RegistroCount = 299;
+
 // Ids 101..199 are the first block, 201..299 the second; English at the same +300 (401..499,
 // 501..599), read through Texts::lang like every other id.
 

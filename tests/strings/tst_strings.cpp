@@ -122,7 +122,27 @@ void TestStrings::tableIsComplete() {
                    ReportSaved,
                    Decimals,
                    On,
-                   Off}) {
+                   Off,
+                   RegistroTitle,
+                   RegistroUnit,
+                   RegistroSince,
+                   RegistroRefresh,
+                   RegistroExport,
+                   RegistroCertificate,
+                   RegistroColumns,
+                   RunKinds,
+                   RunOutcomes,
+                   RecordsCannotOpen,
+                   RecordsCannotWrite,
+                   RecordsLost,
+                   CertificateTitle,
+                   CertificateFields,
+                   CertificateSteps,
+                   UnitIdGenerated,
+                   CsvFilter,
+                   RegistroAllUnits,
+                   FileNotWritten,
+                   RegistroCount}) {
         // Two blocks, 101..199 and 201..299: English sits 300 above each.
         QVERIFY2((id > 100 && id < 200) || (id > 200 && id < 300), qPrintable(QString::number(id)));
         expected << id << id + 300;

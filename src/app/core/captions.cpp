@@ -36,9 +36,10 @@ const QList<LanguageCaption> kMenuCaptions = {
 // "File" reads the same in both languages; the factory items stay Italian like the factory
 // windows themselves.
 const QList<FixedCaption> kMenuFixed = {
-    {"mnu_file", "File"},     {"mnu_collaudo", "Collaudo"},
-    {"mnu_eeprom", "EEprom"}, {"mnu_taratura", "Taratura"},
-    {"mnu_test", "Test"},     {"mnu_language", "Lingua / Language"},
+    {"mnu_file", "File"},         {"mnu_collaudo", "Collaudo"},
+    {"mnu_eeprom", "EEprom"},     {"mnu_taratura", "Taratura"},
+    {"mnu_test", "Test"},         {"mnu_language", "Lingua / Language"},
+    {"mnu_registro", "Registro"},
 };
 
 QList<LanguageCaption> panelCaptions() {

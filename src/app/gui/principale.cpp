@@ -9,6 +9,9 @@
 #include "frmabout.h"
 #include "frmcommlog.h"
 #include "frmcompare.h"
+#ifdef VANTELSO_HAS_RECORDS
+#include "frmregistro.h"
+#endif
 #include "frmeeprom.h"
 #include "frmlang.h"
 #include "frmmisura.h"
@@ -174,6 +177,21 @@ void Principale::wireMenu(const ShellMenu& menu) {
         menu.taratura->setEnabled(true);
         connect(menu.taratura, &QAction::triggered, this, &Principale::showTaraWindow);
     }
+#ifdef VANTELSO_HAS_RECORDS
+    connect(menu.registro, &QAction::triggered, this, [this] {
+        if (!m_registro) {
+            m_registro = new FrmRegistro(m_state.texts, *m_state.prompter());
+            m_registroWindow = addHiddenSubWindow(m_registro, "frm_registro_window");
+            connect(m_registro, &QWidget::windowTitleChanged, m_registroWindow,
+                    &QWidget::setWindowTitle);
+        }
+        static_cast<FrmRegistro*>(m_registro)->refresh();
+        showSubWindow(m_registroWindow);
+        m_registroWindow->resize(m_registroWindow->sizeHint().expandedTo({820, 480}));
+    });
+#else
+    menu.registro->setEnabled(false);
+#endif
     if (menu.language)
         connect(menu.language, &QAction::triggered, this, &Principale::showLanguageDialog);
     connect(menu.commLog, &QAction::triggered, this, &Principale::showCommLog);

@@ -101,6 +101,7 @@ public:
     void printReport();
     FrmCompare* compareWindow() const { return m_compare; }
     QMdiSubWindow* compareSubWindow() const { return m_compareWindow; }
+    QMdiSubWindow* registroSubWindow() const { return m_registroWindow; }
 
     // --- app::ShellView ---
     void disableFactoryMenu() override;
@@ -169,6 +170,8 @@ private:
     QMdiSubWindow* m_strumVerWindow = nullptr;
     FrmCompare* m_compare = nullptr;
     QMdiSubWindow* m_compareWindow = nullptr;
+    QWidget* m_registro = nullptr; // Collaudo > Registro
+    QMdiSubWindow* m_registroWindow = nullptr;
     ShellMenu m_menu;
     std::unique_ptr<app::Shell> m_shell;
     bool m_cursorOverridden = false;

@@ -57,6 +57,7 @@ ShellMenu BuildShellMenu(QMenuBar* bar, ShellMenu::Kind kind) {
     out.eeprom = item(out.collaudo, "mnu_eeprom", false);
     out.taratura = item(out.collaudo, "mnu_taratura", false);
     out.test = item(out.collaudo, "mnu_test", false);
+    out.registro = item(out.collaudo, "mnu_registro", true);
     bar->addMenu(out.collaudo);
 
     QMenu* help = menu(bar, "mnu_help");

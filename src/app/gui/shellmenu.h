@@ -28,6 +28,7 @@ struct ShellMenu {
     QAction* eeprom = nullptr;
     QAction* taratura = nullptr;
     QAction* test = nullptr;
+    QAction* registro = nullptr; // the production records
     QAction* language = nullptr; // main window only
     QAction* about = nullptr;
     QAction* exit = nullptr;

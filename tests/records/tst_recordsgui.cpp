@@ -1,0 +1,360 @@
+// What the records show people: the calibration certificate of a run in both languages, the
+// Collaudo > Registro window (filter, table, CSV export, certificate) and the command-line
+// tool's records command (list, JSON, CSV, import, certificate).
+// With VANTELSO_SCREENSHOTS set to a folder, the window and the certificate are saved there.
+#include "benchrecorder.h"
+#include "certificate.h"
+#include "clirun.h"
+#include "desktopsession.h"
+#include "frmregistro.h"
+#include "owntexts.h"
+#include "recordstore.h"
+#include "scriptedprompter.h"
+#include "shellmenu.h"
+#include "texts.h"
+#include "unitidfield.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vantelso;
+using namespace vantelso::records;
+
+namespace {
+
+RunRecord run(const QString& unit, RunKind kind, Outcome outcome, int daysAgo) {
+    RunRecord r;
+    r.unit = UnitInfo{unit, QStringLiteral("RSX7030"), 12, 0, 0x41, 0x07};
+    r.kind = kind;
+    r.outcome = outcome;
+    r.started = QDateTime::currentDateTimeUtc().addDays(-daysAgo);
+    r.finished = r.started.addSecs(180);
+    r.benchHost = QStringLiteral("banco-1");
+    r.operatorName = QStringLiteral("Bianchi");
+    r.instruments = QStringLiteral("supply=Com4; meter=Com3; switches=Com5; calibrator=Com6");
+    if (kind == RunKind::Calibration) {
+        r.steps << StepRecord{QStringLiteral("90 mV A"),
+                              QStringLiteral("56.52"),
+                              QStringLiteral("0.001"),
+                              QStringLiteral("45.002"),
+                              QStringLiteral("90.004"),
+                              true,
+                              40,
+                              QByteArray("\x1a\x80\x03", 3),
+                              {}};
+        r.steps << StepRecord{QStringLiteral("mA A"),
+                              QStringLiteral("3.998 / 20.011"),
+                              QStringLiteral("4.000"),
+                              QStringLiteral("12.003"),
+                              QStringLiteral("20.120"),
+                              outcome == Outcome::Passed,
+                              60,
+                              {},
+                              {}};
+    }
+    return r;
+}
+
+void screenshot(const QImage& image, const QString& name) {
+    const QString folder = qEnvironmentVariable("VANTELSO_SCREENSHOTS");
+    if (!folder.isEmpty())
+        image.save(folder + QLatin1Char('/') + name);
+}
+
+} // namespace
+
+class TestRecordsGui : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_db;
+    QList<RunRecord> m_written;
+
+private Q_SLOTS:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        m_db = m_dir.filePath(QStringLiteral("records.sqlite"));
+        RecordStore store(*StoreLocation::parse(m_db, nullptr));
+        QString why;
+        QVERIFY2(store.open(&why), qPrintable(why));
+        m_written = {run(QStringLiteral("U1"), RunKind::Calibration, Outcome::Passed, 40),
+                     run(QStringLiteral("U2"), RunKind::Download, Outcome::Passed, 3),
+                     run(QStringLiteral("U1"), RunKind::Calibration, Outcome::Failed, 1)};
+        for (RunRecord& r : m_written)
+            QCOMPARE(store.write(&r, &why), RecordStore::Written::Stored);
+    }
+
+    void certificate_data() {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("italiano") << int(Texts::Italian) << QStringList{"Certificato di taratura",
+                                                                        "Unità",
+                                                                        "U1",
+                                                                        "Superato",
+                                                                        "1/2 scala",
+                                                                        "40: 1A 80 03",
+                                                                        "Bianchi",
+                                                                        "calibrator=Com6"};
+        QTest::newRow("english") << int(Texts::English)
+                                 << QStringList{"Calibration certificate",
+                                                "Unit",
+                                                "U1",
+                                                "Passed",
+                                                "Half scale",
+                                                "40: 1A 80 03",
+                                                "Bianchi",
+                                                "ID=12/0"};
+    }
+    void certificate() {
+        QFETCH(int, language);
+        QFETCH(QStringList, expected);
+        Texts texts;
+        texts.setLanguage(Texts::Language(language));
+        const report::Certificate c(m_written[0], texts);
+        QCOMPARE(c.pageCount(), 1);
+        for (const QString& e : expected)
+            QVERIFY2(c.text().contains(e), qPrintable(e + " missing in:\n" + c.text()));
+        screenshot(
+            c.page(0),
+            QStringLiteral("certificate-%1.png").arg(language == Texts::English ? "en" : "it"));
+        const QString pdf = m_dir.filePath(QStringLiteral("c%1.pdf").arg(language));
+        QString why;
+        QVERIFY(c.writePdf(pdf, &why));
+        QFile f(pdf);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(f.read(5) == "%PDF-");
+        QVERIFY(!c.writePdf(m_dir.filePath(QStringLiteral("records.sqlite/no.pdf")), &why));
+        QVERIFY(!why.isEmpty());
+    }
+
+    // The texts split into columns, kinds and outcomes have as many parts in both languages
+    // as the window and the certificate index.
+    void lists_data() {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<int>("parts");
+        QTest::newRow("columns") << own::RegistroColumns << 8;
+        QTest::newRow("kinds") << own::RunKinds << 5;
+        QTest::newRow("outcomes") << own::RunOutcomes << 4;
+        QTest::newRow("certificate fields") << own::CertificateFields << 10;
+        QTest::newRow("certificate steps") << own::CertificateSteps << 7;
+    }
+    void lists() {
+        QFETCH(int, id);
+        QFETCH(int, parts);
+        for (Texts::Language l : {Texts::Italian, Texts::English}) {
+            Texts texts;
+            texts.setLanguage(l);
+            const QStringList split = texts.lang(id).split(QLatin1Char('|'));
+            QCOMPARE(split.size(), parts);
+            QVERIFY(!split.contains(QString()));
+        }
+    }
+
+    void window_data() {
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<int>("sinceDays");
+        QTest::addColumn<QStringList>("units"); // newest first
+        QTest::newRow("all") << "" << -1 << QStringList{"U1", "U2", "U1"};
+        QTest::newRow("one unit, scanned") << " U1\n" << -1 << QStringList{"U1", "U1"};
+        QTest::newRow("last week") << "" << 7 << QStringList{"U1", "U2"};
+        QTest::newRow("unknown unit") << "U404" << -1 << QStringList{};
+    }
+    void window() {
+        QFETCH(QString, unit);
+        QFETCH(int, sinceDays);
+        QFETCH(QStringList, units);
+        Texts texts;
+        ScriptedPrompter prompter;
+        gui::FrmRegistro w(texts, prompter, m_db);
+        w.resize(900, 400);
+        w.txt_unit->setText(unit);
+        w.chk_since->setChecked(sinceDays >= 0);
+        if (sinceDays >= 0)
+            w.dat_since->setDate(QDate::currentDate().addDays(-sinceDays));
+        QTest::mouseClick(w.cmd_refresh, Qt::LeftButton);
+        QCOMPARE(w.tbl_runs->rowCount(), units.size());
+        for (int r = 0; r < units.size(); ++r)
+            QCOMPARE(w.tbl_runs->item(r, 0)->text(), units[r]);
+        QCOMPARE(w.lbl_status->text(), QStringLiteral("%1 prove").arg(units.size()));
+        QCOMPARE(w.cmd_export->isEnabled(), !units.isEmpty());
+        QVERIFY(!w.cmd_certificate->isEnabled());
+    }
+
+    void windowActions() {
+        Texts texts;
+        ScriptedPrompter prompter;
+        gui::FrmRegistro w(texts, prompter, m_db);
+        w.resize(900, 400);
+        QVERIFY(w.refresh());
+        QCOMPARE(w.tbl_runs->item(0, 7)->text(), QStringLiteral("Fallito"));
+        QCOMPARE(w.tbl_runs->item(1, 2)->text(), QStringLiteral("Download"));
+        // The certificate is of a calibration run only.
+        w.tbl_runs->selectRow(1);
+        QVERIFY(!w.cmd_certificate->isEnabled());
+        w.tbl_runs->selectRow(2);
+        QVERIFY(w.cmd_certificate->isEnabled());
+        const QString pdf = m_dir.filePath(QStringLiteral("U1.pdf"));
+        prompter.pushFile(pdf);
+        QTest::mouseClick(w.cmd_certificate, Qt::LeftButton);
+        QCOMPARE(prompter.fileDialogs.last().fileName, QStringLiteral("U1.pdf"));
+        QVERIFY(QFileInfo(pdf).size() > 1000);
+        // CSV: the rows shown, oldest first, with their steps.
+        const QString csv = m_dir.filePath(QStringLiteral("runs.csv"));
+        prompter.pushFile(csv);
+        QTest::mouseClick(w.cmd_export, Qt::LeftButton);
+        QFile f(csv);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(f.readAll()), RunsCsv(m_written));
+        screenshot(w.grab().toImage(), QStringLiteral("registro-it.png"));
+        // A file that cannot be written is told, in the window's language.
+        texts.setLanguage(Texts::English);
+        QCOMPARE(w.tbl_runs->horizontalHeaderItem(0)->text(), QStringLiteral("Unit"));
+        QCOMPARE(w.tbl_runs->item(0, 7)->text(), QStringLiteral("Failed"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Production records"));
+        prompter.pushFile(m_dir.filePath(QStringLiteral("records.sqlite/runs.csv")));
+        QVERIFY(!w.exportCsv());
+        QVERIFY(prompter.texts().last().startsWith(QLatin1String("Cannot write")));
+        screenshot(w.grab().toImage(), QStringLiteral("registro-en.png"));
+    }
+
+    // The bench windows' field: what is scanned reaches the recorder without the scanner's
+    // line end; an id generated for an empty field comes back into it with the hint.
+    void unitIdField() {
+        Texts texts;
+        ScriptedPrompter prompter;
+        Recorder recorder({m_dir.filePath(QStringLiteral("field.sqlite")), {}, 1000}, &prompter,
+                          texts);
+        BenchRecorder bench(recorder, nullptr);
+        gui::UnitIdField field(bench, texts);
+        gui::UnitIdField other(bench, texts); // the station's window beside the bench's
+        QTest::keyClicks(field.txt_unit, QStringLiteral(" AB-1234 "));
+        QCOMPARE(bench.unitId(), QStringLiteral("AB-1234"));
+        QCOMPARE(other.txt_unit->text(), QStringLiteral("AB-1234"));
+        QCOMPARE(field.txt_unit->text(), QStringLiteral(" AB-1234 ")); // not rewritten while typed
+        QVERIFY(field.lbl_generated->isHidden());
+        field.txt_unit->selectAll();
+        QTest::keyClick(field.txt_unit, Qt::Key_Delete);
+        QCOMPARE(bench.unitId(), QString());
+        const Recorder::Result r = bench.record(run({}, RunKind::Eeprom, Outcome::Passed, 0));
+        QCOMPARE(r.where, Recorder::Where::Database);
+        QVERIFY(r.unitId.startsWith(QLatin1Char('V')));
+        QCOMPARE(field.txt_unit->text(), r.unitId);
+        QCOMPARE(other.txt_unit->text(), r.unitId);
+        QCOMPARE(field.txt_unit->selectedText(), r.unitId);
+        QVERIFY(!field.lbl_generated->isHidden());
+        QVERIFY(field.lbl_generated->text().contains(r.unitId));
+        texts.setLanguage(Texts::English);
+        QCOMPARE(
+            field.lbl_generated->text(),
+            QStringLiteral("Unit id generated: %1. Write it on the unit's label.").arg(r.unitId));
+        // The next run keeps that id until the operator scans another.
+        QCOMPARE(bench.record(run({}, RunKind::Eeprom, Outcome::Passed, 0)).unitId, r.unitId);
+    }
+
+    // Collaudo > Registro in the desktop program, from the main menu.
+    void menuEntry() {
+        Session s;
+        QAction* item = s.window->mainMenu().registro;
+        QVERIFY(item && item->isEnabled());
+        QCOMPARE(item->text(), QStringLiteral("Registro"));
+        item->trigger();
+        QVERIFY(s.window->registroSubWindow());
+        QVERIFY(s.window->registroSubWindow()->isVisible());
+        QCOMPARE(s.window->registroSubWindow()->windowTitle(),
+                 QStringLiteral("Registro di produzione"));
+        screenshot(s.window->grab().toImage(), QStringLiteral("registro-desktop.png"));
+    }
+
+    void windowUnreadable() {
+        Texts texts;
+        ScriptedPrompter prompter;
+        gui::FrmRegistro w(texts, prompter,
+                           m_dir.filePath(QStringLiteral("records.sqlite/x/r.sqlite")));
+        QVERIFY(!w.refresh());
+        QCOMPARE(w.tbl_runs->rowCount(), 0);
+        QVERIFY(w.lbl_status->text().contains(QLatin1String("r.sqlite")));
+        QVERIFY(!w.cmd_export->isEnabled());
+    }
+
+    void command_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<int>("runs"); // lines, JSON entries or CSV rows; -1 to skip
+        QTest::newRow("list") << QStringList{} << 0 << 3;
+        QTest::newRow("unit json") << QStringList{"--unit", "U1", "--json"} << 0 << 2;
+        QTest::newRow("since csv")
+            << QStringList{"--since", QDate::currentDate().addDays(-7).toString(Qt::ISODate),
+                           "--csv"}
+            << 0 << 3; // header, the download, the failed run's two steps
+        QTest::newRow("bad date") << QStringList{"--since", "yesterday"} << 2 << -1;
+        QTest::newRow("both formats") << QStringList{"--json", "--csv"} << 2 << -1;
+        QTest::newRow("unknown sub") << QStringList{"purge"} << 2 << -1;
+        QTest::newRow("no run 99") << QStringList{"certificate", "99", "x.pdf"} << 3 << -1;
+    }
+    void command() {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(int, runs);
+        const CliRun r = ::cli(QStringList{QStringLiteral("records")} + args +
+                               QStringList{QStringLiteral("--records"), m_db});
+        QCOMPARE(r.exitCode, exitCode);
+        if (exitCode != 0) {
+            QVERIFY2(r.err.contains(QLatin1String("error: ")), qPrintable(r.err));
+            return;
+        }
+        if (args.contains(QLatin1String("--json"))) {
+            const QJsonArray a = QJsonDocument::fromJson(r.out.toUtf8()).array();
+            QCOMPARE(a.size(), runs);
+            QCOMPARE(a[0].toObject().value(QStringLiteral("uuid")).toString(), m_written[0].uuid);
+            QCOMPARE(a[1].toObject().value(QStringLiteral("steps")).toArray().size(), 2);
+        } else if (args.contains(QLatin1String("--csv"))) {
+            QCOMPARE(r.lines().size(), runs + 1);
+        } else {
+            QCOMPARE(r.lines().size(), runs);
+            QVERIFY(r.lines()[2].startsWith(QStringLiteral("%1\t").arg(m_written[2].id)));
+        }
+    }
+
+    // The fallback file loads once; the certificate of a loaded run prints.
+    void cliImport() {
+        const QString pending = m_dir.filePath(QStringLiteral("pending.jsonl"));
+        RunRecord late = run(QStringLiteral("U3"), RunKind::Calibration, Outcome::Passed, 0);
+        late.uuid = QStringLiteral("late-run");
+        QString why;
+        QVERIFY(AppendFallback(pending, late, &why));
+        const QString db = m_dir.filePath(QStringLiteral("import.sqlite"));
+        CliRun r = ::cli({QStringLiteral("records"), QStringLiteral("import"), pending,
+                          QStringLiteral("--records"), db});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.err.startsWith(QLatin1String("1 run(s) stored, 0 already")), qPrintable(r.err));
+        r = ::cli({QStringLiteral("records"), QStringLiteral("import"), pending,
+                   QStringLiteral("--records"), db});
+        QVERIFY2(r.err.startsWith(QLatin1String("0 run(s) stored, 1 already")), qPrintable(r.err));
+        r = ::cli({QStringLiteral("records"), QStringLiteral("import"),
+                   m_dir.filePath(QStringLiteral("none")), QStringLiteral("--records"), db});
+        QCOMPARE(r.exitCode, 4);
+        const QString pdf = m_dir.filePath(QStringLiteral("late.pdf"));
+        r = ::cli({QStringLiteral("records"), QStringLiteral("certificate"), QStringLiteral("1"),
+                   pdf, QStringLiteral("--records"), db});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(QFileInfo(pdf).size() > 1000);
+    }
+};
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    TestRecordsGui test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_recordsgui.moc"
