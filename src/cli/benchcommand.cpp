@@ -4,11 +4,19 @@
 #include "benchinstruments.h"
 #include "calibrationrun.h"
 #include "clicontext.h"
+#include "cliprompter.h"
 #include "identity.h"
 #include "sessionfactory.h"
 #include "simoperator.h"
 #include "simtransport.h"
 #include "simulatedbench.h"
+
+#ifdef VANTELSO_HAS_RECORDS
+#include "benchrecorder.h"
+#include "recorder.h"
+#include "recordstore.h"
+#include "texts.h"
+#endif
 
 #include <QCoreApplication>
 #include <QJsonArray>
@@ -221,7 +229,33 @@ int CalibrateOnSimulatedBench(const QCommandLineParser& parser, const QString& m
         std::fprintf(json ? stderr : stdout, "%s\n", qPrintable(line));
         std::fflush(json ? stderr : stdout);
     });
+#ifdef VANTELSO_HAS_RECORDS
+    // Every run goes to the production records (or, when the database refuses it, to the
+    // fallback file, with the reason on stderr), as the bench window does.
+    CliPrompter recordsPrompter(true);
+    Texts english;
+    english.setLanguage(Texts::English);
+    records::Recorder::Config where;
+    where.location = records::ResolveLocation(parser.value(QStringLiteral("records")));
+    records::Recorder recorder(where, &recordsPrompter, english);
+    records::BenchRecorder recording(recorder, &b.link);
+    recording.setInstruments(&b.instruments);
+    // No id typed: one is made now, so the output and the records name the same unit.
+    if (run.unitId.trimmed().isEmpty()) {
+        run.unitId = records::GenerateUnitId();
+        std::fprintf(stderr, "unit id generated: %s\n", qPrintable(run.unitId));
+    }
+    recording.setUnitId(run.unitId);
+    const QDateTime started = QDateTime::currentDateTimeUtc();
+#endif
     const RunOutcome out = run.RunCalibration();
+#ifdef VANTELSO_HAS_RECORDS
+    records::RunRecord record = records::CalibrationRecord(run, &out);
+    record.started = started;
+    const records::Recorder::Result stored = recording.record(record);
+    if (stored.where == records::Recorder::Where::Nowhere)
+        return ExitFile; // the operator was told that the run is written nowhere
+#endif
 
     QStringList failed;
     QJsonArray steps;

@@ -121,6 +121,20 @@ private Q_SLOTS:
         QCOMPARE(ranges[0].toObject().value("range").toString(), QStringLiteral("200 mV A"));
         QVERIFY(ranges[1].toObject().value("passed").toBool());
         QVERIFY(!ranges[1].toObject().value("k2").toString().isEmpty());
+
+        // The run is in the production records under the unit's id, with its steps.
+        const CliRun listed = cli({"records", "--unit", "L-0042", "--json"});
+        QVERIFY2(listed.exitCode == 0, qPrintable(listed.err));
+        const QJsonArray runs = QJsonDocument::fromJson(listed.out.toUtf8()).array();
+        QCOMPARE(runs.size(), 1);
+        const QJsonObject run = runs[0].toObject();
+        QCOMPARE(run.value("kind").toString(), QStringLiteral("calibration"));
+        QCOMPARE(run.value("outcome").toString(), QStringLiteral("failed"));
+        const QJsonArray steps = run.value("steps").toArray();
+        QCOMPARE(steps.size(), 2);
+        QCOMPARE(steps[0].toObject().value("range").toString(), QStringLiteral("200 mV A"));
+        QCOMPARE(steps[0].toObject().value("passed").toBool(true), false);
+        QVERIFY(steps[1].toObject().value("passed").toBool());
     }
 };
 

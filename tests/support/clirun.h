@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 // The command-line tool run as a child process, as a user or a script would run it. The test
 // target defines VANTELSO_CLI as the tool's path.
@@ -21,8 +23,18 @@ struct CliRun {
     }
 };
 
+// The children's data folder (production records and their fallback file): one scratch
+// folder per test program, never the user's own.
+inline QProcessEnvironment cliEnvironment() {
+    static QTemporaryDir data;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
+    return env;
+}
+
 inline CliRun cli(const QStringList& args, int deadlineMs = 90000) {
     QProcess p;
+    p.setProcessEnvironment(cliEnvironment());
     p.start(QStringLiteral(VANTELSO_CLI), args);
     CliRun r;
     if (!p.waitForFinished(deadlineMs)) {
@@ -40,6 +52,7 @@ inline CliRun cli(const QStringList& args, int deadlineMs = 90000) {
 // object lives; `port` is empty when the simulator did not start.
 struct CliSim {
     explicit CliSim(const QString& model, const QStringList& extra = {}) {
+        process.setProcessEnvironment(cliEnvironment());
         process.start(QStringLiteral(VANTELSO_CLI),
                       QStringList{QStringLiteral("sim"), model} + extra);
         if (process.waitForStarted(5000) && process.waitForReadyRead(5000))
