@@ -68,8 +68,13 @@ DownloadResult VerificationStation::SendProgram() {
     append(QStringLiteral("Programmazione in corso..."));
     // With the port closed the write would only fail on every command: nothing is tried.
     EditorOutcome outcome = EditorOutcome::CommFailed;
-    if (m_link->isPortOpen() && writeConfiguration)
+    if (m_link->isPortOpen() && writeConfiguration) {
+        m_running = true;
+        Q_EMIT runningChanged(true);
         outcome = writeConfiguration();
+        m_running = false;
+        Q_EMIT runningChanged(false);
+    }
     if (outcome == EditorOutcome::Done) {
         ++downloads;
         setStatus(QStringLiteral("OK"), FieldColour::Green);
@@ -88,8 +93,14 @@ DownloadResult VerificationStation::SendProgram() {
         append(QStringLiteral("Download annullato"));
         return DownloadResult::Cancelled;
     }
-    // Refused, failed, or written but not read back as sent: the unit is not programmed.
     setStatus(QStringLiteral("ERRORE"), FieldColour::Red);
+    if (outcome == EditorOutcome::Busy) {
+        // Another command held the link: nothing was written, which is no success either.
+        append(QStringLiteral("Errore: collegamento occupato da un altro comando, unità non "
+                              "programmata"));
+        return DownloadResult::Failed;
+    }
+    // Failed, or written but not read back as sent: the unit is not programmed.
     append(QStringLiteral("Errore: controllare connessioni dispositivo"));
     return DownloadResult::Failed;
 }
@@ -211,7 +222,6 @@ bool VerificationStation::sendSupply(const QString& volts) {
         refuse(QStringLiteral("Alimentatore non risponde"));
         return false;
     }
-    m_lastVolts = volts;
     return true;
 }
 
@@ -223,6 +233,7 @@ bool VerificationStation::sendMultimeter() {
         refuse(QStringLiteral("Multimetro non risponde"));
         return false;
     }
+    m_meterUnit = unit();
     return true;
 }
 
@@ -280,9 +291,8 @@ bool VerificationStation::Verify() {
 void VerificationStation::StopVerification() {
     m_stopRequested = m_running;
     PowerSupply& supply = m_instruments->supply;
-    // The voltage last set goes with the switch-off, so the supply never gets an empty value.
     if (supply.mode() == InstrumentMode::Serial && supply.port() && supply.port()->isOpen())
-        supply.SetSupply(false, m_lastVolts);
+        supply.SwitchOff();
 }
 
 // ---- the verification ----------------------------------------------------------------------
@@ -302,7 +312,9 @@ bool VerificationStation::runFailed(BenchStatus why) {
 bool VerificationStation::run() {
     const int input = settings.input;
     const std::array<double, 3> setpoints = CalibratorSetpoints(input, range);
-    const QString u = unit();
+    // The readings are in what the meter was set up for, whatever the output list says now;
+    // a meter never set up here was set by hand for the output chosen.
+    const QString u = m_meterUnit.isEmpty() ? unit() : m_meterUnit;
     const QString number = QString::number(downloads);
     const BenchTimings& t = m_instruments->context.timings;
     Calibrator& calibrator = m_instruments->calibrator;
@@ -346,6 +358,11 @@ bool VerificationStation::run() {
         // The meter reads milli-units; a voltage output is reported in volts.
         const double r = u == QLatin1String("V") ? m.value / 1000 : m.value;
         append(QLatin1String(labels[w]) + ReportNumber(r) + QLatin1Char(' ') + u);
+    }
+    // STOP during the last point: the unit was not verified to the end.
+    if (m_stopRequested) {
+        append(QStringLiteral("Verifica interrotta"));
+        return finish(false);
     }
     append(QStringLiteral("Taratura dispositivo N° ") + number + QStringLiteral(" : terminata"));
     append(QString(58, QLatin1Char('_')));

@@ -126,6 +126,13 @@ inline constexpr int AdapterBack = 243;
 inline constexpr int Reconnected = 244;
 inline constexpr int DeviceChanged = 245;
 
+// The bench instruments, naming a port that failed to open ("Multimetro: ..."); the message
+// that shows it adds the reason after a colon.
+inline constexpr int BenchSupply = 260;
+inline constexpr int BenchCalibrator = 261;
+inline constexpr int BenchMeter = 262;
+inline constexpr int BenchSwitch = 263;
+
 // Ids 101..199 are the first block, 201..299 the second; English at the same +300 (401..499,
 // 501..599), read through Texts::lang like every other id.
 
