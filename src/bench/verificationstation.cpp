@@ -46,6 +46,11 @@ void VerificationStation::setStatus(const QString& text, FieldColour colour) {
     Q_EMIT statusChanged();
 }
 
+// A port that did not open is why an instrument does not answer: the reasons go along.
+QString VerificationStation::withReasons(const QString& message, const QStringList& ports) {
+    return ports.isEmpty() ? message : message + QLatin1Char('\n') + ports.join(QLatin1Char('\n'));
+}
+
 void VerificationStation::refuse(const QString& message) {
     if (m_prompter)
         m_prompter->inform(message, Prompter::Icon::Warning);
@@ -217,20 +222,20 @@ bool VerificationStation::checkRouting(OutputRouting* out) {
 bool VerificationStation::sendSupply(const QString& volts) {
     if (!settings.supplyOn)
         return true;
-    m_instruments->openPorts();
+    const QStringList ports = m_instruments->openPorts();
     if (m_instruments->supply.SetSupply(true, volts) != BenchStatus::Ok) {
-        refuse(QStringLiteral("Alimentatore non risponde"));
+        refuse(withReasons(QStringLiteral("Alimentatore non risponde"), ports));
         return false;
     }
     return true;
 }
 
 bool VerificationStation::sendMultimeter() {
-    m_instruments->openPorts();
+    const QStringList ports = m_instruments->openPorts();
     const QString function = settings.output == 0 ? QStringLiteral("CURR") : QStringLiteral("VOLT");
     if (m_instruments->meters.SetMultimeter(0, QStringLiteral("REM"), function) !=
         BenchStatus::Ok) {
-        refuse(QStringLiteral("Multimetro non risponde"));
+        refuse(withReasons(QStringLiteral("Multimetro non risponde"), ports));
         return false;
     }
     m_meterUnit = unit();
@@ -240,13 +245,13 @@ bool VerificationStation::sendMultimeter() {
 bool VerificationStation::sendSwitches(const OutputRouting& routing) {
     if (!automatic())
         return true;
-    m_instruments->openPorts();
+    const QStringList ports = m_instruments->openPorts();
     SwitchUnit& sw = m_instruments->switches;
     bool ok = routing.route.isEmpty() || sw.SetSwitch(routing.route) == BenchStatus::Ok;
     if (ok && settings.input >= 0)
         ok = sw.SetSwitch(InputRoutingFor(currentModel(), settings.input)) == BenchStatus::Ok;
     if (!ok)
-        refuse(QStringLiteral("Switch non risponde"));
+        refuse(withReasons(QStringLiteral("Switch non risponde"), ports));
     return ok;
 }
 
@@ -305,7 +310,7 @@ bool VerificationStation::runFailed(BenchStatus why) {
     const QString message =
         QStringLiteral("Misura del dispositivo in corso. Controllare comunicazione");
     append(message);
-    refuse(message);
+    refuse(withReasons(message, m_portTrouble));
     return false;
 }
 
@@ -328,7 +333,7 @@ bool VerificationStation::run() {
         Q_EMIT runningChanged(false);
         return ok;
     };
-    m_instruments->openPorts();
+    m_portTrouble = m_instruments->openPorts();
     if (automatic()) {
         const BenchStatus st = calibrator.Select(VerificationFunction(input));
         if (st != BenchStatus::Ok)

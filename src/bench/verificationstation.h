@@ -122,6 +122,7 @@ private:
     void append(const QString& line);
     void setStatus(const QString& text, FieldColour colour);
     void refuse(const QString& message);
+    static QString withReasons(const QString& message, const QStringList& ports);
     bool checkRange(VerificationRange* out);
     bool checkSupply(QString* volts);
     bool checkOutput();
@@ -138,6 +139,7 @@ private:
     Prompter* m_prompter;
     const CalibrationRun* m_calibration;
     QString m_meterUnit;
+    QStringList m_portTrouble; // the ports that did not open for the running verification
     bool m_running = false;
     bool m_stopRequested = false;
 };

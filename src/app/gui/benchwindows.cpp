@@ -193,8 +193,11 @@ bool Principale::useDevicePort(const QString& port) {
                                   "(No: il collaudo usa %1)")
                        .arg(open, port),
                    Prompter::Buttons::YesNo, Prompter::Icon::Question);
-        if (a != Prompter::Answer::Yes)
+        if (a != Prompter::Answer::Yes) {
+            // The panel's port becomes the bench's, so the next START does not ask again.
+            m_tara->addDevicePort(open);
             return true;
+        }
         m_shell->portSwitchClicked(false);
     }
     // A unit powered by the bench answers the panel's identification only with the supply
@@ -203,6 +206,8 @@ bool Principale::useDevicePort(const QString& port) {
         m_calRun->SupplyOn();
     m_panel->cmb_Porta->setEditText(port);
     m_shell->portSwitchClicked(true);
+    // Opening brings the editor up with the unit's configuration; the bench stays in front.
+    showSubWindow(m_taraWindow);
     return m_state.link.isPortOpen();
 }
 
