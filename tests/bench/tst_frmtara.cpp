@@ -158,7 +158,6 @@ private Q_SLOTS:
         QVERIFY(w->selectorBox("txt_comCal")->findText(u"calibratore"_s) >= 0);
         QCOMPARE(w->devicePort(), demo->device()->port());
         QVERIFY(w->modelButton(FindCalModel(u"RSX7030"_s))->isChecked());
-        window.benchInstruments()->context.timings = BenchTimings().scaled(0.01);
         QVERIFY(!state.link.isPortOpen());
         w->startButton()->click();
         QVERIFY(state.link.isPortOpen()); // "Dispositivo" opened the device link
