@@ -267,6 +267,12 @@ private Q_SLOTS:
         QTest::newRow("port closed")
             << u"closed"_s << int(DownloadResult::PortClosed) << u"ERRORE"_s
             << QStringList{start, u"Errore di comunicazione"_s};
+        // Pressed while another command holds the link: the write is refused, nothing is
+        // written, and that is no download.
+        QTest::newRow("link busy")
+            << u"busy"_s << int(DownloadResult::Failed) << u"ERRORE"_s
+            << QStringList{start, u"Errore: collegamento occupato da un altro comando, unità "
+                                  u"non programmata"_s};
     }
     void downloads() {
         QFETCH(QString, fault);
@@ -290,13 +296,23 @@ private Q_SLOTS:
         if (fault == QLatin1String("closed"))
             s.port.close();
         s.rig.prompter.setFallback(Answer::Cancel);
-        QCOMPARE(int(v.SendProgram()), result);
+        if (fault == QLatin1String("busy")) {
+            // The download runs from a click serviced while the identification waits.
+            DownloadResult inner = DownloadResult::Verified;
+            QTimer::singleShot(0, &v, [&] { inner = v.SendProgram(); });
+            s.link.setDelayScale(1);
+            s.link.ReadIdentity();
+            QCOMPARE(int(inner), result);
+        } else {
+            QCOMPARE(int(v.SendProgram()), result);
+        }
         QCOMPARE(v.reportLines(), report);
         QCOMPARE(v.status, status);
         const bool counted = DownloadResult(result) == DownloadResult::Verified;
         QCOMPARE(v.downloads, counted ? 2 : 1);
         QCOMPARE(v.statusColour, counted ? FieldColour::Green : FieldColour::Red);
-        if (fault == QLatin1String("cancel") || fault == QLatin1String("closed"))
+        if (fault == QLatin1String("cancel") || fault == QLatin1String("closed") ||
+            fault == QLatin1String("busy"))
             QCOMPARE(s.deviceWrites(), 0);
         // "Prog" on the calibration bench starts the count again.
         v.Reset();
