@@ -313,7 +313,12 @@ void FrmTara::refreshPtc() {
 
 QString FrmTara::devicePort() const {
     const QString t = m_device->currentText().trimmed();
-    if (t.startsWith(QLatin1String("Com")) && bench::SelectorPortNumber(t) > 0)
+    // The unit is never worked by hand: "Manuale" leaves the link as the panel has it.
+    if (t == QLatin1String("Manuale"))
+        return {};
+    const QStringView head = QStringView(t).left(3);
+    if ((head == QLatin1String("Com") || head == QLatin1String("Usb")) &&
+        bench::SelectorPortNumber(t) > 0)
         return QStringLiteral("COM%1").arg(bench::SelectorPortNumber(t));
     return t;
 }
@@ -365,7 +370,7 @@ void FrmTara::startSweep(bool twoChannel) {
 void FrmTara::start(bool resume) {
     if (busy())
         return;
-    if (useDevicePort && !useDevicePort(devicePort()))
+    if (useDevicePort && !devicePort().isEmpty() && !useDevicePort(devicePort()))
         return;
     m_run->ResumeRun = resume;
     m_run->RunCalibration();

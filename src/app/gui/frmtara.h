@@ -37,7 +37,8 @@ public:
     // opens it, or asks when another port is open. False when the run must not start. Not
     // set: the run uses the link as it is.
     std::function<bool(const QString& port)> useDevicePort;
-    // The port "Dispositivo" names: "COM2" for "Com2", a typed path or entry as it is.
+    // The port "Dispositivo" names: "COM2" for "Com2" (and "Usb2": the number counts), a
+    // typed path or entry as it is; empty for "Manuale" (the link is used as it is).
     QString devicePort() const;
     // Offers `entry` in the "Dispositivo" selector and chooses it (a simulated device).
     void addDevicePort(const QString& entry);
