@@ -3,6 +3,8 @@
 #include "benchtimings.h"
 #include "prompter.h"
 
+#include <QStringList>
+
 namespace vantelso::bench {
 
 // What every instrument driver shares: the prompter that shows manual-mode instructions and
@@ -10,6 +12,9 @@ namespace vantelso::bench {
 struct BenchContext {
     Prompter* prompter = nullptr;
     BenchTimings timings;
+    // Selector entries that name a port by itself (an in-process instrument of a simulated
+    // bench), besides "ComN" and typed paths.
+    QStringList namedPorts;
 };
 
 } // namespace vantelso::bench

@@ -197,7 +197,8 @@ std::optional<MemoryValue> EepromTool::encode(ValueFormat format, const QString&
     bool ok = false;
     const int v = t.toInt(&ok, 10);
     const int lo = format == ValueFormat::Byte ? 0 : -32768;
-    const int hi = format == ValueFormat::Byte ? 255 : 65535;
+    // An Int reads back signed, so only what reads back as typed is taken.
+    const int hi = format == ValueFormat::Byte ? 255 : 32767;
     if (!ok || v < lo || v > hi) {
         *why = text("Valore \"%1\" non valido: serve un numero intero da %2 a %3.",
                     "Value \"%1\" is not valid: a whole number from %2 to %3 is needed.")
@@ -209,9 +210,7 @@ std::optional<MemoryValue> EepromTool::encode(ValueFormat format, const QString&
     if (format == ValueFormat::Byte)
         return FromRaw(format, std::uint8_t(v), 0, 0);
     const auto hl = codecs::Split16(v);
-    MemoryValue m = FromRaw(format, hl.low, hl.high, 0);
-    m.value = v; // 40000 stays 40000 on screen, though it reads back as -25536
-    return m;
+    return FromRaw(format, hl.low, hl.high, 0);
 }
 
 EepromOutcome EepromTool::checkRange(int address, int count) const {

@@ -82,7 +82,8 @@ public:
     // The value its raw bytes stand for (l, h, exp as far as the format uses them).
     static MemoryValue FromRaw(ValueFormat format, std::uint8_t l, std::uint8_t h,
                                std::uint8_t exp);
-    // The raw bytes of a typed value: whole numbers 0..255 (Byte) or -32768..65535 (Int),
+    // The raw bytes of a typed value: whole numbers 0..255 (Byte) or -32768..32767 (Int, as
+    // it reads back),
     // any number the record float holds (Float, "." as the decimal point). nullopt with the
     // reason in `why` for anything else: a value that is not what the operator typed is never
     // written.

@@ -55,7 +55,24 @@ Multimeter::Multimeter(const BenchContext* context, const SessionFactory* sessio
 Multimeter::~Multimeter() = default;
 
 void Multimeter::setSelector(const QString& selector) {
+    if (selector != m_selector)
+        closeSession(); // the next USB command opens the instrument now chosen
     m_selector = selector;
+}
+
+InstrumentMode Multimeter::mode() const {
+    const InstrumentMode m = MeterSelectorMode(m_selector);
+    if (m == InstrumentMode::None &&
+        (m_selector.startsWith(u'/') || m_context->namedPorts.contains(m_selector)))
+        return InstrumentMode::Serial;
+    return m;
+}
+
+void Multimeter::closeSession() {
+    if (m_session)
+        m_session->close();
+    m_session.reset();
+    m_sessionAlias.clear();
 }
 
 void Multimeter::setPort(int index, Transport* port) {

@@ -32,12 +32,14 @@ public:
 
     void setSelector(const QString& selector);
     QString selector() const { return m_selector; }
-    InstrumentMode mode() const { return MeterSelectorMode(m_selector); }
+    // As MeterSelectorMode, and serial also for a typed port path or a named port.
+    InstrumentMode mode() const;
     // Serial ports of meters 0 and 1; not owned, opened by the caller.
     void setPort(int index, Transport* port);
     Transport* port(int index) const;
     // The USB session, open once a USB command has run (for callers that show it).
     InstrumentSession* session() const { return m_session.get(); }
+    void closeSession();
 
     // remote "REM" or "LOC", function "VOLT" or "CURR".
     BenchStatus SetMultimeter(int index, const QString& remote, const QString& function);

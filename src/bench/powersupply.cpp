@@ -26,6 +26,18 @@ BenchStatus PowerSupply::SetSupply(bool on, const QString& volts) {
     return sent ? BenchStatus::Ok : BenchStatus::PortError;
 }
 
+BenchStatus PowerSupply::SwitchOff() {
+    if (mode() == InstrumentMode::Manual) {
+        m_context->prompter->inform(QStringLiteral("Togliere Alimentazione"), Prompter::Icon::None);
+        return BenchStatus::Ok;
+    }
+    if (!m_port || !m_port->isOpen())
+        return BenchStatus::PortError;
+    const bool sent = m_port->write(QByteArrayLiteral("KOD\r"));
+    Pause(m_context->timings.supplyOutputPause);
+    return sent ? BenchStatus::Ok : BenchStatus::PortError;
+}
+
 SupplyCurrent PowerSupply::ReadSupplyCurrent() {
     const BenchTimings& t = m_context->timings;
     if (mode() == InstrumentMode::Manual) {

@@ -30,6 +30,8 @@ public:
     Transport* port() const { return m_port; }
 
     BenchStatus SetSupply(bool on, const QString& volts);
+    // Output off, the voltage left as it is ("KOD" alone): a stop must not retune the supply.
+    BenchStatus SwitchOff();
     SupplyCurrent ReadSupplyCurrent();
 
 private:

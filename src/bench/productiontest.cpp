@@ -7,6 +7,7 @@
 #include "numberformat.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 #include <cmath>
 
 namespace vantelso::bench {
@@ -61,6 +62,58 @@ bool ProductionTest::canStart() {
     return true;
 }
 
+bool ProductionTest::FrameHasInputReading(const DeviceIdentity& id) {
+    const std::uint8_t m = id.ModelByte;
+    return id.DeviceCode == 12 && (m == 0 || m == 5 || m == 7 || m == 8 || m == 9);
+}
+
+bool ProductionTest::canStream() {
+    if (FrameHasInputReading(m_link->identity))
+        return true;
+    tell(QStringLiteral("Il modello %1/%2 non trasmette la misura dell'ingresso A: prova non "
+                        "eseguita")
+             .arg(m_link->identity.DeviceCode)
+             .arg(m_link->identity.ModelByte));
+    return false;
+}
+
+bool ProductionTest::refused() const {
+    return m_link->lastCallRefused();
+}
+
+bool ProductionTest::checkStability(const StabilitySettings& s) const {
+    if (std::isfinite(s.reference) && std::isfinite(s.tolerance) && s.tolerance >= 0)
+        return true;
+    tell(QStringLiteral("Tolleranza non valida: serve un numero non negativo"));
+    return false;
+}
+
+bool ProductionTest::checkLinearity(const LinearitySettings& s) const {
+    if (PointCount(s) == 0) {
+        tell(QStringLiteral("Intervallo di frequenze non valido: Step deve essere maggiore di 0 "
+                            "e Fine non minore di Start"));
+        return false;
+    }
+    // A negative wait would never expire, so the sweep would stay on its first point.
+    if (!(s.settleSeconds >= 0) || !(s.measureSeconds >= 0) || !(s.tolerance >= 0) ||
+        !std::isfinite(s.settleSeconds + s.measureSeconds + s.tolerance)) {
+        tell(QStringLiteral("Delay step, Delay mis e Toll devono essere numeri non negativi"));
+        return false;
+    }
+    return true;
+}
+
+std::optional<QString> ProductionTest::TypedFrequency(const QString& text) const {
+    bool ok = false;
+    const double hz = QLocale::c().toDouble(text.trimmed(), &ok);
+    if (ok && std::isfinite(hz) && hz > 0)
+        return NumberText(hz);
+    tell(QStringLiteral("Frequenza \"%1\" non valida: serve un numero di Hz maggiore di 0 "
+                        "(separatore decimale il punto)")
+             .arg(text));
+    return std::nullopt;
+}
+
 void ProductionTest::setRunning(bool on) {
     m_running = on;
     *m_measuring = on;
@@ -83,16 +136,23 @@ void ProductionTest::StopAll() {
 std::optional<double> ProductionTest::readUnit() {
     Q_EMIT linkLamp(m_link->isPortOpen());
     const QByteArray frame = m_link->ReadFrame();
-    if (frame.at(0) != 0)
+    if (frame.at(0) != 0 || refused())
         return std::nullopt;
     const double value = channelAInput(frame);
     Q_EMIT reading(value);
     return value;
 }
 
+TestEnd ProductionTest::frameFailed() const {
+    if (!refused())
+        return TestEnd::FrameCancelled;
+    tell(QStringLiteral("Il collegamento è occupato da un altro comando: prova interrotta"));
+    return TestEnd::Busy;
+}
+
 // Streaming ends with "SM" after a stop; a unit that went silent is left as it is.
 TestEnd ProductionTest::finishStreaming(TestEnd end) {
-    if (end != TestEnd::FrameCancelled)
+    if (end != TestEnd::FrameCancelled && end != TestEnd::Busy)
         m_link->StopMeasure();
     Q_EMIT linkLamp(m_link->isPortOpen());
     setRunning(false);
@@ -100,47 +160,77 @@ TestEnd ProductionTest::finishStreaming(TestEnd end) {
 }
 
 TestEnd ProductionTest::RunStability(double reference, double tolerance) {
+    return RunStability([reference, tolerance] { return StabilitySettings{reference, tolerance}; });
+}
+
+TestEnd ProductionTest::RunLinearity(const LinearitySettings& settings) {
+    return RunLinearity([settings] { return settings; });
+}
+
+TestEnd ProductionTest::RunStability(const StabilitySource& settings) {
     if (!canStart())
         return TestEnd::Busy;
+    if (!checkStability(settings()))
+        return TestEnd::BadSettings;
+    if (!canStream())
+        return TestEnd::NoReading;
     m_stop = false;
     setRunning(true);
     m_link->StartMeasure();
+    if (refused())
+        return finishStreaming(frameFailed());
     // The live measurement's stop (or the editor taking the device) clears the shared flag.
     while (!m_stop && *m_measuring) {
         QCoreApplication::processEvents();
         const std::optional<double> value = readUnit();
         if (!value)
-            return finishStreaming(TestEnd::FrameCancelled);
-        if (std::fabs(*value - reference) > tolerance)
+            return finishStreaming(frameFailed());
+        const StabilitySettings s = settings();
+        if (!checkStability(s))
+            return finishStreaming(TestEnd::BadSettings);
+        if (std::fabs(*value - s.reference) > s.tolerance)
             Q_EMIT logged(FormatReading(*value));
     }
     return finishStreaming(TestEnd::Stopped);
 }
 
-TestEnd ProductionTest::RunLinearity(const LinearitySettings& s) {
+TestEnd ProductionTest::RunLinearity(const LinearitySource& settings) {
     if (!canStart())
         return TestEnd::Busy;
-    const int total = PointCount(s);
-    if (total == 0) {
-        tell(QStringLiteral("Intervallo di frequenze non valido: Step deve essere maggiore di 0 "
-                            "e Fine non minore di Start"));
+    LinearitySettings s = settings();
+    if (!checkLinearity(s))
         return TestEnd::BadSettings;
-    }
+    if (!canStream())
+        return TestEnd::NoReading;
     m_stop = false;
     setRunning(true);
-    Q_EMIT progress(0, total);
+    Q_EMIT progress(0, PointCount(s));
     if (m_generator->StartSweep() != BenchStatus::Ok) {
         setRunning(false);
         return TestEnd::GeneratorFailed;
     }
     m_link->StartMeasure();
-    TestEnd end = TestEnd::Finished;
-    for (int i = 0; i < total && end == TestEnd::Finished; ++i) {
+    TestEnd end = refused() ? frameFailed() : TestEnd::Finished;
+    const double start = s.start;
+    double f = start;
+    for (int done = 0; end == TestEnd::Finished; ++done) {
         if (m_stop || !*m_measuring) {
             end = TestEnd::Stopped;
             break;
         }
-        const double f = s.start + i * s.step;
+        // The end, step, waits and tolerance are read again at every point.
+        if (done > 0) {
+            s = settings();
+            s.start = start;
+            if (!checkLinearity(s)) {
+                end = TestEnd::BadSettings;
+                break;
+            }
+            f += s.step;
+        }
+        // A last point that the steps reach up to rounding is part of the range.
+        if (f > s.end + std::fabs(s.step) * 1e-9)
+            break;
         if (m_generator->SweepFrequency(f) != BenchStatus::Ok) {
             end = TestEnd::GeneratorFailed;
             break;
@@ -151,14 +241,14 @@ TestEnd ProductionTest::RunLinearity(const LinearitySettings& s) {
         do {
             const std::optional<double> value = readUnit();
             if (!value) {
-                end = TestEnd::FrameCancelled;
+                end = frameFailed();
                 break;
             }
             if (std::fabs(*value - f) > s.tolerance)
                 Q_EMIT logged(MissLine(f, *value));
             QCoreApplication::processEvents();
         } while (!window.hasExpired() && !m_stop);
-        Q_EMIT progress(i + 1, total);
+        Q_EMIT progress(done + 1, done + PointCount(LinearitySettings{f, s.end, s.step}));
     }
     // The generator is parked at 1 mHz, unless it is the one that failed.
     if (end != TestEnd::GeneratorFailed)
@@ -179,6 +269,11 @@ TestEnd ProductionTest::HoldOutput(HoldChannels channels, int countA, int countB
     if (!canStart())
         return TestEnd::Busy;
     m_link->EnterProgramming();
+    if (refused()) {
+        tell(QStringLiteral("Il collegamento è occupato da un altro comando: uscite non "
+                            "comandate"));
+        return TestEnd::Busy;
+    }
     if (m_link->CommError != 0) {
         tell(QStringLiteral("Il dispositivo non entra in programmazione: uscite non comandate"));
         m_link->EndProgramming();
@@ -186,22 +281,34 @@ TestEnd ProductionTest::HoldOutput(HoldChannels channels, int countA, int countB
     }
     m_holding = true;
     Q_EMIT holdingChanged(true);
+    TestEnd end = TestEnd::Stopped;
     while (m_holding) {
         if (channels != HoldChannels::B)
             m_link->SendValueUpperI(countA);
-        if (channels != HoldChannels::A)
+        if (refused())
+            end = TestEnd::Busy;
+        else if (channels != HoldChannels::A)
             m_link->SendValueLowerI(countB);
+        if (refused())
+            end = TestEnd::Busy;
+        if (end == TestEnd::Busy)
+            break;
         Pause(timings.holdRepeatPause);
         QCoreApplication::processEvents();
     }
+    m_holding = false;
+    if (end == TestEnd::Busy)
+        tell(QStringLiteral("Il collegamento è occupato da un altro comando: uscite non più "
+                            "comandate"));
     m_link->EndProgramming();
     Q_EMIT holdingChanged(false);
-    return TestEnd::Stopped;
+    return end;
 }
 
 BenchStatus ProductionTest::SetUpGenerator(FunctionGenerator::Waveform waveform,
                                            const QString& frequency) {
-    return m_generator->SetUp(waveform, frequency);
+    const std::optional<QString> hz = TypedFrequency(frequency);
+    return hz ? m_generator->SetUp(waveform, *hz) : BenchStatus::BadValue;
 }
 
 BenchStatus ProductionTest::GeneratorOutput(bool on) {
@@ -209,7 +316,8 @@ BenchStatus ProductionTest::GeneratorOutput(bool on) {
 }
 
 BenchStatus ProductionTest::GeneratorFrequency(const QString& frequency) {
-    return m_generator->SetFrequency(frequency);
+    const std::optional<QString> hz = TypedFrequency(frequency);
+    return hz ? m_generator->SetFrequency(*hz) : BenchStatus::BadValue;
 }
 
 } // namespace vantelso::bench

@@ -5,11 +5,13 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace vantelso {
 class DeviceLink;
 class Prompter;
+struct DeviceIdentity;
 } // namespace vantelso
 
 namespace vantelso::bench {
@@ -40,6 +42,12 @@ struct LinearitySettings {
     double tolerance = 0;      // largest accepted |reading - frequency|
 };
 
+// What the stability test compares each reading with.
+struct StabilitySettings {
+    double reference = 0;
+    double tolerance = 0; // largest accepted |reading - reference|
+};
+
 // How a production test ended.
 enum class TestEnd {
     Finished,        // the linearity test went through its whole range
@@ -49,6 +57,7 @@ enum class TestEnd {
     GeneratorFailed, // the function generator could not be reached
     BadSettings,     // a value that cannot run (told to the operator)
     Busy,            // another test, the live measurement or a device command is running
+    NoReading,       // the unit's frame carries no channel-A input to compare (told)
 };
 
 // The production test bench for a connected unit, mainly one with a frequency input, without
@@ -73,8 +82,20 @@ public:
 
     ProductionTestTimings timings;
 
+    // The operator may change the fields while a test runs: the settings are asked for again
+    // at every reading (stability) and every frequency point (linearity; its start only once).
+    using StabilitySource = std::function<StabilitySettings()>;
+    using LinearitySource = std::function<LinearitySettings()>;
+    TestEnd RunStability(const StabilitySource& settings);
+    TestEnd RunLinearity(const LinearitySource& settings);
     TestEnd RunStability(double reference, double tolerance);
     TestEnd RunLinearity(const LinearitySettings& settings);
+    // Whether the unit's streamed frame carries channel A's input (bytes 8..10): only the
+    // models whose frame has the measurement block do; the others would read 0.
+    static bool FrameHasInputReading(const DeviceIdentity& identity);
+    // A generator frequency as typed: a number above 0 ("." the decimal point), sent as
+    // NumberText. nullopt (told) for anything else.
+    std::optional<QString> TypedFrequency(const QString& text) const;
     // Ends the stability or the linearity test after the reading it waits for.
     void Stop();
     bool running() const { return m_running; }
@@ -117,9 +138,16 @@ Q_SIGNALS:
 
 private:
     bool canStart();
+    bool canStream();
+    // A refusal by the link (another command waits) ends the test as Busy.
+    bool refused() const;
+    bool checkLinearity(const LinearitySettings& s) const;
+    bool checkStability(const StabilitySettings& s) const;
     void tell(const QString& text) const;
-    // Reads one frame; nullopt when the operator cancelled after a time-out.
+    // Reads one frame; nullopt when the operator cancelled after a time-out or the link
+    // refused.
     std::optional<double> readUnit();
+    TestEnd frameFailed() const;
     TestEnd finishStreaming(TestEnd end);
     void setRunning(bool on);
 

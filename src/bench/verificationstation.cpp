@@ -46,6 +46,11 @@ void VerificationStation::setStatus(const QString& text, FieldColour colour) {
     Q_EMIT statusChanged();
 }
 
+// A port that did not open is why an instrument does not answer: the reasons go along.
+QString VerificationStation::withReasons(const QString& message, const QStringList& ports) {
+    return ports.isEmpty() ? message : message + QLatin1Char('\n') + ports.join(QLatin1Char('\n'));
+}
+
 void VerificationStation::refuse(const QString& message) {
     if (m_prompter)
         m_prompter->inform(message, Prompter::Icon::Warning);
@@ -68,8 +73,13 @@ DownloadResult VerificationStation::SendProgram() {
     append(QStringLiteral("Programmazione in corso..."));
     // With the port closed the write would only fail on every command: nothing is tried.
     EditorOutcome outcome = EditorOutcome::CommFailed;
-    if (m_link->isPortOpen() && writeConfiguration)
+    if (m_link->isPortOpen() && writeConfiguration) {
+        m_running = true;
+        Q_EMIT runningChanged(true);
         outcome = writeConfiguration();
+        m_running = false;
+        Q_EMIT runningChanged(false);
+    }
     if (outcome == EditorOutcome::Done) {
         ++downloads;
         setStatus(QStringLiteral("OK"), FieldColour::Green);
@@ -88,8 +98,14 @@ DownloadResult VerificationStation::SendProgram() {
         append(QStringLiteral("Download annullato"));
         return DownloadResult::Cancelled;
     }
-    // Refused, failed, or written but not read back as sent: the unit is not programmed.
     setStatus(QStringLiteral("ERRORE"), FieldColour::Red);
+    if (outcome == EditorOutcome::Busy) {
+        // Another command held the link: nothing was written, which is no success either.
+        append(QStringLiteral("Errore: collegamento occupato da un altro comando, unità non "
+                              "programmata"));
+        return DownloadResult::Failed;
+    }
+    // Failed, or written but not read back as sent: the unit is not programmed.
     append(QStringLiteral("Errore: controllare connessioni dispositivo"));
     return DownloadResult::Failed;
 }
@@ -206,36 +222,36 @@ bool VerificationStation::checkRouting(OutputRouting* out) {
 bool VerificationStation::sendSupply(const QString& volts) {
     if (!settings.supplyOn)
         return true;
-    m_instruments->openPorts();
+    const QStringList ports = m_instruments->openPorts();
     if (m_instruments->supply.SetSupply(true, volts) != BenchStatus::Ok) {
-        refuse(QStringLiteral("Alimentatore non risponde"));
+        refuse(withReasons(QStringLiteral("Alimentatore non risponde"), ports));
         return false;
     }
-    m_lastVolts = volts;
     return true;
 }
 
 bool VerificationStation::sendMultimeter() {
-    m_instruments->openPorts();
+    const QStringList ports = m_instruments->openPorts();
     const QString function = settings.output == 0 ? QStringLiteral("CURR") : QStringLiteral("VOLT");
     if (m_instruments->meters.SetMultimeter(0, QStringLiteral("REM"), function) !=
         BenchStatus::Ok) {
-        refuse(QStringLiteral("Multimetro non risponde"));
+        refuse(withReasons(QStringLiteral("Multimetro non risponde"), ports));
         return false;
     }
+    m_meterUnit = unit();
     return true;
 }
 
 bool VerificationStation::sendSwitches(const OutputRouting& routing) {
     if (!automatic())
         return true;
-    m_instruments->openPorts();
+    const QStringList ports = m_instruments->openPorts();
     SwitchUnit& sw = m_instruments->switches;
     bool ok = routing.route.isEmpty() || sw.SetSwitch(routing.route) == BenchStatus::Ok;
     if (ok && settings.input >= 0)
         ok = sw.SetSwitch(InputRoutingFor(currentModel(), settings.input)) == BenchStatus::Ok;
     if (!ok)
-        refuse(QStringLiteral("Switch non risponde"));
+        refuse(withReasons(QStringLiteral("Switch non risponde"), ports));
     return ok;
 }
 
@@ -280,9 +296,8 @@ bool VerificationStation::Verify() {
 void VerificationStation::StopVerification() {
     m_stopRequested = m_running;
     PowerSupply& supply = m_instruments->supply;
-    // The voltage last set goes with the switch-off, so the supply never gets an empty value.
     if (supply.mode() == InstrumentMode::Serial && supply.port() && supply.port()->isOpen())
-        supply.SetSupply(false, m_lastVolts);
+        supply.SwitchOff();
 }
 
 // ---- the verification ----------------------------------------------------------------------
@@ -295,14 +310,16 @@ bool VerificationStation::runFailed(BenchStatus why) {
     const QString message =
         QStringLiteral("Misura del dispositivo in corso. Controllare comunicazione");
     append(message);
-    refuse(message);
+    refuse(withReasons(message, m_portTrouble));
     return false;
 }
 
 bool VerificationStation::run() {
     const int input = settings.input;
     const std::array<double, 3> setpoints = CalibratorSetpoints(input, range);
-    const QString u = unit();
+    // The readings are in what the meter was set up for, whatever the output list says now;
+    // a meter never set up here was set by hand for the output chosen.
+    const QString u = m_meterUnit.isEmpty() ? unit() : m_meterUnit;
     const QString number = QString::number(downloads);
     const BenchTimings& t = m_instruments->context.timings;
     Calibrator& calibrator = m_instruments->calibrator;
@@ -316,7 +333,7 @@ bool VerificationStation::run() {
         Q_EMIT runningChanged(false);
         return ok;
     };
-    m_instruments->openPorts();
+    m_portTrouble = m_instruments->openPorts();
     if (automatic()) {
         const BenchStatus st = calibrator.Select(VerificationFunction(input));
         if (st != BenchStatus::Ok)
@@ -346,6 +363,11 @@ bool VerificationStation::run() {
         // The meter reads milli-units; a voltage output is reported in volts.
         const double r = u == QLatin1String("V") ? m.value / 1000 : m.value;
         append(QLatin1String(labels[w]) + ReportNumber(r) + QLatin1Char(' ') + u);
+    }
+    // STOP during the last point: the unit was not verified to the end.
+    if (m_stopRequested) {
+        append(QStringLiteral("Verifica interrotta"));
+        return finish(false);
     }
     append(QStringLiteral("Taratura dispositivo N° ") + number + QStringLiteral(" : terminata"));
     append(QString(58, QLatin1Char('_')));

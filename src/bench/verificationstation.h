@@ -81,6 +81,9 @@ public:
     QString caption;         // "Selezionare Modo di taratura:", "Modo di taratura: ..."
     QString currentModel() const;
     QString unit() const; // "mA" or "V" by the output type; empty before one is chosen
+    // The unit the multimeter was last set up for by this station ("mA" on "CURR", "V" on
+    // "VOLT"), which is what its readings are in; empty before a set-up.
+    QString meterUnit() const { return m_meterUnit; }
 
     // "comm_strum": min and max cleared, the mode to be chosen.
     void OpenInstruments();
@@ -100,7 +103,7 @@ public:
     // "set_cali": the verification with the settings as they are.
     bool Verify();
     // "stop_ver": ends a running verification after its current point and switches the
-    // supply off.
+    // supply's output off, leaving its voltage as it is.
     void StopVerification();
     bool running() const { return m_running; }
 
@@ -119,6 +122,7 @@ private:
     void append(const QString& line);
     void setStatus(const QString& text, FieldColour colour);
     void refuse(const QString& message);
+    static QString withReasons(const QString& message, const QStringList& ports);
     bool checkRange(VerificationRange* out);
     bool checkSupply(QString* volts);
     bool checkOutput();
@@ -134,7 +138,8 @@ private:
     BenchInstruments* m_instruments;
     Prompter* m_prompter;
     const CalibrationRun* m_calibration;
-    QString m_lastVolts = QStringLiteral("24.00");
+    QString m_meterUnit;
+    QStringList m_portTrouble; // the ports that did not open for the running verification
     bool m_running = false;
     bool m_stopRequested = false;
 };

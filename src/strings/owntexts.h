@@ -151,6 +151,12 @@ inline constexpr int CsvFilter = 296;
 inline constexpr int RegistroAllUnits = 297;
 inline constexpr int FileNotWritten = 298;
 inline constexpr int RegistroCount = 299;
+// The bench instruments, naming a port that failed to open ("Multimetro: ..."); the message
+// that shows it adds the reason after a colon.
+inline constexpr int BenchSupply = 260;
+inline constexpr int BenchCalibrator = 261;
+inline constexpr int BenchMeter = 262;
+inline constexpr int BenchSwitch = 263;
 
 // Ids 101..199 are the first block, 201..299 the second; English at the same +300 (401..499,
 // 501..599), read through Texts::lang like every other id.

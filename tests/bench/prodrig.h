@@ -6,11 +6,13 @@
 
 #include <algorithm>
 
-// The production test's bench: a simulated frequency-input unit (model byte 7) streaming
+// The production test's bench: a simulated frequency-input unit (model byte 7 unless told)
+// streaming
 // every 2 ms on an in-process port, identified, and the simulated function generator behind
 // "UsbDevice1". The link's pauses are shortened.
 struct ProdRig {
-    ProdRig() : link(&rig.prompter), port(&rig.bench.device()) {
+    explicit ProdRig(std::uint8_t modelByte = 7)
+        : rig(modelByte), link(&rig.prompter), port(&rig.bench.device()) {
         rig.bench.device().setStreamInterval(2);
         port.open();
         link.setTransport(&port);
@@ -37,7 +39,7 @@ struct ProdRig {
         return out;
     }
 
-    BenchRig rig{7};
+    BenchRig rig;
     vantelso::DeviceLink link;
     vantelso::sim::SimTransport port;
 };

@@ -10,6 +10,8 @@ using namespace vantelso::bench;
 
 Q_DECLARE_METATYPE(vantelso::bench::InstrumentMode)
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QByteArray bytes(std::initializer_list<int> values) {
@@ -44,6 +46,83 @@ private Q_SLOTS:
         QFETCH(int, port);
         QCOMPARE(SelectorPortNumber(text), port);
         QCOMPARE(SelectorEntries().size(), 13);
+    }
+
+    // The operator's port choice takes effect: a selector changed after its port was opened
+    // lets go of the old port, and the next use reaches the port now chosen, by number, by
+    // name or by a typed path. A port that cannot be opened is named with its instrument.
+    void changedSelectorReachesNewPort_data() {
+        QTest::addColumn<int>("which");
+        QTest::addColumn<QString>("second");
+        QTest::newRow("supply by number") << int(Instrument::Supply) << "Com5";
+        QTest::newRow("supply by name") << int(Instrument::Supply) << "switch";
+        QTest::newRow("meter by number") << int(Instrument::Meter) << "Com5";
+        QTest::newRow("calibrator by name") << int(Instrument::Calibrator) << "switch";
+    }
+    void changedSelectorReachesNewPort() {
+        QFETCH(int, which);
+        QFETCH(QString, second);
+        BenchRig rig;
+        BenchInstruments bench(&rig.prompter, &rig.sessions);
+        bench.context.timings = rig.instruments.context.timings;
+        for (const QString& name :
+             {u"alimentatore"_s, u"calibratore"_s, u"multimetro0"_s, u"switch"_s})
+            bench.addNamedPort(name, [&rig, name] { return rig.bench.connectTo(name); });
+        bench.setPortPath(5, u"switch"_s);
+        QVERIFY(bench.selectorEntries().contains(u"multimetro0"_s));
+        QCOMPARE(bench.selectorEntries().last(), u"Manuale"_s);
+        const auto w = Instrument(which);
+        for (Instrument other :
+             {Instrument::Supply, Instrument::Calibrator, Instrument::Meter, Instrument::Switch})
+            bench.setSelector(other, u"Manuale"_s);
+        const QString first = w == Instrument::Supply       ? u"alimentatore"_s
+                              : w == Instrument::Calibrator ? u"calibratore"_s
+                                                            : u"multimetro0"_s;
+        auto send = [&] {
+            switch (w) {
+            case Instrument::Supply:
+                return bench.supply.SetSupply(true, u"24.00"_s);
+            case Instrument::Calibrator:
+                return bench.calibrator.SetCalibrator(0);
+            default:
+                return bench.meters.SetMultimeter(0, u"LOC"_s, u"VOLT"_s);
+            }
+        };
+        bench.setSelector(w, first);
+        QCOMPARE(bench.openPorts(), QStringList());
+        send();
+        sim::SimInstrument* old = rig.bench.instrument(first);
+        QVERIFY(!old->heard().isEmpty());
+        old->clearHeard();
+        bench.setSelector(w, second);
+        QCOMPARE(bench.selector(w), second);
+        // Not talked to any more, also before the new port is opened.
+        send();
+        QCOMPARE(bench.openPorts(), QStringList());
+        send();
+        QVERIFY(old->heard().isEmpty());
+        QVERIFY(!rig.bench.switches().heard().isEmpty());
+        // Closing (the program ends) lets go of every port.
+        bench.closePorts();
+        QCOMPARE(send(), BenchStatus::PortError);
+    }
+
+    void portErrorsNameTheInstrument() {
+        BenchRig rig;
+        BenchInstruments bench(&rig.prompter, &rig.sessions);
+        bench.setPortTexts([] {
+            BenchInstruments::PortTexts t;
+            t.names[std::size_t(Instrument::Meter)] = u"Multimeter"_s;
+            t.link.portMissing = u"Port %1 is missing"_s;
+            return t;
+        });
+        bench.setSelector(Instrument::Supply, u"Manuale"_s);
+        bench.setSelector(Instrument::Calibrator, u"Manuale"_s);
+        bench.setSelector(Instrument::Switch, u"Manuale"_s);
+        bench.setSelector(Instrument::Meter, u"/dev/vantelso-no-such-tty"_s);
+        QCOMPARE(bench.meters.mode(), InstrumentMode::Serial); // a typed path is a port
+        QCOMPARE(bench.openPorts(),
+                 QStringList{u"Multimeter: Port /dev/vantelso-no-such-tty is missing"_s});
     }
 
     // Every calibrator frame byte goes out alone and is echoed; the value arrives at the

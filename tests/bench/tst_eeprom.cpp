@@ -2,6 +2,7 @@
 // kind of bad file), the whole bank read, written and verified, single values in their three
 // formats, and a device that does not answer.
 #include "eepromtool.h"
+#include "numberformat.h"
 #include "simbench.h"
 
 #include <QTemporaryDir>
@@ -257,7 +258,12 @@ private Q_SLOTS:
         QTest::newRow("Float -2.5") << 2 << " -2.5 " << 10 << QByteArray("\x00\x20\xc0", 3);
         QTest::newRow("Float 0") << 2 << "0" << 10 << QByteArray("\x00\x00\x00", 3);
         QTest::newRow("Int -2") << 1 << "-2" << 254 << QByteArray("\xfe\xff", 2);
-        QTest::newRow("Int 65535") << 1 << "65535" << 0 << QByteArray("\xff\xff", 2);
+        QTest::newRow("Int 32767") << 1 << "32767" << 0 << QByteArray("\xff\x7f", 2);
+        QTest::newRow("Int -32768") << 1 << "-32768" << 0 << QByteArray("\x00\x80", 2);
+        // These would read back as negative numbers.
+        QTest::newRow("Int 32768") << 1 << "32768" << 0 << QByteArray();
+        QTest::newRow("Int 40000") << 1 << "40000" << 0 << QByteArray();
+        QTest::newRow("Int 65535") << 1 << "65535" << 0 << QByteArray();
         QTest::newRow("Byte 13") << 0 << "13" << 255 << QByteArray("\x0d", 1);
         QTest::newRow("Byte 256") << 0 << "256" << 0 << QByteArray();
         QTest::newRow("Byte -1") << 0 << "-1" << 0 << QByteArray();
@@ -300,6 +306,10 @@ private Q_SLOTS:
             QCOMPARE(b.device.memory(0, address + k), quint8(bytes[k]));
         }
         QCOMPARE(commandsStarting(b, "$R").size(), bytes.size()); // read back
+        // What is read from the address afterwards is the number typed.
+        MemoryValue back;
+        QVERIFY(tool.readValue(ValueFormat(format), address, &back).ok());
+        QCOMPARE(back.value, Val(typed));
     }
 
     // A device that takes the "$W" but keeps its old bytes: the write is not reported done.

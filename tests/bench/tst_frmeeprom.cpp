@@ -84,6 +84,7 @@ private Q_SLOTS:
         dev->setMemory(0, 7, 77);
         w->Command7->click();
         QCOMPARE(lastQuestion(s), QStringLiteral("0 errori"));
+        QCOMPARE(s.prompter.questions().last().icon, Prompter::Icon::Critical);
         QCOMPARE(w->lst_errori->count(), 0);
 
         // Saved and loaded through the file dialogs.

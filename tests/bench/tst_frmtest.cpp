@@ -128,6 +128,55 @@ private Q_SLOTS:
         QCOMPARE(r.device().directValueLower(), 800);
         QCOMPARE(r.device().commandLog().last(), QByteArray("$FPxx\r"));
         QVERIFY(w.Command11->isEnabled() && !w.Command8->isEnabled());
+
+        // Holding channel A reads only A's field: B's out-of-range count does not stop it.
+        r.device().clearCommandLog();
+        r.rig.prompter.clear();
+        type(w.Text1[1], QStringLiteral("70000"));
+        QTimer::singleShot(30, w.Command8, &QPushButton::click);
+        w.Command7->click();
+        QVERIFY(r.rig.prompter.texts().isEmpty());
+        QVERIFY(!r.commands("$I").isEmpty() && r.commands("$i").isEmpty());
+    }
+
+    // The stability test needs a reference and a tolerance: an empty or non-numeric field is
+    // refused with its name, and nothing reaches the unit. Every value field shows its unit.
+    void refusesEmptyFields_data() {
+        QTest::addColumn<QString>("reference");
+        QTest::addColumn<QString>("tolerance");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("empty reference") << ""
+                                         << "2"
+                                         << "Riferimento";
+        QTest::newRow("empty tolerance") << "100"
+                                         << ""
+                                         << "toll";
+        QTest::newRow("word") << "cento"
+                              << "2"
+                              << "Riferimento";
+        QTest::newRow("blank tolerance") << "100"
+                                         << "  "
+                                         << "toll";
+    }
+    void refusesEmptyFields() {
+        QFETCH(QString, reference);
+        QFETCH(QString, tolerance);
+        QFETCH(QString, named);
+        ProdRig r;
+        gui::FrmTest w(&r.link, r.rig.generator, &r.rig.prompter);
+        w.show();
+        w.Text1[0]->setText(reference);
+        w.Text2->setText(tolerance);
+        w.Command1->click();
+        QVERIFY(r.rig.prompter.texts().value(0).startsWith(named + u':'));
+        QVERIFY(r.device().commandLog().isEmpty());
+        QVERIFY(w.Command1->isEnabled());
+        QStringList units;
+        for (const QLabel* l : w.findChildren<QLabel*>(QStringLiteral("lbl_unit")))
+            units << l->text();
+        QCOMPARE(units.count(QStringLiteral("Hz")), 6);
+        QCOMPARE(units.count(QStringLiteral("s")), 2);
+        QCOMPARE(w.lbl_unitaMisura->text(), QStringLiteral("Hz")); // the frequency unit
     }
 };
 

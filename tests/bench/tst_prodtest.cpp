@@ -16,6 +16,9 @@ using Waveform = FunctionGenerator::Waveform;
 
 Q_DECLARE_METATYPE(Waveform)
 Q_DECLARE_METATYPE(ProductionTest::HoldChannels)
+Q_DECLARE_METATYPE(LinearitySettings)
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -216,23 +219,123 @@ private Q_SLOTS:
     }
 
     void linearityRefusesRanges_data() {
-        QTest::addColumn<double>("start");
-        QTest::addColumn<double>("end");
-        QTest::addColumn<double>("step");
-        QTest::newRow("no step") << 1000.0 << 2000.0 << 0.0;
-        QTest::newRow("step down") << 1000.0 << 2000.0 << -100.0;
-        QTest::newRow("end before start") << 2000.0 << 1000.0 << 100.0;
+        QTest::addColumn<LinearitySettings>("settings");
+        QTest::addColumn<QString>("message");
+        const QString range = QStringLiteral("Intervallo di frequenze non valido");
+        const QString waits = QStringLiteral("Delay step, Delay mis e Toll");
+        QTest::newRow("no step") << LinearitySettings{1000, 2000, 0, 0, 0, 1} << range;
+        QTest::newRow("step down") << LinearitySettings{1000, 2000, -100, 0, 0, 1} << range;
+        QTest::newRow("end before start") << LinearitySettings{2000, 1000, 100, 0, 0, 1} << range;
+        // A negative wait never expires: the sweep would stay on its first point.
+        QTest::newRow("negative measuring time")
+            << LinearitySettings{1000, 2000, 100, 0, -0.001, 1} << waits;
+        QTest::newRow("negative settling") << LinearitySettings{1000, 2000, 100, -1, 0, 1} << waits;
+        QTest::newRow("negative tolerance")
+            << LinearitySettings{1000, 2000, 100, 0, 0, -1} << waits;
     }
     void linearityRefusesRanges() {
-        QFETCH(double, start);
-        QFETCH(double, end);
-        QFETCH(double, step);
+        QFETCH(LinearitySettings, settings);
+        QFETCH(QString, message);
         TestBench b;
-        QCOMPARE(b.test.RunLinearity({start, end, step, 0, 0, 1}), TestEnd::BadSettings);
-        QVERIFY(b.r.rig.prompter.texts().value(0).startsWith(
-            QStringLiteral("Intervallo di frequenze non valido")));
+        QCOMPARE(b.test.RunLinearity(settings), TestEnd::BadSettings);
+        QVERIFY2(b.r.rig.prompter.texts().value(0).startsWith(message),
+                 qPrintable(b.r.rig.prompter.texts().value(0)));
         QVERIFY(b.r.generator().lines().isEmpty());
         QVERIFY(b.r.device().commandLog().isEmpty());
+    }
+
+    // The fields are read again at every point: an end lowered while the sweep runs ends it
+    // there, a tolerance raised stops the misses being logged.
+    void linearityRereadsSettings() {
+        TestBench b;
+        b.r.rig.bench.setFrequencyResponse([](double f) { return f + 5; });
+        // The settling lets the frames streamed before a frequency change go by.
+        b.test.timings.operatorTimeScale = 1;
+        LinearitySettings s{100, 1000, 100, 0.02, 0, 1};
+        int asked = 0;
+        const TestEnd end = b.test.RunLinearity([&] {
+            if (++asked == 2) {
+                s.end = 300;
+                s.tolerance = 10;
+            }
+            return s;
+        });
+        QCOMPARE(end, TestEnd::Finished);
+        QCOMPARE(
+            b.r.generator().lines().mid(5),
+            (QByteArrayList{"FREQuency 100", "FREQuency 200", "FREQuency 300", "FREQuency 0.001"}));
+        QSignalSpy log(&b.test, &ProductionTest::logged);
+        b.r.generator().clearLines();
+        s = {100, 200, 100, 0.02, 0, 1};
+        asked = 0;
+        QCOMPARE(b.test.RunLinearity([&] {
+            if (++asked == 2)
+                s.tolerance = 10;
+            return s;
+        }),
+                 TestEnd::Finished);
+        QCOMPARE(texts(log), QStringList{u"100-->105."_s});
+    }
+
+    void stabilityRereadsSettings() {
+        TestBench b;
+        b.r.device().setAnalogInput(0, 105.0);
+        QSignalSpy log(&b.test, &ProductionTest::logged);
+        b.stopAfter(4);
+        int asked = 0;
+        QCOMPARE(b.test.RunStability([&] {
+            // Two readings against tolerance 1, then the operator widens it to 10.
+            return StabilitySettings{100, ++asked <= 3 ? 1.0 : 10.0};
+        }),
+                 TestEnd::Stopped);
+        QCOMPARE(texts(log), (QStringList{u"105."_s, u"105."_s}));
+    }
+
+    // A unit whose frame has no bytes 8..10 would read 0 at every point: refused, with the
+    // reason, before anything is sent.
+    void frameWithoutInputReading() {
+        ProdRig r(2);
+        bool measuring = false;
+        ProductionTest test(&r.link, &r.rig.generator, &r.rig.prompter, &measuring);
+        QCOMPARE(test.RunStability(0, 1), TestEnd::NoReading);
+        QCOMPARE(test.RunLinearity({100, 200, 100, 0, 0, 1}), TestEnd::NoReading);
+        QVERIFY(r.rig.prompter.texts().value(0).contains(u"non trasmette la misura"_s));
+        QVERIFY(r.device().commandLog().isEmpty());
+        QVERIFY(r.rig.bench.generator().lines().isEmpty());
+    }
+
+    // The generator frequency is a number of Hz above 0; anything else is refused and
+    // nothing reaches the generator.
+    void generatorFrequency_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("sent"); // empty: refused
+        QTest::newRow("whole") << "1200" << QByteArray("FREQuency 1200");
+        QTest::newRow("decimal") << " 0.5 " << QByteArray("FREQuency 0.5");
+        QTest::newRow("exponent") << "1e3" << QByteArray("FREQuency 1000");
+        QTest::newRow("word") << "abc" << QByteArray();
+        QTest::newRow("empty") << "" << QByteArray();
+        QTest::newRow("zero") << "0" << QByteArray();
+        QTest::newRow("negative") << "-5" << QByteArray();
+        QTest::newRow("comma") << "1,5" << QByteArray();
+        QTest::newRow("trailing text") << "100Hz" << QByteArray();
+    }
+    void generatorFrequency() {
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, sent);
+        TestBench b;
+        const BenchStatus st = b.test.GeneratorFrequency(typed);
+        const BenchStatus setUp = b.test.SetUpGenerator(Waveform::Ttl, typed);
+        if (sent.isEmpty()) {
+            QCOMPARE(st, BenchStatus::BadValue);
+            QCOMPARE(setUp, BenchStatus::BadValue);
+            QVERIFY(b.r.generator().lines().isEmpty());
+            QVERIFY(b.r.rig.prompter.texts().value(0).startsWith(u"Frequenza"_s));
+            return;
+        }
+        QCOMPARE(st, BenchStatus::Ok);
+        QCOMPARE(setUp, BenchStatus::Ok);
+        QCOMPARE(b.r.generator().lines().value(0), sent);
+        QVERIFY(b.r.generator().lines().contains(sent));
     }
 
     void linearityStops() {

@@ -171,9 +171,10 @@ private Q_SLOTS:
         s.station.settings.supplyOn = false;
         QVERIFY(s.station.SetUpSupply());
         QVERIFY(s.rig.bench.supply().heard().isEmpty());
-        // "stop_ver" switches off with the voltage last set.
+        // "stop_ver" switches the output off and leaves the voltage as it is.
         s.station.StopVerification();
-        QCOMPARE(s.rig.bench.supply().heard(), "SV " + sent.toLatin1() + "\rKOD\r");
+        QCOMPARE(s.rig.bench.supply().heard(), QByteArray("KOD\r"));
+        QVERIFY(!s.rig.bench.supply().outputOn());
     }
 
     // Output routing by device and channel, input routing by type and bench model; the
@@ -266,6 +267,12 @@ private Q_SLOTS:
         QTest::newRow("port closed")
             << u"closed"_s << int(DownloadResult::PortClosed) << u"ERRORE"_s
             << QStringList{start, u"Errore di comunicazione"_s};
+        // Pressed while another command holds the link: the write is refused, nothing is
+        // written, and that is no download.
+        QTest::newRow("link busy")
+            << u"busy"_s << int(DownloadResult::Failed) << u"ERRORE"_s
+            << QStringList{start, u"Errore: collegamento occupato da un altro comando, unità "
+                                  u"non programmata"_s};
     }
     void downloads() {
         QFETCH(QString, fault);
@@ -289,13 +296,23 @@ private Q_SLOTS:
         if (fault == QLatin1String("closed"))
             s.port.close();
         s.rig.prompter.setFallback(Answer::Cancel);
-        QCOMPARE(int(v.SendProgram()), result);
+        if (fault == QLatin1String("busy")) {
+            // The download runs from a click serviced while the identification waits.
+            DownloadResult inner = DownloadResult::Verified;
+            QTimer::singleShot(0, &v, [&] { inner = v.SendProgram(); });
+            s.link.setDelayScale(1);
+            s.link.ReadIdentity();
+            QCOMPARE(int(inner), result);
+        } else {
+            QCOMPARE(int(v.SendProgram()), result);
+        }
         QCOMPARE(v.reportLines(), report);
         QCOMPARE(v.status, status);
         const bool counted = DownloadResult(result) == DownloadResult::Verified;
         QCOMPARE(v.downloads, counted ? 2 : 1);
         QCOMPARE(v.statusColour, counted ? FieldColour::Green : FieldColour::Red);
-        if (fault == QLatin1String("cancel") || fault == QLatin1String("closed"))
+        if (fault == QLatin1String("cancel") || fault == QLatin1String("closed") ||
+            fault == QLatin1String("busy"))
             QCOMPARE(s.deviceWrites(), 0);
         // "Prog" on the calibration bench starts the count again.
         v.Reset();
@@ -367,6 +384,9 @@ private Q_SLOTS:
         QTest::newRow("manual reading cancelled")
             << u"cancel"_s << u"Verifica annullata"_s << QStringList{u"Lettura Mult"_s};
         QTest::newRow("stop") << u"stop"_s << u"Verifica interrotta"_s << QStringList{};
+        // STOP while the span is being read: the unit was not verified to the end.
+        QTest::newRow("stop at the last point")
+            << u"stop last"_s << u"Verifica interrotta"_s << QStringList{};
     }
     void runEndings() {
         QFETCH(QString, how);
@@ -385,6 +405,13 @@ private Q_SLOTS:
             // STOP pressed while the calibrator is being set up.
             QTimer::singleShot(0, &s.station, [&s] { s.station.StopVerification(); });
         }
+        if (how == QLatin1String("stop last")) {
+            QVERIFY(s.station.SetUpSupply());
+            connect(&s.station, &VerificationStation::reportChanged, &s.station, [&s] {
+                if (s.station.reportLines().last().startsWith(u"Valore di 1/2 scala"_s))
+                    QTimer::singleShot(0, &s.station, [&s] { s.station.StopVerification(); });
+            });
+        }
         QVERIFY(!s.station.Verify());
         QCOMPARE(s.station.reportLines().last(), last);
         QVERIFY(!s.station.reportLines().join(u'\n').contains(u"terminata"));
@@ -394,8 +421,33 @@ private Q_SLOTS:
         for (const auto& q : s.rig.prompter.questions())
             asked << q.text;
         QCOMPARE(asked, prompts);
-        if (how == QLatin1String("stop"))
+        if (how.startsWith(QLatin1String("stop")))
             QVERIFY(!s.rig.bench.supply().outputOn());
+        if (how == QLatin1String("stop last"))
+            QVERIFY(s.station.reportLines().join(u'\n').contains(u"Valore di span"_s));
+    }
+
+    // The report is in what the meter was set up for: an output type changed in the list
+    // afterwards does not turn a voltage reading into milliamperes (or volts into "00.012 V").
+    void reportUnitFollowsMeter_data() {
+        QTest::addColumn<int>("meterOutput"); // 0 "mA", 1 "V": the meter's set-up
+        QTest::addColumn<int>("listOutput");  // what the list says at the run
+        QTest::addColumn<QString>("span");
+        QTest::newRow("meter on volts, list on mA") << 1 << 0 << u"Valore di span: 10.000 V"_s;
+        QTest::newRow("meter on mA, list on V") << 0 << 1 << u"Valore di span: 00.000 mA"_s;
+    }
+    void reportUnitFollowsMeter() {
+        QFETCH(int, meterOutput);
+        QFETCH(int, listOutput);
+        QFETCH(QString, span);
+        StationRig s;
+        s.setUpChannelA();
+        s.station.settings.output = meterOutput;
+        QVERIFY(s.station.SetUpAndVerify());
+        s.station.settings.output = listOutput;
+        QVERIFY(s.station.Verify());
+        QCOMPARE(s.station.reportLines().mid(s.station.reportLines().size() - 3, 1),
+                 QStringList{span});
     }
 
     // Manual mode: the operator sets the calibrator's function; the switch unit is left alone.

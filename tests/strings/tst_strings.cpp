@@ -142,7 +142,11 @@ void TestStrings::tableIsComplete() {
                    CsvFilter,
                    RegistroAllUnits,
                    FileNotWritten,
-                   RegistroCount}) {
+                   RegistroCount,
+                   BenchSupply,
+                   BenchCalibrator,
+                   BenchMeter,
+                   BenchSwitch}) {
         // Two blocks, 101..199 and 201..299: English sits 300 above each.
         QVERIFY2((id > 100 && id < 200) || (id > 200 && id < 300), qPrintable(QString::number(id)));
         expected << id << id + 300;

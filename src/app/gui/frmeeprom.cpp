@@ -1,5 +1,7 @@
 #include "frmeeprom.h"
 
+#include "benchactivity.h"
+
 #include <QButtonGroup>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -203,8 +205,8 @@ void FrmEeprom::verify() {
     showDifferences(outcome);
     report(outcome,
            QStringLiteral("Verifica del banco %1: %2.").arg(m_tool.bank()).arg(outcome.message));
-    if (outcome.ok()) // the count is always shown, "0 errori" included
-        m_tool.link().prompter()->inform(outcome.message, Prompter::Icon::Information);
+    if (outcome.ok()) // the count is always shown, "0 errori" included, in the same box
+        m_tool.link().prompter()->inform(outcome.message, Prompter::Icon::Critical);
 }
 
 void FrmEeprom::loadFile() {
@@ -429,8 +431,15 @@ void FrmEeprom::setStatus(const QString& text, bool problem) {
 }
 
 void FrmEeprom::setBusy(bool busy) {
+    busy = busy || (m_activity && m_activity->busy());
     for (QWidget* w : m_commands)
         w->setEnabled(!busy);
+}
+
+void FrmEeprom::setActivity(bench::BenchActivity* activity) {
+    m_activity = activity;
+    if (activity)
+        connect(activity, &bench::BenchActivity::changed, this, [this] { setBusy(false); });
 }
 
 } // namespace vantelso::gui

@@ -14,6 +14,10 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 
+namespace vantelso::bench {
+class BenchActivity;
+}
+
 namespace vantelso::gui {
 
 // The factory's EEPROM tool "EEPROM": a whole memory bank read, edited, saved, reloaded,
@@ -25,6 +29,9 @@ public:
     explicit FrmEeprom(DeviceLink& link, QWidget* parent = nullptr);
 
     bench::EepromTool& tool() { return m_tool; }
+    // The program's one-activity-at-a-time record: nothing starts here while a calibration,
+    // a test or a measurement runs.
+    void setActivity(bench::BenchActivity* activity);
 
     QListWidget* List1 = nullptr;      // the image, "address TAB value"
     QListWidget* lst_errori = nullptr; // the last verification's differing addresses
@@ -70,6 +77,7 @@ private:
     void setBusy(bool busy);
 
     bench::EepromTool m_tool;
+    bench::BenchActivity* m_activity = nullptr;
     QList<QWidget*> m_commands;
 };
 

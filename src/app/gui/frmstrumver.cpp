@@ -1,5 +1,6 @@
 #include "frmstrumver.h"
 
+#include "benchactivity.h"
 #include "instrumentselector.h"
 #include "verificationstation.h"
 
@@ -43,8 +44,9 @@ void setTextKeepingCursor(QLineEdit* field, const QString& text) {
 
 } // namespace
 
-FrmStrumVer::FrmStrumVer(bench::VerificationStation* station, QWidget* parent)
-    : QWidget(parent), m_station(station) {
+FrmStrumVer::FrmStrumVer(bench::VerificationStation* station, bench::BenchActivity* activity,
+                         QWidget* parent)
+    : QWidget(parent), m_station(station), m_activity(activity) {
     setObjectName(QStringLiteral("interfaccia_strum_ver"));
     setWindowTitle(QStringLiteral("Strumentazione di verifica"));
     auto* top = new QVBoxLayout(this);
@@ -156,6 +158,8 @@ FrmStrumVer::FrmStrumVer(bench::VerificationStation* station, QWidget* parent)
     connect(m_station, &bench::VerificationStation::settingsChanged, this, &FrmStrumVer::refresh);
     connect(m_station, &bench::VerificationStation::runningChanged, this,
             &FrmStrumVer::updateButtons);
+    if (m_activity)
+        connect(m_activity, &bench::BenchActivity::changed, this, &FrmStrumVer::updateButtons);
     refresh();
 }
 
@@ -203,7 +207,7 @@ void FrmStrumVer::refresh() {
 }
 
 void FrmStrumVer::updateButtons() {
-    const bool busy = m_station->running();
+    const bool busy = m_station->running() || (m_activity && m_activity->busy());
     for (QPushButton* b : {m_setUpAndVerify, m_verify, m_setSupply, m_setMeter, m_setSwitch})
         b->setEnabled(!busy);
     m_setSwitch->setEnabled(!busy && m_station->settings.mode == Mode::Automatic);

@@ -11,8 +11,9 @@ class QPushButton;
 class QRadioButton;
 
 namespace vantelso::bench {
+class BenchActivity;
 class VerificationStation;
-}
+} // namespace vantelso::bench
 
 namespace vantelso::gui {
 
@@ -22,7 +23,9 @@ namespace vantelso::gui {
 class FrmStrumVer : public QWidget {
     Q_OBJECT
 public:
-    explicit FrmStrumVer(bench::VerificationStation* station, QWidget* parent = nullptr);
+    // `activity` (may be null): while another bench activity runs nothing starts here.
+    explicit FrmStrumVer(bench::VerificationStation* station,
+                         bench::BenchActivity* activity = nullptr, QWidget* parent = nullptr);
 
     QLabel* captionLabel() const { return m_caption; }
     QComboBox* modeList() const { return m_mode; }
@@ -50,6 +53,7 @@ private:
     void updateButtons();
 
     bench::VerificationStation* m_station;
+    bench::BenchActivity* m_activity;
     QLabel* m_caption = nullptr;
     QComboBox* m_mode = nullptr;
     QComboBox* m_input = nullptr;

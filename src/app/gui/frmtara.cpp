@@ -1,5 +1,6 @@
 #include "frmtara.h"
 
+#include "benchactivity.h"
 #include "benchinstruments.h"
 #include "fieldcolour.h"
 #include "linearitysweep.h"
@@ -28,8 +29,9 @@ const int kRowOrder[] = {0,  1,  2,  3,  4,  5,  6,  7,  20, 8,  9,
 } // namespace
 
 FrmTara::FrmTara(bench::CalibrationRun* run, bench::BenchInstruments* instruments,
-                 bench::LinearitySweep* sweep, QWidget* parent)
-    : QWidget(parent), m_run(run), m_instruments(instruments), m_sweep(sweep) {
+                 bench::LinearitySweep* sweep, bench::BenchActivity* activity, QWidget* parent)
+    : QWidget(parent), m_run(run), m_instruments(instruments), m_sweep(sweep),
+      m_activity(activity) {
     setObjectName(QStringLiteral("frm_tara"));
     setWindowTitle(QStringLiteral("Taratura"));
     auto* top = new QHBoxLayout(this);
@@ -78,25 +80,38 @@ FrmTara::FrmTara(bench::CalibrationRun* run, bench::BenchInstruments* instrument
     // Instrument selectors.
     auto* instrumentsBox = new QGroupBox(QStringLiteral("Strumenti"));
     auto* ig = new QGridLayout(instrumentsBox);
+    // Editable: a port path can be typed, and a simulated bench adds its instruments' names.
     auto selector = [&](const char* name, const char* caption, const QString& value, int row,
-                        std::function<void(const QString&)> apply) {
+                        const QStringList& entries) {
         auto* combo = new QComboBox;
         combo->setObjectName(QLatin1String(name));
-        combo->addItems(bench::SelectorEntries());
+        combo->setEditable(true);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->addItems(entries);
         combo->setCurrentText(value);
         ig->addWidget(new QLabel(QLatin1String(caption)), row, 0);
         ig->addWidget(combo, row, 1);
-        connect(combo, &QComboBox::currentTextChanged, this, std::move(apply));
+        return combo;
     };
-    selector("txt_comDisp", "Dispositivo", QStringLiteral("Com2"), 0, [](const QString&) {});
-    selector("txt_comAlim", "Alimentatore", instruments->supply.selector(), 1,
-             [this](const QString& t) { m_instruments->supply.setSelector(t); });
-    selector("txt_comCal", "Calibratore", instruments->calibrator.selector(), 2,
-             [this](const QString& t) { m_instruments->calibrator.setSelector(t); });
-    selector("txt_comMult", "Multimetro", instruments->meters.selector(), 3,
-             [this](const QString& t) { m_instruments->meters.setSelector(t); });
-    selector("txt_comSwitch", "Switch", instruments->switches.selector(), 4,
-             [this](const QString& t) { m_instruments->switches.setSelector(t); });
+    m_device =
+        selector("txt_comDisp", "Dispositivo", QStringLiteral("Com2"), 0, bench::SelectorEntries());
+    using bench::Instrument;
+    const std::pair<const char*, const char*> instrumentRows[] = {{"txt_comAlim", "Alimentatore"},
+                                                                  {"txt_comCal", "Calibratore"},
+                                                                  {"txt_comMult", "Multimetro"},
+                                                                  {"txt_comSwitch", "Switch"}};
+    const Instrument order[] = {Instrument::Supply, Instrument::Calibrator, Instrument::Meter,
+                                Instrument::Switch};
+    for (int k = 0; k < 4; ++k) {
+        const Instrument which = order[k];
+        QComboBox* combo =
+            selector(instrumentRows[k].first, instrumentRows[k].second,
+                     instruments->selector(which), k + 1, instruments->selectorEntries());
+        // A changed choice lets go of the old port at once; the next use opens the new one.
+        connect(combo, &QComboBox::currentTextChanged, this, [this, which](const QString& t) {
+            m_instruments->setSelector(which, t.trimmed());
+        });
+    }
     auto* on = new QPushButton(QStringLiteral("On"));
     auto* off = new QPushButton(QStringLiteral("Off"));
     on->setObjectName(QStringLiteral("cmd_On"));
@@ -125,7 +140,8 @@ FrmTara::FrmTara(bench::CalibrationRun* run, bench::BenchInstruments* instrument
                                          : QStringLiteral("Tara Canale B"));
         b->setObjectName(QStringLiteral("Command1_%1").arg(c));
         pg->addWidget(b, 4, c);
-        connect(b, &QPushButton::clicked, this, [this, c] { m_run->PtcManual(c); });
+        m_ptcButtons[std::size_t(c)] = b;
+        connect(b, &QPushButton::clicked, this, [this, c] { ptcManual(c); });
     }
     left->addWidget(ptc);
 
@@ -196,10 +212,10 @@ FrmTara::FrmTara(bench::CalibrationRun* run, bench::BenchInstruments* instrument
     m_resume->setObjectName(QStringLiteral("Command6"));
     m_stop = new QPushButton(QStringLiteral("STOP"));
     m_stop->setObjectName(QStringLiteral("Command5"));
-    auto* prog = new QPushButton(QStringLiteral("Prog"));
-    prog->setObjectName(QStringLiteral("Command7"));
-    connect(prog, &QPushButton::clicked, this, &FrmTara::programmingStationRequested);
-    for (QPushButton* b : {m_start, m_resume, m_stop, prog})
+    m_prog = new QPushButton(QStringLiteral("Prog"));
+    m_prog->setObjectName(QStringLiteral("Command7"));
+    connect(m_prog, &QPushButton::clicked, this, &FrmTara::programmingStationRequested);
+    for (QPushButton* b : {m_start, m_resume, m_stop, m_prog})
         buttons->addWidget(b);
     right->addLayout(buttons);
     top->addLayout(right);
@@ -215,8 +231,17 @@ FrmTara::FrmTara(bench::CalibrationRun* run, bench::BenchInstruments* instrument
     connect(m_run, &bench::CalibrationRun::optionsChanged, this, &FrmTara::refreshOptions);
     connect(m_run, &bench::CalibrationRun::statusChanged, this, &FrmTara::refreshStatus);
     connect(m_run, &bench::CalibrationRun::ptcChanged, this, &FrmTara::refreshPtc);
-    // One activity at a time on the device and the bench: a run or a sweep.
+    // One activity at a time on the device and the bench: a run, a sweep, or what another
+    // window runs.
     connect(m_run, &bench::CalibrationRun::runningChanged, this, &FrmTara::updateButtons);
+    if (m_activity) {
+        m_activity->track(QStringLiteral("taratura"), m_run,
+                          &bench::CalibrationRun::runningChanged);
+        if (m_sweep)
+            m_activity->track(QStringLiteral("linearita"), m_sweep,
+                              &bench::LinearitySweep::runningChanged);
+        connect(m_activity, &bench::BenchActivity::changed, this, &FrmTara::updateButtons);
+    }
     if (m_sweep) {
         connect(m_sweep, &bench::LinearitySweep::runningChanged, this, &FrmTara::updateButtons);
         connect(m_sweep, &bench::LinearitySweep::lineLogged, this, [this](const QString& logged) {
@@ -228,6 +253,7 @@ FrmTara::FrmTara(bench::CalibrationRun* run, bench::BenchInstruments* instrument
         refreshRange(i);
     refreshStatus();
     refreshPtc();
+    updateButtons();
 }
 
 QLineEdit* FrmTara::field(int index, int column) const {
@@ -285,17 +311,52 @@ void FrmTara::refreshPtc() {
     }
 }
 
+QString FrmTara::devicePort() const {
+    const QString t = m_device->currentText().trimmed();
+    // The unit is never worked by hand: "Manuale" leaves the link as the panel has it.
+    if (t == QLatin1String("Manuale"))
+        return {};
+    const QStringView head = QStringView(t).left(3);
+    if ((head == QLatin1String("Com") || head == QLatin1String("Usb")) &&
+        bench::SelectorPortNumber(t) > 0)
+        return QStringLiteral("COM%1").arg(bench::SelectorPortNumber(t));
+    return t;
+}
+
+void FrmTara::addDevicePort(const QString& entry) {
+    if (m_device->findText(entry) < 0)
+        m_device->insertItem(0, entry);
+    m_device->setCurrentText(entry);
+}
+
+QComboBox* FrmTara::selectorBox(const char* name) const {
+    return findChild<QComboBox*>(QLatin1String(name));
+}
+
+bool FrmTara::busy() const {
+    return m_run->running() || (m_sweep && m_sweep->running()) ||
+           (m_activity && m_activity->busy());
+}
+
 void FrmTara::updateButtons() {
-    const bool busy = m_run->running() || (m_sweep && m_sweep->running());
-    m_start->setEnabled(!busy);
-    m_resume->setEnabled(!busy);
+    const bool idle = !busy();
+    for (QPushButton* b : {m_start, m_resume, m_prog, m_ptcButtons[0], m_ptcButtons[1]})
+        b->setEnabled(idle);
     for (QPushButton* b : m_sweeps)
-        b->setEnabled(m_sweep && !busy);
-    m_sweepFolder->setEnabled(m_sweep && !busy);
+        b->setEnabled(m_sweep && idle);
+    m_sweepFolder->setEnabled(m_sweep && idle);
+}
+
+void FrmTara::ptcManual(int channel) {
+    if (busy())
+        return;
+    const bench::ActivityScope scope(m_activity, QStringLiteral("ptc"));
+    updateButtons();
+    m_run->PtcManual(channel);
 }
 
 void FrmTara::startSweep(bool twoChannel) {
-    if (!m_sweep || m_sweep->running() || m_run->running())
+    if (!m_sweep || busy())
         return;
     m_sweep->folder = m_sweepFolder->text().trimmed().isEmpty() ? QStringLiteral(".")
                                                                 : m_sweepFolder->text().trimmed();
@@ -307,7 +368,9 @@ void FrmTara::startSweep(bool twoChannel) {
 }
 
 void FrmTara::start(bool resume) {
-    if (m_run->running() || (m_sweep && m_sweep->running()))
+    if (busy())
+        return;
+    if (useDevicePort && !devicePort().isEmpty() && !useDevicePort(devicePort()))
         return;
     m_run->ResumeRun = resume;
     m_run->RunCalibration();

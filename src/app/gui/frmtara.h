@@ -4,6 +4,7 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -13,6 +14,7 @@ class QPushButton;
 class QRadioButton;
 
 namespace vantelso::bench {
+class BenchActivity;
 class BenchInstruments;
 class LinearitySweep;
 } // namespace vantelso::bench
@@ -24,9 +26,23 @@ namespace vantelso::gui {
 class FrmTara : public QWidget {
     Q_OBJECT
 public:
-    // `sweep` (may be null: no linearity aids) logs the linearity sweeps.
+    // `sweep` (may be null: no linearity aids) logs the linearity sweeps. `activity` (may be
+    // null) is the program's one-activity-at-a-time record: while anything runs the buttons
+    // that would start another activity here are disabled.
     FrmTara(bench::CalibrationRun* run, bench::BenchInstruments* instruments,
-            bench::LinearitySweep* sweep = nullptr, QWidget* parent = nullptr);
+            bench::LinearitySweep* sweep = nullptr, bench::BenchActivity* activity = nullptr,
+            QWidget* parent = nullptr);
+
+    // Brings the device link up on the port the "Dispositivo" selector names before a run:
+    // opens it, or asks when another port is open. False when the run must not start. Not
+    // set: the run uses the link as it is.
+    std::function<bool(const QString& port)> useDevicePort;
+    // The port "Dispositivo" names: "COM2" for "Com2" (and "Usb2": the number counts), a
+    // typed path or entry as it is; empty for "Manuale" (the link is used as it is).
+    QString devicePort() const;
+    // Offers `entry` in the "Dispositivo" selector and chooses it (a simulated device).
+    void addDevicePort(const QString& entry);
+    QComboBox* selectorBox(const char* name) const;
 
     QRadioButton* modelButton(int index) const { return m_models[std::size_t(index)]; }
     QCheckBox* rangeBox(int index) const { return m_rows[std::size_t(index)].box; }
@@ -34,6 +50,9 @@ public:
     QLabel* statusLabel() const { return m_status; }
     QPushButton* startButton() const { return m_start; }
     QPushButton* stopButton() const { return m_stop; }
+    QPushButton* resumeButton() const { return m_resume; }
+    QPushButton* ptcButton(int channel) const { return m_ptcButtons[std::size_t(channel)]; }
+    QPushButton* progButton() const { return m_prog; }
     QPushButton* meterSweepButton() const { return m_sweeps[0]; }
     QPushButton* twoChannelSweepButton() const { return m_sweeps[1]; }
     QLineEdit* sweepFolder() const { return m_sweepFolder; }
@@ -54,7 +73,9 @@ private:
     void refreshPtc();
     void start(bool resume);
     void startSweep(bool twoChannel);
+    bool busy() const;
     void updateButtons();
+    void ptcManual(int channel);
 
     bench::CalibrationRun* m_run;
     bench::BenchInstruments* m_instruments;
@@ -71,7 +92,11 @@ private:
     QPushButton* m_start = nullptr;
     QPushButton* m_resume = nullptr;
     QPushButton* m_stop = nullptr;
+    QPushButton* m_prog = nullptr;
+    std::array<QPushButton*, 2> m_ptcButtons{};
+    QComboBox* m_device = nullptr;
     bench::LinearitySweep* m_sweep = nullptr;
+    bench::BenchActivity* m_activity = nullptr;
     std::array<QPushButton*, 2> m_sweeps{};
     QLineEdit* m_sweepFolder = nullptr;
     QLabel* m_sweepStatus = nullptr;

@@ -1,5 +1,7 @@
 #include "frmtest.h"
 
+#include "benchactivity.h"
+#include "devicelink.h"
 #include "numberformat.h"
 
 #include <QButtonGroup>
@@ -14,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace vantelso::gui {
 
@@ -41,11 +44,25 @@ double valueOf(const QLineEdit* e) {
     return Val(e->text());
 }
 
+// A field that must hold a number: NaN when it is empty or holds something else, which the
+// test refuses.
+double requiredValue(const QLineEdit* e) {
+    const TypedNumber n = ParseTypedNumber(e->text());
+    return n.ok() ? n.value : std::nan("");
+}
+
+QLabel* unitLabel(const char* unit) {
+    auto* l = new QLabel(QLatin1String(unit));
+    l->setObjectName(QStringLiteral("lbl_unit"));
+    return l;
+}
+
 } // namespace
 
 FrmTest::FrmTest(DeviceLink* link, const bench::FunctionGenerator& generator, Prompter* prompter,
                  bool* measuringFlag, QWidget* parent)
-    : QWidget(parent), m_generator(generator), m_test(link, &m_generator, prompter, measuringFlag) {
+    : QWidget(parent), m_generator(generator), m_test(link, &m_generator, prompter, measuringFlag),
+      m_link(link), m_prompter(prompter) {
     setObjectName(QStringLiteral("frm_test"));
     setWindowTitle(QStringLiteral("Test"));
     for (int i = 0; i < 3; ++i)
@@ -70,10 +87,13 @@ FrmTest::FrmTest(DeviceLink* link, const bench::FunctionGenerator& generator, Pr
     // Stability: reference and tolerance of the unit's reading.
     auto* stability = named(new QGroupBox(QStringLiteral("Stabilità")), QStringLiteral("Frame1"));
     auto* sGrid = new QGridLayout(stability);
+    // The reading compared is channel A's input, in that input's unit.
+    lbl_unitaMisura = named(new QLabel, QStringLiteral("lbl_unitaMisura"));
     sGrid->addWidget(new QLabel(QStringLiteral("Riferimento")), 0, 0);
     sGrid->addWidget(Text1[0], 0, 1);
     sGrid->addWidget(new QLabel(QStringLiteral("toll")), 0, 2);
     sGrid->addWidget(Text2, 0, 3);
+    sGrid->addWidget(lbl_unitaMisura, 0, 4);
     Command1 = button("Command1", QStringLiteral("start STABILITA'"));
     Command3 = button("Command3", QStringLiteral("Stop"));
     Command2 = button("Command2", QStringLiteral("Clear"));
@@ -85,21 +105,28 @@ FrmTest::FrmTest(DeviceLink* link, const bench::FunctionGenerator& generator, Pr
     // Linearity: the generator's frequency range against the unit's reading.
     auto* linearity = named(new QGroupBox(QStringLiteral("Linearità")), QStringLiteral("Frame2"));
     auto* lGrid = new QGridLayout(linearity);
-    const std::pair<const char*, QLineEdit*> lFields[] = {
-        {"Start", Text3},     {"Fine", Text4}, {"Step", Text5},  {"Delay step", Text6},
-        {"Delay mis", Text9}, {"Toll", Text7}, {"Misura", Text8}};
+    struct LinearityField {
+        const char* caption;
+        QLineEdit* edit;
+        const char* unit;
+    };
+    const LinearityField lFields[] = {{"Start", Text3, "Hz"},    {"Fine", Text4, "Hz"},
+                                      {"Step", Text5, "Hz"},     {"Delay step", Text6, "s"},
+                                      {"Delay mis", Text9, "s"}, {"Toll", Text7, "Hz"},
+                                      {"Misura", Text8, "Hz"}};
     int at = 0;
-    for (const auto& [caption, edit] : lFields) {
-        lGrid->addWidget(new QLabel(QLatin1String(caption)), at / 2, (at % 2) * 2);
-        lGrid->addWidget(edit, at / 2, (at % 2) * 2 + 1);
+    for (const auto& [caption, edit, unit] : lFields) {
+        lGrid->addWidget(new QLabel(QLatin1String(caption)), at / 2, (at % 2) * 3);
+        lGrid->addWidget(edit, at / 2, (at % 2) * 3 + 1);
+        lGrid->addWidget(unitLabel(unit), at / 2, (at % 2) * 3 + 2);
         ++at;
     }
     Command4 = button("Command4", QStringLiteral("start LINEARITA'"));
-    lGrid->addWidget(Command4, 4, 0, 1, 2);
+    lGrid->addWidget(Command4, 4, 0, 1, 3);
     progress = named(new QProgressBar, QStringLiteral("progress"));
     progress->setRange(0, 1);
     progress->setValue(0);
-    lGrid->addWidget(progress, 4, 2, 1, 2);
+    lGrid->addWidget(progress, 4, 3, 1, 3);
     left->addWidget(linearity);
 
     // The outputs held at DAC counts.
@@ -113,6 +140,7 @@ FrmTest::FrmTest(DeviceLink* link, const bench::FunctionGenerator& generator, Pr
     oGrid->addWidget(Text1[2], 0, 1);
     oGrid->addWidget(new QLabel(QStringLiteral("B")), 0, 2);
     oGrid->addWidget(Text1[1], 0, 3);
+    oGrid->addWidget(unitLabel("punti DAC"), 0, 4);
     oGrid->addWidget(Command7, 1, 0, 1, 2);
     oGrid->addWidget(Command10, 1, 2, 1, 2);
     oGrid->addWidget(Command11, 2, 0, 1, 2);
@@ -123,8 +151,9 @@ FrmTest::FrmTest(DeviceLink* link, const bench::FunctionGenerator& generator, Pr
     auto* generatorBox =
         named(new QGroupBox(QStringLiteral("Generatore")), QStringLiteral("Frame4"));
     auto* gGrid = new QGridLayout(generatorBox);
-    gGrid->addWidget(new QLabel(QStringLiteral("Hz")), 0, 0);
+    gGrid->addWidget(new QLabel(QStringLiteral("Frequenza")), 0, 0);
     gGrid->addWidget(Text10, 0, 1);
+    gGrid->addWidget(unitLabel("Hz"), 0, 3);
     auto* shapes = new QButtonGroup(this);
     const char* shapeNames[] = {"TTL", "Rimbalzo", "Tacho"};
     for (int i = 0; i < 3; ++i) {
@@ -169,20 +198,14 @@ FrmTest::FrmTest(DeviceLink* link, const bench::FunctionGenerator& generator, Pr
     connect(Command8, &QPushButton::clicked, this, [this] { m_test.StopHold(); });
     connect(Command5, &QPushButton::clicked, this, &FrmTest::setUpGenerator);
     connect(Command6[0], &QPushButton::clicked, this, [this] {
-        lbl_stato->setText(m_test.GeneratorOutput(true) == bench::BenchStatus::Ok
-                               ? QStringLiteral("Generatore: uscita accesa")
-                               : QStringLiteral("Generatore non raggiungibile"));
+        showGenerator(m_test.GeneratorOutput(true), QStringLiteral("Generatore: uscita accesa"));
     });
     connect(Command6[1], &QPushButton::clicked, this, [this] {
-        lbl_stato->setText(m_test.GeneratorOutput(false) == bench::BenchStatus::Ok
-                               ? QStringLiteral("Generatore: uscita spenta")
-                               : QStringLiteral("Generatore non raggiungibile"));
+        showGenerator(m_test.GeneratorOutput(false), QStringLiteral("Generatore: uscita spenta"));
     });
     connect(Command6[2], &QPushButton::clicked, this, [this] {
-        lbl_stato->setText(
-            m_test.GeneratorFrequency(Text10->text().trimmed()) == bench::BenchStatus::Ok
-                ? QStringLiteral("Generatore: frequenza %1 Hz").arg(Text10->text().trimmed())
-                : QStringLiteral("Generatore non raggiungibile"));
+        showGenerator(m_test.GeneratorFrequency(Text10->text()),
+                      QStringLiteral("Generatore: frequenza %1 Hz").arg(Text10->text().trimmed()));
     });
 
     connect(&m_test, &ProductionTest::reading, this,
@@ -200,34 +223,70 @@ FrmTest::FrmTest(DeviceLink* link, const bench::FunctionGenerator& generator, Pr
     updateButtons();
 }
 
+void FrmTest::setActivity(bench::BenchActivity* activity) {
+    m_activity = activity;
+    if (!activity)
+        return;
+    activity->track(QStringLiteral("test"), &m_test, &ProductionTest::runningChanged);
+    activity->track(QStringLiteral("uscite"), &m_test, &ProductionTest::holdingChanged);
+    connect(activity, &bench::BenchActivity::changed, this, &FrmTest::updateButtons);
+    updateButtons();
+}
+
 void FrmTest::updateButtons() {
-    const bool idle = !m_test.running() && !m_test.holding();
+    const bool idle = !m_test.running() && !m_test.holding() && !(m_activity && m_activity->busy());
     for (QPushButton* b : {Command1, Command4, Command7, Command10, Command11})
         b->setEnabled(idle);
     Command3->setEnabled(m_test.running());
     Command8->setEnabled(m_test.holding());
 }
 
+bool FrmTest::requireNumber(QLineEdit* field, const char* caption) {
+    if (ParseTypedNumber(field->text()).ok())
+        return true;
+    const QString why = QStringLiteral("%1: serve un numero (separatore decimale il punto)")
+                            .arg(QLatin1String(caption));
+    lbl_stato->setText(why);
+    if (m_prompter)
+        m_prompter->ask(why, Prompter::Buttons::Ok, Prompter::Icon::Warning);
+    field->setFocus();
+    return false;
+}
+
 void FrmTest::runStability() {
+    if (!requireNumber(Text1[0], "Riferimento") || !requireNumber(Text2, "toll"))
+        return;
     lbl_stato->setText(QStringLiteral("Prova di stabilità in corso"));
-    report(m_test.RunStability(valueOf(Text1[0]), valueOf(Text2)));
+    // Reference and tolerance may be changed while the test runs.
+    report(m_test.RunStability([this] {
+        return bench::StabilitySettings{requiredValue(Text1[0]), requiredValue(Text2)};
+    }));
 }
 
 void FrmTest::runLinearity() {
-    bench::LinearitySettings s;
-    s.start = valueOf(Text3);
-    s.end = valueOf(Text4);
-    s.step = valueOf(Text5);
-    s.settleSeconds = valueOf(Text6);
-    s.measureSeconds = valueOf(Text9);
-    s.tolerance = valueOf(Text7);
     lbl_stato->setText(QStringLiteral("Prova di linearità in corso"));
-    report(m_test.RunLinearity(s));
+    // Every field but Start is read again at each frequency point.
+    report(m_test.RunLinearity([this] {
+        bench::LinearitySettings s;
+        s.start = valueOf(Text3);
+        s.end = valueOf(Text4);
+        s.step = valueOf(Text5);
+        s.settleSeconds = valueOf(Text6);
+        s.measureSeconds = valueOf(Text9);
+        s.tolerance = valueOf(Text7);
+        return s;
+    }));
 }
 
 void FrmTest::hold(ProductionTest::HoldChannels channels) {
-    const std::optional<int> a = m_test.TypedCount(Text1[2]->text());
-    const std::optional<int> b = a ? m_test.TypedCount(Text1[1]->text()) : std::nullopt;
+    // Only the fields of the channels held are read.
+    using Hold = ProductionTest::HoldChannels;
+    std::optional<int> a = 0;
+    std::optional<int> b = 0;
+    if (channels != Hold::B)
+        a = m_test.TypedCount(Text1[2]->text());
+    if (a && channels != Hold::A)
+        b = m_test.TypedCount(Text1[1]->text());
     if (!a || !b)
         return;
     lbl_stato->setText(QStringLiteral("Uscite comandate"));
@@ -241,10 +300,25 @@ void FrmTest::setUpGenerator() {
                                                       : Waveform::Ttl;
     lbl_stato->setText(QStringLiteral("Impostazione del generatore"));
     lbl_stato->repaint();
-    lbl_stato->setText(m_test.SetUpGenerator(shape, Text10->text().trimmed()) ==
-                               bench::BenchStatus::Ok
-                           ? QStringLiteral("Generatore impostato")
-                           : QStringLiteral("Generatore non raggiungibile"));
+    showGenerator(m_test.SetUpGenerator(shape, Text10->text()),
+                  QStringLiteral("Generatore impostato"));
+}
+
+void FrmTest::showGenerator(bench::BenchStatus status, const QString& done) {
+    if (status == bench::BenchStatus::Ok)
+        lbl_stato->setText(done);
+    else if (status == bench::BenchStatus::BadValue)
+        lbl_stato->setText(QStringLiteral("Frequenza non valida: nulla inviato al generatore"));
+    else
+        lbl_stato->setText(QStringLiteral("Generatore non raggiungibile"));
+}
+
+void FrmTest::refreshUnits() {
+    // The frequency model reads Hz; the others read their input in the unit it is set to.
+    const bool frequency =
+        m_link && m_link->identity.DeviceCode == 12 && m_link->identity.ModelByte == 7;
+    lbl_unitaMisura->setText(frequency ? QStringLiteral("Hz")
+                                       : QStringLiteral("unità dell'ingresso A"));
 }
 
 void FrmTest::report(TestEnd end) {
@@ -270,12 +344,17 @@ void FrmTest::report(TestEnd end) {
     case TestEnd::Busy:
         lbl_stato->setText(QStringLiteral("Un'altra prova è in corso"));
         break;
+    case TestEnd::NoReading:
+        lbl_stato->setText(
+            QStringLiteral("Il modello non trasmette la misura: prova non eseguita"));
+        break;
     }
 }
 
 // Closing the main window ends whatever runs here, so the program can leave its loops.
 void FrmTest::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    refreshUnits();
     if (!m_watchingMainWindow && window() != this) {
         window()->installEventFilter(this);
         m_watchingMainWindow = true;

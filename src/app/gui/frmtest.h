@@ -13,6 +13,10 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 
+namespace vantelso::bench {
+class BenchActivity;
+}
+
 namespace vantelso::gui {
 
 // The production test window "Test": stability and linearity of a unit's reading, its
@@ -26,6 +30,9 @@ public:
             bool* measuringFlag = nullptr, QWidget* parent = nullptr);
 
     bench::ProductionTest& test() { return m_test; }
+    // The program's one-activity-at-a-time record: the test is reported there, and nothing
+    // starts here while anything runs.
+    void setActivity(bench::BenchActivity* activity);
 
     std::array<QLineEdit*, 3> Text1{};       // 0 stability reference, 1 output B, 2 output A
     QLineEdit* Text2 = nullptr;              // stability tolerance
@@ -51,6 +58,7 @@ public:
     std::array<QPushButton*, 3> Command6{}; // ON, OFF, >>
     QProgressBar* progress = nullptr;
     QLabel* lbl_stato = nullptr;
+    QLabel* lbl_unitaMisura = nullptr; // unit of the stability reference and tolerance
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -63,9 +71,16 @@ private:
     void setUpGenerator();
     void report(bench::TestEnd end);
     void updateButtons();
+    void refreshUnits();
+    void showGenerator(bench::BenchStatus status, const QString& done);
+    // False (told) when `field` does not hold a number.
+    bool requireNumber(QLineEdit* field, const char* caption);
 
     bench::FunctionGenerator m_generator;
     bench::ProductionTest m_test;
+    DeviceLink* m_link;
+    Prompter* m_prompter;
+    bench::BenchActivity* m_activity = nullptr;
     bool m_watchingMainWindow = false;
 };
 

@@ -1,5 +1,6 @@
 #include "frmverifica.h"
 
+#include "benchactivity.h"
 #include "fieldcolour.h"
 #include "verificationstation.h"
 
@@ -12,8 +13,9 @@
 
 namespace vantelso::gui {
 
-FrmVerifica::FrmVerifica(bench::VerificationStation* station, QWidget* parent)
-    : QWidget(parent), m_station(station) {
+FrmVerifica::FrmVerifica(bench::VerificationStation* station, bench::BenchActivity* activity,
+                         QWidget* parent)
+    : QWidget(parent), m_station(station), m_activity(activity) {
     setObjectName(QStringLiteral("frm_verifica"));
     setWindowTitle(QStringLiteral("Programmazione e verifica"));
     auto* top = new QVBoxLayout(this);
@@ -60,8 +62,14 @@ FrmVerifica::FrmVerifica(bench::VerificationStation* station, QWidget* parent)
             &FrmVerifica::refreshReport);
     connect(m_station, &bench::VerificationStation::runningChanged, this,
             &FrmVerifica::updateButtons);
+    if (m_activity) {
+        m_activity->track(QStringLiteral("stazione"), m_station,
+                          &bench::VerificationStation::runningChanged);
+        connect(m_activity, &bench::BenchActivity::changed, this, &FrmVerifica::updateButtons);
+    }
     refreshStatus();
     refreshReport();
+    updateButtons();
 }
 
 void FrmVerifica::refreshStatus() {
@@ -77,7 +85,7 @@ void FrmVerifica::refreshReport() {
 }
 
 void FrmVerifica::updateButtons() {
-    const bool busy = m_station->running();
+    const bool busy = m_station->running() || (m_activity && m_activity->busy());
     for (QPushButton* b : {m_send, m_default, m_editor, m_instruments})
         b->setEnabled(!busy);
 }

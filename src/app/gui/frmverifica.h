@@ -7,8 +7,9 @@ class QPlainTextEdit;
 class QPushButton;
 
 namespace vantelso::bench {
+class BenchActivity;
 class VerificationStation;
-}
+} // namespace vantelso::bench
 
 namespace vantelso::gui {
 
@@ -18,7 +19,9 @@ namespace vantelso::gui {
 class FrmVerifica : public QWidget {
     Q_OBJECT
 public:
-    explicit FrmVerifica(bench::VerificationStation* station, QWidget* parent = nullptr);
+    // `activity` (may be null): while another bench activity runs nothing starts here.
+    explicit FrmVerifica(bench::VerificationStation* station,
+                         bench::BenchActivity* activity = nullptr, QWidget* parent = nullptr);
 
     QLabel* statusLabel() const { return m_status; }
     QPlainTextEdit* report() const { return m_report; }
@@ -39,6 +42,7 @@ private:
     void updateButtons();
 
     bench::VerificationStation* m_station;
+    bench::BenchActivity* m_activity;
     QLabel* m_status = nullptr;
     QPlainTextEdit* m_report = nullptr;
     QPushButton* m_send = nullptr;

@@ -8,6 +8,7 @@
 #include "messageboxprompter.h"
 #include "principale.h"
 #include "simdevice.h"
+#include "simoperator.h"
 #include "switchbytesoption.h"
 
 #include <QApplication>
@@ -128,6 +129,12 @@ int main(int argc, char** argv) {
         QStringLiteral("Start a simulated device of MODEL (RSX7030, RSX7131B, ...) inside the "
                        "program and offer its port first."),
         QStringLiteral("MODEL"));
+    const QCommandLineOption demoBenchOption(
+        QStringLiteral("demo-bench"),
+        QStringLiteral("Start a simulated factory bench around a unit of MODEL to calibrate from "
+                       "Collaudo > Taratura (RSX7030, RSX7032A, ...): its instruments are in the "
+                       "bench selectors, its device is offered as \"Dispositivo\"."),
+        QStringLiteral("MODEL"));
     const QCommandLineOption switchesOption(
         QStringLiteral("switches"),
         QStringLiteral("With --demo: the simulated device's DIP-switch banks, S0,S1,S2."),
@@ -162,9 +169,9 @@ int main(int argc, char** argv) {
          {&shotOption, &shotOpenOption, &shotEnglishOption, &shotTargetOption, &shotPhysicalOption,
           &shotSizeOption, &shotPortOption, &shotWriteOption})
         o->setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({demoOption, switchesOption, brandOption, shotOption, shotOpenOption,
-                       shotEnglishOption, shotTargetOption, shotPhysicalOption, shotSizeOption,
-                       shotPortOption, shotWriteOption});
+    parser.addOptions({demoOption, demoBenchOption, switchesOption, brandOption, shotOption,
+                       shotOpenOption, shotEnglishOption, shotTargetOption, shotPhysicalOption,
+                       shotSizeOption, shotPortOption, shotWriteOption});
     parser.process(app);
 
     bool brandOk = false;
@@ -176,6 +183,19 @@ int main(int argc, char** argv) {
     }
 
     std::unique_ptr<app::DemoDevice> demo;
+    std::unique_ptr<app::DemoBench> demoBench;
+    if (parser.isSet(demoOption) && parser.isSet(demoBenchOption)) {
+        std::fprintf(stderr, "error: --demo and --demo-bench exclude each other\n");
+        return 2;
+    }
+    if (parser.isSet(demoBenchOption)) {
+        QString why;
+        demoBench = app::DemoBench::create(parser.value(demoBenchOption), &why);
+        if (!demoBench) {
+            std::fprintf(stderr, "error: %s\n", qPrintable(why));
+            return 2;
+        }
+    }
     if (parser.isSet(demoOption)) {
         QString why;
         demo = app::DemoDevice::create(parser.value(demoOption), &why);
@@ -201,10 +221,16 @@ int main(int argc, char** argv) {
     app::AppState* statePtr = nullptr;
     gui::MessageBoxPrompter prompter(
         [&statePtr] { return statePtr ? statePtr->texts.productTitle() : QString(); });
-    app::AppState state(&prompter);
+    // On the simulated bench the operator's answer to the DIP-switch request sets the
+    // simulated unit's switches, which no hand can flip.
+    std::unique_ptr<sim::SimSwitchHands> hands;
+    if (demoBench)
+        hands = std::make_unique<sim::SimSwitchHands>(&prompter, demoBench->device()->device());
+    app::AppState state(hands ? static_cast<Prompter*>(hands.get()) : &prompter);
     statePtr = &state;
 
-    gui::Principale window(state, demo.get());
+    gui::Principale window(state, demoBench ? demoBench->device() : demo.get());
+    window.setDemoBench(demoBench.get());
     prompter.setParentWidget(&window);
     app::StartOptions options;
     options.brandIndex = brand;

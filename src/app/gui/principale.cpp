@@ -1,5 +1,6 @@
 #include "principale.h"
 
+#include "benchactivity.h"
 #include "benchinstruments.h"
 #include "calibrationrun.h"
 #include "captionapply.h"
@@ -265,81 +266,6 @@ QMdiSubWindow* Principale::addHiddenSubWindow(QWidget* widget, const char* name,
     return frame;
 }
 
-void Principale::loadBenchWindows() {
-    if (m_tara)
-        return;
-    m_sessions = std::make_unique<bench::SessionFactory>(bench::ResourceAliases::load(
-        QDir::currentPath(), QProcessEnvironment::systemEnvironment()));
-    m_instruments = std::make_unique<bench::BenchInstruments>(m_state.prompter(), m_sessions.get());
-    m_calRun = std::make_unique<bench::CalibrationRun>(&m_state.link, m_instruments.get(),
-                                                       m_state.prompter());
-    m_calRun->openDevicePort = [] {
-        return QStringLiteral("Porta del dispositivo chiusa: aprirla dal pannello di connessione");
-    };
-    app::Shell* shell = m_shell.get();
-    // The two-position model's hand-over programs the unit just calibrated.
-    m_calRun->startEditorWrite = [shell] { shell->write(); };
-    m_sweep = std::make_unique<bench::LinearitySweep>(&m_state.link, m_instruments.get());
-    m_tara = new FrmTara(m_calRun.get(), m_instruments.get(), m_sweep.get());
-    m_taraWindow = addHiddenSubWindow(m_tara, "frm_tara_window");
-    m_tool5035 = new Frm5035(m_calRun.get());
-    m_tool5035Window = addHiddenSubWindow(m_tool5035, "Frm_5035_window");
-    connect(m_calRun.get(), &bench::CalibrationRun::optionsChanged, this, [this] {
-        if (m_calRun->TaraModel == QLatin1String("RSX5035") && m_taraWindow->isVisible()) {
-            m_tool5035Window->show();
-            m_tool5035Window->adjustSize();
-            m_tool5035Window->raise();
-        }
-    });
-    // Collaudo > Test: the production test bench, with the function generator "UsbDevice1".
-    auto* test = new FrmTest(&m_state.link,
-                             bench::FunctionGenerator(&m_instruments->context, m_sessions.get()),
-                             m_state.prompter(), &m_state.flags.measuring);
-    QMdiSubWindow* testWindow = addHiddenSubWindow(test, "frm_test_window");
-    connect(&test->test(), &bench::ProductionTest::linkLamp, this, [this](bool open) {
-        m_panel->Spia->setColourValue(open ? app::lamp::Green : app::lamp::Red);
-    });
-    for (const ShellMenu* menu : {&std::as_const(m_menu), &std::as_const(m_panel->menu)}) {
-        menu->test->setEnabled(true);
-        connect(menu->test, &QAction::triggered, this,
-                [this, testWindow] { showSubWindow(testWindow); });
-    }
-    // "Imposta Menù  Programmazione": the editor alone, ready to program the unit.
-    connect(m_tool5035, &Frm5035::programmingMenuRequested, this, [this] {
-        m_misuraWindow->hide();
-        m_programWindow->hide();
-        toggleProgramWindow();
-    });
-
-    // The programming and verification station, brought up by the bench's "Prog". Its
-    // download is the editor's checked write; only a write read back equal is counted.
-    m_station = std::make_unique<bench::VerificationStation>(&m_state.link, m_instruments.get(),
-                                                             m_state.prompter(), m_calRun.get());
-    m_station->writeConfiguration = [this] {
-        EditorOutcome outcome = EditorOutcome::Busy;
-        const QMetaObject::Connection c =
-            connect(&m_state.configEditor, &ConfigEditor::writeFinished, this,
-                    [&outcome](EditorOutcome o) { outcome = o; });
-        m_shell->write();
-        disconnect(c);
-        return outcome;
-    };
-    m_verifica = new FrmVerifica(m_station.get());
-    m_verificaWindow = addHiddenSubWindow(m_verifica, "frm_verifica_window");
-    m_strumVer = new FrmStrumVer(m_station.get());
-    m_strumVerWindow = addHiddenSubWindow(m_strumVer, "interfaccia_strum_ver_window");
-    connect(m_tara, &FrmTara::programmingStationRequested, this, [this] {
-        m_station->Reset();
-        showSubWindow(m_verificaWindow);
-    });
-    connect(m_verifica, &FrmVerifica::instrumentsRequested, this,
-            [this] { showSubWindow(m_strumVerWindow); });
-    connect(m_verifica, &FrmVerifica::editorRequested, this, [this] {
-        m_programWindow->hide();
-        toggleProgramWindow();
-    });
-}
-
 void Principale::showSubWindow(QMdiSubWindow* frame) {
     frame->show();
     frame->adjustSize();
@@ -577,6 +503,8 @@ void Principale::closeEvent(QCloseEvent* event) {
         m_misura->stopMeasure();
     if (m_misuraWindow)
         m_misuraWindow->hide();
+    if (m_instruments) // the bench instruments' ports close with the program
+        m_instruments->closePorts();
     event->accept();
 }
 

@@ -15,6 +15,7 @@ class QMdiArea;
 class QMdiSubWindow;
 
 namespace vantelso::bench {
+class BenchActivity;
 class BenchInstruments;
 class CalibrationRun;
 class LinearitySweep;
@@ -37,6 +38,7 @@ class FrmProgram;
 class FrmSwitch;
 class FrmStrumVer;
 class FrmTara;
+class FrmTest;
 class FrmVerifica;
 
 // The main frame window: a work area holding the program's windows, with the full menu.
@@ -51,6 +53,12 @@ public:
     ~Principale() override;
 
     void startUp(const app::StartOptions& options = {});
+    // The simulated factory bench of the demonstration (may be null; set before startUp, and
+    // it must outlive the window): its instruments join the bench selectors and are chosen.
+    void setDemoBench(app::DemoBench* bench) { m_demoBench = bench; }
+    // One activity on the device and the bench at a time (bench windows, measurement, editor).
+    bench::BenchActivity* benchActivity() const { return m_activity.get(); }
+    FrmTest* testWindow() const { return m_test; }
 
     app::Shell& shell() { return *m_shell; }
     app::AppState& state() { return m_state; }
@@ -129,7 +137,11 @@ private:
     void fitProgramWindow();
     // Runs a device action now, or once a running measurement has ended (it is stopped).
     void whenNotMeasuring(const std::function<void()>& action);
+    // The factory bench windows and their wiring (benchwindows.cpp).
     void loadBenchWindows();
+    void wireBenchActivity();
+    void wireDemoBench();
+    bool useDevicePort(const QString& port);
     // Shows a factory or tool window at its natural size, in front.
     void showSubWindow(QMdiSubWindow* frame);
     QMdiSubWindow* addHiddenSubWindow(QWidget* widget, const char* name,
@@ -155,6 +167,9 @@ private:
     QMdiSubWindow* m_eepromWindow = nullptr;
     // The bench: its instruments live as long as the window, so their ports stay open while
     // the calibration window is hidden.
+    app::DemoBench* m_demoBench = nullptr;
+    std::unique_ptr<bench::BenchActivity> m_activity;
+    FrmTest* m_test = nullptr;
     std::unique_ptr<bench::SessionFactory> m_sessions;
     std::unique_ptr<bench::BenchInstruments> m_instruments;
     std::unique_ptr<bench::CalibrationRun> m_calRun;
