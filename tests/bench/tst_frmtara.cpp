@@ -1,5 +1,8 @@
 // The calibration window over a simulated bench: the model choice ticks its options and
 // ranges, START runs the calibration and the fields take the run's colours.
+#ifdef VANTELSO_HAS_RECORDS
+#include "recordstore.h"
+#endif
 #include "appstate.h"
 #include "benchactivity.h"
 #include "benchinstruments.h"
@@ -20,6 +23,7 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QTest>
 #include <QToolButton>
 
@@ -138,6 +142,8 @@ private Q_SLOTS:
     // instruments the selectors name, calibrates the unit from Collaudo > Taratura, with
     // "Dispositivo" opening the device link and the operator's answer setting the switches.
     void demoBenchFromTheMenu() {
+        QStandardPaths::setTestModeEnabled(true); // the production records of this test only
+        QFile::remove(records::DefaultDatabasePath());
         QString why;
         std::unique_ptr<app::DemoBench> demo = app::DemoBench::create(u"rsx7030"_s, &why);
         QVERIFY2(demo, qPrintable(why));
@@ -167,6 +173,19 @@ private Q_SLOTS:
         QVERIFY(person.texts().contains(u"Impostare tutti i dip-switch a ON"_s));
         QVERIFY(!window.benchActivity()->busy());
         QVERIFY(window.panel()->cmd_read->isEnabled());
+#ifdef VANTELSO_HAS_RECORDS
+        // The run is in the production records under the id generated and shown for the unit.
+        const QString unit = w->findChild<QLineEdit*>(u"txt_unit"_s)->text();
+        QVERIFY(!unit.isEmpty());
+        records::RecordStore store(*records::StoreLocation::parse({}, &why));
+        QVERIFY2(store.open(&why), qPrintable(why));
+        records::RecordStore::Filter only;
+        only.unitId = unit;
+        const auto runs = store.runs(only, &why);
+        QVERIFY2(runs && runs->size() == 1, qPrintable(why));
+        QCOMPARE(runs->first().outcome, records::Outcome::Passed);
+        QVERIFY(!runs->first().steps.isEmpty());
+#endif
         // A port the bench cannot open is named with its instrument.
         w->selectorBox("txt_comCal")->setCurrentText(u"/dev/vantelso-no-such-tty"_s);
         person.clear();

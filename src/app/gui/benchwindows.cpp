@@ -22,6 +22,13 @@
 #include "sessionfactory.h"
 #include "shellmessages.h"
 #include "verificationstation.h"
+#ifdef VANTELSO_HAS_RECORDS
+#include "benchrecorder.h"
+#include "configfilerecord.h"
+#include "recorder.h"
+#include "recordstore.h"
+#include "unitidfield.h"
+#endif
 
 #include <QAction>
 #include <QCheckBox>
@@ -132,6 +139,32 @@ void Principale::loadBenchWindows() {
         toggleProgramWindow();
     });
     wireBenchActivity();
+    wireRecords();
+}
+
+void Principale::wireRecords() {
+#ifdef VANTELSO_HAS_RECORDS
+    records::Recorder::Config where;
+    where.location = records::ResolveLocation({});
+    m_recorder = std::make_unique<records::Recorder>(where, m_state.prompter(), m_state.texts);
+    m_benchRecorder = std::make_unique<records::BenchRecorder>(*m_recorder, &m_state.link);
+    m_benchRecorder->setInstruments(m_instruments.get());
+    m_benchRecorder->watch(m_calRun.get());
+    m_benchRecorder->watch(m_station.get(), [this] {
+        ConfigFileRecord r;
+        m_state.files.fillRecord(r);
+        return r.toBytes();
+    });
+    m_benchRecorder->watch(&m_test->test());
+    m_tara->addUnitField(new UnitIdField(*m_benchRecorder, m_state.texts));
+    m_verifica->addUnitField(new UnitIdField(*m_benchRecorder, m_state.texts));
+    if (m_eeprom) {
+        records::BenchRecorder* recorder = m_benchRecorder.get();
+        m_eeprom->writeDevice = [recorder](bench::EepromTool& tool) {
+            return recorder->writeEeprom(tool);
+        };
+    }
+#endif
 }
 
 void Principale::wireBenchActivity() {

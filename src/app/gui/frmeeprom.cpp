@@ -191,7 +191,7 @@ void FrmEeprom::readAll() {
 void FrmEeprom::writeAll() {
     if (!takeBank())
         return;
-    const EepromOutcome outcome = m_tool.writeDevice();
+    const EepromOutcome outcome = writeDevice ? writeDevice(m_tool) : m_tool.writeDevice();
     showDifferences(outcome);
     report(outcome, QStringLiteral("Scritti 256 byte nel banco %1 e verificati: %2.")
                         .arg(m_tool.bank())

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <optional>
 
 class QLabel;
@@ -32,6 +33,9 @@ public:
     // The program's one-activity-at-a-time record: nothing starts here while a calibration,
     // a test or a measurement runs.
     void setActivity(bench::BenchActivity* activity);
+    // How "Scrivi EEprom" writes the bank: the tool's own write unless the main window routes
+    // it through the production records.
+    std::function<bench::EepromOutcome(bench::EepromTool&)> writeDevice;
 
     QListWidget* List1 = nullptr;      // the image, "address TAB value"
     QListWidget* lst_errori = nullptr; // the last verification's differing addresses

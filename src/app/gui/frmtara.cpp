@@ -38,6 +38,7 @@ FrmTara::FrmTara(bench::CalibrationRun* run, bench::BenchInstruments* instrument
 
     // Model choice and options.
     auto* left = new QVBoxLayout;
+    m_left = left;
     auto* models = new QGroupBox(QStringLiteral("Modello"));
     auto* modelGrid = new QGridLayout(models);
     const QList<bench::CalModel>& table = bench::CalModels();
@@ -309,6 +310,10 @@ void FrmTara::refreshPtc() {
         if (m_ptc[n]->text() != texts[n])
             m_ptc[n]->setText(texts[n]);
     }
+}
+
+void FrmTara::addUnitField(QWidget* field) {
+    m_left->insertWidget(0, field);
 }
 
 QString FrmTara::devicePort() const {

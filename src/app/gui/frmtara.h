@@ -8,6 +8,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QVBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -43,6 +44,8 @@ public:
     // Offers `entry` in the "Dispositivo" selector and chooses it (a simulated device).
     void addDevicePort(const QString& entry);
     QComboBox* selectorBox(const char* name) const;
+    // Puts the unit-id field (the production records' one) at the top of the window.
+    void addUnitField(QWidget* field);
 
     QRadioButton* modelButton(int index) const { return m_models[std::size_t(index)]; }
     QCheckBox* rangeBox(int index) const { return m_rows[std::size_t(index)].box; }
@@ -63,6 +66,7 @@ Q_SIGNALS:
     void programmingStationRequested();
 
 private:
+    QVBoxLayout* m_left = nullptr;
     struct Row {
         QCheckBox* box = nullptr;
         std::array<QLineEdit*, 6> fields{};

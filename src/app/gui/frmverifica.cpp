@@ -19,6 +19,7 @@ FrmVerifica::FrmVerifica(bench::VerificationStation* station, bench::BenchActivi
     setObjectName(QStringLiteral("frm_verifica"));
     setWindowTitle(QStringLiteral("Programmazione e verifica"));
     auto* top = new QVBoxLayout(this);
+    m_top = top;
 
     m_status = new QLabel;
     m_status->setObjectName(QStringLiteral("lbl_download"));
@@ -70,6 +71,10 @@ FrmVerifica::FrmVerifica(bench::VerificationStation* station, bench::BenchActivi
     refreshStatus();
     refreshReport();
     updateButtons();
+}
+
+void FrmVerifica::addUnitField(QWidget* field) {
+    m_top->insertWidget(0, field);
 }
 
 void FrmVerifica::refreshStatus() {

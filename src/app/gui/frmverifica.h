@@ -5,6 +5,7 @@
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class QVBoxLayout;
 
 namespace vantelso::bench {
 class BenchActivity;
@@ -23,6 +24,9 @@ public:
     explicit FrmVerifica(bench::VerificationStation* station,
                          bench::BenchActivity* activity = nullptr, QWidget* parent = nullptr);
 
+    // Puts the unit-id field (the production records' one) above the download status.
+    void addUnitField(QWidget* field);
+
     QLabel* statusLabel() const { return m_status; }
     QPlainTextEdit* report() const { return m_report; }
     QPushButton* sendButton() const { return m_send; }
@@ -37,6 +41,7 @@ Q_SIGNALS:
     void instrumentsRequested();
 
 private:
+    QVBoxLayout* m_top = nullptr;
     void refreshStatus();
     void refreshReport();
     void updateButtons();

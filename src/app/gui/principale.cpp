@@ -11,7 +11,9 @@
 #include "frmcommlog.h"
 #include "frmcompare.h"
 #ifdef VANTELSO_HAS_RECORDS
+#include "benchrecorder.h"
 #include "frmregistro.h"
+#include "recorder.h"
 #endif
 #include "frmeeprom.h"
 #include "frmlang.h"

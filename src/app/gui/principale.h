@@ -23,6 +23,11 @@ class SessionFactory;
 class VerificationStation;
 } // namespace vantelso::bench
 
+namespace vantelso::records {
+class BenchRecorder;
+class Recorder;
+} // namespace vantelso::records
+
 namespace vantelso::gui {
 
 class Communication;
@@ -141,6 +146,7 @@ private:
     void loadBenchWindows();
     void wireBenchActivity();
     void wireDemoBench();
+    void wireRecords();
     bool useDevicePort(const QString& port);
     // Shows a factory or tool window at its natural size, in front.
     void showSubWindow(QMdiSubWindow* frame);
@@ -186,6 +192,12 @@ private:
     FrmCompare* m_compare = nullptr;
     QMdiSubWindow* m_compareWindow = nullptr;
     QWidget* m_registro = nullptr; // Collaudo > Registro
+#ifdef VANTELSO_HAS_RECORDS
+    // The production records: every calibration, download, verification, production test
+    // and EEPROM write of the bench windows, under the unit id their fields show.
+    std::unique_ptr<records::Recorder> m_recorder;
+    std::unique_ptr<records::BenchRecorder> m_benchRecorder;
+#endif
     QMdiSubWindow* m_registroWindow = nullptr;
     ShellMenu m_menu;
     std::unique_ptr<app::Shell> m_shell;
