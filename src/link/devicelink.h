@@ -123,6 +123,7 @@ private:
     bool sendBytes(const QByteArray& bytes);
     QByteArray takeInput();
     void traceRetry(const char* command, int attempt);
+    void noteTurnaround(qint64 latenessNs, qint64 byteNs);
     void onTransportFailed(const QString& reason);
 
     Prompter* m_prompter;
@@ -134,6 +135,7 @@ private:
     bool m_lastRefused = false;
     int m_activityDepth = 0;
     bool m_portFailed = false;
+    qint64 m_turnaroundNs = 0; // see noteTurnaround()
     int m_tableA = 0;
     int m_tableB = 0;
     QMetaObject::Connection m_failedConnection;

@@ -7,6 +7,8 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 namespace vantelso {
 
@@ -76,6 +78,7 @@ void DeviceLink::setTransport(Transport* transport) {
         disconnect(m_failedConnection);
     m_transport = transport;
     m_portFailed = false;
+    m_turnaroundNs = 0;
     if (transport)
         m_failedConnection =
             connect(transport, &Transport::failed, this, &DeviceLink::onTransportFailed);
@@ -123,14 +126,14 @@ Reply DeviceLink::WaitReply(const QByteArray& command, const ReplyTemplate& tmpl
     sinceWrite.start();
     // On a real line the device cannot start its reply before the whole request has reached
     // it, and the reply itself takes its length in wire time. A reply completed sooner was
-    // most likely on its way before the request (a late or repeated answer to an earlier
-    // one): it is held back, and a reply completing in time replaces it. Only when none
-    // follows within a few more byte times is the early one taken after all, so a device
-    // that answers faster than the wire (a pseudo-terminal, a USB device that ignores the
-    // baud rate) is slowed down, never refused.
+    // either on its way before the request (a late or repeated answer to an earlier one) or
+    // comes from a device faster than the wire (a pseudo-terminal, a USB device that ignores
+    // the baud rate). It is held back until the wire would have delivered a reply, plus the
+    // turnaround this device has lately shown; a reply completing by then replaces it, and
+    // otherwise the early one is taken after all, so a fast device is paced, never refused.
     const qint64 byteNs = m_transport->byteTimeNs();
     const qint64 wireNs = command.isEmpty() ? 0 : (command.size() + tmpl.pattern.size()) * byteNs;
-    const qint64 holdNs = wireNs + 10 * byteNs;
+    const qint64 releaseNs = wireNs + m_turnaroundNs;
     QByteArray held;
     ReplyScanner scanner(tmpl);
     for (;;) {
@@ -139,7 +142,10 @@ Reply DeviceLink::WaitReply(const QByteArray& command, const ReplyTemplate& tmpl
             return reply;
         }
         if (scanner.feed(takeInput())) {
-            if (sinceWrite.nsecsElapsed() >= wireNs) {
+            const qint64 at = sinceWrite.nsecsElapsed();
+            if (at >= wireNs) {
+                if (wireNs > 0)
+                    noteTurnaround(at - wireNs, byteNs);
                 reply.status = Reply::Status::Ok;
                 reply.bytes = scanner.reply();
                 return reply;
@@ -149,7 +155,9 @@ Reply DeviceLink::WaitReply(const QByteArray& command, const ReplyTemplate& tmpl
             held = scanner.reply();
             scanner.reject();
         }
-        if (!held.isEmpty() && sinceWrite.nsecsElapsed() >= holdNs) {
+        const qint64 releaseIn = releaseNs - sinceWrite.nsecsElapsed();
+        if (!held.isEmpty() && releaseIn <= 0) {
+            noteTurnaround(0, byteNs);
             reply.status = Reply::Status::Ok;
             reply.bytes = held;
             return reply;
@@ -162,12 +170,25 @@ Reply DeviceLink::WaitReply(const QByteArray& command, const ReplyTemplate& tmpl
             return reply;
         }
         QDeadlineTimer wake = deadline;
-        if (!held.isEmpty())
-            wake = std::min(deadline,
-                            QDeadlineTimer((holdNs - sinceWrite.nsecsElapsed()) / 1'000'000 + 1,
-                                           Qt::PreciseTimer));
+        if (!held.isEmpty()) {
+            // Event timers count whole milliseconds, a twelfth of a short exchange: the last
+            // fraction before the release is slept (never spun), then pending input is taken.
+            if (releaseIn < 1'000'000) {
+                std::this_thread::sleep_for(std::chrono::nanoseconds(releaseIn));
+                wake = QDeadlineTimer(0);
+            } else {
+                wake = std::min(deadline, QDeadlineTimer(releaseIn / 1'000'000, Qt::PreciseTimer));
+            }
+        }
         waitForInput(wake);
     }
+}
+
+// How long after the wire's own time this device's replies complete, remembered as the
+// largest recent one: it falls by a quarter with each reply that comes sooner, and never
+// counts more than ten byte times (a reply that is simply late says nothing of the line).
+void DeviceLink::noteTurnaround(qint64 latenessNs, qint64 byteNs) {
+    m_turnaroundNs = std::min(std::max(latenessNs, m_turnaroundNs * 3 / 4), 10 * byteNs);
 }
 
 bool DeviceLink::sendBytes(const QByteArray& bytes) {

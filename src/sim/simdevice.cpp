@@ -141,6 +141,7 @@ void SimDevice::resetLinkState() {
     deliveryTimer_.stop();
     rxFreeNs_ = 0;
     txFreeNs_ = 0;
+    busyUntilNs_ = 0;
 }
 
 int SimDevice::switchDataLength(const DeviceIdentity& id) {
@@ -296,6 +297,10 @@ std::optional<Fault> takeMatching(QList<Fault>& faults, const QByteArray& cmd, b
 
 void SimDevice::execute(const QByteArray& cmd, qint64 doneNs) {
     log_.append(cmd);
+    if (doneNs < busyUntilNs_) {
+        ++ignoredBusy_; // still writing the last byte: the command is lost
+        return;
+    }
     const bool producesReply = cmd.startsWith("PR") || (isQuery(cmd) && programming_);
     const std::optional<Fault> fault = takeMatching(faults_, cmd, producesReply);
     const Fault::Kind kind = fault ? fault->kind : Fault::Kind::None;
@@ -318,7 +323,10 @@ void SimDevice::execute(const QByteArray& cmd, qint64 doneNs) {
         break;
     }
 
+    const int writesBefore = writesApplied_;
     send(reply(cmd), doneNs, fault);
+    if (writesApplied_ != writesBefore)
+        busyUntilNs_ = doneNs + writeTimeNs_;
 }
 
 // Hands a reply (or frame) to the outbound wire, bent by the fault that hit its command.

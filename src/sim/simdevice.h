@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <optional>
@@ -85,6 +86,17 @@ public:
     void setWireTiming(bool on) { wireTiming_ = on; }
     bool wireTiming() const { return wireTiming_; }
     static qint64 wireTimeNs(qsizetype bytes);
+
+    // After each "$W" it stores, the device is busy writing its EEPROM for this long, and a
+    // command arriving meanwhile is ignored, as the real device ignores it. The default stays
+    // well below the host's 50 ms pause after each "$W", so that a correctly paced write
+    // survives a scheduling hiccup; tests that shorten the host's pauses shorten this alike,
+    // and 0 makes writes take no time.
+    static constexpr double kDefaultWriteTimeMs = 35.0;
+    void setWriteTimeMs(double ms) { writeTimeNs_ = qint64(std::max(0.0, ms) * 1e6); }
+    double writeTimeMs() const { return writeTimeNs_ / 1e6; }
+    // Commands that arrived while the device was busy writing, and were ignored.
+    int commandsIgnoredBusy() const { return ignoredBusy_; }
 
     // Period of the streamed "A" frames while measuring (default 100 ms).
     void setStreamInterval(int ms);
@@ -178,6 +190,9 @@ private:
     QList<qint64> rxTimeNs_; // arrival time of each byte in rx_
     qint64 rxFreeNs_ = 0;    // when the inbound wire is next idle
     qint64 txFreeNs_ = 0;    // when the outbound wire is next idle
+    qint64 busyUntilNs_ = 0; // until then the last "$W" is still being written
+    qint64 writeTimeNs_ = qint64(kDefaultWriteTimeMs * 1e6);
+    int ignoredBusy_ = 0;
     std::deque<Outgoing> outbox_;
     QElapsedTimer clock_;
     QTimer deliveryTimer_;

@@ -40,6 +40,8 @@ struct CalRig {
         port.open();
         link.setTransport(&port);
         link.setDelayScale(0.1);
+        // The unit writes its EEPROM at the same tenth of its real pace.
+        rig.bench.device().setWriteTimeMs(vantelso::sim::SimDevice::kDefaultWriteTimeMs * 0.1);
         if (writeImage)
             rig.bench.writeDefaultImageFile(folder.path());
         run.dataFolder = folder.path();

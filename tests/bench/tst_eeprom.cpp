@@ -134,20 +134,40 @@ private Q_SLOTS:
         QVERIFY(tool.image() == image);
     }
 
-    // Load, write and verify reproduce the image exactly, byte by byte on the wire.
+    // Load, write and verify reproduce the image exactly, byte by byte on the wire. Everything
+    // runs at a tenth of its real time, the device's EEPROM write time included: a pause after
+    // each "$W" shorter than that write time loses bytes, and the verification counts them.
+    void writeThenVerify_data() {
+        QTest::addColumn<double>("pauseScale");
+        QTest::addColumn<bool>("lost");
+        QTest::newRow("protocol pause") << 0.1 << false;
+        QTest::newRow("pause shortened to 20 ms") << 0.04 << true;
+    }
     void writeThenVerify() {
+        QFETCH(double, pauseScale);
+        QFETCH(bool, lost);
         SimBench b(0);
+        b.link.setDelayScale(pauseScale);
+        b.device.setWriteTimeMs(sim::SimDevice::kDefaultWriteTimeMs * 0.1);
         EepromTool tool(b.link, 1);
         QVERIFY(tool.setBank(1));
         const EepromImage image = pattern(5);
         tool.setImage(image);
         const EepromOutcome out = tool.writeDevice();
-        QVERIFY2(out.ok(), qPrintable(out.message));
-        QCOMPARE(out.message, QStringLiteral("0 errori"));
         const QList<QByteArray> writes = commandsStarting(b, "$W");
         QCOMPARE(writes.size(), 256);
         for (int a = 0; a < 256; ++a)
             QCOMPARE(writes[a], request('W', 1, a, image.bytes[std::size_t(a)]));
+        if (lost) {
+            QCOMPARE(out.kind, EepromOutcome::Kind::Differs);
+            QVERIFY(!out.differences.isEmpty());
+            QCOMPARE(out.message, QStringLiteral("%1 errori").arg(out.differences.size()));
+            for (const Difference& d : out.differences) // lost: the erased byte is still there
+                QCOMPARE(d.device, std::uint8_t(0xFF));
+            return;
+        }
+        QVERIFY2(out.ok(), qPrintable(out.message));
+        QCOMPARE(out.message, QStringLiteral("0 errori"));
         QCOMPARE(b.device.bank(1),
                  QByteArray(reinterpret_cast<const char*>(image.bytes.data()), 256));
         const QByteArray bank0 = b.device.bank(0);

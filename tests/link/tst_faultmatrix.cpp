@@ -56,6 +56,8 @@ struct Bench : SimBench {
         device.setWireTiming(true);
         link.setDelayScale(kScale);
         link.setTimeoutScale(kScale);
+        // The unit writes its EEPROM at the same fifth of its real pace.
+        device.setWriteTimeMs(SimDevice::kDefaultWriteTimeMs * kScale);
         makeUnit(device, false);
         link.identity = device.identity();
     }

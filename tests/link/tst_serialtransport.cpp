@@ -1,5 +1,5 @@
 // The real serial transport on a pseudo-terminal served by the simulated device: port names,
-// a raw round trip, and a device that vanishes while the program waits for it.
+// a raw round trip, a paced block write, and a device that vanishes while the program waits.
 #include "devicelink.h"
 #include "portnames.h"
 #include "ptyserver.h"
@@ -124,6 +124,14 @@ private Q_SLOTS:
         // Address and value 13 travel unchanged: the line is raw in both directions.
         device.setMemory(0, 13, 13);
         QCOMPARE(link.ReadBlock(0, 12, 2).left(2), device.bank(0).mid(12, 2));
+        // A block write at the protocol's pace loses nothing to the device's EEPROM write
+        // time, whatever delays the pseudo-terminal adds.
+        const QByteArray values("\x11\x22\x33\x44", 4);
+        QVERIFY(device.bank(0).mid(30, 4) != values);
+        link.WriteBlock(0, {{30, 0x11}, {31, 0x22}, {32, 0x33}, { 33, 0x44 }});
+        QCOMPARE(link.CommError, 0);
+        QCOMPARE(device.commandsIgnoredBusy(), 0);
+        QCOMPARE(device.bank(0).mid(30, 4), values);
 
         QSignalSpy failed(&port, &Transport::failed);
         device.injectFault({sim::Fault::Kind::Vanish, "$R", 10});

@@ -3,6 +3,7 @@
 #include "devicelink.h"
 #include "scriptedprompter.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -28,6 +29,7 @@ public:
     qint64 bytesAvailable() const override { return m_input.size(); }
     void clearInput() override { m_input.clear(); }
     QString portName() const override { return QStringLiteral("wire"); }
+    qint64 byteTimeNs() const override { return byteNs; }
 
     // Bytes from the device side, delivered after `ms` milliseconds.
     void arrive(const QByteArray& bytes, int ms = 0) {
@@ -39,6 +41,7 @@ public:
 
     QByteArray sent;
     std::function<void(const QByteArray&)> onWrite = [](const QByteArray&) {};
+    qint64 byteNs = 0; // 0: the far end answers without wire time
     bool m_open = true;
     QByteArray m_input;
 };
@@ -110,6 +113,47 @@ private Q_SLOTS:
             QCOMPARE(w.link.WaitReply(request, kFive, 1).text(), expected[setup]);
             QCOMPARE(w.wire.sent, setup == 2 ? QByteArray() : request);
         }
+    }
+
+    // On a line of 2 ms per byte a "$R" exchange takes 24 ms. A reply completed sooner is
+    // held back until the line would have delivered one, plus the turnaround the device has
+    // shown so far; a reply completing by then replaces it, so a repeated or late answer to
+    // an earlier request is not taken for this one. A device faster than the line is paced,
+    // never refused.
+    void heldReplies_data() {
+        QTest::addColumn<int>("turnaroundMs"); // how late the earlier replies came; -1 none
+        QTest::addColumn<int>("staleMs");      // a stale reply's arrival; -1 none
+        QTest::addColumn<int>("replyMs");      // the reply's arrival
+        QTest::newRow("device faster than the line") << -1 << -1 << 0;
+        QTest::newRow("fast device, stale first") << -1 << 0 << 2;
+        QTest::newRow("stale, reply at the line's time") << 0 << 3 << 24;
+        // Sooner than the turnaround so far, which a loaded machine can only lengthen.
+        QTest::newRow("stale, reply after the turnaround") << 10 << 3 << 30;
+    }
+    void heldReplies() {
+        QFETCH(int, turnaroundMs);
+        QFETCH(int, staleMs);
+        QFETCH(int, replyMs);
+        constexpr int kWireMs = 24;
+        const QByteArray request("$R\0\4\0\r", 6), reply("*\x00\x04\x07\r\n", 6),
+            stale("*\x00\x03\x66\r\n", 6);
+        Wire w;
+        w.wire.byteNs = 2'000'000;
+        for (int k = 0; turnaroundMs >= 0 && k < 2; ++k) {
+            w.wire.onWrite = [&](const QByteArray&) {
+                w.wire.arrive(reply, kWireMs + turnaroundMs);
+            };
+            QCOMPARE(w.link.WaitReply(request, kFive, 1).text(), reply);
+        }
+        w.wire.onWrite = [&](const QByteArray&) {
+            if (staleMs >= 0)
+                w.wire.arrive(stale, staleMs);
+            w.wire.arrive(reply, replyMs);
+        };
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(w.link.WaitReply(request, kFive, 1).text(), reply);
+        QVERIFY(clock.elapsed() >= kWireMs - 1); // never sooner than the line could
     }
 
     void handshakeSecondTry() {

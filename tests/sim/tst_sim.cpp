@@ -51,6 +51,13 @@ private Q_SLOTS:
                 QVERIFY(programming ? exchange(d, q).endsWith("\r\n") : exchange(d, q).isEmpty());
             QCOMPARE(exchange(d, cmd('W', 0, 40, 9)), QByteArray());
             QCOMPARE(d.memory(0, 40), std::uint8_t(programming ? 9 : 0));
+            if (programming) {
+                // Busy writing its EEPROM: a request meanwhile is ignored, even a read.
+                QCOMPARE(exchange(d, cmd('R', 0, 40)), QByteArray());
+                QCOMPARE(d.commandsIgnoredBusy(), 1);
+                QTest::qWait(int(SimDevice::kDefaultWriteTimeMs) + 5);
+                QVERIFY(exchange(d, cmd('R', 0, 40)).endsWith("\x09\r\n"));
+            }
             QCOMPARE(exchange(d, programming ? "$FPxx\r" : "PR\r"),
                      programming ? QByteArray() : kOk);
         }
