@@ -23,7 +23,8 @@ struct ListItem {
 struct OptionFrame {
     bool visible = false;
     QString caption;
-    QString off, on; // items 0 and 1 of the frame
+    QString off, on;     // items 0 and 1 of the frame
+    bool enabled = true; // false: the frame only shows the device's switch (or nothing)
 };
 
 enum class CheckResult { None, Ok, Error }; // "---", "OK", "ERR"
@@ -74,7 +75,8 @@ public:
 
     // --- zero and span defaults stored in the device ---
     enum class DefaultKind { Span, Zero };
-    enum class DefaultOutcome { Written, Cancelled, Refused, Failed };
+    // Busy: another device command was waiting, nothing was sent (the user is told).
+    enum class DefaultOutcome { Written, Cancelled, Refused, Failed, Busy };
     // Asks for the value of list position k, checks it and writes it ("$W"), then rereads
     // the input's table ("$S"). lastChannel 1 moves the address by 20.
     DefaultOutcome enterDefault(DefaultKind kind, int k, int lastChannel);
@@ -88,7 +90,10 @@ public:
     QString modelIdentifier() const { return m_model; }
     Family family() const { return FamilyOf(m_identity.ModelByte); }
     int inputs() const { return m_channels.inputs; }
-    int banks() const { return BankCount(family()); }
+    // A device's short "$D" reply has no third bank: it is drawn empty.
+    int banks() const { return std::min(BankCount(family()), BanksInReply(m_identity)); }
+    // The banks of a measurement's switch read, shown as if read here (ignored in the wizard).
+    void showDeviceBytes(SwitchBytes bytes);
     SwitchBytes bytes() const { return m_bytes; }
     const Selections& selections() const { return m_sel; }
     // The input-type code selected on channel A (-1 none); the sensor index on RSX7040.

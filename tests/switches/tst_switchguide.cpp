@@ -66,7 +66,7 @@ private Q_SLOTS:
         QTest::newRow("RSX7040") << "RSX7040" << QByteArray("\x00\x41\x0E\x00", 4) << "TTL"
                                  << "0.5"
                                  << "OK";
-        QTest::newRow("RSX7132D") << "RSX7132D" << QByteArray("\x32\x01", 2) << "4÷20 mA"
+        QTest::newRow("RSX7132D") << "RSX7132D" << QByteArray("\x04\x15", 2) << "10 V"
                                   << ""
                                   << "---";
     }
