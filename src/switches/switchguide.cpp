@@ -32,6 +32,9 @@ void SwitchGuide::setDevice(const DeviceIdentity& identity, const QString& model
     m_identity = identity;
     m_model = modelIdentifier;
     m_channels = ChannelsOf(modelIdentifier);
+    m_hasDevice = FamilyOf(identity.ModelByte) != Family::None;
+    m_table.clear(); // another device's table, or none yet
+    m_tableNumber = -1;
     Q_EMIT changed();
 }
 
@@ -50,7 +53,7 @@ bool SwitchGuide::useModel(const DeviceIdentity& identity, const QString& identi
 }
 
 bool SwitchGuide::ReadSwitch() {
-    if (!m_link || family() == Family::None)
+    if (!m_link || m_wizard || family() == Family::None)
         return false;
     const QList<int> r = m_link->ReadData();
     // A failed or refused read leaves everything shown as it was.
@@ -266,6 +269,33 @@ int SwitchGuide::record() const {
     }
 }
 
+int SwitchGuide::tableNumber() const {
+    return family() == Family::Rsx7040 ? 1 : m_sel.input;
+}
+
+RangeValues SwitchGuide::listValues() const {
+    const int r = record();
+    if (r < 0)
+        return {};
+    const ZeroSpanRecord& rec = ZeroSpanRecords()[std::size_t(r)];
+    // After a default was written the lists show the table the device gave back.
+    if (m_wizard || m_table.isEmpty() || m_tableNumber != tableNumber())
+        return {rec.zero, rec.span};
+    int a = 0, b = 0;
+    DeviceLink::TableDataBytes(m_identity.ModelByte, &a, &b, 0, 0);
+    const double scale = family() == Family::Rsx7040
+                             ? 1000.0
+                             : std::pow(10.0, m_catalogue.Input(m_sel.input).Decimals);
+    RangeValues v;
+    for (int k = 1; k <= a && k < m_table.size(); ++k)
+        v.span << m_table[k] / scale;
+    for (int k = 1; k <= b && a + 1 + k < m_table.size(); ++k)
+        v.zero << m_table[a + 1 + k] / scale;
+    if (family() == Family::Rsx7040)
+        v.zero = rec.zero; // its zero list holds the multipliers
+    return v;
+}
+
 QStringList SwitchGuide::zeroItems() const {
     const Family f = family();
     if (f == Family::Rsx7040 || f == Family::DModels || f == Family::None || m_sel.input <= 0)
@@ -275,7 +305,7 @@ QStringList SwitchGuide::zeroItems() const {
         return {m_texts.lang(own::NoRange)};
     QStringList out{QStringLiteral("Default")};
     const bool f2 = m_fahrenheit && IsTemperatureType(m_sel.input);
-    for (double z : ZeroSpanRecords()[std::size_t(r)].zero)
+    for (double z : listValues().zero)
         out << (f2 ? CtoF(z) : general(z));
     return out;
 }
@@ -290,7 +320,7 @@ QStringList SwitchGuide::spanItems() const {
     QStringList out{QStringLiteral("Default")};
     // A span is a difference of temperatures: no 32-degree shift.
     const bool f2 = m_fahrenheit && f != Family::Rsx7040 && IsTemperatureType(m_sel.input);
-    for (double s : ZeroSpanRecords()[std::size_t(r)].span)
+    for (double s : listValues().span)
         out << (f2 ? CtoFSpan(s) : general(s));
     return out;
 }
@@ -521,6 +551,7 @@ SwitchGuide::DefaultOutcome SwitchGuide::enterDefault(DefaultKind kind, int k, i
     if (m_link->CommError != 0)
         return DefaultOutcome::Failed;
     m_table = table;
+    m_tableNumber = frequency ? 1 : code;
     Q_EMIT changed();
     return DefaultOutcome::Written;
 }

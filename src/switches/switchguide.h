@@ -92,6 +92,13 @@ public:
     int inputs() const { return m_channels.inputs; }
     // A device's short "$D" reply has no third bank: it is drawn empty.
     int banks() const { return std::min(BankCount(family()), BanksInReply(m_identity)); }
+    // The device's short "$D" reply carries no third bank, though the model has one: its zero
+    // position is unknown and the record's start applies.
+    bool thirdBankMissing() const {
+        return !m_wizard && BankCount(family()) == 3 && BanksInReply(m_identity) < 3;
+    }
+    // A device was identified (setDevice): its switches can be read.
+    bool hasDevice() const { return m_hasDevice; }
     // The banks of a measurement's switch read, shown as if read here (ignored in the wizard).
     void showDeviceBytes(SwitchBytes bytes);
     SwitchBytes bytes() const { return m_bytes; }
@@ -137,6 +144,10 @@ private:
     void encode();
     void resetRanges();
     int record() const;
+    int tableNumber() const;
+    // The zero and span values of the lists: the switch-setting tables, or the table the
+    // device gave back after a default was written.
+    RangeValues listValues() const;
     double inputMin(int code) const;
 
     const Catalogue& m_catalogue;
@@ -150,8 +161,10 @@ private:
     Selections m_sel;
     bool m_fahrenheit = false;
     QList<int> m_table;
+    int m_tableNumber = -1;
 
     bool m_wizard = false;
+    bool m_hasDevice = false;
     int m_wizardRow = -1;
     QString m_wizardModel;
     struct Saved {

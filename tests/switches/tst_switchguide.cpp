@@ -1,10 +1,12 @@
 // The switch guide against the simulated device: reading the banks, failures that leave
 // the guide as it was, zero/span defaults on the wire, the wizard, lists, limits and check.
+#include "owntexts.h"
 #include "simbench.h"
 #include "switchguide.h"
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 using namespace vantelso;
 using namespace vantelso::switches;
@@ -170,6 +172,39 @@ private Q_SLOTS:
         if (!question.isEmpty())
             asked << question;
         QCOMPARE(b.prompter.texts(), asked);
+    }
+
+    // A default typed while another command waits is refused by the link: CommError stays
+    // clear, yet nothing was written, and the user is told so.
+    void defaultRefusedAsBusy() {
+        GuideBench b("RSX7030", QByteArray("\x48\x0E\x05\x00", 4));
+        QVERIFY(b.guide.ReadSwitch());
+        b.device.injectFault({K::DelayedReply, "$V", 0, 1, 300});
+        b.prompter.pushInput(QStringLiteral("250"));
+        b.device.clearCommandLog();
+        Outcome inner = Outcome::Written;
+        QTimer::singleShot(50, &b.link, [&] { inner = b.guide.enterDefault(Kind::Span, 1, 0); });
+        b.link.ReadIdentity();
+        QCOMPARE(inner, Outcome::Busy);
+        QVERIFY(b.writes().isEmpty());
+        QCOMPARE(b.count("$S"), 0);
+        QCOMPARE(b.prompter.texts().value(1), b.texts.lang(own::DefaultBusy));
+    }
+
+    // The frequency model has a span list and so a span default (a frequency, table 1), but
+    // no zero list.
+    void frequencySpanDefault() {
+        GuideBench b("RSX7040", QByteArray("\x00\x4A\x06\x00", 4));
+        QVERIFY(b.guide.ReadSwitch());
+        b.prompter.pushInput(QStringLiteral("500"));
+        b.device.clearCommandLog();
+        QCOMPARE(b.guide.enterDefault(Kind::Span, 2, 0), Outcome::Written);
+        QCOMPARE(b.writes(), (QList<QByteArray>{QByteArray("$W\x00\x74\xF4\r", 6),
+                                                QByteArray("$W\x00\x75\x01\r", 6)}));
+        QVERIFY(b.device.commandLog().contains(QByteArray("$S\x01\x01\x00\r", 6)));
+        // The lists show the table the device gave back: span position 10 is 5 (x 1000).
+        QCOMPARE(b.guide.spanItems().value(10), QStringLiteral("5"));
+        QCOMPARE(b.guide.enterDefault(Kind::Zero, 2, 0), Outcome::Refused);
     }
 
     void defaultAddresses() {
