@@ -119,6 +119,11 @@ private Q_SLOTS:
         QCOMPARE(
             o.value(QLatin1String("option")).toObject().value(QLatin1String("meaning")).toString(),
             option);
+        // `read` tells the same beside the record, marked as set by the switches.
+        const CliRun r = cli({"--demo", model, "--switches", banks, "read"});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.contains(QStringLiteral("switches A: ") + inputs[0]), qPrintable(r.out));
+        QVERIFY(r.out.contains(QStringLiteral("(set by the DIP switches)")));
     }
 
     void badInput_data() {

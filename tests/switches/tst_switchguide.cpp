@@ -205,6 +205,48 @@ private Q_SLOTS:
         // The lists show the table the device gave back: span position 10 is 5 (x 1000).
         QCOMPARE(b.guide.spanItems().value(10), QStringLiteral("5"));
         QCOMPARE(b.guide.enterDefault(Kind::Zero, 2, 0), Outcome::Refused);
+        // Sensor position 0 leaves the sensor to the record: "EEPROM", not the first sensor.
+        QCOMPARE(b.guide.inputItems(0).first().text, QStringLiteral("EEPROM"));
+        b.guide.selectInput(0, 0);
+        QCOMPARE(b.guide.limitsText(), QStringLiteral("EEPROM"));
+    }
+
+    // A new input on a connected device keeps the zero and span switches where they are
+    // (the lettered encoder keeps their bits, the RSX7030 its positions); only the wizard's
+    // RSX7030 starts the new input's lists from nothing.
+    void inputChangeKeepsPositions_data() {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("wizard");
+        QTest::addColumn<int>("span");
+        QTest::addColumn<int>("zero");
+        QTest::newRow("RSX7030 device")
+            << "RSX7030" << QByteArray("\x48\x7A\x0A\x00", 4) << false << 30 << 10;
+        QTest::newRow("RSX7031A device")
+            << "RSX7031A" << QByteArray("\xA8\x5E", 2) << false << 30 << 10;
+        QTest::newRow("RSX7030 wizard")
+            << "RSX7030" << QByteArray("\x48\x7A\x0A\x00", 4) << true << -1 << -1;
+    }
+    void inputChangeKeepsPositions() {
+        QFETCH(QString, model);
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, wizard);
+        GuideBench b(qPrintable(model), bytes);
+        QVERIFY(b.guide.ReadSwitch());
+        if (wizard) {
+            b.guide.enterWizard();
+            b.guide.chooseWizardModel(1);
+            b.guide.selectInput(0, 3);
+            b.guide.selectSpan(30);
+            b.guide.selectZero(10);
+        }
+        const QList<ListItem> inputs = b.guide.inputItems(0);
+        for (int i = 0; i < inputs.size(); ++i)
+            if (inputs[i].value == 7) // Tc J
+                b.guide.selectInput(0, i);
+        QCOMPARE(b.guide.inputCode(), 7);
+        QTEST(b.guide.selections().span, "span");
+        QTEST(b.guide.selections().zero, "zero");
     }
 
     void defaultAddresses() {
