@@ -22,18 +22,6 @@ namespace vantelso::measure {
 // - Output start and end are the limits of the switched output type; where the option
 //   switch is the output direction (the D models) it runs backwards.
 
-namespace {
-
-double recordScale(const DeviceIdentity& id, int code, int decimals, bool end) {
-    double scale = std::pow(10.0, decimals);
-    // The thermistor model stores its 300 kΩ range end one decade finer.
-    if (end && id.DeviceCode == 12 && id.ModelByte == 6 && code == input_code::Res300K)
-        scale *= 10.0;
-    return scale;
-}
-
-} // namespace
-
 void ApplySwitchSelection(const DeviceIdentity& id, const SwitchState& s,
                           const Catalogue& catalogue, std::array<MeasureChannel, 2>& channels) {
     if (id.DeviceCode != 12)
@@ -90,9 +78,9 @@ bool SetUpSwitchChannel(DeviceLink& link, const Catalogue& catalogue, const Swit
         return false;
     const bool sign = UsesSignedValues(id);
     double end = codecs::Make16(std::uint8_t(bytes[1]), std::uint8_t(bytes[0]), sign) /
-                 recordScale(id, code, decimals, true);
+                 switches::RecordWordScale(id, code, decimals, true);
     double start = codecs::Make16(std::uint8_t(bytes[3]), std::uint8_t(bytes[2]), sign) /
-                   recordScale(id, code, decimals, false);
+                   switches::RecordWordScale(id, code, decimals, false);
     ch.decimals = std::uint8_t(decimals);
     if (tabled && (sw.span > 0 || sw.zero > 0)) {
         const QList<int> table = link.ReadTable(frequency ? 1 : code);

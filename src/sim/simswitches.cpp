@@ -32,12 +32,13 @@ void ApplyUnitSwitches(const DeviceIdentity& id, const QByteArray& bytes, Workin
             return;
         if (!frequency && sw.inputCode != w.type) {
             // The record's range words read in the scale of the switched type.
-            const double rescale =
-                std::pow(10.0, w.decimals - catalogue().Input(sw.inputCode).Decimals);
-            w.inStart *= rescale;
-            w.inEnd *= rescale;
+            const int decimals = catalogue().Input(sw.inputCode).Decimals;
+            w.inStart *= RecordWordScale(id, w.type, w.decimals, false) /
+                         RecordWordScale(id, sw.inputCode, decimals, false);
+            w.inEnd *= RecordWordScale(id, w.type, w.decimals, true) /
+                       RecordWordScale(id, sw.inputCode, decimals, true);
             w.type = sw.inputCode;
-            w.decimals = catalogue().Input(sw.inputCode).Decimals;
+            w.decimals = decimals;
         }
         const SwitchedRange r = RangeOf(
             sw, frequency, TableRangeValues(id, sw.inputCode, catalogue()), w.inStart, w.inEnd);

@@ -3,6 +3,7 @@
 #include "switchtables.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace vantelso::switches {
 
@@ -220,6 +221,11 @@ SwitchMeaning Describe(const DeviceIdentity& id, SwitchBytes bytes, const Catalo
         out.channelBSwitched = true;
     }
     return out;
+}
+
+double RecordWordScale(const DeviceIdentity& id, int code, int decimals, bool end) {
+    const double scale = std::pow(10.0, decimals);
+    return end && family12(id, {6}) && code == input_code::Res300K ? 10 * scale : scale;
 }
 
 bool HasRangeSwitches(const DeviceIdentity& id, int inputCode, const Catalogue& catalogue) {

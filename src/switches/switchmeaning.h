@@ -113,6 +113,12 @@ QString InputName(const Catalogue& catalogue, int code);
 // record then applies, as in the "EEPROM" position).
 SwitchMeaning Describe(const DeviceIdentity& id, SwitchBytes bytes, const Catalogue& catalogue);
 
+// What a record range word is divided by to give the input's value when the channel works
+// as input `code`: 10^decimals, and for the thermistor model's 300 kΩ range end ten times
+// more (it stores that end one decade finer). A record decoded for one type is read for the
+// switched type as value x RecordWordScale(old) / RecordWordScale(new).
+double RecordWordScale(const DeviceIdentity& id, int code, int decimals, bool end);
+
 // The zero and span values of switch positions 1..n for an input (in the input's unit).
 struct RangeValues {
     QList<double> zero;

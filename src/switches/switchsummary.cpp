@@ -65,12 +65,16 @@ SwitchSummary Summarise(const DeviceIdentity& id, SwitchBytes bytes, const Catal
         if (record) {
             const ChannelSettings& r = record->channels[std::size_t(recordChannel)];
             // The record's words, read in the scale of the switched type.
-            const double rescale = frequency
-                                       ? 1.0
-                                       : std::pow(10.0, catalogue.Input(r.inputType).Decimals -
-                                                            catalogue.Input(s.inputCode).Decimals);
-            recStart = r.inputStart * rescale;
-            recEnd = r.inputEnd * rescale;
+            const int from = catalogue.Input(r.inputType).Decimals;
+            const int to = catalogue.Input(s.inputCode).Decimals;
+            recStart = r.inputStart;
+            recEnd = r.inputEnd;
+            if (!frequency) {
+                recStart *= RecordWordScale(id, r.inputType, from, false) /
+                            RecordWordScale(id, s.inputCode, to, false);
+                recEnd *= RecordWordScale(id, r.inputType, from, true) /
+                          RecordWordScale(id, s.inputCode, to, true);
+            }
         }
         const SwitchedRange range = RangeOf(sw, frequency, v, recStart, recEnd);
         s.rangeFromSwitches = range.fromSwitches;

@@ -172,6 +172,12 @@ private Q_SLOTS:
                                   << "°C"
                                   << "0 ÷ 50 °C"
                                   << "4-20 mA" << false << 12.5;
+        // Switch value 3 on the C model is its 300 kΩ range: no range switches, the record's
+        // range words read in its scale (the end one decade finer).
+        QTest::newRow("RSX7031C 300 kOhm") << "RSX7031C" << b({0x03, 0x40}) << "Res300K"
+                                           << "KOhm"
+                                           << "0 ÷ 10 KOhm"
+                                           << "4-20 mA" << false << 2.5;
         // The D models: input type from S0 (S1 for the math model's channel B), ranges and
         // outputs from the record, SW2 switch 5 reversing the output.
         QTest::newRow("RSX7031D") << "RSX7031D" << b({0x05, 0x10}) << "20 mA"
