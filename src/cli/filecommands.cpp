@@ -5,7 +5,9 @@
 #include "configeditor.h"
 #include "configfiles.h"
 #include "editormodel.h"
+#include "owntexts.h"
 #include "recordformat.h"
+#include "switchmeaning.h"
 #include "texts.h"
 
 #include <QFileInfo>
@@ -186,6 +188,9 @@ int RunShow(CliContext& ctx) {
     }
     for (const QString& line : FileLines(o))
         ctx.out << line << '\n';
+    // A switch-configured device may work on other values than the file's: say so.
+    if (switches::FamilyOf(record->modelByte) != switches::Family::None)
+        ctx.out << english.lang(own::ReportNoSwitches) << '\n';
     return ExitDone;
 }
 

@@ -4,6 +4,7 @@
 #include "simdevice.h"
 #include "switchbytesoption.h"
 #include "switchguide.h"
+#include "switchsummary.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -49,9 +50,13 @@ QString selectionText(const SwitchGuide& guide, const FieldSpec& f, int value) {
     return item.isEmpty() ? QString::number(value) : QStringLiteral("%1 (%2)").arg(value).arg(item);
 }
 
-void print(CliContext& ctx, const SwitchGuide& guide, bool withSelections) {
+void print(CliContext& ctx, const SwitchGuide& guide, const Catalogue& catalogue,
+           const Texts& texts, bool withSelections) {
     const SwitchBytes b = guide.bytes();
     const QList<FieldSpec> fields = FieldsOf(guide.family(), guide.inputs());
+    // What the switches set, in the words the window shows (the same reading as the
+    // measurement's).
+    const SwitchSummary summary = Summarise(guide.identity(), b, catalogue, texts);
     if (ctx.parser.isSet(QStringLiteral("json"))) {
         QJsonObject o{{QStringLiteral("model"), guide.modelIdentifier()},
                       {QStringLiteral("S0"), b.S0},
@@ -63,6 +68,9 @@ void print(CliContext& ctx, const SwitchGuide& guide, bool withSelections) {
                 o.insert(QString::fromLatin1(f.name), v < 0 ? QJsonValue() : QJsonValue(v));
             }
         }
+        const QJsonObject meaning = SummaryJson(summary);
+        for (auto it = meaning.begin(); it != meaning.end(); ++it)
+            o.insert(it.key(), it.value());
         ctx.out << QJsonDocument(o).toJson(QJsonDocument::Compact) << '\n';
         return;
     }
@@ -74,6 +82,8 @@ void print(CliContext& ctx, const SwitchGuide& guide, bool withSelections) {
         ctx.out << f.name << ": " << selectionText(guide, f, guide.selections().*(f.member))
                 << '\n';
     ctx.out << QStringLiteral("check: ") << SwitchGuide::CheckText(guide.check()) << '\n';
+    for (const QString& line : SummaryLines(summary, texts))
+        ctx.out << line << '\n';
     const QString limits = guide.limitsText();
     if (!limits.isEmpty())
         ctx.out << limits << '\n';
@@ -82,7 +92,7 @@ void print(CliContext& ctx, const SwitchGuide& guide, bool withSelections) {
 const char* kFlags[] = {"input", "input-b", "output",     "output-b",
                         "span",  "zero",    "multiplier", "option"};
 
-int compute(CliContext& ctx, SwitchGuide& guide) {
+int compute(CliContext& ctx, SwitchGuide& guide, const Catalogue& catalogue, const Texts& texts) {
     const QString text = ctx.parser.value(QStringLiteral("model"));
     DeviceIdentity id;
     std::uint8_t variant = 0;
@@ -140,7 +150,7 @@ int compute(CliContext& ctx, SwitchGuide& guide) {
         s.*(spec->member) = value;
     }
     guide.setSelections(s);
-    print(ctx, guide, true);
+    print(ctx, guide, catalogue, texts, true);
     return ExitDone;
 }
 
@@ -165,7 +175,7 @@ int RunSwitches(CliContext& ctx) {
     texts.setLanguage(Texts::English);
     if (ctx.parser.isSet(QStringLiteral("model"))) {
         SwitchGuide guide(catalogue, texts, nullptr);
-        return compute(ctx, guide);
+        return compute(ctx, guide, catalogue, texts);
     }
     for (const char* flag : kFlags) {
         if (ctx.parser.isSet(QString::fromLatin1(flag))) {
@@ -178,6 +188,7 @@ int RunSwitches(CliContext& ctx) {
         return rc;
     if (int rc = ctx.identify())
         return rc;
+    catalogue.Init(ctx.link.identity);
     SwitchGuide guide(catalogue, texts, &ctx.link);
     guide.setDevice(ctx.link.identity, ctx.model);
     if (guide.family() == Family::None) {
@@ -189,7 +200,7 @@ int RunSwitches(CliContext& ctx) {
                       .arg(ctx.link.texts().communicationError));
         return ExitCommFailure;
     }
-    print(ctx, guide, true);
+    print(ctx, guide, catalogue, texts, true);
     return ExitDone;
 }
 

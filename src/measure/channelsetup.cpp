@@ -9,87 +9,35 @@ namespace vantelso::measure {
 
 // How the switch banks configure a channel
 // ----------------------------------------
-// The switch-configured models read their input type, output type and range from DIP
-// switches; the configuration record only applies with the input switch in its "EEPROM"
-// position (code 0). The routine below rebuilds the channel's settings the way the device
-// itself does:
-//
-//   model            input type            output type       span index  zero index
-//   RSX7030 (0, 1)   S0 & 31               (S0 & 192) / 64   (S1 & 252)/4  S2
-//   lettered 2,3,6   S0 & 15 (+15 on 3, 6) (S1 & 192) / 64   S1 & 63       S0 / 16
-//   RSX7040 (7)      frequency             (S2 & 12) / 4     S1 & 63       multiplier (S1 & 192)/64
-//   RSX7035 (8)      S0&15 (+16 by S1 b0)  4-20 mA           record range  record range
-//
-// - The zero/span values come from the device's table for the channel's input type
-//   ("$S" n, n = input-type code; table 1 on the frequency model): elements 1..a are the
-//   span values of switch positions 1..a, elements a+2..a+b+1 the zero values of positions
-//   1..b, stored in units of the input type's last decimal. Elements 0 and a+1 are the
-//   device's own scale words and are not needed for the display.
+// What each switch means comes from switches::Describe; this routine turns it into the
+// channel's settings the way the device itself works:
+// - The input position 0 ("EEPROM") leaves the whole channel to the configuration record.
+// - The zero/span values come from the device's table for the channel's input type ("$S" n,
+//   n = input-type code; table 1 on the frequency model): elements 1..a are the span values
+//   of switch positions 1..a, elements a+2..a+b+1 the zero values of positions 1..b, stored
+//   in units of the input type's last decimal (thousandths on the frequency model).
 // - Switch position 0 of the span or the zero ("Default") is the value the device keeps in
-//   its record: the channel's input end and start words, read with "$R" from the range block.
-// - Input start = zero, input end = zero + span. On the frequency model the span values are
-//   in thousandths and multiplied by 1000, 100, 10 or 1 by the multiplier switch; the range
-//   starts at 0 and its decimals follow the range end as in the record.
-// - Output start and end are the limits of the selected output type; the RSX7030's option
-//   switch (bit 5 of S0) reverses the output, so its start and end are swapped.
-// - The RSX7035 has switches for its input type only; its range stays the record's.
-// - The models 4, 5 and 9 have no range switches: their settings stay the record's.
-// - The thermistor model's switch code 18 means "Res300K" (32) as in the switch guide.
-// Table sizes a, b are those of the table read for the model (63/15, 16/16, 63/1).
-
-namespace {
-
-constexpr int kEeprom = 0;
-
-int lastDecimalsScale(int decimals) {
-    return int(std::lround(std::pow(10.0, decimals)));
-}
-
-bool hasRangeSwitches(std::uint8_t model) {
-    return model <= 3 || model == 6 || model == 7;
-}
-
-} // namespace
+//   its record: the channel's input end and start words, read with "$R" from the range block
+//   in the scale of the switched input type.
+// - Output start and end are the limits of the switched output type; where the option
+//   switch is the output direction (the D models) it runs backwards.
 
 void ApplySwitchSelection(const DeviceIdentity& id, const SwitchState& s,
-                          std::array<MeasureChannel, 2>& channels) {
-    ChannelSettings& a = channels[0].settings;
-    auto setType = [](ChannelSettings& ch, int code) {
-        if (code != kEeprom) // the "EEPROM" position leaves the record's type in force
-            ch.inputType = std::uint8_t(code);
-    };
-    switch (id.ModelByte) {
-    case 0:
-    case 1:
-        setType(a, s.S0 & 31);
-        break;
-    case 2:
-    case 3:
-    case 4:
-    case 5:
-    case 6: {
-        int t = s.S0 & 15;
-        // The RTD and thermistor variants number their switch codes from 15 on.
-        if (t != kEeprom && id.DeviceCode == 12 && (id.ModelByte == 3 || id.ModelByte == 6))
-            t += 15;
-        if (id.DeviceCode == 12 && id.ModelByte == 6 && t == 18)
-            t = input_code::Res300K;
-        setType(a, t);
-        if (id.ModelByte == 5)
-            setType(channels[1].settings, s.S1 & 15);
-        break;
-    }
-    case 7:
-        // SW2 holds the span and multiplier: the frequency model always measures a frequency.
-        a.inputType = std::uint8_t(input_code::Freq);
-        a.outputType = std::uint8_t((s.S2 & 12) / 4);
-        break;
-    case 8:
-    case 9:
-        setType(a, (s.S0 & 15) + ((s.S1 & 1) ? 16 : 0));
-        break;
-    default:
-        break;
+                          const Catalogue& catalogue, std::array<MeasureChannel, 2>& channels) {
+    if (id.DeviceCode != 12)
+        return;
+    const switches::SwitchMeaning m = switches::Describe(id, s, catalogue);
+    // The frequency model measures a frequency whatever its sensor switch.
+    if (m.family == switches::Family::Rsx7040)
+        channels[0].settings.inputType = std::uint8_t(input_code::Freq);
+    for (int c = 0; c < 2; ++c) {
+        const switches::ChannelSwitches& sw = m.channels[std::size_t(c)];
+        if ((c == 1 && !m.channelBSwitched) || !sw.switched())
+            continue;
+        ChannelSettings& ch = channels[std::size_t(c)].settings;
+        ch.inputType = std::uint8_t(sw.inputCode);
+        if (sw.outputCode >= 0)
+            ch.outputType = std::uint8_t(sw.outputCode);
     }
 }
 
@@ -101,91 +49,72 @@ bool SetUpSwitchChannel(DeviceLink& link, const Catalogue& catalogue, const Swit
     if (id.DeviceCode == 12 && id.ModelByte == 5)
         mc.kind = catalogue.Input(ch.inputType).unit == QLatin1String("%") ? InputKind::Percent
                                                                            : InputKind::Direct;
-    const std::uint8_t m = id.ModelByte;
-    if (id.DeviceCode != 12 || channel != 0)
-        return true; // every switch-configured model has one input
-    if (m == 8) {
-        if ((s.S0 & 15) != kEeprom || (s.S1 & 1))
-            ch.outputType = 1; // current output only
-        ch.decimals = catalogue.Input(ch.inputType).Decimals;
+    if (id.DeviceCode != 12 || channel < 0 || channel > 1)
         return true;
-    }
-    if (!hasRangeSwitches(m))
+    const switches::SwitchMeaning m = switches::Describe(id, s, catalogue);
+    const switches::ChannelSwitches& sw = m.channels[std::size_t(channel)];
+    if ((channel == 1 && !m.channelBSwitched) || !sw.switched())
         return true;
-
-    const bool frequency = m == 7;
-    int spanIndex = 0;
-    int zeroIndex = 0;
-    int outputType = ch.outputType;
-    bool reverse = false;
-    if (m <= 1) {
-        if ((s.S0 & 31) == kEeprom)
-            return true;
-        outputType = (s.S0 & 192) / 64;
-        reverse = (s.S0 & 32) != 0;
-        spanIndex = (s.S1 & 252) / 4;
-        zeroIndex = s.S2;
-    } else if (!frequency) {
-        if ((s.S0 & 15) == kEeprom)
-            return true;
-        outputType = (s.S1 & 192) / 64;
-        spanIndex = s.S1 & 63;
-        zeroIndex = s.S0 / 16;
-    } else {
-        spanIndex = s.S1 & 63;
-    }
-
-    // The record's range is the "Default" position of both switches.
-    const int base = RangeBase(channel);
-    const QByteArray bytes = link.ReadBlock(0, base, 4);
-    if (link.CommError || link.lastCallRefused())
-        return false;
-    const int decimals = frequency ? ch.decimals : catalogue.Input(ch.inputType).Decimals;
-    const double recordScale = lastDecimalsScale(decimals);
-    const bool sign = UsesSignedValues(id);
-    const double recordEnd =
-        codecs::Make16(std::uint8_t(bytes[1]), std::uint8_t(bytes[0]), sign) / recordScale;
-    const double recordStart =
-        codecs::Make16(std::uint8_t(bytes[3]), std::uint8_t(bytes[2]), sign) / recordScale;
-
-    const QList<int> table = link.ReadTable(frequency ? 1 : ch.inputType);
-    if (link.CommError || link.lastCallRefused())
-        return false;
-    int a = 0, b = 0;
-    DeviceLink::TableDataBytes(m, &a, &b, 0, 0);
-    auto entry = [&table](int k, double fallback, double scale) {
-        return k >= 0 && k < table.size() ? table[k] / scale : fallback;
+    auto setOutput = [&] {
+        const switches::OutputRange out =
+            switches::SwitchedOutput(sw, catalogue, ch.outputStart, ch.outputEnd);
+        if (sw.outputCode >= 0)
+            ch.outputType = std::uint8_t(sw.outputCode);
+        ch.outputStart = out.start;
+        ch.outputEnd = out.end;
     };
-
-    double start = recordStart;
-    double end = recordEnd;
-    if (frequency) {
-        static constexpr double kMultiplier[4] = {1000, 100, 10, 1};
-        const double span = spanIndex >= 1 && spanIndex <= a
-                                ? entry(spanIndex, 0, 1000.0) * kMultiplier[(s.S1 & 192) / 64]
-                                : recordEnd - recordStart;
-        start = spanIndex >= 1 && spanIndex <= a ? 0 : recordStart;
-        end = start + span;
-        ch.decimals = std::uint8_t(FrequencyDecimals(end));
-    } else {
-        const double tableScale = recordScale;
-        const double zero = zeroIndex >= 1 && zeroIndex <= b
-                                ? entry(a + 1 + zeroIndex, recordStart, tableScale)
-                                : recordStart;
-        const double span = spanIndex >= 1 && spanIndex <= a
-                                ? entry(spanIndex, recordEnd - recordStart, tableScale)
-                                : recordEnd - recordStart;
-        start = zero;
-        end = zero + span;
-        ch.decimals = std::uint8_t(decimals);
+    if (channel == 1 && m.family == switches::Family::Rsx7030) {
+        setOutput(); // the second output; its input is channel A's (CopyInputToSecondOutput)
+        return true;
     }
+
+    const bool frequency = m.family == switches::Family::Rsx7040;
+    const int code = sw.inputCode;
+    const bool tabled = frequency || switches::HasRangeSwitches(id, code, catalogue);
+    // The record's range in the scale of the switched type: the "Default" positions.
+    const int decimals = frequency ? ch.decimals : catalogue.Input(code).Decimals;
+    const QByteArray bytes = link.ReadBlock(0, RangeBase(channel), 4);
+    if (link.CommError || link.lastCallRefused())
+        return false;
+    const bool sign = UsesSignedValues(id);
+    double end = codecs::Make16(std::uint8_t(bytes[1]), std::uint8_t(bytes[0]), sign) /
+                 switches::RecordWordScale(id, code, decimals, true);
+    double start = codecs::Make16(std::uint8_t(bytes[3]), std::uint8_t(bytes[2]), sign) /
+                   switches::RecordWordScale(id, code, decimals, false);
+    ch.decimals = std::uint8_t(decimals);
+    if (tabled && (sw.span > 0 || sw.zero > 0)) {
+        const QList<int> table = link.ReadTable(frequency ? 1 : code);
+        if (link.CommError || link.lastCallRefused())
+            return false;
+        int a = 0, b = 0;
+        DeviceLink::TableDataBytes(id.ModelByte, &a, &b, 0, 0);
+        const double scale = frequency ? 1000.0 : std::pow(10.0, catalogue.Input(code).Decimals);
+        switches::RangeValues values;
+        for (int k = 1; k <= a && k < table.size(); ++k)
+            values.span << table[k] / scale;
+        for (int k = 1; k <= b && a + 1 + k < table.size(); ++k)
+            values.zero << table[a + 1 + k] / scale;
+        const switches::SwitchedRange r = switches::RangeOf(sw, frequency, values, start, end);
+        start = r.start;
+        end = r.end;
+        if (frequency)
+            ch.decimals = std::uint8_t(FrequencyDecimals(end));
+    }
+    ch.inputType = std::uint8_t(frequency ? input_code::Freq : code);
     ch.inputStart = start;
     ch.inputEnd = end;
-    ch.outputType = std::uint8_t(outputType);
-    const OutputType& out = catalogue.Output(outputType);
-    ch.outputStart = reverse ? out.max : out.min;
-    ch.outputEnd = reverse ? out.min : out.max;
+    setOutput();
     return true;
+}
+
+void CopyInputToSecondOutput(std::array<MeasureChannel, 2>& channels) {
+    const ChannelSettings& a = channels[0].settings;
+    ChannelSettings& b = channels[1].settings;
+    b.inputType = a.inputType;
+    b.decimals = a.decimals;
+    b.inputStart = a.inputStart;
+    b.inputEnd = a.inputEnd;
+    channels[1].kind = channels[0].kind;
 }
 
 } // namespace vantelso::measure

@@ -30,13 +30,19 @@ int referenceAddress(int channel, int outputType) {
 
 } // namespace
 
+bool HasSecondOutput(const DeviceIdentity& id, bool doubler) {
+    const bool rsx7030 = id.DeviceCode == 12 && (id.ModelByte == 0 || id.ModelByte == 1);
+    return rsx7030 || (IsSingleChannel(id) && HasDoubler(id) && doubler);
+}
+
 MeasureSetup SetupFromEditor(const EditorModel& editor, int lastChannel) {
     MeasureSetup setup;
     setup.record = editor.baseRecord();
     for (int c = 0; c < 2; ++c)
         setup.fahrenheit[std::size_t(c)] = editor.showsFahrenheit(c);
-    const bool oneInput = editor.isSingleChannel() || IsFrequencyModel(editor.identity());
-    setup.LastChannel = oneInput ? 0 : std::clamp(lastChannel, 0, 1);
+    const bool oneOutput = (editor.isSingleChannel() || IsFrequencyModel(editor.identity())) &&
+                           !HasSecondOutput(editor.identity(), setup.record.doubler);
+    setup.LastChannel = oneOutput ? 0 : std::clamp(lastChannel, 0, 1);
     return setup;
 }
 
@@ -47,6 +53,7 @@ Measurement::Measurement(DeviceLink& link, const Catalogue& catalogue, const Tex
     qRegisterMetaType<FrameReading>();
     qRegisterMetaType<RangeLabels>();
     qRegisterMetaType<MeasureEnd>();
+    qRegisterMetaType<switches::SwitchBytes>();
 }
 
 void Measurement::Stop() {
@@ -85,9 +92,8 @@ MeasureEnd Measurement::run(const MeasureSetup& setup) {
     const DeviceIdentity identity = m_link.identity;
 
     const QList<int> data = m_link.ReadData();
-    m_switches = {std::uint8_t(data.value(0)), std::uint8_t(data.value(1)),
-                  std::uint8_t(data.value(2))};
-    if (m_link.CommError) {
+    m_switches = switches::SwitchBytesFromReply(data, identity);
+    if (m_link.CommError || m_link.lastCallRefused()) {
         m_link.StopMeasure();
         return finish(MeasureEnd::SwitchReadFailed);
     }
@@ -98,14 +104,15 @@ MeasureEnd Measurement::run(const MeasureSetup& setup) {
         m_channels[c].settings = setup.record.channels[c];
         m_channels[c].fahrenheit = setup.fahrenheit[c];
     }
-    ApplySwitchSelection(identity, m_switches, m_channels);
+    Q_EMIT switchesRead(m_switches);
+    ApplySwitchSelection(identity, m_switches, m_catalogue, m_channels);
     // A failed table read leaves the channel as the record has it; the measurement goes on.
     for (int c = 0; c <= last; ++c)
         SetUpSwitchChannel(m_link, m_catalogue, m_switches, c, m_channels[std::size_t(c)]);
-    if (setup.record.doubler && last == 1) {
-        const bool fahrenheit = m_channels[1].fahrenheit;
-        m_channels[1] = m_channels[0];
-        m_channels[1].fahrenheit = fahrenheit;
+    // One input, two outputs: channel B shows the same input on its own output.
+    if (IsSingleChannel(identity) && last == 1) {
+        CopyInputToSecondOutput(m_channels);
+        m_channels[1].fahrenheit = m_channels[0].fahrenheit;
     }
 
     for (int c = 0; c <= last; ++c) {

@@ -26,9 +26,13 @@ struct MeasureSetup {
     int LastChannel = 1;
 };
 
+// One-input models with a second output: the RSX7030 (outputs 1 and 2), and the other
+// one-input models while the doubler is on.
+bool HasSecondOutput(const DeviceIdentity& id, bool doubler);
+
 // The setup of the configuration the editor shows: its last read record and Fahrenheit
-// choices. One-input models (and the frequency model, whose record's channel B holds its
-// second trip) measure channel A only; the others up to lastChannel.
+// choices. One-input models without a second output (and the frequency model, whose record's
+// channel B holds its second trip) measure channel A only; the others up to lastChannel.
 MeasureSetup SetupFromEditor(const EditorModel& editor, int lastChannel);
 
 // The captions the start fills once: the configured ranges and the trip settings.
@@ -85,6 +89,8 @@ public:
 
 Q_SIGNALS:
     void started();
+    // The switch banks read at the start ("$D"), for the switch guide to show.
+    void switchesRead(const vantelso::switches::SwitchBytes& bytes);
     // The channels are set up and streaming begins: ranges and trip captions to show.
     void rangesReady(const vantelso::measure::RangeLabels& labels);
     // One frame converted (emitted for every frame).
@@ -118,3 +124,4 @@ private:
 Q_DECLARE_METATYPE(vantelso::measure::FrameReading)
 Q_DECLARE_METATYPE(vantelso::measure::RangeLabels)
 Q_DECLARE_METATYPE(vantelso::measure::MeasureEnd)
+Q_DECLARE_METATYPE(vantelso::switches::SwitchBytes)

@@ -8,6 +8,7 @@
 #include "prompter.h"
 #include "recordformat.h"
 #include "switchguide.h"
+#include "switchsummary.h"
 #include "texts.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -89,6 +90,15 @@ QString html(const ReportSource& s, const Texts& texts, QTextDocument& doc) {
     h += row({texts.lang(own::ReportDate), s.when.toString(QStringLiteral("yyyy-MM-dd HH:mm"))});
     h += QStringLiteral("</table>");
 
+    // Where the switches set a channel, its record's input, range and output are not what the
+    // device works with: the channel's table says so, and the switch section tells the values.
+    std::optional<switches::SwitchSummary> summary;
+    if (s.switchBytes)
+        summary = switches::Summarise(s.identity, *s.switchBytes, catalogue, texts,
+                                      s.record ? &*s.record : nullptr);
+    const QStringList summaryLines =
+        summary ? switches::SummaryLines(*summary, texts) : QStringList();
+
     // Channel by channel, its trips apart; then what belongs to the whole device.
     QStringList channels;
     for (const ConfigField& f : fields)
@@ -102,6 +112,10 @@ QString html(const ReportSource& s, const Texts& texts, QTextDocument& doc) {
             (f.field.startsWith(QLatin1String("trip ")) ? trips : settings) << f;
         }
         h += QStringLiteral("<h3>%1 %2</h3>").arg(esc(texts.lang(72)), esc(c));
+        const int index = c == QLatin1String("B") ? 1 : 0;
+        if (summary && index < summary->channelCount &&
+            summary->channels[std::size_t(index)].switched)
+            h += QStringLiteral("<p><b>%1</b></p>").arg(esc(summaryLines.value(index)));
         h += fieldTable(settings, texts);
         if (!trips.isEmpty()) {
             h += QStringLiteral("<h4>%1</h4>").arg(esc(texts.lang(50)));
@@ -130,6 +144,8 @@ QString html(const ReportSource& s, const Texts& texts, QTextDocument& doc) {
                      .arg(shown.height());
             for (const QString& line : switches::DrawingRows(*s.switchBytes, s.banks))
                 h += QStringLiteral("<p style=\"font-family:monospace\">%1</p>").arg(esc(line));
+            for (const QString& line : summaryLines)
+                h += QStringLiteral("<p>%1</p>").arg(esc(line));
         } else {
             h += QStringLiteral("<p>%1</p>").arg(esc(texts.lang(own::ReportNoSwitches)));
         }
@@ -162,6 +178,7 @@ std::optional<ReportSource> ReportFromDevice(DeviceLink& link, const QString& po
         }
         s.switchBytes = guide.bytes();
         s.banks = guide.banks();
+        s.record = read->record;
     }
     return s;
 }

@@ -34,6 +34,8 @@ struct ReportSource {
     QJsonObject view;
     std::optional<switches::SwitchBytes> switchBytes;
     int banks = 0;
+    // The record read with the banks: its ranges fill the switches' "Default" positions.
+    std::optional<ConfigRecord> record;
 };
 
 // Identifies the device, reads its configuration and, on a model with switches, its banks

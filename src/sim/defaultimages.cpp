@@ -285,17 +285,19 @@ DeviceIdentity DefaultIdentity(std::uint8_t modelByte) {
 }
 
 QByteArray DefaultSwitchBytes(std::uint8_t modelByte) {
-    // Bank bytes that select the same input/output as the default record.
+    // Bank bytes that select the same input and output as the default record, with the zero
+    // and span switches at "Default": every view of a fresh unit shows the record's ranges.
     static constexpr std::uint8_t banks[10][4] = {
-        {72, 9, 5, 0}, // RSX7030: Tc K (8) + 64 × output 1; span 2, output B 1; zero 5
-        {72, 9, 5, 0},  {7, 64, 0, 0}, // Tc J, output code 1 in bits 6-7 of SW2
-        {3, 64, 0, 0},                 // 3 + 15 = Pt 100
-        {0, 128, 0, 0},                // no input switches; output code 2
-        {4, 4, 0, 0},                  // "10 V" on both channels
-        {11, 64, 0, 0},                // 11 + 15 = Cost10K
-        {0, 10, 6, 0},                 // RSX7040: span 10; TTL (2) + 4 × output 1
-        {2, 1, 0, 0},                  // 2 + 16 = Pt 100
-        {8, 0, 0, 0},                  // Tc K
+        {72, 1, 0, 0},  // RSX7030: Tc K (8) + 64 x output 1; output 2 code 1
+        {0, 0, 0, 0},   // model 1: "EEPROM", as its record
+        {7, 64, 0, 0},  // Tc J, output code 1 in bits 6-7 of SW2
+        {3, 64, 0, 0},  // 3 + 15 = Pt 100
+        {0, 0, 0, 0},   // D model: input types from the record, output direct
+        {4, 4, 0, 0},   // "10 V" on both channels
+        {11, 64, 0, 0}, // 11 + 15 = Cost10K
+        {0, 0, 6, 0},   // RSX7040: TTL (2) + 4 x output 1, span "Default"
+        {2, 1, 0, 0},   // 2 + 16 = Pt 100
+        {8, 0, 0, 0},   // Tc K
     };
     if (modelByte > 9)
         return QByteArray(4, '\0');

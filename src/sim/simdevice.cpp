@@ -3,6 +3,7 @@
 #include "codecs.h"
 #include "defaultimages.h"
 #include "simanalog.h"
+#include "simswitches.h"
 
 #include <QByteArrayView>
 #include <algorithm>
@@ -413,8 +414,11 @@ QByteArray SimDevice::reply(const QByteArray& cmd) {
         const auto [a, b] = TableSizes(identity_.ModelByte);
         int sum = 0;
         for (int segment = 0; segment < 2; ++segment) {
-            for (int k = 0; k < (segment == 0 ? a : b); ++k) {
-                const auto hl = codecs::Split16(TableWord(p1, segment, k));
+            const int count = segment == 0 ? a : b;
+            // A switch model's tables are the switch-setting tables its positions select.
+            const auto words = SwitchTableWords(identity_, p1, segment, count);
+            for (int k = 0; k < count; ++k) {
+                const auto hl = codecs::Split16(words ? (*words)[k] : TableWord(p1, segment, k));
                 r.append(char(hl.high)).append(char(hl.low));
                 sum += hl.high + hl.low;
             }
@@ -540,7 +544,7 @@ QByteArray SimDevice::buildFrame() {
     double values[4] = {};
     double inputs[2] = {};
     for (int c = 0; c < 2; ++c) {
-        const int type = memory(0, c) & 31;
+        const int type = working(c).type;
         const ChannelState state = channelState(c);
         values[c] = state.raw;
         inputs[c] = state.input;
@@ -587,7 +591,32 @@ std::optional<double> SimDevice::analogInput(int channel) const {
 }
 
 bool SimDevice::outputIsCurrent(int channel) const {
-    return (memory(0, 2 * channel + 4) & 3) <= 1;
+    return working(channel).outputCode <= 1;
+}
+
+// The channel as the unit works it: its record, and on a switch-configured unit what its
+// switches select. The bench drives units through their records (switches at "EEPROM").
+WorkingChannel SimDevice::working(int c) const {
+    const bool frequencyModel = identity_.ModelByte == 7;
+    std::array<WorkingChannel, 2> w;
+    for (int k = 0; k < 2; ++k) {
+        WorkingChannel& x = w[std::size_t(k)];
+        x.type = memory(0, k) & 31;
+        x.decimals = frequencyModel ? (memory(0, 4) & 12) / 4 : InputDecimals(x.type);
+        const double scale = std::pow(10.0, x.decimals);
+        const int base = k == 0 ? 20 : 12;
+        auto word = [&](int a) {
+            return codecs::Make16(memory(0, a + 1), memory(0, a), !frequencyModel);
+        };
+        x.inEnd = word(base) / scale;
+        x.inStart = word(base + 2) / scale;
+        x.outEnd = word(base + 4) / 1000.0;
+        x.outStart = word(base + 6) / 1000.0;
+        x.outputCode = memory(0, 2 * k + 4) & 3;
+    }
+    if (!calibration_)
+        ApplyUnitSwitches(identity_, switchBytes_.left(switchDataLength(identity_)), w[0], w[1]);
+    return w[std::size_t(c == 1 ? 1 : 0)];
 }
 
 double SimDevice::analogOutput(int channel) const {
@@ -599,25 +628,22 @@ double SimDevice::analogOutput(int channel) const {
 // overrides the output.
 SimDevice::ChannelState SimDevice::channelState(int c) const {
     const bool frequencyModel = identity_.ModelByte == 7;
-    const int type = memory(0, c) & 31;
-    const int decimals = frequencyModel ? (memory(0, 4) & 12) / 4 : InputDecimals(type);
-    const double scale = std::pow(10.0, decimals);
-    const int base = c == 0 ? 20 : 12;
-    auto word = [&](int a) {
-        return codecs::Make16(memory(0, a + 1), memory(0, a), !frequencyModel);
-    };
-    const double inEnd = word(base) / scale;
-    const double inStart = word(base + 2) / scale;
-    const double outEnd = word(base + 4) / 1000.0;
-    const double outStart = word(base + 6) / 1000.0;
-    const bool current = outputIsCurrent(c);
+    const WorkingChannel w = working(c);
+    const int type = w.type;
+    const double inEnd = w.inEnd;
+    const double inStart = w.inStart;
+    const double outEnd = w.outEnd;
+    const double outStart = w.outStart;
+    const bool current = w.outputCode <= 1;
     const double lo = OutputAtRawLow(current);
     const double hi = OutputAtRawHigh(current);
 
     ChannelState st;
     if (calibration_ && analogInput_[c] && !frequencyModel)
         return calibratedState(c, type, *analogInput_[c], inStart, inEnd, outStart, outEnd);
-    double f = 0.5 + 0.4 * std::sin(frameCount_ * 0.02 + c);
+    // A one-input unit's second output follows the same input as its first.
+    const int phase = identity_.ModelByte == 0 || identity_.ModelByte == 1 ? 0 : c;
+    double f = 0.5 + 0.4 * std::sin(frameCount_ * 0.02 + phase);
     if (analogInput_[c]) {
         st.input = *analogInput_[c];
         f = inEnd != inStart ? (st.input - inStart) / (inEnd - inStart) : 0.0;

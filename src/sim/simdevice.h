@@ -1,6 +1,7 @@
 #pragma once
 
 #include "identity.h"
+#include "simswitches.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -177,6 +178,7 @@ private:
         double raw = 0;    // the output as the DAC count the frame reports
     };
     ChannelState channelState(int channel) const;
+    WorkingChannel working(int channel) const;
     ChannelState calibratedState(int channel, int type, double input, double inStart, double inEnd,
                                  double outStart, double outEnd) const;
 

@@ -75,6 +75,11 @@ inline constexpr int NoRange = 180;
 inline constexpr int NoDefaultHere = 181;
 inline constexpr int DefaultNotANumber = 182;
 inline constexpr int DefaultTooLarge = 183;
+// A default refused because another device command was waiting; the third bank a short
+// switch reply does not carry; a value the switches set in place of the record's.
+inline constexpr int DefaultBusy = 184;
+inline constexpr int ThirdBankNotRead = 185;
+inline constexpr int SetBySwitches = 186;
 
 // Compare with a file: the menu item and window, its columns (with 72 "Channel" and 73
 // "Device"), and its summaries: %1 the device's model, %2 the file (207, 208) with %3 the

@@ -5,12 +5,8 @@ namespace vantelso::switches {
 namespace {
 
 // An empty selection stores the first entry: a switch field never takes a negative value.
-int v(int selection, int mask) {
-    return selection < 0 ? 0 : selection & mask;
-}
-
-std::uint8_t b(int value) {
-    return std::uint8_t(value & 0xFF);
+int v(int selection) {
+    return selection < 0 ? 0 : selection;
 }
 
 bool family12(const DeviceIdentity& id, std::initializer_list<int> models) {
@@ -22,41 +18,15 @@ bool family12(const DeviceIdentity& id, std::initializer_list<int> models) {
     return false;
 }
 
-int offered(int code, const DeviceIdentity& id, const Catalogue& catalogue) {
-    if (code == input_code::Res300K)
-        return family12(id, {6}) ? code : -1; // the thermistor model's 300 kΩ range
-    return catalogue.IsInputAvailable(code, id) && !catalogue.Input(code).name.isEmpty() ? code
-                                                                                         : -1;
+DeviceIdentity modelIdentity(std::uint8_t modelByte) {
+    DeviceIdentity id;
+    id.ModelByte = modelByte;
+    return id;
 }
 
 } // namespace
 
-Family FamilyOf(std::uint8_t m) {
-    switch (m) {
-    case 0:
-    case 1:
-        return Family::Rsx7030;
-    case 2:
-    case 3:
-    case 6:
-        return Family::Lettered;
-    case 4:
-    case 5:
-        return Family::DModels;
-    case 7:
-        return Family::Rsx7040;
-    case 8:
-        return Family::Rsx7035;
-    default:
-        return Family::None;
-    }
-}
-
-int BankCount(Family f) {
-    return f == Family::Rsx7030 || f == Family::Rsx7040 ? 3 : 2;
-}
-
-QList<FieldSpec> FieldsOf(Family f, int inputs) {
+QList<FieldSpec> FieldsOf(Family f, int /*inputs*/) {
     using S = Selections;
     switch (f) {
     case Family::Rsx7030:
@@ -69,17 +39,13 @@ QList<FieldSpec> FieldsOf(Family f, int inputs) {
                 {"span", &S::span, 0, 63},
                 {"zero", &S::zero, 0, 15}};
     case Family::DModels:
-        if (inputs == 2)
-            return {{"input", &S::input, 0, 15},
-                    {"input_b", &S::inputB, 0, 15},
-                    {"option", &S::option, 0, 1}};
-        return {{"input", &S::input, 0, 15}, {"option", &S::option, 0, 1}};
+        // Nothing to choose: the guide shows the device's switches as they are.
+        return {};
     case Family::Rsx7040:
         return {{"input", &S::input, 0, 3},
                 {"output", &S::output, 0, 3},
                 {"span", &S::span, 0, 63},
-                {"multiplier", &S::multiplier, 0, 3},
-                {"option", &S::option, 0, 1}};
+                {"multiplier", &S::multiplier, 0, 3}};
     case Family::Rsx7035:
         return {{"input", &S::input, 0, 31},
                 {"span", &S::span, 0, 63},
@@ -92,59 +58,62 @@ QList<FieldSpec> FieldsOf(Family f, int inputs) {
 }
 
 SwitchBytes DisegnaDip7030_r1(const Selections& s, SwitchBytes) {
+    const BankLayout l = LayoutOf(modelIdentity(0));
     SwitchBytes out;
-    out.S0 = b(v(s.input, 31) + 32 * v(s.option, 1) + 64 * v(s.output, 3));
-    out.S1 = b(v(s.outputB, 3) + 4 * v(s.span, 63));
-    out.S2 = b(v(s.zero, 255));
+    l.input.put(out, v(s.input));
+    l.option.put(out, v(s.option));
+    l.output.put(out, v(s.output));
+    l.outputB.put(out, v(s.outputB));
+    l.span.put(out, v(s.span));
+    l.zero.put(out, v(s.zero));
     return out;
 }
 
 SwitchBytes DisegnaDip7040(const Selections& s, bool wizard, SwitchBytes) {
+    const BankLayout l = LayoutOf(modelIdentity(7));
     SwitchBytes out;
-    out.S1 = b(v(s.span, 63) + 64 * v(s.multiplier, 3));
-    out.S2 = b(v(s.input, 3) + 4 * v(s.output, 3) + 16 * v(s.option, 1));
+    l.span.put(out, v(s.span));
+    l.multiplier.put(out, v(s.multiplier));
+    l.input.put(out, v(s.input));
+    l.output.put(out, v(s.output));
     out.S0 = wizard ? out.S2 : 0;
     return out;
 }
 
 SwitchBytes DisegnaDip7032(const Selections& s, const DeviceIdentity& id, SwitchBytes previous) {
-    int t = v(s.input, 63);
+    const BankLayout l = LayoutOf(id);
+    int t = v(s.input);
     if (t != 0) {
         if (family12(id, {6}) && t == input_code::Res300K)
             t = 18;
-        if (family12(id, {3, 6}))
-            t -= 15;
+        t -= l.inputOffset;
     }
     SwitchBytes out = previous;
-    out.S0 = b(16 * v(s.zero, 15) + (t & 15));
-    out.S1 = b(v(s.span, 63) + 64 * v(s.output, 3));
+    l.input.put(out, t);
+    l.zero.put(out, v(s.zero));
+    l.span.put(out, v(s.span));
+    l.output.put(out, v(s.output));
     return out;
 }
 
 SwitchBytes DisegnaDip7035(const Selections& s, SwitchBytes previous) {
-    const int t = v(s.input, 31);
+    const BankLayout l = LayoutOf(modelIdentity(8));
+    const int t = v(s.input);
     SwitchBytes out = previous;
-    int s1 = (previous.S1 & 0x02) | (4 * v(s.span, 63));
-    if (t > 15) {
-        out.S0 = b(16 * v(s.zero, 15) + (t - 16));
-        s1 |= 0x01;
-    } else {
-        out.S0 = b(16 * v(s.zero, 15) + t);
-    }
+    l.input.put(out, t % 16);
+    l.inputHigh.put(out, t > 15 ? 1 : 0);
+    l.zero.put(out, v(s.zero));
+    l.span.put(out, v(s.span));
     // The option switch means cold junction for thermocouples and wiring for the resistive
     // inputs; for the others it keeps its position.
     if ((t >= 7 && t <= 15) || (t >= 16 && t <= 21))
-        s1 = (s1 & ~0x02) | (v(s.option, 1) << 1);
-    out.S1 = b(s1);
+        l.option.put(out, v(s.option));
     return out;
 }
 
-SwitchBytes DisegnaDip7032_c(const Selections& s, int inputs, SwitchBytes previous) {
-    SwitchBytes out = previous;
-    const int high = inputs == 2 ? v(s.inputB, 15) : previous.S0 >> 4;
-    out.S0 = b(16 * high + v(s.input, 15));
-    out.S1 = b((previous.S1 & ~0x01) | v(s.option, 1));
-    return out;
+SwitchBytes DisegnaDip7032_c(const Selections&, int, SwitchBytes previous) {
+    // The D models have no switches the guide sets: only the limits text changes.
+    return previous;
 }
 
 SwitchBytes Encode(const Selections& s, const DeviceIdentity& id, int inputs, bool wizard,
@@ -168,53 +137,31 @@ SwitchBytes Encode(const Selections& s, const DeviceIdentity& id, int inputs, bo
 
 Selections Decode(SwitchBytes x, const DeviceIdentity& id, int inputs, const Catalogue& catalogue) {
     Selections s;
-    switch (FamilyOf(id.ModelByte)) {
-    case Family::Rsx7030:
-        s.input = offered(x.S0 & 31, id, catalogue);
-        s.option = (x.S0 >> 5) & 1;
-        s.output = x.S0 >> 6;
-        s.outputB = x.S1 & 3;
-        s.span = x.S1 >> 2;
-        s.zero = x.S2;
-        break;
-    case Family::Lettered: {
-        int t = x.S0 & 15;
-        // Position 0 is "EEPROM" on every lettered model, also where codes start at 16.
-        if (t != 0 && family12(id, {3, 6}))
-            t += 15;
-        if (family12(id, {6}) && t == 18)
-            t = input_code::Res300K;
-        s.input = offered(t, id, catalogue);
-        s.zero = x.S0 >> 4;
-        s.span = x.S1 & 63;
-        s.output = x.S1 >> 6;
-        break;
+    const Family f = FamilyOf(id.ModelByte);
+    if (f == Family::None)
+        return s;
+    const SwitchMeaning m = Describe(id, x, catalogue);
+    const BankLayout l = LayoutOf(id);
+    const ChannelSwitches& a = m.channels[0];
+    s.input = f == Family::Rsx7040 ? a.sensor : a.inputCode;
+    if (f == Family::DModels) {
+        if (inputs == 2 && m.channelBSwitched)
+            s.inputB = m.channels[1].inputCode;
+        s.option = m.optionOn;
+        return s;
     }
-    case Family::DModels:
-        s.input = x.S0 & 15;
-        if (inputs == 2)
-            s.inputB = x.S0 >> 4;
-        s.option = x.S1 & 1;
-        break;
-    case Family::Rsx7040:
-        s.span = x.S1 & 63;
-        s.multiplier = x.S1 >> 6;
-        s.input = x.S2 & 3;
-        s.output = (x.S2 >> 2) & 3;
-        s.option = (x.S2 >> 4) & 1;
-        break;
-    case Family::Rsx7035: {
-        const int t = (x.S0 & 15) + ((x.S1 & 1) ? 16 : 0);
-        s.input = offered(t, id, catalogue);
-        s.zero = x.S0 >> 4;
-        s.span = x.S1 >> 2;
-        if ((t >= 7 && t <= 21))
-            s.option = (x.S1 >> 1) & 1;
-        break;
-    }
-    case Family::None:
-        break;
-    }
+    // The positions are read whatever the input, so that the reader gives back what the
+    // encoder stored; a short reply has no zero bank.
+    s.output = l.output.get(x);
+    s.outputB = l.outputB.get(x);
+    s.span = l.span.get(x);
+    s.zero = l.zero.present() && BanksInReply(id) > l.zero.bank ? l.zero.get(x) : -1;
+    s.multiplier = l.multiplier.get(x);
+    s.option = m.option != OptionRole::None ? m.optionOn : -1;
+    if (f == Family::Rsx7030)
+        s.option = l.option.get(x);
+    if (f == Family::Rsx7035)
+        s.output = -1;
     return s;
 }
 

@@ -4,35 +4,17 @@
 // ways. Every encoder writes the fields of its model into the three bank bytes; every reader
 // recovers from the bytes exactly the selections its encoder stored.
 //
-// Bank layouts (bit 0 is switch 1 of the bank, 1 = ON):
-//   RSX7030 (model bytes 0, 1)   S0: input code (bits 0-4), option (5), output A (6-7)
-//                                S1: output B (0-1), span position (2-7)   S2: zero position
-//   lettered A, B, C (2, 3, 6)   S0: input (0-3), zero position (4-7)
-//                                S1: span position (0-5), output (6-7)     S2: not used
-//                                B and C models count their inputs from code 16 (input - 15)
-//   D models (4, 5)              S0: range of channel A (0-3), of channel B (4-7)
-//                                S1: output direction (0; Reverse = ON)    S2: not used
-//   RSX7040 (7)                  S0: not used (the wizard shows a copy of S2)
-//                                S1: span position (0-5), multiplier (6-7)
-//                                S2: sensor (0-1), output (2-3), option (4)
-//   RSX7035 (8)                  S0: input code - 16 x bit 0 of S1 (0-3), zero position (4-7)
-//                                S1: input codes from 16 (0), option (1), span position (2-7)
+// The bank layouts are described in switchmeaning.h.
 // Bits no field uses keep the value they had.
 
 #include "catalogue.h"
 #include "identity.h"
+#include "switchmeaning.h"
 
 #include <QString>
 #include <cstdint>
 
 namespace vantelso::switches {
-
-// One byte per bank SW1, SW2, SW3.
-struct SwitchBytes {
-    std::uint8_t S0 = 0, S1 = 0, S2 = 0;
-    bool operator==(const SwitchBytes&) const = default;
-    std::uint8_t bank(int b) const { return b == 0 ? S0 : b == 1 ? S1 : S2; }
-};
 
 // The guide's selections as the encoders take them. input is an input-type code (RSX7030,
 // lettered, RSX7035), a sensor list index (RSX7040) or a range switch value (D models);
@@ -44,11 +26,6 @@ struct Selections {
     int span = -1, zero = -1, multiplier = -1, option = -1;
     bool operator==(const Selections&) const = default;
 };
-
-enum class Family { None, Rsx7030, Lettered, DModels, Rsx7040, Rsx7035 };
-Family FamilyOf(std::uint8_t modelByte);
-// Banks drawn: three for RSX7030 and RSX7040, two for the others.
-int BankCount(Family family);
 
 // The selection fields a model has, under their command-line names, with their allowed
 // values (inclusive).

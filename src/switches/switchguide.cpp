@@ -3,6 +3,7 @@
 #include "codecs.h"
 #include "numberformat.h"
 #include "owntexts.h"
+#include "switchsummary.h"
 
 #include <cmath>
 
@@ -11,10 +12,6 @@ namespace vantelso::switches {
 namespace {
 
 const QString kNone = QStringLiteral("-----");
-
-bool isThermocouple(int code) {
-    return code >= 7 && code <= 14;
-}
 
 QString general(double value) {
     return QString::number(value, 'g', 10);
@@ -35,6 +32,9 @@ void SwitchGuide::setDevice(const DeviceIdentity& identity, const QString& model
     m_identity = identity;
     m_model = modelIdentifier;
     m_channels = ChannelsOf(modelIdentifier);
+    m_hasDevice = FamilyOf(identity.ModelByte) != Family::None;
+    m_table.clear(); // another device's table, or none yet
+    m_tableNumber = -1;
     Q_EMIT changed();
 }
 
@@ -53,16 +53,22 @@ bool SwitchGuide::useModel(const DeviceIdentity& identity, const QString& identi
 }
 
 bool SwitchGuide::ReadSwitch() {
-    if (!m_link || family() == Family::None)
+    if (!m_link || m_wizard || family() == Family::None)
         return false;
     const QList<int> r = m_link->ReadData();
     // A failed or refused read leaves everything shown as it was.
     if (m_link->CommError != 0 || m_link->lastCallRefused() || r.size() < 3)
         return false;
-    m_bytes = {std::uint8_t(r[0]), std::uint8_t(r[1]), std::uint8_t(r[2])};
+    showDeviceBytes(SwitchBytesFromReply(r, m_identity));
+    return true;
+}
+
+void SwitchGuide::showDeviceBytes(SwitchBytes bytes) {
+    if (m_wizard || family() == Family::None)
+        return;
+    m_bytes = bytes;
     m_sel = Decode(m_bytes, m_identity, m_channels.inputs, m_catalogue);
     Q_EMIT changed();
-    return true;
 }
 
 void SwitchGuide::enterWizard() {
@@ -116,11 +122,17 @@ void SwitchGuide::encode() {
 }
 
 void SwitchGuide::resetRanges() {
+    // Only the wizard's RSX7030 starts the new input's lists from nothing; a device's switches,
+    // and the lettered models' bytes, keep their zero and span positions.
+    if (!m_wizard || family() != Family::Rsx7030)
+        return;
     m_sel.span = -1;
     m_sel.zero = -1;
 }
 
 void SwitchGuide::selectInput(int channel, int index) {
+    if (family() == Family::DModels)
+        return; // no input switches: the list only names what the device's switches select
     const QList<ListItem> items = inputItems(channel);
     const int value = index >= 0 && index < items.size() ? items[index].value : -1;
     if (channel == 1) {
@@ -158,6 +170,8 @@ void SwitchGuide::selectMultiplier(int index) {
 }
 
 void SwitchGuide::setOption(int option) {
+    if (!optionFrames()[0].enabled)
+        return;
     m_sel.option = option == 1 ? 1 : 0;
     encode();
 }
@@ -187,19 +201,23 @@ QList<ListItem> SwitchGuide::inputItems(int channel) const {
     if (channel == 1 && !showsInputB())
         return out;
     if (f == Family::DModels) {
-        out << ListItem{m_catalogue.Input(input_code::Eeprom).name, 0};
-        for (int k = 1; k <= DRangeCount; ++k)
-            out << ListItem{RangeText(DInputRanges()[std::size_t(k)]), k};
+        // One entry: the input type the device's switches select, as the measurement reads it.
+        const int code = channel == 1 ? m_sel.inputB : m_sel.input;
+        out << (code >= 0 ? ListItem{InputName(m_catalogue, code), code}
+                          : ListItem{QStringLiteral("---"), -1});
         return out;
     }
     if (f == Family::Rsx7040) {
-        for (int k = 0; k <= 3; ++k)
-            out << ListItem{m_catalogue.Freq(k).name, k};
+        // Position 0 leaves the sensor to the record; 1..3 are the switch sensors.
+        out << ListItem{m_catalogue.Input(input_code::Eeprom).name, 0};
+        for (int k = 1; k <= 3; ++k)
+            out << ListItem{m_catalogue.SwitchRangeTexts()[std::size_t(28 + k)].name, k};
         return out;
     }
     if (f == Family::None)
         return out;
-    for (const QString& name : m_catalogue.FillTypeLists(m_identity).switchInput)
+    for (const QString& name :
+         m_catalogue.FillTypeLists(SwitchListIdentity(m_identity)).switchInput)
         out << ListItem{name, m_catalogue.FindInputType(name).value_or(-1)};
     return out;
 }
@@ -213,7 +231,7 @@ QList<ListItem> SwitchGuide::outputItems(int channel) const {
         for (const QString& r : ModelTable()[std::size_t(m_wizardRow)].ranges)
             names << r;
     } else {
-        names = m_catalogue.FillTypeLists(m_identity).output;
+        names = m_catalogue.FillTypeLists(SwitchListIdentity(m_identity)).output;
     }
     for (const QString& n : names)
         out << ListItem{n, m_catalogue.FindOutputType(n).value_or(-1)};
@@ -251,6 +269,33 @@ int SwitchGuide::record() const {
     }
 }
 
+int SwitchGuide::tableNumber() const {
+    return family() == Family::Rsx7040 ? 1 : m_sel.input;
+}
+
+RangeValues SwitchGuide::listValues() const {
+    const int r = record();
+    if (r < 0)
+        return {};
+    const ZeroSpanRecord& rec = ZeroSpanRecords()[std::size_t(r)];
+    // After a default was written the lists show the table the device gave back.
+    if (m_wizard || m_table.isEmpty() || m_tableNumber != tableNumber())
+        return {rec.zero, rec.span};
+    int a = 0, b = 0;
+    DeviceLink::TableDataBytes(m_identity.ModelByte, &a, &b, 0, 0);
+    const double scale = family() == Family::Rsx7040
+                             ? 1000.0
+                             : std::pow(10.0, m_catalogue.Input(m_sel.input).Decimals);
+    RangeValues v;
+    for (int k = 1; k <= a && k < m_table.size(); ++k)
+        v.span << m_table[k] / scale;
+    for (int k = 1; k <= b && a + 1 + k < m_table.size(); ++k)
+        v.zero << m_table[a + 1 + k] / scale;
+    if (family() == Family::Rsx7040)
+        v.zero = rec.zero; // its zero list holds the multipliers
+    return v;
+}
+
 QStringList SwitchGuide::zeroItems() const {
     const Family f = family();
     if (f == Family::Rsx7040 || f == Family::DModels || f == Family::None || m_sel.input <= 0)
@@ -260,7 +305,7 @@ QStringList SwitchGuide::zeroItems() const {
         return {m_texts.lang(own::NoRange)};
     QStringList out{QStringLiteral("Default")};
     const bool f2 = m_fahrenheit && IsTemperatureType(m_sel.input);
-    for (double z : ZeroSpanRecords()[std::size_t(r)].zero)
+    for (double z : listValues().zero)
         out << (f2 ? CtoF(z) : general(z));
     return out;
 }
@@ -275,7 +320,7 @@ QStringList SwitchGuide::spanItems() const {
     QStringList out{QStringLiteral("Default")};
     // A span is a difference of temperatures: no 32-degree shift.
     const bool f2 = m_fahrenheit && f != Family::Rsx7040 && IsTemperatureType(m_sel.input);
-    for (double s : ZeroSpanRecords()[std::size_t(r)].span)
+    for (double s : listValues().span)
         out << (f2 ? CtoFSpan(s) : general(s));
     return out;
 }
@@ -320,41 +365,14 @@ std::array<OptionFrame, 2> SwitchGuide::optionFrames() const {
     OptionFrame& o = frames[0];
     const int m = m_identity.ModelByte;
     o.visible = m == 0 || m == 4 || m == 5 || m == 7 || m == 8;
-    o.caption = QStringLiteral("Option");
-    o.off = QStringLiteral("Off");
-    o.on = QStringLiteral("On");
-    const int t = m_sel.input;
-    switch (family()) {
-    case Family::Rsx7030:
-        if (t > 0 && t < Catalogue::SwitchRangeTextCount &&
-            m_catalogue.SwitchRangeTexts()[std::size_t(t)].hasCjc) {
-            o.caption = QStringLiteral("CJC");
-            o.off = QStringLiteral("Ext");
-            o.on = QStringLiteral("Int");
-        }
-        break;
-    case Family::DModels:
-        o.caption = m_texts.lang(49);
-        o.off = m_texts.lang(58);
-        o.on = m_texts.lang(59);
-        break;
-    case Family::Rsx7040:
-        o.caption = m_texts.lang(57);
-        break;
-    case Family::Rsx7035:
-        if (isThermocouple(t)) {
-            o.caption = QStringLiteral("CJC");
-            o.off = QStringLiteral("Ext");
-            o.on = QStringLiteral("Int");
-        } else if (t >= 16 && t <= 21) {
-            o.caption = m_texts.lang(60);
-            o.off = QStringLiteral("2/4w");
-            o.on = QStringLiteral("3w");
-        }
-        break;
-    default:
-        break;
-    }
+    const OptionRole role = OptionRoleFor(m_identity, m_sel.input, m_catalogue);
+    const OptionWords w = OptionWordsFor(role, family(), m_texts);
+    o.caption = w.caption;
+    o.off = w.off;
+    o.on = w.on;
+    // The D models' frame shows the device's switch (the guide sets none there); the frequency
+    // model's frame, and RSX7035's for inputs without an option, carry no switch.
+    o.enabled = role != OptionRole::None && role != OptionRole::OutputDirection;
     return frames;
 }
 
@@ -367,32 +385,33 @@ double SwitchGuide::inputMin(int code) const {
 QString SwitchGuide::limitsText() const {
     const Family f = family();
     if (f == Family::DModels) {
+        // Each channel: the input its switches select, then the output ranges the device has.
         QStringList parts;
         for (int c = 0; c < m_channels.outputs; ++c) {
             QString text = QStringLiteral("CH%1: ").arg(c + 1);
-            const int v = c == 0 ? m_sel.input : m_channels.inputs == 2 ? m_sel.inputB : -2;
-            if (v == -2) {
+            const int code = c == 0 ? m_sel.input : m_channels.inputs == 2 ? m_sel.inputB : -2;
+            if (code == -2) {
                 text += QStringLiteral("DOUBLER");
-            } else if (v <= 0 || v > DRangeCount) {
+            } else if (code <= 0) {
                 text += QStringLiteral("No Range");
             } else {
-                const InputRange& r = DInputRanges()[std::size_t(v)];
-                const InputType& t = m_catalogue.Input(
-                    r.unit == QLatin1String("mA") ? input_code::Milliamp20 : input_code::Volt10);
-                text += RangeText(r) + QStringLiteral("; Min.Lim.=") + general(r.start / 1000.0) +
-                        u' ' + r.unit + QStringLiteral("; Max.Lim.=") + general(r.end / 1000.0) +
-                        u' ' + r.unit + QStringLiteral("; Span min=") + general(t.minSpan) + u' ' +
-                        r.unit;
+                const InputType& t = m_catalogue.Input(code);
+                text += t.name + QStringLiteral("; Min.Lim.=") + general(inputMin(code)) + u' ' +
+                        t.unit + QStringLiteral("; Max.Lim.=") + general(t.max) + u' ' + t.unit +
+                        QStringLiteral("; Span min=") + general(t.minSpan) + u' ' + t.unit;
             }
             parts << text;
         }
-        return parts.join(QStringLiteral("  "));
+        return parts.join(QStringLiteral("  ")) +
+               QStringLiteral("  Out: 0-20 mA; 4-20 mA; 0-10 V; 2-10 V; 0-5 V; 1-5 V;");
     }
     int row = m_sel.input;
     bool useFahrenheit = m_fahrenheit && IsTemperatureType(row);
     if (f == Family::Rsx7040) {
         if (row < 0)
             return {};
+        if (row == 0)
+            return QStringLiteral("EEPROM");
         row += 28; // the frequency sensors
         useFahrenheit = false;
     } else if (row < 0) {
@@ -472,8 +491,11 @@ int SwitchGuide::DefaultAddress(DefaultKind kind, int k, int lastChannel) {
 
 SwitchGuide::DefaultOutcome SwitchGuide::enterDefault(DefaultKind kind, int k, int lastChannel) {
     Prompter* prompter = m_link ? m_link->prompter() : nullptr;
-    const int code = m_sel.input;
-    if (!prompter || m_wizard || !m_link->isPortOpen() || !showsZero() || code <= 0)
+    // The frequency model has a span list only; its values are frequencies, its table is 1.
+    const bool frequency = family() == Family::Rsx7040;
+    const int code = frequency ? input_code::Freq : m_sel.input;
+    const bool hasList = frequency ? kind == DefaultKind::Span : showsZero() && m_sel.input > 0;
+    if (!prompter || m_wizard || !m_link->isPortOpen() || !hasList)
         return DefaultOutcome::Refused;
     const int address = DefaultAddress(kind, k, lastChannel);
     if (k < 0 || address < 0 || address + 1 > 255) {
@@ -512,13 +534,24 @@ SwitchGuide::DefaultOutcome SwitchGuide::enterDefault(DefaultKind kind, int k, i
         return DefaultOutcome::Cancelled;
     }
     const codecs::HighLow hl = codecs::Split16(int(scaled));
+    // A command refused because another one was waiting leaves CommError clear: it is a
+    // failure all the same, nothing reached the device.
+    auto busy = [&] {
+        prompter->inform(m_texts.lang(own::DefaultBusy), Prompter::Icon::Warning);
+        return DefaultOutcome::Busy;
+    };
     m_link->WriteBlock(0, {{std::uint8_t(address), hl.low}, {std::uint8_t(address + 1), hl.high}});
+    if (m_link->lastCallRefused())
+        return busy();
     if (m_link->CommError != 0)
         return DefaultOutcome::Failed;
-    const QList<int> table = m_link->ReadTable(code);
+    const QList<int> table = m_link->ReadTable(frequency ? 1 : code);
+    if (m_link->lastCallRefused())
+        return busy();
     if (m_link->CommError != 0)
         return DefaultOutcome::Failed;
     m_table = table;
+    m_tableNumber = frequency ? 1 : code;
     Q_EMIT changed();
     return DefaultOutcome::Written;
 }

@@ -23,7 +23,8 @@ struct ListItem {
 struct OptionFrame {
     bool visible = false;
     QString caption;
-    QString off, on; // items 0 and 1 of the frame
+    QString off, on;     // items 0 and 1 of the frame
+    bool enabled = true; // false: the frame only shows the device's switch (or nothing)
 };
 
 enum class CheckResult { None, Ok, Error }; // "---", "OK", "ERR"
@@ -74,7 +75,8 @@ public:
 
     // --- zero and span defaults stored in the device ---
     enum class DefaultKind { Span, Zero };
-    enum class DefaultOutcome { Written, Cancelled, Refused, Failed };
+    // Busy: another device command was waiting, nothing was sent (the user is told).
+    enum class DefaultOutcome { Written, Cancelled, Refused, Failed, Busy };
     // Asks for the value of list position k, checks it and writes it ("$W"), then rereads
     // the input's table ("$S"). lastChannel 1 moves the address by 20.
     DefaultOutcome enterDefault(DefaultKind kind, int k, int lastChannel);
@@ -88,7 +90,17 @@ public:
     QString modelIdentifier() const { return m_model; }
     Family family() const { return FamilyOf(m_identity.ModelByte); }
     int inputs() const { return m_channels.inputs; }
-    int banks() const { return BankCount(family()); }
+    // A device's short "$D" reply has no third bank: it is drawn empty.
+    int banks() const { return std::min(BankCount(family()), BanksInReply(m_identity)); }
+    // The device's short "$D" reply carries no third bank, though the model has one: its zero
+    // position is unknown and the record's start applies.
+    bool thirdBankMissing() const {
+        return !m_wizard && BankCount(family()) == 3 && BanksInReply(m_identity) < 3;
+    }
+    // A device was identified (setDevice): its switches can be read.
+    bool hasDevice() const { return m_hasDevice; }
+    // The banks of a measurement's switch read, shown as if read here (ignored in the wizard).
+    void showDeviceBytes(SwitchBytes bytes);
     SwitchBytes bytes() const { return m_bytes; }
     const Selections& selections() const { return m_sel; }
     // The input-type code selected on channel A (-1 none); the sensor index on RSX7040.
@@ -132,6 +144,10 @@ private:
     void encode();
     void resetRanges();
     int record() const;
+    int tableNumber() const;
+    // The zero and span values of the lists: the switch-setting tables, or the table the
+    // device gave back after a default was written.
+    RangeValues listValues() const;
     double inputMin(int code) const;
 
     const Catalogue& m_catalogue;
@@ -145,8 +161,10 @@ private:
     Selections m_sel;
     bool m_fahrenheit = false;
     QList<int> m_table;
+    int m_tableNumber = -1;
 
     bool m_wizard = false;
+    bool m_hasDevice = false;
     int m_wizardRow = -1;
     QString m_wizardModel;
     struct Saved {

@@ -118,35 +118,6 @@ int RecordForInput(const Catalogue& catalogue, int inputCode) {
     return row.group < ZeroSpanRecordCount ? row.group : -1;
 }
 
-const std::array<InputRange, DRangeCount + 1>& DInputRanges() {
-    static const QString mA = QStringLiteral("mA");
-    static const QString V = QStringLiteral("V");
-    static const std::array<InputRange, DRangeCount + 1> ranges = {
-        InputRange{},
-        InputRange{0, 20000, mA},
-        InputRange{4000, 20000, mA},
-        InputRange{0, 10000, mA},
-        InputRange{2000, 10000, mA},
-        InputRange{-20000, 20000, mA},
-        InputRange{0, 10000, V},
-        InputRange{2000, 10000, V},
-        InputRange{0, 5000, V},
-        InputRange{1000, 5000, V},
-        InputRange{-10000, 10000, V},
-        InputRange{-5000, 5000, V},
-        InputRange{0, 1000, V},
-        InputRange{0, 2000, V},
-        InputRange{-1000, 1000, V},
-        InputRange{200, 1000, V},
-    };
-    return ranges;
-}
-
-QString RangeText(const InputRange& r) {
-    return QString::number(r.start / 1000.0) + QStringLiteral("÷") +
-           QString::number(r.end / 1000.0) + u' ' + r.unit;
-}
-
 int WizardModelByte(const QString& wizardModel) {
     static const struct {
         const char* model;

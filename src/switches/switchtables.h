@@ -20,11 +20,10 @@
 //  7       multipliers 1000/100/10/1, span 0.5..31.5  the frequency model RSX7040 (group 7)
 //  8       zero -100..400, span 5..825             mV inputs "90 mV", "200 mV", "800 mV"
 //
-// Record 8 is the first of the two further tables: the mV inputs share group 0 with the
-// thermocouples in the range texts, but thermocouple zeros and spans (down to -200, up to
-// 1850) are mostly outside every mV range. The second further table holds the input ranges
-// of the "D" models (RSX7031D, RSX7032D, RSX7131D, RSX7132D), which have no zero/span
-// switches: their input switches pick one of fifteen voltage/current ranges per channel.
+// Record 8 is the further table: the mV inputs share group 0 with the thermocouples in the
+// range texts, but thermocouple zeros and spans (down to -200, up to 1850) are mostly outside
+// every mV range. The "D" models (RSX7031D, RSX7032D, RSX7131D, RSX7132D) have no zero/span
+// switches: their input switches select an input type, as described in switchmeaning.h.
 //
 // Models and their records: RSX7030 and RSX7035 use the record of the selected input as above;
 // the lettered A, B and C models (RSX7031/7032/7131 A-C) likewise; RSX7040 always record 7;
@@ -67,19 +66,6 @@ const std::array<ZeroSpanRecord, ZeroSpanRecordCount>& ZeroSpanRecords();
 // The record for an input code of a switch model, or -1 when the input has no range
 // switches (EEPROM, "Res300K", unknown codes).
 int RecordForInput(const Catalogue& catalogue, int inputCode);
-
-// Voltage/current input range of the D models, in thousandths of the unit as the device
-// reports them.
-struct InputRange {
-    int start = 0;
-    int end = 0;
-    QString unit; // "mA" or "V"
-};
-// Switch values 1..15 (index 0 is unused: value 0 leaves the range of the configuration).
-inline constexpr int DRangeCount = 15;
-const std::array<InputRange, DRangeCount + 1>& DInputRanges();
-// "4÷20 mA"
-QString RangeText(const InputRange& r);
 
 // ModelByte under which the guide applies a wizard model's rules; -1 for unknown texts.
 int WizardModelByte(const QString& wizardModel);

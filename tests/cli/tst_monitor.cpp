@@ -17,9 +17,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("model");
         QTest::addColumn<QStringList>("channels");
         QTest::addColumn<QString>("inputUnit");
-        QTest::newRow("one channel") << "RSX7030" << QStringList{"A"} << "°C";
+        // The RSX7030's one input on its two outputs.
+        QTest::newRow("second output") << "RSX7030" << QStringList{"A", "B"} << "°C";
+        QTest::newRow("one channel") << "RSX7040" << QStringList{"A"} << "Hz";
         QTest::newRow("two channels") << "RSX7131B" << QStringList{"A", "B"} << "°C";
-        QTest::newRow("frequency") << "RSX7040" << QStringList{"A"} << "Hz";
     }
     void csv() {
         QFETCH(QString, model);

@@ -221,9 +221,8 @@ private Q_SLOTS:
         QCOMPARE(lamp.last().first().toInt(), colour::Green);
     }
 
-    // The switch set-up of the RSX7030: input and output type, zero and span from the
-    // device's table (or the record in the "Default" and "EEPROM" positions), reversed
-    // output by the option switch.
+    // The switch set-up of the RSX7030 on the wire: the device's table is read only when a
+    // zero or span position needs it; the "Default" and "EEPROM" positions take the record.
     void switchSetUp_data() {
         QTest::addColumn<QByteArray>("switches");
         QTest::addColumn<int>("inputType");
@@ -232,14 +231,11 @@ private Q_SLOTS:
         QTest::addColumn<double>("outputStart");
         QTest::addColumn<double>("outputEnd");
         QTest::addColumn<bool>("tableRead");
-        // Tc K (8), output 1; span position 2, zero position 5 of table 8 (tenths of °C).
-        const double zero5 = sim::TableWord(8, 1, 4) / 10.0;
-        const double span2 = sim::TableWord(8, 0, 1) / 10.0;
-        QTest::newRow("Tc K from the table, reverse option")
-            << QByteArray("\x68\x09\x05\x00", 4) << 8 << zero5 << zero5 + span2 << 20.0 << 4.0
-            << true;
+        // Tc K (8), output 1; span position 2 (5 °C), zero position 5 (-50 °C) of table 8.
+        QTest::newRow("Tc K from the table")
+            << QByteArray("\x48\x09\x05\x00", 4) << 8 << -50.0 << -45.0 << 4.0 << 20.0 << true;
         QTest::newRow("default positions keep the record's range")
-            << QByteArray("\x88\x01\x00\x00", 4) << 8 << 0.0 << 1000.0 << 0.0 << 10.0 << true;
+            << QByteArray("\x88\x01\x00\x00", 4) << 8 << 0.0 << 1000.0 << 0.0 << 10.0 << false;
         QTest::newRow("EEPROM position keeps the record")
             << QByteArray("\x00\x09\x05\x00", 4) << 8 << 0.0 << 1000.0 << 4.0 << 20.0 << false;
     }

@@ -1,17 +1,23 @@
 // The configuration report: what the document says for a device and for a file, in both
 // languages, that a one-channel device fits one page, and the PDF written as a whole or not.
 // With VANTELSO_SCREENSHOTS set to a folder, the first page of each report is saved there.
+// The agreement table puts the same switch banks through every view of them.
+#include "clirun.h"
 #include "configdiff.h"
 #include "configreport.h"
 #include "fieldtexts.h"
+#include "measurement.h"
+#include "owntexts.h"
 #include "recordformat.h"
 #include "simbench.h"
+#include "switchguide.h"
 #include "texts.h"
 
 #include <QFile>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cmath>
 
 using namespace vantelso;
 using namespace vantelso::report;
@@ -120,6 +126,184 @@ private Q_SLOTS:
                                                  .arg(QString::fromLatin1(QTest::currentDataTag())
                                                           .toLower()
                                                           .replace(u' ', u'-'))));
+    }
+
+    // One switch, one meaning: the same banks on a simulated device, read by the switch guide,
+    // set up by the measurement, streamed by `monitor` and printed in the report, give one
+    // input type, unit, range, output and direction. The measurement shows `value` for an
+    // input a quarter into the range (a mirrored output would show three quarters); `monitor`
+    // shows the simulated unit's sweep, which starts at mid-range and rises.
+    void agreement_data() {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QByteArray>("banks");
+        QTest::addColumn<QString>("input"); // as the guide names it
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("range");  // the measurement window's range label
+        QTest::addColumn<QString>("output"); // channel A's output type; "" the record's
+        QTest::addColumn<bool>("reverse");
+        QTest::addColumn<double>("value"); // the input applied, a quarter into the range
+        auto b = [](std::initializer_list<int> v) {
+            QByteArray out;
+            for (int x : v)
+                out.append(char(x));
+            return out;
+        };
+        // Tc K, zero position 10 (0 °C), span position 30 (190 °C), outputs 4-20 mA and
+        // 0-10 V; the option is the cold junction (Int here) and reverses nothing.
+        QTest::newRow("RSX7030") << "RSX7030" << b({0x68, 0x7A, 0x0A, 0}) << "Tc K"
+                                 << "°C"
+                                 << "0 ÷ 190 °C"
+                                 << "4-20 mA" << false << 47.5;
+        // The short reply carries no SW3: the zero is the record's start, not position 5.
+        QTest::newRow("model byte 1") << "1" << b({0x48, 0x7A, 0x05, 0}) << "Tc K"
+                                      << "°C"
+                                      << "0 ÷ 190 °C"
+                                      << "4-20 mA" << false << 47.5;
+        QTest::newRow("RSX7031A") << "RSX7031A" << b({0xA8, 0x5E}) << "Tc K"
+                                  << "°C"
+                                  << "0 ÷ 190 °C"
+                                  << "4-20 mA" << false << 47.5;
+        // Pt 100 is switch value 3 (codes from 16); zero position 11 (0), span 19 (100).
+        QTest::newRow("RSX7031B") << "RSX7031B" << b({0xB3, 0x93}) << "Pt 100"
+                                  << "°C"
+                                  << "0 ÷ 100 °C"
+                                  << "0-10 V" << false << 25.0;
+        QTest::newRow("RSX7031C") << "RSX7031C" << b({0xBB, 0x49}) << "Cost10K"
+                                  << "°C"
+                                  << "0 ÷ 50 °C"
+                                  << "4-20 mA" << false << 12.5;
+        // Switch value 3 on the C model is its 300 kΩ range: no range switches, the record's
+        // range words read in its scale (the end one decade finer).
+        QTest::newRow("RSX7031C 300 kOhm") << "RSX7031C" << b({0x03, 0x40}) << "Res300K"
+                                           << "KOhm"
+                                           << "0 ÷ 10 KOhm"
+                                           << "4-20 mA" << false << 2.5;
+        // The D models: input type from S0 (S1 for the math model's channel B), ranges and
+        // outputs from the record, SW2 switch 5 reversing the output.
+        QTest::newRow("RSX7031D") << "RSX7031D" << b({0x05, 0x10}) << "20 mA"
+                                  << "mA"
+                                  << "4 ÷ 20 mA"
+                                  << "" << true << 8.0;
+        QTest::newRow("RSX7032D") << "RSX7032D" << b({0x04, 0x00}) << "10 V"
+                                  << "V"
+                                  << "4 ÷ 20 V"
+                                  << "" << false << 8.0;
+        QTest::newRow("RSX7131D") << "RSX7131D" << b({0x05, 0x10}) << "20 mA"
+                                  << "mA"
+                                  << "4 ÷ 20 mA"
+                                  << "" << true << 8.0;
+        QTest::newRow("RSX7132D") << "RSX7132D" << b({0x04, 0x15}) << "10 V"
+                                  << "V"
+                                  << "0 ÷ 10 V"
+                                  << "" << true << 2.5;
+        // TTL, span position 10 (5) times 100: 0 ÷ 500 Hz.
+        QTest::newRow("RSX7040") << "RSX7040" << b({0x00, 0x4A, 0x06, 0}) << "TTL"
+                                 << "Hz"
+                                 << "0 ÷ 500 Hz"
+                                 << "4-20 mA" << false << 125.0;
+        // Pt 100 (16 + 2), three wires, zero position 11, span position 19.
+        QTest::newRow("RSX7035") << "RSX7035" << b({0xB2, 0x4F, 0, 0}) << "Pt 100"
+                                 << "°C"
+                                 << "0 ÷ 100 °C"
+                                 << "4-20 mA" << false << 25.0;
+    }
+    void agreement() {
+        QFETCH(QString, model);
+        QFETCH(QByteArray, banks);
+        QFETCH(QString, input);
+        QFETCH(QString, unit);
+        QFETCH(QString, range);
+        QFETCH(QString, output);
+        QFETCH(bool, reverse);
+        QFETCH(double, value);
+        std::uint8_t modelByte = 0, variant = 0;
+        QVERIFY(ParseModelIdentifier(model, &modelByte, &variant));
+        Texts texts;
+        texts.setLanguage(Texts::English);
+        Catalogue catalogue;
+
+        // The guide's reader.
+        {
+            SimBench b(modelByte, variant);
+            b.device.setSwitchBytes(banks);
+            b.link.identity = b.device.identity();
+            catalogue.Init(b.link.identity);
+            switches::SwitchGuide guide(catalogue, texts, &b.link);
+            guide.setDevice(b.link.identity, b.device.modelIdentifier());
+            QVERIFY(guide.ReadSwitch());
+            QCOMPARE(guide.inputItems(0).value(guide.inputIndex(0)).text, input);
+            if (!output.isEmpty() && guide.outputIndex(0) >= 0)
+                QCOMPARE(guide.outputItems(0).value(guide.outputIndex(0)).text, output);
+            const switches::OptionFrame option = guide.optionFrames()[0];
+            const bool direction = option.caption == texts.lang(49);
+            QCOMPARE(direction && guide.selections().option == 1, reverse);
+            // Where both range switches are set, zero + span is the range's end.
+            bool zeroOk = false, spanOk = false;
+            const double zero = guide.zeroItems().value(guide.zeroIndex()).toDouble(&zeroOk);
+            const double span = guide.spanItems().value(guide.spanIndex()).toDouble(&spanOk);
+            if (zeroOk && spanOk)
+                QVERIFY2(range.startsWith(QStringLiteral("%1 ÷ %2 ").arg(zero).arg(zero + span)),
+                         qPrintable(range));
+            if (modelByte == 1)
+                QCOMPARE(guide.banks(), 2); // no SW3 in the reply
+        }
+
+        // The measurement's channel set-up and its first frame.
+        SimBench b(modelByte, variant);
+        b.link.setDelayScale(0.01);
+        b.device.setSwitchBytes(banks);
+        b.device.setAnalogInput(0, value);
+        ReadFailure why = ReadFailure::None;
+        const auto read = ReadConfiguration(b.link, catalogue, {}, &why);
+        QVERIFY(read);
+        measure::MeasureSetup setup;
+        setup.record = read->record;
+        setup.LastChannel = 0;
+        measure::Measurement m(b.link, catalogue, texts);
+        QList<measure::FrameReading> frames;
+        QObject::connect(&m, &measure::Measurement::frameShown, &m,
+                         [&](const measure::FrameReading& r) {
+                             frames << r;
+                             m.Stop();
+                         });
+        QCOMPARE(m.Start(setup), measure::MeasureEnd::Stopped);
+        QCOMPARE(frames.size(), 1);
+        const ChannelSettings& a = m.channels()[0].settings;
+        QCOMPARE(m.labels().progIn[0], range);
+        QCOMPARE(frames[0].channels[0].inputUnit, unit);
+        if (!output.isEmpty())
+            QCOMPARE(catalogue.Output(a.outputType).name, output);
+        QCOMPARE(a.outputStart > a.outputEnd, reverse);
+        const double tolerance = 2e-3 * std::abs(a.inputEnd - a.inputStart);
+        QVERIFY2(std::abs(frames[0].channels[0].input - value) <= tolerance,
+                 qPrintable(frames[0].channels[0].inputText));
+
+        // The report.
+        const auto source = ReportFromDevice(b.link, QStringLiteral("sim"));
+        QVERIFY(source);
+        const QString text = ConfigReport(*source, texts).text();
+        QVERIFY2(text.contains(input + u' ' + range), qPrintable(text));
+        QVERIFY2(text.contains(texts.lang(own::SetBySwitches)), qPrintable(text));
+        QCOMPARE(text.contains(QStringLiteral(" -> ") + output + u' '), !output.isEmpty());
+        QCOMPARE(text.contains(range + QStringLiteral(" Reverse")) ||
+                     text.contains(QStringLiteral("-> ") + output + QStringLiteral(" Reverse")),
+                 reverse);
+
+        // `monitor`: the same unit and value on the command line.
+        QString list;
+        for (char c : banks)
+            list += (list.isEmpty() ? QString() : QStringLiteral(",")) + QString::number(quint8(c));
+        const CliRun r = cli({QStringLiteral("--demo"), model, QStringLiteral("--switches"), list,
+                              QStringLiteral("monitor"), QStringLiteral("--count"),
+                              QStringLiteral("1"), QStringLiteral("--csv")});
+        QCOMPARE(r.exitCode, 0);
+        const QStringList cells = r.lines().value(1).split(u',');
+        QCOMPARE(cells.value(1), QStringLiteral("A"));
+        QCOMPARE(cells.value(3), unit);
+        const double mid = (a.inputStart + a.inputEnd) / 2;
+        const double shown = cells.value(2).toDouble();
+        QVERIFY2(shown >= mid - tolerance && shown <= mid + 10 * tolerance,
+                 qPrintable(cells.value(2)));
     }
 
     // The PDF is written whole, or not at all with the system's reason.

@@ -3,7 +3,10 @@
 // With VANTELSO_SCREENSHOTS set to a folder, pictures of the window are saved there.
 #include "desktopsession.h"
 #include "dipbanks.h"
+#include "frmmisura.h"
 #include "frmswitch.h"
+
+#include <QTimer>
 
 using namespace vantelso;
 
@@ -75,6 +78,43 @@ private Q_SLOTS:
         QVERIFY(!s.window->switchSubWindow()->isVisible());
         s.window->mainMenu().viewSwitch->trigger(); // View > Switch does the same
         QVERIFY(s.window->switchSubWindow()->isVisible());
+    }
+
+    // The banks a measurement reads at its start reach the switch window; the window's own
+    // Read reads them again.
+    void measurementAndReadShowSwitches() {
+        Session s(QStringLiteral("RSX7030"));
+        QVERIFY(s.open());
+        gui::FrmSwitch* w = s.window->switchWindow();
+        gui::FrmMisura* m = s.window->measureWindow();
+        s.demo->device()->setStreamInterval(5);
+        s.demo->device()->setSwitchBytes(QByteArray("\x68\x7A\x0A\x00", 4));
+        connect(&m->measurement(), &measure::Measurement::frameShown, m,
+                [m] { m->measurement().Stop(); });
+        s.panel()->cmd_start->click();
+        QCOMPARE(w->guide().bytes(), (switches::SwitchBytes{0x68, 0x7A, 0x0A}));
+        QCOMPARE(current(w->cmb_SW_in[0]), QStringLiteral("Tc K"));
+        QCOMPARE(w->frm_optionSw[0]->title(), QStringLiteral("CJC"));
+        s.demo->device()->setSwitchBytes(QByteArray("\x48\x0E\x05\x00", 4));
+        const int reads = s.count("$D");
+        QVERIFY(w->cmd_read->isEnabled());
+        w->cmd_read->click();
+        QCOMPARE(s.count("$D"), reads + 1);
+        QCOMPARE(w->guide().bytes(), (switches::SwitchBytes{0x48, 0x0E, 0x05}));
+    }
+
+    // Start refused because another command is waiting: the measurement window is idle
+    // again, not left running.
+    void startRefusedWhenBusy() {
+        Session s(QStringLiteral("RSX7030"));
+        QVERIFY(s.open());
+        gui::FrmMisura* m = s.window->measureWindow();
+        s.demo->device()->injectFault({sim::Fault::Kind::DelayedReply, "$V", 0, 1, 300});
+        QTimer::singleShot(50, m, [m] { m->Cmd_StartRead->click(); });
+        s.state.link.ReadIdentity();
+        QVERIFY(!m->running());
+        QVERIFY(m->Cmd_StartRead->isEnabled());
+        QVERIFY(!m->Cmd_StopRead->isEnabled());
     }
 
     void wizard() {

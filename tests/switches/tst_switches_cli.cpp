@@ -2,6 +2,7 @@
 // simulated device ("sim MODEL --switches S0,S1,S2") and read back as the same selections.
 #include "clirun.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -28,16 +29,12 @@ private Q_SLOTS:
                                                              "--output", "1", "--output-b", "2",
                                                              "--span",   "3", "--zero",     "5"}
                                  << QList<int>{72, 14, 5};
-        QTest::newRow("RSX7040") << "RSX7040" << QStringList{"--input",  "2",  "--output",     "3",
-                                                             "--span",   "1",  "--multiplier", "1",
-                                                             "--option", "off"}
+        QTest::newRow("RSX7040") << "RSX7040" << QStringList{"--input", "2", "--output",     "3",
+                                                             "--span",  "1", "--multiplier", "1"}
                                  << QList<int>{14, 65, 14};
         QTest::newRow("RSX7031C") << "RSX7031C" << QStringList{"--input", "25", "--output", "2",
                                                                "--span",  "63", "--zero",   "15"}
                                   << QList<int>{0xF0 | 10, 63 | 128, -1};
-        QTest::newRow("RSX7032D") << "RSX7032D" << QStringList{"--input", "2",        "--input-b",
-                                                               "15",      "--option", "on"}
-                                  << QList<int>{0xF2, 1, -1};
     }
     void roundTrip() {
 #ifndef Q_OS_UNIX
@@ -73,6 +70,60 @@ private Q_SLOTS:
             QVERIFY2(read.contains(it.key()), qPrintable(it.key()));
             QCOMPARE(read.value(it.key()), it.value());
         }
+    }
+
+    // A device's switches as the window names them: per channel the input type, the output
+    // and its direction, the positions with their values, the option.
+    void deviceMeaning_data() {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QString>("banks");
+        QTest::addColumn<QStringList>("inputs"); // name and unit per channel
+        QTest::addColumn<QString>("output");     // channel A's output, "" the record's
+        QTest::addColumn<double>("span");        // channel A's span value, 0 none
+        QTest::addColumn<QString>("option");     // its meaning, "" none
+        QTest::newRow("RSX7030 Tc K, CJC Int")
+            << "RSX7030"
+            << "104,122,10" << QStringList{"Tc K", "°C", "Tc K", "°C"} << "4-20 mA" << 190.0
+            << "Int";
+        QTest::newRow("RSX7132D reversed")
+            << "RSX7132D"
+            << "4,21,0" << QStringList{"10 V", "V", "20 mA", "mA"} << "" << 0.0 << "Reverse";
+        QTest::newRow("RSX7040 TTL")
+            << "RSX7040"
+            << "0,74,6" << QStringList{"TTL", "Hz"} << "4-20 mA" << 5.0 << "";
+    }
+    void deviceMeaning() {
+        QFETCH(QString, model);
+        QFETCH(QString, banks);
+        QFETCH(QStringList, inputs);
+        int rc = -1;
+        const QJsonObject o =
+            runJson({"--demo", model, "--switches", banks, "switches", "--json"}, &rc);
+        QCOMPARE(rc, 0);
+        const QJsonArray channels = o.value(QLatin1String("channels")).toArray();
+        QCOMPARE(channels.size(), inputs.size() / 2);
+        for (int c = 0; c < channels.size(); ++c) {
+            const QJsonObject in = channels[c].toObject().value(QLatin1String("input")).toObject();
+            QCOMPARE(in.value(QLatin1String("name")).toString(), inputs[2 * c]);
+            QCOMPARE(in.value(QLatin1String("unit")).toString(), inputs[2 * c + 1]);
+        }
+        const QJsonObject a = channels[0].toObject();
+        QFETCH(QString, output);
+        QCOMPARE(
+            a.value(QLatin1String("output")).toObject().value(QLatin1String("name")).toString(),
+            output);
+        QFETCH(double, span);
+        QCOMPARE(a.value(QLatin1String("span")).toObject().value(QLatin1String("value")).toDouble(),
+                 span);
+        QFETCH(QString, option);
+        QCOMPARE(
+            o.value(QLatin1String("option")).toObject().value(QLatin1String("meaning")).toString(),
+            option);
+        // `read` tells the same beside the record, marked as set by the switches.
+        const CliRun r = cli({"--demo", model, "--switches", banks, "read"});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.contains(QStringLiteral("switches A: ") + inputs[0]), qPrintable(r.out));
+        QVERIFY(r.out.contains(QStringLiteral("(set by the DIP switches)")));
     }
 
     void badInput_data() {

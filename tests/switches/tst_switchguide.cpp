@@ -1,10 +1,12 @@
 // The switch guide against the simulated device: reading the banks, failures that leave
 // the guide as it was, zero/span defaults on the wire, the wizard, lists, limits and check.
+#include "owntexts.h"
 #include "simbench.h"
 #include "switchguide.h"
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 using namespace vantelso;
 using namespace vantelso::switches;
@@ -66,7 +68,7 @@ private Q_SLOTS:
         QTest::newRow("RSX7040") << "RSX7040" << QByteArray("\x00\x41\x0E\x00", 4) << "TTL"
                                  << "0.5"
                                  << "OK";
-        QTest::newRow("RSX7132D") << "RSX7132D" << QByteArray("\x32\x01", 2) << "4÷20 mA"
+        QTest::newRow("RSX7132D") << "RSX7132D" << QByteArray("\x04\x15", 2) << "10 V"
                                   << ""
                                   << "---";
     }
@@ -170,6 +172,81 @@ private Q_SLOTS:
         if (!question.isEmpty())
             asked << question;
         QCOMPARE(b.prompter.texts(), asked);
+    }
+
+    // A default typed while another command waits is refused by the link: CommError stays
+    // clear, yet nothing was written, and the user is told so.
+    void defaultRefusedAsBusy() {
+        GuideBench b("RSX7030", QByteArray("\x48\x0E\x05\x00", 4));
+        QVERIFY(b.guide.ReadSwitch());
+        b.device.injectFault({K::DelayedReply, "$V", 0, 1, 300});
+        b.prompter.pushInput(QStringLiteral("250"));
+        b.device.clearCommandLog();
+        Outcome inner = Outcome::Written;
+        QTimer::singleShot(50, &b.link, [&] { inner = b.guide.enterDefault(Kind::Span, 1, 0); });
+        b.link.ReadIdentity();
+        QCOMPARE(inner, Outcome::Busy);
+        QVERIFY(b.writes().isEmpty());
+        QCOMPARE(b.count("$S"), 0);
+        QCOMPARE(b.prompter.texts().value(1), b.texts.lang(own::DefaultBusy));
+    }
+
+    // The frequency model has a span list and so a span default (a frequency, table 1), but
+    // no zero list.
+    void frequencySpanDefault() {
+        GuideBench b("RSX7040", QByteArray("\x00\x4A\x06\x00", 4));
+        QVERIFY(b.guide.ReadSwitch());
+        b.prompter.pushInput(QStringLiteral("500"));
+        b.device.clearCommandLog();
+        QCOMPARE(b.guide.enterDefault(Kind::Span, 2, 0), Outcome::Written);
+        QCOMPARE(b.writes(), (QList<QByteArray>{QByteArray("$W\x00\x74\xF4\r", 6),
+                                                QByteArray("$W\x00\x75\x01\r", 6)}));
+        QVERIFY(b.device.commandLog().contains(QByteArray("$S\x01\x01\x00\r", 6)));
+        // The lists show the table the device gave back: span position 10 is 5 (x 1000).
+        QCOMPARE(b.guide.spanItems().value(10), QStringLiteral("5"));
+        QCOMPARE(b.guide.enterDefault(Kind::Zero, 2, 0), Outcome::Refused);
+        // Sensor position 0 leaves the sensor to the record: "EEPROM", not the first sensor.
+        QCOMPARE(b.guide.inputItems(0).first().text, QStringLiteral("EEPROM"));
+        b.guide.selectInput(0, 0);
+        QCOMPARE(b.guide.limitsText(), QStringLiteral("EEPROM"));
+    }
+
+    // A new input on a connected device keeps the zero and span switches where they are
+    // (the lettered encoder keeps their bits, the RSX7030 its positions); only the wizard's
+    // RSX7030 starts the new input's lists from nothing.
+    void inputChangeKeepsPositions_data() {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("wizard");
+        QTest::addColumn<int>("span");
+        QTest::addColumn<int>("zero");
+        QTest::newRow("RSX7030 device")
+            << "RSX7030" << QByteArray("\x48\x7A\x0A\x00", 4) << false << 30 << 10;
+        QTest::newRow("RSX7031A device")
+            << "RSX7031A" << QByteArray("\xA8\x5E", 2) << false << 30 << 10;
+        QTest::newRow("RSX7030 wizard")
+            << "RSX7030" << QByteArray("\x48\x7A\x0A\x00", 4) << true << -1 << -1;
+    }
+    void inputChangeKeepsPositions() {
+        QFETCH(QString, model);
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, wizard);
+        GuideBench b(qPrintable(model), bytes);
+        QVERIFY(b.guide.ReadSwitch());
+        if (wizard) {
+            b.guide.enterWizard();
+            b.guide.chooseWizardModel(1);
+            b.guide.selectInput(0, 3);
+            b.guide.selectSpan(30);
+            b.guide.selectZero(10);
+        }
+        const QList<ListItem> inputs = b.guide.inputItems(0);
+        for (int i = 0; i < inputs.size(); ++i)
+            if (inputs[i].value == 7) // Tc J
+                b.guide.selectInput(0, i);
+        QCOMPARE(b.guide.inputCode(), 7);
+        QTEST(b.guide.selections().span, "span");
+        QTEST(b.guide.selections().zero, "zero");
     }
 
     void defaultAddresses() {

@@ -207,6 +207,10 @@ void FrmMisura::startMeasure() {
     Cmd_StopRead->setEnabled(true);
     Q_EMIT measuringChanged(true);
     m_measurement.Start(measure::SetupFromEditor(m_state.editor, m_state.flags.LastChannel));
+    // Refused before it began (another command was waiting): nothing ended it, so the window
+    // goes back to idle here.
+    if (!Cmd_StartRead->isEnabled() && !running())
+        onEnded();
 }
 
 void FrmMisura::stopMeasure() {

@@ -2,6 +2,7 @@
 
 #include "dipbanks.h"
 #include "lamp.h"
+#include "owntexts.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -67,7 +68,8 @@ QStringList texts(const QList<switches::ListItem>& items) {
 
 FrmSwitch::FrmSwitch(const Catalogue& catalogue, const Texts& texts, DeviceLink& link,
                      std::function<int()> lastChannel, QWidget* parent)
-    : QWidget(parent), m_guide(catalogue, texts, &link), m_lastChannel(std::move(lastChannel)) {
+    : QWidget(parent), m_texts(texts), m_guide(catalogue, texts, &link),
+      m_lastChannel(std::move(lastChannel)) {
     setObjectName(QStringLiteral("frm_switch"));
     setWindowTitle(QStringLiteral("Switch_Wizard"));
     auto* top = new QVBoxLayout(this);
@@ -82,6 +84,8 @@ FrmSwitch::FrmSwitch(const Catalogue& catalogue, const Texts& texts, DeviceLink&
     aiuto_modello->setMinimumContentsLength(14);
     bar->addWidget(aiuto_switch);
     bar->addWidget(close_aiuto_switch);
+    cmd_read = named(new QPushButton, QStringLiteral("cmd_read"));
+    bar->addWidget(cmd_read);
     bar->addWidget(aiuto_modello);
     bar->addStretch();
     auto* lamp = new QHBoxLayout;
@@ -202,6 +206,7 @@ FrmSwitch::FrmSwitch(const Catalogue& catalogue, const Texts& texts, DeviceLink&
 
     connect(aiuto_switch, &QPushButton::clicked, this, [this] { m_guide.enterWizard(); });
     connect(close_aiuto_switch, &QPushButton::clicked, this, [this] { m_guide.leaveWizard(); });
+    connect(cmd_read, &QPushButton::clicked, this, [this] { m_guide.ReadSwitch(); });
     connect(aiuto_modello, &QComboBox::currentIndexChanged, this,
             [this](int i) { m_guide.chooseWizardModel(i); });
     connect(&m_guide, &SwitchGuide::changed, this, &FrmSwitch::refresh);
@@ -212,6 +217,14 @@ FrmSwitch::FrmSwitch(const Catalogue& catalogue, const Texts& texts, DeviceLink&
 bool FrmSwitch::readDevice(const DeviceIdentity& identity, const QString& modelIdentifier) {
     m_guide.setDevice(identity, modelIdentifier);
     return m_guide.ReadSwitch();
+}
+
+void FrmSwitch::showMeasuredSwitches(const DeviceIdentity& identity, const QString& modelIdentifier,
+                                     switches::SwitchBytes bytes) {
+    if (m_guide.wizardMode())
+        return;
+    m_guide.setDevice(identity, modelIdentifier);
+    m_guide.showDeviceBytes(bytes);
 }
 
 void FrmSwitch::defaultEntry(SwitchGuide::DefaultKind kind, int row) {
@@ -228,6 +241,9 @@ void FrmSwitch::refresh() {
     aiuto_switch->setVisible(!wizard);
     close_aiuto_switch->setVisible(wizard);
     aiuto_modello->setVisible(wizard);
+    cmd_read->setText(m_texts.lang(46));
+    cmd_read->setVisible(!wizard);
+    cmd_read->setEnabled(g.hasDevice());
     if (wizard)
         setItems(aiuto_modello, g.wizardModelList(), g.wizardListIndex());
 
@@ -269,12 +285,16 @@ void FrmSwitch::refresh() {
         QRadioButton* on = Opzione[std::size_t(2 * f + 1)];
         off->setText(o.off);
         on->setText(o.on);
+        off->setEnabled(o.enabled);
+        on->setEnabled(o.enabled);
         if (f == 0) {
             const QSignalBlocker b0(off), b1(on);
             (g.selections().option == 1 ? on : off)->setChecked(true);
         }
     }
-    visualizza_limiti->setText(g.limitsText());
+    visualizza_limiti->setText(g.thirdBankMissing()
+                                   ? g.limitsText() + u'\n' + m_texts.lang(own::ThirdBankNotRead)
+                                   : g.limitsText());
     const switches::CheckResult r = g.check();
     check->setText(SwitchGuide::CheckText(r));
     checkLamp->setColourValue(SwitchGuide::CheckColour(r));

@@ -30,6 +30,9 @@ public:
     switches::SwitchGuide& guide() { return m_guide; }
     // The connection panel's Read: the identified device's switches ("$D"); leaves the wizard.
     bool readDevice(const DeviceIdentity& identity, const QString& modelIdentifier);
+    // The banks a measurement read at its start, shown as if read here (not in the wizard).
+    void showMeasuredSwitches(const DeviceIdentity& identity, const QString& modelIdentifier,
+                              switches::SwitchBytes bytes);
 
     DipBanks* dip = nullptr;
     std::array<QComboBox*, 2> cmb_SW_in{};
@@ -43,6 +46,7 @@ public:
     QLabel* visualizza_limiti = nullptr;
     QPushButton* aiuto_switch = nullptr;
     QPushButton* close_aiuto_switch = nullptr;
+    QPushButton* cmd_read = nullptr; // reads the identified device's switches again
     QComboBox* aiuto_modello = nullptr;
     QLabel* check = nullptr; // Label4(20)
     Lamp* checkLamp = nullptr;
@@ -51,6 +55,7 @@ private:
     void refresh();
     void defaultEntry(switches::SwitchGuide::DefaultKind kind, int row);
 
+    const Texts& m_texts;
     switches::SwitchGuide m_guide;
     std::function<int()> m_lastChannel;
     QWidget* m_inputFrame = nullptr;

@@ -237,6 +237,11 @@ void Principale::loadWindowsHidden() {
         connect(m_misura, &FrmMisura::measuringChanged, this, &Principale::setButtonImages);
         connect(&m_misura->measurement(), &measure::Measurement::activityLamp, this,
                 [this](int colour) { m_panel->Spia->setColourValue(colour); });
+        connect(&m_misura->measurement(), &measure::Measurement::switchesRead, m_switch,
+                [this](const switches::SwitchBytes& b) {
+                    m_switch->showMeasuredSwitches(m_state.link.identity,
+                                                   m_state.device.modelIdentifier, b);
+                });
     }
     if (!m_eeprom) {
         m_eeprom = new FrmEeprom(m_state.link);
