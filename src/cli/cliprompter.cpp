@@ -34,6 +34,9 @@ Prompter::Answer CliPrompter::ask(const QString& text, Buttons buttons, Icon ico
     case Buttons::AbortRetryIgnore:
         answer = Answer::Abort;
         said = QStringLiteral(" [Abort]");
+        break;    case Buttons::SaveDiscardCancel:
+        answer = Answer::Cancel;
+        said = QStringLiteral(" [Cancel]");
         break;
     }
     if (answer == Answer::Cancel || answer == Answer::Abort || answer == Answer::No)

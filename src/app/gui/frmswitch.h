@@ -49,8 +49,12 @@ public:
 
 private:
     void refresh();
+    // Captions in the language of the texts; the original's English captions are the
+    // English ones.
+    void applyCaptions();
     void defaultEntry(switches::SwitchGuide::DefaultKind kind, int row);
 
+    const Texts& m_texts;
     switches::SwitchGuide m_guide;
     std::function<int()> m_lastChannel;
     QWidget* m_inputFrame = nullptr;
@@ -61,6 +65,7 @@ private:
     QWidget* m_unitFrame = nullptr;
     std::array<QLabel*, 2> m_inChannel{};
     std::array<QLabel*, 2> m_outChannel{};
+    QWidget* m_pictureFrame = nullptr;
     bool m_refreshing = false;
 };
 

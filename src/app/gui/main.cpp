@@ -7,6 +7,7 @@
 #include "frmmisura.h"
 #include "messageboxprompter.h"
 #include "principale.h"
+#include "shellmessages.h"
 #include "simdevice.h"
 #include "switchbytesoption.h"
 
@@ -203,6 +204,8 @@ int main(int argc, char** argv) {
         [&statePtr] { return statePtr ? statePtr->texts.productTitle() : QString(); });
     app::AppState state(&prompter);
     statePtr = &state;
+    prompter.setButtonTexts(
+        [&state](Prompter::Answer button) { return app::ButtonText(button, state.texts); });
 
     gui::Principale window(state, demo.get());
     prompter.setParentWidget(&window);

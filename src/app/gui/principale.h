@@ -129,6 +129,8 @@ private:
     // Runs a device action now, or once a running measurement has ended (it is stopped).
     void whenNotMeasuring(const std::function<void()>& action);
     void loadBenchWindows();
+    // Read, Write, Start and the commands that need a device follow the port.
+    void showDeviceActions();
     // Shows a factory or tool window at its natural size, in front.
     void showSubWindow(QMdiSubWindow* frame);
     QMdiSubWindow* addHiddenSubWindow(QWidget* widget, const char* name,
@@ -172,6 +174,7 @@ private:
     ShellMenu m_menu;
     std::unique_ptr<app::Shell> m_shell;
     bool m_cursorOverridden = false;
+    bool m_deviceActions = true;
 };
 
 } // namespace vantelso::gui
