@@ -6,6 +6,7 @@
 #include "frmverifica.h"
 #include "lamp.h"
 #include "messageboxprompter.h"
+#include "shellmessages.h"
 #include "stringtable.h"
 #include "verificationstation.h"
 
@@ -141,15 +142,21 @@ void TestDesktop::aboutAndLanguageDialogs() {
     QDir::setCurrent(before);
     QCOMPARE(opened, (QStringList{"www.merovan.example.com", "www.merovan.example.com",
                                   "MT_ITA_VANTELSO_0114R00.pdf"}));
-    // A missing manual is told in a box, in the language of the moment.
-    QCOMPARE(s.prompter.texts(),
-             QStringList{"User manual not found: " +
-                         QDir(dir.path()).absoluteFilePath("MT_EN_VANTELSO_0114R00.pdf")});
+    // A missing manual is told in a box, in the language of the moment, with the folders
+    // looked in: where the program is installed first, then the working folder.
+    QCOMPARE(s.prompter.texts().size(), 1);
+    const QString told = s.prompter.texts().constFirst();
+    QVERIFY2(told.startsWith("User manual MT_EN_VANTELSO_0114R00.pdf not found. Looked in: " +
+                             QDir::toNativeSeparators(QCoreApplication::applicationDirPath())),
+             qPrintable(told));
+    QVERIFY2(told.endsWith(QDir::toNativeSeparators(QDir(dir.path()).absolutePath())),
+             qPrintable(told));
     QCOMPARE(s.prompter.questions().first().icon, Prompter::Icon::Warning);
     s.window->shell().chooseLanguage(0);
     s.prompter.clear();
     about->picPDF->click(); // the Italian one, and not in the folder the program runs in now
-    QVERIFY(s.prompter.texts().value(0).startsWith("Manuale utente non trovato: "));
+    QVERIFY(s.prompter.texts().value(0).startsWith(
+        "Manuale utente MT_ITA_VANTELSO_0114R00.pdf non trovato. Cercato in: "));
     s.prompter.clear();
 #ifndef Q_OS_WIN
     // Without the system information tool a message says so.
@@ -157,6 +164,12 @@ void TestDesktop::aboutAndLanguageDialogs() {
     QCOMPARE(s.prompter.texts(),
              QStringList{"Le informazioni sul sistema non sono attualmente disponibili."});
     QCOMPARE(s.prompter.questions().first().icon, Prompter::Icon::None);
+    s.window->shell().chooseLanguage(1);
+    s.prompter.clear();
+    about->cmdSysInfo->click();
+    QCOMPARE(s.prompter.texts(),
+             QStringList{"System information is not available at the moment."});
+    s.window->shell().chooseLanguage(0);
 #endif
     about->cmdOK->click();
     QVERIFY(!about->isVisible());
@@ -201,6 +214,32 @@ void TestDesktop::languageSwitchesCaptions() {
         buttons.sort();
         QCOMPARE(buttons,
                  language ? QStringList({"Cancel", "Retry"}) : QStringList({"Annulla", "Riprova"}));
+        // The program's own boxes name their buttons from the string table, whatever Qt's
+        // translations on the machine; the answer is the button clicked.
+        MessageBoxPrompter ours([] { return QString(); });
+        ours.setButtonTexts(
+            [&s](Prompter::Answer a) { return app::ButtonText(a, s.state.texts); });
+        const std::tuple<Prompter::Buttons, QMessageBox::StandardButton, Prompter::Answer,
+                         const char*, const char*>
+            boxRows[] = {{Prompter::Buttons::AbortRetryIgnore, QMessageBox::Ignore,
+                          Prompter::Answer::Ignore, "Ignora Interrompi Riprova",
+                          "Abort Ignore Retry"},
+                         {Prompter::Buttons::SaveDiscardCancel, QMessageBox::Discard,
+                          Prompter::Answer::Discard, "Annulla Non salvare Salva",
+                          "Cancel Don't save Save"}};
+        for (const auto& [set, click, answer, italian, english] : boxRows) {
+            buttons.clear();
+            QTimer::singleShot(0, [&, click = click] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                for (QAbstractButton* b : box->buttons())
+                    buttons << b->text();
+                box->button(click)->click();
+            });
+            QCOMPARE(ours.ask(QStringLiteral("?"), set, Prompter::Icon::Warning), answer);
+            buttons.sort();
+            QCOMPARE(buttons.join(u' '), QString::fromUtf8(language ? english : italian));
+        }
     }
     s.panel()->cmd_Lang->click();
     QVERIFY(s.window->languageDialog()->opt_lang[0]->isChecked()); // the language in use
@@ -418,34 +457,46 @@ void TestDesktop::staleStateAfterUnplug() {
 
     FrmMisura* m = s.window->measureWindow();
     int frames = 0;
+    QString startCaption, stateWhileRunning;
     connect(&m->measurement(), &measure::Measurement::frameShown, m, [&] {
         if (++frames != 3)
             return;
-        QCOMPARE(p->cmd_start->text(), QStringLiteral("Arresta"));
-        QCOMPARE(m->lbl_state->text(), QStringLiteral("In misura"));
+        startCaption = p->cmd_start->text();
+        stateWhileRunning = m->lbl_state->text();
         sim::Fault f;
         f.kind = sim::Fault::Kind::Vanish;
+        f.match = "A"; // while streaming
         s.demo->device()->injectFault(f);
     });
     m->startMeasure(); // returns when the measurement has ended
     QVERIFY(frames >= 3 && !m->running());
+    QCOMPARE(startCaption, QStringLiteral("Arresta"));
+    QCOMPARE(stateWhileRunning, QStringLiteral("In misura"));
     QVERIFY(!m->txt_misura_in[0]->text().isEmpty());
     QCOMPARE(m->lbl_state->text(),
              QStringLiteral("Valori non aggiornati: la misura si è interrotta."));
     for (Lamp* led : m->Led)
         QCOMPARE(led->colourValue(), measure::colour::Grey);
     QCOMPARE(p->cmd_start->text(), QStringLiteral("Avvia"));
-    QTRY_VERIFY(!s.window->shell().portOpen());
-    QCOMPARE(p->lbl_device->text(), QString());
+    QTRY_VERIFY(!s.window->shell().portOpen() && !p->Check1->isChecked());
+    QTRY_COMPARE(p->lbl_device->text(), QString());
     QCOMPARE(p->lbl_device_1->text(), QStringLiteral("Nessun dispositivo"));
     QVERIFY(!p->cmd_read->isEnabled() && !p->cmd_write->isEnabled() && !p->cmd_start->isEnabled());
     QVERIFY(!s.window->mainMenu().read->isEnabled() && !m->Cmd_StartRead->isEnabled());
 
-    // Back again: a new measurement starts from empty fields, not the old values.
+    // Back again: the old values stay marked until a new measurement starts from empty
+    // fields.
     s.demo->device()->revive();
     QVERIFY(s.open());
     QCOMPARE(p->lbl_device_1->text(), QStringLiteral("RSX 7131 B"));
-    QVERIFY(m->txt_misura_in[0]->text().isEmpty());
+    QVERIFY(m->lbl_state->text().startsWith(QStringLiteral("Valori non aggiornati")));
+    bool emptyAtStart = false;
+    connect(&m->measurement(), &measure::Measurement::rangesReady, m, [&] {
+        emptyAtStart = m->txt_misura_in[0]->text().isEmpty();
+        m->stopMeasure();
+    });
+    m->startMeasure();
+    QVERIFY(emptyAtStart);
     QCOMPARE(m->lbl_state->text(), QStringLiteral("Ferma"));
     // With no port, a read says so instead of naming an empty port.
     p->Check1->click();
@@ -480,7 +531,7 @@ void TestDesktop::exitAsksBeforeDroppingEdits() {
             s.panel()->cmd_write->click();
             s.prompter.setFallback(A::Cancel);
         }
-        const QString path = dir.filePath(QString::fromLatin1(row.name) + u".VNT");
+        const QString path = dir.filePath(QString::fromLatin1(row.name) + QStringLiteral(".VNT"));
         s.prompter.clear();
         s.prompter.push(row.answer);
         s.prompter.pushFile(path);
@@ -533,21 +584,28 @@ void TestDesktop::oneLanguagePerWindow() {
     for (int id : table.ids())
         if (id >= 1000)
             neutral.insert(table.text(id).trimmed());
+    // Qt's own items of the frames' system menus, in the language of the moment.
+    for (const char* item : {"&Restore", "&Move", "&Size", "Mi&nimize", "Ma&ximize",
+                             "Stay on &Top", "&Close"})
+        neutral.insert(QCoreApplication::translate("QMdiSubWindow", item).remove(u'&'));
     for (const QString& t : mine)
         theirs.remove(t);
     Catalogue cat;
     cat.Init(s.state.link.identity);
     for (int code = 0; code < 64; ++code)
-        neutral << cat.Input(code).name << cat.Output(code).name;
+        neutral << cat.Input(code).name << cat.Input(code).unit << cat.Input(code).unitFahrenheit
+                << cat.Output(code).name << cat.Output(code).unit;
 
-    s.window->toggleProgramWindow();
-    s.window->toggleMeasureWindow();
-    s.window->toggleSwitchWindow();
+    for (QMdiSubWindow* frame : {s.window->programSubWindow(), s.window->measureSubWindow(),
+                                 s.window->switchSubWindow(), s.window->compareSubWindow()})
+        frame->show();
     s.window->showAbout();
     s.window->showCommLog();
     QStringList wrong;
+    int checked = 0;
     const auto check = [&](const QString& where, QString text) {
         text = text.remove(u'&').trimmed();
+        ++checked;
         if (text.isEmpty() || neutral.contains(text) || text.contains(QRegularExpression("\\d")))
             return;
         if (theirs.contains(text) || !mine.contains(text))
@@ -585,6 +643,7 @@ void TestDesktop::oneLanguagePerWindow() {
         }
     }
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
+    QVERIFY2(checked > 200, qPrintable(QString::number(checked))); // the walk reached the windows
 }
 
 QTEST_MAIN(TestDesktop)

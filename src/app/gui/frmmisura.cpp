@@ -306,6 +306,7 @@ void FrmMisura::onRanges(const measure::RangeLabels& labels) {
         anyTrip = anyTrip || labels.tripVisible[k];
     }
     m_tripBox->setVisible(anyTrip);
+    showState();
     m_history.reset(m_measurement.converter());
     m_clock.start();
     plot->update();

@@ -66,6 +66,22 @@ private:
     std::function<void()> m_onClose;
 };
 
+// The items of a frame's system menu, in their order, as Qt names them for translation.
+constexpr const char* kSystemMenuItems[] = {"&Restore",  "&Move",        "&Size", "Mi&nimize",
+                                            "Ma&ximize", "Stay on &Top", "&Close"};
+
+void RetranslateSystemMenu(QMdiSubWindow* frame) {
+    QMenu* menu = frame->systemMenu();
+    if (!menu)
+        return;
+    std::size_t k = 0;
+    for (QAction* a : menu->actions()) {
+        if (a->isSeparator() || k >= std::size(kSystemMenuItems))
+            continue;
+        a->setText(QCoreApplication::translate("QMdiSubWindow", kSystemMenuItems[k++]));
+    }
+}
+
 // Gap between the connection panel and the editor window beside it.
 constexpr int kWindowGap = 3;
 
@@ -359,8 +375,7 @@ void Principale::applyCaptions(const app::ShellCaptions& captions) {
 
     m_panelWindow->setWindowTitle(captions.titles.value(Window::Communication));
     ApplyCaptionMap(m_panel, captions.controls.value(Window::Communication));
-    m_panel->cmd_start->setText(
-        m_state.texts.lang(m_misura && m_misura->running() ? own::Stop : own::Start));
+    m_panel->cmd_start->setText(m_state.texts.lang(m_measuring ? own::Stop : own::Start));
     m_panel->lbl_device->setText(captions.device.idLabel);
     m_panel->lbl_device_1->setText(captions.device.displayName);
     m_panel->setLanguageFlag(m_state.texts.langIndex());
@@ -389,6 +404,9 @@ void Principale::applyCaptions(const app::ShellCaptions& captions) {
     m_misuraWindow->setWindowTitle(m_misura->windowTitle());
     m_oper->setWindowTitle(captions.titles.value(Window::Operator));
     ApplyCaptionMap(m_oper, captions.controls.value(Window::Operator));
+    // The frames' system menus got Qt's texts when they were made: they follow the language.
+    for (QMdiSubWindow* frame : m_workArea->subWindowList())
+        RetranslateSystemMenu(frame);
     // Sizes follow the texts of the new language.
     m_panelWindow->adjustSize();
     fitProgramWindow();
@@ -400,6 +418,7 @@ void Principale::setButtonImages(bool measuring) {
     m_panel->cmd_write->setIcon(Icon(Picture::Write));
     m_panel->cmd_start->setIcon(Icon(measuring ? Picture::Stop : Picture::Start));
     // The button says what a click does now.
+    m_measuring = measuring;
     m_panel->cmd_start->setText(m_state.texts.lang(measuring ? own::Stop : own::Start));
     if (m_misura)
         showDeviceActions();
@@ -443,7 +462,7 @@ void Principale::toggleProgramWindow() {
 }
 
 void Principale::showDeviceActions() {
-    const bool measuring = m_misura && m_misura->running();
+    const bool measuring = m_measuring;
     const bool on = m_deviceActions;
     m_panel->cmd_read->setEnabled(on);
     m_panel->cmd_write->setEnabled(on);

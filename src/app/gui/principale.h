@@ -175,6 +175,7 @@ private:
     std::unique_ptr<app::Shell> m_shell;
     bool m_cursorOverridden = false;
     bool m_deviceActions = true;
+    bool m_measuring = false;
 };
 
 } // namespace vantelso::gui
