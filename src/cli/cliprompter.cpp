@@ -34,7 +34,8 @@ Prompter::Answer CliPrompter::ask(const QString& text, Buttons buttons, Icon ico
     case Buttons::AbortRetryIgnore:
         answer = Answer::Abort;
         said = QStringLiteral(" [Abort]");
-        break;    case Buttons::SaveDiscardCancel:
+        break;
+    case Buttons::SaveDiscardCancel:
         answer = Answer::Cancel;
         said = QStringLiteral(" [Cancel]");
         break;

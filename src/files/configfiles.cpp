@@ -268,8 +268,8 @@ void ConfigFiles::applyRecord(const ConfigFileRecord& r) {
     // What the file does not hold keeps what the editor shows, the connected device's values,
     // so a file of another model never turns them into zeros.
     const DeviceIdentity fileModel{r.deviceCode, r.modelByte, 0, 0};
-    const bool sameModel = fileModel.DeviceCode == model.DeviceCode &&
-                           fileModel.ModelByte == model.ModelByte;
+    const bool sameModel =
+        fileModel.DeviceCode == model.DeviceCode && fileModel.ModelByte == model.ModelByte;
     const bool fileDoubler = r.doubler == 1 && HasDoubler(fileModel);
     const bool fileHasInputB = sameModel || !IsSingleChannel(fileModel);
     const bool fileHasOutputB = sameModel || UsesChannelB(fileModel, fileDoubler);

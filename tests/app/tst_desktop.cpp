@@ -167,8 +167,7 @@ void TestDesktop::aboutAndLanguageDialogs() {
     s.window->shell().chooseLanguage(1);
     s.prompter.clear();
     about->cmdSysInfo->click();
-    QCOMPARE(s.prompter.texts(),
-             QStringList{"System information is not available at the moment."});
+    QCOMPARE(s.prompter.texts(), QStringList{"System information is not available at the moment."});
     s.window->shell().chooseLanguage(0);
 #endif
     about->cmdOK->click();
@@ -217,16 +216,14 @@ void TestDesktop::languageSwitchesCaptions() {
         // The program's own boxes name their buttons from the string table, whatever Qt's
         // translations on the machine; the answer is the button clicked.
         MessageBoxPrompter ours([] { return QString(); });
-        ours.setButtonTexts(
-            [&s](Prompter::Answer a) { return app::ButtonText(a, s.state.texts); });
+        ours.setButtonTexts([&s](Prompter::Answer a) { return app::ButtonText(a, s.state.texts); });
         const std::tuple<Prompter::Buttons, QMessageBox::StandardButton, Prompter::Answer,
                          const char*, const char*>
-            boxRows[] = {{Prompter::Buttons::AbortRetryIgnore, QMessageBox::Ignore,
-                          Prompter::Answer::Ignore, "Ignora Interrompi Riprova",
-                          "Abort Ignore Retry"},
-                         {Prompter::Buttons::SaveDiscardCancel, QMessageBox::Discard,
-                          Prompter::Answer::Discard, "Annulla Non salvare Salva",
-                          "Cancel Don't save Save"}};
+            boxRows[] = {
+                {Prompter::Buttons::AbortRetryIgnore, QMessageBox::Ignore, Prompter::Answer::Ignore,
+                 "Ignora Interrompi Riprova", "Abort Ignore Retry"},
+                {Prompter::Buttons::SaveDiscardCancel, QMessageBox::Discard,
+                 Prompter::Answer::Discard, "Annulla Non salvare Salva", "Cancel Don't save Save"}};
         for (const auto& [set, click, answer, italian, english] : boxRows) {
             buttons.clear();
             QTimer::singleShot(0, [&, click = click] {
@@ -575,18 +572,19 @@ void TestDesktop::oneLanguagePerWindow() {
         (english == (language == 1) ? mine : theirs).insert(t);
     }
     // Captions that read the same in both languages.
-    QSet<QString> neutral = {"File", "Collaudo", "EEprom", "Taratura", "Test", "OK", "CJC",
-                             "Burn-out", "Max", "Min", "Hi", "Lo", "Freq", "A", "B", "H", "L",
-                             "Zero", "SWITCH", "Off", "On", "Ext", "Int",
-                             "Lingua / Language", "Italiano", "English", "COM", "sec.",
-                             "= A", "= B", "A+B", "A-B", "A*B", "A/B", "MAX", "MIN", "s", "°C",
-                             "°F", "---", "ERR", "EEPROM", "2w", "3w", "2/4w", "CSV"};
+    QSet<QString> neutral = {
+        "File",     "Collaudo", "EEprom", "Taratura", "Test", "OK",  "CJC", "Burn-out",
+        "Max",      "Min",      "Hi",     "Lo",       "Freq", "A",   "B",   "H",
+        "L",        "Zero",     "SWITCH", "Off",      "On",   "Ext", "Int", "Lingua / Language",
+        "Italiano", "English",  "COM",    "sec.",     "= A",  "= B", "A+B", "A-B",
+        "A*B",      "A/B",      "MAX",    "MIN",      "s",    "°C",  "°F",  "---",
+        "ERR",      "EEPROM",   "2w",     "3w",       "2/4w", "CSV"};
     for (int id : table.ids())
         if (id >= 1000)
             neutral.insert(table.text(id).trimmed());
     // Qt's own items of the frames' system menus, in the language of the moment.
-    for (const char* item : {"&Restore", "&Move", "&Size", "Mi&nimize", "Ma&ximize",
-                             "Stay on &Top", "&Close"})
+    for (const char* item :
+         {"&Restore", "&Move", "&Size", "Mi&nimize", "Ma&ximize", "Stay on &Top", "&Close"})
         neutral.insert(QCoreApplication::translate("QMdiSubWindow", item).remove(u'&'));
     for (const QString& t : mine)
         theirs.remove(t);
@@ -620,8 +618,11 @@ void TestDesktop::oneLanguagePerWindow() {
             // The factory bench windows keep their fixed Italian texts.
             bool bench = false;
             for (QWidget* up = w; up && !bench; up = up->parentWidget())
-                bench = QStringList{"frm_tara_window", "Frm_5035_window", "frm_test_window",
-                                    "frm_verifica_window", "interfaccia_strum_ver_window",
+                bench = QStringList{"frm_tara_window",
+                                    "Frm_5035_window",
+                                    "frm_test_window",
+                                    "frm_verifica_window",
+                                    "interfaccia_strum_ver_window",
                                     "frm_eeprom_window"}
                             .contains(up->objectName());
             if (bench || !w->isVisibleTo(root))

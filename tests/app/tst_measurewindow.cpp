@@ -87,8 +87,10 @@ private Q_SLOTS:
         QTest::addColumn<double>("high");
         QTest::addColumn<int>("most");
         QTest::addColumn<QList<double>>("ticks");
-        QTest::newRow("first minute") << -60.0 << 0.0 << 7 << QList<double>{-60, -50, -40, -30, -20, -10, 0};
-        QTest::newRow("five minutes") << -300.0 << 0.0 << 7 << QList<double>{-300, -250, -200, -150, -100, -50, 0};
+        QTest::newRow("first minute")
+            << -60.0 << 0.0 << 7 << QList<double>{-60, -50, -40, -30, -20, -10, 0};
+        QTest::newRow("five minutes")
+            << -300.0 << 0.0 << 7 << QList<double>{-300, -250, -200, -150, -100, -50, 0};
         QTest::newRow("Tc J range") << -100.0 << 1200.0 << 6 << QList<double>{0, 500, 1000};
         QTest::newRow("4-20 mA") << 4.0 << 20.0 << 6 << QList<double>{5, 10, 15, 20};
         QTest::newRow("off-round") << 12.3 << 939.7 << 6 << QList<double>{200, 400, 600, 800};

@@ -89,10 +89,10 @@ private Q_SLOTS:
 
         Station b{std::uint8_t(deviceModel)};
         QCOMPARE(b.config.ReadEprom(), EditorOutcome::Done);
-        const QStringList fields = {QStringLiteral("cmb_Prog_In"),   QStringLiteral("cmb_Prog_Out"),
-                                    QStringLiteral("txt_Input_max"), QStringLiteral("txt_Input_min"),
-                                    QStringLiteral("txt_Output_max"),
-                                    QStringLiteral("txt_Output_min")};
+        const QStringList fields = {
+            QStringLiteral("cmb_Prog_In"),    QStringLiteral("cmb_Prog_Out"),
+            QStringLiteral("txt_Input_max"),  QStringLiteral("txt_Input_min"),
+            QStringLiteral("txt_Output_max"), QStringLiteral("txt_Output_min")};
         const auto channelB = [&b, &fields] {
             QStringList out;
             for (const QString& f : fields)

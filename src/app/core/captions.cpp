@@ -150,10 +150,9 @@ const QList<LanguageCaption> kOperatorCaptions = {
     {"fra_Oper", 41}, {"Frame1_0", 57}, {"lbl_oper_delay", own::TripDelay}};
 
 const QList<FixedCaption> kOperatorFixed = {
-    {"opt_Oper_0", "= A"},    {"opt_Oper_1", "= B"}, {"opt_Oper_2", "A+B"},
-    {"opt_Oper_3", "A-B"},    {"opt_Oper_4", "A*B"}, {"opt_Oper_5", "A/B"},
-    {"opt_Oper_6", "MAX"},    {"opt_Oper_7", "MIN"}, {"lbl_oper_sec", "sec."},
-    {"Cmd_ok_0", "OK"},
+    {"opt_Oper_0", "= A"},    {"opt_Oper_1", "= B"}, {"opt_Oper_2", "A+B"}, {"opt_Oper_3", "A-B"},
+    {"opt_Oper_4", "A*B"},    {"opt_Oper_5", "A/B"}, {"opt_Oper_6", "MAX"}, {"opt_Oper_7", "MIN"},
+    {"lbl_oper_sec", "sec."}, {"Cmd_ok_0", "OK"},
 };
 
 constexpr int kProgram = 35;

@@ -45,8 +45,9 @@ FrmCommLog::FrmCommLog(app::TraceLog& log, const Texts& texts, Prompter& prompte
 
     connect(chk_record, &QCheckBox::toggled, &m_log, &app::TraceLog::setRecording);
     connect(&m_log, &app::TraceLog::recordingChanged, chk_record, &QCheckBox::setChecked);
-    connect(&m_log, &app::TraceLog::lineAdded, txt_log,
-            [this](const QString& line) { txt_log->appendPlainText(app::CommLogLine(line, m_texts)); });
+    connect(&m_log, &app::TraceLog::lineAdded, txt_log, [this](const QString& line) {
+        txt_log->appendPlainText(app::CommLogLine(line, m_texts));
+    });
     connect(cmd_clear, &QPushButton::clicked, this, [this] {
         m_log.clear();
         txt_log->clear();

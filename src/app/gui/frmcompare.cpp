@@ -4,8 +4,8 @@
 #include "owntexts.h"
 #include "texts.h"
 
-#include <QHeaderView>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QTableWidget>
 #include <QVBoxLayout>

@@ -210,10 +210,10 @@ void FrmMisura::applyCaptions() {
 
 void FrmMisura::showState() {
     const Texts& t = m_state.texts;
-    lbl_state->setText(running()  ? t.lang(own::MeasureRunning)
+    lbl_state->setText(running() ? t.lang(own::MeasureRunning)
                        : m_stale ? t.lang(own::MeasureStale)
                                  : t.lang(own::MeasureStopped));
-    lbl_state->setStyleSheet(running()  ? QStringLiteral("color: #006400; font-weight: bold;")
+    lbl_state->setStyleSheet(running() ? QStringLiteral("color: #006400; font-weight: bold;")
                              : m_stale ? QStringLiteral("color: #b00020; font-weight: bold;")
                                        : QStringLiteral("font-weight: bold;"));
     // Values that are not live are shown greyed.
@@ -226,10 +226,10 @@ void FrmMisura::showState() {
 
 void FrmMisura::showLogState() {
     const Texts& t = m_state.texts;
-    lbl_log->setText(m_log.isOpen()
-                         ? t.lang(own::LogLines).arg(QDir::toNativeSeparators(m_log.path()))
-                               .arg(m_log.lineCount())
-                         : t.lang(own::NotLogging));
+    lbl_log->setText(m_log.isOpen() ? t.lang(own::LogLines)
+                                          .arg(QDir::toNativeSeparators(m_log.path()))
+                                          .arg(m_log.lineCount())
+                                    : t.lang(own::NotLogging));
 }
 
 void FrmMisura::clearValues() {

@@ -64,10 +64,10 @@ Prompter::Answer MessageBoxPrompter::ask(const QString& text, Buttons buttons, I
     if (m_buttonText) {
         // The box speaks the program's language whatever Qt's translations on the machine.
         const std::pair<QMessageBox::StandardButton, Answer> captions[] = {
-            {QMessageBox::Ok, Answer::Ok},         {QMessageBox::Cancel, Answer::Cancel},
-            {QMessageBox::Retry, Answer::Retry},   {QMessageBox::Abort, Answer::Abort},
-            {QMessageBox::Ignore, Answer::Ignore}, {QMessageBox::Yes, Answer::Yes},
-            {QMessageBox::No, Answer::No},         {QMessageBox::Save, Answer::Save},
+            {QMessageBox::Ok, Answer::Ok},          {QMessageBox::Cancel, Answer::Cancel},
+            {QMessageBox::Retry, Answer::Retry},    {QMessageBox::Abort, Answer::Abort},
+            {QMessageBox::Ignore, Answer::Ignore},  {QMessageBox::Yes, Answer::Yes},
+            {QMessageBox::No, Answer::No},          {QMessageBox::Save, Answer::Save},
             {QMessageBox::Discard, Answer::Discard}};
         for (const auto& [standard, answer] : captions)
             if (QAbstractButton* b = box.button(standard))

@@ -28,7 +28,6 @@
 #include "verificationstation.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -44,6 +43,7 @@
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 
 namespace vantelso::gui {
 
@@ -258,8 +258,7 @@ void Principale::loadWindowsHidden() {
     if (!m_compare) {
         m_compare = new FrmCompare(m_state.texts);
         m_compareWindow = addHiddenSubWindow(m_compare, "frm_compare_window");
-        connect(m_compare, &QWidget::windowTitleChanged, m_compareWindow,
-                &QWidget::setWindowTitle);
+        connect(m_compare, &QWidget::windowTitleChanged, m_compareWindow, &QWidget::setWindowTitle);
     }
     loadBenchWindows();
 }
@@ -489,9 +488,9 @@ void Principale::toggleSwitchWindow() {
     const QRect area = m_workArea->viewport()->rect();
     const QSize size = m_switchWindow->size();
     const int x = m_panelWindow->geometry().right() + 1 + kWindowGap;
-    m_switchWindow->move(std::max(0, std::min(x, area.width() - size.width())),
-                         std::max(0, std::min(m_panelWindow->geometry().top(),
-                                              area.height() - size.height())));
+    m_switchWindow->move(
+        std::max(0, std::min(x, area.width() - size.width())),
+        std::max(0, std::min(m_panelWindow->geometry().top(), area.height() - size.height())));
     m_switchWindow->raise();
     m_workArea->setActiveSubWindow(m_switchWindow);
 }
@@ -575,8 +574,7 @@ void Principale::compareWithFile() {
     if (!path || path->isEmpty())
         return;
     whenNotMeasuring([this, file = *path] {
-        auto result =
-            CompareDeviceWithFile(m_state.link, *m_state.prompter(), m_state.texts, file);
+        auto result = CompareDeviceWithFile(m_state.link, *m_state.prompter(), m_state.texts, file);
         if (!result)
             return;
         // The read has identified the device with its letter: name it by its model.

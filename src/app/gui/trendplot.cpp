@@ -52,8 +52,7 @@ void TrendPlot::paintEvent(QPaintEvent*) {
     const QRect axis(left, all.bottom() + 2, width() - left - 10, line);
     const double span = shownSeconds();
     p.setPen(palette().text().color());
-    p.drawText(QRect(0, axis.top(), left - 4, line), Qt::AlignRight | Qt::AlignVCenter,
-               m_timeAxis);
+    p.drawText(QRect(0, axis.top(), left - 4, line), Qt::AlignRight | Qt::AlignVCenter, m_timeAxis);
     for (const double t : measure::RoundTicks(-span, 0, 7)) {
         const int x = axis.right() + int(std::lround(t / span * axis.width()));
         const QString text = t == 0 ? QStringLiteral("0 s") : tickText(t);

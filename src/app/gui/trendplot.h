@@ -7,8 +7,8 @@
 namespace vantelso::gui {
 
 // The trend of each channel's input over the last minutes: one strip per channel, time on the
-// horizontal axis in seconds (the newest point at the right edge), the configured input range as the
-// vertical bounds. It paints from a TrendHistory that its owner fills; the owner decides how
+// horizontal axis in seconds (the newest point at the right edge), the configured input range as
+// the vertical bounds. It paints from a TrendHistory that its owner fills; the owner decides how
 // often to repaint.
 class TrendPlot : public QWidget {
     Q_OBJECT
