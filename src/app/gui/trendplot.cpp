@@ -41,7 +41,8 @@ void TrendPlot::paintEvent(QPaintEvent*) {
     const int line = fontMetrics().height();
     p.drawText(QRect(0, 0, width(), line + 4), Qt::AlignCenter, m_title);
     const int strips = std::max(1, m_history.channelCount());
-    const QRect all = rect().adjusted(0, line + 4, 0, -(line + 4));
+    // Below the strips: the time ticks, then the axis caption.
+    const QRect all = rect().adjusted(0, line + 4, 0, -(2 * line + 6));
     const int h = all.height() / strips;
     for (int c = 0; c < strips; ++c)
         paintStrip(p, QRect(all.left(), all.top() + c * h, all.width(), h), c);
@@ -52,7 +53,8 @@ void TrendPlot::paintEvent(QPaintEvent*) {
     const QRect axis(left, all.bottom() + 2, width() - left - 10, line);
     const double span = shownSeconds();
     p.setPen(palette().text().color());
-    p.drawText(QRect(0, axis.top(), left - 4, line), Qt::AlignRight | Qt::AlignVCenter, m_timeAxis);
+    p.drawText(QRect(axis.left(), axis.bottom() + 2, axis.width(), line), Qt::AlignCenter,
+               m_timeAxis);
     for (const double t : measure::RoundTicks(-span, 0, 7)) {
         const int x = axis.right() + int(std::lround(t / span * axis.width()));
         const QString text = t == 0 ? QStringLiteral("0 s") : tickText(t);
@@ -79,7 +81,7 @@ void TrendPlot::paintStrip(QPainter& p, const QRect& area, int c) {
     p.setPen(palette().mid().color());
     p.drawRect(plot);
     // Lines at round values of the range, with their values.
-    for (const double v : measure::RoundTicks(lo, hi, 6)) {
+    for (const double v : measure::RoundTicks(lo, hi, 7)) {
         const int y = plot.bottom() - int(std::lround((v - lo) / (hi - lo) * plot.height()));
         if (y > plot.top() && y < plot.bottom()) {
             p.setPen(QPen(palette().midlight().color(), 1, Qt::DotLine));
