@@ -113,6 +113,14 @@ private Q_SLOTS:
         const QString shots = qEnvironmentVariable("VANTELSO_SCREENSHOTS");
         if (!shots.isEmpty() && !screenshot.isEmpty())
             QVERIFY(s.window->compareSubWindow()->grab().save(shots + u'/' + screenshot));
+        // "Only differences" leaves the marked rows alone, and gives the others back.
+        const int all = w->tbl_fields->rowCount();
+        w->chk_onlyDiff->click();
+        QCOMPARE(w->tbl_fields->rowCount(), marked);
+        for (int r = 0; r < w->tbl_fields->rowCount(); ++r)
+            QVERIFY(w->rowDiffers(r));
+        w->chk_onlyDiff->click();
+        QCOMPARE(w->tbl_fields->rowCount(), all);
 
         // The other language at run time: headers and summary follow.
         s.chooseLanguage(1 - language);
