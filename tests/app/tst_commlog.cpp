@@ -79,6 +79,8 @@ void TestCommLog::showsTheTraffic() {
     QVERIFY(!log->save()); // cancelled: nothing asked, nothing written
     QVERIFY(s.prompter.questions().isEmpty());
 
+    s.window->commLogSubWindow()->resize(900, 420);
+    screenshot(s.window->commLogSubWindow(), "commlog-it.png");
     s.chooseLanguage(1);
     QCOMPARE(log->cmd_save->text(), u"Save..."_s);
     QCOMPARE(s.window->commLogSubWindow()->windowTitle(), u"Communication log"_s);
