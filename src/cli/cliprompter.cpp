@@ -35,6 +35,10 @@ Prompter::Answer CliPrompter::ask(const QString& text, Buttons buttons, Icon ico
         answer = Answer::Abort;
         said = QStringLiteral(" [Abort]");
         break;
+    case Buttons::SaveDiscardCancel:
+        answer = Answer::Cancel;
+        said = QStringLiteral(" [Cancel]");
+        break;
     }
     if (answer == Answer::Cancel || answer == Answer::Abort || answer == Answer::No)
         m_cancelled = true;

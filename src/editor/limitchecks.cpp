@@ -49,10 +49,13 @@ QString typeMarker(bool offered) {
 
 } // namespace
 
+// "Channel A: " in English, "Canale A: " in Italian: the box speaks one language.
+QString LimitChecks::channelPrefix(int channel) const {
+    return m_texts.lang(72) + (channel == 0 ? QStringLiteral(" A: ") : QStringLiteral(" B: "));
+}
+
 QString LimitChecks::box(int channel, int stringId, const QString& markers) const {
-    return QStringLiteral("Channel ") +
-           (channel == 0 ? QStringLiteral("A: ") : QStringLiteral("B: ")) + m_texts.lang(stringId) +
-           markers + u' ' + m_texts.lang(65);
+    return channelPrefix(channel) + m_texts.lang(stringId) + markers + u' ' + m_texts.lang(65);
 }
 
 bool LimitChecks::checksInput(int channel) const {
@@ -99,8 +102,7 @@ QString LimitChecks::offsetMessage(int c) const {
     const double tenths = std::round(v * 10.0);
     if (tenths >= -125 && tenths <= 125)
         return {};
-    return QStringLiteral("Channel ") + (c == 0 ? QStringLiteral("A: ") : QStringLiteral("B: ")) +
-           m_texts.lang(66) + u' ' + m_texts.lang(65);
+    return channelPrefix(c) + m_texts.lang(66) + u' ' + m_texts.lang(65);
 }
 
 QString LimitChecks::tripMessage(int c) const {

@@ -18,8 +18,8 @@ struct LimitFinding {
 
 // The checks a write runs on what the editor shows, against the catalogue limits of each
 // channel's types (converted to °F when the channel shows Fahrenheit). Messages are built in
-// the current language; "Channel " and the markers are the same in every language. A type
-// the connected model does not offer (Catalogue::OffersInput/OffersOutput) is a finding too,
+// the current language ("Canale A: " in Italian); the markers are the same in every language. A
+// type the connected model does not offer (Catalogue::OffersInput/OffersOutput) is a finding too,
 // marked " (TYPE)".
 class LimitChecks {
 public:
@@ -55,6 +55,7 @@ public:
     QString fieldName(const QString& name, int element) const;
 
 private:
+    QString channelPrefix(int channel) const;
     QString box(int channel, int stringId, const QString& markers) const;
 
     const EditorModel& m_model;

@@ -128,12 +128,18 @@ QJsonObject DiffJson(const ConfigDiff& d) {
 }
 
 QStringList DiffSummary(const ConfigDiff& d, const QString& fileName, const Texts& texts) {
+    // Models by the names the user reads on the device, where the brand has one.
+    const auto name = [&texts](const QString& model) {
+        const QString shown = texts.modelDisplayName(model);
+        return shown.isEmpty() ? model : shown;
+    };
     QStringList out;
-    out << (d.equal()
-                ? texts.lang(own::CompareEqual).arg(d.deviceModel, fileName)
-                : texts.lang(own::CompareDiffer).arg(d.deviceModel, fileName).arg(d.differences()));
+    out << (d.equal() ? texts.lang(own::CompareEqual).arg(name(d.deviceModel), fileName)
+                      : texts.lang(own::CompareDiffer)
+                            .arg(name(d.deviceModel), fileName)
+                            .arg(d.differences()));
     if (!d.sameModel)
-        out << texts.lang(own::CompareOtherModel).arg(d.fileModel).arg(d.rows.size());
+        out << texts.lang(own::CompareOtherModel).arg(name(d.fileModel)).arg(d.rows.size());
     if (!d.sameVersion)
         out << texts.lang(own::CompareOtherVersion).arg(FieldText(d.fileVersion));
     return out;

@@ -30,8 +30,13 @@ const QString kOperDelay = QStringLiteral("txt_Opzione");
 
 // The dialogs' filters and default extension; the open dialog starts in the program's own
 // folder, the save dialog in the current one.
-const QString kOpenFilter = QStringLiteral("(*.VNT);;  (*.*)");
-const QString kSaveFilter = QStringLiteral(" (*.VNT);;(*.*)");
+// The first entry names what the files are, in the user's language; the second takes any.
+QString openFilter(const Texts& texts) {
+    return texts.lang(own::ConfigFilter) + QStringLiteral(";;  (*.*)");
+}
+QString saveFilter(const Texts& texts) {
+    return texts.lang(own::ConfigFilter) + QStringLiteral(";;(*.*)");
+}
 const QString kSuffix = QStringLiteral("VNT");
 
 // Numbers go back into the fields in general format: up to 15 significant digits, integers
@@ -76,6 +81,14 @@ void ConfigFiles::announce(const QString& path) {
 }
 
 // ---------------------------------------------------------------- save
+
+QByteArray ConfigFiles::snapshot() const {
+    ConfigFileRecord r;
+    fillRecord(r);
+    r.version = 0;
+    r.idByte4 = r.deviceCode = r.modelByte = r.idByte3 = 0;
+    return r.toBytes();
+}
 
 void ConfigFiles::fillRecord(ConfigFileRecord& r) const {
     // The record the fields describe, in Celsius whatever the channels show: temperatures
@@ -164,6 +177,7 @@ ConfigFiles::Outcome ConfigFiles::write(const QString& path) {
     }
     m_record = next;
     announce(path);
+    Q_EMIT saved(path);
     return Outcome::Done;
 }
 
@@ -177,7 +191,7 @@ void ConfigFiles::forgetFile() {
 ConfigFiles::Outcome ConfigFiles::SaveConfigFile(bool saveAs) {
     if (saveAs || (m_fileName.isEmpty() && m_fileForgotten)) {
         Prompter::FileDialog d;
-        d.filter = kSaveFilter;
+        d.filter = saveFilter(m_texts);
         d.defaultSuffix = kSuffix;
         // No folder: the dialog starts where the last one ended, else in the documents.
         const auto chosen = m_prompter.saveFile(d);
@@ -249,11 +263,31 @@ void ConfigFiles::applyRecord(const ConfigFileRecord& r) {
                     {r.functionLinear[i], r.functionTank[i], r.functionSqrt[i]});
         chooseFlags(QStringLiteral("opt_Break"), c, {r.breakUp[i], r.breakDown[i]});
     };
-    // A single-channel model takes nothing of channel B's input from a file, and its output
-    // only when the doubler, restored below, uses it.
+    // A file holds only what its own model has: a file of a single-channel model holds no
+    // channel B input (its slot is zeros), and its channel B output only with the doubler on.
+    // What the file does not hold keeps what the editor shows, the connected device's values,
+    // so a file of another model never turns them into zeros.
+    const DeviceIdentity fileModel{r.deviceCode, r.modelByte, 0, 0};
+    const bool sameModel =
+        fileModel.DeviceCode == model.DeviceCode && fileModel.ModelByte == model.ModelByte;
+    const bool fileDoubler = r.doubler == 1 && HasDoubler(fileModel);
+    const bool fileHasInputB = sameModel || !IsSingleChannel(fileModel);
+    const bool fileHasOutputB = sameModel || UsesChannelB(fileModel, fileDoubler);
     const bool single = m_editor.isSingleChannel();
     for (int c = 0; c < ChannelCount; ++c) {
         const auto i = std::size_t(c);
+        const auto applyOverRange = [&] {
+            if (const auto code = cat.OverRangeFromPercent(r.overRange[i]))
+                m_editor.setText(QStringLiteral("cmb_OverRange"), c, cat.OverRange(*code).name);
+        };
+        if (c == 1 && !fileHasInputB) {
+            if (fileHasOutputB) {
+                if (!single)
+                    applyOutput(1);
+                applyOverRange();
+            }
+            continue;
+        }
         if (c == 0 || !single) {
             if (applyType(c, false)) {
                 setTemperature(kInMax, c, r.inputEnd[i], false);
@@ -265,18 +299,25 @@ void ConfigFiles::applyRecord(const ConfigFileRecord& r) {
             // The flags stand in the order of the record's wire codes 0, 1, 2.
             chooseFlags(QStringLiteral("opt_Fili"), c, {r.wires2[i], r.wires4[i], r.wires3[i]});
         }
-        if (const auto code = cat.OverRangeFromPercent(r.overRange[i]))
-            m_editor.setText(QStringLiteral("cmb_OverRange"), c, cat.OverRange(*code).name);
+        applyOverRange();
     }
     m_editor.restoreCheckBoxState(QStringLiteral("chk_HS"), r.highSpeed);
     // On the lettered models the doubler's bit is the model letter: no file sets it there.
-    if (m_editor.hasDoubler())
+    if (m_editor.hasDoubler() && (sameModel || HasDoubler(fileModel)))
         m_editor.restoreCheckBoxState(QStringLiteral("chk_Doubler"), r.doubler);
-    if (single && m_editor.usesChannelB())
+    if (single && m_editor.usesChannelB() && fileHasOutputB)
         applyOutput(1);
-    setTemperature(kHigh, 0, r.tripHigh[0], false);
-    setTemperature(kLow, 0, r.tripLow[0], false);
-    chooseFlags(QStringLiteral("optTrip"), 0, {r.tripMax[0], r.tripMin[0]});
+    if (sameModel || HasTrips(fileModel)) {
+        setTemperature(kHigh, 0, r.tripHigh[0], false);
+        setTemperature(kLow, 0, r.tripLow[0], false);
+        chooseFlags(QStringLiteral("optTrip"), 0, {r.tripMax[0], r.tripMin[0]});
+    }
+    // The physical scaling, the operators and their delay belong to the math model alone.
+    if (!sameModel && !HasExtensionBlock(fileModel)) {
+        if (!kept.isEmpty())
+            m_prompter.ask(kept.join(u'\n'), Prompter::Buttons::Ok, Prompter::Icon::Warning);
+        return;
+    }
     setNumber(kPhysMax, 2, r.physicalInputEndA);
     setNumber(kPhysMin, 2, r.physicalInputStartA);
     setNumber(kPhysMax, 3, r.physicalInputEndB);
@@ -318,13 +359,14 @@ ConfigFiles::Outcome ConfigFiles::openFrom(const QString& path) {
         return Outcome::Cancelled;
     applyRecord(m_record);
     announce(path);
+    Q_EMIT opened(path);
     return Outcome::Done;
 }
 
 ConfigFiles::Outcome ConfigFiles::OpenConfigFile() {
     QDir::setCurrent(QCoreApplication::applicationDirPath());
     Prompter::FileDialog d;
-    d.filter = kOpenFilter;
+    d.filter = openFilter(m_texts);
     d.defaultSuffix = kSuffix;
     // No folder: the dialog starts where the last one ended, else in the documents.
     const auto chosen = m_prompter.openFile(d);

@@ -40,6 +40,9 @@ public:
     void forgetFile();
     bool saveEnabled() const { return m_saveEnabled; }
     const ConfigFileRecord& record() const { return m_record; }
+    // The editor's settings as a save would store them, without the version and identity:
+    // two equal snapshots mean nothing was edited in between.
+    QByteArray snapshot() const;
     // The program's version as files store it: the leading number of its version text.
     double programVersion() const;
 
@@ -52,6 +55,9 @@ Q_SIGNALS:
     // The connection panel's caption: product title, " - " and the file's full name.
     void captionChanged(const QString& caption);
     void saveEnabledChanged(bool enabled);
+    // A save or an open completed: the editor's fields are those of the file at `path`.
+    void saved(const QString& path);
+    void opened(const QString& path);
 
 private:
     Outcome write(const QString& path);

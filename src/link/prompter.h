@@ -11,9 +11,9 @@ namespace vantelso {
 // tool. The box title (the brand's product title) is the prompter's business.
 class Prompter {
 public:
-    enum class Buttons { Ok, OkCancel, RetryCancel, AbortRetryIgnore, YesNo };
+    enum class Buttons { Ok, OkCancel, RetryCancel, AbortRetryIgnore, YesNo, SaveDiscardCancel };
     enum class Icon { None, Information, Question, Warning, Critical };
-    enum class Answer { Ok, Cancel, Retry, Abort, Ignore, Yes, No };
+    enum class Answer { Ok, Cancel, Retry, Abort, Ignore, Yes, No, Save, Discard };
 
     struct FileDialog {
         QString title;

@@ -43,6 +43,14 @@ bool CsvLog::open(const QString& path, QString* error) {
             *error = file->errorString();
         return false;
     }
+    // The lines already there: a file may be taken up again by a later measurement.
+    m_lines = 0;
+    if (QFile existing(path); existing.open(QIODevice::ReadOnly)) {
+        while (!existing.atEnd())
+            m_lines += existing.readLine().endsWith('\n') ? 1 : 0;
+        if (m_lines > 0)
+            --m_lines; // the header
+    }
     m_file = std::move(file);
     m_stream.setDevice(m_file.get());
     m_stream.setEncoding(QStringConverter::Utf8);
@@ -56,7 +64,9 @@ bool CsvLog::open(const QString& path, QString* error) {
 bool CsvLog::append(const QDateTime& time, const FrameReading& reading) {
     if (!m_file)
         return false;
-    m_stream << Lines(time, reading);
+    const QString lines = Lines(time, reading);
+    m_stream << lines;
+    m_lines += lines.count(u'\n');
     // QTextStream::flush passes its buffer to the file and the file's to the system.
     m_stream.flush();
     return m_stream.status() == QTextStream::Ok && m_file->error() == QFileDevice::NoError;

@@ -34,8 +34,12 @@ public:
     // the program being killed) loses nothing that was already shown. False on a write error.
     bool append(const QDateTime& time, const FrameReading& reading);
     void close();
+    // Measurement lines the file holds (its header not counted): those found on opening it
+    // plus those written since.
+    qint64 lineCount() const { return m_lines; }
 
 private:
+    qint64 m_lines = 0;
     std::unique_ptr<QFile> m_file;
     QTextStream m_stream;
 };

@@ -1,6 +1,31 @@
 #include "trendhistory.h"
 
+#include <cmath>
+
 namespace vantelso::measure {
+
+std::vector<double> RoundTicks(double low, double high, int maxTicks) {
+    std::vector<double> out;
+    if (!(high > low) || maxTicks < 2 || !std::isfinite(high - low))
+        return out;
+    const double rough = (high - low) / (maxTicks - 1);
+    double step = std::pow(10.0, std::floor(std::log10(rough)));
+    for (double m : {1.0, 2.0, 5.0, 10.0}) {
+        if (m * step >= rough * (1 - 1e-9)) {
+            step *= m;
+            break;
+        }
+    }
+    for (;;) {
+        out.clear();
+        const double first = std::ceil(low / step - 1e-9);
+        for (double k = first; k * step <= high + step * 1e-9; k += 1)
+            out.push_back(k == 0 ? 0.0 : k * step);
+        if (int(out.size()) <= maxTicks)
+            return out;
+        step *= 2; // rounding put one too many in: the next round step
+    }
+}
 
 void TrendHistory::reset(const FrameConverter& converter) {
     m_channels = converter.channelCount();

@@ -5,8 +5,14 @@
 #include <QString>
 #include <array>
 #include <deque>
+#include <vector>
 
 namespace vantelso::measure {
+
+// Round axis ticks: the multiples of 1, 2 or 5 times a power of ten that lie in [low, high],
+// with a step chosen so that there are at most `maxTicks` of them (at least two for a
+// non-empty range). Empty when high is not above low.
+std::vector<double> RoundTicks(double low, double high, int maxTicks);
 
 // The last minutes of each channel's input, for the trend plot: (seconds since the start of
 // the measurement, value in the unit shown). Older points drop out as new ones arrive; the

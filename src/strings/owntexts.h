@@ -43,9 +43,6 @@ inline constexpr int NotANumber = 140;
 inline constexpr int NumberEmpty = 141;
 inline constexpr int NumbersHint = 142;
 
-// %1 the file looked for.
-inline constexpr int ManualMissing = 150;
-
 // Configuration files: %1 the file, %2 the system's reason (160, 161) or the file's size in
 // bytes (162, with %3 the record's size). 163 follows a failed save. 164 and 165 name a type
 // code the connected model does not offer: %1 the channel, %2 the type as 166 (%1 the code)
@@ -66,7 +63,6 @@ inline constexpr int LogFilter = 172;
 inline constexpr int LogOpenFailed = 173;
 inline constexpr int LogWriteFailed = 174;
 inline constexpr int TrendTitle = 175;
-inline constexpr int TrendMinutes = 176; // the same in both languages
 inline constexpr int MeasureStatus = 177;
 
 // The switch guide: the zero/span lists of an input without range switches, and the
@@ -165,5 +161,61 @@ inline constexpr int BenchSwitch = 263;
 
 // Ids 101..199 are the first block, 201..299 the second; English at the same +300 (401..499,
 // 501..599), read through Texts::lang like every other id.
+// One language at a time, nothing stale, a safe exit: the link's closed port (134), the
+// status line after a save (135, %1 the file) and with no port open (137), the device box
+// before any device answered (136).
+inline constexpr int PortNotOpen = 134;
+inline constexpr int SavedTo = 135;
+inline constexpr int NoDevice = 136;
+inline constexpr int NoAnswerNoPort = 137;
+// Exit with edits neither written nor saved, and its buttons; the message boxes' own
+// buttons (OK reads the same in both languages, Save is 54).
+inline constexpr int UnsavedEdits = 143;
+inline constexpr int ButtonDiscard = 144;
+inline constexpr int ButtonCancel = 145;
+inline constexpr int ButtonRetry = 146;
+inline constexpr int ButtonAbort = 147;
+inline constexpr int ButtonIgnore = 148;
+inline constexpr int ButtonYes = 149;
+inline constexpr int ButtonNo = 151;
+// %1 the manual's file name, %2 the folders looked in.
+inline constexpr int ManualNotFoundIn = 152;
+inline constexpr int ConfigFilter = 153;
+inline constexpr int OnlyDifferences = 154;
+// The measurement window: stale values, its state, the CSV log (%1 the file, %2 its lines),
+// the time axis and the lamps (%1 the trip's number).
+inline constexpr int MeasureStale = 155;
+inline constexpr int MeasureStopped = 156;
+inline constexpr int MeasureRunning = 157;
+inline constexpr int LogLines = 158;
+inline constexpr int LogGoOn = 159;
+inline constexpr int TimeAxis = 178;
+inline constexpr int TripLamp = 179;
+inline constexpr int AlarmLamp = 227;
+inline constexpr int NotLogging = 228;
+// The program window's title with the file it shows (%1).
+inline constexpr int ProgramWithFile = 229;
+// The switch guide's captions that the original gives in English only.
+inline constexpr int SwitchInputType = 236;
+inline constexpr int SwitchOutputType = 237;
+inline constexpr int SwitchMultiplier = 238;
+inline constexpr int SelectDevice = 239;
+inline constexpr int WizardOpen = 246;
+inline constexpr int WizardBack = 247;
+inline constexpr int ChannelA = 248;
+inline constexpr int ChannelB = 249;
+inline constexpr int SwitchOption = 252;
+inline constexpr int SwitchSpan = 253;
+// The switch window's title; the English one is the original's.
+inline constexpr int SwitchTitle = 254;
+// The system-information tool's absence (the Italian text is the original's).
+inline constexpr int SystemInfoMissing = 250;
+// The communication log's line for a reply the link held back.
+inline constexpr int CommLogHeld = 251;
+
+// Ids 101..199 are the first block, 201..299 the second, 601..699 the third; English at the
+// same +300 (401..499, 501..599, 901..999), read through Texts::lang like every other id. The
+// table is a hash by id, so the third block needs no room reserved between the others; it
+// must only stay below the brand blocks at 1000.
 
 } // namespace vantelso::own

@@ -33,7 +33,10 @@ struct Session {
             o = window->operatorDialog()->findChild<QObject*>(name);
         if (!o)
             return QStringLiteral("<missing %1>").arg(name);
-        return o->property(o->property("title").isValid() ? "title" : "text").toString();
+        // Menu captions carry their mnemonic's '&'.
+        return o->property(o->property("title").isValid() ? "title" : "text")
+            .toString()
+            .remove(u'&');
     }
     template <class W> W* widget(const char* name, int element = 0) const {
         auto* w = qobject_cast<W*>(program()->control(QLatin1String(name), element));

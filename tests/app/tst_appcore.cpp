@@ -1,5 +1,6 @@
 #include "captions.h"
 #include "demodevice.h"
+#include "owntexts.h"
 #include "portlist.h"
 #include "scriptedprompter.h"
 #include "shell.h"
@@ -212,6 +213,19 @@ void TestAppCore::manualAndStartFolder() {
     QCOMPARE(LocateManual(QStringLiteral("MT_EN.pdf "), {a.path(), b.path()}), manual.fileName());
     QCOMPARE(LocateManual(QStringLiteral("MT_IT.pdf"), {a.path(), b.path()}), QString());
     QCOMPARE(LocateManual(QStringLiteral(" "), {a.path(), b.path()}), QString());
+    // Where the program is installed first, then the working folder; each folder once.
+    QCOMPARE(ManualFolders(u"/opt/v/bin"_s, u"/home/u"_s),
+             (QStringList{u"/opt/v/bin"_s, u"/opt/v/bin/doc"_s, u"/opt/v/share/doc/vantelso"_s,
+                          u"/opt/v/share/vantelso"_s, u"/home/u"_s}));
+    QCOMPARE(ManualFolders(u"/opt/v/bin"_s, u"/opt/v/bin/"_s).size(), 4);
+    // The message boxes' buttons in the user's language.
+    Texts texts;
+    QCOMPARE(ButtonText(Prompter::Answer::Abort, texts), u"Interrompi"_s);
+    QCOMPARE(ButtonText(Prompter::Answer::Ignore, texts), u"Ignora"_s);
+    QCOMPARE(ButtonText(Prompter::Answer::Discard, texts), u"Non salvare"_s);
+    texts.setLanguage(Texts::English);
+    QCOMPARE(ButtonText(Prompter::Answer::Retry, texts), u"Retry"_s);
+    QCOMPARE(ButtonText(Prompter::Answer::Save, texts), u"Save"_s);
 
     QStandardPaths::setTestModeEnabled(true);
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -237,9 +251,13 @@ void TestAppCore::startUp() {
     QCOMPARE(b.state.flags.LastChannel, 1);
     QVERIFY(!b.state.flags.measuring && !b.state.flags.exiting && !b.shell->portOpen());
 
+    // The start-up identity names the brand's first model; with no port open the panel says
+    // no device is there rather than show that name.
     Bench branded;
     branded.shell->startUp(StartOptions{2});
-    QCOMPARE(branded.view.captions.device.displayName, QStringLiteral("KV-7030"));
+    QCOMPARE(branded.state.device.displayName, QStringLiteral("KV-7030"));
+    QCOMPARE(branded.view.captions.device.displayName, QStringLiteral("Nessun dispositivo"));
+    QVERIFY(!branded.view.captions.deviceActions);
 }
 
 // Clearing the switch of a port that is not open reports the port in use; the language
@@ -329,7 +347,8 @@ void TestAppCore::statusLine() {
             b.prompter.setFallback(Prompter::Answer::Ok);
             QCOMPARE(b.view.progress, std::make_pair(0, 1)); // not left where the read stopped
             const bool answered = scenario != u"no answer";
-            QCOMPARE(b.view.captions.device.displayName.isEmpty(), !answered);
+            QCOMPARE(b.view.captions.device.displayName == b.state.texts.lang(own::NoDevice),
+                     !answered);
             QCOMPARE(b.view.captions.device.idLabel.isEmpty(), !answered);
         }
         const QString italian = QString::fromUtf8(it), english = QString::fromUtf8(en);
@@ -342,8 +361,8 @@ void TestAppCore::statusLine() {
     }
 }
 
-// Opening the port to a device, or another device answering a read, takes the file's name
-// out of the panel's caption: the editor now shows the device's configuration.
+// Opening the port to a device, or reading one, takes the file's name out of the panel's
+// caption: the editor now shows the device's configuration.
 void TestAppCore::fileCaptionFollowsDevice() {
     Bench b(QStringLiteral("RSX7131B"));
     b.shell->startUp();
@@ -357,9 +376,12 @@ void TestAppCore::fileCaptionFollowsDevice() {
         if (round == 0) {
             b.shell->portSwitchClicked(true); // a connection
         } else {
-            // The same device read again keeps the name; another one takes it away.
+            // A read shows the device's settings, no longer the file's: the name goes. The
+            // same device keeps the file for Save; another one does not (below).
             QVERIFY(b.shell->read());
-            QCOMPARE(title(), named);
+            QCOMPARE(title(), QStringLiteral("VANTELSO v.2.7"));
+            QCOMPARE(b.state.files.currentFile(), path);
+            QCOMPARE(b.state.files.saveTo(path), ConfigFiles::Outcome::Done);
             if (round == 1)
                 b.device().swapTo(4, 0x20); // another model byte
             else

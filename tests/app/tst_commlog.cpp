@@ -20,6 +20,7 @@ class TestCommLog : public QObject {
     Q_OBJECT
 
 private slots:
+    void heldLinesInWords();
     void showsTheTraffic();
     void portListExplainsItself();
     void reconnectOffered();
@@ -28,6 +29,21 @@ private slots:
 // View, Communication log starts recording; a Read's requests and replies appear in it, the
 // lines are saved through the file dialog, a failed save is told, and the texts follow the
 // language.
+// The link's note about a reply it held back reads in the user's language; other lines stay
+// as traced.
+void TestCommLog::heldLinesInWords() {
+    Texts texts;
+    const QString held = u"12:00:00.000 sooner than the wire allows, held 2a 31 0d 0a  |*1..|"_s;
+    const QString plain = u"12:00:00.000 -> 24 56 0d  |$V.|"_s;
+    QCOMPARE(app::CommLogLine(held, texts),
+             u"12:00:00.000 risposta arrivata prima del tempo di linea, trattenuta: 2a 31 0d 0a  "
+             u"|*1..|"_s);
+    QCOMPARE(app::CommLogLine(plain, texts), plain);
+    texts.setLanguage(Texts::English);
+    QCOMPARE(app::CommLogLine(held, texts),
+             u"12:00:00.000 reply sooner than the line allows, held back: 2a 31 0d 0a  |*1..|"_s);
+}
+
 void TestCommLog::showsTheTraffic() {
     Session s(u"RSX7030"_s);
     QVERIFY(!lcLink().isDebugEnabled());
@@ -63,10 +79,12 @@ void TestCommLog::showsTheTraffic() {
     QVERIFY(!log->save()); // cancelled: nothing asked, nothing written
     QVERIFY(s.prompter.questions().isEmpty());
 
+    s.window->commLogSubWindow()->resize(900, 420);
+    screenshot(s.window->commLogSubWindow(), "commlog-it.png");
     s.chooseLanguage(1);
     QCOMPARE(log->cmd_save->text(), u"Save..."_s);
     QCOMPARE(s.window->commLogSubWindow()->windowTitle(), u"Communication log"_s);
-    QCOMPARE(s.window->mainMenu().commLog->text(), u"Communication log"_s);
+    QCOMPARE(s.window->mainMenu().commLog->text().remove(u'&'), u"Communication log"_s);
     s.window->commLogSubWindow()->resize(900, 420);
     screenshot(s.window->commLogSubWindow(), "commlog-en.png");
 

@@ -44,26 +44,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("summary");
         QTest::addColumn<QString>("screenshot");
         QTest::newRow("equal it") << 0 << 0.0 << 0 << 0
-                                  << "Il dispositivo RSX7030 e il file c.VNT hanno la stessa "
+                                  << "Il dispositivo RSX 7030 e il file c.VNT hanno la stessa "
                                      "configurazione."
                                   << "";
         QTest::newRow("equal en") << 0 << 0.0 << 1 << 0
-                                  << "The device RSX7030 and the file c.VNT hold the same "
+                                  << "The device RSX 7030 and the file c.VNT hold the same "
                                      "configuration."
                                   << "";
         QTest::newRow("one field it")
             << 0 << 150.0 << 0 << 1
-            << "Campi diversi tra il dispositivo RSX7030 e il file c.VNT: 1."
+            << "Campi diversi tra il dispositivo RSX 7030 e il file c.VNT: 1."
             << "compare-it.png";
         QTest::newRow("one field en")
             << 0 << 150.0 << 1 << 1
-            << "Fields that differ between the device RSX7030 and the file c.VNT: 1."
+            << "Fields that differ between the device RSX 7030 and the file c.VNT: 1."
             << "compare-en.png";
         QTest::newRow("another model it")
-            << 7 << 0.0 << 0 << -1 << "Il file è di un altro modello (RSX7040)"
+            << 7 << 0.0 << 0 << -1 << "Il file è di un altro modello (RSX 7040)"
             << "compare-other-model-it.png";
         QTest::newRow("another model en")
-            << 7 << 0.0 << 1 << -1 << "The file is of another model (RSX7040): only the"
+            << 7 << 0.0 << 1 << -1 << "The file is of another model (RSX 7040): only the"
             << "";
     }
     void compare() {
@@ -113,6 +113,14 @@ private Q_SLOTS:
         const QString shots = qEnvironmentVariable("VANTELSO_SCREENSHOTS");
         if (!shots.isEmpty() && !screenshot.isEmpty())
             QVERIFY(s.window->compareSubWindow()->grab().save(shots + u'/' + screenshot));
+        // "Only differences" leaves the marked rows alone, and gives the others back.
+        const int all = w->tbl_fields->rowCount();
+        w->chk_onlyDiff->click();
+        QCOMPARE(w->tbl_fields->rowCount(), marked);
+        for (int r = 0; r < w->tbl_fields->rowCount(); ++r)
+            QVERIFY(w->rowDiffers(r));
+        w->chk_onlyDiff->click();
+        QCOMPARE(w->tbl_fields->rowCount(), all);
 
         // The other language at run time: headers and summary follow.
         s.chooseLanguage(1 - language);

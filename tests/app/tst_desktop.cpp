@@ -6,6 +6,8 @@
 #include "frmverifica.h"
 #include "lamp.h"
 #include "messageboxprompter.h"
+#include "shellmessages.h"
+#include "stringtable.h"
 #include "verificationstation.h"
 
 using namespace vantelso;
@@ -24,6 +26,10 @@ private slots:
     void fileMenus();
     void messageBoxPrompter();
     void ownTextsFollowLanguage();
+    void staleStateAfterUnplug();
+    void exitAsksBeforeDroppingEdits();
+    void oneLanguagePerWindow_data();
+    void oneLanguagePerWindow();
 };
 
 void TestDesktop::startUpShowsPanel() {
@@ -42,17 +48,25 @@ void TestDesktop::startUpShowsPanel() {
     QVERIFY(!p->Check1->isChecked() && p->cmb_Porta->isEditable());
     QCOMPARE(p->cmb_Porta->currentText(), QStringLiteral("COM1"));
 
-    // What is not available yet is disabled; the panel never offers the factory menu.
-    QVERIFY(p->cmd_read->isEnabled() && p->cmd_write->isEnabled() && p->cmd_modo[0]->isEnabled());
-    QVERIFY(p->cmd_start->isEnabled() && p->cmd_modo[1]->isEnabled());
+    // Before a port is open no device is named and nothing that needs one is offered; both
+    // menu bars show the factory menu alike.
+    QCOMPARE(p->lbl_device->text(), QStringLiteral("ID=12/0"));
+    QCOMPARE(p->lbl_device_1->text(), QStringLiteral("Nessun dispositivo"));
+    QVERIFY(!p->cmd_read->isEnabled() && !p->cmd_write->isEnabled() && p->cmd_modo[0]->isEnabled());
+    QVERIFY(!p->cmd_start->isEnabled() && p->cmd_modo[1]->isEnabled());
+    QVERIFY(!s.window->measureWindow()->Cmd_StartRead->isEnabled());
     for (const ShellMenu* m : {&s.window->mainMenu(), &std::as_const(p->menu)}) {
-        QVERIFY(m->viewMeasure->isEnabled() && m->start->isEnabled() && m->stop->isEnabled());
-        QVERIFY(!m->save->isEnabled());
+        QVERIFY(m->viewMeasure->isEnabled() && !m->start->isEnabled() && !m->stop->isEnabled());
+        QVERIFY(!m->save->isEnabled() && !m->read->isEnabled() && !m->write->isEnabled());
+        QVERIFY(!m->compare->isEnabled() && !m->report->isEnabled());
         QVERIFY(m->open->isEnabled() && m->saveAs->isEnabled() && m->viewProgram->isEnabled() &&
                 m->viewSwitch->isEnabled() && m->eeprom->isEnabled() && m->taratura->isEnabled() &&
-                m->test->isEnabled());
+                m->test->isEnabled() && m->collaudo->isEnabled());
     }
-    QVERIFY(!p->menu.collaudo->isEnabled() && s.window->mainMenu().collaudo->isEnabled());
+    // Every menu has its keyboard letter; the panel's titles leave Alt to the main bar.
+    QVERIFY(s.window->mainMenu().collaudo->title().contains(u'&'));
+    QVERIFY(s.window->mainMenu().exit->text().contains(u'&'));
+    QVERIFY(p->menu.open->text().contains(u'&') && !p->menu.collaudo->title().contains(u'&'));
 
     // Collaudo > Taratura brings up the calibration bench; choosing the two-position model
     // there brings up its tool; closing only hides them.
@@ -128,15 +142,21 @@ void TestDesktop::aboutAndLanguageDialogs() {
     QDir::setCurrent(before);
     QCOMPARE(opened, (QStringList{"www.merovan.example.com", "www.merovan.example.com",
                                   "MT_ITA_VANTELSO_0114R00.pdf"}));
-    // A missing manual is told in a box, in the language of the moment.
-    QCOMPARE(s.prompter.texts(),
-             QStringList{"User manual not found: " +
-                         QDir(dir.path()).absoluteFilePath("MT_EN_VANTELSO_0114R00.pdf")});
+    // A missing manual is told in a box, in the language of the moment, with the folders
+    // looked in: where the program is installed first, then the working folder.
+    QCOMPARE(s.prompter.texts().size(), 1);
+    const QString told = s.prompter.texts().constFirst();
+    QVERIFY2(told.startsWith("User manual MT_EN_VANTELSO_0114R00.pdf not found. Looked in: " +
+                             QDir::toNativeSeparators(QCoreApplication::applicationDirPath())),
+             qPrintable(told));
+    QVERIFY2(told.endsWith(QDir::toNativeSeparators(QDir(dir.path()).absolutePath())),
+             qPrintable(told));
     QCOMPARE(s.prompter.questions().first().icon, Prompter::Icon::Warning);
     s.window->shell().chooseLanguage(0);
     s.prompter.clear();
     about->picPDF->click(); // the Italian one, and not in the folder the program runs in now
-    QVERIFY(s.prompter.texts().value(0).startsWith("Manuale utente non trovato: "));
+    QVERIFY(s.prompter.texts().value(0).startsWith(
+        "Manuale utente MT_ITA_VANTELSO_0114R00.pdf non trovato. Cercato in: "));
     s.prompter.clear();
 #ifndef Q_OS_WIN
     // Without the system information tool a message says so.
@@ -144,6 +164,11 @@ void TestDesktop::aboutAndLanguageDialogs() {
     QCOMPARE(s.prompter.texts(),
              QStringList{"Le informazioni sul sistema non sono attualmente disponibili."});
     QCOMPARE(s.prompter.questions().first().icon, Prompter::Icon::None);
+    s.window->shell().chooseLanguage(1);
+    s.prompter.clear();
+    about->cmdSysInfo->click();
+    QCOMPARE(s.prompter.texts(), QStringList{"System information is not available at the moment."});
+    s.window->shell().chooseLanguage(0);
 #endif
     about->cmdOK->click();
     QVERIFY(!about->isVisible());
@@ -188,6 +213,30 @@ void TestDesktop::languageSwitchesCaptions() {
         buttons.sort();
         QCOMPARE(buttons,
                  language ? QStringList({"Cancel", "Retry"}) : QStringList({"Annulla", "Riprova"}));
+        // The program's own boxes name their buttons from the string table, whatever Qt's
+        // translations on the machine; the answer is the button clicked.
+        MessageBoxPrompter ours([] { return QString(); });
+        ours.setButtonTexts([&s](Prompter::Answer a) { return app::ButtonText(a, s.state.texts); });
+        const std::tuple<Prompter::Buttons, QMessageBox::StandardButton, Prompter::Answer,
+                         const char*, const char*>
+            boxRows[] = {
+                {Prompter::Buttons::AbortRetryIgnore, QMessageBox::Ignore, Prompter::Answer::Ignore,
+                 "Ignora Interrompi Riprova", "Abort Ignore Retry"},
+                {Prompter::Buttons::SaveDiscardCancel, QMessageBox::Discard,
+                 Prompter::Answer::Discard, "Annulla Non salvare Salva", "Cancel Don't save Save"}};
+        for (const auto& [set, click, answer, italian, english] : boxRows) {
+            buttons.clear();
+            QTimer::singleShot(0, [&, click = click] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                for (QAbstractButton* b : box->buttons())
+                    buttons << b->text();
+                box->button(click)->click();
+            });
+            QCOMPARE(ours.ask(QStringLiteral("?"), set, Prompter::Icon::Warning), answer);
+            buttons.sort();
+            QCOMPARE(buttons.join(u' '), QString::fromUtf8(language ? english : italian));
+        }
     }
     s.panel()->cmd_Lang->click();
     QVERIFY(s.window->languageDialog()->opt_lang[0]->isChecked()); // the language in use
@@ -383,6 +432,219 @@ void TestDesktop::ownTextsFollowLanguage() {
         QCOMPARE(s.prompter.texts(), QStringList{QString::fromUtf8(row.refusal)});
         QCOMPARE(s.window->measureWindow()->chk_log->text(), QString::fromUtf8(row.logSwitch));
     }
+}
+
+// The port goes away under a running measurement: the measurement window says its values
+// are stale and its lamps go grey, the device box names no device, the commands that need one
+// are unavailable; a save is what the status line reports, and a read from the device takes
+// the file's name out of the caption.
+void TestDesktop::staleStateAfterUnplug() {
+    Session s(QStringLiteral("RSX7131B"));
+    QVERIFY(s.open());
+    Communication* p = s.panel();
+    QCOMPARE(p->lbl_device_1->text(), QStringLiteral("RSX 7131 B"));
+    QVERIFY(p->cmd_read->isEnabled() && p->cmd_write->isEnabled() && p->cmd_start->isEnabled());
+    QTemporaryDir dir;
+    s.prompter.pushFile(dir.filePath(QStringLiteral("b.VNT")));
+    s.window->mainMenu().saveAs->trigger();
+    QVERIFY(p->lbl_status->text().startsWith(QStringLiteral("Configurazione salvata in ")));
+    QVERIFY(s.window->panelWindow()->windowTitle().endsWith(QStringLiteral("b.VNT")));
+    p->cmd_read->click();
+    QCOMPARE(s.window->panelWindow()->windowTitle(), QStringLiteral("VANTELSO v.2.7"));
+
+    FrmMisura* m = s.window->measureWindow();
+    int frames = 0;
+    QString startCaption, stateWhileRunning;
+    connect(&m->measurement(), &measure::Measurement::frameShown, m, [&] {
+        if (++frames != 3)
+            return;
+        startCaption = p->cmd_start->text();
+        stateWhileRunning = m->lbl_state->text();
+        sim::Fault f;
+        f.kind = sim::Fault::Kind::Vanish;
+        f.match = "A"; // while streaming
+        s.demo->device()->injectFault(f);
+    });
+    m->startMeasure(); // returns when the measurement has ended
+    QVERIFY(frames >= 3 && !m->running());
+    QCOMPARE(startCaption, QStringLiteral("Arresta"));
+    QCOMPARE(stateWhileRunning, QStringLiteral("In misura"));
+    QVERIFY(!m->txt_misura_in[0]->text().isEmpty());
+    QCOMPARE(m->lbl_state->text(),
+             QStringLiteral("Valori non aggiornati: la misura si è interrotta."));
+    for (Lamp* led : m->Led)
+        QCOMPARE(led->colourValue(), measure::colour::Grey);
+    QCOMPARE(p->cmd_start->text(), QStringLiteral("Avvia"));
+    QTRY_VERIFY(!s.window->shell().portOpen() && !p->Check1->isChecked());
+    QTRY_COMPARE(p->lbl_device->text(), QString());
+    QCOMPARE(p->lbl_device_1->text(), QStringLiteral("Nessun dispositivo"));
+    QVERIFY(!p->cmd_read->isEnabled() && !p->cmd_write->isEnabled() && !p->cmd_start->isEnabled());
+    QVERIFY(!s.window->mainMenu().read->isEnabled() && !m->Cmd_StartRead->isEnabled());
+
+    // Back again: the old values stay marked until a new measurement starts from empty
+    // fields.
+    s.demo->device()->revive();
+    QVERIFY(s.open());
+    QCOMPARE(p->lbl_device_1->text(), QStringLiteral("RSX 7131 B"));
+    QVERIFY(m->lbl_state->text().startsWith(QStringLiteral("Valori non aggiornati")));
+    bool emptyAtStart = false;
+    connect(&m->measurement(), &measure::Measurement::rangesReady, m, [&] {
+        emptyAtStart = m->txt_misura_in[0]->text().isEmpty();
+        m->stopMeasure();
+    });
+    m->startMeasure();
+    QVERIFY(emptyAtStart);
+    QCOMPARE(m->lbl_state->text(), QStringLiteral("Ferma"));
+    // With no port, a read says so instead of naming an empty port.
+    p->Check1->click();
+    s.window->shell().read();
+    QCOMPARE(p->lbl_status->text(), QStringLiteral("Nessun dispositivo risponde: la porta non è "
+                                                   "aperta."));
+}
+
+// Exit with edits neither written nor saved asks Save / Discard / Cancel; without edits, or
+// after a write or a save, it asks nothing.
+void TestDesktop::exitAsksBeforeDroppingEdits() {
+    using A = Prompter::Answer;
+    QTemporaryDir dir;
+    const struct {
+        const char* name;
+        const char* edit; // typed into channel A's input end; empty: no edit
+        bool written;
+        A answer;
+        bool closes;
+    } rows[] = {
+        {"no edit", "", false, A::Cancel, true},     {"cancel", "300", false, A::Cancel, false},
+        {"discard", "300", false, A::Discard, true}, {"save", "300", false, A::Save, true},
+        {"written", "300", true, A::Cancel, true},
+    };
+    for (const auto& row : rows) {
+        Session s(QStringLiteral("RSX7030"));
+        QVERIFY(s.open());
+        if (*row.edit)
+            s.type("txt_Input_max", QString::fromLatin1(row.edit));
+        if (row.written) {
+            s.prompter.setFallback(A::Ok);
+            s.panel()->cmd_write->click();
+            s.prompter.setFallback(A::Cancel);
+        }
+        const QString path = dir.filePath(QString::fromLatin1(row.name) + QStringLiteral(".VNT"));
+        s.prompter.clear();
+        s.prompter.push(row.answer);
+        s.prompter.pushFile(path);
+        s.window->mainMenu().exit->trigger();
+        QCOMPARE(s.window->isVisible(), !row.closes);
+        QCOMPARE(s.state.flags.exiting, row.closes);
+        const bool asked = *row.edit && !row.written;
+        QCOMPARE(s.prompter.questions().size(), asked ? 1 : 0);
+        if (asked)
+            QCOMPARE(s.prompter.questions().first().buttons, Prompter::Buttons::SaveDiscardCancel);
+        QCOMPARE(QFileInfo::exists(path), row.answer == A::Save && asked);
+    }
+}
+
+// Every window a user meets, walked widget by widget, shows texts of one language only: no
+// caption of the interface's language is missing from its table, none comes from the other
+// language's table. Numbers, units and the catalogue's type names read the same in both.
+void TestDesktop::oneLanguagePerWindow_data() {
+    QTest::addColumn<int>("language");
+    QTest::newRow("Italian") << 0;
+    QTest::newRow("English") << 1;
+}
+
+void TestDesktop::oneLanguagePerWindow() {
+    QFETCH(int, language);
+    Session s(QStringLiteral("RSX7131B"));
+    QVERIFY(s.open());
+    s.chooseLanguage(language);
+    const StringTable& table = StringTable::builtIn();
+    // The texts of each language: the language section and the program's own blocks.
+    QSet<QString> mine, theirs;
+    for (int id : table.ids()) {
+        if (id < 31 || id >= 1000)
+            continue;
+        const bool english = ((id / 300) % 2) == 1;
+        QString t = table.text(id).trimmed();
+        if (t.contains(u'%'))
+            t = t.left(t.indexOf(u'%')).trimmed();
+        if (t.isEmpty())
+            continue;
+        (english == (language == 1) ? mine : theirs).insert(t);
+    }
+    // Captions that read the same in both languages.
+    QSet<QString> neutral = {
+        "File",     "Collaudo", "EEprom", "Taratura", "Test", "OK",  "CJC", "Burn-out",
+        "Max",      "Min",      "Hi",     "Lo",       "Freq", "A",   "B",   "H",
+        "L",        "Zero",     "SWITCH", "Off",      "On",   "Ext", "Int", "Lingua / Language",
+        "Italiano", "English",  "COM",    "sec.",     "= A",  "= B", "A+B", "A-B",
+        "A*B",      "A/B",      "MAX",    "MIN",      "s",    "°C",  "°F",  "---",
+        "ERR",      "EEPROM",   "2w",     "3w",       "2/4w", "CSV"};
+    for (int id : table.ids())
+        if (id >= 1000)
+            neutral.insert(table.text(id).trimmed());
+    // Qt's own items of the frames' system menus, in the language of the moment.
+    for (const char* item :
+         {"&Restore", "&Move", "&Size", "Mi&nimize", "Ma&ximize", "Stay on &Top", "&Close"})
+        neutral.insert(QCoreApplication::translate("QMdiSubWindow", item).remove(u'&'));
+    for (const QString& t : mine)
+        theirs.remove(t);
+    Catalogue cat;
+    cat.Init(s.state.link.identity);
+    for (int code = 0; code < 64; ++code)
+        neutral << cat.Input(code).name << cat.Input(code).unit << cat.Input(code).unitFahrenheit
+                << cat.Output(code).name << cat.Output(code).unit;
+
+    for (QMdiSubWindow* frame : {s.window->programSubWindow(), s.window->measureSubWindow(),
+                                 s.window->switchSubWindow(), s.window->compareSubWindow()})
+        frame->show();
+    s.window->showAbout();
+    s.window->showCommLog();
+    QStringList wrong;
+    int checked = 0;
+    const auto check = [&](const QString& where, QString text) {
+        text = text.remove(u'&').trimmed();
+        ++checked;
+        if (text.isEmpty() || neutral.contains(text) || text.contains(QRegularExpression("\\d")))
+            return;
+        if (theirs.contains(text) || !mine.contains(text))
+            wrong << where + QStringLiteral(": \"") + text + u'"';
+    };
+    QList<QWidget*> roots{s.window.get(), s.window->aboutBox(), s.window->languageDialog(),
+                          s.window->operatorDialog()};
+    for (QWidget* root : roots) {
+        QList<QWidget*> all = root->findChildren<QWidget*>();
+        all.prepend(root);
+        for (QWidget* w : all) {
+            // The factory bench windows keep their fixed Italian texts.
+            bool bench = false;
+            for (QWidget* up = w; up && !bench; up = up->parentWidget())
+                bench = QStringList{"frm_tara_window",
+                                    "Frm_5035_window",
+                                    "frm_test_window",
+                                    "frm_verifica_window",
+                                    "interfaccia_strum_ver_window",
+                                    "frm_eeprom_window"}
+                            .contains(up->objectName());
+            if (bench || !w->isVisibleTo(root))
+                continue;
+            const QString name = w->objectName();
+            if (auto* b = qobject_cast<QAbstractButton*>(w))
+                check(name, b->text());
+            else if (auto* g = qobject_cast<QGroupBox*>(w))
+                check(name, g->title());
+            else if (auto* l = qobject_cast<QLabel*>(w))
+                check(name, l->text());
+            if (w->isWindow() || qobject_cast<QMdiSubWindow*>(w))
+                check(name + QStringLiteral(" title"), w->windowTitle());
+            if (!w->toolTip().isEmpty())
+                check(name + QStringLiteral(" tip"), w->toolTip());
+            for (QAction* a : w->actions())
+                if (!a->isSeparator() && a->objectName() != QLatin1String("mnu_language"))
+                    check(a->objectName(), a->text());
+        }
+    }
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
+    QVERIFY2(checked > 200, qPrintable(QString::number(checked))); // the walk reached the windows
 }
 
 QTEST_MAIN(TestDesktop)

@@ -122,8 +122,8 @@ private Q_SLOTS:
         row("°F offset 12.5 °C", 3, "opt_gradi_far:0|txt_offset:0=22.5", {});
         row("°F offset 12.7 °C", 3, "opt_gradi_far:0|txt_offset:0=22.8", {offsetA});
         row("Italian", 2, "it|txt_Input_max:0=1300|txt_offset:1=20",
-            {"Channel A: Valori di ingresso (MAX) oltre i limiti",
-             "Channel B: Offset CJC oltre i limiti"});
+            {"Canale A: Valori di ingresso (MAX) oltre i limiti",
+             "Canale B: Offset CJC oltre i limiti"});
         // Inputs of both channels first, then outputs, offsets and trips.
         row("order", 7,
             "txt_Input_max:0=30000|txt_Input_min:1=1|txt_Input_max:1=100|cmb_Prog_Out:0=4-20 mA|"

@@ -292,7 +292,8 @@ private Q_SLOTS:
         QCOMPARE(b.files.SaveConfigFile(true), ConfigFiles::Outcome::Cancelled);
         QVERIFY(!b.files.saveEnabled());
         QCOMPARE(b.prompter.fileDialogs.size(), 1);
-        QCOMPARE(b.prompter.fileDialogs.first().filter, QStringLiteral(" (*.VNT);;(*.*)"));
+        QCOMPARE(b.prompter.fileDialogs.first().filter,
+                 QStringLiteral("Configuration (*.VNT);;(*.*)"));
         QCOMPARE(b.prompter.fileDialogs.first().defaultSuffix, QStringLiteral("VNT"));
 
         b.prompter.pushFile(b.path("d.VNT"));
@@ -303,7 +304,8 @@ private Q_SLOTS:
 
         b.prompter.pushFile(b.path("d.VNT"));
         QCOMPARE(b.files.OpenConfigFile(), ConfigFiles::Outcome::Done);
-        QCOMPARE(b.prompter.fileDialogs.last().filter, QStringLiteral("(*.VNT);;  (*.*)"));
+        QCOMPARE(b.prompter.fileDialogs.last().filter,
+                 QStringLiteral("Configuration (*.VNT);;  (*.*)"));
         QCOMPARE(b.files.OpenConfigFile(), ConfigFiles::Outcome::Cancelled);
         QVERIFY(b.prompter.questions().isEmpty());
         // A save that cannot be written says so.

@@ -69,6 +69,44 @@ private Q_SLOTS:
                      ->toBytes(),
                  ConfigFileRecord::load(path, b.texts, &error)->toBytes());
     }
+    // A file of another model holds nothing for what its model lacks: opened anyway (OK on
+    // "not compatible") and written, channel B keeps the device's input, output and ranges.
+    void otherModelKeepsChannelB_data() {
+        QTest::addColumn<int>("fileModel");
+        QTest::addColumn<int>("deviceModel");
+        QTest::newRow("RSX7030 file, two-channel RSX7131") << 0 << 3;
+        QTest::newRow("RSX7035 file, RSX7032D") << 8 << 4;
+        QTest::newRow("RSX5035 file, math model") << 9 << 5;
+    }
+    void otherModelKeepsChannelB() {
+        QFETCH(int, fileModel);
+        QFETCH(int, deviceModel);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("other.VNT"));
+        Station a{std::uint8_t(fileModel)};
+        QCOMPARE(a.config.ReadEprom(), EditorOutcome::Done);
+        QCOMPARE(a.files.saveTo(path), ConfigFiles::Outcome::Done);
+
+        Station b{std::uint8_t(deviceModel)};
+        QCOMPARE(b.config.ReadEprom(), EditorOutcome::Done);
+        const QStringList fields = {
+            QStringLiteral("cmb_Prog_In"),    QStringLiteral("cmb_Prog_Out"),
+            QStringLiteral("txt_Input_max"),  QStringLiteral("txt_Input_min"),
+            QStringLiteral("txt_Output_max"), QStringLiteral("txt_Output_min")};
+        const auto channelB = [&b, &fields] {
+            QStringList out;
+            for (const QString& f : fields)
+                out << f + u'=' + b.editor.text(f, 1);
+            return out;
+        };
+        const QStringList before = channelB();
+        b.prompter.setFallback(Prompter::Answer::Ok);
+        QCOMPARE(b.files.openFrom(path), ConfigFiles::Outcome::Done);
+        QCOMPARE(channelB(), before);
+        QCOMPARE(b.config.WriteEprom(), EditorOutcome::Done);
+        QCOMPARE(b.config.ReadEprom(), EditorOutcome::Done);
+        QCOMPARE(channelB(), before);
+    }
     // A type the connected model does not offer, met in a device's bytes, in a file and in
     // the editor's list: decode keeps the previous type, open keeps the list and says which
     // field (in the user's language), and the limit checks report it before a write.

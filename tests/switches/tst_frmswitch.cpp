@@ -127,7 +127,7 @@ private Q_SLOTS:
         QVERIFY(w->aiuto_modello->isVisible());
         QVERIFY(w->close_aiuto_switch->isVisible());
         QCOMPARE(w->aiuto_modello->count(), 17);
-        QCOMPARE(w->aiuto_modello->itemText(0), QStringLiteral("Select Device"));
+        QCOMPARE(w->aiuto_modello->itemText(0), QStringLiteral("Seleziona dispositivo"));
         w->aiuto_modello->setCurrentIndex(w->aiuto_modello->findText(QStringLiteral("RSX 7030")));
         w->cmb_SW_in[0]->setCurrentIndex(w->cmb_SW_in[0]->findText(QStringLiteral("Tc K")));
         w->cmb_sw_Out[0]->setCurrentIndex(1);

@@ -147,12 +147,12 @@ const QList<FixedCaption> kProgramFixed = {
     {"lbl_oper_1", "B"},         {"lbl_fis_max", "Max"},    {"lbl_fis_min", "Min"},
 };
 
-const QList<LanguageCaption> kOperatorCaptions = {{"fra_Oper", 41}, {"Frame1_0", 57}};
+const QList<LanguageCaption> kOperatorCaptions = {
+    {"fra_Oper", 41}, {"Frame1_0", 57}, {"lbl_oper_delay", own::TripDelay}};
 
 const QList<FixedCaption> kOperatorFixed = {
-    {"opt_Oper_0", "= A"},    {"opt_Oper_1", "= B"}, {"opt_Oper_2", "A+B"},
-    {"opt_Oper_3", "A-B"},    {"opt_Oper_4", "A*B"}, {"opt_Oper_5", "A/B"},
-    {"opt_Oper_6", "MAX"},    {"opt_Oper_7", "MIN"}, {"lbl_oper_delay", "Delay"},
+    {"opt_Oper_0", "= A"},    {"opt_Oper_1", "= B"}, {"opt_Oper_2", "A+B"}, {"opt_Oper_3", "A-B"},
+    {"opt_Oper_4", "A*B"},    {"opt_Oper_5", "A/B"}, {"opt_Oper_6", "MAX"}, {"opt_Oper_7", "MIN"},
     {"lbl_oper_sec", "sec."}, {"Cmd_ok_0", "OK"},
 };
 

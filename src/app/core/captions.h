@@ -61,6 +61,8 @@ struct ShellCaptions {
     bool showBrandPicture = true;
     int brandIcon = 0; // brand whose picture the About box shows; -1 for none
     ProgramLayout program;
+    // Read, Write, Start, compare and report need a device: available with the port open.
+    bool deviceActions = true;
 };
 
 // Captions of one window in the current language; `portSwitchTicked` selects the port

@@ -1,6 +1,7 @@
 #include "shell.h"
 
 #include "captions.h"
+#include "owntexts.h"
 #include "serialtransport.h"
 
 #include <QTimer>
@@ -29,6 +30,15 @@ Shell::Shell(AppState& state, ShellView& view, DemoDevice* demo, QObject* parent
         m_fileCaption = caption;
         refreshCaptions();
     });
+    // The status line reports the save; after an open, the last write is no longer the news.
+    connect(&m_state.files, &ConfigFiles::saved, this, [this](const QString& path) {
+        markClean();
+        setStatus({PanelStatus::Kind::Saved, {}, path, {}});
+    });
+    connect(&m_state.files, &ConfigFiles::opened, this, [this] {
+        markClean();
+        setStatus({});
+    });
 }
 
 Shell::~Shell() {
@@ -54,6 +64,7 @@ void Shell::startUp(const StartOptions& options) {
     m_view.setProgress(0, 1);
     m_view.placeWindows();
     m_view.showPanel();
+    markClean();
     // The panel is open from here to the exit: its list follows the adapters.
     m_portPoll.start();
 }
@@ -185,6 +196,9 @@ bool Shell::read() {
             m_fileCaption.clear();
             m_state.files.forgetFile();
         }
+        // The editor now shows the device, no longer the file the caption named.
+        if (ok)
+            m_fileCaption.clear();
         // A read that ended half-way leaves the editor with the values it had before.
         setStatus(outcome == EditorOutcome::CommFailed
                       ? PanelStatus{PanelStatus::Kind::ReadIncomplete, m_commandPortProblem, {}, {}}
@@ -198,8 +212,10 @@ bool Shell::read() {
         m_opened.identity = m_state.link.identity;
         m_opened.model = m_state.device.modelIdentifier;
     }
-    if (ok)
+    if (ok) {
+        markClean();
         Q_EMIT configurationRead();
+    }
     return ok;
 }
 
@@ -224,8 +240,10 @@ bool Shell::write() {
     }
     if (!ok)
         m_view.setProgress(0, 1);
-    if (ok)
+    if (ok) {
+        markClean();
         Q_EMIT configurationWritten();
+    }
     return ok;
 }
 
@@ -244,6 +262,11 @@ void Shell::refreshCaptions() {
                                                 m_state.link.identity.ModelByte, m_ticked);
     if (!m_fileCaption.isEmpty())
         captions.titles.insert(Window::Communication, m_fileCaption);
+    // With the port closed, or nothing answering, no device is connected: the box says so
+    // rather than name the last one, and the commands that need a device wait for one.
+    if (!m_ticked || !m_deviceKnown)
+        captions.device.displayName = m_state.texts.lang(own::NoDevice);
+    captions.deviceActions = m_ticked;
     // The editor window's groups follow the model its controls were composed for.
     captions.program = BuildProgramLayout(m_state.editor.identity());
     m_state.webAddress = captions.webAddress;
@@ -279,6 +302,9 @@ void Shell::finishPortFailure() {
     }
     m_failurePending = false;
     releaseTransport();
+    // The device went with its port: the box must not go on naming it.
+    m_deviceKnown = false;
+    m_state.device = DeviceLabels{};
     m_ticked = false;
     m_view.setPortSwitch(false);
     if (m_opened.isSet()) {
@@ -295,6 +321,31 @@ void Shell::shutDown() {
     m_state.flags.exiting = true;
     m_portPoll.stop();
     releaseTransport();
+}
+
+void Shell::markClean() {
+    m_clean = m_state.files.snapshot();
+}
+
+bool Shell::hasUnsavedEdits() const {
+    return m_state.files.snapshot() != m_clean;
+}
+
+bool Shell::confirmExit() {
+    if (!hasUnsavedEdits())
+        return true;
+    switch (m_state.prompter()->ask(m_state.texts.lang(own::UnsavedEdits),
+                                    Prompter::Buttons::SaveDiscardCancel,
+                                    Prompter::Icon::Question)) {
+    case Prompter::Answer::Discard:
+        return true;
+    case Prompter::Answer::Save:
+        // To the file the editor came from, else under a name the user gives.
+        return m_state.files.SaveConfigFile(m_state.files.currentFile().isEmpty()) ==
+               ConfigFiles::Outcome::Done;
+    default:
+        return false;
+    }
 }
 
 void Shell::rememberOpened(const QString& port) {

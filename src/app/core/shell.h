@@ -44,6 +44,13 @@ public:
     void refreshCaptions();
     // The exit path: the port closes with the panel.
     void shutDown();
+    // Whether the editor holds settings neither written to the device nor saved to a file
+    // since the last read, write, open or save.
+    bool hasUnsavedEdits() const;
+    // Before the program ends: with unsaved edits, asks Save / Discard / Cancel. True when
+    // the exit may go on (nothing to lose, saved, or discarded); false when the user cancelled
+    // or the save did not complete.
+    bool confirmExit();
 
     // --- ports coming and going ---
     // How the shell finds the machine's ports (the system's list unless a test hands in its
@@ -90,6 +97,7 @@ private:
     void rememberOpened(const QString& port);
     void offerReconnect(ReconnectOffer offer);
     void forgetLostPort();
+    void markClean();
 
     AppState& m_state;
     ShellView& m_view;
@@ -103,6 +111,8 @@ private:
     // False once a read found no device answering: the identification labels are empty
     // until one answers.
     bool m_deviceKnown = true;
+    // The editor's settings as last read, written, opened or saved.
+    QByteArray m_clean;
     // The port's problem when it failed under the command that runs now.
     PortProblem m_commandPortProblem;
     PanelStatus m_status;

@@ -13,7 +13,7 @@ constexpr int kCommunicationError = 68;
 LinkTexts LinkTextsFor(const Texts& texts) {
     LinkTexts t;
     t.communicationError = texts.lang(kCommunicationError);
-    // "COM Port not open" reads the same in both languages.
+    t.portNotOpen = texts.lang(own::PortNotOpen);
     t.portMissing = texts.lang(own::PortMissing);
     t.portCannotOpen = texts.lang(own::PortCannotOpen);
     t.portBusy = texts.lang(own::PortBusy);
@@ -32,7 +32,10 @@ QString StatusText(const PanelStatus& status, const Texts& texts) {
     case Kind::Port:
         return DescribePortProblem(status.port, LinkTextsFor(texts));
     case Kind::NoAnswer:
-        return texts.lang(own::NoAnswer).arg(status.portName);
+        return status.portName.isEmpty() ? texts.lang(own::NoAnswerNoPort)
+                                         : texts.lang(own::NoAnswer).arg(status.portName);
+    case Kind::Saved:
+        return texts.lang(own::SavedTo).arg(status.portName);
     case Kind::ReadIncomplete: {
         QString text = texts.lang(own::ReadIncomplete);
         const QString why = DescribePortProblem(status.port, LinkTextsFor(texts));
@@ -58,6 +61,32 @@ QString StatusText(const PanelStatus& status, const Texts& texts) {
         return texts.lang(own::DeviceChanged)
             .arg(status.portName, name(status.model), name(status.modelBefore));
     }
+    }
+    return {};
+}
+
+QString ButtonText(Prompter::Answer button, const Texts& texts) {
+    using A = Prompter::Answer;
+    constexpr int kSave = 54;
+    switch (button) {
+    case A::Ok:
+        return QStringLiteral("OK");
+    case A::Cancel:
+        return texts.lang(own::ButtonCancel);
+    case A::Retry:
+        return texts.lang(own::ButtonRetry);
+    case A::Abort:
+        return texts.lang(own::ButtonAbort);
+    case A::Ignore:
+        return texts.lang(own::ButtonIgnore);
+    case A::Yes:
+        return texts.lang(own::ButtonYes);
+    case A::No:
+        return texts.lang(own::ButtonNo);
+    case A::Save:
+        return texts.lang(kSave);
+    case A::Discard:
+        return texts.lang(own::ButtonDiscard);
     }
     return {};
 }

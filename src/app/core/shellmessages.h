@@ -1,6 +1,7 @@
 #pragma once
 
 #include "linktexts.h"
+#include "prompter.h"
 #include "texts.h"
 
 #include <QList>
@@ -25,6 +26,7 @@ struct PanelStatus {
         AdapterBack,    // the lost port's adapter is there again (portName)
         Reconnected,    // reopened, and the same device answers (portName)
         DeviceChanged,  // reopened, and another device answers (portName, model, modelBefore)
+        Saved,          // the configuration was saved to a file (portName holds the file)
     };
     Kind kind = Kind::None;
     PortProblem port;
@@ -35,12 +37,15 @@ struct PanelStatus {
 
     bool isProblem() const {
         return kind != Kind::None && kind != Kind::Written && kind != Kind::AdapterBack &&
-               kind != Kind::Reconnected;
+               kind != Kind::Reconnected && kind != Kind::Saved;
     }
     bool operator==(const PanelStatus&) const = default;
 };
 
 QString StatusText(const PanelStatus& status, const Texts& texts);
+
+// A message box button's caption in the current language.
+QString ButtonText(Prompter::Answer button, const Texts& texts);
 
 // The message box of a port switch that could not open its port. A port held by another
 // program, or no port open at all when the switch is cleared, is language string 67

@@ -1,5 +1,7 @@
 #include "systeminfo.h"
 
+#include "owntexts.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -47,8 +49,8 @@ std::optional<QString> FindSystemInfoTool(const RegistryReader& registry,
     return std::nullopt;
 }
 
-QString SystemInfoUnavailableText() {
-    return QStringLiteral("Le informazioni sul sistema non sono attualmente disponibili.");
+QString SystemInfoUnavailableText(const Texts& texts) {
+    return texts.lang(own::SystemInfoMissing);
 }
 
 QUrl WebAddressUrl(const QString& address) {
@@ -71,11 +73,28 @@ QString LocateManual(const QString& fileName, const QStringList& folders) {
     return {};
 }
 
-QStringList ManualFolders() {
-    QStringList out{QDir::currentPath()};
-    if (QCoreApplication::instance())
-        out << QCoreApplication::applicationDirPath();
+QStringList ManualFolders(const QString& programFolder, const QString& workingFolder) {
+    QStringList out;
+    const auto add = [&out](const QString& folder) {
+        const QString clean = QDir::cleanPath(folder);
+        if (!folder.isEmpty() && !out.contains(clean))
+            out << clean;
+    };
+    if (!programFolder.isEmpty()) {
+        const QDir program(programFolder);
+        add(program.path());
+        add(program.filePath(QStringLiteral("doc")));
+        add(program.filePath(QStringLiteral("../share/doc/vantelso")));
+        add(program.filePath(QStringLiteral("../share/vantelso")));
+    }
+    add(workingFolder);
     return out;
+}
+
+QStringList ManualFolders() {
+    return ManualFolders(QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
+                                                      : QString(),
+                         QDir::currentPath());
 }
 
 } // namespace vantelso::app

@@ -1,5 +1,7 @@
 #include "tracelog.h"
 
+#include "owntexts.h"
+
 #include <QFile>
 #include <QLoggingCategory>
 #include <QMetaObject>
@@ -18,6 +20,14 @@ bool isOurs(const char* category) {
     return category && qstrncmp(category, "vantelso.", 9) == 0;
 }
 } // namespace
+
+QString CommLogLine(const QString& line, const Texts& texts) {
+    static const QLatin1String held("sooner than the wire allows, held");
+    const qsizetype at = line.indexOf(held);
+    if (at < 0)
+        return line;
+    return line.left(at) + texts.lang(own::CommLogHeld) + line.mid(at + held.size());
+}
 
 TraceLog::TraceLog(int capacity, QObject* parent) : QObject(parent), m_capacity(qMax(1, capacity)) {
     if (g_log)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "texts.h"
+
 #include <QHash>
 #include <QObject>
 #include <QString>
@@ -7,6 +9,11 @@
 #include <deque>
 
 namespace vantelso::app {
+
+// A trace line as the communication log window shows it: the link's note about a reply it
+// held back (one that came sooner than the line can carry it, most likely a late answer to
+// an earlier request) reads in the user's language; every other line is shown as traced.
+QString CommLogLine(const QString& line, const Texts& texts);
 
 // The last lines of the program's trace (every "vantelso.*" logging category: the device
 // link's requests and replies, time-outs and retries, the file functions), kept for the

@@ -43,6 +43,7 @@ Communication::Communication(QWidget* parent) : QWidget(parent) {
     auto* menuBar = new QMenuBar(this);
     menuBar->setObjectName(QStringLiteral("communication_menu"));
     menu = BuildShellMenu(menuBar, ShellMenu::Kind::Panel);
+    m_menuBar = menuBar;
     top->setMenuBar(menuBar);
 
     m_portFrame = new QGroupBox(this);

@@ -11,6 +11,7 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QMenuBar;
 class QProgressBar;
 class QPushButton;
 class QToolButton;
@@ -43,6 +44,7 @@ public:
     QPushButton* cmd_reconnect = nullptr;
     QCheckBox* chk_autoreconnect = nullptr;
     ShellMenu menu;
+    QMenuBar* menuBar() const { return m_menuBar; }
 
     void setPortEntries(const QList<app::PortEntry>& entries, int selected);
     void setProgress(int done, int total);
@@ -52,6 +54,7 @@ public:
 
 private:
     QGroupBox* m_portFrame = nullptr;
+    QMenuBar* m_menuBar = nullptr;
 };
 
 } // namespace vantelso::gui

@@ -112,8 +112,9 @@ void FrmAbout::openManual() {
     const QStringList folders = app::ManualFolders();
     const QString path = app::LocateManual(m_manualFile, folders);
     if (path.isEmpty()) {
-        m_prompter.ask(m_texts.lang(own::ManualMissing)
-                           .arg(QDir(folders.first()).absoluteFilePath(m_manualFile.trimmed())),
+        m_prompter.ask(m_texts.lang(own::ManualNotFoundIn)
+                           .arg(m_manualFile.trimmed(),
+                                QDir::toNativeSeparators(folders.join(QStringLiteral(", ")))),
                        Prompter::Buttons::Ok, Prompter::Icon::Warning);
         return;
     }
@@ -125,7 +126,8 @@ void FrmAbout::startSystemInfo() {
         app::NativeRegistryReader(), [](const QString& path) { return QFileInfo::exists(path); });
     if (tool && QProcess::startDetached(*tool, {}))
         return;
-    m_prompter.ask(app::SystemInfoUnavailableText(), Prompter::Buttons::Ok, Prompter::Icon::None);
+    m_prompter.ask(app::SystemInfoUnavailableText(m_texts), Prompter::Buttons::Ok,
+                   Prompter::Icon::None);
 }
 
 } // namespace vantelso::gui

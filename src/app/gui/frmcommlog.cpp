@@ -40,12 +40,14 @@ FrmCommLog::FrmCommLog(app::TraceLog& log, const Texts& texts, Prompter& prompte
     txt_log->setMaximumBlockCount(m_log.capacity());
     txt_log->setMinimumSize(640, 360);
     for (const QString& line : m_log.lines())
-        txt_log->appendPlainText(line);
+        txt_log->appendPlainText(app::CommLogLine(line, m_texts));
     top->addWidget(txt_log, 1);
 
     connect(chk_record, &QCheckBox::toggled, &m_log, &app::TraceLog::setRecording);
     connect(&m_log, &app::TraceLog::recordingChanged, chk_record, &QCheckBox::setChecked);
-    connect(&m_log, &app::TraceLog::lineAdded, txt_log, &QPlainTextEdit::appendPlainText);
+    connect(&m_log, &app::TraceLog::lineAdded, txt_log, [this](const QString& line) {
+        txt_log->appendPlainText(app::CommLogLine(line, m_texts));
+    });
     connect(cmd_clear, &QPushButton::clicked, this, [this] {
         m_log.clear();
         txt_log->clear();

@@ -4,6 +4,7 @@
 #include "owntexts.h"
 #include "texts.h"
 
+#include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableWidget>
@@ -24,6 +25,10 @@ FrmCompare::FrmCompare(const Texts& texts, QWidget* parent) : QWidget(parent), m
     lbl_summary->setObjectName(QStringLiteral("lbl_summary"));
     lbl_summary->setWordWrap(true);
     layout->addWidget(lbl_summary);
+    chk_onlyDiff = new QCheckBox(this);
+    chk_onlyDiff->setObjectName(QStringLiteral("chk_onlyDiff"));
+    layout->addWidget(chk_onlyDiff);
+    connect(chk_onlyDiff, &QCheckBox::toggled, this, &FrmCompare::render);
     tbl_fields = new QTableWidget(0, 5, this);
     tbl_fields->setObjectName(QStringLiteral("tbl_fields"));
     tbl_fields->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -47,6 +52,7 @@ bool FrmCompare::rowDiffers(int r) const {
 
 void FrmCompare::render() {
     setWindowTitle(m_texts.lang(own::CompareTitle));
+    chk_onlyDiff->setText(m_texts.lang(own::OnlyDifferences));
     tbl_fields->setHorizontalHeaderLabels({m_texts.lang(72), m_texts.lang(own::ColumnField),
                                            m_texts.lang(73), m_texts.lang(own::ColumnFile),
                                            m_texts.lang(own::ColumnUnit)});
@@ -59,6 +65,8 @@ void FrmCompare::render() {
     lbl_summary->setText(DiffSummary(d, m_comparison->fileName, m_texts).join(u'\n'));
     // In the editor window's order, as the user knows the fields.
     QList<DiffRow> rows = d.rows;
+    if (chk_onlyDiff->isChecked())
+        rows.removeIf([](const DiffRow& r) { return !r.differs; });
     std::stable_sort(rows.begin(), rows.end(), [](const DiffRow& a, const DiffRow& b) {
         return FieldRank(a.channel, a.field) < FieldRank(b.channel, b.field);
     });

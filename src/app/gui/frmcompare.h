@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <optional>
 
+class QCheckBox;
 class QLabel;
 class QTableWidget;
 
@@ -26,6 +27,8 @@ public:
 
     QLabel* lbl_summary = nullptr;
     QTableWidget* tbl_fields = nullptr;
+    // Shows only the rows that differ.
+    QCheckBox* chk_onlyDiff = nullptr;
     // Whether table row r is marked as differing.
     bool rowDiffers(int r) const;
 

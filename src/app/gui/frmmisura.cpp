@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QDateTime>
+#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -97,6 +98,9 @@ FrmMisura::FrmMisura(app::AppState& state, QWidget* parent)
     commands->addSpacing(12);
     commands->addWidget(chk_log);
     commands->addStretch(1);
+    lbl_state = new QLabel(this);
+    lbl_state->setObjectName(QStringLiteral("lbl_state"));
+    commands->addWidget(lbl_state);
     m_statusCaption = new QLabel(this);
     commands->addWidget(m_statusCaption);
     for (int i = 0; i < 3; ++i) {
@@ -106,6 +110,10 @@ FrmMisura::FrmMisura(app::AppState& state, QWidget* parent)
         commands->addWidget(Led[std::size_t(i)]);
     }
     top->addLayout(commands);
+    lbl_log = new QLabel(this);
+    lbl_log->setObjectName(QStringLiteral("lbl_log"));
+    lbl_log->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    top->addWidget(lbl_log);
 
     auto* channels = new QHBoxLayout;
     for (int c = 0; c < 2; ++c) {
@@ -190,7 +198,76 @@ void FrmMisura::applyCaptions() {
     m_tripBox->setTitle(t.lang(kTrips));
     chk_log->setText(t.lang(own::LogCsv));
     m_statusCaption->setText(t.lang(own::MeasureStatus));
-    plot->setCaptions(t.lang(own::TrendTitle), t.lang(own::TrendMinutes));
+    Cmd_StartRead->setText(t.lang(own::Start));
+    Cmd_StopRead->setText(t.lang(own::Stop));
+    Led[0]->setToolTip(t.lang(own::TripLamp).arg(1));
+    Led[1]->setToolTip(t.lang(own::TripLamp).arg(2));
+    Led[2]->setToolTip(t.lang(own::AlarmLamp));
+    plot->setCaptions(t.lang(own::TrendTitle), t.lang(own::TimeAxis));
+    showState();
+    showLogState();
+}
+
+void FrmMisura::showState() {
+    const Texts& t = m_state.texts;
+    lbl_state->setText(running() ? t.lang(own::MeasureRunning)
+                       : m_stale ? t.lang(own::MeasureStale)
+                                 : t.lang(own::MeasureStopped));
+    lbl_state->setStyleSheet(running() ? QStringLiteral("color: #006400; font-weight: bold;")
+                             : m_stale ? QStringLiteral("color: #b00020; font-weight: bold;")
+                                       : QStringLiteral("font-weight: bold;"));
+    // Values that are not live are shown greyed.
+    const QString valueStyle = running() ? QString() : QStringLiteral("color: gray;");
+    for (std::size_t c = 0; c < 2; ++c) {
+        txt_misura_in[c]->setStyleSheet(valueStyle);
+        txt_misura_out[c]->setStyleSheet(valueStyle);
+    }
+}
+
+void FrmMisura::showLogState() {
+    const Texts& t = m_state.texts;
+    lbl_log->setText(m_log.isOpen() ? t.lang(own::LogLines)
+                                          .arg(QDir::toNativeSeparators(m_log.path()))
+                                          .arg(m_log.lineCount())
+                                    : t.lang(own::NotLogging));
+}
+
+void FrmMisura::clearValues() {
+    for (std::size_t c = 0; c < 2; ++c) {
+        txt_misura_in[c]->clear();
+        txt_misura_out[c]->clear();
+        setMarker(lbl_Break_L[c], measure::colour::Grey);
+        setMarker(lbl_Break_H[c], measure::colour::Grey);
+        static_cast<BarShape*>(bar[c])->setFraction(0);
+    }
+    for (Lamp* led : Led)
+        led->setColourValue(measure::colour::Grey);
+    m_stale = false;
+    showState();
+}
+
+void FrmMisura::deviceIdentified(const QString& model) {
+    if (!running() && model != m_measuredModel)
+        clearValues();
+}
+
+void FrmMisura::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!m_log.isOpen() || m_askedToGoOn)
+        return;
+    m_askedToGoOn = true;
+    const QString question = m_state.texts.lang(own::LogGoOn)
+                                 .arg(QDir::toNativeSeparators(m_log.path()))
+                                 .arg(m_log.lineCount());
+    if (m_state.prompter()->ask(question, Prompter::Buttons::YesNo, Prompter::Icon::Question) !=
+        Prompter::Answer::Yes)
+        closeLog();
+}
+
+void FrmMisura::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    // Only a window that is shown again asks; hiding it while it records changes nothing.
+    m_askedToGoOn = false;
 }
 
 void FrmMisura::toggle() {
@@ -205,6 +282,8 @@ void FrmMisura::startMeasure() {
         return; // a second start while one runs is ignored
     Cmd_StartRead->setEnabled(false);
     Cmd_StopRead->setEnabled(true);
+    clearValues();
+    m_measuredModel = m_state.device.modelIdentifier;
     Q_EMIT measuringChanged(true);
     m_measurement.Start(measure::SetupFromEditor(m_state.editor, m_state.flags.LastChannel));
     // Refused before it began (another command was waiting): nothing ended it, so the window
@@ -231,6 +310,7 @@ void FrmMisura::onRanges(const measure::RangeLabels& labels) {
         anyTrip = anyTrip || labels.tripVisible[k];
     }
     m_tripBox->setVisible(anyTrip);
+    showState();
     m_history.reset(m_measurement.converter());
     m_clock.start();
     plot->update();
@@ -260,14 +340,21 @@ void FrmMisura::onFrame(const measure::FrameReading& r) {
         m_state.prompter()->inform(m_state.texts.lang(own::LogWriteFailed).arg(path),
                                    Prompter::Icon::Warning);
     }
+    showLogState();
     m_history.add(m_clock.elapsed() / 1000.0, r);
     if (!m_plotTimer.isActive())
         m_plotTimer.start();
 }
 
-void FrmMisura::onEnded() {
+void FrmMisura::onEnded(measure::MeasureEnd why) {
     Cmd_StartRead->setEnabled(true);
     Cmd_StopRead->setEnabled(false);
+    // The lamps no longer show the device's state; after a failure the values on show are
+    // the last ones that arrived, and say so.
+    for (Lamp* led : Led)
+        led->setColourValue(measure::colour::Grey);
+    m_stale = why != measure::MeasureEnd::Stopped;
+    showState();
     plot->update();
     Q_EMIT measuringChanged(false);
 }
@@ -291,11 +378,14 @@ void FrmMisura::onLogToggled(bool on) {
         m_state.prompter()->inform(m_state.texts.lang(own::LogOpenFailed).arg(*path, error),
                                    Prompter::Icon::Warning);
     }
+    m_askedToGoOn = true;
+    showLogState();
 }
 
 void FrmMisura::closeLog() {
     m_log.close();
     chk_log->setChecked(false);
+    showLogState();
 }
 
 } // namespace vantelso::gui

@@ -39,6 +39,11 @@ public:
     void stopMeasure();
     // Captions in the language of the texts.
     void applyCaptions();
+    // Empties the values, bars, markers and lamps: nothing of a previous measurement (or of
+    // a previous device) stays on show.
+    void clearValues();
+    // The values on show are another device's when `model` is not the one measured: cleared.
+    void deviceIdentified(const QString& model);
 
     QPushButton* Cmd_StartRead = nullptr;
     QPushButton* Cmd_StopRead = nullptr;
@@ -53,6 +58,14 @@ public:
     std::array<QLabel*, 2> lbl_Break_H{};
     std::array<QWidget*, 2> bar{};
     TrendPlot* plot = nullptr;
+    // "Stopped" / "Measuring" / the stale-values note, and the CSV file with its lines.
+    QLabel* lbl_state = nullptr;
+    QLabel* lbl_log = nullptr;
+
+protected:
+    // Shown again with a log still open: the user decides whether it goes on growing.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 Q_SIGNALS:
     // The panel's start button picture follows: true while measuring.
@@ -61,7 +74,9 @@ Q_SIGNALS:
 private:
     void onRanges(const measure::RangeLabels& labels);
     void onFrame(const measure::FrameReading& reading);
-    void onEnded();
+    void onEnded(measure::MeasureEnd why);
+    void showState();
+    void showLogState();
     void onLogToggled(bool on);
     void closeLog();
 
@@ -76,6 +91,10 @@ private:
     QLabel* m_statusCaption = nullptr;
     std::array<QLabel*, 2> m_inCaption{};
     std::array<QLabel*, 2> m_outCaption{};
+    // The values on show are from a measurement that ended abnormally.
+    bool m_stale = false;
+    QString m_measuredModel;
+    bool m_askedToGoOn = true;
 };
 
 } // namespace vantelso::gui

@@ -101,6 +101,7 @@ FrmSwitch::FrmSwitch(const Catalogue& catalogue, const Texts& texts, DeviceLink&
 
     // The picture.
     auto* picture = named(new QGroupBox(QStringLiteral("SWITCH")), QStringLiteral("Label6_2"));
+    m_pictureFrame = picture;
     auto* pictureLayout = new QHBoxLayout(picture);
     dip = new DipBanks;
     pictureLayout->addWidget(dip, 0, Qt::AlignCenter);
@@ -210,8 +211,28 @@ FrmSwitch::FrmSwitch(const Catalogue& catalogue, const Texts& texts, DeviceLink&
     connect(aiuto_modello, &QComboBox::currentIndexChanged, this,
             [this](int i) { m_guide.chooseWizardModel(i); });
     connect(&m_guide, &SwitchGuide::changed, this, &FrmSwitch::refresh);
-    connect(&texts, &Texts::languageChanged, this, &FrmSwitch::refresh);
+    connect(&texts, &Texts::languageChanged, this, [this] {
+        applyCaptions();
+        refresh();
+    });
+    applyCaptions();
     refresh();
+}
+
+void FrmSwitch::applyCaptions() {
+    const Texts& t = m_texts;
+    setWindowTitle(t.lang(own::SwitchTitle));
+    aiuto_switch->setText(t.lang(own::WizardOpen));
+    close_aiuto_switch->setText(t.lang(own::WizardBack));
+    static_cast<QGroupBox*>(m_inputFrame)->setTitle(t.lang(own::SwitchInputType));
+    static_cast<QGroupBox*>(m_outputFrame)->setTitle(t.lang(own::SwitchOutputType));
+    static_cast<QGroupBox*>(m_dividerFrame)->setTitle(t.lang(own::SwitchMultiplier));
+    static_cast<QGroupBox*>(m_spanFrame)->setTitle(t.lang(own::SwitchSpan));
+    for (int c = 0; c < 2; ++c) {
+        const QString channel = t.lang(c == 0 ? own::ChannelA : own::ChannelB);
+        m_inChannel[std::size_t(c)]->setText(channel);
+        m_outChannel[std::size_t(c)]->setText(channel);
+    }
 }
 
 bool FrmSwitch::readDevice(const DeviceIdentity& identity, const QString& modelIdentifier) {
@@ -244,8 +265,12 @@ void FrmSwitch::refresh() {
     cmd_read->setText(m_texts.lang(46));
     cmd_read->setVisible(!wizard);
     cmd_read->setEnabled(g.hasDevice());
-    if (wizard)
-        setItems(aiuto_modello, g.wizardModelList(), g.wizardListIndex());
+    if (wizard) {
+        QStringList models = g.wizardModelList();
+        if (!models.isEmpty())
+            models[0] = m_texts.lang(own::SelectDevice);
+        setItems(aiuto_modello, models, g.wizardListIndex());
+    }
 
     dip->show(g.bytes(), g.banks());
     for (int c = 0; c < 2; ++c) {
@@ -280,7 +305,8 @@ void FrmSwitch::refresh() {
     for (int f = 0; f < 2; ++f) {
         const auto& o = frames[std::size_t(f)];
         frm_optionSw[std::size_t(f)]->setVisible(o.visible);
-        frm_optionSw[std::size_t(f)]->setTitle(o.caption);
+        frm_optionSw[std::size_t(f)]->setTitle(
+            o.caption == QLatin1String("Option") ? m_texts.lang(own::SwitchOption) : o.caption);
         QRadioButton* off = Opzione[std::size_t(2 * f)];
         QRadioButton* on = Opzione[std::size_t(2 * f + 1)];
         off->setText(o.off);

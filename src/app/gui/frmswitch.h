@@ -53,6 +53,9 @@ public:
 
 private:
     void refresh();
+    // Captions in the language of the texts; the original's English captions are the
+    // English ones.
+    void applyCaptions();
     void defaultEntry(switches::SwitchGuide::DefaultKind kind, int row);
 
     const Texts& m_texts;
@@ -66,6 +69,7 @@ private:
     QWidget* m_unitFrame = nullptr;
     std::array<QLabel*, 2> m_inChannel{};
     std::array<QLabel*, 2> m_outChannel{};
+    QWidget* m_pictureFrame = nullptr;
     bool m_refreshing = false;
 };
 

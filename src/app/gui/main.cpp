@@ -7,6 +7,7 @@
 #include "frmmisura.h"
 #include "messageboxprompter.h"
 #include "principale.h"
+#include "shellmessages.h"
 #include "simdevice.h"
 #include "simoperator.h"
 #include "switchbytesoption.h"
@@ -228,6 +229,8 @@ int main(int argc, char** argv) {
         hands = std::make_unique<sim::SimSwitchHands>(&prompter, demoBench->device()->device());
     app::AppState state(hands ? static_cast<Prompter*>(hands.get()) : &prompter);
     statePtr = &state;
+    prompter.setButtonTexts(
+        [&state](Prompter::Answer button) { return app::ButtonText(button, state.texts); });
 
     gui::Principale window(state, demoBench ? demoBench->device() : demo.get());
     window.setDemoBench(demoBench.get());

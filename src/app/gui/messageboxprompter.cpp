@@ -4,6 +4,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <utility>
 
 namespace vantelso::gui {
 
@@ -53,9 +54,25 @@ Prompter::Answer MessageBoxPrompter::ask(const QString& text, Buttons buttons, I
         set = QMessageBox::Yes | QMessageBox::No;
         defaultButton = QMessageBox::Yes;
         break;
+    case Buttons::SaveDiscardCancel:
+        set = QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
+        defaultButton = QMessageBox::Save;
+        break;
     }
     box.setStandardButtons(set);
     box.setDefaultButton(defaultButton);
+    if (m_buttonText) {
+        // The box speaks the program's language whatever Qt's translations on the machine.
+        const std::pair<QMessageBox::StandardButton, Answer> captions[] = {
+            {QMessageBox::Ok, Answer::Ok},          {QMessageBox::Cancel, Answer::Cancel},
+            {QMessageBox::Retry, Answer::Retry},    {QMessageBox::Abort, Answer::Abort},
+            {QMessageBox::Ignore, Answer::Ignore},  {QMessageBox::Yes, Answer::Yes},
+            {QMessageBox::No, Answer::No},          {QMessageBox::Save, Answer::Save},
+            {QMessageBox::Discard, Answer::Discard}};
+        for (const auto& [standard, answer] : captions)
+            if (QAbstractButton* b = box.button(standard))
+                b->setText(m_buttonText(answer));
+    }
     // Closing the box with Escape or its close button counts as the negative answer.
     if (buttons == Buttons::AbortRetryIgnore)
         box.setEscapeButton(QMessageBox::Abort);
@@ -73,6 +90,10 @@ Prompter::Answer MessageBoxPrompter::ask(const QString& text, Buttons buttons, I
         return Answer::Yes;
     case QMessageBox::No:
         return Answer::No;
+    case QMessageBox::Save:
+        return Answer::Save;
+    case QMessageBox::Discard:
+        return Answer::Discard;
     default:
         break;
     }

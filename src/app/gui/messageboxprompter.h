@@ -16,6 +16,9 @@ public:
     explicit MessageBoxPrompter(std::function<QString()> title, QWidget* parent = nullptr);
 
     void setParentWidget(QWidget* parent) { m_parent = parent; }
+    // The buttons' captions, asked at each question so they follow the language; Qt's own
+    // captions when unset.
+    void setButtonTexts(std::function<QString(Answer)> texts) { m_buttonText = std::move(texts); }
 
     Answer ask(const QString& text, Buttons buttons, Icon icon) override;
     std::optional<QString> input(const QString& prompt, const QString& initial) override;
@@ -26,6 +29,7 @@ private:
     std::optional<QString> fileDialog(const FileDialog& dialog, bool save);
 
     std::function<QString()> m_title;
+    std::function<QString(Answer)> m_buttonText;
     QPointer<QWidget> m_parent;
     app::StartFolder m_startFolder;
 };

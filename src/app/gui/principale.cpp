@@ -49,6 +49,7 @@
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 
 namespace vantelso::gui {
 
@@ -70,6 +71,22 @@ protected:
 private:
     std::function<void()> m_onClose;
 };
+
+// The items of a frame's system menu, in their order, as Qt names them for translation.
+constexpr const char* kSystemMenuItems[] = {"&Restore",  "&Move",        "&Size", "Mi&nimize",
+                                            "Ma&ximize", "Stay on &Top", "&Close"};
+
+void RetranslateSystemMenu(QMdiSubWindow* frame) {
+    QMenu* menu = frame->systemMenu();
+    if (!menu)
+        return;
+    std::size_t k = 0;
+    for (QAction* a : menu->actions()) {
+        if (a->isSeparator() || k >= std::size(kSystemMenuItems))
+            continue;
+        a->setText(QCoreApplication::translate("QMdiSubWindow", kSystemMenuItems[k++]));
+    }
+}
 
 // Gap between the connection panel and the editor window beside it.
 constexpr int kWindowGap = 3;
@@ -116,9 +133,14 @@ void Principale::startUp(const app::StartOptions& options) {
 
         wireMenu(m_menu);
         wireMenu(m_panel->menu);
-        connect(m_panel->Check1, &QCheckBox::clicked, m_shell.get(),
-                &app::Shell::portSwitchClicked);
         app::Shell* shell = m_shell.get();
+        // "Close Com" during a measurement ends the measurement first, then closes the port.
+        connect(m_panel->Check1, &QCheckBox::clicked, this, [this, shell](bool ticked) {
+            if (!ticked && m_misura && m_misura->running())
+                whenNotMeasuring([shell] { shell->portSwitchClicked(false); });
+            else
+                shell->portSwitchClicked(ticked);
+        });
         connect(m_panel->cmd_read, &QToolButton::clicked, this,
                 [this, shell] { whenNotMeasuring([shell] { shell->read(); }); });
         connect(m_panel->cmd_write, &QToolButton::clicked, this,
@@ -130,6 +152,11 @@ void Principale::startUp(const app::StartOptions& options) {
                 &Principale::toggleProgramWindow);
         connect(m_panel->cmd_modo[2], &QToolButton::clicked, this, &Principale::toggleSwitchWindow);
         // After the panel's Read the switch guide reads the device's banks.
+        // A measurement window shown again must not offer the previous read's values.
+        connect(m_shell.get(), &app::Shell::configurationRead, this, [this] {
+            if (m_misura)
+                m_misura->deviceIdentified(m_state.device.modelIdentifier);
+        });
         connect(m_shell.get(), &app::Shell::configurationRead, this, [this] {
             if (m_switch && app::SwitchViewAvailable(m_state.link.identity.ModelByte))
                 m_switch->readDevice(m_state.link.identity, m_state.device.modelIdentifier);
@@ -205,7 +232,8 @@ void Principale::wireMenu(const ShellMenu& menu) {
 }
 
 void Principale::disableFactoryMenu() {
-    m_panel->menu.collaudo->setEnabled(false);
+    // Both menu bars show one state: the panel's factory menu offers what the main window's
+    // does, so it is left available here.
 }
 
 void Principale::setPortList(const QList<app::PortEntry>& entries, int selected) {
@@ -230,6 +258,7 @@ void Principale::loadWindowsHidden() {
         m_switch = new FrmSwitch(m_state.catalogue, m_state.texts, m_state.link,
                                  [this] { return m_state.flags.LastChannel; });
         m_switchWindow = addHiddenSubWindow(m_switch, "frm_switch_window", Picture::ViewSwitch);
+        connect(m_switch, &QWidget::windowTitleChanged, m_switchWindow, &QWidget::setWindowTitle);
     }
     if (!m_misura) {
         m_misura = new FrmMisura(m_state);
@@ -255,6 +284,7 @@ void Principale::loadWindowsHidden() {
     if (!m_compare) {
         m_compare = new FrmCompare(m_state.texts);
         m_compareWindow = addHiddenSubWindow(m_compare, "frm_compare_window");
+        connect(m_compare, &QWidget::windowTitleChanged, m_compareWindow, &QWidget::setWindowTitle);
     }
     loadBenchWindows();
 }
@@ -295,9 +325,15 @@ void Principale::applyCaptions(const app::ShellCaptions& captions) {
 
     m_panelWindow->setWindowTitle(captions.titles.value(Window::Communication));
     ApplyCaptionMap(m_panel, captions.controls.value(Window::Communication));
+    m_panel->cmd_start->setText(m_state.texts.lang(m_measuring ? own::Stop : own::Start));
     m_panel->lbl_device->setText(captions.device.idLabel);
     m_panel->lbl_device_1->setText(captions.device.displayName);
     m_panel->setLanguageFlag(m_state.texts.langIndex());
+    m_deviceActions = captions.deviceActions;
+    showDeviceActions();
+    AddMnemonics(menuBar(), true);
+    // The panel lives in this window: Alt+letter on its bar would clash with the main bar's.
+    AddMnemonics(m_panel->menuBar(), false);
     // The switch view button follows the model once the switch window exists; model byte 9
     // has no switches at all.
     m_panel->cmd_modo[2]->setToolTip(captions.switchViewAvailable ? QString()
@@ -318,6 +354,9 @@ void Principale::applyCaptions(const app::ShellCaptions& captions) {
     m_misuraWindow->setWindowTitle(m_misura->windowTitle());
     m_oper->setWindowTitle(captions.titles.value(Window::Operator));
     ApplyCaptionMap(m_oper, captions.controls.value(Window::Operator));
+    // The frames' system menus got Qt's texts when they were made: they follow the language.
+    for (QMdiSubWindow* frame : m_workArea->subWindowList())
+        RetranslateSystemMenu(frame);
     // Sizes follow the texts of the new language.
     m_panelWindow->adjustSize();
     fitProgramWindow();
@@ -328,6 +367,11 @@ void Principale::setButtonImages(bool measuring) {
     m_panel->cmd_read->setIcon(Icon(Picture::Read));
     m_panel->cmd_write->setIcon(Icon(Picture::Write));
     m_panel->cmd_start->setIcon(Icon(measuring ? Picture::Stop : Picture::Start));
+    // The button says what a click does now.
+    m_measuring = measuring;
+    m_panel->cmd_start->setText(m_state.texts.lang(measuring ? own::Stop : own::Start));
+    if (m_misura)
+        showDeviceActions();
     m_panel->cmd_modo[0]->setIcon(Icon(Picture::ViewProgram));
     m_panel->cmd_modo[1]->setIcon(Icon(Picture::ViewMeasure));
     m_panel->cmd_modo[2]->setIcon(Icon(Picture::ViewSwitch));
@@ -367,6 +411,23 @@ void Principale::toggleProgramWindow() {
     m_workArea->setActiveSubWindow(m_programWindow);
 }
 
+void Principale::showDeviceActions() {
+    const bool measuring = m_measuring;
+    const bool on = m_deviceActions;
+    m_panel->cmd_read->setEnabled(on);
+    m_panel->cmd_write->setEnabled(on);
+    // Stop stays available while a measurement runs.
+    m_panel->cmd_start->setEnabled(on || measuring);
+    if (m_misura)
+        m_misura->Cmd_StartRead->setEnabled(on && !measuring);
+    for (const ShellMenu* menu : {&std::as_const(m_menu), &std::as_const(m_panel->menu)}) {
+        for (QAction* a : {menu->read, menu->write, menu->compare, menu->report})
+            a->setEnabled(on);
+        menu->start->setEnabled(on && !measuring);
+        menu->stop->setEnabled(on || measuring);
+    }
+}
+
 void Principale::toggleSwitchWindow() {
     if (m_switchWindow->isVisible()) {
         m_switchWindow->hide();
@@ -374,8 +435,13 @@ void Principale::toggleSwitchWindow() {
     }
     m_switchWindow->show();
     m_switchWindow->resize(m_switchWindow->sizeHint());
-    m_switchWindow->move(m_panelWindow->geometry().left(),
-                         m_panelWindow->geometry().bottom() + 1 + kWindowGap);
+    // Beside the panel like the other windows, and inside the visible work area.
+    const QRect area = m_workArea->viewport()->rect();
+    const QSize size = m_switchWindow->size();
+    const int x = m_panelWindow->geometry().right() + 1 + kWindowGap;
+    m_switchWindow->move(
+        std::max(0, std::min(x, area.width() - size.width())),
+        std::max(0, std::min(m_panelWindow->geometry().top(), area.height() - size.height())));
     m_switchWindow->raise();
     m_workArea->setActiveSubWindow(m_switchWindow);
 }
@@ -453,16 +519,18 @@ void Principale::showAbout() {
 void Principale::compareWithFile() {
     Prompter::FileDialog dialog;
     dialog.title = m_state.texts.lang(own::CompareTitle);
-    dialog.filter = QStringLiteral("(*.VNT);;  (*.*)");
+    dialog.filter = m_state.texts.lang(own::ConfigFilter) + QStringLiteral(";;  (*.*)");
     dialog.defaultSuffix = QStringLiteral("VNT");
     const auto path = m_state.prompter()->openFile(dialog);
     if (!path || path->isEmpty())
         return;
     whenNotMeasuring([this, file = *path] {
-        const auto result =
-            CompareDeviceWithFile(m_state.link, *m_state.prompter(), m_state.texts, file);
+        auto result = CompareDeviceWithFile(m_state.link, *m_state.prompter(), m_state.texts, file);
         if (!result)
             return;
+        // The read has identified the device with its letter: name it by its model.
+        if (!m_state.device.modelIdentifier.isEmpty())
+            result->diff.deviceModel = m_state.device.modelIdentifier;
         m_compare->showComparison(*result);
         m_compareWindow->show();
         m_compareWindow->resize(m_compareWindow->sizeHint().expandedTo({720, 560}));
@@ -493,6 +561,12 @@ void Principale::onActivity(bool busy) {
 }
 
 void Principale::closeEvent(QCloseEvent* event) {
+    // Edits neither written nor saved are not dropped without asking.
+    if (!m_shell->confirmExit()) {
+        m_state.flags.exiting = false;
+        event->ignore();
+        return;
+    }
     // Unload order: the panel (and the port with it), then the dialogs, then this window.
     m_state.flags.exiting = true;
     m_shell->shutDown();

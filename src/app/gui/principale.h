@@ -148,6 +148,8 @@ private:
     void wireDemoBench();
     void wireRecords();
     bool useDevicePort(const QString& port);
+    // Read, Write, Start and the commands that need a device follow the port.
+    void showDeviceActions();
     // Shows a factory or tool window at its natural size, in front.
     void showSubWindow(QMdiSubWindow* frame);
     QMdiSubWindow* addHiddenSubWindow(QWidget* widget, const char* name,
@@ -202,6 +204,8 @@ private:
     ShellMenu m_menu;
     std::unique_ptr<app::Shell> m_shell;
     bool m_cursorOverridden = false;
+    bool m_deviceActions = true;
+    bool m_measuring = false;
 };
 
 } // namespace vantelso::gui

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSet>
 
 namespace vantelso::gui {
 
@@ -18,7 +19,47 @@ QAction* item(QMenu* m, const char* name, bool enabled) {
     a->setEnabled(enabled);
     return a;
 }
+// Marks a free letter of `text` (the first letter of a word first, then any letter).
+QString withMnemonic(const QString& text, QSet<QChar>& taken) {
+    if (text.contains(u'&'))
+        return text;
+    const auto tryAt = [&](qsizetype i) {
+        const QChar c = text.at(i).toLower();
+        if (!c.isLetter() || taken.contains(c))
+            return false;
+        taken.insert(c);
+        return true;
+    };
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if ((i == 0 || !text.at(i - 1).isLetter()) && tryAt(i))
+            return text.left(i) + u'&' + text.mid(i);
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (tryAt(i))
+            return text.left(i) + u'&' + text.mid(i);
+    return text;
+}
+
+void markActions(const QList<QAction*>& actions) {
+    QSet<QChar> taken;
+    for (QAction* a : actions) {
+        if (a->isSeparator())
+            continue;
+        a->setText(withMnemonic(a->text(), taken));
+        if (QMenu* sub = a->menu())
+            markActions(sub->actions());
+    }
+}
 } // namespace
+
+void AddMnemonics(QMenuBar* bar, bool titles) {
+    if (titles) {
+        markActions(bar->actions());
+        return;
+    }
+    for (QAction* a : bar->actions())
+        if (QMenu* sub = a->menu())
+            markActions(sub->actions());
+}
 
 ShellMenu BuildShellMenu(QMenuBar* bar, ShellMenu::Kind kind) {
     const bool panel = kind == ShellMenu::Kind::Panel;

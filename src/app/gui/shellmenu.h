@@ -38,4 +38,10 @@ struct ShellMenu {
 // yet are present but disabled.
 ShellMenu BuildShellMenu(QMenuBar* bar, ShellMenu::Kind kind);
 
+// Gives every item of the menus of `bar` a keyboard mnemonic (the letter in an open menu),
+// and with `titles` the menu titles too (Alt+letter): the first letter of its caption not yet
+// taken among its neighbours. Run after each caption change; captions that already carry one
+// keep it.
+void AddMnemonics(QMenuBar* bar, bool titles);
+
 } // namespace vantelso::gui

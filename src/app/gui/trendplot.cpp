@@ -23,9 +23,9 @@ TrendPlot::TrendPlot(const measure::TrendHistory& history, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void TrendPlot::setCaptions(const QString& title, const QString& minutes) {
+void TrendPlot::setCaptions(const QString& title, const QString& timeAxis) {
     m_title = title;
-    m_minutes = minutes;
+    m_timeAxis = timeAxis;
     update();
 }
 
@@ -41,25 +41,28 @@ void TrendPlot::paintEvent(QPaintEvent*) {
     const int line = fontMetrics().height();
     p.drawText(QRect(0, 0, width(), line + 4), Qt::AlignCenter, m_title);
     const int strips = std::max(1, m_history.channelCount());
-    const QRect all = rect().adjusted(0, line + 4, 0, -(line + 4));
+    // Below the strips: the time ticks, then the axis caption.
+    const QRect all = rect().adjusted(0, line + 4, 0, -(2 * line + 6));
     const int h = all.height() / strips;
     for (int c = 0; c < strips; ++c)
         paintStrip(p, QRect(all.left(), all.top() + c * h, all.width(), h), c);
 
-    // The time axis, in minutes back from now, in six steps.
+    // The time axis, in seconds back from now, at round steps: -60 ... 0 s for the first
+    // minute, wider steps as the window grows.
     const int left = fontMetrics().horizontalAdvance(QStringLiteral("-00000.0")) + 8;
     const QRect axis(left, all.bottom() + 2, width() - left - 10, line);
     const double span = shownSeconds();
     p.setPen(palette().text().color());
-    for (int k = 0; k <= 6; ++k) {
-        const int x = axis.right() - k * axis.width() / 6;
-        const double minutes = k * span / 6 / 60;
-        if (k == 0)
+    p.drawText(QRect(axis.left(), axis.bottom() + 2, axis.width(), line), Qt::AlignCenter,
+               m_timeAxis);
+    for (const double t : measure::RoundTicks(-span, 0, 7)) {
+        const int x = axis.right() + int(std::lround(t / span * axis.width()));
+        const QString text = t == 0 ? QStringLiteral("0 s") : tickText(t);
+        if (t == 0)
             p.drawText(QRect(x - 80, axis.top(), 88, line), Qt::AlignRight | Qt::AlignVCenter,
-                       QStringLiteral("0 ") + m_minutes);
+                       text);
         else
-            p.drawText(QRect(x - 30, axis.top(), 60, line), Qt::AlignCenter,
-                       QStringLiteral("-%1").arg(minutes, 0, 'g', 2));
+            p.drawText(QRect(x - 30, axis.top(), 60, line), Qt::AlignCenter, text);
     }
 }
 
@@ -77,16 +80,16 @@ void TrendPlot::paintStrip(QPainter& p, const QRect& area, int c) {
     }
     p.setPen(palette().mid().color());
     p.drawRect(plot);
-    // Quarter lines with their values.
-    for (int k = 0; k <= 4; ++k) {
-        const int y = plot.bottom() - k * plot.height() / 4;
-        if (k > 0 && k < 4) {
+    // Lines at round values of the range, with their values.
+    for (const double v : measure::RoundTicks(lo, hi, 7)) {
+        const int y = plot.bottom() - int(std::lround((v - lo) / (hi - lo) * plot.height()));
+        if (y > plot.top() && y < plot.bottom()) {
             p.setPen(QPen(palette().midlight().color(), 1, Qt::DotLine));
             p.drawLine(plot.left(), y, plot.right(), y);
         }
         p.setPen(palette().text().color());
         p.drawText(QRect(0, y - line / 2, left - 4, line), Qt::AlignRight | Qt::AlignVCenter,
-                   tickText(lo + k * (hi - lo) / 4));
+                   tickText(v));
     }
     const QColor colour = kChannelColour[c % 2];
     p.setPen(colour);

@@ -7,15 +7,16 @@
 namespace vantelso::gui {
 
 // The trend of each channel's input over the last minutes: one strip per channel, time on the
-// horizontal axis (the newest point at the right edge), the configured input range as the
-// vertical bounds. It paints from a TrendHistory that its owner fills; the owner decides how
+// horizontal axis in seconds (the newest point at the right edge), the configured input range as
+// the vertical bounds. It paints from a TrendHistory that its owner fills; the owner decides how
 // often to repaint.
 class TrendPlot : public QWidget {
     Q_OBJECT
 public:
     explicit TrendPlot(const measure::TrendHistory& history, QWidget* parent = nullptr);
 
-    void setCaptions(const QString& title, const QString& minutes);
+    // `timeAxis` names the time axis ("Time (s)").
+    void setCaptions(const QString& title, const QString& timeAxis);
     QSize sizeHint() const override { return {640, 240}; }
     QSize minimumSizeHint() const override { return {320, 160}; }
 
@@ -28,7 +29,7 @@ private:
 
     const measure::TrendHistory& m_history;
     QString m_title;
-    QString m_minutes;
+    QString m_timeAxis;
 };
 
 } // namespace vantelso::gui
