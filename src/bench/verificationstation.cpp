@@ -74,11 +74,12 @@ DownloadResult VerificationStation::SendProgram() {
     // With the port closed the write would only fail on every command: nothing is tried.
     EditorOutcome outcome = EditorOutcome::CommFailed;
     if (m_link->isPortOpen() && writeConfiguration) {
-        m_running = true;
+        m_running = m_downloading = true;
         Q_EMIT runningChanged(true);
         outcome = writeConfiguration();
         m_running = false;
         Q_EMIT runningChanged(false);
+        m_downloading = false;
     }
     if (outcome == EditorOutcome::Done) {
         ++downloads;

@@ -106,6 +106,8 @@ public:
     // supply's output off, leaving its voltage as it is.
     void StopVerification();
     bool running() const { return m_running; }
+    // True while the running flag stands for a download rather than a verification.
+    bool downloading() const { return m_downloading; }
 
 Q_SIGNALS:
     void reportChanged();
@@ -141,6 +143,7 @@ private:
     QString m_meterUnit;
     QStringList m_portTrouble; // the ports that did not open for the running verification
     bool m_running = false;
+    bool m_downloading = false;
     bool m_stopRequested = false;
 };
 

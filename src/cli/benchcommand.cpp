@@ -7,6 +7,7 @@
 #include "cliprompter.h"
 #include "identity.h"
 #include "sessionfactory.h"
+#include "simdevice.h"
 #include "simoperator.h"
 #include "simtransport.h"
 #include "simulatedbench.h"
@@ -131,7 +132,11 @@ struct CalibrationBench {
         bench.device().setStreamInterval(5);
         devicePort.open();
         link.setTransport(&devicePort);
-        link.setDelayScale(0.1);
+        // The unit takes as long to store a byte as the shortened pause gives it, as a real
+        // unit does at the protocol's pace.
+        constexpr double kPace = 0.1;
+        link.setDelayScale(kPace);
+        bench.device().setWriteTimeMs(sim::SimDevice::kDefaultWriteTimeMs * kPace);
     }
 
     sim::SimulatedBench bench;

@@ -139,6 +139,8 @@ void BenchRecorder::watch(bench::VerificationStation* station,
             [this, station] { stationReport(station); });
     connect(station, &bench::VerificationStation::runningChanged, this,
             [this, station](bool running) {
+                if (station->downloading())
+                    return; // a download: its report lines tell how it ended
                 if (running) {
                     m_verifyFirstLine = int(station->reportLines().size());
                     m_verifyStart = QDateTime::currentDateTimeUtc();

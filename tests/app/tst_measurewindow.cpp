@@ -59,9 +59,11 @@ private Q_SLOTS:
         });
         w->startMeasure();
         QCOMPARE(w->lbl_state->text(), QStringLiteral("Ferma"));
+        // One line per channel per frame: the RSX7030 measures its input and both outputs.
+        const int lines = frames * 2;
         const QString shown = w->lbl_log->text();
         QVERIFY2(shown.startsWith(QDir::toNativeSeparators(path)) &&
-                     shown.endsWith(QStringLiteral(": %1 righe").arg(frames)),
+                     shown.endsWith(QStringLiteral(": %1 righe").arg(lines)),
                  qPrintable(shown));
         // Hidden and shown again: asked, with the lines the file holds; Yes goes on.
         for (const auto answer : {Prompter::Answer::Yes, Prompter::Answer::No}) {
@@ -77,7 +79,7 @@ private Q_SLOTS:
         // Opened again, the file's lines are counted, the header not.
         s.prompter.pushFile(path);
         w->chk_log->click();
-        QVERIFY(w->lbl_log->text().endsWith(QStringLiteral(": %1 righe").arg(frames)));
+        QVERIFY(w->lbl_log->text().endsWith(QStringLiteral(": %1 righe").arg(lines)));
     }
 
     // The plot's ticks fall on round values: -60 ... 0 s, and 1, 2 or 5 times a power of ten

@@ -274,7 +274,7 @@ private slots:
         QTest::newRow("monitor options") << w("monitor --c") << w("--count --csv");
         QTest::newRow("calibrate options") << w("bench calibrate RSX7030 --g") << w("--gain-error");
         QTest::newRow("records options") << w("records --s") << w("--since");
-        QTest::newRow("records import") << w("records ") << w("import");
+        QTest::newRow("records subcommands") << w("records ") << w("certificate import");
         QTest::newRow("switch option") << w("switches --option ") << w("off on");
         QTest::newRow("switch inputs")
             << w("switches --model RSX7040 --in") << w("--input --input-b");

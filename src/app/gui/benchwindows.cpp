@@ -21,6 +21,7 @@
 #include "resourcealiases.h"
 #include "sessionfactory.h"
 #include "shellmessages.h"
+#include "simdevice.h"
 #include "verificationstation.h"
 #ifdef VANTELSO_HAS_RECORDS
 #include "benchrecorder.h"
@@ -199,7 +200,11 @@ void Principale::wireDemoBench() {
     m_sessions->setAliases(aliases);
     // The simulated instruments answer at once: the bench's pauses shrink, its time-outs stay.
     m_instruments->context.timings = bench::BenchTimings().scaled(0.05);
-    m_state.link.setDelayScale(0.1);
+    // The link's pauses shrink with the unit's own write time, so a byte written at the
+    // shortened pace is stored as it would be at the protocol's pace.
+    constexpr double kPace = 0.1;
+    m_state.link.setDelayScale(kPace);
+    demo->device()->device()->setWriteTimeMs(sim::SimDevice::kDefaultWriteTimeMs * kPace);
     for (const QString& name : app::DemoBench::serialInstruments())
         m_instruments->addNamedPort(name, [demo, name] { return demo->connect(name); });
     m_instruments->setSelector(bench::Instrument::Supply, QStringLiteral("alimentatore"));

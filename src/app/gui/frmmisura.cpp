@@ -289,7 +289,7 @@ void FrmMisura::startMeasure() {
     // Refused before it began (another command was waiting): nothing ended it, so the window
     // goes back to idle here.
     if (!Cmd_StartRead->isEnabled() && !running())
-        onEnded();
+        onEnded(measure::MeasureEnd::Busy);
 }
 
 void FrmMisura::stopMeasure() {
@@ -353,7 +353,8 @@ void FrmMisura::onEnded(measure::MeasureEnd why) {
     // the last ones that arrived, and say so.
     for (Lamp* led : Led)
         led->setColourValue(measure::colour::Grey);
-    m_stale = why != measure::MeasureEnd::Stopped;
+    // A start refused as busy sent nothing and showed nothing: there is nothing to be stale.
+    m_stale = why != measure::MeasureEnd::Stopped && why != measure::MeasureEnd::Busy;
     showState();
     plot->update();
     Q_EMIT measuringChanged(false);
