@@ -15,13 +15,6 @@ namespace vantelso::report {
 
 namespace {
 
-constexpr int kLayoutDpi = 96;
-
-QPageLayout a4() {
-    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
-                       QPageLayout::Millimeter);
-}
-
 QString part(const Texts& texts, int id, int index) {
     return texts.lang(id).split(QLatin1Char('|')).value(index);
 }
@@ -106,65 +99,9 @@ QString OutcomeText(records::Outcome outcome, const Texts& texts) {
     return part(texts, own::RunOutcomes, int(outcome));
 }
 
-Certificate::Certificate(const records::RunRecord& run, const Texts& texts)
-    : m_layoutDevice(1, 1, QImage::Format_ARGB32_Premultiplied),
-      m_doc(std::make_unique<QTextDocument>()) {
-    const int dotsPerMeter = qRound(kLayoutDpi / 0.0254);
-    m_layoutDevice.setDotsPerMeterX(dotsPerMeter);
-    m_layoutDevice.setDotsPerMeterY(dotsPerMeter);
-    m_doc->documentLayout()->setPaintDevice(&m_layoutDevice);
-    m_doc->setPageSize(a4().paintRectPixels(kLayoutDpi).size());
-    m_doc->setHtml(html(run, texts));
-    m_doc->setMetaInformation(QTextDocument::DocumentTitle, texts.lang(own::CertificateTitle) +
-                                                                QStringLiteral(" ") +
-                                                                run.unit.unitId);
-}
-
-Certificate::~Certificate() = default;
-
-int Certificate::pageCount() const {
-    return m_doc->pageCount();
-}
-
-QString Certificate::text() const {
-    return m_doc->toPlainText();
-}
-
-bool Certificate::writePdf(const QString& path, QString* error) const {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    {
-        QPdfWriter writer(&file);
-        writer.setResolution(300);
-        writer.setPageLayout(a4());
-        writer.setTitle(m_doc->metaInformation(QTextDocument::DocumentTitle));
-        writer.setCreator(QStringLiteral("VANTELSO"));
-        m_doc->print(&writer);
-    }
-    if (file.pos() == 0 || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
-}
-
-QImage Certificate::page(int index, int dpi) const {
-    const QPageLayout layout = a4();
-    QImage image(layout.fullRectPixels(dpi).size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::white);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::TextAntialiasing);
-    p.translate(layout.paintRectPixels(dpi).topLeft());
-    p.scale(double(dpi) / kLayoutDpi, double(dpi) / kLayoutDpi);
-    const QSizeF size = m_doc->pageSize();
-    p.translate(0, -index * size.height());
-    m_doc->drawContents(&p, QRectF(QPointF(0, index * size.height()), size));
-    return image;
+Certificate::Certificate(const records::RunRecord& run, const Texts& texts) {
+    setContent(html(run, texts),
+               texts.lang(own::CertificateTitle) + QStringLiteral(" ") + run.unit.unitId);
 }
 
 } // namespace vantelso::report

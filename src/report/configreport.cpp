@@ -24,16 +24,10 @@ namespace vantelso::report {
 
 namespace {
 
-constexpr int kLayoutDpi = 96;
 // The switch drawing is made this many times larger than it is shown, so it prints sharp.
 constexpr int kDrawingScale = 4;
 constexpr int kDrawingWidth = 560; // shown width at the layout's 96 dpi (page body: 680)
 const QUrl kDrawingUrl(QStringLiteral("vantelso:switches"));
-
-QPageLayout a4() {
-    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
-                       QPageLayout::Millimeter);
-}
 
 QString esc(const QString& s) {
     return s.toHtmlEscaped();
@@ -198,64 +192,8 @@ ReportSource ReportFromFile(const ConfigFileRecord& r, const QString& path) {
     return s;
 }
 
-ConfigReport::ConfigReport(const ReportSource& source, const Texts& texts)
-    : m_layoutDevice(1, 1, QImage::Format_ARGB32_Premultiplied),
-      m_doc(std::make_unique<QTextDocument>()) {
-    const int dotsPerMeter = qRound(kLayoutDpi / 0.0254);
-    m_layoutDevice.setDotsPerMeterX(dotsPerMeter);
-    m_layoutDevice.setDotsPerMeterY(dotsPerMeter);
-    m_doc->documentLayout()->setPaintDevice(&m_layoutDevice);
-    m_doc->setPageSize(a4().paintRectPixels(kLayoutDpi).size());
-    m_doc->setHtml(html(source, texts, *m_doc));
-    m_doc->setMetaInformation(QTextDocument::DocumentTitle, texts.lang(own::ReportTitle));
-}
-
-ConfigReport::~ConfigReport() = default;
-
-int ConfigReport::pageCount() const {
-    return m_doc->pageCount();
-}
-
-QString ConfigReport::text() const {
-    return m_doc->toPlainText();
-}
-
-bool ConfigReport::writePdf(const QString& path, QString* error) const {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    {
-        QPdfWriter writer(&file);
-        writer.setResolution(300);
-        writer.setPageLayout(a4());
-        writer.setTitle(m_doc->metaInformation(QTextDocument::DocumentTitle));
-        writer.setCreator(QStringLiteral("VANTELSO"));
-        m_doc->print(&writer);
-    }
-    if (file.pos() == 0 || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
-}
-
-QImage ConfigReport::page(int index, int dpi) const {
-    const QPageLayout layout = a4();
-    QImage image(layout.fullRectPixels(dpi).size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::white);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
-    p.translate(layout.paintRectPixels(dpi).topLeft());
-    p.scale(double(dpi) / kLayoutDpi, double(dpi) / kLayoutDpi);
-    const QSizeF size = m_doc->pageSize();
-    p.translate(0, -index * size.height());
-    m_doc->drawContents(&p, QRectF(QPointF(0, index * size.height()), size));
-    return image;
+ConfigReport::ConfigReport(const ReportSource& source, const Texts& texts) {
+    setContent(html(source, texts, document()), texts.lang(own::ReportTitle));
 }
 
 QString PrintDeviceReport(DeviceLink& link, Prompter& prompter, const Texts& texts,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "a4document.h"
 #include "configfilerecord.h"
 #include "configread.h"
 #include "identity.h"
@@ -48,24 +49,9 @@ ReportSource ReportFromFile(const ConfigFileRecord& record, const QString& path)
 // The report laid out on A4 pages (15 mm margins) in the language of `texts`: identity and
 // date, one table per channel with its trips, the fields of the whole device, the switch
 // drawing. A one-channel device fits one page.
-class ConfigReport {
+class ConfigReport : public A4Document {
 public:
     ConfigReport(const ReportSource& source, const Texts& texts);
-    ~ConfigReport();
-
-    QTextDocument& document() { return *m_doc; }
-    int pageCount() const;
-    QString text() const;
-    // Writes the PDF as a whole or not at all; false with the system's reason.
-    bool writePdf(const QString& path, QString* error) const;
-    // Page `index` as it prints, on white, at `dpi`.
-    QImage page(int index, int dpi = 96) const;
-
-private:
-    // The document is laid out for a fixed 96 dpi device, whatever the screen: the printout
-    // scales it to the PDF's resolution as a whole.
-    QImage m_layoutDevice;
-    std::unique_ptr<QTextDocument> m_doc;
 };
 
 // "Print report...": asks where to save the PDF, reads the device on `port` and writes its
