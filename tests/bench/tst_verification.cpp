@@ -26,47 +26,6 @@ int deviceIndex(const char* name) {
 class TestVerification : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // Choosing an input type fills its range from 0 and half way.
-    void defaults_data() {
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<double>("max");
-        const std::pair<const char*, double> rows[] = {{"mVL (-20 : 200)", 100},
-                                                       {"mVH: (-200 : 800)", 800},
-                                                       {"V", 10},
-                                                       {"mA", 20},
-                                                       {"Tc J", 600},
-                                                       {"Tc K", 1200},
-                                                       {"Tc R", 1600},
-                                                       {"Tc S", 1600},
-                                                       {"Tc T", 100},
-                                                       {"Tc B", 1800},
-                                                       {"Tc E", 1000},
-                                                       {"Tc N", 1000},
-                                                       {"Pt100", 200},
-                                                       {"Pt1000", 100},
-                                                       {"Ni100", 200},
-                                                       {"Ni1000", 100},
-                                                       {"Ohm", 500},
-                                                       {"KOhm", 2000}};
-        for (const auto& [caption, max] : rows)
-            QTest::newRow(caption) << QString::fromLatin1(caption) << max;
-    }
-    void defaults() {
-        QFETCH(QString, caption);
-        QFETCH(double, max);
-        QCOMPARE(VerificationInputCaptions().size(), 18);
-        StationRig s;
-        s.station.OpenInstruments();
-        QVERIFY(s.station.settings.min.isEmpty() && s.station.settings.max.isEmpty());
-        const int input = FindVerificationInput(caption);
-        QVERIFY(input >= 0);
-        s.station.ChooseInput(input);
-        QCOMPARE(s.station.settings.min, QStringLiteral("0"));
-        QCOMPARE(s.station.settings.max, NumberText(max));
-        QCOMPARE(s.station.range.half, max / 2);
-        QVERIFY(VerificationFunction(input).scale > 0);
-    }
-
     // Checks made before anything is sent: each refuses with its message and the
     // instruments hear nothing.
     void refusals_data() {
