@@ -376,24 +376,32 @@ private Q_SLOTS:
             QCOMPARE(rig.bench.instrument(name)->heard(), QByteArray());
     }
 
-    // The contact-bounce pattern: closed, seven bounces of 80 points, open for 1200 points,
-    // six bounces, closed to the end of the 4000; uploaded as the user waveform at 5 kHz.
-    // The generator's lines for the other waveforms and buttons are the production test's.
+    // The contact-bounce pattern as the generator receives it: closed, seven bounces of 80
+    // points, open for 1200 points, six bounces, closed to the end of the 4000; uploaded as
+    // the user waveform at 5 kHz. The lines of the other waveforms and buttons are the
+    // production test's.
     void functionGenerator() {
         BenchRig rig;
+        QCOMPARE(rig.generator.SetUp(FunctionGenerator::Waveform::Bounce, QStringLiteral("1000")),
+                 BenchStatus::Ok);
+        sim::SimFunctionGenerator& sim = rig.bench.generator();
+        QByteArrayList lines = sim.lines();
+        const QByteArray data = lines.value(2);
+        QVERIFY(data.startsWith("DATA VOLATILE, 1,"));
         QList<int> runs;
-        QString level;
-        for (const QString& p : FunctionGenerator::BouncePoints()) {
+        QByteArray level;
+        for (const QByteArray& p : data.mid(15).split(',')) {
             if (p != level)
                 runs << 0;
             ++runs.last();
             level = p;
         }
-        QCOMPARE(FunctionGenerator::BouncePoints().first(), QStringLiteral("1"));
         QCOMPARE(runs, QList<int>(7, 80) + QList<int>{1200} + QList<int>(6, 80) + QList<int>{1760});
-        QCOMPARE(rig.generator.SetUp(FunctionGenerator::Waveform::Bounce, QStringLiteral("1000")),
-                 BenchStatus::Ok);
-        sim::SimFunctionGenerator& sim = rig.bench.generator();
+        lines.removeAt(2);
+        QCOMPARE(lines,
+                 (QByteArrayList{"*RST", "FREQuency 1000", "DATA:COPY PULSE, VOLATILE",
+                                 "FUNCtion:USER PULSE", "FUNCtion:SHAPe USER", "OUTPut:LOAD 50",
+                                 "FREQuency 5000;VOLTage 5", "OUTPut ON"}));
         QCOMPARE(sim.userPoints(), 4000);
         QCOMPARE(sim.shape(), QStringLiteral("USER"));
         QCOMPARE(sim.frequency(), 5000.0);

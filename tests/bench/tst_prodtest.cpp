@@ -60,18 +60,6 @@ private Q_SLOTS:
         QTest::newRow("Tacho") << 0 << Waveform::Tacho << "60"
                                << QByteArrayList{"*RST",         "FREQuency 60",     "FUNCtion SIN",
                                                  "VOLTage 0.05", "VOLTage:OFFSet 0", "OUTPut ON"};
-        QTest::newRow("Rimbalzo")
-            << 0 << Waveform::Bounce << "1000"
-            << QByteArrayList{"*RST",
-                              "FREQuency 1000",
-                              "DATA VOLATILE, " +
-                                  FunctionGenerator::BouncePoints().join(u',').toLatin1(),
-                              "DATA:COPY PULSE, VOLATILE",
-                              "FUNCtion:USER PULSE",
-                              "FUNCtion:SHAPe USER",
-                              "OUTPut:LOAD 50",
-                              "FREQuency 5000;VOLTage 5",
-                              "OUTPut ON"};
         QTest::newRow("ON") << 1 << Waveform::Ttl << "" << QByteArrayList{"OUTPut ON"};
         QTest::newRow("OFF") << 2 << Waveform::Ttl << "" << QByteArrayList{"OUTPut OFF"};
         QTest::newRow(">>") << 3 << Waveform::Ttl << "1500.5" << QByteArrayList{"FREQuency 1500.5"};
