@@ -166,8 +166,6 @@ private Q_SLOTS:
         row("7132D first KOhm", "RSX7132D", 0, "RSX7132D", "KOhm", "101A102A",
             "103C104C105A106C107A");
         row("7131C first", "RSX7131C", 0, "RSX7131C", "Ni1000", "", "103C104C105A106C107A");
-        row("7131B none", "RSX7131B", 1, "RSX7131B", "Tc N", "", "103A104A105A106A107A");
-        row("5035 none", "RSX5035", 0, "RSX5035", "Tc J", "", "103A104A105A106A107A");
         row("no bench model", "RSX7035", 0, "", "Ohm", "", "103C104C105A106C107A");
     }
     void routing() {
@@ -277,15 +275,6 @@ private Q_SLOTS:
         v.Reset();
         QCOMPARE(v.downloads, 0);
         QVERIFY(v.report.isEmpty());
-    }
-
-    // With the device port closed the editor buttons only say so.
-    void devicePort() {
-        StationRig s;
-        QVERIFY(s.station.CheckDevicePort());
-        s.port.close();
-        QVERIFY(!s.station.CheckDevicePort());
-        QCOMPARE(s.rig.prompter.texts(), QStringList{u"Porta Com non aperta"_s});
     }
 
     // A whole verification of channel A after a download: zero, half scale and span through
