@@ -58,8 +58,6 @@ private Q_SLOTS:
             QStringLiteral("Valore di range non valido"));
         row("no input type", "", "0", "10", "24", 1, d7032, 0,
             QStringLiteral("Selezionare tipo di ingresso"));
-        row("supply 17.5", "V", "0", "10", "17.5", 1, d7032, 0, supply);
-        row("supply 31", "V", "0", "10", "31", 1, d7032, 0, supply);
         row("supply empty", "V", "0", "10", "", 1, d7032, 0, supply);
         row("no output type", "V", "0", "10", "24", -1, d7032, 0,
             QStringLiteral("Impostare tipo di uscita"));
