@@ -278,9 +278,18 @@ private Q_SLOTS:
         r.rig.bench.supply().receive("KOE\r");
         QVERIFY(r.link.ReadIdentity().at(0) == 0);
         r.rig.bench.switches().clearLines();
+        r.device().clearCommandLog();
         QVERIFY(r.run.CalibrateOutput(*FindCalStep(model, index)));
         QCOMPARE(r.rig.bench.switches().lines(), lines);
         QCOMPARE(r.run.ranges[std::size_t(index)].box, FieldColour::Green);
+        // Both readings, at DAC counts 800 and 3500, in one programming session.
+        const QList<QByteArray> log = r.device().commandLog();
+        const QByteArray held = index < 10 ? "$I" : "$i";
+        const qsizetype lo = log.indexOf(held + QByteArray("\x03\x20\x00\r", 4));
+        const qsizetype hi = log.indexOf(held + QByteArray("\x0D\xAC\x00\r", 4));
+        QVERIFY(lo >= 0 && hi > lo);
+        for (qsizetype n = lo; n < hi; ++n)
+            QVERIFY(!log[n].startsWith("$FP") && !log[n].startsWith("PR"));
     }
 
     // The six bytes of an output's constants, read back the way the live measurement reads
@@ -305,22 +314,6 @@ private Q_SLOTS:
         const auto [lo, hi] =
             DecodeOutputConstants(id, QByteArray(reinterpret_cast<const char*>(b.data()), 6));
         QVERIFY(qAbs(lo - 4.083) < 1e-3 && qAbs(hi - 20.26) < 1e-3);
-    }
-
-    // The output's two readings are taken in one programming session: no end of
-    // programming between the counts 800 and 3500.
-    void outputOneSession() {
-        CalRig r(QStringLiteral("RSX7032A"));
-        r.rig.bench.supply().receive("KOE\r");
-        QVERIFY(r.link.ReadIdentity().at(0) == 0);
-        r.device().clearCommandLog();
-        QVERIFY(r.run.CalibrateOutput(*FindCalStep(QStringLiteral("RSX7032A"), 9)));
-        const QList<QByteArray> log = r.device().commandLog();
-        const qsizetype lo = log.indexOf(QByteArray("$I\x03\x20\x00\r", 6));
-        const qsizetype hi = log.indexOf(QByteArray("$I\x0D\xAC\x00\r", 6));
-        QVERIFY(lo >= 0 && hi > lo);
-        for (qsizetype n = lo; n < hi; ++n)
-            QVERIFY(!log[n].startsWith("$FP") && !log[n].startsWith("PR"));
     }
 
     // A step started while another command holds the link (a click serviced during its wait)
@@ -350,15 +343,6 @@ private Q_SLOTS:
         QVERIFY(!*result);
         QVERIFY(r.run.ranges[std::size_t(index)].box != FieldColour::Green);
         QCOMPARE(r.device().bank(0), before);
-    }
-
-    // A late byte left on the calibrator's line does not shift the answers of the next frame.
-    void calibratorLateEcho() {
-        BenchRig rig;
-        Q_EMIT rig.bench.calibrator().transmit(QByteArray(1, char(0x55)));
-        const Measurement t = rig.instruments.calibrator.ReadAmbientTemp();
-        QVERIFY(t.ok());
-        QCOMPARE(t.value, 23.5);
     }
 
     void untickedRangeIsSilent() {
