@@ -210,75 +210,45 @@ private Q_SLOTS:
                  qPrintable(text));
     }
 
-    // The relay list and calibrator function of each input step, by model and range code
-    // (for the two-position model, by position).
+    // The relay list of each input step by model (for the two-position model, by position),
+    // for the mV, V, mA, resistance and PTC range codes; empty where the bench has no such
+    // step. The calibrator function and scale of each code are the whole runs' concern.
     void relayLists_data() {
         QTest::addColumn<QString>("model");
-        QTest::addColumn<int>("code");
         QTest::addColumn<int>("position");
-        QTest::addColumn<QString>("route");
-        QTest::addColumn<QString>("function");
-        QTest::addColumn<double>("scale");
-        struct Row {
-            const char* model;
-            int position;
-            const char* mv;
-            const char* v;
-            const char* ma;
-            const char* res;
-            const char* ptc;
-        };
-        const Row rows[] = {
-            {"RSX7030", 1, "101A102A103A104A105A", "101A102A103C104C105A", "101A102C103C104C105C",
-             "101C102C103C104A105A", nullptr},
-            {"RSX7035", 1, "101C102A103A104A105A", "101A102A103A104C105A", "101A102A103A104A105C",
-             "101A102C103C104A105A", nullptr},
-            {"5010OEM", 1, nullptr, nullptr, nullptr, nullptr, "101C102A103A104A105A"},
-            {"RSX5035", 1, "101C102C103A104A105A106A112A", nullptr, nullptr,
-             "101A102C103C104A105A106A112C", nullptr},
-            {"RSX5035", 2, "101C102C103A104C105C106C112A", nullptr, nullptr,
-             "101A102C103C104C105C106C112C", nullptr},
-            {"RSX7032A", 1, "103A104A105A106A107A113C114A", "103A104A105C106C107A113C114A",
-             "103C104A105A106C107C113C114A", "103C104C105A106C107A113C114A",
-             "103A104A105A106C107A113A114A"},
-            {"RSX7131D", 1, "103A104A105A106A107A113C114A", "103A104A105C106C107A113C114A",
-             "103C104A105A106C107C113C114A", "103C104C105A106C107A113C114A",
-             "103A104A105A106C107A113A114A"},
-        };
-        for (const Row& row : rows) {
-            const struct {
-                int code;
-                const char* list;
-                const char* function;
-                double scale;
-            } steps[] = {
-                {1, row.mv, "mVL", 1000},   {2, row.mv, "mVL", 1000},   {8, row.mv, "mVL", 1000},
-                {3, row.mv, "mVH", 100},    {4, row.v, "V", 10},        {5, row.ma, "mA", 10},
-                {16, row.res, "KOhm", 100}, {17, row.res, "Ohm", 1000}, {25, row.ptc, "KOhm", 100}};
-            for (const auto& st : steps) {
-                QTest::addRow("%s/%d code %d", row.model, row.position, st.code)
-                    << QString::fromLatin1(row.model) << st.code << row.position
-                    << QString::fromLatin1(st.list ? st.list : "")
-                    << QString::fromLatin1(st.list ? st.function : "") << st.scale;
-            }
-        }
+        QTest::addColumn<QStringList>("routes");
+        QTest::newRow("RSX7030") << "RSX7030" << 1
+                                 << QStringList{"101A102A103A104A105A", "101A102A103C104C105A",
+                                                "101A102C103C104C105C", "101C102C103C104A105A", ""};
+        QTest::newRow("RSX7035") << "RSX7035" << 1
+                                 << QStringList{"101C102A103A104A105A", "101A102A103A104C105A",
+                                                "101A102A103A104A105C", "101A102C103C104A105A", ""};
+        QTest::newRow("5010OEM") << "5010OEM" << 1
+                                 << QStringList{"", "", "", "", "101C102A103A104A105A"};
+        QTest::newRow("RSX5035/1") << "RSX5035" << 1
+                                   << QStringList{"101C102C103A104A105A106A112A", "", "",
+                                                  "101A102C103C104A105A106A112C", ""};
+        QTest::newRow("RSX5035/2") << "RSX5035" << 2
+                                   << QStringList{"101C102C103A104C105C106C112A", "", "",
+                                                  "101A102C103C104C105C106C112C", ""};
+        QTest::newRow("RSX7032A") << "RSX7032A" << 1
+                                  << QStringList{"103A104A105A106A107A113C114A",
+                                                 "103A104A105C106C107A113C114A",
+                                                 "103C104A105A106C107C113C114A",
+                                                 "103C104C105A106C107A113C114A",
+                                                 "103A104A105A106C107A113A114A"};
     }
     void relayLists() {
         QFETCH(QString, model);
-        QFETCH(int, code);
         QFETCH(int, position);
-        QFETCH(QString, route);
-        QFETCH(QString, function);
-        QFETCH(double, scale);
-        const InputRoute r = InputRouteFor(model, code, position);
-        QCOMPARE(r.route, route);
-        if (function.isEmpty()) {
-            QVERIFY(!r.function); // no such step on this bench
-            return;
-        }
-        QVERIFY(r.function);
-        QCOMPARE(r.function, FindCalFunction(function));
-        QCOMPARE(r.scale, scale);
+        QFETCH(QStringList, routes);
+        const QList<QList<int>> codes{{1, 2, 3, 8}, {4}, {5}, {16, 17}, {25}};
+        for (qsizetype k = 0; k < codes.size(); ++k)
+            for (int code : codes[k]) {
+                const InputRoute r = InputRouteFor(model, code, position);
+                QCOMPARE(r.route, routes[k]);
+                QCOMPARE(!r.function, routes[k].isEmpty());
+            }
     }
 
     // What the switch unit hears for an output step: the meter path of the output.
@@ -308,9 +278,18 @@ private Q_SLOTS:
         r.rig.bench.supply().receive("KOE\r");
         QVERIFY(r.link.ReadIdentity().at(0) == 0);
         r.rig.bench.switches().clearLines();
+        r.device().clearCommandLog();
         QVERIFY(r.run.CalibrateOutput(*FindCalStep(model, index)));
         QCOMPARE(r.rig.bench.switches().lines(), lines);
         QCOMPARE(r.run.ranges[std::size_t(index)].box, FieldColour::Green);
+        // Both readings, at DAC counts 800 and 3500, in one programming session.
+        const QList<QByteArray> log = r.device().commandLog();
+        const QByteArray held = index < 10 ? "$I" : "$i";
+        const qsizetype lo = log.indexOf(held + QByteArray("\x03\x20\x00\r", 4));
+        const qsizetype hi = log.indexOf(held + QByteArray("\x0D\xAC\x00\r", 4));
+        QVERIFY(lo >= 0 && hi > lo);
+        for (qsizetype n = lo; n < hi; ++n)
+            QVERIFY(!log[n].startsWith("$FP") && !log[n].startsWith("PR"));
     }
 
     // The six bytes of an output's constants, read back the way the live measurement reads
@@ -335,22 +314,6 @@ private Q_SLOTS:
         const auto [lo, hi] =
             DecodeOutputConstants(id, QByteArray(reinterpret_cast<const char*>(b.data()), 6));
         QVERIFY(qAbs(lo - 4.083) < 1e-3 && qAbs(hi - 20.26) < 1e-3);
-    }
-
-    // The output's two readings are taken in one programming session: no end of
-    // programming between the counts 800 and 3500.
-    void outputOneSession() {
-        CalRig r(QStringLiteral("RSX7032A"));
-        r.rig.bench.supply().receive("KOE\r");
-        QVERIFY(r.link.ReadIdentity().at(0) == 0);
-        r.device().clearCommandLog();
-        QVERIFY(r.run.CalibrateOutput(*FindCalStep(QStringLiteral("RSX7032A"), 9)));
-        const QList<QByteArray> log = r.device().commandLog();
-        const qsizetype lo = log.indexOf(QByteArray("$I\x03\x20\x00\r", 6));
-        const qsizetype hi = log.indexOf(QByteArray("$I\x0D\xAC\x00\r", 6));
-        QVERIFY(lo >= 0 && hi > lo);
-        for (qsizetype n = lo; n < hi; ++n)
-            QVERIFY(!log[n].startsWith("$FP") && !log[n].startsWith("PR"));
     }
 
     // A step started while another command holds the link (a click serviced during its wait)
@@ -380,15 +343,6 @@ private Q_SLOTS:
         QVERIFY(!*result);
         QVERIFY(r.run.ranges[std::size_t(index)].box != FieldColour::Green);
         QCOMPARE(r.device().bank(0), before);
-    }
-
-    // A late byte left on the calibrator's line does not shift the answers of the next frame.
-    void calibratorLateEcho() {
-        BenchRig rig;
-        Q_EMIT rig.bench.calibrator().transmit(QByteArray(1, char(0x55)));
-        const Measurement t = rig.instruments.calibrator.ReadAmbientTemp();
-        QVERIFY(t.ok());
-        QCOMPARE(t.value, 23.5);
     }
 
     void untickedRangeIsSilent() {

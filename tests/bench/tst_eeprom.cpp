@@ -234,75 +234,50 @@ private Q_SLOTS:
         QVERIFY(!tool.setBank(256) && !tool.setBank(-1) && tool.bank() == 0);
     }
 
-    void readValue_data() {
-        QTest::addColumn<int>("format");
-        QTest::addColumn<QByteArray>("memory"); // at address 40
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("Float 1.0") << 2 << QByteArray("\x00\x80\x3f", 3) << "1.0";
-        QTest::newRow("Float -2.5") << 2 << QByteArray("\x00\x20\xc0", 3) << "-2.5";
-        QTest::newRow("Float 0.1") << 2 << QByteArray("\xcc\xcc\x3d", 3) << "0.1";
-        QTest::newRow("Float zero bytes") << 2 << QByteArray("\x00\x00\x00", 3) << "0.0";
-        QTest::newRow("Int 1000") << 1 << QByteArray("\xe8\x03", 2) << "1000";
-        QTest::newRow("Int -2") << 1 << QByteArray("\xfe\xff", 2) << "-2";
-        QTest::newRow("Byte 200") << 0 << QByteArray("\xc8", 1) << "200";
-    }
-    void readValue() {
-        QFETCH(int, format);
-        QFETCH(QByteArray, memory);
-        QFETCH(QString, shown);
-        SimBench b(0);
-        for (int k = 0; k < memory.size(); ++k)
-            b.device.setMemory(2, 40 + k, std::uint8_t(memory[k]));
-        EepromTool tool(b.link, 0);
-        tool.setBank(2);
-        MemoryValue v;
-        QVERIFY(tool.readValue(ValueFormat(format), 40, &v).ok());
-        QCOMPARE(EepromTool::FormatValue(v), shown);
-        QCOMPARE(v.l, std::uint8_t(memory[0]));
-        if (memory.size() > 1)
-            QCOMPARE(v.h, std::uint8_t(memory[1]));
-        if (memory.size() > 2)
-            QCOMPARE(v.exp, std::uint8_t(memory[2]));
-        const QList<QByteArray> reads = commandsStarting(b, "$R");
-        QCOMPARE(reads.size(), memory.size());
-        for (int k = 0; k < memory.size(); ++k)
-            QCOMPARE(reads[k], request('R', 2, 40 + k, 0));
-    }
-
+    // A value typed in one of the three formats: the bytes written (L, H, Exp as far as
+    // used), read back and shown as typed; out of its format's reach, refused unsent.
     void writeValue_data() {
         QTest::addColumn<int>("format");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("address");
-        QTest::addColumn<QByteArray>("bytes"); // L, H, Exp as far as used; empty: refused
-        QTest::newRow("Float 1") << 2 << "1" << 253 << QByteArray("\x00\x80\x3f", 3);
-        QTest::newRow("Float -2.5") << 2 << " -2.5 " << 10 << QByteArray("\x00\x20\xc0", 3);
-        QTest::newRow("Float 0") << 2 << "0" << 10 << QByteArray("\x00\x00\x00", 3);
-        QTest::newRow("Int -2") << 1 << "-2" << 254 << QByteArray("\xfe\xff", 2);
-        QTest::newRow("Int 32767") << 1 << "32767" << 0 << QByteArray("\xff\x7f", 2);
-        QTest::newRow("Int -32768") << 1 << "-32768" << 0 << QByteArray("\x00\x80", 2);
+        QTest::addColumn<QByteArray>("bytes"); // empty: refused
+        QTest::addColumn<QString>("shown");
+        auto row = [](const char* name, int format, const char* typed, int address,
+                      const QByteArray& bytes, const char* shown = "") {
+            QTest::newRow(name) << format << QString::fromUtf8(typed) << address << bytes
+                                << QString::fromUtf8(shown);
+        };
+        row("Float 1", 2, "1", 253, QByteArray("\x00\x80\x3f", 3), "1.0");
+        row("Float -2.5", 2, " -2.5 ", 10, QByteArray("\x00\x20\xc0", 3), "-2.5");
+        row("Float 0", 2, "0", 10, QByteArray("\x00\x00\x00", 3), "0.0");
+        row("Float 0.1", 2, "0.1", 10, QByteArray("\xcc\xcc\x3d", 3), "0.1");
+        row("Int -2", 1, "-2", 254, QByteArray("\xfe\xff", 2), "-2");
+        row("Int 32767", 1, "32767", 0, QByteArray("\xff\x7f", 2), "32767");
+        row("Int -32768", 1, "-32768", 0, QByteArray("\x00\x80", 2), "-32768");
+        row("Byte 200", 0, "200", 255, QByteArray("\xc8", 1), "200");
         // These would read back as negative numbers.
-        QTest::newRow("Int 32768") << 1 << "32768" << 0 << QByteArray();
-        QTest::newRow("Int 40000") << 1 << "40000" << 0 << QByteArray();
-        QTest::newRow("Int 65535") << 1 << "65535" << 0 << QByteArray();
-        QTest::newRow("Byte 13") << 0 << "13" << 255 << QByteArray("\x0d", 1);
-        QTest::newRow("Byte 256") << 0 << "256" << 0 << QByteArray();
-        QTest::newRow("Byte -1") << 0 << "-1" << 0 << QByteArray();
-        QTest::newRow("Byte 1.5") << 0 << "1.5" << 0 << QByteArray();
-        QTest::newRow("Byte empty") << 0 << "" << 0 << QByteArray();
-        QTest::newRow("Int 65536") << 1 << "65536" << 0 << QByteArray();
-        QTest::newRow("Int -32769") << 1 << "-32769" << 0 << QByteArray();
-        QTest::newRow("Float comma") << 2 << "1,5" << 0 << QByteArray();
-        QTest::newRow("Float word") << 2 << "abc" << 0 << QByteArray();
-        QTest::newRow("Float too large") << 2 << "1e40" << 0 << QByteArray();
-        QTest::newRow("Float too small") << 2 << "1e-40" << 0 << QByteArray();
-        QTest::newRow("Float past 255") << 2 << "1" << 254 << QByteArray();
-        QTest::newRow("Int past 255") << 1 << "1" << 255 << QByteArray();
+        row("Int 32768", 1, "32768", 0, {});
+        row("Int 40000", 1, "40000", 0, {});
+        row("Int 65535", 1, "65535", 0, {});
+        row("Byte 256", 0, "256", 0, {});
+        row("Byte -1", 0, "-1", 0, {});
+        row("Byte 1.5", 0, "1.5", 0, {});
+        row("Byte empty", 0, "", 0, {});
+        row("Int 65536", 1, "65536", 0, {});
+        row("Int -32769", 1, "-32769", 0, {});
+        row("Float comma", 2, "1,5", 0, {});
+        row("Float word", 2, "abc", 0, {});
+        row("Float too large", 2, "1e40", 0, {});
+        row("Float too small", 2, "1e-40", 0, {});
+        row("Float past 255", 2, "1", 254, {});
+        row("Int past 255", 1, "1", 255, {});
     }
     void writeValue() {
         QFETCH(int, format);
         QFETCH(QString, typed);
         QFETCH(int, address);
         QFETCH(QByteArray, bytes);
+        QFETCH(QString, shown);
         SimBench b(0);
         EepromTool tool(b.link, 1);
         const QByteArray before = b.device.bank(0);
@@ -326,10 +301,16 @@ private Q_SLOTS:
             QCOMPARE(b.device.memory(0, address + k), quint8(bytes[k]));
         }
         QCOMPARE(commandsStarting(b, "$R").size(), bytes.size()); // read back
-        // What is read from the address afterwards is the number typed.
+        // Read from the address afterwards, byte by byte: the number typed, shown as typed.
+        b.device.clearCommandLog();
         MemoryValue back;
         QVERIFY(tool.readValue(ValueFormat(format), address, &back).ok());
-        QCOMPARE(back.value, Val(typed));
+        QVERIFY(qAbs(back.value - Val(typed)) <= 1e-4 * qMax(1.0, qAbs(Val(typed))));
+        QCOMPARE(EepromTool::FormatValue(back), shown);
+        const char got[] = {char(back.l), char(back.h), char(back.exp)};
+        QCOMPARE(QByteArray(got, bytes.size()), bytes);
+        for (int k = 0; k < bytes.size(); ++k)
+            QCOMPARE(commandsStarting(b, "$R").value(k), request('R', 0, address + k, 0));
     }
 
     // A device that takes the "$W" but keeps its old bytes: the write is not reported done.

@@ -4,24 +4,11 @@
 // With VANTELSO_SCREENSHOTS set to a folder, a picture of the window is saved there.
 #include "desktopsession.h"
 #include "frmeeprom.h"
+#include "windowtest.h"
 
 using namespace vantelso;
 
 namespace {
-
-void shoot(QWidget* w, const char* file) {
-    const QString dir = qEnvironmentVariable("VANTELSO_SCREENSHOTS");
-    if (dir.isEmpty())
-        return;
-    QCoreApplication::processEvents();
-    QVERIFY(w->grab().save(dir + u'/' + QLatin1String(file)));
-}
-
-void type(QLineEdit* e, const QString& text) {
-    e->selectAll();
-    QTest::keyClick(e, Qt::Key_Delete);
-    QTest::keyClicks(e, text);
-}
 
 QString lastQuestion(const Session& s) {
     return s.prompter.questions().isEmpty() ? QString() : s.prompter.questions().last().text;
@@ -80,7 +67,7 @@ private Q_SLOTS:
         QCOMPARE(w->lst_errori->count(), 1);
         QCOMPARE(w->lst_errori->item(0)->text(), QStringLiteral("7\t5\t77"));
         s.window->eepromSubWindow()->adjustSize();
-        shoot(s.window->eepromSubWindow(), "frm_eeprom.png");
+        screenshot(s.window->eepromSubWindow(), "frm_eeprom.png");
         dev->setMemory(0, 7, 77);
         w->Command7->click();
         QCOMPARE(lastQuestion(s), QStringLiteral("0 errori"));
@@ -136,8 +123,8 @@ private Q_SLOTS:
         dev->setMemory(1, 100, 0);
         dev->setMemory(1, 101, 128);
         dev->setMemory(1, 102, 63);
-        type(w->txt_banco, QStringLiteral("1"));
-        type(w->txt_start, QStringLiteral("100"));
+        typeInto(w->txt_banco, QStringLiteral("1"));
+        typeInto(w->txt_start, QStringLiteral("100"));
         w->Option2[2]->click();
         w->Command1->click();
         QCOMPARE(w->txt_valore->text(), QStringLiteral("1.0"));
@@ -146,7 +133,7 @@ private Q_SLOTS:
         QCOMPARE(w->txt_valoreC->text(), QStringLiteral("63"));
 
         // Written as a value: the raw fields show the bytes that went out.
-        type(w->txt_valore, QStringLiteral("-2.5"));
+        typeInto(w->txt_valore, QStringLiteral("-2.5"));
         w->Command4->click();
         QCOMPARE(w->txt_valoreC->text(), QStringLiteral("192"));
         QCOMPARE(dev->memory(1, 101), 32);
@@ -155,9 +142,9 @@ private Q_SLOTS:
         // Written as raw bytes, Int: L at the address, H after it.
         w->Option2[1]->click();
         w->Option1[1]->click();
-        type(w->txt_start, QStringLiteral("20"));
-        type(w->txt_valoreA, QStringLiteral("254"));
-        type(w->txt_valoreB, QStringLiteral("255"));
+        typeInto(w->txt_start, QStringLiteral("20"));
+        typeInto(w->txt_valoreA, QStringLiteral("254"));
+        typeInto(w->txt_valoreB, QStringLiteral("255"));
         w->Command4->click();
         QCOMPARE(w->txt_valore->text(), QStringLiteral("-2"));
         QCOMPARE(dev->memory(1, 20), 254);
@@ -183,11 +170,11 @@ private Q_SLOTS:
         };
         dev->clearCommandLog();
         for (const Bad& c : cases) {
-            type(w->txt_banco, QLatin1String(c.bank));
-            type(w->txt_start, QLatin1String(c.address));
+            typeInto(w->txt_banco, QLatin1String(c.bank));
+            typeInto(w->txt_start, QLatin1String(c.address));
             w->Option2[std::size_t(c.format)]->click();
             w->Option1[std::size_t(c.mode)]->click();
-            type(c.mode == 0 ? w->txt_valore : w->txt_valoreA, QLatin1String(c.value));
+            typeInto(c.mode == 0 ? w->txt_valore : w->txt_valoreA, QLatin1String(c.value));
             w->Command4->click();
             QVERIFY2(lastQuestion(s).contains(QLatin1String(c.says)), qPrintable(lastQuestion(s)));
         }

@@ -3,22 +3,13 @@
 // With VANTELSO_SCREENSHOTS set to a folder, a picture of the window is saved there.
 #include "frmtest.h"
 #include "prodrig.h"
+#include "windowtest.h"
 
 #include <QTest>
 #include <QtWidgets>
 #include <cmath>
 
 using namespace vantelso;
-
-namespace {
-
-void type(QLineEdit* e, const QString& text) {
-    e->selectAll();
-    QTest::keyClick(e, Qt::Key_Delete);
-    QTest::keyClicks(e, text);
-}
-
-} // namespace
 
 class TestFrmTest : public QObject {
     Q_OBJECT
@@ -61,7 +52,7 @@ private Q_SLOTS:
         w.opt_fgen[1]->click();
         w.Command5->click();
         QCOMPARE(r.generator().userPoints(), 4000);
-        type(w.Text10, QStringLiteral("1200"));
+        typeInto(w.Text10, QStringLiteral("1200"));
         w.Command6[2]->click();
         QCOMPARE(r.generator().lines().last(), QByteArray("FREQuency 1200"));
         w.Command6[1]->click();
@@ -70,8 +61,8 @@ private Q_SLOTS:
 
         // Stability: a reading 3 off a reference of 100 with tolerance 2 is logged each time.
         r.device().setAnalogInput(0, 103.0);
-        type(w.Text1[0], QStringLiteral("100"));
-        type(w.Text2, QStringLiteral("2"));
+        typeInto(w.Text1[0], QStringLiteral("100"));
+        typeInto(w.Text2, QStringLiteral("2"));
         int seen = 0;
         bool stopEnabled = false;
         auto stopper = connect(&w.test(), &bench::ProductionTest::reading, &w, [&](double) {
@@ -95,7 +86,7 @@ private Q_SLOTS:
                                                                {w.Text5, "500"},  {w.Text6, "0.02"},
                                                                {w.Text9, "0"},    {w.Text7, "10"}};
         for (const auto& [edit, text] : settings)
-            type(edit, QLatin1String(text));
+            typeInto(edit, QLatin1String(text));
         w.test().timings.operatorTimeScale = 1;
         w.Command4->click();
         QCOMPARE(w.lbl_stato->text(), QStringLiteral("Prova terminata"));
@@ -106,21 +97,15 @@ private Q_SLOTS:
         QCOMPARE(w.progress->value(), 3);
         QCOMPARE(r.generator().lines().last(), QByteArray("FREQuency 0.001"));
 
-        const QString dir = qEnvironmentVariable("VANTELSO_SCREENSHOTS");
-        if (!dir.isEmpty()) {
-            if (QWidget* focused = QApplication::focusWidget())
-                focused->clearFocus();
-            QCoreApplication::processEvents();
-            QVERIFY(w.grab().save(dir + QStringLiteral("/frm_test.png")));
-        }
+        screenshot(&w, "frm_test.png");
 
         // Output hold on both channels until Stop; an out-of-range count is refused.
         r.device().clearCommandLog();
-        type(w.Text1[2], QStringLiteral("70000"));
+        typeInto(w.Text1[2], QStringLiteral("70000"));
         w.Command11->click();
         QVERIFY(r.rig.prompter.texts().last().contains(QStringLiteral("70000")));
         QVERIFY(r.device().commandLog().isEmpty());
-        type(w.Text1[2], QStringLiteral("3500"));
+        typeInto(w.Text1[2], QStringLiteral("3500"));
         QTimer::singleShot(30, w.Command8, &QPushButton::click);
         w.Command11->click();
         QVERIFY(!r.commands("$I").isEmpty() && !r.commands("$i").isEmpty());
@@ -132,7 +117,7 @@ private Q_SLOTS:
         // Holding channel A reads only A's field: B's out-of-range count does not stop it.
         r.device().clearCommandLog();
         r.rig.prompter.clear();
-        type(w.Text1[1], QStringLiteral("70000"));
+        typeInto(w.Text1[1], QStringLiteral("70000"));
         QTimer::singleShot(30, w.Command8, &QPushButton::click);
         w.Command7->click();
         QVERIFY(r.rig.prompter.texts().isEmpty());

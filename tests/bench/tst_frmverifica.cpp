@@ -3,6 +3,7 @@
 #include "frmstrumver.h"
 #include "frmverifica.h"
 #include "stationrig.h"
+#include "windowtest.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,16 +16,6 @@
 
 using namespace vantelso;
 using namespace vantelso::bench;
-
-namespace {
-
-void saveShot(QWidget* w, const char* name) {
-    const QString dir = qEnvironmentVariable("VANTELSO_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        QVERIFY(w->grab().save(dir + QLatin1Char('/') + QLatin1String(name)));
-}
-
-} // namespace
 
 class TestFrmVerifica : public QObject {
     Q_OBJECT
@@ -97,8 +88,8 @@ private Q_SLOTS:
                  qPrintable(text));
         QVERIFY(text.endsWith(QString(58, QLatin1Char('_'))));
         QVERIFY(report.sendButton()->isEnabled() && setUp.verifyButton()->isEnabled());
-        saveShot(&report, "frm_verifica.png");
-        saveShot(&setUp, "interfaccia_strum_ver.png");
+        screenshot(&report, "frm_verifica.png");
+        screenshot(&setUp, "interfaccia_strum_ver.png");
 
         // Manual mode leaves the wiring to the operator.
         setUp.modeList()->setCurrentIndex(1);

@@ -60,18 +60,6 @@ private Q_SLOTS:
         QTest::newRow("Tacho") << 0 << Waveform::Tacho << "60"
                                << QByteArrayList{"*RST",         "FREQuency 60",     "FUNCtion SIN",
                                                  "VOLTage 0.05", "VOLTage:OFFSet 0", "OUTPut ON"};
-        QTest::newRow("Rimbalzo")
-            << 0 << Waveform::Bounce << "1000"
-            << QByteArrayList{"*RST",
-                              "FREQuency 1000",
-                              "DATA VOLATILE, " +
-                                  FunctionGenerator::BouncePoints().join(u',').toLatin1(),
-                              "DATA:COPY PULSE, VOLATILE",
-                              "FUNCtion:USER PULSE",
-                              "FUNCtion:SHAPe USER",
-                              "OUTPut:LOAD 50",
-                              "FREQuency 5000;VOLTage 5",
-                              "OUTPut ON"};
         QTest::newRow("ON") << 1 << Waveform::Ttl << "" << QByteArrayList{"OUTPut ON"};
         QTest::newRow("OFF") << 2 << Waveform::Ttl << "" << QByteArrayList{"OUTPut OFF"};
         QTest::newRow(">>") << 3 << Waveform::Ttl << "1500.5" << QByteArrayList{"FREQuency 1500.5"};
@@ -102,30 +90,6 @@ private Q_SLOTS:
         QVERIFY(b.r.device().commandLog().isEmpty());
     }
 
-    void bounceWaveform_data() {
-        QTest::addColumn<int>("point"); // counted from 1
-        QTest::addColumn<QString>("level");
-        const int edges[] = {80,   160,  240,  320,  400,  480,  560,
-                             1760, 1840, 1920, 2000, 2080, 2160, 2240};
-        QString level = QStringLiteral("1");
-        QTest::newRow("first") << 1 << "1";
-        for (int e : edges) {
-            const QString next =
-                level == QLatin1String("1") ? QStringLiteral("0") : QStringLiteral("1");
-            QTest::addRow("%d", e) << e << level;
-            QTest::addRow("%d", e + 1) << e + 1 << next;
-            level = next;
-        }
-        QTest::newRow("last") << 4000 << "1";
-    }
-    void bounceWaveform() {
-        QFETCH(int, point);
-        QFETCH(QString, level);
-        const QStringList points = FunctionGenerator::BouncePoints();
-        QCOMPARE(points.size(), 4000);
-        QCOMPARE(points.at(point - 1), level);
-    }
-
     void stability_data() {
         QTest::addColumn<double>("reference");
         QTest::addColumn<double>("tolerance");
@@ -138,8 +102,6 @@ private Q_SLOTS:
         QTest::newRow("below") << 100.0 << 2.0 << 97.5 << "97.5";
         QTest::newRow("no tolerance, exact") << 1000.0 << 0.0 << 1000.0 << "";
         QTest::newRow("no tolerance, off") << 1000.0 << 0.0 << 1000.5 << "1000.5";
-        QTest::newRow("below one") << 0.0 << 0.25 << 0.5 << ".5";
-        QTest::newRow("whole") << 0.0 << 1.0 << 12.0 << "12.";
     }
     void stability() {
         QFETCH(double, reference);

@@ -469,12 +469,9 @@ private Q_SLOTS:
     void calibrationFollowed() {
         QFETCH(QString, typed);
         CalRig rig(QStringLiteral("RSX7030"));
-        Recorder::Config config;
-        config.location = location(QStringLiteral("sqlite"));
-        config.fallbackPath = m_dir.filePath(QStringLiteral("never.jsonl"));
-        Texts texts;
-        Recorder recorder(config, &rig.op, texts);
-        BenchRecorder bench(recorder, &rig.link);
+        const QString where = location(QStringLiteral("sqlite"));
+        Recording rec(where, &rig.link);
+        BenchRecorder& bench = rec.bench;
         bench.setUnitId(typed);
         bench.setOperatorName(QStringLiteral("Rossi"));
         bench.setInstruments(&rig.rig.instruments);
@@ -490,9 +487,8 @@ private Q_SLOTS:
         const QString unit =
             typed.isEmpty() ? generated.first().first().toString() : QStringLiteral("U1");
         QCOMPARE(bench.unitId(), unit);
-        auto store = openStore(config.location);
         QString why;
-        const auto runs = store->runs({unit, {}, 0, 0}, &why);
+        const auto runs = openStore(where)->runs({unit, {}, 0, 0}, &why);
         QCOMPARE(runs->size(), 1);
         const RunRecord& r = runs->first();
         QCOMPARE(r.kind, RunKind::Calibration);
@@ -506,7 +502,7 @@ private Q_SLOTS:
             QVERIFY(s.passed);
             QVERIFY(!s.k.isEmpty());
         }
-        QVERIFY(!QFile::exists(config.fallbackPath));
+        QVERIFY(!QFile::exists(where + QStringLiteral(".pending")));
     }
 
     // The programming station: a counted download with the configuration's bytes, a failed
