@@ -51,6 +51,7 @@ inline const QString kOper = QStringLiteral("opt_Oper");
 inline const QString kOperDelay = QStringLiteral("txt_Opzione");
 inline const QString kOperDelayFrame = QStringLiteral("Frame1");
 inline const QString kOperDialogOk = QStringLiteral("Cmd_ok");
+inline const QString kSwitchNote = QStringLiteral("lbl_switch_note");
 
 // Key of a field element in the baseline of remembered texts.
 inline QString key(const QString& name, int element) {

@@ -79,6 +79,7 @@ constexpr ControlDef kControls[] = {
     {"txt_Opzione", 1},
     {"Frame1", 1},
     {"Cmd_ok", 1},
+    {"lbl_switch_note", 2},
 };
 
 const QStringList& checkBoxes() {
@@ -122,6 +123,8 @@ EditorModel::EditorModel(const Catalogue& catalogue, const Texts& texts, QObject
     find(kModo, 3)->visible = false;
     find(kOperDialog, 0)->visible = false;
     find(kOperDelayFrame, 0)->visible = false;
+    for (int c = 0; c < ChannelCount; ++c)
+        find(kSwitchNote, c)->visible = false;
 
     connect(&m_texts, &Texts::languageChanged, this, &EditorModel::onLanguageChanged);
     m_shownDoublerText = doublerText();

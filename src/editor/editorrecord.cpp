@@ -125,12 +125,14 @@ void EditorModel::showRecord(const ConfigRecord& rec, const QByteArray& mainBloc
     m_base = rec;
     m_mainBlock = mainBlock;
     takeBaseline();
+    showSwitchNotes(); // the record fills the switches' "Default" positions
 }
 
 void EditorModel::acceptWritten(const ConfigRecord& record, const QByteArray& mainBlock) {
     m_base = record;
     m_mainBlock = mainBlock;
     takeBaseline();
+    showSwitchNotes();
 }
 
 void EditorModel::takeBaseline() {

@@ -12,7 +12,14 @@ namespace vantelso {
 using namespace editorcontrols;
 
 void EditorModel::setIdentity(const DeviceIdentity& identity) {
+    // Switch banks read from another device say nothing about this one.
+    const bool otherDevice =
+        identity.DeviceCode != m_identity.DeviceCode || identity.ModelByte != m_identity.ModelByte;
     m_identity = identity;
+    if (otherDevice && m_switchBytes) {
+        m_switchBytes.reset();
+        showSwitchNotes();
+    }
     fillLists();
     if (m_identity.ModelByte == 7) {
         // The frequency model has one input type, whatever its lists show.
@@ -88,6 +95,7 @@ void EditorModel::onLanguageChanged() {
     if (m_channel1Doubled && text(kIn, 1) == m_shownDoublerText)
         put(kIn, 1, now);
     m_shownDoublerText = now;
+    showSwitchNotes();
 }
 
 void EditorModel::inputChanged(int c) {
