@@ -6,6 +6,7 @@
 #include "editormodel.h"
 #include "limitchecks.h"
 #include "owntexts.h"
+#include "switchmeaning.h"
 #include "texts.h"
 
 #include <QMap>
@@ -126,8 +127,20 @@ EditorOutcome ConfigEditor::read() {
     default:
         return EditorOutcome::CommFailed;
     }
+    // On a switch-configured model the switches override the record where they select an input;
+    // the editor notes what they set, so their banks are part of the read.
+    std::optional<switches::SwitchBytes> bytes;
+    if (switches::FamilyOf(read->identity.ModelByte) != switches::Family::None) {
+        const QList<int> data = m_link.ReadData();
+        if (m_link.lastCallRefused())
+            return EditorOutcome::Busy;
+        if (m_link.CommError)
+            return EditorOutcome::CommFailed;
+        bytes = switches::SwitchBytesFromReply(data, read->identity);
+    }
     m_modelIdentifier = read->model;
     m_model.setIdentity(read->identity);
+    m_model.setSwitchBytes(bytes);
     m_model.showRecord(read->record, read->mainBlock);
     return EditorOutcome::Done;
 }

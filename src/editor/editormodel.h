@@ -3,6 +3,7 @@
 #include "catalogue.h"
 #include "identity.h"
 #include "record.h"
+#include "switchmeaning.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -10,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
+#include <optional>
 
 namespace vantelso {
 
@@ -57,6 +60,12 @@ struct CurrentLimits {
 class EditorModel : public QObject {
     Q_OBJECT
 public:
+    // What each channel's switches set in place of the record ("Tc K 0 ÷ 190 °C -> 4-20 mA"),
+    // empty where the record decides; the record fills the switches' "Default" positions. The
+    // switch summary that words it sits above the editor, so the application supplies it.
+    using SwitchDescriber = std::function<std::array<QString, 2>(
+        const DeviceIdentity&, switches::SwitchBytes, const ConfigRecord&, const Texts&)>;
+
     // Caption of operator k in the operator dialog.
     static const QStringList& OperatorCaptions();
 
@@ -153,6 +162,15 @@ public:
     // The record last read or written; the base for fields the controls do not show.
     const ConfigRecord& baseRecord() const { return m_base; }
 
+    // --- the device's switches ---
+    // On a switch-configured model the switches override the record: each channel's note
+    // "lbl_switch_note" says what they set, and hides where they set nothing. The range fields
+    // keep the record's values, which are what a write stores.
+    void setSwitchDescriber(SwitchDescriber describe);
+    // The bank bytes the last read found; none for a model without switches.
+    void setSwitchBytes(std::optional<switches::SwitchBytes> bytes);
+    const std::optional<switches::SwitchBytes>& switchBytes() const { return m_switchBytes; }
+
 Q_SIGNALS:
     void controlChanged(const QString& name, int element);
     // The operator button of a channel asks the window to show the operator dialog.
@@ -190,6 +208,7 @@ private:
     // The doubler turned on: channel B's output shows what the last read found there.
     void showChannelBOutput();
     QString doublerText() const;
+    void showSwitchNotes();
 
     const Catalogue& m_catalogue;
     const Texts& m_texts;
@@ -212,6 +231,9 @@ private:
     QByteArray m_mainBlock;
     // Texts of the numeric fields as the last read or write left them, by "name/element".
     QHash<QString, QString> m_baseline;
+
+    SwitchDescriber m_describeSwitches;
+    std::optional<switches::SwitchBytes> m_switchBytes;
 };
 
 } // namespace vantelso

@@ -76,6 +76,8 @@ inline constexpr int DefaultTooLarge = 183;
 inline constexpr int DefaultBusy = 184;
 inline constexpr int ThirdBankNotRead = 185;
 inline constexpr int SetBySwitches = 186;
+// The editor's note under a channel the switches set: %1 what they set ("Tc K 0 ÷ 190 °C").
+inline constexpr int SwitchNote = 196;
 
 // Compare with a file: the menu item and window, its columns (with 72 "Channel" and 73
 // "Device"), and its summaries: %1 the device's model, %2 the file (207, 208) with %3 the

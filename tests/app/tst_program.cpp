@@ -123,13 +123,53 @@ void TestProgram::editorAndOperatorWindows() {
 }
 
 // Which groups a model offers: trips A and B, frequency, the maths page, channel B's input.
+// On a switch-configured device whose switches select an input, each channel notes what they
+// set, in both languages (the same words as `read`), while the range field keeps the record's
+// value that a write stores; no note where the record decides or on a model without switches.
 void TestProgram::modelLayout() {
-    for (const auto& [model, enabled] :
-         {std::pair("RSX7030", "10000"), std::pair("RSX7131B", "00001"),
-          std::pair("RSX7040", "11101"), std::pair("5", "00011"), std::pair("RSX7035", "00000")}) {
+    // Model, groups enabled, switch banks S0,S1,S2, channel A's input end field, the notes of
+    // channels A and B in Italian ("" none), channel A's note in English.
+    const std::tuple<const char*, const char*, const char*, const char*, const char*, const char*,
+                     const char*>
+        rows[] = {
+            {"RSX7030", "10000", "104,122,10", "1000",
+             "Impostato dai DIP-switch: Tc K 0 ÷ 190 °C -> 4-20 mA",
+             "Impostato dai DIP-switch: Tc K 0 ÷ 190 °C -> 0-10 V",
+             "Set by the DIP switches: Tc K 0 ÷ 190 °C -> 4-20 mA"},
+            // The simulated unit's own switches select its record's input: the record fills the
+            // "Default" zero and span positions.
+            {"RSX7131B", "00001", "", "150",
+             "Impostato dai DIP-switch: Pt 100 -50 ÷ 150 °C -> 4-20 mA", "",
+             "Set by the DIP switches: Pt 100 -50 ÷ 150 °C -> 4-20 mA"},
+            {"RSX7040", "11101", "0,74,6", "1000",
+             "Impostato dai DIP-switch: TTL 0 ÷ 500 Hz -> 4-20 mA", "",
+             "Set by the DIP switches: TTL 0 ÷ 500 Hz -> 4-20 mA"},
+            {"5", "00011", "4,21,0", "10", "Impostato dai DIP-switch: 10 V 0 ÷ 10 V Inverso",
+             "Impostato dai DIP-switch: 20 mA 0 ÷ 10 mA Inverso",
+             "Set by the DIP switches: 10 V 0 ÷ 10 V Reverse"},
+            {"RSX7035", "00000", "0,0,0", "", "", "", ""},
+            {"RSX5035", "00000", "8,0,0", "", "", "", ""}, // no switches: whatever the bytes
+        };
+    for (const auto& [model, enabled, banks, inMax, noteA, noteB, noteEnglish] : rows) {
         Session s(QString::fromLatin1(model));
+        QByteArray bytes;
+        for (const QString& b : QString::fromLatin1(banks).split(u',', Qt::SkipEmptyParts))
+            bytes.append(char(b.toInt()));
+        if (!bytes.isEmpty())
+            s.demo->device()->setSwitchBytes(bytes);
         QVERIFY(s.open());
         FrmProgram* p = s.program();
+        const auto note = [p](int c) {
+            auto* l = qobject_cast<QLabel*>(p->control(QStringLiteral("lbl_switch_note"), c));
+            return l->isHidden() ? QString() : l->text();
+        };
+        QCOMPARE(note(0), QString::fromUtf8(noteA));
+        QCOMPARE(note(1), QString::fromUtf8(noteB));
+        if (*inMax)
+            QCOMPARE(s.widget<QLineEdit>("txt_Input_max")->text(), QLatin1String(inMax));
+        s.chooseLanguage(1);
+        QCOMPARE(note(0), QString::fromUtf8(noteEnglish));
+        s.chooseLanguage(0);
         QString seen;
         for (const char* group :
              {"frm_soglie_0", "frm_soglie_1", "frm_freq", "cmd_math_0", "pnl_in_1"})

@@ -53,10 +53,14 @@ private Q_SLOTS:
     // refused and leave the editor as it was; so is a write after the device was swapped for
     // another model byte, or for the same one with another variant letter family. A write
     // after a read refused for another family compares with the family that answered then,
-    // so it is refused as incompatible, not as a swapped device.
+    // so it is refused as incompatible, not as a swapped device. On this switch-configured
+    // model the read takes the switch banks too: their "$D" failing fails the read as well.
     void refusals() {
-        for (const auto& [family, write] :
-             {std::pair{12, false}, {13, false}, {11, true}, {13, true}}) {
+        for (const auto& [family, write, failing] : {std::tuple{12, false, "$R"},
+                                                     {13, false, "$R"},
+                                                     {11, true, "$R"},
+                                                     {13, true, "$R"},
+                                                     {12, false, "$D"}}) {
             Bench b(3);
             b.setFamily(family);
             b.model.setText("txt_Input_max", 0, u"123"_s);
@@ -66,7 +70,7 @@ private Q_SLOTS:
                 b.prompter.clear();
                 b.device.clearCommandLog();
             }
-            b.device.injectFault({.kind = Fault::Kind::NoReply, .match = "$R", .count = -1});
+            b.device.injectFault({.kind = Fault::Kind::NoReply, .match = failing, .count = -1});
             b.prompter.setFallback(Answer::Cancel);
             const EditorOutcome outcome = write ? b.editor.WriteEprom() : b.editor.ReadEprom();
             if (family == 12) {

@@ -125,6 +125,7 @@ void TestStrings::tableIsComplete() {
                    DefaultBusy,
                    ThirdBankNotRead,
                    SetBySwitches,
+                   SwitchNote,
                    CommLogTitle,
                    CommLogRecord,
                    CommLogSave,

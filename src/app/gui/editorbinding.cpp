@@ -20,7 +20,8 @@ namespace {
 bool labelShowsModelText(const QString& name) {
     return name.startsWith(QLatin1String("lbl_uMis")) ||
            name.startsWith(QLatin1String("lbl_limite")) ||
-           name.startsWith(QLatin1String("lbl_spanmin"));
+           name.startsWith(QLatin1String("lbl_spanmin")) ||
+           name == QLatin1String("lbl_switch_note");
 }
 
 void showList(QComboBox* box, const ControlState& state) {

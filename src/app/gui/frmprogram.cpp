@@ -3,6 +3,8 @@
 #include "editorbinding.h"
 #include "editormodel.h"
 #include "hideuntilexit.h"
+#include "switchsummary.h"
+#include "texts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -62,11 +64,39 @@ QString n(int c, const char* base) {
     return QLatin1String(base) + u'_' + QString::number(c);
 }
 
+// What the switches set on each channel, in the switch summary's words: input, range, output
+// and its direction ("Tc K 0 ÷ 190 °C -> 4-20 mA"); empty where the record decides.
+std::array<QString, 2> describeSwitches(const Catalogue& catalogue, const DeviceIdentity& id,
+                                        switches::SwitchBytes bytes, const ConfigRecord& record,
+                                        const Texts& texts) {
+    const switches::SwitchSummary s = switches::Summarise(id, bytes, catalogue, texts, &record);
+    std::array<QString, 2> out;
+    for (int c = 0; c < s.channelCount && c < int(out.size()); ++c) {
+        const switches::ChannelSummary& ch = s.channels[std::size_t(c)];
+        if (!ch.switched)
+            continue;
+        QStringList parts{ch.inputName};
+        if (const QString range = switches::RangeText(ch); !range.isEmpty())
+            parts << range;
+        if (!ch.outputName.isEmpty())
+            parts << QStringLiteral("-> ") + ch.outputName;
+        if (ch.reverse)
+            parts << texts.lang(59);
+        out[std::size_t(c)] = parts.join(u' ');
+    }
+    return out;
+}
+
 } // namespace
 
 FrmProgram::FrmProgram(EditorModel& model, QWidget* parent) : QWidget(parent), m_model(model) {
     setObjectName(QStringLiteral("frm_program"));
     m_binding = new EditorBinding(model, this);
+    model.setSwitchDescriber(
+        [&catalogue = model.catalogue()](const DeviceIdentity& id, switches::SwitchBytes bytes,
+                                         const ConfigRecord& record, const Texts& texts) {
+            return describeSwitches(catalogue, id, bytes, record, texts);
+        });
 
     auto* top = new QVBoxLayout(this);
     // Never squeezed below what its texts need; the work area scrolls instead.
@@ -145,8 +175,13 @@ QWidget* FrmProgram::buildChannel(int c) {
     auto* offset = numberField(in, kShortChars);
     b.bind(offset, QStringLiteral("txt_offset"), c);
     g->addWidget(offset, 6, 1);
+    // On a switch-configured device: what the switches set in place of these fields.
+    auto* switchNote = new QLabel(in);
+    switchNote->setWordWrap(true);
+    b.bind(switchNote, QStringLiteral("lbl_switch_note"), c);
+    g->addWidget(switchNote, 7, 0, 1, 3);
     g->setColumnStretch(1, 1);
-    g->setRowStretch(7, 1);
+    g->setRowStretch(8, 1);
     inGrid->addWidget(in, 0, 0, 4, 1);
 
     // Option groups: cold junction, wires and burn-out side by side, functions below.
