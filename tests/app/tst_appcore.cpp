@@ -272,25 +272,6 @@ void TestAppCore::closedSwitchAndLanguage() {
     QCOMPARE(b.view.captions.controls.value(Window::Communication).value("Check1"), "Open Com");
     b.shell->chooseLanguage(0);
     QCOMPARE(b.state.link.texts().communicationError, QStringLiteral("Errore di comunicazione"));
-
-    // A typed port that does not exist is reported as missing, not as in use, in the box and
-    // on the status line, in the language of the moment.
-    b.view.port = QStringLiteral("/dev/vantelso-no-such-port");
-    for (int language : {0, 1}) {
-        b.shell->chooseLanguage(language);
-        b.prompter.clear();
-        b.shell->portSwitchClicked(true);
-        QVERIFY(!b.shell->portOpen());
-        const QString missing =
-            language ? u"Serial port /dev/vantelso-no-such-port does not exist. Check the cable "
-                       u"or choose another port."_s
-                     : u"La porta seriale /dev/vantelso-no-such-port non esiste. Controllare il "
-                       u"cavo o scegliere un'altra porta."_s;
-        QCOMPARE(b.prompter.texts(), QStringList{missing});
-        QCOMPARE(b.prompter.questions().first().icon, Prompter::Icon::Critical);
-        QCOMPARE(b.view.status, missing);
-        QVERIFY(b.view.statusProblem);
-    }
 }
 
 // What the panel's status line says after a write or a read that went wrong, one step after

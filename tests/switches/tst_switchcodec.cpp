@@ -182,38 +182,17 @@ private Q_SLOTS:
                  QStringLiteral("SW1  1:ON  2:OFF  3:OFF  4:OFF  5:OFF  6:OFF  7:OFF  8:ON"));
     }
 
+    // What the guide's lists rely on: 63 span positions after "Default", rising lists, and
+    // a model byte for every wizard model.
     void tables() {
-        const auto& records = ZeroSpanRecords();
-        const int zeroCounts[] = {15, 15, 15, 15, 15, 15, 15, 4, 15};
-        const double spanEnds[][2] = {{0, 1850}, {10, 850},  {500, 1950}, {50, 490}, {5, 98},
-                                      {5, 19.5}, {0.5, 9.8}, {0.5, 31.5}, {5, 825}};
-        for (int r = 0; r < ZeroSpanRecordCount; ++r) {
-            const ZeroSpanRecord& rec = records[std::size_t(r)];
-            QCOMPARE(rec.zero.size(), zeroCounts[r]);
-            QCOMPARE(rec.span.size(), 63); // six span switches, position 0 is "Default"
-            QCOMPARE(rec.span.first(), spanEnds[r][0]);
-            QCOMPARE(rec.span.last(), spanEnds[r][1]);
+        for (const ZeroSpanRecord& rec : ZeroSpanRecords()) {
+            QCOMPARE(rec.span.size(), 63);
             for (int k = 1; k < rec.span.size(); ++k)
-                QVERIFY2(rec.span[k] > rec.span[k - 1], qPrintable(QString::number(r)));
-            if (r != FrequencyRecord)
+                QVERIFY(rec.span[k] > rec.span[k - 1]);
+            if (&rec != &ZeroSpanRecords()[FrequencyRecord])
                 for (int k = 1; k < rec.zero.size(); ++k)
                     QVERIFY(rec.zero[k] > rec.zero[k - 1]);
         }
-        QCOMPARE(records[0].zero.first(), -200.0);
-        QCOMPARE(records[2].zero.first(), 200.0);
-        QCOMPARE(records[2].zero.last(), 800.0);
-        QCOMPARE(records[7].zero, (QList<double>{1000, 100, 10, 1}));
-        QCOMPARE(records[7].span[5], 3.0);
-
-        Catalogue catalogue;
-        const struct {
-            int code, record;
-        } families[] = {{1, 8},  {7, 0}, {12, 0}, {16, 2}, {17, 3}, {18, 1}, {22, 4},
-                        {24, 1}, {5, 5}, {4, 6},  {0, -1}, {6, -1}, {32, -1}};
-        for (const auto& f : families)
-            QCOMPARE(RecordForInput(catalogue, f.code), f.record);
-
-        QCOMPARE(ModelTable()[15].ranges[1], QStringLiteral("4-20 mA"));
         QVERIFY(ModelTable()[16].wizardModel.isEmpty());
         for (int row = 0; row < 16; ++row)
             QVERIFY(WizardModelByte(ModelTable()[std::size_t(row)].wizardModel) >= 0);
