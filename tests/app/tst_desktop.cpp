@@ -8,6 +8,7 @@
 #include "messageboxprompter.h"
 #include "shellmessages.h"
 #include "stringtable.h"
+#include "testfiles.h"
 #include "verificationstation.h"
 
 using namespace vantelso;
@@ -127,9 +128,7 @@ void TestDesktop::aboutAndLanguageDialogs() {
     QVERIFY(s.window->aboutBox() == about && about->isVisible());
     // The Italian manual is in the working folder, the English one nowhere.
     QTemporaryDir dir;
-    QFile manual(dir.filePath(QStringLiteral("MT_ITA_VANTELSO_0114R00.pdf")));
-    QVERIFY(manual.open(QIODevice::WriteOnly));
-    manual.close();
+    QVERIFY(WriteTestFile(dir.filePath(QStringLiteral("MT_ITA_VANTELSO_0114R00.pdf")), {}));
     const QString before = QDir::currentPath();
     QDir::setCurrent(dir.path());
     about->lbl_Link[0]->click();
