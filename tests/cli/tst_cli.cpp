@@ -130,38 +130,61 @@ private Q_SLOTS:
         QVERIFY(refused.err.contains(QLatin1String("nothing written")));
     }
 
+    // Refusals of every command: the exit code and what stderr says, nothing on stdout. Files
+    // that cannot be read or written are 4, found before any device is asked (the port given
+    // does not exist, which would be 1). Arguments are split at blanks; '' is an empty one.
     void failures_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no command") << QStringList{} << 2 << "no command";
-        QTest::newRow("unknown command") << QStringList{"-p", "x", "frobnicate"} << 2 << "unknown";
-        QTest::newRow("no port") << QStringList{"identify"} << 2 << "-p PORT";
-        QTest::newRow("address past 255")
-            << QStringList{"-p", "x", "dump", "--from", "250", "--count", "10"} << 2 << "past";
-        QTest::newRow("bad number")
-            << QStringList{"-p", "x", "dump", "--bank", "b"} << 2 << "--bank";
-        QTest::newRow("missing port")
-            << QStringList{"-p", "/dev/no-such-port", "identify"} << 1 << "does not exist";
-        QTest::newRow("unknown model") << QStringList{"sim", "RSX9999"} << 2 << "RSX9999";
-        QTest::newRow("empty port") << QStringList{"-p", "", "identify"} << 2 << "-p";
-        QTest::newRow("demo and port")
-            << QStringList{"--demo", "RSX7030", "-p", "/dev/null", "read"} << 2 << "--demo";
-        // Files that cannot be read or written: 4, found before any device is asked (the
-        // port given does not exist, which would be 1).
-        QTest::newRow("show: not a file") << QStringList{"show", "/dev/null"} << 4 << "0 bytes";
-        QTest::newRow("show: missing")
-            << QStringList{"show", "/no/such/file.VNT"} << 4 << "/no/such/file.VNT";
-        QTest::newRow("load: missing")
-            << QStringList{"-p", "/dev/no-such-port", "load", "/no/such/file.VNT"} << 4
-            << "/no/such/file.VNT";
-        QTest::newRow("load: not a file")
-            << QStringList{"-p", "/dev/no-such-port", "load", "/dev/null"} << 4 << "0 bytes";
-        QTest::newRow("save: no such folder")
-            << QStringList{"-p", "/dev/no-such-port", "save", "/no/such/dir/a.VNT"} << 4
-            << "/no/such/dir";
-        QTest::newRow("save: a folder")
-            << QStringList{"-p", "/dev/no-such-port", "save", "/tmp"} << 4 << "/tmp";
+        const struct {
+            const char *name, *args;
+            int exitCode;
+            const char* message;
+        } rows[] = {
+            {"no command", "", 2, "no command"},
+            {"unknown command", "-p x frobnicate", 2, "unknown"},
+            {"no port", "identify", 2, "-p PORT"},
+            {"address past 255", "-p x dump --from 250 --count 10", 2, "past"},
+            {"bad number", "-p x dump --bank b", 2, "--bank"},
+            {"missing port", "-p /dev/no-such-port identify", 1, "does not exist"},
+            {"unknown model", "sim RSX9999", 2, "RSX9999"},
+            {"empty port", "-p '' identify", 2, "-p"},
+            {"demo and port", "--demo RSX7030 -p /dev/null read", 2, "--demo"},
+            {"show: not a file", "show /dev/null", 4, "0 bytes"},
+            {"show: missing", "show /no/such/file.VNT", 4, "/no/such/file.VNT"},
+            {"load: missing", "-p /dev/no-such-port load /no/such/file.VNT", 4,
+             "/no/such/file.VNT"},
+            {"load: not a file", "-p /dev/no-such-port load /dev/null", 4, "0 bytes"},
+            {"save: no such folder", "-p /dev/no-such-port save /no/such/dir/a.VNT", 4,
+             "/no/such/dir"},
+            {"save: a folder", "-p /dev/no-such-port save /tmp", 4, "/tmp"},
+            {"monitor: no device", "monitor", 2, "error: "},
+            {"monitor: count 0", "--demo RSX7030 monitor --count 0", 2, "error: "},
+            {"monitor: unknown model", "--demo RSX9999 monitor", 2, "error: "},
+            {"monitor: port that does not open", "-p /nonexistent/tty monitor", 1, "error: "},
+            {"eeprom: no action", "--demo RSX7030 eeprom", 2, "usage"},
+            {"eeprom: unknown action", "--demo RSX7030 eeprom erase x.dat", 2, "usage"},
+            {"eeprom: no file", "--demo RSX7030 eeprom read", 2, "usage"},
+            {"eeprom: bank 256", "--demo RSX7030 eeprom read x.dat --bank 256", 2,
+             "--bank must be a number from 0 to 255"},
+            {"eeprom: missing file", "--demo RSX7030 eeprom verify /nonexistent/x.dat", 4,
+             "Cannot read"},
+            {"eeprom: unwritable file", "--demo RSX7030 eeprom read /nonexistent/x.dat", 4,
+             "cannot write"},
+            {"switches: input not offered", "switches --model RSX7031A --input 18", 2,
+             "not offered"},
+            {"switches: flag the model lacks", "switches --model RSX7030 --multiplier 1", 2,
+             "does not apply"},
+            {"switches: option word", "switches --model RSX7030 --option 1", 2, "on or off"},
+            {"switches: no switches", "switches --model RSX5035", 2, "has no switches"},
+            {"switches: bad bank byte", "--demo RSX7030 --switches 72,300 switches", 2, "0 to 255"},
+        };
+        for (const auto& r : rows) {
+            QStringList args = QString::fromLatin1(r.args).split(u' ', Qt::SkipEmptyParts);
+            args.replaceInStrings(QRegularExpression(QStringLiteral("^''$")), QString());
+            QTest::newRow(r.name) << args << r.exitCode << QString::fromLatin1(r.message);
+        }
     }
     void failures() {
         QFETCH(QStringList, args);

@@ -28,34 +28,6 @@ QByteArray image(const QByteArray& bank) {
 class TestEepromCli : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void usage_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("says");
-        QTest::newRow("no action") << QStringList{"--demo", "RSX7030", "eeprom"} << 2 << "usage";
-        QTest::newRow("unknown action")
-            << QStringList{"--demo", "RSX7030", "eeprom", "erase", "x.dat"} << 2 << "usage";
-        QTest::newRow("no file") << QStringList{"--demo", "RSX7030", "eeprom", "read"} << 2
-                                 << "usage";
-        QTest::newRow("bank 256") << QStringList{"--demo", "RSX7030", "eeprom", "read",
-                                                 "x.dat",  "--bank",  "256"}
-                                  << 2 << "--bank must be a number from 0 to 255";
-        QTest::newRow("missing file")
-            << QStringList{"--demo", "RSX7030", "eeprom", "verify", "/nonexistent/x.dat"} << 4
-            << "Cannot read";
-        QTest::newRow("unwritable file")
-            << QStringList{"--demo", "RSX7030", "eeprom", "read", "/nonexistent/x.dat"} << 4
-            << "cannot write";
-    }
-    void usage() {
-        QFETCH(QStringList, args);
-        QFETCH(int, exitCode);
-        QFETCH(QString, says);
-        const CliRun r = cli(args);
-        QCOMPARE(r.exitCode, exitCode);
-        QVERIFY2(r.err.contains(says), qPrintable(r.err));
-    }
-
     // read writes the device's bank as the file; verify against it finds nothing; a changed
     // file is listed address by address with the device's and the file's value.
     void readAndVerify() {

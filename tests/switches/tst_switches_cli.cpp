@@ -5,7 +5,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTest>
 
 namespace {
@@ -124,32 +123,6 @@ private Q_SLOTS:
         QCOMPARE(r.exitCode, 0);
         QVERIFY2(r.out.contains(QStringLiteral("switches A: ") + inputs[0]), qPrintable(r.out));
         QVERIFY(r.out.contains(QStringLiteral("(set by the DIP switches)")));
-    }
-
-    void badInput_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("input not offered")
-            << QStringList{"switches", "--model", "RSX7031A", "--input", "18"} << "not offered";
-        QTest::newRow("flag the model lacks")
-            << QStringList{"switches", "--model", "RSX7030", "--multiplier", "1"}
-            << "does not apply";
-        QTest::newRow("option word")
-            << QStringList{"switches", "--model", "RSX7030", "--option", "1"} << "on or off";
-        QTest::newRow("no switches")
-            << QStringList{"switches", "--model", "RSX5035"} << "has no switches";
-        QTest::newRow("bad bank byte")
-            << QStringList{"--demo", "RSX7030", "--switches", "72,300", "switches"} << "0 to 255";
-    }
-    void badInput() {
-        QFETCH(QStringList, args);
-        QFETCH(QString, message);
-        QProcess p;
-        p.start(QStringLiteral(VANTELSO_CLI), args);
-        QVERIFY(p.waitForFinished(30000));
-        QCOMPARE(p.exitCode(), 2);
-        QVERIFY2(QString::fromLocal8Bit(p.readAllStandardError()).contains(message),
-                 qPrintable(message));
     }
 };
 
