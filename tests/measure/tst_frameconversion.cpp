@@ -94,16 +94,16 @@ private Q_SLOTS:
         QTest::addColumn<int>("led0");
         QTest::addColumn<int>("led1");
         QTest::addColumn<int>("led2");
-        const int G = colour::Green, Y = colour::Yellow, R = colour::Red;
-        const struct {
-            const char* name;
-            int status, led0, led1, led2;
-        } rows[] = {{"0x11 yellow wins", 0x11, Y, G, G}, {"0x01 red", 0x01, R, G, G},
-                    {"0x00 green", 0x00, G, G, G},       {"0x22 second yellow", 0x22, G, Y, G},
-                    {"0x02 second red", 0x02, G, R, G},  {"0x04 third red", 0x04, G, G, R},
-                    {"0x10 yellow alone", 0x10, Y, G, G}};
-        for (const auto& r : rows)
-            QTest::newRow(r.name) << r.status << r.led0 << r.led1 << r.led2;
+        QTest::newRow("0x11 yellow wins")
+            << 0x11 << colour::Yellow << colour::Green << colour::Green;
+        QTest::newRow("0x01 red") << 0x01 << colour::Red << colour::Green << colour::Green;
+        QTest::newRow("0x00 green") << 0x00 << colour::Green << colour::Green << colour::Green;
+        QTest::newRow("0x22 second yellow")
+            << 0x22 << colour::Green << colour::Yellow << colour::Green;
+        QTest::newRow("0x02 second red") << 0x02 << colour::Green << colour::Red << colour::Green;
+        QTest::newRow("0x04 third red") << 0x04 << colour::Green << colour::Green << colour::Red;
+        QTest::newRow("0x10 yellow alone")
+            << 0x10 << colour::Yellow << colour::Green << colour::Green;
     }
     void statusLamps() {
         QFETCH(int, status);
@@ -121,27 +121,24 @@ private Q_SLOTS:
         QTest::addColumn<int>("low");
         QTest::addColumn<int>("high");
         QTest::addColumn<double>("fraction");
-        const int G = colour::Grey, R = colour::Red;
-        const struct {
-            const char* name;
-            double x, start, end;
-            bool valid;
-            int low, high;
-            double fraction;
-        } rows[] = {
-            {"inside", 25, 0, 100, true, G, G, 0.25},
-            {"reversed inside", 25, 100, 0, true, G, G, 0.25},
-            {"reversed below", -1, 100, 0, true, R, G, 0},
-            {"reversed above", 101, 100, 0, true, G, R, 1},
-            {"at lower end", 0, 100, 0, true, G, G, 0},
-            {"at upper end", 100, 0, 100, true, G, G, 1},
-            {"negative range", -50, -100, 0, true, G, G, 0.5},
-            {"empty range", 5, 5, 5, false, G, G, 0},
-            {"not a number", qQNaN(), 0, 1, false, G, G, 0},
-        };
-        for (const auto& r : rows)
-            QTest::newRow(r.name) << r.x << r.start << r.end << r.valid << r.low << r.high
-                                  << r.fraction;
+        QTest::newRow("inside") << 25.0 << 0.0 << 100.0 << true << colour::Grey << colour::Grey
+                                << 0.25;
+        QTest::newRow("reversed inside")
+            << 25.0 << 100.0 << 0.0 << true << colour::Grey << colour::Grey << 0.25;
+        QTest::newRow("reversed below")
+            << -1.0 << 100.0 << 0.0 << true << colour::Red << colour::Grey << 0.0;
+        QTest::newRow("reversed above")
+            << 101.0 << 100.0 << 0.0 << true << colour::Grey << colour::Red << 1.0;
+        QTest::newRow("at lower end")
+            << 0.0 << 100.0 << 0.0 << true << colour::Grey << colour::Grey << 0.0;
+        QTest::newRow("at upper end")
+            << 100.0 << 0.0 << 100.0 << true << colour::Grey << colour::Grey << 1.0;
+        QTest::newRow("negative range")
+            << -50.0 << -100.0 << 0.0 << true << colour::Grey << colour::Grey << 0.5;
+        QTest::newRow("empty range")
+            << 5.0 << 5.0 << 5.0 << false << colour::Grey << colour::Grey << 0.0;
+        QTest::newRow("not a number")
+            << qQNaN() << 0.0 << 1.0 << false << colour::Grey << colour::Grey << 0.0;
     }
     void rangeBar() {
         QFETCH(double, x);
@@ -188,83 +185,33 @@ private Q_SLOTS:
         QTest::addColumn<QString>("output");
         QTest::addColumn<int>("channels");
         // Tc K 0..1000 °C on 4-20 mA; raw 2150 is 12 mA, the middle.
-        const struct {
-            const char* name;
-            int model, lastChannel, inputType;
-            double outStart, outEnd;
-            bool fahrenheit;
-            QList<double> values;
-            int status;
-            const char *input, *unit;
-            int channels;
-        } rows[] = {
-            {"Tc K back through ranges",
-             0,
-             0,
-             8,
-             4,
-             20,
-             false,
-             {2150, 0, 0, 0},
-             0x11,
-             "500.0",
-             "°C",
-             1},
-            {"Tc K in Fahrenheit", 0, 0, 8, 4, 20, true, {2150, 0, 0, 0}, 0, "932.0", "°F", 1},
-            {"two channels on the lettered model",
-             3,
-             1,
-             18,
-             4,
-             20,
-             false,
-             {2150, 2150, 0, 0},
-             0,
-             "500.0",
-             "°C",
-             2},
-            {"math model reports volts in thousandths",
-             5,
-             1,
-             4,
-             4,
-             20,
-             false,
-             {2150, 2150, 5000, 2500},
-             0,
-             "5.000",
-             "V",
-             2},
-            {"frequency model reports V(3)",
-             7,
-             0,
-             33,
-             4,
-             20,
-             false,
-             {2150, 0, 0, 123.4},
-             0,
-             "123.4",
-             "Hz",
-             1},
-            {"empty output span skips the input",
-             0,
-             0,
-             8,
-             4,
-             4,
-             false,
-             {2150, 0, 0, 0},
-             0,
-             "",
-             "°C",
-             1},
-        };
-        for (const auto& r : rows)
-            QTest::newRow(r.name) << r.model << r.lastChannel << r.inputType << r.outStart
-                                  << r.outEnd << r.fahrenheit << r.values << r.status
-                                  << QString::fromUtf8(r.input) << QString::fromUtf8(r.unit)
-                                  << QStringLiteral("12.000") << r.channels;
+        QTest::newRow("Tc K back through ranges") << 0 << 0 << 8 << 4.0 << 20.0 << false
+                                                  << QList<double>{2150, 0, 0, 0} << 0x11 << "500.0"
+                                                  << "°C"
+                                                  << "12.000" << 1;
+        QTest::newRow("Tc K in Fahrenheit")
+            << 0 << 0 << 8 << 4.0 << 20.0 << true << QList<double>{2150, 0, 0, 0} << 0 << "932.0"
+            << "°F"
+            << "12.000" << 1;
+        QTest::newRow("two channels on the lettered model")
+            << 3 << 1 << 18 << 4.0 << 20.0 << false << QList<double>{2150, 2150, 0, 0} << 0
+            << "500.0"
+            << "°C"
+            << "12.000" << 2;
+        QTest::newRow("math model reports volts in thousandths")
+            << 5 << 1 << 4 << 4.0 << 20.0 << false << QList<double>{2150, 2150, 5000, 2500} << 0
+            << "5.000"
+            << "V"
+            << "12.000" << 2;
+        QTest::newRow("frequency model reports V(3)")
+            << 7 << 0 << 33 << 4.0 << 20.0 << false << QList<double>{2150, 0, 0, 123.4} << 0
+            << "123.4"
+            << "Hz"
+            << "12.000" << 1;
+        QTest::newRow("empty output span skips the input")
+            << 0 << 0 << 8 << 4.0 << 4.0 << false << QList<double>{2150, 0, 0, 0} << 0 << ""
+            << "°C"
+            << "12.000" << 1;
     }
     void convert() {
         QFETCH(int, modelByte);
