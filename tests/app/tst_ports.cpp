@@ -127,28 +127,17 @@ void TestPorts::findAdapter_data() {
     QTest::addColumn<QList<PortDescription>>("found");
     QTest::addColumn<QStringList>("existing");
     QTest::addColumn<QString>("expected");
-    const QString id = u"/dev/serial/by-id/usb-FTDI_X-if00-port0"_s;
-    QTest::newRow("stable name back")
-        << id << "X" << id << QList<PortDescription>{} << QStringList{id} << id;
+    const QString id = u"/dev/serial/by-id/usb-FTDI_X-if00-port0"_s, x = u"X"_s, none;
+    const QString usb0 = u"/dev/ttyUSB0"_s, usb3 = u"/dev/ttyUSB3"_s, typed = u"/tmp/ports/dev"_s;
+    using L = QList<PortDescription>;
+    QTest::newRow("stable name back") << id << x << id << L{} << QStringList{id} << id;
     QTest::newRow("serial on another node")
-        << "/dev/ttyUSB0"
-        << "X"
-        << "" << QList<PortDescription>{usb(u"/dev/ttyUSB3"_s, u"X"_s)}
-        << QStringList{u"/dev/ttyUSB0"_s} << "/dev/ttyUSB3";
+        << usb0 << x << none << L{usb(usb3, x)} << QStringList{usb0} << usb3;
     QTest::newRow("another adapter on the node")
-        << "/dev/ttyUSB0"
-        << "X"
-        << "" << QList<PortDescription>{usb(u"/dev/ttyUSB0"_s, u"Y"_s)}
-        << QStringList{u"/dev/ttyUSB0"_s} << "";
-    QTest::newRow("still away") << id << "X" << id << QList<PortDescription>{} << QStringList{}
-                                << "";
-    QTest::newRow("typed path back")
-        << "/tmp/ports/dev"
-        << ""
-        << "" << QList<PortDescription>{} << QStringList{u"/tmp/ports/dev"_s} << "/tmp/ports/dev";
-    QTest::newRow("typed path away") << "/tmp/ports/dev"
-                                     << ""
-                                     << "" << QList<PortDescription>{} << QStringList{} << "";
+        << usb0 << x << none << L{usb(usb0, u"Y"_s)} << QStringList{usb0} << none;
+    QTest::newRow("still away") << id << x << id << L{} << QStringList{} << none;
+    QTest::newRow("typed path back") << typed << none << none << L{} << QStringList{typed} << typed;
+    QTest::newRow("typed path away") << typed << none << none << L{} << QStringList{} << none;
 }
 
 void TestPorts::findAdapter() {

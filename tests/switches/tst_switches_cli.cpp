@@ -24,15 +24,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("model");
         QTest::addColumn<QStringList>("flags");
         QTest::addColumn<QList<int>>("bytes"); // expected S0, S1, S2; -1 = not checked
-        QTest::newRow("RSX7030") << "RSX7030" << QStringList{"--input",  "8", "--option",   "off",
-                                                             "--output", "1", "--output-b", "2",
-                                                             "--span",   "3", "--zero",     "5"}
-                                 << QList<int>{72, 14, 5};
-        QTest::newRow("RSX7040") << "RSX7040" << QStringList{"--input", "2", "--output",     "3",
-                                                             "--span",  "1", "--multiplier", "1"}
+        const auto flags = [](const char* f) { return QString::fromLatin1(f).split(u' '); };
+        QTest::newRow("RSX7030")
+            << "RSX7030"
+            << flags("--input 8 --option off --output 1 --output-b 2 --span 3 --zero 5")
+            << QList<int>{72, 14, 5};
+        QTest::newRow("RSX7040") << "RSX7040"
+                                 << flags("--input 2 --output 3 --span 1 --multiplier 1")
                                  << QList<int>{14, 65, 14};
-        QTest::newRow("RSX7031C") << "RSX7031C" << QStringList{"--input", "25", "--output", "2",
-                                                               "--span",  "63", "--zero",   "15"}
+        QTest::newRow("RSX7031C") << "RSX7031C"
+                                  << flags("--input 25 --output 2 --span 63 --zero 15")
                                   << QList<int>{0xF0 | 10, 63 | 128, -1};
     }
     void roundTrip() {
