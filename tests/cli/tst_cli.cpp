@@ -240,6 +240,7 @@ private Q_SLOTS:
         const QJsonObject o = QJsonDocument::fromJson(one.out.toUtf8()).object();
         // The type, and both range ends, whose numbers now mean volts instead of milliamps.
         QCOMPARE(o.value(QStringLiteral("differences")).toInt(), 3);
+        QVERIFY(o.value(QStringLiteral("same_model")).toBool());
         QStringList differing;
         for (const QJsonValue& v : o.value(QStringLiteral("fields")).toArray())
             if (v.toObject().value(QStringLiteral("differs")).toBool())
