@@ -2,11 +2,13 @@
 #include "demodevice.h"
 #include "owntexts.h"
 #include "portlist.h"
+#include "recordingview.h"
 #include "scriptedprompter.h"
 #include "shell.h"
 #include "simdevice.h"
 #include "startfolder.h"
 #include "systeminfo.h"
+#include "testfiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -19,40 +21,6 @@ using namespace vantelso::app;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// A view that records what the shell asks of it.
-class RecordingView : public ShellView {
-public:
-    QStringList calls;
-    ShellCaptions captions;
-    QString port;
-    QString status;
-    bool statusProblem = false;
-    std::pair<int, int> progress{-1, -1};
-
-    void disableFactoryMenu() override { calls << QStringLiteral("factoryMenu"); }
-    void setPortList(const QList<PortEntry>&, int) override { calls << QStringLiteral("portList"); }
-    void loadWindowsHidden() override { calls << QStringLiteral("load"); }
-    void applyCaptions(const ShellCaptions& c) override {
-        calls << QStringLiteral("captions");
-        captions = c;
-    }
-    void setButtonImages(bool) override { calls << QStringLiteral("images"); }
-    void setProgress(int done, int total) override {
-        if (progress.first < 0)
-            calls << QStringLiteral("progress");
-        progress = {done, total};
-    }
-    void placeWindows() override { calls << QStringLiteral("place"); }
-    void showPanel() override { calls << QStringLiteral("show"); }
-    QString portText() const override { return port; }
-    void setPortSwitch(bool) override {}
-    void showStatus(const QString& text, bool problem) override {
-        status = text;
-        statusProblem = problem;
-    }
-    void toggleProgramWindow() override {}
-};
 
 // A shell, not yet started, with an in-process demo device when a model is given.
 struct Bench {
@@ -207,10 +175,9 @@ void TestAppCore::systemInfoTool() {
 // else in the documents folder, never in the working folder.
 void TestAppCore::manualAndStartFolder() {
     QTemporaryDir a, b;
-    QFile manual(b.filePath(QStringLiteral("MT_EN.pdf")));
-    QVERIFY(manual.open(QIODevice::WriteOnly));
-    manual.close();
-    QCOMPARE(LocateManual(QStringLiteral("MT_EN.pdf "), {a.path(), b.path()}), manual.fileName());
+    QVERIFY(WriteTestFile(b.filePath(QStringLiteral("MT_EN.pdf")), {}));
+    QCOMPARE(LocateManual(QStringLiteral("MT_EN.pdf "), {a.path(), b.path()}),
+             b.filePath(QStringLiteral("MT_EN.pdf")));
     QCOMPARE(LocateManual(QStringLiteral("MT_IT.pdf"), {a.path(), b.path()}), QString());
     QCOMPARE(LocateManual(QStringLiteral(" "), {a.path(), b.path()}), QString());
     // Where the program is installed first, then the working folder; each folder once.
@@ -218,14 +185,6 @@ void TestAppCore::manualAndStartFolder() {
              (QStringList{u"/opt/v/bin"_s, u"/opt/v/bin/doc"_s, u"/opt/v/share/doc/vantelso"_s,
                           u"/opt/v/share/vantelso"_s, u"/home/u"_s}));
     QCOMPARE(ManualFolders(u"/opt/v/bin"_s, u"/opt/v/bin/"_s).size(), 4);
-    // The message boxes' buttons in the user's language.
-    Texts texts;
-    QCOMPARE(ButtonText(Prompter::Answer::Abort, texts), u"Interrompi"_s);
-    QCOMPARE(ButtonText(Prompter::Answer::Ignore, texts), u"Ignora"_s);
-    QCOMPARE(ButtonText(Prompter::Answer::Discard, texts), u"Non salvare"_s);
-    texts.setLanguage(Texts::English);
-    QCOMPARE(ButtonText(Prompter::Answer::Retry, texts), u"Retry"_s);
-    QCOMPARE(ButtonText(Prompter::Answer::Save, texts), u"Save"_s);
 
     QStandardPaths::setTestModeEnabled(true);
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -272,25 +231,6 @@ void TestAppCore::closedSwitchAndLanguage() {
     QCOMPARE(b.view.captions.controls.value(Window::Communication).value("Check1"), "Open Com");
     b.shell->chooseLanguage(0);
     QCOMPARE(b.state.link.texts().communicationError, QStringLiteral("Errore di comunicazione"));
-
-    // A typed port that does not exist is reported as missing, not as in use, in the box and
-    // on the status line, in the language of the moment.
-    b.view.port = QStringLiteral("/dev/vantelso-no-such-port");
-    for (int language : {0, 1}) {
-        b.shell->chooseLanguage(language);
-        b.prompter.clear();
-        b.shell->portSwitchClicked(true);
-        QVERIFY(!b.shell->portOpen());
-        const QString missing =
-            language ? u"Serial port /dev/vantelso-no-such-port does not exist. Check the cable "
-                       u"or choose another port."_s
-                     : u"La porta seriale /dev/vantelso-no-such-port non esiste. Controllare il "
-                       u"cavo o scegliere un'altra porta."_s;
-        QCOMPARE(b.prompter.texts(), QStringList{missing});
-        QCOMPARE(b.prompter.questions().first().icon, Prompter::Icon::Critical);
-        QCOMPARE(b.view.status, missing);
-        QVERIFY(b.view.statusProblem);
-    }
 }
 
 // What the panel's status line says after a write or a read that went wrong, one step after

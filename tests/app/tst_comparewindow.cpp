@@ -8,6 +8,7 @@
 #include "frmcompare.h"
 #include "owntexts.h"
 #include "simbench.h"
+#include "testfiles.h"
 
 #include <QTemporaryDir>
 
@@ -132,10 +133,7 @@ private Q_SLOTS:
     void unreadableFile() {
         QTemporaryDir dir;
         const QString junk = dir.filePath(QStringLiteral("junk.VNT"));
-        QFile f(junk);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("junk");
-        f.close();
+        QVERIFY(WriteTestFile(junk, "junk"));
         Session s(QStringLiteral("RSX7030"));
         QVERIFY(s.open());
         const int reads = s.count("$V");
@@ -159,9 +157,7 @@ private Q_SLOTS:
         s.prompter.pushFile(pdf);
         s.window->mainMenu().report->trigger();
         QVERIFY2(s.prompter.questions().isEmpty(), qPrintable(s.prompter.texts().join(u'\n')));
-        QFile f(pdf);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QVERIFY(f.read(5) == "%PDF-");
+        QVERIFY(ReadTestFile(pdf).startsWith("%PDF-"));
         QCOMPARE(s.panel()->lbl_status->text(), s.state.texts.lang(own::ReportSaved).arg(pdf));
         QCOMPARE(s.prompter.fileDialogs.last().defaultSuffix, QStringLiteral("pdf"));
     }

@@ -5,6 +5,7 @@
 #include "portlist.h"
 #include "ptyserver.h"
 #include "reconnect.h"
+#include "recordingview.h"
 #include "scriptedprompter.h"
 #include "shell.h"
 #include "simdevice.h"
@@ -20,39 +21,6 @@ using namespace vantelso::app;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-class RecordingView : public ShellView {
-public:
-    QList<PortEntry> ports;
-    int selected = -2;
-    QString port;
-    QString status;
-    bool statusProblem = false;
-    bool ticked = false;
-    QList<ReconnectOffer> offers;
-
-    void disableFactoryMenu() override {}
-    void setPortList(const QList<PortEntry>& entries, int index) override {
-        ports = entries;
-        selected = index;
-        if (index >= 0)
-            port = entries[index].label;
-    }
-    void loadWindowsHidden() override {}
-    void applyCaptions(const ShellCaptions&) override {}
-    void setButtonImages(bool) override {}
-    void setProgress(int, int) override {}
-    void placeWindows() override {}
-    void showPanel() override {}
-    QString portText() const override { return port; }
-    void setPortSwitch(bool on) override { ticked = on; }
-    void showStatus(const QString& text, bool problem) override {
-        status = text;
-        statusProblem = problem;
-    }
-    void showReconnect(ReconnectOffer offer) override { offers << offer; }
-    void toggleProgramWindow() override {}
-};
 
 PortDescription usb(const QString& node, const QString& serial, const QString& stable = {}) {
     return {node, u"FT232R USB UART"_s, u"FTDI"_s, serial, stable};
@@ -83,36 +51,23 @@ void TestPorts::portLabel_data() {
     QTest::addColumn<QString>("maker");
     QTest::addColumn<QString>("serial");
     QTest::addColumn<QString>("label");
-    QTest::newRow("everything") << "/dev/ttyUSB0"
-                                << "FT232R USB UART"
-                                << "FTDI"
-                                << "A50285BI"
-                                << u"ttyUSB0 \u2014 FT232R USB UART (FTDI), S/N A50285BI"_s;
-    QTest::newRow("no serial") << "/dev/ttyUSB0"
-                               << "FT232R USB UART"
-                               << "FTDI"
-                               << "" << u"ttyUSB0 \u2014 FT232R USB UART (FTDI)"_s;
-    QTest::newRow("maker in the description")
-        << "/dev/ttyUSB1"
-        << "Prolific USB-Serial Controller"
-        << "prolific"
-        << "" << u"ttyUSB1 \u2014 Prolific USB-Serial Controller"_s;
-    QTest::newRow("maker only") << "/dev/ttyACM0"
-                                << ""
-                                << "Arduino"
-                                << "" << u"ttyACM0 \u2014 Arduino"_s;
-    QTest::newRow("serial only") << "/dev/ttyACM1"
-                                 << ""
-                                 << ""
-                                 << "7" << u"ttyACM1 \u2014 S/N 7"_s;
-    QTest::newRow("nothing known") << "/dev/ttyS4"
-                                   << ""
-                                   << ""
-                                   << "" << u"ttyS4"_s;
-    QTest::newRow("windows name") << "COM7"
-                                  << "USB Serial Port"
-                                  << "FTDI"
-                                  << "" << u"COM7 \u2014 USB Serial Port (FTDI)"_s;
+    const char* const rows[][6] = {
+        {"everything", "/dev/ttyUSB0", "FT232R USB UART", "FTDI", "A50285BI",
+         "ttyUSB0 \u2014 FT232R USB UART (FTDI), S/N A50285BI"},
+        {"no serial", "/dev/ttyUSB0", "FT232R USB UART", "FTDI", "",
+         "ttyUSB0 \u2014 FT232R USB UART (FTDI)"},
+        {"maker in the description", "/dev/ttyUSB1", "Prolific USB-Serial Controller", "prolific",
+         "", "ttyUSB1 \u2014 Prolific USB-Serial Controller"},
+        {"maker only", "/dev/ttyACM0", "", "Arduino", "", "ttyACM0 \u2014 Arduino"},
+        {"serial only", "/dev/ttyACM1", "", "", "7", "ttyACM1 \u2014 S/N 7"},
+        {"nothing known", "/dev/ttyS4", "", "", "", "ttyS4"},
+        {"windows name", "COM7", "USB Serial Port", "FTDI", "",
+         "COM7 \u2014 USB Serial Port (FTDI)"},
+    };
+    for (const auto& r : rows)
+        QTest::newRow(r[0]) << QString::fromUtf8(r[1]) << QString::fromUtf8(r[2])
+                            << QString::fromUtf8(r[3]) << QString::fromUtf8(r[4])
+                            << QString::fromUtf8(r[5]);
 }
 
 void TestPorts::portLabel() {
@@ -172,28 +127,17 @@ void TestPorts::findAdapter_data() {
     QTest::addColumn<QList<PortDescription>>("found");
     QTest::addColumn<QStringList>("existing");
     QTest::addColumn<QString>("expected");
-    const QString id = u"/dev/serial/by-id/usb-FTDI_X-if00-port0"_s;
-    QTest::newRow("stable name back")
-        << id << "X" << id << QList<PortDescription>{} << QStringList{id} << id;
+    const QString id = u"/dev/serial/by-id/usb-FTDI_X-if00-port0"_s, x = u"X"_s, none;
+    const QString usb0 = u"/dev/ttyUSB0"_s, usb3 = u"/dev/ttyUSB3"_s, typed = u"/tmp/ports/dev"_s;
+    using L = QList<PortDescription>;
+    QTest::newRow("stable name back") << id << x << id << L{} << QStringList{id} << id;
     QTest::newRow("serial on another node")
-        << "/dev/ttyUSB0"
-        << "X"
-        << "" << QList<PortDescription>{usb(u"/dev/ttyUSB3"_s, u"X"_s)}
-        << QStringList{u"/dev/ttyUSB0"_s} << "/dev/ttyUSB3";
+        << usb0 << x << none << L{usb(usb3, x)} << QStringList{usb0} << usb3;
     QTest::newRow("another adapter on the node")
-        << "/dev/ttyUSB0"
-        << "X"
-        << "" << QList<PortDescription>{usb(u"/dev/ttyUSB0"_s, u"Y"_s)}
-        << QStringList{u"/dev/ttyUSB0"_s} << "";
-    QTest::newRow("still away") << id << "X" << id << QList<PortDescription>{} << QStringList{}
-                                << "";
-    QTest::newRow("typed path back")
-        << "/tmp/ports/dev"
-        << ""
-        << "" << QList<PortDescription>{} << QStringList{u"/tmp/ports/dev"_s} << "/tmp/ports/dev";
-    QTest::newRow("typed path away") << "/tmp/ports/dev"
-                                     << ""
-                                     << "" << QList<PortDescription>{} << QStringList{} << "";
+        << usb0 << x << none << L{usb(usb0, u"Y"_s)} << QStringList{usb0} << none;
+    QTest::newRow("still away") << id << x << id << L{} << QStringList{} << none;
+    QTest::newRow("typed path back") << typed << none << none << L{} << QStringList{typed} << typed;
+    QTest::newRow("typed path away") << typed << none << none << L{} << QStringList{} << none;
 }
 
 void TestPorts::findAdapter() {
@@ -218,6 +162,7 @@ void TestPorts::listFollowsAdapters() {
     ScriptedPrompter prompter;
     AppState state(&prompter);
     RecordingView view;
+    view.takeSelection = true;
     Shell shell(state, view);
     QList<PortDescription> found{usb(u"/dev/ttyUSB0"_s, u"A"_s)};
     shell.setPortScan([&found] { return found; });
@@ -260,6 +205,7 @@ void TestPorts::reconnectOnPty() {
     AppState state(&prompter);
     state.link.setDelayScale(0.05);
     RecordingView view;
+    view.takeSelection = true;
     Shell shell(state, view);
     shell.setPortScan([] { return QList<PortDescription>{}; });
     shell.startUp();

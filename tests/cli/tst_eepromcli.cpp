@@ -4,6 +4,7 @@
 #include "clirun.h"
 #include "ptyline.h"
 #include "simdevice.h"
+#include "testfiles.h"
 
 #include <QFile>
 #include <QProcess>
@@ -14,17 +15,6 @@
 using namespace vantelso;
 
 namespace {
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
 
 QByteArray image(const QByteArray& bank) {
     QByteArray text;
@@ -38,34 +28,6 @@ QByteArray image(const QByteArray& bank) {
 class TestEepromCli : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void usage_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("says");
-        QTest::newRow("no action") << QStringList{"--demo", "RSX7030", "eeprom"} << 2 << "usage";
-        QTest::newRow("unknown action")
-            << QStringList{"--demo", "RSX7030", "eeprom", "erase", "x.dat"} << 2 << "usage";
-        QTest::newRow("no file") << QStringList{"--demo", "RSX7030", "eeprom", "read"} << 2
-                                 << "usage";
-        QTest::newRow("bank 256") << QStringList{"--demo", "RSX7030", "eeprom", "read",
-                                                 "x.dat",  "--bank",  "256"}
-                                  << 2 << "--bank must be a number from 0 to 255";
-        QTest::newRow("missing file")
-            << QStringList{"--demo", "RSX7030", "eeprom", "verify", "/nonexistent/x.dat"} << 4
-            << "Cannot read";
-        QTest::newRow("unwritable file")
-            << QStringList{"--demo", "RSX7030", "eeprom", "read", "/nonexistent/x.dat"} << 4
-            << "cannot write";
-    }
-    void usage() {
-        QFETCH(QStringList, args);
-        QFETCH(int, exitCode);
-        QFETCH(QString, says);
-        const CliRun r = cli(args);
-        QCOMPARE(r.exitCode, exitCode);
-        QVERIFY2(r.err.contains(says), qPrintable(r.err));
-    }
-
     // read writes the device's bank as the file; verify against it finds nothing; a changed
     // file is listed address by address with the device's and the file's value.
     void readAndVerify() {
@@ -74,7 +36,7 @@ private Q_SLOTS:
         CliRun r = cli({"--demo", "RSX7030", "eeprom", "read", path});
         QCOMPARE(r.exitCode, 0);
         const QByteArray bank = sim::SimDevice(0).bank(0);
-        QCOMPARE(readFile(path), image(bank));
+        QCOMPARE(ReadTestFile(path), image(bank));
 
         r = cli({"--demo", "RSX7030", "eeprom", "verify", path});
         QCOMPARE(r.exitCode, 0);
@@ -83,7 +45,7 @@ private Q_SLOTS:
         QByteArray changed = bank;
         changed[4] = char(quint8(bank[4]) ^ 0x01);
         changed[255] = char(quint8(bank[255]) ^ 0x80);
-        writeFile(path, image(changed));
+        QVERIFY(WriteTestFile(path, image(changed)));
         r = cli({"--demo", "RSX7030", "eeprom", "verify", path});
         QCOMPARE(r.exitCode, 3);
         QCOMPARE(r.out, QStringLiteral("address\tdevice\tfile\n4\t%1\t%2\n255\t%3\t%4\n2 errori\n")
@@ -110,7 +72,7 @@ private Q_SLOTS:
             wanted[a] = char((a * 13 + 7) & 0xFF);
         QByteArray text = image(wanted);
         text.replace("\r\n", "\n"); // a file edited on Linux
-        writeFile(path, text);
+        QVERIFY(WriteTestFile(path, text));
 
         CliRun r = cli({"-p", sim.port, "eeprom", "write", path, "--bank", "2"});
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
@@ -121,7 +83,7 @@ private Q_SLOTS:
         const QString back = dir.filePath(QStringLiteral("back.dat"));
         r = cli({"-p", sim.port, "eeprom", "read", back, "--bank", "2"});
         QCOMPARE(r.exitCode, 0);
-        QCOMPARE(readFile(back), image(wanted));
+        QCOMPARE(ReadTestFile(back), image(wanted));
     }
 
     // A bad image is refused with the line named, before a single byte reaches the port.
@@ -149,7 +111,7 @@ private Q_SLOTS:
         QSignalSpy received(&line, &sim::PtyLine::received);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("bad.dat"));
-        writeFile(path, text);
+        QVERIFY(WriteTestFile(path, text));
         for (const char* action : {"write", "verify"}) {
             const CliRun r = cli({"-p", line.slavePath(), "eeprom", action, path});
             QCOMPARE(r.exitCode, 3);
@@ -167,7 +129,7 @@ private Q_SLOTS:
         QVERIFY2(line.start(&why), qPrintable(why));
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("EEprom.dat"));
-        writeFile(path, image(QByteArray(256, '\0')));
+        QVERIFY(WriteTestFile(path, image(QByteArray(256, '\0'))));
         const CliRun r = cli({"-p", line.slavePath(), "eeprom", "verify", path});
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.contains(QStringLiteral("Communication error: nothing was verified")),

@@ -43,24 +43,6 @@ private Q_SLOTS:
         }
     }
 
-    void usage_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("exitCode");
-        QTest::newRow("no device") << QStringList{"monitor"} << 2;
-        QTest::newRow("count 0") << QStringList{"--demo", "RSX7030", "monitor", "--count", "0"}
-                                 << 2;
-        QTest::newRow("unknown model") << QStringList{"--demo", "RSX9999", "monitor"} << 2;
-        QTest::newRow("port that does not open")
-            << QStringList{"-p", "/nonexistent/tty", "monitor"} << 1;
-    }
-    void usage() {
-        QFETCH(QStringList, args);
-        const CliRun r = cli(args);
-        QTEST(r.exitCode, "exitCode");
-        QVERIFY(r.lines().isEmpty());
-        QVERIFY(r.err.startsWith(QLatin1String("error: ")));
-    }
-
     // Ctrl-C ends the stream cleanly: exit 0 and only whole lines on stdout.
     void interrupt() {
 #ifndef Q_OS_UNIX

@@ -1,6 +1,7 @@
 // The ".VNT" record: fields at their offsets, little-endian, and files that are not records
 // refused whole.
 #include "configfilerecord.h"
+#include "testfiles.h"
 #include "texts.h"
 
 #include <QDir>
@@ -44,11 +45,8 @@ double valueAt(const QByteArray& b, int offset, char kind) {
 
 QString writeFile(const QTemporaryDir& dir, const QByteArray& content,
                   const QString& name = QStringLiteral("f.VNT")) {
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(content);
-    return path;
+    WriteTestFile(dir.filePath(name), content);
+    return dir.filePath(name);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "configfiles.h"
 #include "editormodel.h"
 #include "scriptedprompter.h"
+#include "testfiles.h"
 #include "texts.h"
 
 #include <QDir>
@@ -29,10 +30,7 @@ struct Bench {
         editor.setIdentity(identity);
     }
     QString path(const char* name) const { return dir.filePath(QLatin1String(name)); }
-    QByteArray bytes(const char* name) const {
-        QFile f(path(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray bytes(const char* name) const { return ReadTestFile(path(name)); }
     // Every control's state, to prove that something changed nothing.
     QList<ControlState> snapshot() const {
         QList<ControlState> out;
@@ -230,10 +228,7 @@ private Q_SLOTS:
         Bench b(3);
         typeRtdConfiguration(b.editor);
         const auto before = b.snapshot();
-        QFile f(b.path("bad.VNT"));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(content);
-        f.close();
+        QVERIFY(WriteTestFile(b.path("bad.VNT"), content));
         QCOMPARE(b.files.openFrom(b.path("bad.VNT")), ConfigFiles::Outcome::Failed);
         QVERIFY(b.snapshot() == before);
         QCOMPARE(b.prompter.questions().size(), 1);

@@ -1,6 +1,7 @@
 // A configuration saved from one simulated device and loaded into another of the same model
 // leaves the second one configured like the first.
 #include "catalogue.h"
+#include "configdiff.h"
 #include "configeditor.h"
 #include "configfiles.h"
 #include "devicelink.h"
@@ -245,6 +246,15 @@ private Q_SLOTS:
                         &main, nullptr);
             QCOMPARE(main, before);
         }
+    }
+
+    // A failed device read gives no record to compare with a file, and says why.
+    void unreadableDevice() {
+        SimBench b(0);
+        b.transport.close();
+        EditorOutcome outcome = EditorOutcome::Done;
+        QVERIFY(!ReadDeviceAsFile(b.link, b.prompter, &outcome));
+        QVERIFY(outcome != EditorOutcome::Done);
     }
 };
 

@@ -54,40 +54,26 @@ private Q_SLOTS:
         QTest::addColumn<int>("pages"); // 0: not checked
         QTest::addColumn<QStringList>("present");
         QTest::addColumn<QStringList>("absent");
-        QTest::newRow("RSX7030 device it") << 0 << int(Texts::Italian) << false << 1
-                                           << QStringList{"Rapporto di configurazione",
-                                                          "Identificazione",
-                                                          "RSX7030",
-                                                          "ID=12/0",
-                                                          "Letto dal dispositivo su sim",
-                                                          "Canale A",
-                                                          "Soglie",
-                                                          "Ingresso Max",
-                                                          "Burn-out",
-                                                          "Impostazioni del dispositivo",
-                                                          "Posizioni degli switch",
-                                                          "SW1",
-                                                          "Data"}
-                                           << QStringList{"Canale B", "Channel", "input_end"};
+        // Texts the report holds and texts it must not, '|' between them.
+        const auto texts = [](const char* joined) { return QString::fromUtf8(joined).split(u'|'); };
+        QTest::newRow("RSX7030 device it")
+            << 0 << int(Texts::Italian) << false << 1
+            << texts("Rapporto di configurazione|Identificazione|RSX7030|ID=12/0|Letto dal "
+                     "dispositivo su sim|Canale A|Soglie|Ingresso Max|Burn-out|Impostazioni del "
+                     "dispositivo|Posizioni degli switch|SW1|Data")
+            << texts("Canale B|Channel|input_end");
         QTest::newRow("RSX7040 device en")
-            << 7 << int(Texts::English) << false << 0 << QStringList{"Configuration report",
-                                                                     "RSX7040",
-                                                                     "Channel A",
-                                                                     "Channel B",
-                                                                     "Trips",
-                                                                     "Trips Hi",
-                                                                     "Trips Delay",
-                                                                     "Switch positions",
-                                                                     "SW3"}
-            << QStringList{"Canale", "trip high"};
+            << 7 << int(Texts::English) << false << 0
+            << texts("Configuration report|RSX7040|Channel A|Channel B|Trips|Trips Hi|Trips "
+                     "Delay|Switch positions|SW3")
+            << texts("Canale|trip high");
         QTest::newRow("RSX7030 file en")
             << 0 << int(Texts::English) << true << 1
-            << QStringList{"From the file /data/c.VNT", "Channel A", "Trips Hi", "85.5",
-                           "A file does not hold the switch positions"}
-            << QStringList{"SW1", "Read from the device"};
-        QTest::newRow("model 9 device it")
-            << 9 << int(Texts::Italian) << false << 0 << QStringList{"Canale A"}
-            << QStringList{"Posizioni degli switch"};
+            << texts("From the file /data/c.VNT|Channel A|Trips Hi|85.5|A file does not hold the "
+                     "switch positions")
+            << texts("SW1|Read from the device");
+        QTest::newRow("model 9 device it") << 9 << int(Texts::Italian) << false << 0
+                                           << texts("Canale A") << texts("Posizioni degli switch");
     }
     void content() {
         QFETCH(int, model);
@@ -142,70 +128,44 @@ private Q_SLOTS:
         QTest::addColumn<QString>("output"); // channel A's output type; "" the record's
         QTest::addColumn<bool>("reverse");
         QTest::addColumn<double>("value"); // the input applied, a quarter into the range
-        auto b = [](std::initializer_list<int> v) {
-            QByteArray out;
-            for (int x : v)
-                out.append(char(x));
-            return out;
+        const struct {
+            const char* model;
+            const char* banks; // in hex
+            const char *input, *unit, *range, *output;
+            bool reverse;
+            double value;
+        } rows[] = {
+            // Tc K, zero position 10 (0 °C), span position 30 (190 °C), outputs 4-20 mA and
+            // 0-10 V; the option is the cold junction (Int here) and reverses nothing.
+            {"RSX7030", "687a0a00", "Tc K", "°C", "0 ÷ 190 °C", "4-20 mA", false, 47.5},
+            // The short reply carries no SW3: the zero is the record's start, not position 5.
+            {"1", "487a0500", "Tc K", "°C", "0 ÷ 190 °C", "4-20 mA", false, 47.5},
+            {"RSX7031A", "a85e", "Tc K", "°C", "0 ÷ 190 °C", "4-20 mA", false, 47.5},
+            // Pt 100 is switch value 3 (codes from 16); zero position 11 (0), span 19 (100).
+            {"RSX7031B", "b393", "Pt 100", "°C", "0 ÷ 100 °C", "0-10 V", false, 25.0},
+            {"RSX7031C", "bb49", "Cost10K", "°C", "0 ÷ 50 °C", "4-20 mA", false, 12.5},
+            // Switch value 3 on the C model is its 300 kΩ range: no range switches, the
+            // record's range words read in its scale (the end one decade finer).
+            {"RSX7031C", "0340", "Res300K", "KOhm", "0 ÷ 10 KOhm", "4-20 mA", false, 2.5},
+            // The D models: input type from S0 (S1 for the math model's channel B), ranges
+            // and outputs from the record, SW2 switch 5 reversing the output.
+            {"RSX7031D", "0510", "20 mA", "mA", "4 ÷ 20 mA", "", true, 8.0},
+            {"RSX7032D", "0400", "10 V", "V", "4 ÷ 20 V", "", false, 8.0},
+            {"RSX7131D", "0510", "20 mA", "mA", "4 ÷ 20 mA", "", true, 8.0},
+            {"RSX7132D", "0415", "10 V", "V", "0 ÷ 10 V", "", true, 2.5},
+            // TTL, span position 10 (5) times 100: 0 ÷ 500 Hz.
+            {"RSX7040", "004a0600", "TTL", "Hz", "0 ÷ 500 Hz", "4-20 mA", false, 125.0},
+            // Pt 100 (16 + 2), three wires, zero position 11, span position 19.
+            {"RSX7035", "b24f0000", "Pt 100", "°C", "0 ÷ 100 °C", "4-20 mA", false, 25.0},
         };
-        // Tc K, zero position 10 (0 °C), span position 30 (190 °C), outputs 4-20 mA and
-        // 0-10 V; the option is the cold junction (Int here) and reverses nothing.
-        QTest::newRow("RSX7030") << "RSX7030" << b({0x68, 0x7A, 0x0A, 0}) << "Tc K"
-                                 << "°C"
-                                 << "0 ÷ 190 °C"
-                                 << "4-20 mA" << false << 47.5;
-        // The short reply carries no SW3: the zero is the record's start, not position 5.
-        QTest::newRow("model byte 1") << "1" << b({0x48, 0x7A, 0x05, 0}) << "Tc K"
-                                      << "°C"
-                                      << "0 ÷ 190 °C"
-                                      << "4-20 mA" << false << 47.5;
-        QTest::newRow("RSX7031A") << "RSX7031A" << b({0xA8, 0x5E}) << "Tc K"
-                                  << "°C"
-                                  << "0 ÷ 190 °C"
-                                  << "4-20 mA" << false << 47.5;
-        // Pt 100 is switch value 3 (codes from 16); zero position 11 (0), span 19 (100).
-        QTest::newRow("RSX7031B") << "RSX7031B" << b({0xB3, 0x93}) << "Pt 100"
-                                  << "°C"
-                                  << "0 ÷ 100 °C"
-                                  << "0-10 V" << false << 25.0;
-        QTest::newRow("RSX7031C") << "RSX7031C" << b({0xBB, 0x49}) << "Cost10K"
-                                  << "°C"
-                                  << "0 ÷ 50 °C"
-                                  << "4-20 mA" << false << 12.5;
-        // Switch value 3 on the C model is its 300 kΩ range: no range switches, the record's
-        // range words read in its scale (the end one decade finer).
-        QTest::newRow("RSX7031C 300 kOhm") << "RSX7031C" << b({0x03, 0x40}) << "Res300K"
-                                           << "KOhm"
-                                           << "0 ÷ 10 KOhm"
-                                           << "4-20 mA" << false << 2.5;
-        // The D models: input type from S0 (S1 for the math model's channel B), ranges and
-        // outputs from the record, SW2 switch 5 reversing the output.
-        QTest::newRow("RSX7031D") << "RSX7031D" << b({0x05, 0x10}) << "20 mA"
-                                  << "mA"
-                                  << "4 ÷ 20 mA"
-                                  << "" << true << 8.0;
-        QTest::newRow("RSX7032D") << "RSX7032D" << b({0x04, 0x00}) << "10 V"
-                                  << "V"
-                                  << "4 ÷ 20 V"
-                                  << "" << false << 8.0;
-        QTest::newRow("RSX7131D") << "RSX7131D" << b({0x05, 0x10}) << "20 mA"
-                                  << "mA"
-                                  << "4 ÷ 20 mA"
-                                  << "" << true << 8.0;
-        QTest::newRow("RSX7132D") << "RSX7132D" << b({0x04, 0x15}) << "10 V"
-                                  << "V"
-                                  << "0 ÷ 10 V"
-                                  << "" << true << 2.5;
-        // TTL, span position 10 (5) times 100: 0 ÷ 500 Hz.
-        QTest::newRow("RSX7040") << "RSX7040" << b({0x00, 0x4A, 0x06, 0}) << "TTL"
-                                 << "Hz"
-                                 << "0 ÷ 500 Hz"
-                                 << "4-20 mA" << false << 125.0;
-        // Pt 100 (16 + 2), three wires, zero position 11, span position 19.
-        QTest::newRow("RSX7035") << "RSX7035" << b({0xB2, 0x4F, 0, 0}) << "Pt 100"
-                                 << "°C"
-                                 << "0 ÷ 100 °C"
-                                 << "4-20 mA" << false << 25.0;
+        for (const auto& r : rows) // the 300 kOhm row is named apart from its model's
+            QTest::newRow(r.input == QLatin1String("Res300K") ? "RSX7031C 300 kOhm"
+                          : *r.model == '1'                   ? "model byte 1"
+                                                              : r.model)
+                << QString::fromLatin1(r.model) << QByteArray::fromHex(r.banks)
+                << QString::fromUtf8(r.input) << QString::fromUtf8(r.unit)
+                << QString::fromUtf8(r.range) << QString::fromUtf8(r.output) << r.reverse
+                << r.value;
     }
     void agreement() {
         QFETCH(QString, model);

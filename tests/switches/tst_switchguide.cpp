@@ -20,21 +20,17 @@ namespace {
 // A guide over a simulated device of `model` with banks `bytes`, identified.
 struct GuideBench : SimBench {
     GuideBench(const char* model, const QByteArray& bytes)
-        : SimBench(modelByte(model), variant(model)), guide(catalogue, texts, &link) {
+        : SimBench(parsed(model).first, parsed(model).second), guide(catalogue, texts, &link) {
         device.setSwitchBytes(bytes);
         link.identity = device.identity(); // as identified: "$V" is tested with the link
         guide.setDevice(link.identity, device.modelIdentifier());
         texts.setLanguage(Texts::English);
     }
-    static std::uint8_t modelByte(const char* m) {
+    // The model byte and variant of an identifier.
+    static std::pair<std::uint8_t, std::uint8_t> parsed(const char* m) {
         std::uint8_t b = 0, v = 0;
         ParseModelIdentifier(QString::fromLatin1(m), &b, &v);
-        return b;
-    }
-    static std::uint8_t variant(const char* m) {
-        std::uint8_t b = 0, v = 0;
-        ParseModelIdentifier(QString::fromLatin1(m), &b, &v);
-        return v;
+        return {b, v};
     }
     QList<QByteArray> writes() const {
         QList<QByteArray> out;
@@ -59,18 +55,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("span");
         QTest::addColumn<QString>("check");
-        QTest::newRow("RSX7030") << "RSX7030" << QByteArray("\x48\x0E\x05\x00", 4) << "Tc K"
-                                 << "10"
-                                 << "ERR";
-        QTest::newRow("RSX7131B") << "RSX7131B" << QByteArray("\x32\x45", 2) << "Res500"
-                                  << "70"
-                                  << "OK";
-        QTest::newRow("RSX7040") << "RSX7040" << QByteArray("\x00\x41\x0E\x00", 4) << "TTL"
-                                 << "0.5"
-                                 << "OK";
-        QTest::newRow("RSX7132D") << "RSX7132D" << QByteArray("\x04\x15", 2) << "10 V"
-                                  << ""
-                                  << "---";
+        const char* const rows[][5] = {{"RSX7030", "480e0500", "Tc K", "10", "ERR"},
+                                       {"RSX7131B", "3245", "Res500", "70", "OK"},
+                                       {"RSX7040", "00410e00", "TTL", "0.5", "OK"},
+                                       {"RSX7132D", "0415", "10 V", "", "---"}};
+        for (const auto& r : rows)
+            QTest::newRow(r[0]) << r[0] << QByteArray::fromHex(r[1]) << r[2] << r[3] << r[4];
     }
     void readSwitch() {
         QFETCH(QString, model);
@@ -247,12 +237,6 @@ private Q_SLOTS:
         QCOMPARE(b.guide.inputCode(), 7);
         QTEST(b.guide.selections().span, "span");
         QTEST(b.guide.selections().zero, "zero");
-    }
-
-    void defaultAddresses() {
-        QCOMPARE(SwitchGuide::DefaultAddress(Kind::Span, 1, 0), 112);
-        QCOMPARE(SwitchGuide::DefaultAddress(Kind::Zero, 1, 0), 114);
-        QCOMPARE(SwitchGuide::DefaultAddress(Kind::Span, 3, 1), 112 + 8 + 20);
     }
 
     void wizard() {
