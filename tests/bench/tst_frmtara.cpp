@@ -172,6 +172,7 @@ private Q_SLOTS:
         QVERIFY(person.texts().contains(u"Impostare tutti i dip-switch a ON"_s));
         QVERIFY(!window.benchActivity()->busy());
         QVERIFY(window.panel()->cmd_read->isEnabled());
+        screenshot(w, "frm_tara-demo.png");
 #ifdef VANTELSO_HAS_RECORDS
         // The run is in the production records under the id generated and shown for the unit.
         const QString unit = w->findChild<QLineEdit*>(u"txt_unit"_s)->text();
