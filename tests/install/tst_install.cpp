@@ -1,5 +1,7 @@
 // What `cmake --install` puts on a user's machine, and whether the texts installed beside the
 // programs (menu entry, metainfo, manual pages, completion) still describe them.
+#include "clirun.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -14,29 +16,11 @@ namespace {
 const QString kSource = QStringLiteral(VANTELSO_SOURCE_DIR);
 const QString kMetainfo = QStringLiteral("com.example.merovan.vantelso.metainfo.xml");
 
-struct Run {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using Run = CliRun;
 
 Run run(const QString& program, const QStringList& args, const QString& workDir = {},
         const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
-    QProcess p;
-    p.setProcessEnvironment(env);
-    if (!workDir.isEmpty())
-        p.setWorkingDirectory(workDir);
-    p.start(program, args);
-    Run r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished(2000);
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    return runProgram(program, args, env, workDir, 60000);
 }
 
 QString readText(const QString& path) {

@@ -32,10 +32,15 @@ inline QProcessEnvironment cliEnvironment() {
     return env;
 }
 
-inline CliRun cli(const QStringList& args, int deadlineMs = 90000) {
+// Any program run to its end (or killed at the deadline), with its output.
+inline CliRun runProgram(const QString& program, const QStringList& args,
+                         const QProcessEnvironment& env, const QString& workDir = {},
+                         int deadlineMs = 90000) {
     QProcess p;
-    p.setProcessEnvironment(cliEnvironment());
-    p.start(QStringLiteral(VANTELSO_CLI), args);
+    p.setProcessEnvironment(env);
+    if (!workDir.isEmpty())
+        p.setWorkingDirectory(workDir);
+    p.start(program, args);
     CliRun r;
     if (!p.waitForFinished(deadlineMs)) {
         p.kill();
@@ -46,6 +51,10 @@ inline CliRun cli(const QStringList& args, int deadlineMs = 90000) {
     r.out = QString::fromUtf8(p.readAllStandardOutput());
     r.err = QString::fromUtf8(p.readAllStandardError());
     return r;
+}
+
+inline CliRun cli(const QStringList& args, int deadlineMs = 90000) {
+    return runProgram(QStringLiteral(VANTELSO_CLI), args, cliEnvironment(), {}, deadlineMs);
 }
 
 // A simulated device served on a pseudo-terminal by "vantelso-cli sim" for as long as the
