@@ -235,11 +235,6 @@ void FrmSwitch::applyCaptions() {
     }
 }
 
-bool FrmSwitch::readDevice(const DeviceIdentity& identity, const QString& modelIdentifier) {
-    m_guide.setDevice(identity, modelIdentifier);
-    return m_guide.ReadSwitch();
-}
-
 void FrmSwitch::showMeasuredSwitches(const DeviceIdentity& identity, const QString& modelIdentifier,
                                      switches::SwitchBytes bytes) {
     if (m_guide.wizardMode())

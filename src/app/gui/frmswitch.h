@@ -28,9 +28,8 @@ public:
               std::function<int()> lastChannel, QWidget* parent = nullptr);
 
     switches::SwitchGuide& guide() { return m_guide; }
-    // The connection panel's Read: the identified device's switches ("$D"); leaves the wizard.
-    bool readDevice(const DeviceIdentity& identity, const QString& modelIdentifier);
-    // The banks a measurement read at its start, shown as if read here (not in the wizard).
+    // The banks a measurement or the editor's Read has just read, shown as if read here (not in
+    // the wizard).
     void showMeasuredSwitches(const DeviceIdentity& identity, const QString& modelIdentifier,
                               switches::SwitchBytes bytes);
 

@@ -151,15 +151,18 @@ void Principale::startUp(const app::StartOptions& options) {
         connect(m_panel->cmd_modo[0], &QToolButton::clicked, this,
                 &Principale::toggleProgramWindow);
         connect(m_panel->cmd_modo[2], &QToolButton::clicked, this, &Principale::toggleSwitchWindow);
-        // After the panel's Read the switch guide reads the device's banks.
         // A measurement window shown again must not offer the previous read's values.
         connect(m_shell.get(), &app::Shell::configurationRead, this, [this] {
             if (m_misura)
                 m_misura->deviceIdentified(m_state.device.modelIdentifier);
         });
+        // The editor's Read has just read the banks of a switch-configured model: the guide
+        // shows those, without asking the device again.
         connect(m_shell.get(), &app::Shell::configurationRead, this, [this] {
-            if (m_switch && app::SwitchViewAvailable(m_state.link.identity.ModelByte))
-                m_switch->readDevice(m_state.link.identity, m_state.device.modelIdentifier);
+            const auto& bytes = m_state.editor.switchBytes();
+            if (m_switch && bytes && app::SwitchViewAvailable(m_state.link.identity.ModelByte))
+                m_switch->showMeasuredSwitches(m_state.link.identity,
+                                               m_state.device.modelIdentifier, *bytes);
         });
         connect(m_panel->cmd_Lang, &QToolButton::clicked, this, &Principale::showLanguageDialog);
         connect(m_panel->cmd_reconnect, &QPushButton::clicked, shell, &app::Shell::reconnect);
