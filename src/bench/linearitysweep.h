@@ -35,8 +35,6 @@ public:
 
     // Folder of "linear.dat": the working folder unless chosen.
     QString folder = QStringLiteral(".");
-    // The model, for the layout of the output constants ("2 ch compl.").
-    QString model;
     // Meter 0's port for "lett mult"; meters 0 and 1 for "2 ch compl.".
     int meterSweepPort = 8;
     std::array<int, 2> twoChannelPorts{1, 2};

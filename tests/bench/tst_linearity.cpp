@@ -42,7 +42,6 @@ private:
                 }
             }
             sweep.folder = cal.folder.path();
-            sweep.model = cal.run.TaraModel;
             cal.run.SupplyOn();
             // The operator has set both outputs to a voltage range.
             cal.link.WriteBlock(0, {vantelso::WriteItem{4, 2}, vantelso::WriteItem{6, 2}});

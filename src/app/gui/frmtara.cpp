@@ -365,7 +365,6 @@ void FrmTara::startSweep(bool twoChannel) {
         return;
     m_sweep->folder = m_sweepFolder->text().trimmed().isEmpty() ? QStringLiteral(".")
                                                                 : m_sweepFolder->text().trimmed();
-    m_sweep->model = m_run->TaraModel;
     m_sweepStatus->setText(m_sweep->filePath());
     const bench::SweepOutcome out = twoChannel ? m_sweep->TwoChannelSweep() : m_sweep->MeterSweep();
     const QString done = QStringLiteral("%1: %2 righe").arg(m_sweep->filePath()).arg(out.lines);
