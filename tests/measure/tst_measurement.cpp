@@ -43,9 +43,7 @@ QByteArray wireFrame(const DeviceIdentity& id, const QList<double>& values, int 
 
 // "$R" b(0) b(address) b(0) CR
 QByteArray readRequest(int address) {
-    QByteArray r("$R");
-    r.append(char(0)).append(char(address)).append(char(0)).append('\r');
-    return r;
+    return QByteArray("$R\0", 3) + char(address) + QByteArray("\0\r", 2);
 }
 
 struct Session {
@@ -152,10 +150,8 @@ private Q_SLOTS:
 
         for (qsizetype k = 2; k < s.readings.size(); ++k) {
             const ChannelReading& r = s.readings[k].channels[0];
-            QVERIFY(r.outputValid);
-            QVERIFY2(r.inputValid && r.bar.valid, qPrintable(r.inputText));
-            QCOMPARE(r.bar.lowMarker, colour::Grey);
-            QCOMPARE(r.bar.highMarker, colour::Grey);
+            QVERIFY2(r.outputValid && r.inputValid && r.bar.valid, qPrintable(r.inputText));
+            QVERIFY(r.bar.lowMarker == colour::Grey && r.bar.highMarker == colour::Grey);
         }
         QVERIFY(s.readings[2].channels[0].input != s.readings.last().channels[0].input);
     }
@@ -201,14 +197,11 @@ private Q_SLOTS:
                         wireFrame(id, {2150}, 0x00)}),
                  MeasureEnd::Stopped);
         QCOMPARE(s.readings.size(), 3);
-        using Lamps = std::array<int, 3>;
-        QCOMPARE(s.readings[0].lamps, (Lamps{colour::Yellow, colour::Green, colour::Green}));
-        QCOMPARE(s.readings[1].lamps, (Lamps{colour::Red, colour::Green, colour::Green}));
-        QCOMPARE(s.readings[2].lamps, (Lamps{colour::Green, colour::Green, colour::Green}));
+        for (int k = 0; k < 3; ++k)
+            QCOMPARE(s.readings[k].lamps, StatusLamps(QList<int>{0x11, 0x01, 0x00}[k]));
         QCOMPARE(s.readings[1].channels[0].outputText, QStringLiteral("12.000"));
         QCOMPARE(s.afterStart(), QList<QByteArray>{QByteArray("SM\r")});
-        QVERIFY(!s.m.running());
-        QVERIFY(!s.m.streaming());
+        QVERIFY(!s.m.running() && !s.m.streaming());
 
         Session cancelled(0);
         QSignalSpy lamp(&cancelled.m, &Measurement::activityLamp);
@@ -225,19 +218,15 @@ private Q_SLOTS:
     // zero or span position needs it; the "Default" and "EEPROM" positions take the record.
     void switchSetUp_data() {
         QTest::addColumn<QByteArray>("switches");
-        QTest::addColumn<int>("inputType");
-        QTest::addColumn<double>("inputStart");
-        QTest::addColumn<double>("inputEnd");
-        QTest::addColumn<double>("outputStart");
-        QTest::addColumn<double>("outputEnd");
+        QTest::addColumn<QList<double>>("ranges"); // input start, end, output start, end
         QTest::addColumn<bool>("tableRead");
         // Tc K (8), output 1; span position 2 (5 °C), zero position 5 (-50 °C) of table 8.
         QTest::newRow("Tc K from the table")
-            << QByteArray("\x48\x09\x05\x00", 4) << 8 << -50.0 << -45.0 << 4.0 << 20.0 << true;
+            << QByteArray("\x48\x09\x05\x00", 4) << QList<double>{-50, -45, 4, 20} << true;
         QTest::newRow("default positions keep the record's range")
-            << QByteArray("\x88\x01\x00\x00", 4) << 8 << 0.0 << 1000.0 << 0.0 << 10.0 << false;
+            << QByteArray("\x88\x01\x00\x00", 4) << QList<double>{0, 1000, 0, 10} << false;
         QTest::newRow("EEPROM position keeps the record")
-            << QByteArray("\x00\x09\x05\x00", 4) << 8 << 0.0 << 1000.0 << 4.0 << 20.0 << false;
+            << QByteArray("\x00\x09\x05\x00", 4) << QList<double>{0, 1000, 4, 20} << false;
     }
     void switchSetUp() {
         QFETCH(QByteArray, switches);
@@ -246,14 +235,9 @@ private Q_SLOTS:
         const DeviceIdentity id = s.bench.device.identity();
         QCOMPARE(s.run({wireFrame(id, {2150})}, 0), MeasureEnd::Stopped);
         const ChannelSettings& a = s.m.channels()[0].settings;
-        QTEST(int(a.inputType), "inputType");
-        QTEST(a.inputStart, "inputStart");
-        QTEST(a.inputEnd, "inputEnd");
-        QTEST(a.outputStart, "outputStart");
-        QTEST(a.outputEnd, "outputEnd");
-        QByteArray table("$S");
-        table.append(char(8)).append(char(8)).append(char(0)).append('\r');
-        QTEST(s.bench.device.commandLog().contains(table), "tableRead");
+        QCOMPARE(int(a.inputType), 8);
+        QTEST((QList<double>{a.inputStart, a.inputEnd, a.outputStart, a.outputEnd}), "ranges");
+        QTEST(s.bench.device.commandLog().contains(QByteArray("$S\x08\x08\x00\r", 6)), "tableRead");
         QCOMPARE(s.m.switches().S0, std::uint8_t(switches[0]));
     }
 
@@ -263,10 +247,10 @@ private Q_SLOTS:
         Session s(4); // no range switches: the record's ranges apply
         auto& d = s.bench.device;
         // Channel A: 20 mA input, 20..4 mA (thousandths) on 0-10 V.
-        d.setMemory(0, 20, 4000 & 0xFF);
-        d.setMemory(0, 21, 4000 >> 8);
-        d.setMemory(0, 22, 20000 & 0xFF);
-        d.setMemory(0, 23, 20000 >> 8);
+        for (const auto& [address, value] : {std::pair{20, 4000}, {22, 20000}}) {
+            d.setMemory(0, address, value & 0xFF);
+            d.setMemory(0, address + 1, value >> 8);
+        }
         const DeviceIdentity id = d.identity();
         // 800 is 2 V (x 16.8), 3500 is 10 V (x 4), 4850 is 14 V (below), 0 is below 0 V (above).
         QCOMPARE(s.run({wireFrame(id, {800}), wireFrame(id, {3500}), wireFrame(id, {4850}),
@@ -275,11 +259,9 @@ private Q_SLOTS:
                  MeasureEnd::Stopped);
         QCOMPARE(s.readings.size(), 4);
         const RangeBar b0 = s.readings[0].channels[0].bar;
-        QVERIFY(b0.valid);
+        QVERIFY(b0.valid && b0.lowMarker == colour::Grey && b0.highMarker == colour::Grey);
         QCOMPARE(s.readings[0].channels[0].inputText, QStringLiteral("16.800"));
         QVERIFY(qAbs(b0.fraction - 0.8) < 1e-9);
-        QCOMPARE(b0.lowMarker, colour::Grey);
-        QCOMPARE(b0.highMarker, colour::Grey);
         QCOMPARE(s.readings[1].channels[0].bar.fraction, 0.0);
         QCOMPARE(s.readings[2].channels[0].bar.lowMarker, colour::Red);
         QCOMPARE(s.readings[2].channels[0].bar.highMarker, colour::Grey);

@@ -95,52 +95,46 @@ private Q_SLOTS:
     void defaults_data() {
         QTest::addColumn<int>("kind");
         QTest::addColumn<int>("position");
-        QTest::addColumn<QStringList>("answers"); // input box answers; "!" = Cancel
-        QTest::addColumn<QList<int>>("okCancel"); // 1 Ok, 0 Cancel
+        QTest::addColumn<QString>("answer"); // in the input box; "!" Cancel, null not asked
+        QTest::addColumn<int>("okCancel");   // 1 Ok, 0 Cancel, -1 not asked
         QTest::addColumn<int>("outcome");
         QTest::addColumn<QByteArray>("written"); // address, low, high
         QTest::addColumn<QString>("question");
+        const auto row = [](const char* name, Kind k, int position, const char* answer,
+                            int okCancel, Outcome o, const char* written, const char* question) {
+            QTest::newRow(name) << int(k) << position << QString::fromLatin1(answer) << okCancel
+                                << int(o) << QByteArray(written) << QString::fromLatin1(question);
+        };
+        const Kind Z = Kind::Zero, S = Kind::Span;
+        const Outcome W = Outcome::Written, C = Outcome::Cancelled;
         // Tc K, one decimal: 250.5 °C is 2505 = 0x09C9, low byte first at 132 + 4 (k-1) + 20.
-        QTest::newRow("span k=1") << int(Kind::Span) << 1 << QStringList{"250.5"} << QList<int>{}
-                                  << int(Outcome::Written) << QByteArray("\x84\xC9\x09", 3) << "";
-        QTest::newRow("zero k=3") << int(Kind::Zero) << 3 << QStringList{"-20"} << QList<int>{}
-                                  << int(Outcome::Written) << QByteArray("\x8E\x38\xFF", 3) << "";
-        QTest::newRow("over max, Ok")
-            << int(Kind::Zero) << 1 << QStringList{"1400"} << QList<int>{1} << int(Outcome::Written)
-            << QByteArray("\x86\xB0\x36", 3) << "input value MAX exceeds limits";
-        QTest::newRow("under min, Cancel")
-            << int(Kind::Span) << 2 << QStringList{"20"} << QList<int>{0} << int(Outcome::Cancelled)
-            << QByteArray() << "input value MIN exceeds limits";
-        QTest::newRow("empty") << int(Kind::Span) << 1 << QStringList{""} << QList<int>{}
-                               << int(Outcome::Cancelled) << QByteArray() << "";
-        QTest::newRow("box cancelled") << int(Kind::Span) << 1 << QStringList{"!"} << QList<int>{}
-                                       << int(Outcome::Cancelled) << QByteArray() << "";
-        QTest::newRow("not a number")
-            << int(Kind::Span) << 1 << QStringList{"abc"} << QList<int>{} << int(Outcome::Cancelled)
-            << QByteArray() << "The value entered is not a number: nothing was written.";
+        row("span k=1", S, 1, "250.5", -1, W, "\x84\xC9\x09", "");
+        row("zero k=3", Z, 3, "-20", -1, W, "\x8E\x38\xFF", "");
+        row("over max, Ok", Z, 1, "1400", 1, W, "\x86\xB0\x36", "input value MAX exceeds limits");
+        row("under min, Cancel", S, 2, "20", 0, C, "", "input value MIN exceeds limits");
+        row("empty", S, 1, "", -1, C, "", "");
+        row("box cancelled", S, 1, "!", -1, C, "", "");
+        row("not a number", S, 1, "abc", -1, C, "",
+            "The value entered is not a number: nothing was written.");
         // Position 40 would wrap past address 255 onto the configuration record.
-        QTest::newRow("past the last address")
-            << int(Kind::Span) << 40 << QStringList{} << QList<int>{} << int(Outcome::Refused)
-            << QByteArray() << "This position has no default value in the device.";
+        row("past the last address", S, 40, nullptr, -1, Outcome::Refused, "",
+            "This position has no default value in the device.");
     }
     void defaults() {
         QFETCH(int, kind);
-        QFETCH(int, position);
-        QFETCH(QStringList, answers);
-        QFETCH(QList<int>, okCancel);
-        QFETCH(int, outcome);
+        QFETCH(QString, answer);
+        QFETCH(int, okCancel);
         QFETCH(QByteArray, written);
         QFETCH(QString, question);
         GuideBench b("RSX7030", QByteArray("\x08\x00\x00\x00", 4));
-        Selections tcK;
-        tcK.input = 8;
-        b.guide.setSelections(tcK);
-        for (const QString& a : answers)
-            b.prompter.pushInput(a == QLatin1String("!") ? QString() : a);
-        for (int a : okCancel)
-            b.prompter.push(a ? Answer::Ok : Answer::Cancel);
+        b.guide.setSelections(Selections{.input = 8}); // Tc K
+        if (!answer.isNull())
+            b.prompter.pushInput(answer == QLatin1String("!") ? QString() : answer);
+        if (okCancel >= 0)
+            b.prompter.push(okCancel ? Answer::Ok : Answer::Cancel);
         b.device.clearCommandLog();
-        QCOMPARE(int(b.guide.enterDefault(Kind(kind), position, 1)), outcome);
+        QFETCH(int, position);
+        QTEST(int(b.guide.enterDefault(Kind(kind), position, 1)), "outcome");
         const QList<QByteArray> w = b.writes();
         if (written.isEmpty()) {
             QVERIFY(w.isEmpty());
@@ -157,7 +151,7 @@ private Q_SLOTS:
             QCOMPARE(b.guide.deviceTable().size(), 80);
         }
         QStringList asked;
-        if (!answers.isEmpty())
+        if (!answer.isNull())
             asked << (kind == int(Kind::Span) ? "Enter Span Default" : "Enter Zero Default");
         if (!question.isEmpty())
             asked << question;
