@@ -76,26 +76,25 @@ private Q_SLOTS:
         QTest::addColumn<QString>("model");
         QTest::addColumn<bool>("wizard");
         QTest::addColumn<Selections>("selections");
-        QTest::addColumn<int>("S0");
-        QTest::addColumn<int>("S1");
-        QTest::addColumn<int>("S2");
+        QTest::addColumn<QList<int>>("bytes"); // S0, S1, S2
         const Selections a{
             .input = 8, .output = 1, .outputB = 2, .span = 3, .zero = 5, .option = 0};
-        QTest::newRow("RSX7030 Tc K") << "RSX7030" << false << a << 72 << 14 << 5;
+        QTest::newRow("RSX7030 Tc K") << "RSX7030" << false << a << QList<int>{72, 14, 5};
         const Selections f{.input = 2, .output = 3, .span = 1, .multiplier = 1};
-        QTest::newRow("RSX7040") << "RSX7040" << false << f << 0 << 65 << 14;
-        QTest::newRow("RSX7040 wizard") << "RSX7040" << true << f << 14 << 65 << 14;
+        QTest::newRow("RSX7040") << "RSX7040" << false << f << QList<int>{0, 65, 14};
+        QTest::newRow("RSX7040 wizard") << "RSX7040" << true << f << QList<int>{14, 65, 14};
         // "Pt 100" on the B model is switch value 3 (codes counted from 16).
         QTest::newRow("RSX7031B Pt 100")
             << "RSX7031B" << false << Selections{.input = 18, .output = 1, .span = 7, .zero = 2}
-            << (0x20 | 3) << (7 | 64) << 0;
+            << QList<int>{0x20 | 3, 7 | 64, 0};
         // The C model's 300 kΩ range shares switch value 3 with code 18.
         QTest::newRow("RSX7031C Res300K")
-            << "RSX7031C" << false << Selections{.input = input_code::Res300K} << 3 << 0 << 0;
+            << "RSX7031C" << false << Selections{.input = input_code::Res300K}
+            << QList<int>{3, 0, 0};
         // RSX7035 "Res500": codes from 16 set bit 0 of SW2; option bit 1 for 3-wire.
         QTest::newRow("RSX7035 Res500")
             << "RSX7035" << false << Selections{.input = 17, .span = 2, .zero = 1, .option = 1}
-            << (0x10 | 1) << (1 | 2 | 8) << 0;
+            << QList<int>{0x10 | 1, 1 | 2 | 8, 0};
     }
     void knownBytes() {
         QFETCH(QString, model);
@@ -107,12 +106,7 @@ private Q_SLOTS:
         if (model == QLatin1String("RSX7031C"))
             idC.IdByte3 = 2;
         const SwitchBytes b = Encode(selections, idC, 1, wizard, {});
-        QFETCH(int, S0);
-        QFETCH(int, S1);
-        QFETCH(int, S2);
-        QCOMPARE(int(b.S0), S0);
-        QCOMPARE(int(b.S1), S1);
-        QCOMPARE(int(b.S2), S2);
+        QTEST((QList<int>{b.S0, b.S1, b.S2}), "bytes");
         // An empty selection stores the first entry, and reads back as it.
         Catalogue catalogue;
         const Selections back = Decode(b, idC, 1, catalogue);
@@ -124,9 +118,7 @@ private Q_SLOTS:
         Catalogue catalogue;
         // S0 = 0x27 on RSX7030: "Tc J", option On, output code 0.
         const Selections s = Decode({0x27, 0, 0}, modelId("RSX7030"), 1, catalogue);
-        QCOMPARE(s.input, 7);
-        QCOMPARE(s.option, 1);
-        QCOMPARE(s.output, 0);
+        QVERIFY(s.input == 7 && s.option == 1 && s.output == 0);
         // Inputs a model does not offer read as nothing selected: 24 on RSX7030, 4 on the A
         // model, the unnamed code 6 anywhere.
         QCOMPARE(Decode({24, 0, 0}, modelId("RSX7030"), 1, catalogue).input, -1);
@@ -144,9 +136,7 @@ private Q_SLOTS:
         // S0 bits 0-3 for channel A, S1 bits 0-3 for channel B on the math model; SW2
         // switch 5 is the output direction.
         const Selections dm = Decode({0x04, 0x15, 0}, modelId("RSX7132D"), 2, catalogue);
-        QCOMPARE(dm.input, 4);
-        QCOMPARE(dm.inputB, 5);
-        QCOMPARE(dm.option, 1);
+        QVERIFY(dm.input == 4 && dm.inputB == 5 && dm.option == 1);
         // The short reply's CR LF are not switch data: no third bank on model byte 1.
         DeviceIdentity model1 = modelId("RSX7030");
         model1.ModelByte = 1;

@@ -15,6 +15,14 @@ QJsonObject runJson(const QStringList& args, int* exitCode) {
     return QJsonDocument::fromJson(r.out.toUtf8()).object();
 }
 
+// The value at a dotted path, "output.name".
+QJsonValue at(QJsonObject o, const char* path) {
+    const QStringList keys = QString::fromLatin1(path).split(u'.');
+    for (qsizetype i = 0; i + 1 < keys.size(); ++i)
+        o = o.value(keys[i]).toObject();
+    return o.value(keys.last());
+}
+
 } // namespace
 
 class TestSwitchesCli : public QObject {
@@ -25,10 +33,10 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("flags");
         QTest::addColumn<QList<int>>("bytes"); // expected S0, S1, S2; -1 = not checked
         const auto flags = [](const char* f) { return QString::fromLatin1(f).split(u' '); };
-        QTest::newRow("RSX7030")
-            << "RSX7030"
-            << flags("--input 8 --option off --output 1 --output-b 2 --span 3 --zero 5")
-            << QList<int>{72, 14, 5};
+        QTest::newRow("RSX7030") << "RSX7030"
+                                 << flags("--input 8 --option off --output 1 --output-b 2 "
+                                          "--span 3 --zero 5")
+                                 << QList<int>{72, 14, 5};
         QTest::newRow("RSX7040") << "RSX7040"
                                  << flags("--input 2 --output 3 --span 1 --multiplier 1")
                                  << QList<int>{14, 65, 14};
@@ -47,22 +55,19 @@ private Q_SLOTS:
         const QJsonObject computed =
             runJson(QStringList{"switches", "--model", model, "--json"} + flags, &rc);
         QCOMPARE(rc, 0);
-        const char* keys[] = {"S0", "S1", "S2"};
-        for (int i = 0; i < 3; ++i)
+        QStringList banks;
+        for (int i = 0; i < 3; ++i) {
+            banks << QString::number(computed.value(QStringLiteral("S%1").arg(i)).toInt());
             if (bytes[i] >= 0)
-                QCOMPARE(computed.value(QLatin1String(keys[i])).toInt(), bytes[i]);
-
-        const QString banks = QStringLiteral("%1,%2,%3")
-                                  .arg(computed.value(QLatin1String("S0")).toInt())
-                                  .arg(computed.value(QLatin1String("S1")).toInt())
-                                  .arg(computed.value(QLatin1String("S2")).toInt());
-        const CliSim sim(model, {QStringLiteral("--switches"), banks});
+                QCOMPARE(banks.last().toInt(), bytes[i]);
+        }
+        const CliSim sim(model, {QStringLiteral("--switches"), banks.join(u',')});
         QVERIFY(!sim.port.isEmpty());
         const QJsonObject read = runJson({"-p", sim.port, "switches", "--json"}, &rc);
         QCOMPARE(rc, 0);
-        QCOMPARE(read.value(QLatin1String("model")).toString(), model);
-        QCOMPARE(read.value(QLatin1String("S0")), computed.value(QLatin1String("S0")));
-        QCOMPARE(read.value(QLatin1String("S1")), computed.value(QLatin1String("S1")));
+        QCOMPARE(at(read, "model").toString(), model);
+        QCOMPARE(at(read, "S0"), at(computed, "S0"));
+        QCOMPARE(at(read, "S1"), at(computed, "S1"));
         // Every selection given comes back, and nothing else is claimed.
         for (auto it = computed.begin(); it != computed.end(); ++it) {
             if (it.key().startsWith(u'S') || it.key() == QLatin1String("model"))
@@ -100,25 +105,16 @@ private Q_SLOTS:
         const QJsonObject o =
             runJson({"--demo", model, "--switches", banks, "switches", "--json"}, &rc);
         QCOMPARE(rc, 0);
-        const QJsonArray channels = o.value(QLatin1String("channels")).toArray();
+        const QJsonArray channels = at(o, "channels").toArray();
         QCOMPARE(channels.size(), inputs.size() / 2);
         for (int c = 0; c < channels.size(); ++c) {
-            const QJsonObject in = channels[c].toObject().value(QLatin1String("input")).toObject();
-            QCOMPARE(in.value(QLatin1String("name")).toString(), inputs[2 * c]);
-            QCOMPARE(in.value(QLatin1String("unit")).toString(), inputs[2 * c + 1]);
+            QCOMPARE(at(channels[c].toObject(), "input.name").toString(), inputs[2 * c]);
+            QCOMPARE(at(channels[c].toObject(), "input.unit").toString(), inputs[2 * c + 1]);
         }
         const QJsonObject a = channels[0].toObject();
-        QFETCH(QString, output);
-        QCOMPARE(
-            a.value(QLatin1String("output")).toObject().value(QLatin1String("name")).toString(),
-            output);
-        QFETCH(double, span);
-        QCOMPARE(a.value(QLatin1String("span")).toObject().value(QLatin1String("value")).toDouble(),
-                 span);
-        QFETCH(QString, option);
-        QCOMPARE(
-            o.value(QLatin1String("option")).toObject().value(QLatin1String("meaning")).toString(),
-            option);
+        QTEST(at(a, "output.name").toString(), "output");
+        QTEST(at(a, "span.value").toDouble(), "span");
+        QTEST(at(o, "option.meaning").toString(), "option");
         // `read` tells the same beside the record, marked as set by the switches.
         const CliRun r = cli({"--demo", model, "--switches", banks, "read"});
         QCOMPARE(r.exitCode, 0);
