@@ -23,11 +23,6 @@ struct Bench : SimBench {
         texts.setLanguage(Texts::English);
     }
     int writes() const { return count("$W"); }
-    void setFamily(int code) {
-        DeviceIdentity id = device.identity();
-        id.DeviceCode = std::uint8_t(code);
-        device.setIdentity(id);
-    }
     // Every control's text and enabled state.
     QStringList snapshot() const {
         QStringList out;
@@ -41,8 +36,6 @@ struct Bench : SimBench {
     EditorModel model;
     ConfigEditor editor;
 };
-
-const QStringList Incompatible{u"Device not compatible with this software version"_s};
 
 } // namespace
 
@@ -62,7 +55,9 @@ private Q_SLOTS:
                                                      {13, true, "$R"},
                                                      {12, false, "$D"}}) {
             Bench b(3);
-            b.setFamily(family);
+            DeviceIdentity id = b.device.identity();
+            id.DeviceCode = std::uint8_t(family);
+            b.device.setIdentity(id);
             b.model.setText("txt_Input_max", 0, u"123"_s);
             const QStringList before = b.snapshot();
             if (write) {
@@ -77,7 +72,8 @@ private Q_SLOTS:
                 QCOMPARE(outcome, EditorOutcome::CommFailed);
             } else {
                 QCOMPARE(outcome, EditorOutcome::Incompatible);
-                QCOMPARE(b.prompter.texts(), Incompatible);
+                QCOMPARE(b.prompter.texts(),
+                         QStringList{"Device not compatible with this software version"});
                 QCOMPARE(b.prompter.questions().first().icon, Prompter::Icon::Critical);
                 QCOMPARE(b.count("$R") + b.writes(), 0);
             }
@@ -176,16 +172,17 @@ private Q_SLOTS:
                                u"was written to the device."_s;
         const QString hintIt = u"Scrivere i numeri con \",\" o \".\" come separatore decimale. "
                                u"Nulla è stato scritto nel dispositivo."_s;
-        QTest::newRow("comma") << 0 << u"txt_Input_max"_s << u"125,5"_s << QString();
-        QTest::newRow("letters") << 1 << u"txt_Input_max"_s << u"abc"_s
-                                 << u"Channel A, Input Max: \"abc\" is not a number.\n"_s + hintEn;
-        QTest::newRow("two marks")
-            << 0 << u"txt_Output_min"_s << u"1.234,5"_s
-            << u"Canale A, Uscita Min: \"1.234,5\" non è un numero.\n"_s + hintIt;
-        QTest::newRow("unit typed")
-            << 1 << u"txt_filter"_s << u"4 s"_s << u"Smooth: \"4 s\" is not a number.\n"_s + hintEn;
-        QTest::newRow("emptied") << 0 << u"txt_offset"_s << u""_s
-                                 << u"Canale A, Offset CJC è vuoto.\n"_s + hintIt;
+        const auto row = [](const char* name, int language, const char* field, const char* typed,
+                            const QString& prompt) {
+            QTest::newRow(name) << language << QString(field) << QString(typed) << prompt;
+        };
+        row("comma", 0, "txt_Input_max", "125,5", QString());
+        row("letters", 1, "txt_Input_max", "abc",
+            u"Channel A, Input Max: \"abc\" is not a number.\n"_s + hintEn);
+        row("two marks", 0, "txt_Output_min", "1.234,5",
+            u"Canale A, Uscita Min: \"1.234,5\" non è un numero.\n"_s + hintIt);
+        row("unit typed", 1, "txt_filter", "4 s", u"Smooth: \"4 s\" is not a number.\n"_s + hintEn);
+        row("emptied", 0, "txt_offset", "", u"Canale A, Offset CJC è vuoto.\n"_s + hintIt);
     }
     void typedNumbers() {
         QFETCH(int, language);

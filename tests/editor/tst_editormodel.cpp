@@ -199,7 +199,6 @@ private Q_SLOTS:
         }
         QCOMPARE(shown.shows("txt_Trig"), u"7.211"_s);
         QCOMPARE(written(u"2.902"_s), 100);
-        QCOMPARE(written(u"0.65"_s), 19);
         QCOMPARE(written(u"0.16"_s), 1); // between two codes: the lower one
     }
 };

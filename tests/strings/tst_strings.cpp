@@ -107,9 +107,8 @@ void TestStrings::languageAndBrandSelection() {
     QCOMPARE(texts.lang(56), QStringLiteral("Controllo Config. "));
 
     // Out-of-range brands are ignored; brand and language are independent selections.
-    texts.setBrand(3);
-    texts.setBrand(4);
-    texts.setBrand(-1);
+    for (int brand : {3, 4, -1})
+        texts.setBrand(brand);
     QCOMPARE(texts.brandIndex(), 3);
     texts.setLanguage(Texts::English);
     QCOMPARE(texts.brand(0), QStringLiteral("Orvane srl"));
