@@ -37,23 +37,20 @@ QByteArray frame(std::initializer_list<double> values, int status, int statusInd
 }
 
 DeviceIdentity model(int m) {
-    DeviceIdentity id;
-    id.ModelByte = std::uint8_t(m);
-    return id;
+    return {.ModelByte = std::uint8_t(m)};
 }
 
-MeasureChannel channel(int inputType, int outputType, double inStart, double inEnd, double outStart,
-                       double outEnd, double r800, double r3500) {
-    MeasureChannel mc;
-    mc.settings.inputType = std::uint8_t(inputType);
-    mc.settings.outputType = std::uint8_t(outputType);
-    mc.settings.inputStart = inStart;
-    mc.settings.inputEnd = inEnd;
-    mc.settings.outputStart = outStart;
-    mc.settings.outputEnd = outEnd;
-    mc.settings.outputRef800 = r800;
-    mc.settings.outputRef3500 = r3500;
-    return mc;
+// A channel with input type `inputType` over inStart..inEnd on a 4..outEnd mA output whose
+// references are 4 and 20 mA.
+MeasureChannel channel(int inputType, double inStart, double inEnd, double outEnd = 20) {
+    return {.settings = {.inputType = std::uint8_t(inputType),
+                         .outputType = 1,
+                         .inputEnd = inEnd,
+                         .inputStart = inStart,
+                         .outputEnd = outEnd,
+                         .outputStart = 4,
+                         .outputRef800 = 4,
+                         .outputRef3500 = 20}};
 }
 
 } // namespace
@@ -85,7 +82,7 @@ private Q_SLOTS:
         QFETCH(double, shown);
         DeviceIdentity id = model(modelByte);
         id.DeviceCode = std::uint8_t(deviceCode);
-        const MeasureChannel mc = channel(8, 1, 0, 100, 4, 20, 4.0, 20.0);
+        const MeasureChannel mc = channel(8, 0, 100);
         QCOMPARE(OutputFromRaw(raw, mc.settings, id), shown);
     }
 
@@ -197,7 +194,7 @@ private Q_SLOTS:
         Catalogue catalogue;
         const DeviceIdentity id = model(modelByte);
         catalogue.Init(id);
-        MeasureChannel mc = channel(inputType, 1, 0, 1000, 4, outEnd, 4, 20);
+        MeasureChannel mc = channel(inputType, 0, 1000, outEnd);
         if (modelByte == 7)
             mc.settings.decimals = 1;
         QFETCH(bool, fahrenheit);
@@ -257,7 +254,7 @@ private Q_SLOTS:
 
     void trendKeepsItsWindow() {
         Catalogue catalogue;
-        const MeasureChannel mc = channel(8, 1, 1000, 0, 4, 20, 4, 20);
+        const MeasureChannel mc = channel(8, 1000, 0);
         const FrameConverter conv(catalogue, model(0), {mc, mc}, 0);
         TrendHistory h(10);
         h.reset(conv);
