@@ -35,7 +35,6 @@ private Q_SLOTS:
     void readAndDraw() {
         QFETCH(QString, model);
         QFETCH(QByteArray, bytes);
-        QFETCH(QString, input);
         Session s(model);
         s.demo->device()->setSwitchBytes(bytes);
         auto* view = s.panel()->cmd_modo[2];
@@ -46,7 +45,7 @@ private Q_SLOTS:
         QVERIFY(s.open()); // opening the port reads the device, switches included
         gui::FrmSwitch* w = s.window->switchWindow();
         QVERIFY(s.count("$D") >= 1);
-        QCOMPARE(w->cmb_SW_in[0]->currentText(), input);
+        QTEST(w->cmb_SW_in[0]->currentText(), "input");
         QCOMPARE(w->dip->banks(), 3);
         for (int b = 0; b < 3; ++b)
             for (int i = 0; i < 8; ++i)
