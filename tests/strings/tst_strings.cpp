@@ -24,153 +24,151 @@ class TestStrings : public QObject {
     Q_OBJECT
 
 private slots:
-    void tableIsComplete();
-    void languageAndBrandSelection();
-    void displayNames();
-    void parse();
-};
+    // Every id the program asks for is there and not empty, and no other id is: a mistyped id
+    // would leave its intended slot empty and sit unused elsewhere.
+    void tableIsComplete() {
+        const StringTable& table = StringTable::builtIn();
+        // The version entry and the caption/message range, in both languages.
+        QSet<int> expected{1, 27, 327};
+        for (int id = 31; id <= 86; ++id)
+            expected << id << id + 300;
+        // The program's own texts, every id the header declares, in both languages with the same
+        // placeholders. Read from the header so that an id added there is checked here too.
+        QFile header(QString::fromUtf8(OWNTEXTS_H));
+        QVERIFY(header.open(QIODevice::ReadOnly));
+        QList<int> own;
+        static const QRegularExpression declared(QStringLiteral("constexpr int \\w+ = (\\d+);"));
+        for (auto it = declared.globalMatch(QString::fromUtf8(header.readAll())); it.hasNext();)
+            own << it.next().captured(1).toInt();
+        QVERIFY(own.size() > 100);
+        for (int id : own) {
+            // Two blocks, 101..199 and 201..299: English sits 300 above each.
+            QVERIFY2((id > 100 && id < 200) || (id > 200 && id < 300),
+                     qPrintable(QString::number(id)));
+            expected << id << id + 300;
+            static const QRegularExpression placeholder(QStringLiteral("%[1-9]"));
+            const auto marks = [&](int at) {
+                QStringList found;
+                for (auto it = placeholder.globalMatch(table.text(at)); it.hasNext();)
+                    found << it.next().captured();
+                found.sort();
+                found.removeDuplicates();
+                return found;
+            };
+            QCOMPARE(marks(id), marks(id + 300));
+            // A text left untranslated reads the same in both; only "No" may.
+            if (id != vantelso::own::ButtonNo)
+                QVERIFY2(table.text(id) != table.text(id + 300), qPrintable(table.text(id)));
+        }
+        for (int brand = 0; brand < Texts::BrandCount; ++brand) {
+            for (int f = 0; f <= 4; ++f)
+                expected << Texts::brandId(brand, f);
+            // Block 3 names only the first thirteen models.
+            for (int f = Texts::FirstModelField; f <= (brand == 3 ? 22 : 29); ++f)
+                expected << Texts::brandId(brand, f);
+        }
+        for (int id : expected)
+            QVERIFY2(!table.text(id).isEmpty(), qPrintable(QString::number(id)));
+        for (int id : table.ids())
+            QVERIFY2(expected.contains(id), qPrintable(QString::number(id)));
+        for (int f = 23; f <= 29; ++f)
+            QVERIFY(!table.contains(Texts::brandId(3, f)));
 
-// Every id the program asks for is there and not empty, and no other id is: a mistyped id
-// would leave its intended slot empty and sit unused elsewhere.
-void TestStrings::tableIsComplete() {
-    const StringTable& table = StringTable::builtIn();
-    // The version entry and the caption/message range, in both languages.
-    QSet<int> expected{1, 27, 327};
-    for (int id = 31; id <= 86; ++id)
-        expected << id << id + 300;
-    // The program's own texts, every id the header declares, in both languages with the same
-    // placeholders. Read from the header so that an id added there is checked here too.
-    QFile header(QString::fromUtf8(OWNTEXTS_H));
-    QVERIFY(header.open(QIODevice::ReadOnly));
-    QList<int> own;
-    static const QRegularExpression declared(QStringLiteral("constexpr int \\w+ = (\\d+);"));
-    for (auto it = declared.globalMatch(QString::fromUtf8(header.readAll())); it.hasNext();)
-        own << it.next().captured(1).toInt();
-    QVERIFY(own.size() > 100);
-    for (int id : own) {
-        // Two blocks, 101..199 and 201..299: English sits 300 above each.
-        QVERIFY2((id > 100 && id < 200) || (id > 200 && id < 300), qPrintable(QString::number(id)));
-        expected << id << id + 300;
-        static const QRegularExpression placeholder(QStringLiteral("%[1-9]"));
-        const auto marks = [&](int at) {
-            QStringList found;
-            for (auto it = placeholder.globalMatch(table.text(at)); it.hasNext();)
-                found << it.next().captured();
-            found.sort();
-            found.removeDuplicates();
-            return found;
-        };
-        QCOMPARE(marks(id), marks(id + 300));
-        // A text left untranslated reads the same in both; only "No" may.
-        if (id != vantelso::own::ButtonNo)
-            QVERIFY2(table.text(id) != table.text(id + 300), qPrintable(table.text(id)));
+        for (const auto& [id, text] : {
+                 std::pair(1, "300"), // distance between the languages
+                 std::pair(69, "Il dispositivo \xc3\xa8 stato sostituito"),
+                 std::pair(376, "www.castrel.example.com"), // the web address of block 1200
+                 std::pair(1100, " "),                      // blank company
+                 std::pair(1103, "MT_EN_AN_VANTELSO_0114R00.pdf "),
+                 std::pair(1302, "MT_IT_NRKELMA02_0608R01.pdf"),
+             })
+            QCOMPARE(table.text(id), QString::fromUtf8(text));
     }
-    for (int brand = 0; brand < Texts::BrandCount; ++brand) {
-        for (int f = 0; f <= 4; ++f)
-            expected << Texts::brandId(brand, f);
-        // Block 3 names only the first thirteen models.
-        for (int f = Texts::FirstModelField; f <= (brand == 3 ? 22 : 29); ++f)
-            expected << Texts::brandId(brand, f);
-    }
-    for (int id : expected)
-        QVERIFY2(!table.text(id).isEmpty(), qPrintable(QString::number(id)));
-    for (int id : table.ids())
-        QVERIFY2(expected.contains(id), qPrintable(QString::number(id)));
-    for (int f = 23; f <= 29; ++f)
-        QVERIFY(!table.contains(Texts::brandId(3, f)));
 
-    for (const auto& [id, text] : {
-             std::pair(1, "300"), // distance between the languages
-             std::pair(69, "Il dispositivo \xc3\xa8 stato sostituito"),
-             std::pair(376, "www.castrel.example.com"), // the web address of block 1200
-             std::pair(1100, " "),                      // blank company
-             std::pair(1103, "MT_EN_AN_VANTELSO_0114R00.pdf "),
-             std::pair(1302, "MT_IT_NRKELMA02_0608R01.pdf"),
-         })
-        QCOMPARE(table.text(id), QString::fromUtf8(text));
-}
+    void languageAndBrandSelection() {
+        const StringTable table = StringTable::parse("1 \"500\"\n");
+        Texts ruled(table);
+        ruled.setLanguage(Texts::English);
+        QCOMPARE(ruled.langOffset(), 500);
 
-void TestStrings::languageAndBrandSelection() {
-    const StringTable table = StringTable::parse("1 \"500\"\n");
-    Texts ruled(table);
-    ruled.setLanguage(Texts::English);
-    QCOMPARE(ruled.langOffset(), 500);
+        Texts texts;
+        QSignalSpy spy(&texts, &Texts::languageChanged);
+        texts.setLanguage(Texts::English);
+        QCOMPARE(texts.versionText(), QStringLiteral("2.7"));
+        texts.setLanguage(Texts::English);
+        texts.setLanguage(Texts::Italian);
+        QCOMPARE(spy.count(), 2);
+        QCOMPARE(texts.lang(56), QStringLiteral("Controllo Config. ")); // trailing blank kept
 
-    Texts texts;
-    QSignalSpy spy(&texts, &Texts::languageChanged);
-    texts.setLanguage(Texts::English);
-    QCOMPARE(texts.versionText(), QStringLiteral("2.7"));
-    texts.setLanguage(Texts::English);
-    texts.setLanguage(Texts::Italian);
-    QCOMPARE(spy.count(), 2);
-    QCOMPARE(texts.lang(56), QStringLiteral("Controllo Config. ")); // trailing blank kept
-
-    // Out-of-range brands are ignored; brand and language are independent selections.
-    for (int brand : {3, 4, -1})
-        texts.setBrand(brand);
-    QCOMPARE(texts.brandIndex(), 3);
-    texts.setLanguage(Texts::English);
-    QCOMPARE(texts.brand(0), QStringLiteral("Orvane srl"));
-    // Every product title shows the version that configuration files carry.
-    for (int brand = 0; brand < Texts::BrandCount; ++brand) {
-        texts.setBrand(brand);
-        QVERIFY(texts.productTitle().endsWith(QLatin1String(" v.2.7")));
-    }
-}
-
-void TestStrings::displayNames() {
-    Texts texts;
-    const auto model = [&](int brand, const char* id) {
-        texts.setBrand(brand);
-        return texts.modelDisplayName(QLatin1String(id));
-    };
-    QCOMPARE(model(3, "RSX7030"), QStringLiteral("NR6126"));
-    QCOMPARE(model(3, "RSX7131D"), QStringLiteral("NR6138")); // the last one block 3 names
-    QCOMPARE(model(3, "RSX7132A"), QString());
-    for (const char* unknown : {"5010OEM", "RSX7031", "rsx7030", ""}) // bench-only, no letter
-        QCOMPARE(model(0, unknown), QString());
-    const auto family = [&](int brand, int variantByte) {
-        texts.setBrand(brand);
-        return texts.familyDisplayName(std::uint8_t(variantByte));
-    };
-    QCOMPARE(family(0, 0x75), QStringLiteral("RSX 7031"));
-    QCOMPARE(family(0, 0x20), QString());
-    QCOMPARE(family(2, 0xC0), QStringLiteral("KV-7132"));
-    // The names of blocks 0 to 2 spell their identifiers, so every field sits in the right slot.
-    for (int brand = 0; brand <= 2; ++brand) {
-        int field = Texts::FirstModelField;
-        for (const char* id : kModels) {
-            QCOMPARE(Texts::modelField(QLatin1String(id)), field++);
-            QCOMPARE(
-                model(brand, id).replace(QLatin1String("KV-"), QLatin1String("RSX")).remove(u' '),
-                QLatin1String(id));
+        // Out-of-range brands are ignored; brand and language are independent selections.
+        for (int brand : {3, 4, -1})
+            texts.setBrand(brand);
+        QCOMPARE(texts.brandIndex(), 3);
+        texts.setLanguage(Texts::English);
+        QCOMPARE(texts.brand(0), QStringLiteral("Orvane srl"));
+        // Every product title shows the version that configuration files carry.
+        for (int brand = 0; brand < Texts::BrandCount; ++brand) {
+            texts.setBrand(brand);
+            QVERIFY(texts.productTitle().endsWith(QLatin1String(" v.2.7")));
         }
     }
-}
 
-void TestStrings::parse() {
-    const std::tuple<QByteArray, int, const char*, int> rows[] = {
-        // "": the id is not held
-        {"5 \" a \"  \n", 5, " a ", 0},
-        {"5 \"say \"hi\"\"\n", 5, "say \"hi\"", 0},
-        {"5 \"abc \"\r\n6 \"x\"\r\n", 5, "abc ", 0},
-        {"5 \"\xc3\xa8\"", 5, "\xc3\xa8", 0},
-        {"# 5 \"no\"\n\n  # x\n5 \"yes\"\n", 5, "yes", 0},
-        {"5 \"a\"\n5 \"b\"\n", 5, "a", 1}, // a repeat keeps the first
-        {"5 abc\n", 5, "", 1},
-        {"5 \"a\" b\n", 5, "", 1},
-        {"5x \"a\"\n", 5, "", 1},
-        {"-5 \"a\"\n", -5, "", 1},
-    };
-    for (const auto& [data, id, expected, errorCount] : rows) {
-        QStringList errors;
-        const StringTable table = StringTable::parse(data, &errors);
-        QCOMPARE(errors.size(), errorCount);
-        QCOMPARE(table.text(id), QString::fromUtf8(expected));
-        QCOMPARE(table.contains(id), *expected != 0);
+    void displayNames() {
+        Texts texts;
+        const auto model = [&](int brand, const char* id) {
+            texts.setBrand(brand);
+            return texts.modelDisplayName(QLatin1String(id));
+        };
+        QCOMPARE(model(3, "RSX7030"), QStringLiteral("NR6126"));
+        QCOMPARE(model(3, "RSX7131D"), QStringLiteral("NR6138")); // the last one block 3 names
+        QCOMPARE(model(3, "RSX7132A"), QString());
+        for (const char* unknown : {"5010OEM", "RSX7031", "rsx7030", ""}) // bench-only, no letter
+            QCOMPARE(model(0, unknown), QString());
+        const auto family = [&](int brand, int variantByte) {
+            texts.setBrand(brand);
+            return texts.familyDisplayName(std::uint8_t(variantByte));
+        };
+        QCOMPARE(family(0, 0x75), QStringLiteral("RSX 7031"));
+        QCOMPARE(family(0, 0x20), QString());
+        QCOMPARE(family(2, 0xC0), QStringLiteral("KV-7132"));
+        // The names of blocks 0 to 2 spell their identifiers, so every field sits in the right
+        // slot.
+        for (int brand = 0; brand <= 2; ++brand) {
+            int field = Texts::FirstModelField;
+            for (const char* id : kModels) {
+                QCOMPARE(Texts::modelField(QLatin1String(id)), field++);
+                QCOMPARE(model(brand, id)
+                             .replace(QLatin1String("KV-"), QLatin1String("RSX"))
+                             .remove(u' '),
+                         QLatin1String(id));
+            }
+        }
     }
-    QVERIFY(StringTable::parse("5 \"\"\n").contains(5)); // an empty text is still held
-}
+
+    void parse() {
+        const std::tuple<QByteArray, int, const char*, int> rows[] = {
+            // "": the id is not held
+            {"5 \" a \"  \n", 5, " a ", 0},
+            {"5 \"say \"hi\"\"\n", 5, "say \"hi\"", 0},
+            {"5 \"abc \"\r\n6 \"x\"\r\n", 5, "abc ", 0},
+            {"5 \"\xc3\xa8\"", 5, "\xc3\xa8", 0},
+            {"# 5 \"no\"\n\n  # x\n5 \"yes\"\n", 5, "yes", 0},
+            {"5 \"a\"\n5 \"b\"\n", 5, "a", 1}, // a repeat keeps the first
+            {"5 abc\n", 5, "", 1},
+            {"5 \"a\" b\n", 5, "", 1},
+            {"5x \"a\"\n", 5, "", 1},
+            {"-5 \"a\"\n", -5, "", 1},
+        };
+        for (const auto& [data, id, expected, errorCount] : rows) {
+            QStringList errors;
+            const StringTable table = StringTable::parse(data, &errors);
+            QCOMPARE(errors.size(), errorCount);
+            QCOMPARE(table.text(id), QString::fromUtf8(expected));
+            QCOMPARE(table.contains(id), *expected != 0);
+        }
+        QVERIFY(StringTable::parse("5 \"\"\n").contains(5)); // an empty text is still held
+    }
+};
 
 QTEST_GUILESS_MAIN(TestStrings)
 #include "tst_strings.moc"
