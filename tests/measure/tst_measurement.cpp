@@ -255,28 +255,24 @@ private Q_SLOTS:
         QTest::addColumn<bool>("fahrenheit");
         QTest::addColumn<QList<double>>("values");
         QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("input"); // then its unit
-        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("input"); // text and unit
         QTest::addColumn<int>("channels");
+        const auto row = [](const char* name, int m, int last, int type, double outEnd, bool f,
+                            QList<double> values, int status, const char* input, int channels) {
+            QTest::newRow(name) << m << last << type << outEnd << f << values << status
+                                << QString::fromUtf8(input) << channels;
+        };
         // Tc K 0..1000 °C on 4-20 mA; raw 2150 is 12 mA, the middle (always the output shown).
         const QList<double> mid{2150, 0, 0, 0};
-        QTest::newRow("Tc K back through ranges")
-            << 0 << 0 << 8 << 20.0 << false << mid << 0x11 << "500.0"
-            << "°C" << 1;
-        QTest::newRow("Tc K in Fahrenheit") << 0 << 0 << 8 << 20.0 << true << mid << 0 << "932.0"
-                                            << "°F" << 1;
-        QTest::newRow("two channels on the lettered model")
-            << 3 << 1 << 18 << 20.0 << false << QList<double>{2150, 2150, 0, 0} << 0 << "500.0"
-            << "°C" << 2;
-        QTest::newRow("math model reports volts in thousandths")
-            << 5 << 1 << 4 << 20.0 << false << QList<double>{2150, 2150, 5000, 2500} << 0 << "5.000"
-            << "V" << 2;
-        QTest::newRow("frequency model reports V(3)")
-            << 7 << 0 << 33 << 20.0 << false << QList<double>{2150, 0, 0, 123.4} << 0 << "123.4"
-            << "Hz" << 1;
-        QTest::newRow("empty output span skips the input")
-            << 0 << 0 << 8 << 4.0 << false << mid << 0 << ""
-            << "°C" << 1;
+        row("Tc K back through ranges", 0, 0, 8, 20, false, mid, 0x11, "500.0 °C", 1);
+        row("Tc K in Fahrenheit", 0, 0, 8, 20, true, mid, 0, "932.0 °F", 1);
+        row("two channels, lettered model", 3, 1, 18, 20, false, {2150, 2150, 0, 0}, 0, "500.0 °C",
+            2);
+        row("math model: volts in thousandths", 5, 1, 4, 20, false, {2150, 2150, 5000, 2500}, 0,
+            "5.000 V", 2);
+        row("frequency model reports V(3)", 7, 0, 33, 20, false, {2150, 0, 0, 123.4}, 0, "123.4 Hz",
+            1);
+        row("empty output span skips the input", 0, 0, 8, 4, false, mid, 0, " °C", 1);
     }
     void convert() {
         QFETCH(int, modelByte);
@@ -303,8 +299,7 @@ private Q_SLOTS:
             QCOMPARE(r.lamps, StatusLamps(status));
         }
         const ChannelReading& a = r.channels[0];
-        QTEST(a.inputValid ? a.inputText : QString(), "input");
-        QTEST(a.inputUnit, "unit");
+        QTEST((a.inputValid ? a.inputText : QString()) + ' ' + a.inputUnit, "input");
         QCOMPARE(a.outputText + a.outputUnit, QStringLiteral("12.000mA"));
         if (r.channelCount == 1)
             QVERIFY(!r.channels[1].outputValid && !r.channels[1].inputValid);
