@@ -59,8 +59,7 @@ private Q_SLOTS:
         QFETCH(bool, written);
         CalRig r(QStringLiteral("RSX7030"));
         r.rig.bench.calibrationModel()->unit.inputGainError[0] = gainError;
-        r.rig.bench.supply().receive("KOE\r");
-        QVERIFY(r.link.ReadIdentity().at(0) == 0);
+        QVERIFY(r.identify());
         const CalStep step = *FindCalStep(QStringLiteral("RSX7030"), index);
         const double before = r.constantAt(step.address);
         QVERIFY(r.run.CalibrateInputRange(step));
@@ -109,8 +108,7 @@ private Q_SLOTS:
         CalRig r(QStringLiteral("RSX7032A"));
         r.rig.bench.calibrationModel()->unit.cjcError = sensorError;
         r.device().setMemory(0, 7, 50);
-        r.rig.bench.supply().receive("KOE\r");
-        QVERIFY(r.link.ReadIdentity().at(0) == 0);
+        QVERIFY(r.identify());
         if (index == 19) // the run routes the calibrator to channel B before B's steps
             QCOMPARE(r.rig.instruments.switches.SetSwitch(QStringLiteral("101C102C")),
                      BenchStatus::Ok);
@@ -156,36 +154,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("x");
         QTest::addColumn<QString>("y");
         QTest::addColumn<QString>("why"); // empty: written
-        QTest::newRow("leading number") << "15225 cnt"
-                                        << "10324"
-                                        << "";
-        QTest::newRow("empty V2000") << ""
-                                     << "10324"
-                                     << "V2000";
-        QTest::newRow("text V2000") << "abc"
-                                    << "10324"
-                                    << "V2000";
-        QTest::newRow("zero V1000") << "15225"
-                                    << "0"
-                                    << "V1000";
-        QTest::newRow("negative V1000") << "15225"
-                                        << "-10324"
-                                        << "V1000";
-        QTest::newRow("huge V2000") << "1e999"
-                                    << "10324"
-                                    << "V2000";
-        QTest::newRow("X = 2Y") << "15000"
-                                << "7500"
-                                << "K1";
-        QTest::newRow("K1 just above 1") << "15225"
-                                         << "7613"
-                                         << "K3";
-        QTest::newRow("K1 above 2") << "10000"
-                                    << "10001"
-                                    << "K2";
-        QTest::newRow("K3 beyond a word") << "60000"
-                                          << "40000"
-                                          << "K3";
+        const char* rows[][4] = {
+            {"leading number", "15225 cnt", "10324", ""},
+            {"empty V2000", "", "10324", "V2000"},
+            {"text V2000", "abc", "10324", "V2000"},
+            {"zero V1000", "15225", "0", "V1000"},
+            {"negative V1000", "15225", "-10324", "V1000"},
+            {"huge V2000", "1e999", "10324", "V2000"},
+            {"X = 2Y", "15000", "7500", "K1"},
+            {"K1 just above 1", "15225", "7613", "K3"},
+            {"K1 above 2", "10000", "10001", "K2"},
+            {"K3 beyond a word", "60000", "40000", "K3"},
+        };
+        for (const auto& [name, x, y, why] : rows)
+            QTest::newRow(name) << QString(x) << QString(y) << QString(why);
     }
     void ptcManualGuard() {
         QFETCH(QString, x);
@@ -275,8 +257,7 @@ private Q_SLOTS:
         QFETCH(int, index);
         QFETCH(QByteArrayList, lines);
         CalRig r(model);
-        r.rig.bench.supply().receive("KOE\r");
-        QVERIFY(r.link.ReadIdentity().at(0) == 0);
+        QVERIFY(r.identify());
         r.rig.bench.switches().clearLines();
         r.device().clearCommandLog();
         QVERIFY(r.run.CalibrateOutput(*FindCalStep(model, index)));
@@ -328,8 +309,7 @@ private Q_SLOTS:
     void refusedCommand() {
         QFETCH(int, index);
         CalRig r(QStringLiteral("RSX7032A"));
-        r.rig.bench.supply().receive("KOE\r");
-        QVERIFY(r.link.ReadIdentity().at(0) == 0);
+        QVERIFY(r.identify());
         const QByteArray before = r.device().bank(0);
         std::optional<bool> result;
         QTimer::singleShot(0, &r.run, [&] {

@@ -21,7 +21,21 @@ int deviceIndex(const char* name) {
     return int(VerificationDevices().indexOf(QLatin1String(name)));
 }
 
+struct Refusal {
+    QString input, min, max, volts;
+    int output, device, channel;
+    QString message;
+};
+struct Routing {
+    QString device;
+    int channel;
+    QString model, input, output, inputRoute;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Refusal)
+Q_DECLARE_METATYPE(Routing)
 
 class TestVerification : public QObject {
     Q_OBJECT
@@ -29,66 +43,41 @@ private Q_SLOTS:
     // Checks made before anything is sent: each refuses with its message and the
     // instruments hear nothing.
     void refusals_data() {
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("min");
-        QTest::addColumn<QString>("max");
-        QTest::addColumn<QString>("volts");
-        QTest::addColumn<int>("output");
-        QTest::addColumn<int>("device");
-        QTest::addColumn<int>("channel");
-        QTest::addColumn<QString>("message");
+        QTest::addColumn<Refusal>("r");
         const int d7032 = deviceIndex("RSX7032D");
         const QString mvl = QStringLiteral("Valore non corretto per mVL; selezionare ingresso mVH");
         const QString mvh = QStringLiteral("Valore non corretto per mVH; selezionare ingresso V");
-        const QString supply = QStringLiteral("Valore di alimentazione errato!");
-        auto row = [&](const char* name, const char* input, const char* min, const char* max,
-                       const char* volts, int output, int device, int channel,
-                       const QString& message) {
-            QTest::newRow(name) << QString::fromLatin1(input) << QString::fromLatin1(min)
-                                << QString::fromLatin1(max) << QString::fromLatin1(volts) << output
-                                << device << channel << message;
-        };
-        row("mVL max 250", "mVL (-20 : 200)", "0", "250", "24", 1, d7032, 0, mvl);
-        row("mVL min -21", "mVL (-20 : 200)", "-21", "100", "24", 1, d7032, 0, mvl);
-        row("mVH max 801", "mVH: (-200 : 800)", "0", "801", "24", 1, d7032, 0, mvh);
-        row("mVH min -201", "mVH: (-200 : 800)", "-201", "800", "24", 1, d7032, 0, mvh);
-        row("beyond calibrator", "V", "0", "1e6", "24", 1, d7032, 0,
-            QStringLiteral("Valore fuori dal campo del calibratore"));
-        row("max not a number", "V", "0", "1O", "24", 1, d7032, 0,
-            QStringLiteral("Valore di range non valido"));
-        row("no input type", "", "0", "10", "24", 1, d7032, 0,
-            QStringLiteral("Selezionare tipo di ingresso"));
-        row("supply empty", "V", "0", "10", "", 1, d7032, 0, supply);
-        row("no output type", "V", "0", "10", "24", -1, d7032, 0,
-            QStringLiteral("Impostare tipo di uscita"));
-        row("no device", "V", "0", "10", "24", 1, -1, 0,
-            QStringLiteral("Selezionare dispositivo da verificare"));
-        row("RSX7131C second", "V", "0", "10", "24", 0, deviceIndex("RSX7131C"), 1,
-            QStringLiteral("secondo canale di uscita non tarabile"));
+        const auto row = [](const char* name, const Refusal& r) { QTest::newRow(name) << r; };
+        row("mVL max 250", {"mVL (-20 : 200)", "0", "250", "24", 1, d7032, 0, mvl});
+        row("mVL min -21", {"mVL (-20 : 200)", "-21", "100", "24", 1, d7032, 0, mvl});
+        row("mVH max 801", {"mVH: (-200 : 800)", "0", "801", "24", 1, d7032, 0, mvh});
+        row("mVH min -201", {"mVH: (-200 : 800)", "-201", "800", "24", 1, d7032, 0, mvh});
+        row("beyond calibrator",
+            {"V", "0", "1e6", "24", 1, d7032, 0, "Valore fuori dal campo del calibratore"});
+        row("max not a number", {"V", "0", "1O", "24", 1, d7032, 0, "Valore di range non valido"});
+        row("no input type", {"", "0", "10", "24", 1, d7032, 0, "Selezionare tipo di ingresso"});
+        row("supply empty", {"V", "0", "10", "", 1, d7032, 0, "Valore di alimentazione errato!"});
+        row("no output type", {"V", "0", "10", "24", -1, d7032, 0, "Impostare tipo di uscita"});
+        row("no device", {"V", "0", "10", "24", 1, -1, 0, "Selezionare dispositivo da verificare"});
+        row("RSX7131C second", {"V", "0", "10", "24", 0, deviceIndex("RSX7131C"), 1,
+                                "secondo canale di uscita non tarabile"});
     }
     void refusals() {
-        QFETCH(QString, input);
-        QFETCH(QString, min);
-        QFETCH(QString, max);
-        QFETCH(QString, volts);
-        QFETCH(int, output);
-        QFETCH(int, device);
-        QFETCH(int, channel);
-        QFETCH(QString, message);
+        QFETCH(Refusal, r);
         StationRig s;
         VerificationStation& v = s.station;
         v.OpenInstruments();
         v.ChooseMode(Mode::Automatic);
-        v.ChooseInput(FindVerificationInput(input));
-        v.settings.min = min;
-        v.settings.max = max;
-        v.settings.supplyVolts = volts;
+        v.ChooseInput(FindVerificationInput(r.input));
+        v.settings.min = r.min;
+        v.settings.max = r.max;
+        v.settings.supplyVolts = r.volts;
         v.settings.supplyOn = true;
-        v.settings.output = output;
-        v.ChooseDevice(device);
-        v.settings.outputChannel = channel;
+        v.settings.output = r.output;
+        v.ChooseDevice(r.device);
+        v.settings.outputChannel = r.channel;
         QVERIFY(!v.SetUpAndVerify());
-        QCOMPARE(s.rig.prompter.texts(), QStringList{message});
+        QCOMPARE(s.rig.prompter.texts(), QStringList{r.message});
         QCOMPARE(s.rig.prompter.questions().first().buttons, Prompter::Buttons::Ok);
         QVERIFY(s.instrumentsQuiet());
         QVERIFY(v.report.isEmpty());
@@ -98,15 +87,15 @@ private Q_SLOTS:
     void supply_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("sent"); // empty: refused
-        QTest::newRow("24.5") << QStringLiteral("24.5") << QStringLiteral("24.50");
-        QTest::newRow("24") << QStringLiteral("24") << QStringLiteral("24.00");
-        QTest::newRow("18") << QStringLiteral("18") << QStringLiteral("18.00");
-        QTest::newRow("30") << QStringLiteral("30") << QStringLiteral("30.00");
-        QTest::newRow("comma") << QStringLiteral("24,5") << QStringLiteral("24.50");
-        QTest::newRow("17.5") << QStringLiteral("17.5") << QString();
-        QTest::newRow("31") << QStringLiteral("31") << QString();
-        QTest::newRow("30.01") << QStringLiteral("30.01") << QString();
-        QTest::newRow("letters") << QStringLiteral("24 V") << QString();
+        QTest::newRow("24.5") << u"24.5"_s << u"24.50"_s;
+        QTest::newRow("24") << u"24"_s << u"24.00"_s;
+        QTest::newRow("18") << u"18"_s << u"18.00"_s;
+        QTest::newRow("30") << u"30"_s << u"30.00"_s;
+        QTest::newRow("comma") << u"24,5"_s << u"24.50"_s;
+        QTest::newRow("17.5") << u"17.5"_s << u""_s;
+        QTest::newRow("31") << u"31"_s << u""_s;
+        QTest::newRow("30.01") << u"30.01"_s << u""_s;
+        QTest::newRow("letters") << u"24 V"_s << u""_s;
     }
     void supply() {
         QFETCH(QString, typed);
@@ -137,42 +126,29 @@ private Q_SLOTS:
     // Output routing by device and channel, input routing by type and bench model; the
     // switch unit hears the output list first, then the input list.
     void routing_data() {
-        QTest::addColumn<QString>("device");
-        QTest::addColumn<int>("channel");
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("output"); // expected output list
-        QTest::addColumn<QString>("inputRoute");
-        auto row = [](const char* name, const char* device, int channel, const char* model,
-                      const char* input, const char* out, const char* in) {
-            QTest::newRow(name) << QString::fromLatin1(device) << channel
-                                << QString::fromLatin1(model) << QString::fromLatin1(input)
-                                << QString::fromLatin1(out) << QString::fromLatin1(in);
-        };
-        row("7030 first mV", "RSX7030", 0, "RSX7030", "mVL (-20 : 200)", "109A110A111A112A113A",
-            "101A102A103A104A105A");
-        row("7030 second V", "RSX7030", 1, "RSX7030", "V", "109C110A111C112C113A",
-            "101A102A103C104C105A");
-        row("7030 mA", "RSX7030", 0, "RSX7030", "mA", "109A110A111A112A113A",
-            "101A102C103C104C105C");
-        row("7030 Pt100", "RSX7030", 0, "RSX7030", "Pt100", "109A110A111A112A113A",
-            "101C102C103C104A105A");
-        row("7031B first Tc K", "RSX7031B", 0, "RSX7031B", "Tc K", "101A102A",
-            "103A104A105A106A107A");
-        row("7032A second V", "RSX7032A", 1, "RSX7032A", "V", "101C102C", "103A104A105C106C107A");
-        row("7131A second mA", "RSX7131A", 1, "RSX7131A", "mA", "101C102C", "103C104A105A106C107C");
-        row("7132D first KOhm", "RSX7132D", 0, "RSX7132D", "KOhm", "101A102A",
-            "103C104C105A106C107A");
-        row("7131C first", "RSX7131C", 0, "RSX7131C", "Ni1000", "", "103C104C105A106C107A");
-        row("no bench model", "RSX7035", 0, "", "Ohm", "", "103C104C105A106C107A");
+        QTest::addColumn<Routing>("r");
+        const auto row = [](const char* name, const Routing& r) { QTest::newRow(name) << r; };
+        row("7030 first mV", {"RSX7030", 0, "RSX7030", "mVL (-20 : 200)", "109A110A111A112A113A",
+                              "101A102A103A104A105A"});
+        row("7030 second V",
+            {"RSX7030", 1, "RSX7030", "V", "109C110A111C112C113A", "101A102A103C104C105A"});
+        row("7030 mA",
+            {"RSX7030", 0, "RSX7030", "mA", "109A110A111A112A113A", "101A102C103C104C105C"});
+        row("7030 Pt100",
+            {"RSX7030", 0, "RSX7030", "Pt100", "109A110A111A112A113A", "101C102C103C104A105A"});
+        row("7031B first Tc K",
+            {"RSX7031B", 0, "RSX7031B", "Tc K", "101A102A", "103A104A105A106A107A"});
+        row("7032A second V", {"RSX7032A", 1, "RSX7032A", "V", "101C102C", "103A104A105C106C107A"});
+        row("7131A second mA",
+            {"RSX7131A", 1, "RSX7131A", "mA", "101C102C", "103C104A105A106C107C"});
+        row("7132D first KOhm",
+            {"RSX7132D", 0, "RSX7132D", "KOhm", "101A102A", "103C104C105A106C107A"});
+        row("7131C first", {"RSX7131C", 0, "RSX7131C", "Ni1000", "", "103C104C105A106C107A"});
+        row("no bench model", {"RSX7035", 0, "", "Ohm", "", "103C104C105A106C107A"});
     }
     void routing() {
-        QFETCH(QString, device);
-        QFETCH(int, channel);
-        QFETCH(QString, model);
-        QFETCH(QString, input);
-        QFETCH(QString, output);
-        QFETCH(QString, inputRoute);
+        QFETCH(Routing, r);
+        const auto& [device, channel, model, input, output, inputRoute] = r;
         QCOMPARE(OutputRoutingFor(device, channel).route, output);
         QVERIFY(OutputRoutingFor(device, channel).refusal.isEmpty());
         QCOMPARE(InputRoutingFor(model, FindVerificationInput(input)), inputRoute);
@@ -186,13 +162,8 @@ private Q_SLOTS:
         station.ChooseDevice(int(VerificationDevices().indexOf(device)));
         station.settings.outputChannel = channel;
         QVERIFY(station.SetUpSwitches());
-        QByteArrayList expected;
-        for (const QString& list : {output, inputRoute})
-            expected += SwitchLines(list);
-        QByteArray heard;
-        for (const QByteArray& line : expected)
-            heard += line;
-        QCOMPARE(s.rig.bench.switches().heard(), heard);
+        QCOMPARE(s.rig.bench.switches().heard(),
+                 (SwitchLines(output) + SwitchLines(inputRoute)).join());
         // In manual mode the operator wires the unit: the switch unit hears nothing.
         s.rig.bench.switches().clearHeard();
         station.ChooseMode(Mode::Manual);
