@@ -13,6 +13,7 @@
 
 using namespace vantelso;
 using namespace vantelso::bench;
+using namespace Qt::StringLiterals;
 
 class TestBenchCli : public QObject {
     Q_OBJECT
@@ -67,31 +68,25 @@ private Q_SLOTS:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("lastLine");
         QTest::addColumn<QString>("stderrHas");
-        QTest::newRow("RSX7030") << QStringList{"RSX7030"} << 0 << "COLLAUDO TERMINATO"
-                                 << "";
+        QTest::newRow("RSX7030") << QStringList{"RSX7030"} << 0 << u"COLLAUDO TERMINATO"_s << u""_s;
         QTest::newRow("gain error 5 %")
-            << QStringList{"RSX7032A", "--gain-error", "5"} << 3 << "COLLAUDO TERMINATO"
-            << "not passed: 90 mV A, 200 mV A, 800 mV A, 90 mV B";
+            << QStringList{"RSX7032A", "--gain-error", "5"} << 3 << u"COLLAUDO TERMINATO"_s
+            << u"not passed: 90 mV A, 200 mV A, 800 mV A, 90 mV B"_s;
         QTest::newRow("gain error 1 % passes")
             << QStringList{"RSX7031A", "--gain-error", "1", "--ranges", "0,cjca"} << 0
-            << "COLLAUDO TERMINATO"
-            << "";
+            << u"COLLAUDO TERMINATO"_s << u""_s;
         // A model byte 1 unit keeps its output pair the other way round.
         QTest::newRow("model byte 1 outputs")
             << QStringList{"RSX7030", "--model-byte", "1", "--ranges", "9,mAB"} << 0
-            << "COLLAUDO TERMINATO"
-            << "";
+            << u"COLLAUDO TERMINATO"_s << u""_s;
         QTest::newRow("model byte of another model")
-            << QStringList{"RSX7030", "--model-byte", "2"} << 2 << ""
-            << "--model-byte 2";
+            << QStringList{"RSX7030", "--model-byte", "2"} << 2 << u""_s << u"--model-byte 2"_s;
         QTest::newRow("range of another model")
-            << QStringList{"RSX7031A", "--ranges", "PTCA"} << 2 << ""
-            << "not a range";
-        QTest::newRow("unknown model") << QStringList{"RSX9999"} << 2 << ""
-                                       << "unknown bench model";
+            << QStringList{"RSX7031A", "--ranges", "PTCA"} << 2 << u""_s << u"not a range"_s;
+        QTest::newRow("unknown model")
+            << QStringList{"RSX9999"} << 2 << u""_s << u"unknown bench model"_s;
         QTest::newRow("gain error not a number")
-            << QStringList{"RSX7030", "--gain-error", "x"} << 2 << ""
-            << "--gain-error";
+            << QStringList{"RSX7030", "--gain-error", "x"} << 2 << u""_s << u"--gain-error"_s;
     }
     void calibrate() {
         QFETCH(QStringList, args);

@@ -192,12 +192,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("remote");
         QTest::addColumn<QString>("function");
         QTest::addColumn<QByteArray>("wire");
-        QTest::newRow("REM VOLT") << "REM"
-                                  << "VOLT" << QByteArray(":SYST:REM\r\n:CONF:VOLT:DC\r\n");
-        QTest::newRow("REM CURR") << "REM"
-                                  << "CURR" << QByteArray(":SYST:REM\r\n:CONF:CURR:DC\r\n");
-        QTest::newRow("LOC") << "LOC"
-                             << "CURR" << QByteArray(":SYST:LOC\r\n");
+        QTest::newRow("REM VOLT") << u"REM"_s << u"VOLT"_s
+                                  << QByteArray(":SYST:REM\r\n:CONF:VOLT:DC\r\n");
+        QTest::newRow("REM CURR") << u"REM"_s << u"CURR"_s
+                                  << QByteArray(":SYST:REM\r\n:CONF:CURR:DC\r\n");
+        QTest::newRow("LOC") << u"LOC"_s << u"CURR"_s << QByteArray(":SYST:LOC\r\n");
     }
     void meterLines() {
         QFETCH(QString, remote);

@@ -9,6 +9,7 @@
 
 using namespace vantelso;
 using namespace vantelso::bench;
+using namespace Qt::StringLiterals;
 
 class TestCalRun : public QObject {
     Q_OBJECT
@@ -76,14 +77,11 @@ private Q_SLOTS:
     void errorEndings_data() {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no default image") << "image"
-                                          << "File non trovato";
-        QTest::newRow("device silent") << "identity"
-                                       << "Dispositivo non identificato";
-        QTest::newRow("calibrator silent") << "calibrator"
-                                           << "Comunicazione fallita: 90 mV A";
-        QTest::newRow("supply silent") << "supply"
-                                       << "Alimentatore non risponde";
+        QTest::newRow("no default image") << u"image"_s << u"File non trovato"_s;
+        QTest::newRow("device silent") << u"identity"_s << u"Dispositivo non identificato"_s;
+        QTest::newRow("calibrator silent")
+            << u"calibrator"_s << u"Comunicazione fallita: 90 mV A"_s;
+        QTest::newRow("supply silent") << u"supply"_s << u"Alimentatore non risponde"_s;
     }
     void errorEndings() {
         QFETCH(QString, fault);

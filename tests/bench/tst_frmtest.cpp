@@ -10,6 +10,7 @@
 #include <cmath>
 
 using namespace vantelso;
+using namespace Qt::StringLiterals;
 
 class TestFrmTest : public QObject {
     Q_OBJECT
@@ -130,18 +131,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("reference");
         QTest::addColumn<QString>("tolerance");
         QTest::addColumn<QString>("named");
-        QTest::newRow("empty reference") << ""
-                                         << "2"
-                                         << "Riferimento";
-        QTest::newRow("empty tolerance") << "100"
-                                         << ""
-                                         << "toll";
-        QTest::newRow("word") << "cento"
-                              << "2"
-                              << "Riferimento";
-        QTest::newRow("blank tolerance") << "100"
-                                         << "  "
-                                         << "toll";
+        QTest::newRow("empty reference") << u""_s << u"2"_s << u"Riferimento"_s;
+        QTest::newRow("empty tolerance") << u"100"_s << u""_s << u"toll"_s;
+        QTest::newRow("word") << u"cento"_s << u"2"_s << u"Riferimento"_s;
+        QTest::newRow("blank tolerance") << u"100"_s << u"  "_s << u"toll"_s;
     }
     void refusesEmptyFields() {
         QFETCH(QString, reference);
