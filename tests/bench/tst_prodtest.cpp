@@ -26,7 +26,9 @@ struct TestBench {
     ProdRig r;
     bool measuring = false;
     ProductionTest test{&r.link, &r.rig.generator, &r.rig.prompter, &measuring};
-    TestBench() { test.timings = ProductionTestTimings().scaled(0); }
+    explicit TestBench(std::uint8_t modelByte = 7) : r(modelByte) {
+        test.timings = ProductionTestTimings().scaled(0);
+    }
     // Stops the running test once `n` readings have been taken.
     void stopAfter(int n) {
         QObject::connect(&test, &ProductionTest::reading, &test,
@@ -70,19 +72,10 @@ private Q_SLOTS:
         QFETCH(QString, frequency);
         QFETCH(QByteArrayList, lines);
         TestBench b;
-        BenchStatus status = BenchStatus::Ok;
-        switch (button) {
-        case 0:
-            status = b.test.SetUpGenerator(waveform, frequency);
-            break;
-        case 1:
-        case 2:
-            status = b.test.GeneratorOutput(button == 1);
-            break;
-        default:
-            status = b.test.GeneratorFrequency(frequency);
-        }
-        QCOMPARE(status, BenchStatus::Ok);
+        QCOMPARE(button == 0   ? b.test.SetUpGenerator(waveform, frequency)
+                 : button == 3 ? b.test.GeneratorFrequency(frequency)
+                               : b.test.GeneratorOutput(button == 1),
+                 BenchStatus::Ok);
         QCOMPARE(b.r.generator().lines(), lines);
         QCOMPARE(b.r.generator().errors(), 0);
         QVERIFY(b.r.rig.prompter.questions().isEmpty());
@@ -127,35 +120,29 @@ private Q_SLOTS:
     }
 
     void linearity_data() {
-        QTest::addColumn<double>("start");
-        QTest::addColumn<double>("end");
-        QTest::addColumn<double>("step");
-        QTest::addColumn<double>("tolerance");
+        QTest::addColumn<LinearitySettings>("s");
         QTest::addColumn<bool>("misreadAbove1500"); // the unit reads 10% low above 1500 Hz
         QTest::addColumn<QByteArrayList>("frequencies");
         QTest::addColumn<QStringList>("misses");
         QTest::newRow("exact counter")
-            << 1000.0 << 2000.0 << 500.0 << 1.0 << false
+            << LinearitySettings{1000, 2000, 500, 0.02, 0, 1} << false
             << QByteArrayList{"FREQuency 1000", "FREQuency 1500", "FREQuency 2000"}
             << QStringList();
         QTest::newRow("misses above 1500")
-            << 1000.0 << 2000.0 << 250.0 << 5.0 << true
+            << LinearitySettings{1000, 2000, 250, 0.02, 0, 5} << true
             << QByteArrayList{"FREQuency 1000", "FREQuency 1250", "FREQuency 1500",
                               "FREQuency 1750", "FREQuency 2000"}
             << QStringList{"1750-->1575.", "2000-->1800."};
         QTest::newRow("decimal steps reach the end")
-            << 100.0 << 100.3 << 0.1 << 0.01 << false
+            << LinearitySettings{100, 100.3, 0.1, 0.02, 0, 0.01} << false
             << QByteArrayList{"FREQuency 100", "FREQuency 100.1", "FREQuency 100.2",
                               "FREQuency 100.3"}
             << QStringList();
-        QTest::newRow("one point") << 50.0 << 50.0 << 10.0 << 0.5 << false
+        QTest::newRow("one point") << LinearitySettings{50, 50, 10, 0.02, 0, 0.5} << false
                                    << QByteArrayList{"FREQuency 50"} << QStringList();
     }
     void linearity() {
-        QFETCH(double, start);
-        QFETCH(double, end);
-        QFETCH(double, step);
-        QFETCH(double, tolerance);
+        QFETCH(LinearitySettings, s);
         QFETCH(bool, misreadAbove1500);
         QFETCH(QByteArrayList, frequencies);
         QFETCH(QStringList, misses);
@@ -165,7 +152,6 @@ private Q_SLOTS:
                 [](double f) { return f > 1500 ? std::round(f * 0.9) : f; });
         // The settling lets the frames streamed before a frequency change go by.
         b.test.timings.operatorTimeScale = 1;
-        LinearitySettings s{start, end, step, 0.02, 0, tolerance};
         QSignalSpy log(&b.test, &ProductionTest::logged);
         QSignalSpy progress(&b.test, &ProductionTest::progress);
         QCOMPARE(b.test.RunLinearity(s), TestEnd::Finished);
@@ -256,14 +242,12 @@ private Q_SLOTS:
     // A unit whose frame has no bytes 8..10 would read 0 at every point: refused, with the
     // reason, before anything is sent.
     void frameWithoutInputReading() {
-        ProdRig r(2);
-        bool measuring = false;
-        ProductionTest test(&r.link, &r.rig.generator, &r.rig.prompter, &measuring);
-        QCOMPARE(test.RunStability(0, 1), TestEnd::NoReading);
-        QCOMPARE(test.RunLinearity({100, 200, 100, 0, 0, 1}), TestEnd::NoReading);
-        QVERIFY(r.rig.prompter.texts().value(0).contains(u"non trasmette la misura"_s));
-        QVERIFY(r.device().commandLog().isEmpty());
-        QVERIFY(r.rig.bench.generator().lines().isEmpty());
+        TestBench b(2);
+        QCOMPARE(b.test.RunStability(0, 1), TestEnd::NoReading);
+        QCOMPARE(b.test.RunLinearity({100, 200, 100, 0, 0, 1}), TestEnd::NoReading);
+        QVERIFY(b.r.rig.prompter.texts().value(0).contains(u"non trasmette la misura"_s));
+        QVERIFY(b.r.device().commandLog().isEmpty());
+        QVERIFY(b.r.generator().lines().isEmpty());
     }
 
     // The generator frequency is a number of Hz above 0; anything else is refused and
