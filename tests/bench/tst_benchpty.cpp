@@ -16,6 +16,26 @@
 using namespace vantelso;
 using namespace vantelso::bench;
 
+namespace {
+
+// The served bench's pseudo-terminal of an instrument.
+QString address(const sim::SimulatedBench& sim, const char* name) {
+    for (const auto& e : sim.endpoints())
+        if (e.name == QLatin1String(name) && !e.address.startsWith(QLatin1String("TCPIP")))
+            return e.address;
+    return QString();
+}
+
+// The selectors' serial ports 4, 6, 3 and 5 on the served supply, calibrator, meter and switch.
+void useServedPorts(BenchInstruments& bench, const sim::SimulatedBench& sim) {
+    bench.setPortPath(4, address(sim, "alimentatore"));
+    bench.setPortPath(6, address(sim, "calibratore"));
+    bench.setPortPath(3, address(sim, "multimetro0"));
+    bench.setPortPath(5, address(sim, "switch"));
+}
+
+} // namespace
+
 class TestBenchPty : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -24,26 +44,14 @@ private Q_SLOTS:
         sim::SimulatedBench sim(5);
         QString why;
         QVERIFY2(sim.serve(&why), qPrintable(why));
-        auto address = [&](const QString& name, bool tcp) {
-            for (const auto& e : sim.endpoints()) {
-                if (e.name == name && e.address.startsWith(QLatin1String("TCPIP")) == tcp)
-                    return e.address;
-            }
-            return QString();
-        };
-
         ResourceAliases aliases;
         for (const QString& line : sim.aliasLines())
             aliases.add(line.section(u'=', 0, 0).trimmed(), line.section(u'=', 1).trimmed());
         SessionFactory sessions(aliases);
         ScriptedPrompter prompter;
         BenchInstruments bench(&prompter, &sessions);
-        BenchTimings t = BenchTimings().scaled(0);
-        bench.context.timings = t;
-        bench.setPortPath(4, address(QStringLiteral("alimentatore"), false));
-        bench.setPortPath(6, address(QStringLiteral("calibratore"), false));
-        bench.setPortPath(3, address(QStringLiteral("multimetro0"), false));
-        bench.setPortPath(5, address(QStringLiteral("switch"), false));
+        bench.context.timings = BenchTimings().scaled(0);
+        useServedPorts(bench, sim);
         QCOMPARE(bench.openPorts(), QStringList());
         QVERIFY(bench.supply.port()->portName().startsWith(QLatin1String("/dev/")));
 
@@ -64,7 +72,7 @@ private Q_SLOTS:
         QCOMPARE(bench.calibrator.ReadAmbientTemp().value, 23.5);
 
         // The device drives DAC count 3500 on output A; the meter reads the top of its range.
-        SerialTransport devicePort(address(QStringLiteral("dispositivo"), false));
+        SerialTransport devicePort(address(sim, "dispositivo"));
         QVERIFY(devicePort.open());
         DeviceLink link(&prompter);
         link.setTransport(&devicePort);
@@ -110,15 +118,7 @@ private Q_SLOTS:
         BenchTimings t = BenchTimings().scaled(0);
         t.calibratorEchoTimeout = t.meterReplyTimeout = t.supplyReplyTimeout = 0.3;
         bench.context.timings = t;
-        for (const auto& e : sim.endpoints()) {
-            if (e.name == QLatin1String("calibratore"))
-                bench.setPortPath(6, e.address);
-            if (e.name == QLatin1String("multimetro0") && e.address.startsWith(u'/'))
-                bench.setPortPath(3, e.address);
-            if (e.name == QLatin1String("alimentatore"))
-                bench.setPortPath(4, e.address);
-        }
-        bench.switches.setSelector(QStringLiteral("Manuale"));
+        useServedPorts(bench, sim);
         QCOMPARE(bench.openPorts(), QStringList());
         for (const QString& name : sim::SimulatedBench::instrumentNames())
             sim.instrument(name)->setSilent(true);

@@ -19,23 +19,16 @@ private Q_SLOTS:
         ProdRig r;
         gui::FrmTest w(&r.link, r.rig.generator, &r.rig.prompter);
         QCOMPARE(w.windowTitle(), QStringLiteral("Test"));
-        const QList<std::pair<QAbstractButton*, const char*>> captions = {
-            {w.Command1, "start STABILITA'"},
-            {w.Command3, "Stop"},
-            {w.Command2, "Clear"},
-            {w.Command4, "start LINEARITA'"},
-            {w.Command7, "chA"},
-            {w.Command10, "chB"},
-            {w.Command11, "a+b"},
-            {w.Command8, "Stop"},
-            {w.Command6[0], "ON"},
-            {w.Command6[1], "OFF"},
-            {w.Command6[2], ">>"},
-            {w.opt_fgen[0], "TTL"},
-            {w.opt_fgen[1], "Rimbalzo"},
-            {w.opt_fgen[2], "Tacho"}};
-        for (const auto& [b, caption] : captions)
-            QCOMPARE(b->text(), QLatin1String(caption));
+        const QList<QAbstractButton*> buttons{
+            w.Command1,    w.Command3,    w.Command2,    w.Command4,    w.Command7,
+            w.Command10,   w.Command11,   w.Command8,    w.Command6[0], w.Command6[1],
+            w.Command6[2], w.opt_fgen[0], w.opt_fgen[1], w.opt_fgen[2]};
+        QStringList captions;
+        for (const QAbstractButton* b : buttons)
+            captions << b->text();
+        QCOMPARE(captions,
+                 (QStringList{"start STABILITA'", "Stop", "Clear", "start LINEARITA'", "chA", "chB",
+                              "a+b", "Stop", "ON", "OFF", ">>", "TTL", "Rimbalzo", "Tacho"}));
         QCOMPARE(w.Text1[1]->text(), QStringLiteral("800"));
         QCOMPARE(w.Text1[2]->text(), QStringLiteral("800"));
         QCOMPARE(w.Text10->text(), QStringLiteral("1000"));
