@@ -21,40 +21,38 @@ private Q_SLOTS:
 #ifdef Q_OS_UNIX
     void benchSim() {
         QProcess cli;
-        cli.start(QStringLiteral(VANTELSO_CLI),
-                  {QStringLiteral("bench"), QStringLiteral("sim"), QStringLiteral("RSX7030")});
+        cli.start(QStringLiteral(VANTELSO_CLI), {u"bench"_s, u"sim"_s, u"RSX7030"_s});
         QVERIFY(cli.waitForStarted());
         QHash<QString, QString> ports; // name -> address, pseudo-terminals and sockets apart
         while (ports.size() < 8 && cli.waitForReadyRead(5000)) {
             while (cli.canReadLine()) {
                 const QStringList f = QString::fromLocal8Bit(cli.readLine()).trimmed().split(u'\t');
                 QCOMPARE(f.size(), 3);
-                ports.insert(f[0] + (f[1].startsWith(u'/') ? QString() : QStringLiteral("/tcp")),
-                             f[1]);
+                ports.insert(f[0] + (f[1].startsWith(u'/') ? QString() : u"/tcp"_s), f[1]);
             }
         }
         QCOMPARE(ports.size(), 8);
         for (const char* name :
              {"dispositivo", "alimentatore", "calibratore", "multimetro0", "multimetro1", "switch"})
-            QVERIFY2(ports.value(QLatin1String(name)).startsWith(QLatin1String("/dev/")), name);
-        QVERIFY(ports.value(QStringLiteral("generatore/tcp")).startsWith(QLatin1String("TCPIP::")));
+            QVERIFY2(ports.value(QLatin1String(name)).startsWith(u"/dev/"_s), name);
+        QVERIFY(ports.value(u"generatore/tcp"_s).startsWith(u"TCPIP::"_s));
 
         ScriptedPrompter prompter;
         ResourceAliases aliases;
-        aliases.add(QStringLiteral("UsbDevice2"), ports.value(QStringLiteral("multimetro0/tcp")));
+        aliases.add(u"UsbDevice2"_s, ports.value(u"multimetro0/tcp"_s));
         SessionFactory sessions(aliases);
         BenchInstruments bench(&prompter, &sessions);
         bench.context.timings = BenchTimings().scaled(0);
-        bench.setPortPath(4, ports.value(QStringLiteral("alimentatore")));
-        bench.setPortPath(6, ports.value(QStringLiteral("calibratore")));
-        bench.setPortPath(3, ports.value(QStringLiteral("multimetro0")));
-        bench.setPortPath(5, ports.value(QStringLiteral("switch")));
+        bench.setPortPath(4, ports.value(u"alimentatore"_s));
+        bench.setPortPath(6, ports.value(u"calibratore"_s));
+        bench.setPortPath(3, ports.value(u"multimetro0"_s));
+        bench.setPortPath(5, ports.value(u"switch"_s));
         QCOMPARE(bench.openPorts(), QStringList());
-        QCOMPARE(bench.supply.SetSupply(true, QStringLiteral("20.00")), BenchStatus::Ok);
+        QCOMPARE(bench.supply.SetSupply(true, u"20.00"_s), BenchStatus::Ok);
         QCOMPARE(bench.supply.ReadSupplyCurrent().value(), 27.0);
         QCOMPARE(bench.calibrator.ReadAmbientTemp().value, 23.5);
         QVERIFY(bench.meters.ReadMultimeter(0).ok());
-        bench.meters.setSelector(QStringLiteral("Usb2"));
+        bench.meters.setSelector(u"Usb2"_s);
         QVERIFY(bench.meters.ReadMultimeter(0).ok());
         cli.kill();
         cli.waitForFinished();
@@ -107,13 +105,13 @@ private Q_SLOTS:
                               "L-0042", "--gain-error", "3", "--json"});
         QCOMPARE(r.exitCode, 3);
         const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
-        QCOMPARE(o.value("unit").toString(), QStringLiteral("L-0042"));
+        QCOMPARE(o.value("unit").toString(), u"L-0042"_s);
         QCOMPARE(o.value("passed").toBool(true), false);
         QCOMPARE(o.value("finalProgrammed").toBool(), true);
-        QCOMPARE(o.value("failedRanges").toArray(), QJsonArray{QStringLiteral("200 mV A")});
+        QCOMPARE(o.value("failedRanges").toArray(), QJsonArray{u"200 mV A"_s});
         const QJsonArray ranges = o.value("ranges").toArray();
         QCOMPARE(ranges.size(), 2);
-        QCOMPARE(ranges[0].toObject().value("range").toString(), QStringLiteral("200 mV A"));
+        QCOMPARE(ranges[0].toObject().value("range").toString(), u"200 mV A"_s);
         QVERIFY(ranges[1].toObject().value("passed").toBool());
         QVERIFY(!ranges[1].toObject().value("k2").toString().isEmpty());
 
@@ -123,11 +121,11 @@ private Q_SLOTS:
         const QJsonArray runs = QJsonDocument::fromJson(listed.out.toUtf8()).array();
         QCOMPARE(runs.size(), 1);
         const QJsonObject run = runs[0].toObject();
-        QCOMPARE(run.value("kind").toString(), QStringLiteral("calibration"));
-        QCOMPARE(run.value("outcome").toString(), QStringLiteral("failed"));
+        QCOMPARE(run.value("kind").toString(), u"calibration"_s);
+        QCOMPARE(run.value("outcome").toString(), u"failed"_s);
         const QJsonArray steps = run.value("steps").toArray();
         QCOMPARE(steps.size(), 2);
-        QCOMPARE(steps[0].toObject().value("range").toString(), QStringLiteral("200 mV A"));
+        QCOMPARE(steps[0].toObject().value("range").toString(), u"200 mV A"_s);
         QCOMPARE(steps[0].toObject().value("passed").toBool(true), false);
         QVERIFY(steps[1].toObject().value("passed").toBool());
     }

@@ -176,16 +176,15 @@ private Q_SLOTS:
 
     void switchLines() {
         BenchRig rig;
-        QCOMPARE(rig.instruments.switches.SetSwitch(QStringLiteral("101A102A103C104C")),
-                 BenchStatus::Ok);
+        QCOMPARE(rig.instruments.switches.SetSwitch(u"101A102A103C104C"_s), BenchStatus::Ok);
         QCOMPARE(rig.bench.switches().heard(), QByteArray("rout:open (@101)\r\n"
                                                           "rout:open (@102)\r\n"
                                                           "rout:close (@103)\r\n"
                                                           "rout:close (@104)\r\n"));
         QCOMPARE(rig.bench.switches().closedRelays(), (QSet<int>{103, 104}));
-        QCOMPARE(rig.instruments.switches.SetSwitch(QStringLiteral("103A")), BenchStatus::Ok);
+        QCOMPARE(rig.instruments.switches.SetSwitch(u"103A"_s), BenchStatus::Ok);
         QCOMPARE(rig.bench.switches().closedRelays(), (QSet<int>{104}));
-        QCOMPARE(SwitchLines(QStringLiteral("AC1C")), QByteArrayList{"rout:close (@AC1)\r\n"});
+        QCOMPARE(SwitchLines(u"AC1C"_s), QByteArrayList{"rout:close (@AC1)\r\n"});
     }
 
     void meterLines_data() {
@@ -258,7 +257,7 @@ private Q_SLOTS:
         rig.bench.meter(0).setAnswerLimit(-1);
         rig.bench.meter(0).setSilent(true);
         QCOMPARE(m.ReadMultimeter(0).status, BenchStatus::Timeout);
-        m.setSelector(QStringLiteral("Gpib1")); // names nothing: the driver does nothing
+        m.setSelector(u"Gpib1"_s); // names nothing: the driver does nothing
         QCOMPARE(m.ReadMultimeter(0).value, 0.0);
         QCOMPARE(m.ReadMultimeter(0).status, BenchStatus::Ok);
     }
@@ -267,17 +266,15 @@ private Q_SLOTS:
     void meterOverUsbSession() {
         BenchRig rig;
         Multimeter& m = rig.instruments.meters;
-        sim::SimMultimeter serialMeter(QStringLiteral("seriale"));
+        sim::SimMultimeter serialMeter(u"seriale"_s);
         sim::SimInstrumentTransport serialPort(&serialMeter);
         serialPort.open();
         m.setPort(0, &serialPort);
-        m.setSelector(QStringLiteral("Usb2"));
-        QCOMPARE(m.SetMultimeter(0, QStringLiteral("REM"), QStringLiteral("VOLT")),
-                 BenchStatus::Ok);
+        m.setSelector(u"Usb2"_s);
+        QCOMPARE(m.SetMultimeter(0, u"REM"_s, u"VOLT"_s), BenchStatus::Ok);
         QCOMPARE(rig.bench.meter(0).heard(),
                  QByteArray("CONF:VOLT:DC 100,0.001\nSENS:VOLT:DC:NPLC 1\n"));
-        QCOMPARE(m.SetMultimeter(0, QStringLiteral("REM"), QStringLiteral("CURR")),
-                 BenchStatus::Ok);
+        QCOMPARE(m.SetMultimeter(0, u"REM"_s, u"CURR"_s), BenchStatus::Ok);
         QCOMPARE(rig.bench.meter(0).lines().mid(2),
                  (QByteArrayList{"CONF:CURR:DC .1,0.001", "SENS:CURR:DC:NPLC 1"}));
         rig.bench.meter(0).setProbe([](sim::SimMultimeter::Function) { return 0.0123456789; });
@@ -289,24 +286,23 @@ private Q_SLOTS:
         QCOMPARE(serialMeter.heard(), QByteArray());
 
         // An alias nobody defined: a clear message, no traffic.
-        m.setSelector(QStringLiteral("Usb3"));
-        QCOMPARE(m.SetMultimeter(0, QStringLiteral("REM"), QStringLiteral("VOLT")),
-                 BenchStatus::PortError);
-        QVERIFY(rig.prompter.texts().last().contains(QLatin1String("\"UsbDevice3\"")));
+        m.setSelector(u"Usb3"_s);
+        QCOMPARE(m.SetMultimeter(0, u"REM"_s, u"VOLT"_s), BenchStatus::PortError);
+        QVERIFY(rig.prompter.texts().last().contains(u"\"UsbDevice3\""_s));
         QCOMPARE(rig.prompter.questions().last().icon, Prompter::Icon::Critical);
     }
 
     void supply() {
         BenchRig rig;
         PowerSupply& s = rig.instruments.supply;
-        QCOMPARE(s.SetSupply(true, QStringLiteral("24.00")), BenchStatus::Ok);
+        QCOMPARE(s.SetSupply(true, u"24.00"_s), BenchStatus::Ok);
         QCOMPARE(rig.bench.supply().heard(), QByteArray("SV 24.00\rKOE\r"));
         rig.bench.supply().setLoad([](double v) { return v == 24 ? 26.0 : 0.0; });
         SupplyCurrent i = s.ReadSupplyCurrent();
         QCOMPARE(i.kind(), SupplyCurrent::Kind::Milliamps);
         QCOMPARE(i.value(), 26.0);
-        QCOMPARE(i.text(), QStringLiteral("26"));
-        QCOMPARE(s.SetSupply(false, QStringLiteral("24.00")), BenchStatus::Ok);
+        QCOMPARE(i.text(), u"26"_s);
+        QCOMPARE(s.SetSupply(false, u"24.00"_s), BenchStatus::Ok);
         QCOMPARE(s.ReadSupplyCurrent().value(), 0.0);
 
         // Seven characters of the eight: a time-out, not a number.
@@ -317,7 +313,7 @@ private Q_SLOTS:
         QVERIFY(s.ReadSupplyCurrent().timedOut());
         s.setPort(nullptr);
         QVERIFY(s.ReadSupplyCurrent().timedOut());
-        QCOMPARE(s.SetSupply(true, QStringLiteral("24.00")), BenchStatus::PortError);
+        QCOMPARE(s.SetSupply(true, u"24.00"_s), BenchStatus::PortError);
     }
 
     // A late byte left on the calibrator's line does not shift the answers of the next frame;
@@ -339,30 +335,30 @@ private Q_SLOTS:
     void manualMode() {
         BenchRig rig;
         BenchInstruments& in = rig.instruments;
-        in.supply.setSelector(QStringLiteral("Manuale"));
-        in.calibrator.setSelector(QStringLiteral("Manuale"));
-        in.switches.setSelector(QStringLiteral("Manuale"));
-        in.meters.setSelector(QStringLiteral("Manuale"));
+        in.supply.setSelector(u"Manuale"_s);
+        in.calibrator.setSelector(u"Manuale"_s);
+        in.switches.setSelector(u"Manuale"_s);
+        in.meters.setSelector(u"Manuale"_s);
         ScriptedPrompter& p = rig.prompter;
-        p.pushInput(QStringLiteral("12x"));  // supply current, kept as typed
-        p.pushInput(QStringLiteral("abc"));  // meter: not a number, asked again
-        p.pushInput(QStringLiteral("1.5"));  //   1.5 V
-        p.pushInput(QString());              // meter: Cancel
-        p.pushInput(QStringLiteral("23,4")); // ambient: not a number, asked again
-        p.pushInput(QStringLiteral(" 23.4 "));
+        p.pushInput(u"12x"_s);  // supply current, kept as typed
+        p.pushInput(u"abc"_s);  // meter: not a number, asked again
+        p.pushInput(u"1.5"_s);  //   1.5 V
+        p.pushInput(QString()); // meter: Cancel
+        p.pushInput(u"23,4"_s); // ambient: not a number, asked again
+        p.pushInput(u" 23.4 "_s);
 
-        in.supply.SetSupply(true, QStringLiteral("24.00"));
-        in.supply.SetSupply(false, QStringLiteral("18.00"));
+        in.supply.SetSupply(true, u"24.00"_s);
+        in.supply.SetSupply(false, u"18.00"_s);
         const SupplyCurrent i = in.supply.ReadSupplyCurrent();
         QCOMPARE(i.kind(), SupplyCurrent::Kind::OperatorText);
-        QCOMPARE(i.text(), QStringLiteral("12x"));
+        QCOMPARE(i.text(), u"12x"_s);
         QCOMPARE(i.value(), 12.0);
-        in.meters.SetMultimeter(0, QStringLiteral("REM"), QStringLiteral("VOLT"));
+        in.meters.SetMultimeter(0, u"REM"_s, u"VOLT"_s);
         const Measurement m = in.meters.ReadMultimeter(0);
         QVERIFY(m.ok());
         QCOMPARE(m.value, 1500.0);
         QCOMPARE(in.meters.ReadMultimeter(0).status, BenchStatus::Cancelled);
-        in.switches.SetSwitch(QStringLiteral("101A"));
+        in.switches.SetSwitch(u"101A"_s);
         in.calibrator.SetCalibrator(-1);
         CalData d{1, 2, 3, 4};
         QCOMPARE(in.calibrator.CalibratorFrame(1, 0x80, d), BenchStatus::Ok);
@@ -387,7 +383,7 @@ private Q_SLOTS:
     // production test's.
     void functionGenerator() {
         BenchRig rig;
-        QCOMPARE(rig.generator.SetUp(FunctionGenerator::Waveform::Bounce, QStringLiteral("1000")),
+        QCOMPARE(rig.generator.SetUp(FunctionGenerator::Waveform::Bounce, u"1000"_s),
                  BenchStatus::Ok);
         sim::SimFunctionGenerator& sim = rig.bench.generator();
         QByteArrayList lines = sim.lines();
@@ -408,7 +404,7 @@ private Q_SLOTS:
                                  "FUNCtion:USER PULSE", "FUNCtion:SHAPe USER", "OUTPut:LOAD 50",
                                  "FREQuency 5000;VOLTage 5", "OUTPut ON"}));
         QCOMPARE(sim.userPoints(), 4000);
-        QCOMPARE(sim.shape(), QStringLiteral("USER"));
+        QCOMPARE(sim.shape(), u"USER"_s);
         QCOMPARE(sim.frequency(), 5000.0);
         QVERIFY(sim.outputOn());
         QCOMPARE(sim.errors(), 0);

@@ -15,13 +15,14 @@
 
 using namespace vantelso;
 using namespace vantelso::bench;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 // The served bench's pseudo-terminal of an instrument.
 QString address(const sim::SimulatedBench& sim, const char* name) {
     for (const auto& e : sim.endpoints())
-        if (e.name == QLatin1String(name) && !e.address.startsWith(QLatin1String("TCPIP")))
+        if (e.name == QLatin1String(name) && !e.address.startsWith(u"TCPIP"_s))
             return e.address;
     return QString();
 }
@@ -53,17 +54,17 @@ private Q_SLOTS:
         bench.context.timings = BenchTimings().scaled(0);
         useServedPorts(bench, sim);
         QCOMPARE(bench.openPorts(), QStringList());
-        QVERIFY(bench.supply.port()->portName().startsWith(QLatin1String("/dev/")));
+        QVERIFY(bench.supply.port()->portName().startsWith(u"/dev/"_s));
 
         // Supply at 2400 baud.
-        QCOMPARE(bench.supply.SetSupply(true, QStringLiteral("24.00")), BenchStatus::Ok);
+        QCOMPARE(bench.supply.SetSupply(true, u"24.00"_s), BenchStatus::Ok);
         const SupplyCurrent i = bench.supply.ReadSupplyCurrent();
         QCOMPARE(i.kind(), SupplyCurrent::Kind::Milliamps);
         QCOMPARE(i.value(), 23.0); // the default load, 22.8 mA at 24 V, to the supply's 1 mA
         QVERIFY(sim.supply().outputOn());
 
         // Calibrator to channel A, 5 V.
-        QCOMPARE(bench.switches.SetSwitch(QStringLiteral("101A102A103C")), BenchStatus::Ok);
+        QCOMPARE(bench.switches.SetSwitch(u"101A102A103C"_s), BenchStatus::Ok);
         const CalFunction* volts = FindCalFunction(u"V");
         QCOMPARE(bench.calibrator.Select(*volts), BenchStatus::Ok);
         QCOMPARE(bench.calibrator.SetCalibrator(5 * volts->scale), BenchStatus::Ok);
@@ -80,10 +81,8 @@ private Q_SLOTS:
         link.SendValueUpperI(3500);
         QTRY_COMPARE(sim.device().directValueUpper(), 3500);
         const bool current = sim.device().outputIsCurrent(0);
-        QCOMPARE(
-            bench.meters.SetMultimeter(0, QStringLiteral("REM"),
-                                       current ? QStringLiteral("CURR") : QStringLiteral("VOLT")),
-            BenchStatus::Ok);
+        QCOMPARE(bench.meters.SetMultimeter(0, u"REM"_s, current ? u"CURR"_s : u"VOLT"_s),
+                 BenchStatus::Ok);
         const Measurement top = bench.meters.ReadMultimeter(0);
         QVERIFY(top.ok());
         QCOMPARE(top.value,
@@ -93,16 +92,14 @@ private Q_SLOTS:
         QTRY_COMPARE(sim.meter(0).beeps(), 1);
 
         // The meter's USB session and the function generator over loopback TCP.
-        bench.meters.setSelector(QStringLiteral("Usb2"));
-        QCOMPARE(bench.meters.SetMultimeter(0, QStringLiteral("REM"), QStringLiteral("VOLT")),
-                 BenchStatus::Ok);
+        bench.meters.setSelector(u"Usb2"_s);
+        QCOMPARE(bench.meters.SetMultimeter(0, u"REM"_s, u"VOLT"_s), BenchStatus::Ok);
         QVERIFY(bench.meters.ReadMultimeter(0).ok());
-        QVERIFY(bench.meters.session()->resource().startsWith(QLatin1String("TCPIP::127.0.0.1")));
+        QVERIFY(bench.meters.session()->resource().startsWith(u"TCPIP::127.0.0.1"_s));
         FunctionGenerator generator(&bench.context, &sessions);
-        QCOMPARE(generator.SetUp(FunctionGenerator::Waveform::Tacho, QStringLiteral("60")),
-                 BenchStatus::Ok);
+        QCOMPARE(generator.SetUp(FunctionGenerator::Waveform::Tacho, u"60"_s), BenchStatus::Ok);
         QTRY_VERIFY(sim.generator().outputOn());
-        QCOMPARE(sim.generator().shape(), QStringLiteral("SIN"));
+        QCOMPARE(sim.generator().shape(), u"SIN"_s);
         QCOMPARE(sim.generator().frequency(), 60.0);
         QCOMPARE(prompter.questions().size(), 0);
     }

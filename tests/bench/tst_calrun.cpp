@@ -17,11 +17,11 @@ private Q_SLOTS:
     void fullRun_data() {
         QTest::addColumn<QString>("model");
         QTest::addColumn<int>("modelByte"); // -1: the identifier's own
-        QTest::newRow("RSX7030") << QStringLiteral("RSX7030") << -1;
+        QTest::newRow("RSX7030") << u"RSX7030"_s << -1;
         // Shares the identifier and keeps its output constants the other way round.
-        QTest::newRow("RSX7030 model byte 1") << QStringLiteral("RSX7030") << 1;
-        QTest::newRow("RSX7032A") << QStringLiteral("RSX7032A") << -1;
-        QTest::newRow("5010OEM") << QStringLiteral("5010OEM") << -1;
+        QTest::newRow("RSX7030 model byte 1") << u"RSX7030"_s << 1;
+        QTest::newRow("RSX7032A") << u"RSX7032A"_s << -1;
+        QTest::newRow("5010OEM") << u"5010OEM"_s << -1;
     }
     void fullRun() {
         QFETCH(QString, model);
@@ -31,7 +31,7 @@ private Q_SLOTS:
         const RunOutcome out = r.run.RunCalibration();
         QVERIFY2(!out.error, qPrintable(out.message + " | " + r.op.texts().join(" / ")));
         QVERIFY(out.finalProgrammed);
-        QCOMPARE(r.run.status, QStringLiteral("COLLAUDO TERMINATO"));
+        QCOMPARE(r.run.status, u"COLLAUDO TERMINATO"_s);
         QCOMPARE(r.run.statusColour, FieldColour::Green);
         const CalModel& m = CalModels()[FindCalModel(model)];
         for (int i : m.ranges) {
@@ -52,15 +52,14 @@ private Q_SLOTS:
         QVERIFY(!r.rig.bench.supply().outputOn());
         QVERIFY(r.rig.bench.meter(0).beeps() >= 1);
         // The switch test asked for ON then OFF, except where the model has none.
-        const bool switches = model != QLatin1String("5010OEM");
-        QCOMPARE(r.op.texts().contains(QStringLiteral("Impostare tutti i dip-switch a OFF")),
-                 switches);
+        const bool switches = model != u"5010OEM"_s;
+        QCOMPARE(r.op.texts().contains(u"Impostare tutti i dip-switch a OFF"_s), switches);
     }
 
     // A gain error beyond 2 % leaves that range red with its neutral constant, and the run
     // goes on to the end.
     void gainErrorBeyondTolerance() {
-        CalRig r(QStringLiteral("RSX7032A"));
+        CalRig r(u"RSX7032A"_s);
         r.rig.bench.calibrationModel()->unit.inputGainError[0] = 0.03;
         for (int i = 0; i < kRangeCount; ++i)
             r.run.setRangeTicked(i, i == 0 || i == 12);
@@ -70,7 +69,7 @@ private Q_SLOTS:
         QCOMPARE(r.run.ranges[0].k1.colour, FieldColour::Red);
         QCOMPARE(r.constantAt(50), 50.0); // still neutral
         QCOMPARE(r.run.ranges[12].box, FieldColour::Green);
-        QVERIFY(r.run.report.first().endsWith(QLatin1String("FALLITO")));
+        QVERIFY(r.run.report.first().endsWith(u"FALLITO"_s));
     }
 
     // Bad input: each takes the error ending, with the message named, and the supply off.
@@ -86,22 +85,22 @@ private Q_SLOTS:
     void errorEndings() {
         QFETCH(QString, fault);
         QFETCH(QString, message);
-        CalRig r(QStringLiteral("RSX7032A"), fault != QLatin1String("image"));
-        r.run.options.loadDefault = fault == QLatin1String("image");
-        if (fault == QLatin1String("identity"))
+        CalRig r(u"RSX7032A"_s, fault != u"image"_s);
+        r.run.options.loadDefault = fault == u"image"_s;
+        if (fault == u"identity"_s)
             r.device().injectFault({sim::Fault::Kind::NoReply, "$V", 0, -1, 0});
-        if (fault == QLatin1String("calibrator"))
+        if (fault == u"calibrator"_s)
             r.rig.bench.calibrator().setSilent(true);
-        if (fault == QLatin1String("supply"))
+        if (fault == u"supply"_s)
             r.rig.bench.supply().setSilent(true);
         const RunOutcome out = r.run.RunCalibration();
         QVERIFY(out.error);
         QVERIFY2(out.message.startsWith(message), qPrintable(out.message));
-        QCOMPARE(r.run.status, QStringLiteral("COLLAUDO TERMINATO"));
+        QCOMPARE(r.run.status, u"COLLAUDO TERMINATO"_s);
         QCOMPARE(r.run.statusColour, FieldColour::Red);
-        QVERIFY(r.op.texts().contains(QStringLiteral("Errore\n") + out.message));
+        QVERIFY(r.op.texts().contains(u"Errore\n"_s + out.message));
         QVERIFY(!r.run.running());
-        if (fault != QLatin1String("supply"))
+        if (fault != u"supply"_s)
             QVERIFY(!r.rig.bench.supply().outputOn());
     }
 
@@ -109,7 +108,7 @@ private Q_SLOTS:
     // operator moves the thermocouple, the editor's write starts); the next START calibrates
     // position 2 on its own relay lists and hands back. A stopped run hands nothing over.
     void twoPositionRuns() {
-        CalRig r(QStringLiteral("RSX5035"));
+        CalRig r(u"RSX5035"_s);
         for (int p : {1, 2}) {
             r.run.positions.setCalibrate(p, true);
             r.run.positions.setProgram(p, true);
@@ -127,7 +126,7 @@ private Q_SLOTS:
             QCOMPARE(r.rig.bench.switches().lines().contains(position2), run == 2);
             QCOMPARE(r.run.positions.wired, run == 1 ? 2 : 1);
             QCOMPARE(writes, run);
-            QVERIFY(r.op.texts().contains(QStringLiteral("Cambiare posizione termocoppia")));
+            QVERIFY(r.op.texts().contains(u"Cambiare posizione termocoppia"_s));
         }
         // STOP during the step: the position stays wired, nothing is programmed.
         connect(&r.run, &CalibrationRun::rangeChanged, this, [&] { r.run.StopRequested = true; });
@@ -136,13 +135,13 @@ private Q_SLOTS:
         QVERIFY(out.stopped);
         QCOMPARE(r.run.positions.wired, 1);
         QCOMPARE(writes, 2);
-        QVERIFY(!r.op.texts().contains(QStringLiteral("Cambiare posizione termocoppia")));
+        QVERIFY(!r.op.texts().contains(u"Cambiare posizione termocoppia"_s));
     }
 
     // START pressed while another command holds the link: the default image is not written,
     // and the run says so rather than going on as if it had been.
     void refusedDefaultImage() {
-        CalRig r(QStringLiteral("RSX7032D"));
+        CalRig r(u"RSX7032D"_s);
         r.run.options.supplyTest = false;
         const QByteArray before = r.device().bank(0);
         std::optional<RunOutcome> out;
@@ -151,14 +150,14 @@ private Q_SLOTS:
         r.link.ReadBlock(0, 0, 200);
         QVERIFY(out.has_value());
         QVERIFY(out->error);
-        QCOMPARE(out->message, QStringLiteral("Scrittura immagine di default fallita"));
+        QCOMPARE(out->message, u"Scrittura immagine di default fallita"_s);
         QCOMPARE(r.device().bank(0), before);
     }
 
     // STOP after the first step goes to the normal ending; "Riprendi" then skips the green
     // range and calibrates the rest.
     void stopAndResume() {
-        CalRig r(QStringLiteral("RSX7032A"));
+        CalRig r(u"RSX7032A"_s);
         for (int i = 0; i < kRangeCount; ++i)
             r.run.setRangeTicked(i, i == 0 || i == 1);
         connect(&r.run, &CalibrationRun::rangeChanged, this, [&](int i) {
@@ -174,7 +173,7 @@ private Q_SLOTS:
         out = r.run.RunCalibration();
         QVERIFY(!out.error);
         QCOMPARE(r.run.report, QStringList{r.run.report.value(0)});
-        QVERIFY(r.run.report.first().startsWith(QLatin1String("200 mV A")));
+        QVERIFY(r.run.report.first().startsWith(u"200 mV A"_s));
         QCOMPARE(r.run.ranges[0].box, FieldColour::Green);
         QVERIFY(!r.run.ResumeRun);
     }
@@ -182,12 +181,12 @@ private Q_SLOTS:
     // The current test: 31 mA at 30 V against 21 expected shows the reading with no blank
     // before "mA"; Abort goes to the normal ending.
     void supplyCurrentAbort() {
-        CalRig r(QStringLiteral("RSX7030"));
+        CalRig r(u"RSX7030"_s);
         r.rig.bench.supply().setLoad([](double v) { return v > 29 ? 31.0 : 2 + 500 / v; });
         r.op.push(Prompter::Answer::Abort);
         const RunOutcome out = r.run.RunCalibration();
         QVERIFY(!out.error && out.stopped);
-        QCOMPARE(r.op.texts().first(), QStringLiteral("Consumo Errato 31mA @ 30V (21)"));
+        QCOMPARE(r.op.texts().first(), u"Consumo Errato 31mA @ 30V (21)"_s);
         QCOMPARE(r.run.report.size(), 0);
         QCOMPARE(r.run.statusColour, FieldColour::Green);
     }

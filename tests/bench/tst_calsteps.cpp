@@ -12,6 +12,7 @@
 
 using namespace vantelso;
 using namespace vantelso::bench;
+using namespace Qt::StringLiterals;
 
 class TestCalSteps : public QObject {
     Q_OBJECT
@@ -57,10 +58,10 @@ private Q_SLOTS:
         QFETCH(double, gainError);
         QFETCH(double, k);
         QFETCH(bool, written);
-        CalRig r(QStringLiteral("RSX7030"));
+        CalRig r(u"RSX7030"_s);
         r.rig.bench.calibrationModel()->unit.inputGainError[0] = gainError;
         QVERIFY(r.identify());
-        const CalStep step = *FindCalStep(QStringLiteral("RSX7030"), index);
+        const CalStep step = *FindCalStep(u"RSX7030"_s, index);
         const double before = r.constantAt(step.address);
         QVERIFY(r.run.CalibrateInputRange(step));
         const RangeResult& res = r.run.ranges[std::size_t(index)];
@@ -105,15 +106,14 @@ private Q_SLOTS:
         QFETCH(double, sensorError);
         QFETCH(int, stored);
         QFETCH(bool, passed);
-        CalRig r(QStringLiteral("RSX7032A"));
+        CalRig r(u"RSX7032A"_s);
         r.rig.bench.calibrationModel()->unit.cjcError = sensorError;
         r.device().setMemory(0, 7, 50);
         QVERIFY(r.identify());
         if (index == 19) // the run routes the calibrator to channel B before B's steps
-            QCOMPARE(r.rig.instruments.switches.SetSwitch(QStringLiteral("101C102C")),
-                     BenchStatus::Ok);
+            QCOMPARE(r.rig.instruments.switches.SetSwitch(u"101C102C"_s), BenchStatus::Ok);
         r.rig.bench.calibrator().clearHeard();
-        QVERIFY(r.run.CalibrateInputRange(*FindCalStep(QStringLiteral("RSX7032A"), index)));
+        QVERIFY(r.run.CalibrateInputRange(*FindCalStep(u"RSX7032A"_s, index)));
         // mV again before the check (passed) or before the second attempt (failed).
         QCOMPARE(mvAfterSensor(r.rig.bench.calibrator().heard()), 1);
         QCOMPARE(int(r.device().memory(0, 8)), stored);
@@ -124,7 +124,7 @@ private Q_SLOTS:
         if (passed)
             QCOMPARE(res.zero.colour, FieldColour::Green);
         else
-            QCOMPARE(res.k1.text, QStringLiteral("-200"));
+            QCOMPARE(res.k1.text, u"-200"_s);
     }
 
     void ptcConstants() {
@@ -134,11 +134,11 @@ private Q_SLOTS:
         QCOMPARE(c.k3Word, 28984);
         QCOMPARE(c.k2Tenths, 18074);
         for (int channel : {0, 1}) {
-            CalRig r(QStringLiteral("RSX7131C"));
+            CalRig r(u"RSX7131C"_s);
             r.rig.bench.supply().receive("KOE\r");
             QVERIFY(r.run.PtcManual(channel));
-            QCOMPARE(r.run.ptcK3, QStringLiteral("28984"));
-            QCOMPARE(r.run.ptcK2, QStringLiteral("18074"));
+            QCOMPARE(r.run.ptcK3, u"28984"_s);
+            QCOMPARE(r.run.ptcK2, u"18074"_s);
             // Little-endian words at 65 (A) or 44 (B); this model repeats them at 44.
             for (int base : channel == 0 ? QList<int>{65, 44} : QList<int>{44}) {
                 QCOMPARE(r.device().memory(0, base) | r.device().memory(0, base + 1) << 8, 28984);
@@ -173,7 +173,7 @@ private Q_SLOTS:
         QFETCH(QString, x);
         QFETCH(QString, y);
         QFETCH(QString, why);
-        CalRig r(QStringLiteral("RSX7131C"));
+        CalRig r(u"RSX7131C"_s);
         r.rig.bench.supply().receive("KOE\r");
         const QByteArray before = r.device().bank(0);
         r.device().clearCommandLog();
@@ -181,15 +181,14 @@ private Q_SLOTS:
         r.run.ptcY = y;
         QCOMPARE(r.run.PtcManual(0), why.isEmpty());
         if (why.isEmpty()) {
-            QCOMPARE(r.run.ptcK3, QStringLiteral("28984"));
+            QCOMPARE(r.run.ptcK3, u"28984"_s);
             return;
         }
         QCOMPARE(r.device().bank(0), before);
         QVERIFY(r.device().commandLog().isEmpty());
         QVERIFY(r.run.ptcK3.isEmpty() && r.run.ptcK2.isEmpty());
         const QString text = r.op.texts().value(0);
-        QVERIFY2(text.startsWith(QLatin1String("Taratura PTC non scritta: ") + why),
-                 qPrintable(text));
+        QVERIFY2(text.startsWith(u"Taratura PTC non scritta: "_s + why), qPrintable(text));
     }
 
     // The relay list of each input step by model (for the two-position model, by position),
@@ -308,15 +307,14 @@ private Q_SLOTS:
     }
     void refusedCommand() {
         QFETCH(int, index);
-        CalRig r(QStringLiteral("RSX7032A"));
+        CalRig r(u"RSX7032A"_s);
         QVERIFY(r.identify());
         const QByteArray before = r.device().bank(0);
         std::optional<bool> result;
         QTimer::singleShot(0, &r.run, [&] {
-            result =
-                index >= 8 && index <= 11
-                    ? r.run.CalibrateOutput(*FindCalStep(QStringLiteral("RSX7032A"), index))
-                    : r.run.CalibrateInputRange(*FindCalStep(QStringLiteral("RSX7032A"), index));
+            result = index >= 8 && index <= 11
+                         ? r.run.CalibrateOutput(*FindCalStep(u"RSX7032A"_s, index))
+                         : r.run.CalibrateInputRange(*FindCalStep(u"RSX7032A"_s, index));
         });
         r.link.ReadBlock(0, 0, 65);
         QVERIFY(result.has_value());
@@ -326,15 +324,15 @@ private Q_SLOTS:
     }
 
     void untickedRangeIsSilent() {
-        CalRig r(QStringLiteral("RSX7030"));
+        CalRig r(u"RSX7030"_s);
         r.run.setRangeTicked(0, false);
         r.rig.bench.calibrator().clearHeard();
         r.rig.bench.switches().clearLines();
         r.rig.bench.meter(0).clearLines();
         r.device().clearCommandLog();
-        QVERIFY(r.run.CalibrateInputRange(*FindCalStep(QStringLiteral("RSX7030"), 0)));
+        QVERIFY(r.run.CalibrateInputRange(*FindCalStep(u"RSX7030"_s, 0)));
         r.run.setRangeTicked(8, false);
-        QVERIFY(r.run.CalibrateOutput(*FindCalStep(QStringLiteral("RSX7030"), 8)));
+        QVERIFY(r.run.CalibrateOutput(*FindCalStep(u"RSX7030"_s, 8)));
         QTest::qWait(20);
         QVERIFY(r.rig.bench.calibrator().heard().isEmpty());
         QVERIFY(r.rig.bench.switches().lines().isEmpty());
@@ -346,8 +344,8 @@ private Q_SLOTS:
     // The model choice: RSX7132D copies RSX7032D with the default image ticked; the OEM
     // board has neither the switch test nor the current test.
     void modelChoice() {
-        CalRig r(QStringLiteral("RSX7030"));
-        r.run.SelectModel(FindCalModel(QStringLiteral("RSX7132D")));
+        CalRig r(u"RSX7030"_s);
+        r.run.SelectModel(FindCalModel(u"RSX7132D"_s));
         const auto ticks = [&] {
             QList<int> t;
             for (int i = 0; i < kRangeCount; ++i)
@@ -357,11 +355,11 @@ private Q_SLOTS:
         };
         const QList<int> d132 = ticks();
         QVERIFY(r.run.options.loadDefault);
-        r.run.SelectModel(FindCalModel(QStringLiteral("RSX7032D")));
+        r.run.SelectModel(FindCalModel(u"RSX7032D"_s));
         QCOMPARE(ticks(), d132);
         QVERIFY(r.run.options.loadDefault);
         QCOMPARE(r.run.ExpectedCurrent, (std::array<int, 3>{18, 18, 18}));
-        r.run.SelectModel(FindCalModel(QStringLiteral("5010OEM")));
+        r.run.SelectModel(FindCalModel(u"5010OEM"_s));
         QVERIFY(!r.run.options.switchTest && !r.run.options.switchTestEnabled);
         QVERIFY(!r.run.options.supplyTest && !r.run.options.loadDefault);
         QCOMPARE(ticks(), (QList<int>{9, 20}));

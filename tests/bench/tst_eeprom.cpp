@@ -10,6 +10,7 @@
 
 using namespace vantelso;
 using namespace vantelso::bench;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -87,18 +88,16 @@ private Q_SLOTS:
             return;
         }
         QCOMPARE(status.kind, ImageStatus::Kind::BadContent);
-        QVERIFY2(status.message.contains(QStringLiteral("line %1:").arg(line)),
-                 qPrintable(status.message));
+        QVERIFY2(status.message.contains(u"line %1:"_s.arg(line)), qPrintable(status.message));
         QVERIFY2(status.message.contains(why), qPrintable(status.message));
         QVERIFY(image == before); // nothing taken from a bad file
         // The bench window says the same in Italian.
-        QVERIFY(ParseEepromImage(text, &image, 0)
-                    .message.contains(QStringLiteral("riga %1:").arg(line)));
+        QVERIFY(ParseEepromImage(text, &image, 0).message.contains(u"riga %1:"_s.arg(line)));
     }
 
     void fileBytesAndSafeSave() {
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("EEprom.dat"));
+        const QString path = dir.filePath(u"EEprom.dat"_s);
         const EepromImage image = pattern(200);
         QVERIFY(SaveEepromImage(path, image, 0).ok());
         QFile f(path);
@@ -114,10 +113,10 @@ private Q_SLOTS:
         QVERIFY(back == image);
 
         // A save that cannot happen says so and leaves no file behind.
-        const QString nowhere = dir.filePath(QStringLiteral("missing/EEprom.dat"));
+        const QString nowhere = dir.filePath(u"missing/EEprom.dat"_s);
         const ImageStatus failed = SaveEepromImage(nowhere, image, 1);
         QCOMPARE(failed.kind, ImageStatus::Kind::FileError);
-        QVERIFY(failed.message.startsWith(QStringLiteral("Cannot write")));
+        QVERIFY(failed.message.startsWith(u"Cannot write"_s));
         QVERIFY(!QFile::exists(nowhere));
         QCOMPARE(LoadEepromImage(nowhere, &back, 1).kind, ImageStatus::Kind::FileError);
 
@@ -130,7 +129,7 @@ private Q_SLOTS:
         f.close();
         const ImageStatus bad = tool.loadFile(path);
         QCOMPARE(bad.kind, ImageStatus::Kind::BadContent);
-        QVERIFY(bad.message.contains(QStringLiteral("line 201")));
+        QVERIFY(bad.message.contains(u"line 201"_s));
         QVERIFY(tool.image() == image);
     }
 
@@ -161,13 +160,13 @@ private Q_SLOTS:
         if (lost) {
             QCOMPARE(out.kind, EepromOutcome::Kind::Differs);
             QVERIFY(!out.differences.isEmpty());
-            QCOMPARE(out.message, QStringLiteral("%1 errori").arg(out.differences.size()));
+            QCOMPARE(out.message, u"%1 errori"_s.arg(out.differences.size()));
             for (const Difference& d : out.differences) // lost: the erased byte is still there
                 QCOMPARE(d.device, std::uint8_t(0xFF));
             return;
         }
         QVERIFY2(out.ok(), qPrintable(out.message));
-        QCOMPARE(out.message, QStringLiteral("0 errori"));
+        QCOMPARE(out.message, u"0 errori"_s);
         QCOMPARE(b.device.bank(1),
                  QByteArray(reinterpret_cast<const char*>(image.bytes.data()), 256));
         const QByteArray bank0 = b.device.bank(0);
@@ -183,7 +182,7 @@ private Q_SLOTS:
         b.device.setMemory(1, 200, std::uint8_t(image.bytes[200] + 1));
         const EepromOutcome differs = tool.verify();
         QCOMPARE(differs.kind, EepromOutcome::Kind::Differs);
-        QCOMPARE(differs.message, QStringLiteral("2 errori"));
+        QCOMPARE(differs.message, u"2 errori"_s);
         QCOMPARE(differs.differences,
                  (QList<Difference>{{0, 99, image.bytes[0]},
                                     {200, std::uint8_t(image.bytes[200] + 1), image.bytes[200]}}));
@@ -215,8 +214,8 @@ private Q_SLOTS:
                                   : what == 1 ? tool.readDevice()
                                               : tool.readValue(ValueFormat::Float, 10, &value);
         QCOMPARE(out.kind, EepromOutcome::Kind::CommFailed);
-        QVERIFY(out.message.startsWith(QStringLiteral("Errore di comunicazione")));
-        QVERIFY(!out.message.contains(QStringLiteral("errori")));
+        QVERIFY(out.message.startsWith(u"Errore di comunicazione"_s));
+        QVERIFY(!out.message.contains(u"errori"_s));
         QVERIFY(out.differences.isEmpty());
         QVERIFY(tool.image() == image); // a failed read leaves the image
         // The link asked once, after its own three attempts, and took Cancel.
@@ -229,7 +228,7 @@ private Q_SLOTS:
         EepromTool tool(b.link, 1);
         QCOMPARE(tool.writeDevice().kind, EepromOutcome::Kind::NoImage);
         QCOMPARE(tool.verify().kind, EepromOutcome::Kind::NoImage);
-        QVERIFY(!tool.saveFile(QStringLiteral("x.dat")).ok());
+        QVERIFY(!tool.saveFile(u"x.dat"_s).ok());
         QVERIFY(b.device.commandLog().isEmpty());
         QVERIFY(!tool.setBank(256) && !tool.setBank(-1) && tool.bank() == 0);
     }
@@ -321,9 +320,9 @@ private Q_SLOTS:
         EepromTool tool(b.link, 1);
         QString why;
         const EepromOutcome out =
-            tool.writeValue(30, *tool.encode(ValueFormat::Byte, QStringLiteral("77"), &why));
+            tool.writeValue(30, *tool.encode(ValueFormat::Byte, u"77"_s, &why));
         QCOMPARE(out.kind, EepromOutcome::Kind::Differs);
-        QCOMPARE(out.message, QStringLiteral("1 errori"));
+        QCOMPARE(out.message, u"1 errori"_s);
         QCOMPARE(out.differences, (QList<Difference>{{30, 0, 77}}));
     }
 };

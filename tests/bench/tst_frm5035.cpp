@@ -12,11 +12,12 @@
 
 using namespace vantelso;
 using namespace vantelso::bench;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 bool green(const QWidget* w) {
-    return w->styleSheet().contains(QLatin1String("#00ff00"));
+    return w->styleSheet().contains(u"#00ff00"_s);
 }
 
 } // namespace
@@ -25,12 +26,11 @@ class TestFrm5035 : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void buttonsSetAndClearFlags() {
-        CalRig r(QStringLiteral("RSX5035"), false);
+        CalRig r(u"RSX5035"_s, false);
         gui::Frm5035 w(&r.run);
         w.show();
-        QCOMPARE(w.enableButton(1, 2)->text(), QStringLiteral("Abilita dispositivo 2"));
-        QCOMPARE(w.programmingMenuButton()->text(),
-                 QString::fromUtf8("Imposta Menù  Programmazione"));
+        QCOMPARE(w.enableButton(1, 2)->text(), u"Abilita dispositivo 2"_s);
+        QCOMPARE(w.programmingMenuButton()->text(), u"Imposta Menù  Programmazione"_s);
         for (int frame : {0, 1}) {
             QVERIFY(!w.flagBox(frame, 1)->isChecked() && !w.disableButton(frame, 1)->isEnabled());
             // Pressed twice: the second press meets a disabled button and changes nothing.
@@ -59,7 +59,7 @@ private Q_SLOTS:
     }
     void runAndHandOver() {
         QFETCH(bool, enabled);
-        CalRig r(QStringLiteral("RSX5035"));
+        CalRig r(u"RSX5035"_s);
         gui::Frm5035 w(&r.run);
         w.show();
         if (enabled) {
@@ -78,7 +78,7 @@ private Q_SLOTS:
         r.rig.bench.switches().clearHeard();
         const RunOutcome out = r.run.RunCalibration();
         QVERIFY2(!out.error, qPrintable(out.message));
-        QCOMPARE(r.run.status, QStringLiteral("COLLAUDO TERMINATO"));
+        QCOMPARE(r.run.status, u"COLLAUDO TERMINATO"_s);
         const QByteArray heard = r.rig.bench.switches().heard();
         // The meter path, the position's routing and the position-1 input list.
         for (const char* relay : {"(@107)", "(@108)", "(@112)"})
@@ -86,7 +86,7 @@ private Q_SLOTS:
         QVERIFY(frameLockedDuringRun);
         QVERIFY(w.enableButton(0, 2)->isEnabled());
         QVERIFY(r.run.ranges[0].box != FieldColour::White && !r.run.ranges[0].k1.text.isEmpty());
-        QCOMPARE(r.op.texts().contains(QStringLiteral("Cambiare posizione termocoppia")), enabled);
+        QCOMPARE(r.op.texts().contains(u"Cambiare posizione termocoppia"_s), enabled);
         QCOMPARE(writes, enabled ? 1 : 0);
         QCOMPARE(r.run.positions.wired, enabled ? 2 : 0);
         QCOMPARE(green(w.positionLabel(2)), enabled);

@@ -7,6 +7,7 @@
 #include "windowtest.h"
 
 using namespace vantelso;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -20,66 +21,64 @@ class TestFrmEeprom : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void wholeBank() {
-        Session s(QStringLiteral("RSX7030"));
+        Session s(u"RSX7030"_s);
         sim::SimDevice* dev = s.demo->device();
         QVERIFY(s.open());
         QVERIFY(!s.window->eepromSubWindow()->isVisible());
         s.window->mainMenu().eeprom->trigger();
         QVERIFY(s.window->eepromSubWindow()->isVisible());
         gui::FrmEeprom* w = s.window->eepromWindow();
-        QCOMPARE(s.window->eepromSubWindow()->windowTitle(), QStringLiteral("EEPROM"));
-        QCOMPARE(w->Command3->text(), QStringLiteral("Leggi EEprom"));
-        QCOMPARE(w->Command2->text(), QStringLiteral("Carica da file EEprom.dat"));
-        QCOMPARE(w->txt_banco->text(), QStringLiteral("0"));
+        QCOMPARE(s.window->eepromSubWindow()->windowTitle(), u"EEPROM"_s);
+        QCOMPARE(w->Command3->text(), u"Leggi EEprom"_s);
+        QCOMPARE(w->Command2->text(), u"Carica da file EEprom.dat"_s);
+        QCOMPARE(w->txt_banco->text(), u"0"_s);
 
         // Nothing to write yet: said, and nothing sent.
         dev->clearCommandLog();
         w->Command5->click();
-        QVERIFY(lastQuestion(s).startsWith(QStringLiteral("Nessuna immagine da scrivere")));
+        QVERIFY(lastQuestion(s).startsWith(u"Nessuna immagine da scrivere"_s));
         QCOMPARE(s.count("$W"), 0);
 
         w->Command3->click();
         QCOMPARE(w->List1->count(), 256);
         for (int a : {0, 4, 255})
-            QCOMPARE(w->List1->item(a)->text(),
-                     QStringLiteral("%1\t%2").arg(a).arg(dev->memory(0, a)));
+            QCOMPARE(w->List1->item(a)->text(), u"%1\t%2"_s.arg(a).arg(dev->memory(0, a)));
 
         // A line edited by hand, then the whole bank written and read back.
-        s.prompter.pushInput(QStringLiteral("77"));
+        s.prompter.pushInput(u"77"_s);
         Q_EMIT w->List1->itemDoubleClicked(w->List1->item(7));
-        QCOMPARE(w->List1->item(7)->text(), QStringLiteral("7\t77"));
-        s.prompter.pushInput(QStringLiteral("300")); // refused, the line stays
+        QCOMPARE(w->List1->item(7)->text(), u"7\t77"_s);
+        s.prompter.pushInput(u"300"_s); // refused, the line stays
         Q_EMIT w->List1->itemDoubleClicked(w->List1->item(7));
-        QVERIFY(lastQuestion(s).contains(QStringLiteral("\"300\" non valido")));
-        QCOMPARE(w->List1->item(7)->text(), QStringLiteral("7\t77"));
+        QVERIFY(lastQuestion(s).contains(u"\"300\" non valido"_s));
+        QCOMPARE(w->List1->item(7)->text(), u"7\t77"_s);
         dev->clearCommandLog();
         w->Command5->click();
         QCOMPARE(s.count("$W"), 256);
         QCOMPARE(dev->memory(0, 7), 77);
-        QVERIFY2(w->lbl_stato->text().contains(QStringLiteral("0 errori")),
-                 qPrintable(w->lbl_stato->text()));
+        QVERIFY2(w->lbl_stato->text().contains(u"0 errori"_s), qPrintable(w->lbl_stato->text()));
 
         // Verifica: the count in a box, the addresses in the list beside the image.
         dev->setMemory(0, 7, 5);
         w->Command7->click();
-        QCOMPARE(lastQuestion(s), QStringLiteral("1 errori"));
+        QCOMPARE(lastQuestion(s), u"1 errori"_s);
         QCOMPARE(s.prompter.questions().last().icon, Prompter::Icon::Critical);
         QCOMPARE(w->lst_errori->count(), 1);
-        QCOMPARE(w->lst_errori->item(0)->text(), QStringLiteral("7\t5\t77"));
+        QCOMPARE(w->lst_errori->item(0)->text(), u"7\t5\t77"_s);
         s.window->eepromSubWindow()->adjustSize();
         screenshot(s.window->eepromSubWindow(), "frm_eeprom.png");
         dev->setMemory(0, 7, 77);
         w->Command7->click();
-        QCOMPARE(lastQuestion(s), QStringLiteral("0 errori"));
+        QCOMPARE(lastQuestion(s), u"0 errori"_s);
         QCOMPARE(s.prompter.questions().last().icon, Prompter::Icon::Critical);
         QCOMPARE(w->lst_errori->count(), 0);
 
         // Saved and loaded through the file dialogs.
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("EEprom.dat"));
+        const QString path = dir.filePath(u"EEprom.dat"_s);
         s.prompter.pushFile(path);
         w->Command6->click();
-        QCOMPARE(s.prompter.fileDialogs.last().defaultSuffix, QStringLiteral("dat"));
+        QCOMPARE(s.prompter.fileDialogs.last().defaultSuffix, u"dat"_s);
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QList<QByteArray> lines = f.readAll().split('\n');
@@ -88,16 +87,16 @@ private Q_SLOTS:
         QCOMPARE(lines[7], QByteArray("77\r"));
 
         // A bad file is refused with its line and leaves the image as it was.
-        const QString bad = dir.filePath(QStringLiteral("bad.dat"));
+        const QString bad = dir.filePath(u"bad.dat"_s);
         QFile badFile(bad);
         QVERIFY(badFile.open(QIODevice::WriteOnly));
         badFile.write("1\n2\n3\nx\n");
         badFile.close();
         s.prompter.pushFile(bad);
         w->Command2->click();
-        QVERIFY2(lastQuestion(s).contains(QStringLiteral("riga 4: \"x\" non è un numero intero")),
+        QVERIFY2(lastQuestion(s).contains(u"riga 4: \"x\" non è un numero intero"_s),
                  qPrintable(lastQuestion(s)));
-        QCOMPARE(w->List1->item(7)->text(), QStringLiteral("7\t77"));
+        QCOMPARE(w->List1->item(7)->text(), u"7\t77"_s);
         s.prompter.pushFile(path);
         w->Command2->click();
         QCOMPARE(w->List1->count(), 256);
@@ -107,13 +106,13 @@ private Q_SLOTS:
         s.prompter.clear();
         w->Command7->click();
         for (const QString& text : s.prompter.texts())
-            QVERIFY2(!text.contains(QStringLiteral("errori")), qPrintable(text));
-        QVERIFY(lastQuestion(s).startsWith(QStringLiteral("Errore di comunicazione")));
-        QVERIFY(w->lbl_stato->text().contains(QStringLiteral("verifica non eseguita")));
+            QVERIFY2(!text.contains(u"errori"_s), qPrintable(text));
+        QVERIFY(lastQuestion(s).startsWith(u"Errore di comunicazione"_s));
+        QVERIFY(w->lbl_stato->text().contains(u"verifica non eseguita"_s));
     }
 
     void singleValues() {
-        Session s(QStringLiteral("RSX7030"));
+        Session s(u"RSX7030"_s);
         sim::SimDevice* dev = s.demo->device();
         QVERIFY(s.open());
         s.window->showEepromWindow();
@@ -123,30 +122,30 @@ private Q_SLOTS:
         dev->setMemory(1, 100, 0);
         dev->setMemory(1, 101, 128);
         dev->setMemory(1, 102, 63);
-        typeInto(w->txt_banco, QStringLiteral("1"));
-        typeInto(w->txt_start, QStringLiteral("100"));
+        typeInto(w->txt_banco, u"1"_s);
+        typeInto(w->txt_start, u"100"_s);
         w->Option2[2]->click();
         w->Command1->click();
-        QCOMPARE(w->txt_valore->text(), QStringLiteral("1.0"));
-        QCOMPARE(w->txt_valoreA->text(), QStringLiteral("0"));
-        QCOMPARE(w->txt_valoreB->text(), QStringLiteral("128"));
-        QCOMPARE(w->txt_valoreC->text(), QStringLiteral("63"));
+        QCOMPARE(w->txt_valore->text(), u"1.0"_s);
+        QCOMPARE(w->txt_valoreA->text(), u"0"_s);
+        QCOMPARE(w->txt_valoreB->text(), u"128"_s);
+        QCOMPARE(w->txt_valoreC->text(), u"63"_s);
 
         // Written as a value: the raw fields show the bytes that went out.
-        typeInto(w->txt_valore, QStringLiteral("-2.5"));
+        typeInto(w->txt_valore, u"-2.5"_s);
         w->Command4->click();
-        QCOMPARE(w->txt_valoreC->text(), QStringLiteral("192"));
+        QCOMPARE(w->txt_valoreC->text(), u"192"_s);
         QCOMPARE(dev->memory(1, 101), 32);
         QCOMPARE(dev->memory(1, 102), 192);
 
         // Written as raw bytes, Int: L at the address, H after it.
         w->Option2[1]->click();
         w->Option1[1]->click();
-        typeInto(w->txt_start, QStringLiteral("20"));
-        typeInto(w->txt_valoreA, QStringLiteral("254"));
-        typeInto(w->txt_valoreB, QStringLiteral("255"));
+        typeInto(w->txt_start, u"20"_s);
+        typeInto(w->txt_valoreA, u"254"_s);
+        typeInto(w->txt_valoreB, u"255"_s);
         w->Command4->click();
-        QCOMPARE(w->txt_valore->text(), QStringLiteral("-2"));
+        QCOMPARE(w->txt_valore->text(), u"-2"_s);
         QCOMPARE(dev->memory(1, 20), 254);
         QCOMPARE(dev->memory(1, 21), 255);
 

@@ -59,24 +59,24 @@ class TestFrmTara : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void runFromWindow() {
-        CalRig r(QStringLiteral("RSX7032A"));
-        r.run.SelectModel(FindCalModel(QStringLiteral("RSX7030")));
+        CalRig r(u"RSX7032A"_s);
+        r.run.SelectModel(FindCalModel(u"RSX7030"_s));
         gui::FrmTara w(&r.run, &r.rig.instruments);
         w.resize(1100, 760);
         w.show();
-        w.modelButton(FindCalModel(QStringLiteral("RSX7032A")))->click();
+        w.modelButton(FindCalModel(u"RSX7032A"_s))->click();
         QVERIFY(w.rangeBox(19)->isChecked());
         QVERIFY(!w.rangeBox(3)->isChecked());
-        QCOMPARE(r.run.TaraModel, QStringLiteral("RSX7032A"));
+        QCOMPARE(r.run.TaraModel, u"RSX7032A"_s);
         // Unticking a range in the window leaves it out of the run.
         w.rangeBox(14)->click();
         QVERIFY(!r.run.ranges[14].ticked);
         r.rig.bench.calibrationModel()->unit.inputGainError[1] = 0.03; // channel B fails 90 mV
         QTest::mouseClick(w.startButton(), Qt::LeftButton);
-        QCOMPARE(w.statusLabel()->text(), QStringLiteral("COLLAUDO TERMINATO"));
-        QVERIFY(w.statusLabel()->styleSheet().contains(QLatin1String("#00ff00")));
-        QVERIFY(w.field(0, 0)->styleSheet().contains(QLatin1String("#00ff00")));
-        QVERIFY(w.field(12, 0)->styleSheet().contains(QLatin1String("#ff0000")));
+        QCOMPARE(w.statusLabel()->text(), u"COLLAUDO TERMINATO"_s);
+        QVERIFY(w.statusLabel()->styleSheet().contains(u"#00ff00"_s));
+        QVERIFY(w.field(0, 0)->styleSheet().contains(u"#00ff00"_s));
+        QVERIFY(w.field(12, 0)->styleSheet().contains(u"#ff0000"_s));
         QVERIFY(w.field(14, 0)->text().isEmpty());
         QVERIFY(!w.field(8, 3)->text().isEmpty());
         screenshot(&w, "frm_tara.png");
@@ -85,7 +85,7 @@ private Q_SLOTS:
     // One bench activity at a time: while anything runs (here a production test reported to
     // the shared record) nothing that starts another is enabled; STOP stays usable.
     void oneActivityAtATime() {
-        CalRig r(QStringLiteral("RSX7032A"));
+        CalRig r(u"RSX7032A"_s);
         LinearitySweep sweep(&r.link, &r.rig.instruments);
         BenchActivity activity;
         gui::FrmTara w(&r.run, &r.rig.instruments, &sweep, &activity);
@@ -116,7 +116,7 @@ private Q_SLOTS:
     // A selector changed in the window reaches the instruments at once; "Dispositivo" is
     // handed to the device link before the run starts, and a refusal there starts nothing.
     void selectorsAndDevicePort() {
-        CalRig r(QStringLiteral("RSX7032A"));
+        CalRig r(u"RSX7032A"_s);
         gui::FrmTara w(&r.run, &r.rig.instruments);
         auto* meter = w.selectorBox("txt_comMult");
         QVERIFY(meter->isEditable());
@@ -198,15 +198,15 @@ private Q_SLOTS:
     // The linearity buttons run the sweep into the folder typed; a folder that cannot take
     // "linear.dat" is reported in the window, which stays usable.
     void sweepButtons() {
-        CalRig r(QStringLiteral("RSX7032A"));
+        CalRig r(u"RSX7032A"_s);
         LinearitySweep sweep(&r.link, &r.rig.instruments);
         gui::FrmTara w(&r.run, &r.rig.instruments, &sweep);
         w.show();
-        QCOMPARE(w.meterSweepButton()->text(), QStringLiteral("lett mult"));
-        QCOMPARE(w.twoChannelSweepButton()->text(), QStringLiteral("2 ch compl."));
-        w.sweepFolder()->setText(r.folder.filePath(QStringLiteral("missing")));
+        QCOMPARE(w.meterSweepButton()->text(), u"lett mult"_s);
+        QCOMPARE(w.twoChannelSweepButton()->text(), u"2 ch compl."_s);
+        w.sweepFolder()->setText(r.folder.filePath(u"missing"_s));
         w.meterSweepButton()->click();
-        QVERIFY2(w.sweepStatus()->text().contains(QLatin1String("linear.dat")),
+        QVERIFY2(w.sweepStatus()->text().contains(u"linear.dat"_s),
                  qPrintable(w.sweepStatus()->text()));
         QVERIFY(w.startButton()->isEnabled() && w.meterSweepButton()->isEnabled());
     }

@@ -18,7 +18,7 @@ private Q_SLOTS:
     void texts() {
         ProdRig r;
         gui::FrmTest w(&r.link, r.rig.generator, &r.rig.prompter);
-        QCOMPARE(w.windowTitle(), QStringLiteral("Test"));
+        QCOMPARE(w.windowTitle(), u"Test"_s);
         const QList<QAbstractButton*> buttons{
             w.Command1,    w.Command3,    w.Command2,    w.Command4,    w.Command7,
             w.Command10,   w.Command11,   w.Command8,    w.Command6[0], w.Command6[1],
@@ -29,9 +29,9 @@ private Q_SLOTS:
         QCOMPARE(captions,
                  (QStringList{"start STABILITA'", "Stop", "Clear", "start LINEARITA'", "chA", "chB",
                               "a+b", "Stop", "ON", "OFF", ">>", "TTL", "Rimbalzo", "Tacho"}));
-        QCOMPARE(w.Text1[1]->text(), QStringLiteral("800"));
-        QCOMPARE(w.Text1[2]->text(), QStringLiteral("800"));
-        QCOMPARE(w.Text10->text(), QStringLiteral("1000"));
+        QCOMPARE(w.Text1[1]->text(), u"800"_s);
+        QCOMPARE(w.Text1[2]->text(), u"800"_s);
+        QCOMPARE(w.Text10->text(), u"1000"_s);
         QVERIFY(w.opt_fgen[0]->isChecked());
         QVERIFY(w.Command1->isEnabled() && !w.Command3->isEnabled() && !w.Command8->isEnabled());
     }
@@ -46,17 +46,17 @@ private Q_SLOTS:
         w.opt_fgen[1]->click();
         w.Command5->click();
         QCOMPARE(r.generator().userPoints(), 4000);
-        typeInto(w.Text10, QStringLiteral("1200"));
+        typeInto(w.Text10, u"1200"_s);
         w.Command6[2]->click();
         QCOMPARE(r.generator().lines().last(), QByteArray("FREQuency 1200"));
         w.Command6[1]->click();
         QVERIFY(!r.generator().outputOn());
-        QCOMPARE(w.lbl_stato->text(), QStringLiteral("Generatore: uscita spenta"));
+        QCOMPARE(w.lbl_stato->text(), u"Generatore: uscita spenta"_s);
 
         // Stability: a reading 3 off a reference of 100 with tolerance 2 is logged each time.
         r.device().setAnalogInput(0, 103.0);
-        typeInto(w.Text1[0], QStringLiteral("100"));
-        typeInto(w.Text2, QStringLiteral("2"));
+        typeInto(w.Text1[0], u"100"_s);
+        typeInto(w.Text2, u"2"_s);
         int seen = 0;
         bool stopEnabled = false;
         auto stopper = connect(&w.test(), &bench::ProductionTest::reading, &w, [&](double) {
@@ -68,8 +68,8 @@ private Q_SLOTS:
         disconnect(stopper);
         QVERIFY(stopEnabled);
         QCOMPARE(w.List1->count(), 2);
-        QCOMPARE(w.List1->item(0)->text(), QStringLiteral("103."));
-        QCOMPARE(w.lbl_stato->text(), QStringLiteral("Prova fermata"));
+        QCOMPARE(w.List1->item(0)->text(), u"103."_s);
+        QCOMPARE(w.lbl_stato->text(), u"Prova fermata"_s);
         w.Command2->click();
         QCOMPARE(w.List1->count(), 0);
 
@@ -83,11 +83,11 @@ private Q_SLOTS:
             typeInto(edit, QLatin1String(text));
         w.test().timings.operatorTimeScale = 1;
         w.Command4->click();
-        QCOMPARE(w.lbl_stato->text(), QStringLiteral("Prova terminata"));
+        QCOMPARE(w.lbl_stato->text(), u"Prova terminata"_s);
         QCOMPARE(w.List1->count(), 2);
-        QCOMPARE(w.List1->item(0)->text(), QStringLiteral("1500-->1470."));
-        QCOMPARE(w.List1->item(1)->text(), QStringLiteral("2000-->1960."));
-        QCOMPARE(w.Text8->text(), QStringLiteral("1960."));
+        QCOMPARE(w.List1->item(0)->text(), u"1500-->1470."_s);
+        QCOMPARE(w.List1->item(1)->text(), u"2000-->1960."_s);
+        QCOMPARE(w.Text8->text(), u"1960."_s);
         QCOMPARE(w.progress->value(), 3);
         QCOMPARE(r.generator().lines().last(), QByteArray("FREQuency 0.001"));
 
@@ -95,11 +95,11 @@ private Q_SLOTS:
 
         // Output hold on both channels until Stop; an out-of-range count is refused.
         r.device().clearCommandLog();
-        typeInto(w.Text1[2], QStringLiteral("70000"));
+        typeInto(w.Text1[2], u"70000"_s);
         w.Command11->click();
-        QVERIFY(r.rig.prompter.texts().last().contains(QStringLiteral("70000")));
+        QVERIFY(r.rig.prompter.texts().last().contains(u"70000"_s));
         QVERIFY(r.device().commandLog().isEmpty());
-        typeInto(w.Text1[2], QStringLiteral("3500"));
+        typeInto(w.Text1[2], u"3500"_s);
         QTimer::singleShot(30, w.Command8, &QPushButton::click);
         w.Command11->click();
         QVERIFY(!r.commands("$I").isEmpty() && !r.commands("$i").isEmpty());
@@ -111,7 +111,7 @@ private Q_SLOTS:
         // Holding channel A reads only A's field: B's out-of-range count does not stop it.
         r.device().clearCommandLog();
         r.rig.prompter.clear();
-        typeInto(w.Text1[1], QStringLiteral("70000"));
+        typeInto(w.Text1[1], u"70000"_s);
         QTimer::singleShot(30, w.Command8, &QPushButton::click);
         w.Command7->click();
         QVERIFY(r.rig.prompter.texts().isEmpty());
@@ -143,11 +143,11 @@ private Q_SLOTS:
         QVERIFY(r.device().commandLog().isEmpty());
         QVERIFY(w.Command1->isEnabled());
         QStringList units;
-        for (const QLabel* l : w.findChildren<QLabel*>(QStringLiteral("lbl_unit")))
+        for (const QLabel* l : w.findChildren<QLabel*>(u"lbl_unit"_s))
             units << l->text();
-        QCOMPARE(units.count(QStringLiteral("Hz")), 6);
-        QCOMPARE(units.count(QStringLiteral("s")), 2);
-        QCOMPARE(w.lbl_unitaMisura->text(), QStringLiteral("Hz")); // the frequency unit
+        QCOMPARE(units.count(u"Hz"_s), 6);
+        QCOMPARE(units.count(u"s"_s), 2);
+        QCOMPARE(w.lbl_unitaMisura->text(), u"Hz"_s); // the frequency unit
     }
 };
 

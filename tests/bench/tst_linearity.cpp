@@ -8,6 +8,7 @@
 
 using namespace vantelso;
 using namespace vantelso::bench;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -25,19 +26,19 @@ class TestLinearity : public QObject {
 private:
     // A calibrated-bench rig with meters 0 and 1 also reachable as serial ports 1, 2 and 8.
     struct SweepRig {
-        CalRig cal{QStringLiteral("RSX7032A")};
+        CalRig cal{u"RSX7032A"_s};
         LinearitySweep sweep{&cal.link, &cal.rig.instruments};
         QString why;
         bool serve() {
             if (!cal.rig.bench.serve(&why))
                 return false;
             for (const auto& e : cal.rig.bench.endpoints()) {
-                if (e.address.startsWith(QLatin1String("TCPIP")))
+                if (e.address.startsWith(u"TCPIP"_s))
                     continue;
-                if (e.name == QLatin1String("multimetro0")) {
+                if (e.name == u"multimetro0"_s) {
                     cal.rig.instruments.setPortPath(1, e.address);
                     cal.rig.instruments.setPortPath(8, e.address);
-                } else if (e.name == QLatin1String("multimetro1")) {
+                } else if (e.name == u"multimetro1"_s) {
                     cal.rig.instruments.setPortPath(2, e.address);
                 }
             }
@@ -51,7 +52,7 @@ private:
         void stopAfter(int n) {
             QObject::connect(&sweep, &LinearitySweep::lineLogged, &sweep,
                              [this, n, seen = 0](const QString& l) mutable {
-                                 if (!l.startsWith(QLatin1String("Input")) && ++seen >= n)
+                                 if (!l.startsWith(u"Input"_s) && ++seen >= n)
                                      sweep.StopRequested = true;
                              });
         }
@@ -86,9 +87,8 @@ private Q_SLOTS:
             const QStringList f = lines[n].split(QLatin1Char('\t'));
             QCOMPARE(f.size(), 2);
             QCOMPARE(f[0], QString::number(801 + n));
-            QVERIFY2(
-                QRegularExpression(QStringLiteral("^-?\\d\\d\\.\\d{3}$")).match(f[1]).hasMatch(),
-                qPrintable(lines[n]));
+            QVERIFY2(QRegularExpression(u"^-?\\d\\d\\.\\d{3}$"_s).match(f[1]).hasMatch(),
+                     qPrintable(lines[n]));
             QVERIFY(f[1].toDouble() >= previous);
             previous = f[1].toDouble();
         }
@@ -110,7 +110,7 @@ private Q_SLOTS:
         QCOMPARE(out.lines, 3);
         const QStringList lines = fileLines(r.sweep.filePath());
         QCOMPARE(lines.size(), 4);
-        QCOMPARE(lines[0], QStringLiteral("Input\tInA\tOutA\tMultA\tInB\tOutB\tMultB"));
+        QCOMPARE(lines[0], u"Input\tInA\tOutA\tMultA\tInB\tOutB\tMultB"_s);
         for (int n = 1; n <= 3; ++n) {
             const QStringList f = lines[n].split(QLatin1Char('\t'));
             QCOMPARE(f.size(), 7);
@@ -127,19 +127,19 @@ private Q_SLOTS:
     void failures() {
         SweepRig r;
         QVERIFY2(r.serve(), qPrintable(r.why));
-        r.sweep.folder = r.cal.folder.filePath(QStringLiteral("missing/deeper"));
+        r.sweep.folder = r.cal.folder.filePath(u"missing/deeper"_s);
         SweepOutcome out = r.sweep.MeterSweep();
-        QVERIFY(out.error && out.message.contains(QLatin1String("linear.dat")));
+        QVERIFY(out.error && out.message.contains(u"linear.dat"_s));
         QCOMPARE(out.lines, 0);
 
         r.sweep.folder = r.cal.folder.path();
         QObject::connect(&r.sweep, &LinearitySweep::lineLogged, &r.sweep, [&r](const QString& l) {
-            if (l.startsWith(QLatin1String("803")))
+            if (l.startsWith(u"803"_s))
                 r.cal.rig.bench.meter(0).setSilent(true);
         });
         out = r.sweep.MeterSweep();
         QVERIFY(out.error);
-        QCOMPARE(out.message, QStringLiteral("Multimetro non risponde"));
+        QCOMPARE(out.message, u"Multimetro non risponde"_s);
         QCOMPARE(out.lines, 3);
         QCOMPARE(fileLines(r.sweep.filePath()).size(), 3);
     }

@@ -169,8 +169,8 @@ private Q_SLOTS:
     void linearityRefusesRanges_data() {
         QTest::addColumn<LinearitySettings>("settings");
         QTest::addColumn<QString>("message");
-        const QString range = QStringLiteral("Intervallo di frequenze non valido");
-        const QString waits = QStringLiteral("Delay step, Delay mis e Toll");
+        const QString range = u"Intervallo di frequenze non valido"_s;
+        const QString waits = u"Delay step, Delay mis e Toll"_s;
         QTest::newRow("no step") << LinearitySettings{1000, 2000, 0, 0, 0, 1} << range;
         QTest::newRow("step down") << LinearitySettings{1000, 2000, -100, 0, 0, 1} << range;
         QTest::newRow("end before start") << LinearitySettings{2000, 1000, 100, 0, 0, 1} << range;
@@ -386,7 +386,7 @@ private Q_SLOTS:
                  TestEnd::DeviceFailed);
         QVERIFY(!b.test.holding());
         QVERIFY(b.r.rig.prompter.texts().value(0).startsWith(
-            QStringLiteral("Il dispositivo non entra in programmazione")));
+            u"Il dispositivo non entra in programmazione"_s));
     }
 
     // A generator that cannot be reached is told once; the linearity test then does not
@@ -394,13 +394,12 @@ private Q_SLOTS:
     void generatorUnreachable() {
         TestBench b;
         ResourceAliases aliases;
-        aliases.add(QStringLiteral("UsbDevice1"), QStringLiteral("SIM::assente::INSTR"));
+        aliases.add(u"UsbDevice1"_s, u"SIM::assente::INSTR"_s);
         b.r.rig.sessions.setAliases(aliases);
-        QCOMPARE(b.test.SetUpGenerator(Waveform::Ttl, QStringLiteral("1000")),
-                 BenchStatus::PortError);
+        QCOMPARE(b.test.SetUpGenerator(Waveform::Ttl, u"1000"_s), BenchStatus::PortError);
         QCOMPARE(b.test.GeneratorOutput(true), BenchStatus::PortError);
         QCOMPARE(b.r.rig.prompter.questions().size(), 2);
-        QVERIFY(b.r.rig.prompter.texts().value(0).contains(QStringLiteral("assente")));
+        QVERIFY(b.r.rig.prompter.texts().value(0).contains(u"assente"_s));
         b.r.rig.prompter.clear();
         QSignalSpy log(&b.test, &ProductionTest::logged);
         QCOMPARE(b.test.RunLinearity({1000, 2000, 500, 0, 0, 1}), TestEnd::GeneratorFailed);

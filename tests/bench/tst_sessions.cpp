@@ -10,6 +10,7 @@
 
 using namespace vantelso;
 using namespace vantelso::bench;
+using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(vantelso::bench::ResourceSpec::Kind)
 
@@ -65,34 +66,33 @@ private Q_SLOTS:
         file.close();
         QProcessEnvironment env;
         env.insert(ResourceAliases::environmentVariable(),
-                   QStringLiteral("usbdevice2=/dev/usbtmc1;UsbDevice4 = SIM::switch::INSTR"));
+                   u"usbdevice2=/dev/usbtmc1;UsbDevice4 = SIM::switch::INSTR"_s);
         const ResourceAliases a = ResourceAliases::load(dir.path(), env);
-        QCOMPARE(a.resolve(QStringLiteral("UsbDevice1")),
-                 QStringLiteral("TCPIP::10.0.0.5::5025::SOCKET"));
-        QCOMPARE(a.resolve(QStringLiteral("USBDEVICE2")), QStringLiteral("/dev/usbtmc1"));
-        QCOMPARE(a.resolve(QStringLiteral("UsbDevice4")), QStringLiteral("SIM::switch::INSTR"));
-        QCOMPARE(a.resolve(QStringLiteral("ASRL4::INSTR")), QStringLiteral("ASRL4::INSTR"));
-        QVERIFY(!a.resolve(QStringLiteral("UsbDevice3")));
+        QCOMPARE(a.resolve(u"UsbDevice1"_s), u"TCPIP::10.0.0.5::5025::SOCKET"_s);
+        QCOMPARE(a.resolve(u"USBDEVICE2"_s), u"/dev/usbtmc1"_s);
+        QCOMPARE(a.resolve(u"UsbDevice4"_s), u"SIM::switch::INSTR"_s);
+        QCOMPARE(a.resolve(u"ASRL4::INSTR"_s), u"ASRL4::INSTR"_s);
+        QVERIFY(!a.resolve(u"UsbDevice3"_s));
         QCOMPARE(a.problems().size(), 1);
-        QVERIFY(a.problems().first().endsWith(QLatin1String(":5: \"broken line\"")));
+        QVERIFY(a.problems().first().endsWith(u":5: \"broken line\""_s));
 
         // No file at all is no error; an unknown alias says where to define it.
-        SessionFactory f(ResourceAliases::load(dir.filePath(QStringLiteral("none")), {}));
+        SessionFactory f(ResourceAliases::load(dir.filePath(u"none"_s), {}));
         QString why;
-        QVERIFY(!f.open(QStringLiteral("UsbDevice1"), &why));
-        QVERIFY(why.contains(QLatin1String("\"UsbDevice1\"")));
+        QVERIFY(!f.open(u"UsbDevice1"_s, &why));
+        QVERIFY(why.contains(u"\"UsbDevice1\""_s));
         QVERIFY(why.contains(ResourceAliases::fileName()));
         QVERIFY(why.contains(ResourceAliases::environmentVariable()));
         f.setLanguage(1);
-        QVERIFY(!f.open(QStringLiteral("GPIB0::7::INSTR"), &why));
-        QVERIFY(why.startsWith(QLatin1String("Invalid resource \"GPIB0::7::INSTR\"")));
-        QVERIFY(!f.open(QStringLiteral("SIM::meter::INSTR"), &why));
-        QVERIFY(why.contains(QLatin1String("No simulated instrument \"meter\"")));
+        QVERIFY(!f.open(u"GPIB0::7::INSTR"_s, &why));
+        QVERIFY(why.startsWith(u"Invalid resource \"GPIB0::7::INSTR\""_s));
+        QVERIFY(!f.open(u"SIM::meter::INSTR"_s, &why));
+        QVERIFY(why.contains(u"No simulated instrument \"meter\""_s));
     }
 
     // The raw socket: a reading over loopback TCP, a clear, and a silent instrument.
     void socketSession() {
-        sim::SimMultimeter meter(QStringLiteral("m"));
+        sim::SimMultimeter meter(u"m"_s);
         meter.setProbe([](sim::SimMultimeter::Function) { return -0.5; });
         sim::TcpLine line;
         QString why;
@@ -113,7 +113,7 @@ private Q_SLOTS:
         meter.setSilent(true);
         QVERIFY(s->writeLine("READ?"));
         QVERIFY(!s->readLine());
-        QVERIFY(s->errorString().contains(QLatin1String("time-out")));
+        QVERIFY(s->errorString().contains(u"time-out"_s));
 
         // Nobody listening: a message naming the instrument, at once.
         const QString resource = line.resourceName();
@@ -124,7 +124,7 @@ private Q_SLOTS:
 
 #ifdef Q_OS_UNIX
     void serialSession() {
-        sim::SimMultimeter meter(QStringLiteral("m"));
+        sim::SimMultimeter meter(u"m"_s);
         meter.setProbe([](sim::SimMultimeter::Function) { return 0.25; });
         sim::PtyLine line;
         QString why;
@@ -132,10 +132,10 @@ private Q_SLOTS:
         connect(&line, &sim::PtyLine::received, &meter, &sim::SimInstrument::receive);
         connect(&meter, &sim::SimInstrument::transmit, &line, &sim::PtyLine::send);
         ResourceAliases a;
-        a.add(QStringLiteral("UsbDevice1"), QStringLiteral("ASRL%1::INSTR").arg(line.slavePath()));
+        a.add(u"UsbDevice1"_s, u"ASRL%1::INSTR"_s.arg(line.slavePath()));
         SessionFactory f(a);
         f.setTimeoutMs(1000);
-        std::unique_ptr<InstrumentSession> s = f.open(QStringLiteral("UsbDevice1"), &why);
+        std::unique_ptr<InstrumentSession> s = f.open(u"UsbDevice1"_s, &why);
         QVERIFY2(s, qPrintable(why));
         QVERIFY(s->writeLine(":CONF:CURR:DC"));
         QVERIFY(s->writeLine(":READ?"));
@@ -147,8 +147,8 @@ private Q_SLOTS:
     void usbtmcNodeMissing() {
         SessionFactory f;
         QString why;
-        QVERIFY(!f.open(QStringLiteral("/dev/usbtmc-vantelso-none"), &why));
-        QVERIFY(why.contains(QLatin1String("/dev/usbtmc-vantelso-none")));
+        QVERIFY(!f.open(u"/dev/usbtmc-vantelso-none"_s, &why));
+        QVERIFY(why.contains(u"/dev/usbtmc-vantelso-none"_s));
     }
 };
 

@@ -45,8 +45,8 @@ private Q_SLOTS:
     void refusals_data() {
         QTest::addColumn<Refusal>("r");
         const int d7032 = deviceIndex("RSX7032D");
-        const QString mvl = QStringLiteral("Valore non corretto per mVL; selezionare ingresso mVH");
-        const QString mvh = QStringLiteral("Valore non corretto per mVH; selezionare ingresso V");
+        const QString mvl = u"Valore non corretto per mVL; selezionare ingresso mVH"_s;
+        const QString mvh = u"Valore non corretto per mVH; selezionare ingresso V"_s;
         const auto row = [](const char* name, const Refusal& r) { QTest::newRow(name) << r; };
         row("mVL max 250", {"mVL (-20 : 200)", "0", "250", "24", 1, d7032, 0, mvl});
         row("mVL min -21", {"mVL (-20 : 200)", "-21", "100", "24", 1, d7032, 0, mvl});
@@ -178,7 +178,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("result");
         QTest::addColumn<QString>("status");
         QTest::addColumn<QStringList>("report");
-        const QString start = QStringLiteral("Programmazione in corso...");
+        const QString start = u"Programmazione in corso..."_s;
         QTest::newRow("verified") << QString() << int(DownloadResult::Verified) << u"OK"_s
                                   << QStringList{start,
                                                  u"Download completato. Programmazioni "
@@ -209,20 +209,20 @@ private Q_SLOTS:
         QCOMPARE(s.editor.ReadEprom(), EditorOutcome::Done);
         VerificationStation& v = s.station;
         v.Reset();
-        QCOMPARE(v.status, QStringLiteral("STOP"));
+        QCOMPARE(v.status, u"STOP"_s);
         QCOMPARE(v.SendProgram(), DownloadResult::Verified);
         QCOMPARE(v.downloads, 1);
-        s.model.setText(QStringLiteral("txt_Input_max"), 0, QStringLiteral("16"));
+        s.model.setText(u"txt_Input_max"_s, 0, u"16"_s);
         s.device().clearCommandLog();
-        if (fault == QLatin1String("drop"))
+        if (fault == u"drop"_s)
             s.device().injectFault(
                 {.kind = sim::Fault::Kind::DropWrites, .match = "$W", .count = -1});
-        if (fault == QLatin1String("cancel"))
-            s.model.setText(QStringLiteral("txt_Output_max"), 0, QStringLiteral("21"));
-        if (fault == QLatin1String("closed"))
+        if (fault == u"cancel"_s)
+            s.model.setText(u"txt_Output_max"_s, 0, u"21"_s);
+        if (fault == u"closed"_s)
             s.port.close();
         s.rig.prompter.setFallback(Answer::Cancel);
-        if (fault == QLatin1String("busy")) {
+        if (fault == u"busy"_s) {
             // The download runs from a click serviced while the identification waits.
             DownloadResult inner = DownloadResult::Verified;
             QTimer::singleShot(0, &v, [&] { inner = v.SendProgram(); });
@@ -237,8 +237,7 @@ private Q_SLOTS:
         const bool counted = DownloadResult(result) == DownloadResult::Verified;
         QCOMPARE(v.downloads, counted ? 2 : 1);
         QCOMPARE(v.statusColour, counted ? FieldColour::Green : FieldColour::Red);
-        if (fault == QLatin1String("cancel") || fault == QLatin1String("closed") ||
-            fault == QLatin1String("busy"))
+        if (fault == u"cancel"_s || fault == u"closed"_s || fault == u"busy"_s)
             QCOMPARE(s.deviceWrites(), 0);
         // "Prog" on the calibration bench starts the count again.
         v.Reset();
@@ -255,7 +254,7 @@ private Q_SLOTS:
         v.Reset();
         QCOMPARE(v.SendProgram(), DownloadResult::Verified);
         s.setUpChannelA();
-        QCOMPARE(v.caption, QStringLiteral("Modo di taratura: Automatico"));
+        QCOMPARE(v.caption, u"Modo di taratura: Automatico"_s);
         QVERIFY(v.SetUpAndVerify());
         QCOMPARE(v.range.half, 12.0);
         QCOMPARE(v.reportLines().mid(3),
@@ -286,7 +285,7 @@ private Q_SLOTS:
         QVERIFY(v.Verify());
         QCOMPARE(span(), u"Valore di span: 10.000 V"_s);
         s.rig.bench.meter(0).clearLines();
-        v.settings.max = QStringLiteral("12");
+        v.settings.max = u"12"_s;
         QVERIFY(v.SetUpMultimeter());
         v.settings.output = 1;
         QVERIFY(v.Verify());
@@ -301,8 +300,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("last");
         QTest::addColumn<QStringList>("prompts");
-        const QString comm =
-            QStringLiteral("Misura del dispositivo in corso. Controllare comunicazione");
+        const QString comm = u"Misura del dispositivo in corso. Controllare comunicazione"_s;
         QTest::newRow("meter silent") << u"silent"_s << comm << QStringList{comm};
         QTest::newRow("manual reading cancelled")
             << u"cancel"_s << u"Verifica annullata"_s << QStringList{u"Lettura Mult"_s};
@@ -317,18 +315,18 @@ private Q_SLOTS:
         QFETCH(QStringList, prompts);
         StationRig s;
         s.setUpChannelA();
-        if (how == QLatin1String("silent"))
+        if (how == u"silent"_s)
             s.rig.bench.meter(0).setSilent(true);
-        if (how == QLatin1String("cancel")) {
-            s.rig.instruments.meters.setSelector(QStringLiteral("Manuale"));
+        if (how == u"cancel"_s) {
+            s.rig.instruments.meters.setSelector(u"Manuale"_s);
             s.rig.prompter.pushInput(QString());
         }
-        if (how == QLatin1String("stop")) {
+        if (how == u"stop"_s) {
             QVERIFY(s.station.SetUpSupply());
             // STOP pressed while the calibrator is being set up.
             QTimer::singleShot(0, &s.station, [&s] { s.station.StopVerification(); });
         }
-        if (how == QLatin1String("stop last")) {
+        if (how == u"stop last"_s) {
             QVERIFY(s.station.SetUpSupply());
             connect(&s.station, &VerificationStation::reportChanged, &s.station, [&s] {
                 if (s.station.reportLines().last().startsWith(u"Valore di 1/2 scala"_s))
@@ -344,9 +342,9 @@ private Q_SLOTS:
         for (const auto& q : s.rig.prompter.questions())
             asked << q.text;
         QCOMPARE(asked, prompts);
-        if (how.startsWith(QLatin1String("stop")))
+        if (how.startsWith(u"stop"_s))
             QVERIFY(!s.rig.bench.supply().outputOn());
-        if (how == QLatin1String("stop last"))
+        if (how == u"stop last"_s)
             QVERIFY(s.station.reportLines().join(u'\n').contains(u"Valore di span"_s));
     }
 
@@ -355,7 +353,7 @@ private Q_SLOTS:
         StationRig s;
         s.setUpChannelA();
         s.station.ChooseMode(Mode::Manual);
-        QCOMPARE(s.station.caption, QStringLiteral("Modo di taratura: Manuale"));
+        QCOMPARE(s.station.caption, u"Modo di taratura: Manuale"_s);
         s.station.settings.device = -1; // not needed by hand
         QVERIFY(s.station.SetUpAndVerify());
         QCOMPARE(s.rig.prompter.texts(), QStringList{u"Impostare calibratore"_s});
