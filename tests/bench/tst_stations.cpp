@@ -584,7 +584,6 @@ private Q_SLOTS:
     void supply() {
         QFETCH(QString, typed);
         QFETCH(QString, sent);
-        QCOMPARE(SupplyVoltsText(typed).value_or(QString()), sent);
         StationRig s;
         s.station.settings.supplyVolts = typed;
         s.station.settings.supplyOn = true;
@@ -633,9 +632,6 @@ private Q_SLOTS:
     void routing() {
         QFETCH(Routing, r);
         const auto& [device, channel, model, input, output, inputRoute] = r;
-        QCOMPARE(OutputRoutingFor(device, channel).route, output);
-        QVERIFY(OutputRoutingFor(device, channel).refusal.isEmpty());
-        QCOMPARE(InputRoutingFor(model, FindVerificationInput(input)), inputRoute);
 
         StationRig s;
         CalibrationRun bench(&s.link, &s.rig.instruments, &s.rig.prompter);
