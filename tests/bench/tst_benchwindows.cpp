@@ -57,6 +57,12 @@ public:
     }
 };
 
+// An entry chosen from a list, as the operator's click does it.
+void pick(QComboBox* list, int index) {
+    list->setCurrentIndex(index);
+    Q_EMIT list->activated(index);
+}
+
 bool green(const QWidget* w) {
     return w->styleSheet().contains(u"#00ff00"_s);
 }
@@ -310,40 +316,32 @@ private Q_SLOTS:
         QVERIFY(!setUp.inputList()->isEnabled() && !setUp.deviceList()->isEnabled());
         QVERIFY(!setUp.outputChannelLabel()->isVisible());
 
-        setUp.modeList()->setCurrentIndex(0);
-        Q_EMIT setUp.modeList()->activated(0);
+        pick(setUp.modeList(), 0);
         QCOMPARE(setUp.captionLabel()->text(), u"Modo di taratura: Automatico"_s);
         QVERIFY(setUp.inputList()->isEnabled() && setUp.deviceList()->isEnabled());
         const int ma = FindVerificationInput(u"mA");
-        setUp.inputList()->setCurrentIndex(ma);
-        Q_EMIT setUp.inputList()->activated(ma);
+        pick(setUp.inputList(), ma);
         QCOMPARE(setUp.maxField()->text(), u"20"_s);
         QCOMPARE(setUp.halfField()->text(), u"10"_s);
-        setUp.minField()->clear();
-        QTest::keyClicks(setUp.minField(), u"4"_s);
-        setUp.outputList()->setCurrentIndex(1);
-        Q_EMIT setUp.outputList()->activated(1);
+        typeInto(setUp.minField(), u"4"_s);
+        pick(setUp.outputList(), 1);
         const int single = int(VerificationDevices().indexOf(u"RSX7031D"_s));
-        setUp.deviceList()->setCurrentIndex(single);
-        Q_EMIT setUp.deviceList()->activated(single);
+        pick(setUp.deviceList(), single);
         QVERIFY(setUp.outputChannelLabel()->isVisible() &&
                 setUp.measureChannelLabel()->isVisible());
         QCOMPARE(setUp.outputChannelLabel()->text(), u"Impostare canale di uscita"_s);
         QVERIFY(!setUp.channelButton(1, 1)->isEnabled() && setUp.channelButton(1, 0)->isChecked());
         const int two = int(VerificationDevices().indexOf(u"RSX7032D"_s));
-        setUp.deviceList()->setCurrentIndex(two);
-        Q_EMIT setUp.deviceList()->activated(two);
+        pick(setUp.deviceList(), two);
         QVERIFY(setUp.channelButton(1, 1)->isEnabled());
 
         // A supply value out of range stops the set-up before anything is sent.
         setUp.supplyBox()->click();
-        setUp.voltsField()->clear();
-        QTest::keyClicks(setUp.voltsField(), u"31"_s);
+        typeInto(setUp.voltsField(), u"31"_s);
         setUp.setUpAndVerifyButton()->click();
         QCOMPARE(s.rig.prompter.texts(), QStringList{u"Valore di alimentazione errato!"_s});
         QVERIFY(s.instrumentsQuiet());
-        setUp.voltsField()->clear();
-        QTest::keyClicks(setUp.voltsField(), u"24.5"_s);
+        typeInto(setUp.voltsField(), u"24.5"_s);
         setUp.setUpAndVerifyButton()->click();
         QCOMPARE(s.rig.bench.supply().heard(), QByteArray("SV 24.50\rKOE\r"));
         QCOMPARE(setUp.halfField()->text(), u"12"_s);
@@ -355,8 +353,7 @@ private Q_SLOTS:
         screenshot(&setUp, "interfaccia_strum_ver.png");
 
         // Manual mode leaves the wiring to the operator.
-        setUp.modeList()->setCurrentIndex(1);
-        Q_EMIT setUp.modeList()->activated(1);
+        pick(setUp.modeList(), 1);
         QCOMPARE(setUp.captionLabel()->text(), u"Modo di taratura: Manuale"_s);
         QVERIFY(!setUp.deviceList()->isEnabled() && !setUp.switchButton()->isEnabled());
         QVERIFY(setUp.inputList()->isEnabled());

@@ -151,9 +151,8 @@ private Q_SLOTS:
             t.link.portMissing = u"Port %1 is missing"_s;
             return t;
         });
-        bench.setSelector(Instrument::Supply, u"Manuale"_s);
-        bench.setSelector(Instrument::Calibrator, u"Manuale"_s);
-        bench.setSelector(Instrument::Switch, u"Manuale"_s);
+        for (Instrument i : {Instrument::Supply, Instrument::Calibrator, Instrument::Switch})
+            bench.setSelector(i, u"Manuale"_s);
         bench.setSelector(Instrument::Meter, u"/dev/vantelso-no-such-tty"_s);
         QCOMPARE(bench.meters.mode(), InstrumentMode::Serial); // a typed path is a port
         QCOMPARE(bench.openPorts(),
