@@ -346,24 +346,6 @@ private Q_SLOTS:
         QCOMPARE(r.device().bank(0), before);
     }
 
-    void untickedRangeIsSilent() {
-        CalRig r(u"RSX7030"_s);
-        r.run.setRangeTicked(0, false);
-        r.rig.bench.calibrator().clearHeard();
-        r.rig.bench.switches().clearLines();
-        r.rig.bench.meter(0).clearLines();
-        r.device().clearCommandLog();
-        QVERIFY(r.run.CalibrateInputRange(*FindCalStep(u"RSX7030"_s, 0)));
-        r.run.setRangeTicked(8, false);
-        QVERIFY(r.run.CalibrateOutput(*FindCalStep(u"RSX7030"_s, 8)));
-        QTest::qWait(20);
-        QVERIFY(r.rig.bench.calibrator().heard().isEmpty());
-        QVERIFY(r.rig.bench.switches().lines().isEmpty());
-        QVERIFY(r.rig.bench.meter(0).lines().isEmpty());
-        QVERIFY(r.device().commandLog().isEmpty());
-        QCOMPARE(r.run.ranges[0].box, FieldColour::White);
-    }
-
     // The model choice: RSX7132D copies RSX7032D with the default image ticked; the OEM
     // board has neither the switch test nor the current test.
     void modelChoice() {
