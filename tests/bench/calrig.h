@@ -48,6 +48,11 @@ struct CalRig {
         run.SelectModel(vantelso::bench::FindCalModel(model));
     }
     vantelso::sim::SimDevice& device() { return rig.bench.device(); }
+    // The supply switched on and the unit identified, as a run does before its steps.
+    bool identify() {
+        rig.bench.supply().receive("KOE\r");
+        return link.ReadIdentity().at(0) == 0;
+    }
     double constantAt(int a) {
         return vantelso::codecs::FloatFromBytes(device().memory(0, a + 1), device().memory(0, a),
                                                 device().memory(0, a + 2));

@@ -1,21 +1,50 @@
 // The range calibration steps against a simulated unit: the constant by range kind and its
 // ±2 % check, what is written where, the cold-junction byte, the PTC words and their guard,
 // the relay lists, the output constants as the live measurement reads them, a command refused
-// because another one holds the link, and that an unticked range touches nothing.
+// because another one holds the link, and that an unticked range touches nothing. Then whole
+// runs: units with their own analog errors come out calibrated, failing ranges are shown red
+// and left unwritten, and every bad input takes the error ending with the supply switched off.
+// Last, the linearity aids, their meters on pseudo-terminals of their own: each logs to
+// "linear.dat" line by line until STOP, and leaves the meters on their ports.
 #include "calfunction.h"
 #include "calrig.h"
 #include "codecs.h"
 #include "frameconverter.h"
+#include "linearitysweep.h"
 
+#include <QFile>
 #include <QTest>
 #include <QTimer>
 
 using namespace vantelso;
 using namespace vantelso::bench;
+using namespace Qt::StringLiterals;
+
+#ifdef Q_OS_UNIX
+namespace {
+
+QStringList fileLines(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    return QString::fromLatin1(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+} // namespace
+#endif
 
 class TestCalSteps : public QObject {
     Q_OBJECT
-
+    // The range calibration steps against a simulated unit: the constant by range kind and its
+    // ±2 % check, what is written where, the cold-junction byte, the PTC words and their guard,
+    // the relay lists, the output constants as the live measurement reads them, a command refused
+    // because another one holds the link, and that an unticked range touches nothing. Then whole
+    // runs: units with their own analog errors come out calibrated, failing ranges are shown red
+    // and left unwritten, and every bad input takes the error ending with the supply switched off.
+    // The range calibration steps against a simulated unit: the constant by range kind and its
+    // ±2 % check, what is written where, the cold-junction byte, the PTC words and their guard,
+    // the relay lists, the output constants as the live measurement reads them, a command refused
+    // because another one holds the link, and that an unticked range touches nothing.
     // How often the calibrator was set to source mV (0x80 with the mVL code) after a sensor
     // reading (closed by 0x82 0 0 0 0); -1 when a setting (0x81) came first.
     static int mvAfterSensor(const QByteArray& heard) {
@@ -57,11 +86,10 @@ private Q_SLOTS:
         QFETCH(double, gainError);
         QFETCH(double, k);
         QFETCH(bool, written);
-        CalRig r(QStringLiteral("RSX7030"));
+        CalRig r(u"RSX7030"_s);
         r.rig.bench.calibrationModel()->unit.inputGainError[0] = gainError;
-        r.rig.bench.supply().receive("KOE\r");
-        QVERIFY(r.link.ReadIdentity().at(0) == 0);
-        const CalStep step = *FindCalStep(QStringLiteral("RSX7030"), index);
+        QVERIFY(r.identify());
+        const CalStep step = *FindCalStep(u"RSX7030"_s, index);
         const double before = r.constantAt(step.address);
         QVERIFY(r.run.CalibrateInputRange(step));
         const RangeResult& res = r.run.ranges[std::size_t(index)];
@@ -106,16 +134,14 @@ private Q_SLOTS:
         QFETCH(double, sensorError);
         QFETCH(int, stored);
         QFETCH(bool, passed);
-        CalRig r(QStringLiteral("RSX7032A"));
+        CalRig r(u"RSX7032A"_s);
         r.rig.bench.calibrationModel()->unit.cjcError = sensorError;
         r.device().setMemory(0, 7, 50);
-        r.rig.bench.supply().receive("KOE\r");
-        QVERIFY(r.link.ReadIdentity().at(0) == 0);
+        QVERIFY(r.identify());
         if (index == 19) // the run routes the calibrator to channel B before B's steps
-            QCOMPARE(r.rig.instruments.switches.SetSwitch(QStringLiteral("101C102C")),
-                     BenchStatus::Ok);
+            QCOMPARE(r.rig.instruments.switches.SetSwitch(u"101C102C"_s), BenchStatus::Ok);
         r.rig.bench.calibrator().clearHeard();
-        QVERIFY(r.run.CalibrateInputRange(*FindCalStep(QStringLiteral("RSX7032A"), index)));
+        QVERIFY(r.run.CalibrateInputRange(*FindCalStep(u"RSX7032A"_s, index)));
         // mV again before the check (passed) or before the second attempt (failed).
         QCOMPARE(mvAfterSensor(r.rig.bench.calibrator().heard()), 1);
         QCOMPARE(int(r.device().memory(0, 8)), stored);
@@ -126,21 +152,16 @@ private Q_SLOTS:
         if (passed)
             QCOMPARE(res.zero.colour, FieldColour::Green);
         else
-            QCOMPARE(res.k1.text, QStringLiteral("-200"));
+            QCOMPARE(res.k1.text, u"-200"_s);
     }
 
     void ptcConstants() {
-        const PtcConstants c = *ComputePtc(15225, 10324);
-        QVERIFY(qAbs(c.k1 - 1.3562) < 1e-4);
-        QVERIFY(qAbs(c.k2 - 1807) < 1);
-        QCOMPARE(c.k3Word, 28984);
-        QCOMPARE(c.k2Tenths, 18074);
         for (int channel : {0, 1}) {
-            CalRig r(QStringLiteral("RSX7131C"));
+            CalRig r(u"RSX7131C"_s);
             r.rig.bench.supply().receive("KOE\r");
             QVERIFY(r.run.PtcManual(channel));
-            QCOMPARE(r.run.ptcK3, QStringLiteral("28984"));
-            QCOMPARE(r.run.ptcK2, QStringLiteral("18074"));
+            QCOMPARE(r.run.ptcK3, u"28984"_s);
+            QCOMPARE(r.run.ptcK2, u"18074"_s);
             // Little-endian words at 65 (A) or 44 (B); this model repeats them at 44.
             for (int base : channel == 0 ? QList<int>{65, 44} : QList<int>{44}) {
                 QCOMPARE(r.device().memory(0, base) | r.device().memory(0, base + 1) << 8, 28984);
@@ -156,42 +177,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("x");
         QTest::addColumn<QString>("y");
         QTest::addColumn<QString>("why"); // empty: written
-        QTest::newRow("leading number") << "15225 cnt"
-                                        << "10324"
-                                        << "";
-        QTest::newRow("empty V2000") << ""
-                                     << "10324"
-                                     << "V2000";
-        QTest::newRow("text V2000") << "abc"
-                                    << "10324"
-                                    << "V2000";
-        QTest::newRow("zero V1000") << "15225"
-                                    << "0"
-                                    << "V1000";
-        QTest::newRow("negative V1000") << "15225"
-                                        << "-10324"
-                                        << "V1000";
-        QTest::newRow("huge V2000") << "1e999"
-                                    << "10324"
-                                    << "V2000";
-        QTest::newRow("X = 2Y") << "15000"
-                                << "7500"
-                                << "K1";
-        QTest::newRow("K1 just above 1") << "15225"
-                                         << "7613"
-                                         << "K3";
-        QTest::newRow("K1 above 2") << "10000"
-                                    << "10001"
-                                    << "K2";
-        QTest::newRow("K3 beyond a word") << "60000"
-                                          << "40000"
-                                          << "K3";
+        const char* rows[][4] = {
+            {"leading number", "15225 cnt", "10324", ""},
+            {"empty V2000", "", "10324", "V2000"},
+            {"text V2000", "abc", "10324", "V2000"},
+            {"zero V1000", "15225", "0", "V1000"},
+            {"negative V1000", "15225", "-10324", "V1000"},
+            {"huge V2000", "1e999", "10324", "V2000"},
+            {"X = 2Y", "15000", "7500", "K1"},
+            {"K1 just above 1", "15225", "7613", "K3"},
+            {"K1 above 2", "10000", "10001", "K2"},
+            {"K3 beyond a word", "60000", "40000", "K3"},
+        };
+        for (const auto& [name, x, y, why] : rows)
+            QTest::newRow(name) << QString(x) << QString(y) << QString(why);
     }
     void ptcManualGuard() {
         QFETCH(QString, x);
         QFETCH(QString, y);
         QFETCH(QString, why);
-        CalRig r(QStringLiteral("RSX7131C"));
+        CalRig r(u"RSX7131C"_s);
         r.rig.bench.supply().receive("KOE\r");
         const QByteArray before = r.device().bank(0);
         r.device().clearCommandLog();
@@ -199,15 +204,14 @@ private Q_SLOTS:
         r.run.ptcY = y;
         QCOMPARE(r.run.PtcManual(0), why.isEmpty());
         if (why.isEmpty()) {
-            QCOMPARE(r.run.ptcK3, QStringLiteral("28984"));
+            QCOMPARE(r.run.ptcK3, u"28984"_s);
             return;
         }
         QCOMPARE(r.device().bank(0), before);
         QVERIFY(r.device().commandLog().isEmpty());
         QVERIFY(r.run.ptcK3.isEmpty() && r.run.ptcK2.isEmpty());
         const QString text = r.op.texts().value(0);
-        QVERIFY2(text.startsWith(QLatin1String("Taratura PTC non scritta: ") + why),
-                 qPrintable(text));
+        QVERIFY2(text.startsWith(u"Taratura PTC non scritta: "_s + why), qPrintable(text));
     }
 
     // The relay list of each input step by model (for the two-position model, by position),
@@ -275,8 +279,7 @@ private Q_SLOTS:
         QFETCH(int, index);
         QFETCH(QByteArrayList, lines);
         CalRig r(model);
-        r.rig.bench.supply().receive("KOE\r");
-        QVERIFY(r.link.ReadIdentity().at(0) == 0);
+        QVERIFY(r.identify());
         r.rig.bench.switches().clearLines();
         r.device().clearCommandLog();
         QVERIFY(r.run.CalibrateOutput(*FindCalStep(model, index)));
@@ -327,16 +330,14 @@ private Q_SLOTS:
     }
     void refusedCommand() {
         QFETCH(int, index);
-        CalRig r(QStringLiteral("RSX7032A"));
-        r.rig.bench.supply().receive("KOE\r");
-        QVERIFY(r.link.ReadIdentity().at(0) == 0);
+        CalRig r(u"RSX7032A"_s);
+        QVERIFY(r.identify());
         const QByteArray before = r.device().bank(0);
         std::optional<bool> result;
         QTimer::singleShot(0, &r.run, [&] {
-            result =
-                index >= 8 && index <= 11
-                    ? r.run.CalibrateOutput(*FindCalStep(QStringLiteral("RSX7032A"), index))
-                    : r.run.CalibrateInputRange(*FindCalStep(QStringLiteral("RSX7032A"), index));
+            result = index >= 8 && index <= 11
+                         ? r.run.CalibrateOutput(*FindCalStep(u"RSX7032A"_s, index))
+                         : r.run.CalibrateInputRange(*FindCalStep(u"RSX7032A"_s, index));
         });
         r.link.ReadBlock(0, 0, 65);
         QVERIFY(result.has_value());
@@ -345,29 +346,11 @@ private Q_SLOTS:
         QCOMPARE(r.device().bank(0), before);
     }
 
-    void untickedRangeIsSilent() {
-        CalRig r(QStringLiteral("RSX7030"));
-        r.run.setRangeTicked(0, false);
-        r.rig.bench.calibrator().clearHeard();
-        r.rig.bench.switches().clearLines();
-        r.rig.bench.meter(0).clearLines();
-        r.device().clearCommandLog();
-        QVERIFY(r.run.CalibrateInputRange(*FindCalStep(QStringLiteral("RSX7030"), 0)));
-        r.run.setRangeTicked(8, false);
-        QVERIFY(r.run.CalibrateOutput(*FindCalStep(QStringLiteral("RSX7030"), 8)));
-        QTest::qWait(20);
-        QVERIFY(r.rig.bench.calibrator().heard().isEmpty());
-        QVERIFY(r.rig.bench.switches().lines().isEmpty());
-        QVERIFY(r.rig.bench.meter(0).lines().isEmpty());
-        QVERIFY(r.device().commandLog().isEmpty());
-        QCOMPARE(r.run.ranges[0].box, FieldColour::White);
-    }
-
     // The model choice: RSX7132D copies RSX7032D with the default image ticked; the OEM
     // board has neither the switch test nor the current test.
     void modelChoice() {
-        CalRig r(QStringLiteral("RSX7030"));
-        r.run.SelectModel(FindCalModel(QStringLiteral("RSX7132D")));
+        CalRig r(u"RSX7030"_s);
+        r.run.SelectModel(FindCalModel(u"RSX7132D"_s));
         const auto ticks = [&] {
             QList<int> t;
             for (int i = 0; i < kRangeCount; ++i)
@@ -377,17 +360,322 @@ private Q_SLOTS:
         };
         const QList<int> d132 = ticks();
         QVERIFY(r.run.options.loadDefault);
-        r.run.SelectModel(FindCalModel(QStringLiteral("RSX7032D")));
+        r.run.SelectModel(FindCalModel(u"RSX7032D"_s));
         QCOMPARE(ticks(), d132);
         QVERIFY(r.run.options.loadDefault);
         QCOMPARE(r.run.ExpectedCurrent, (std::array<int, 3>{18, 18, 18}));
-        r.run.SelectModel(FindCalModel(QStringLiteral("5010OEM")));
+        r.run.SelectModel(FindCalModel(u"5010OEM"_s));
         QVERIFY(!r.run.options.switchTest && !r.run.options.switchTestEnabled);
         QVERIFY(!r.run.options.supplyTest && !r.run.options.loadDefault);
         QCOMPARE(ticks(), (QList<int>{9, 20}));
         QCOMPARE(r.run.options.channels, (std::array<bool, 2>{true, false}));
         QCOMPARE(r.run.SettleSeconds, 4);
     }
+
+    // Whole calibration runs on the simulated bench: units with their own analog errors come out
+    // calibrated, failing ranges are shown red and left unwritten, and every bad input takes the
+    // error ending with the supply switched off.
+    void fullRun_data() {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<int>("modelByte"); // -1: the identifier's own
+        QTest::newRow("RSX7030") << u"RSX7030"_s << -1;
+        // Shares the identifier and keeps its output constants the other way round.
+        QTest::newRow("RSX7030 model byte 1") << u"RSX7030"_s << 1;
+        QTest::newRow("RSX7032A") << u"RSX7032A"_s << -1;
+        QTest::newRow("5010OEM") << u"5010OEM"_s << -1;
+    }
+    void fullRun() {
+        QFETCH(QString, model);
+        QFETCH(int, modelByte);
+        CalRig r(model, true, modelByte);
+        const QByteArray before = r.device().bank(0);
+        const RunOutcome out = r.run.RunCalibration();
+        QVERIFY2(!out.error, qPrintable(out.message + " | " + r.op.texts().join(" / ")));
+        QVERIFY(out.finalProgrammed);
+        QCOMPARE(r.run.status, u"COLLAUDO TERMINATO"_s);
+        QCOMPARE(r.run.statusColour, FieldColour::Green);
+        const CalModel& m = CalModels()[FindCalModel(model)];
+        for (int i : m.ranges) {
+            const RangeResult& res = r.run.ranges[std::size_t(i)];
+            QVERIFY2(!res.failed() && res.box == FieldColour::Green,
+                     qPrintable(RangeCaption(i) + " " + r.run.report.join(" / ")));
+            const auto step = FindCalStep(model, i);
+            QVERIFY(step);
+            if (!step->output && step->code != calcode::Cjc && step->code != calcode::Ptc)
+                QVERIFY(WithinNominal(r.constantAt(step->address), step->nominal));
+        }
+        QCOMPARE(r.run.report.size(), m.ranges.size());
+        // The final programming restored the configuration except the junction offsets.
+        for (int a = 0; a <= 27; ++a) {
+            if (a != 7 && a != 8)
+                QCOMPARE(r.device().memory(0, a), std::uint8_t(before.at(a)));
+        }
+        QVERIFY(!r.rig.bench.supply().outputOn());
+        QVERIFY(r.rig.bench.meter(0).beeps() >= 1);
+        // The switch test asked for ON then OFF, except where the model has none.
+        const bool switches = model != u"5010OEM"_s;
+        QCOMPARE(r.op.texts().contains(u"Impostare tutti i dip-switch a OFF"_s), switches);
+    }
+
+    // A gain error beyond 2 % leaves that range red with its neutral constant, and the run
+    // goes on to the end.
+    void gainErrorBeyondTolerance() {
+        CalRig r(u"RSX7032A"_s);
+        r.rig.bench.calibrationModel()->unit.inputGainError[0] = 0.03;
+        for (int i = 0; i < kRangeCount; ++i)
+            r.run.setRangeTicked(i, i == 0 || i == 12);
+        const RunOutcome out = r.run.RunCalibration();
+        QVERIFY(!out.error);
+        QCOMPARE(r.run.ranges[0].box, FieldColour::Red);
+        QCOMPARE(r.run.ranges[0].k1.colour, FieldColour::Red);
+        QCOMPARE(r.constantAt(50), 50.0); // still neutral
+        QCOMPARE(r.run.ranges[12].box, FieldColour::Green);
+        QVERIFY(r.run.report.first().endsWith(u"FALLITO"_s));
+    }
+
+    // Bad input: each takes the error ending, with the message named, and the supply off.
+    void errorEndings_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no default image") << u"image"_s << u"File non trovato"_s;
+        QTest::newRow("device silent") << u"identity"_s << u"Dispositivo non identificato"_s;
+        QTest::newRow("calibrator silent")
+            << u"calibrator"_s << u"Comunicazione fallita: 90 mV A"_s;
+        QTest::newRow("supply silent") << u"supply"_s << u"Alimentatore non risponde"_s;
+    }
+    void errorEndings() {
+        QFETCH(QString, fault);
+        QFETCH(QString, message);
+        CalRig r(u"RSX7032A"_s, fault != u"image"_s);
+        r.run.options.loadDefault = fault == u"image"_s;
+        if (fault == u"identity"_s)
+            r.device().injectFault({sim::Fault::Kind::NoReply, "$V", 0, -1, 0});
+        if (fault == u"calibrator"_s)
+            r.rig.bench.calibrator().setSilent(true);
+        if (fault == u"supply"_s)
+            r.rig.bench.supply().setSilent(true);
+        const RunOutcome out = r.run.RunCalibration();
+        QVERIFY(out.error);
+        QVERIFY2(out.message.startsWith(message), qPrintable(out.message));
+        QCOMPARE(r.run.status, u"COLLAUDO TERMINATO"_s);
+        QCOMPARE(r.run.statusColour, FieldColour::Red);
+        QVERIFY(r.op.texts().contains(u"Errore\n"_s + out.message));
+        QVERIFY(!r.run.running());
+        if (fault != u"supply"_s)
+            QVERIFY(!r.rig.bench.supply().outputOn());
+    }
+
+    // The two-position model: the first run calibrates position 1 and hands over (the
+    // operator moves the thermocouple, the editor's write starts); the next START calibrates
+    // position 2 on its own relay lists and hands back. A stopped run hands nothing over.
+    void twoPositionRuns() {
+        CalRig r(u"RSX5035"_s);
+        for (int p : {1, 2}) {
+            r.run.positions.setCalibrate(p, true);
+            r.run.positions.setProgram(p, true);
+        }
+        for (int i = 0; i < kRangeCount; ++i)
+            r.run.setRangeTicked(i, i == 0);
+        int writes = 0;
+        r.run.startEditorWrite = [&] { ++writes; };
+        const QByteArray position2("rout:close (@104)"); // "104C105C106C107C108C109A110A111A"
+        for (int run = 1; run <= 2; ++run) {
+            r.rig.bench.switches().clearLines();
+            r.op.clear();
+            const RunOutcome out = r.run.RunCalibration();
+            QVERIFY2(!out.error, qPrintable(out.message));
+            QCOMPARE(r.rig.bench.switches().lines().contains(position2), run == 2);
+            QCOMPARE(r.run.positions.wired, run == 1 ? 2 : 1);
+            QCOMPARE(writes, run);
+            QVERIFY(r.op.texts().contains(u"Cambiare posizione termocoppia"_s));
+        }
+        // STOP during the step: the position stays wired, nothing is programmed.
+        connect(&r.run, &CalibrationRun::rangeChanged, this, [&] { r.run.StopRequested = true; });
+        r.op.clear();
+        const RunOutcome out = r.run.RunCalibration();
+        QVERIFY(out.stopped);
+        QCOMPARE(r.run.positions.wired, 1);
+        QCOMPARE(writes, 2);
+        QVERIFY(!r.op.texts().contains(u"Cambiare posizione termocoppia"_s));
+    }
+
+    // START pressed while another command holds the link: the default image is not written,
+    // and the run says so rather than going on as if it had been.
+    void refusedDefaultImage() {
+        CalRig r(u"RSX7032D"_s);
+        r.run.options.supplyTest = false;
+        const QByteArray before = r.device().bank(0);
+        std::optional<RunOutcome> out;
+        QTimer::singleShot(0, &r.run, [&] { out = r.run.RunCalibration(); });
+        r.rig.bench.supply().receive("KOE\r");
+        r.link.ReadBlock(0, 0, 200);
+        QVERIFY(out.has_value());
+        QVERIFY(out->error);
+        QCOMPARE(out->message, u"Scrittura immagine di default fallita"_s);
+        QCOMPARE(r.device().bank(0), before);
+    }
+
+    // STOP after the first step goes to the normal ending; "Riprendi" then skips the green
+    // range and calibrates the rest.
+    void stopAndResume() {
+        CalRig r(u"RSX7032A"_s);
+        for (int i = 0; i < kRangeCount; ++i)
+            r.run.setRangeTicked(i, i == 0 || i == 1);
+        connect(&r.run, &CalibrationRun::rangeChanged, this, [&](int i) {
+            if (i == 0 && r.run.ranges[0].span.colour == FieldColour::Green)
+                r.run.StopRequested = true;
+        });
+        RunOutcome out = r.run.RunCalibration();
+        QVERIFY(!out.error && out.stopped);
+        QCOMPARE(r.run.report.size(), 1);
+        QCOMPARE(r.run.ranges[1].box, FieldColour::White);
+        disconnect(&r.run, nullptr, this, nullptr);
+        r.run.ResumeRun = true;
+        out = r.run.RunCalibration();
+        QVERIFY(!out.error);
+        QCOMPARE(r.run.report, QStringList{r.run.report.value(0)});
+        QVERIFY(r.run.report.first().startsWith(u"200 mV A"_s));
+        QCOMPARE(r.run.ranges[0].box, FieldColour::Green);
+        QVERIFY(!r.run.ResumeRun);
+    }
+
+    // The current test: 31 mA at 30 V against 21 expected shows the reading with no blank
+    // before "mA"; Abort goes to the normal ending.
+    void supplyCurrentAbort() {
+        CalRig r(u"RSX7030"_s);
+        r.rig.bench.supply().setLoad([](double v) { return v > 29 ? 31.0 : 2 + 500 / v; });
+        r.op.push(Prompter::Answer::Abort);
+        const RunOutcome out = r.run.RunCalibration();
+        QVERIFY(!out.error && out.stopped);
+        QCOMPARE(r.op.texts().first(), u"Consumo Errato 31mA @ 30V (21)"_s);
+        QCOMPARE(r.run.report.size(), 0);
+        QCOMPARE(r.run.statusColour, FieldColour::Green);
+    }
+
+#ifdef Q_OS_UNIX
+private:
+    // The linearity aids on the simulated bench, their meters on pseudo-terminals of their own:
+    // each logs to "linear.dat" line by line until STOP, and leaves the meters on their ports.
+    // A calibrated-bench rig with meters 0 and 1 also reachable as serial ports 1, 2 and 8.
+    struct SweepRig {
+        CalRig cal{u"RSX7032A"_s};
+        LinearitySweep sweep{&cal.link, &cal.rig.instruments};
+        QString why;
+        bool serve() {
+            if (!cal.rig.bench.serve(&why))
+                return false;
+            for (const auto& e : cal.rig.bench.endpoints()) {
+                if (e.address.startsWith(u"TCPIP"_s))
+                    continue;
+                if (e.name == u"multimetro0"_s) {
+                    cal.rig.instruments.setPortPath(1, e.address);
+                    cal.rig.instruments.setPortPath(8, e.address);
+                } else if (e.name == u"multimetro1"_s) {
+                    cal.rig.instruments.setPortPath(2, e.address);
+                }
+            }
+            sweep.folder = cal.folder.path();
+            cal.run.SupplyOn();
+            // The operator has set both outputs to a voltage range.
+            cal.link.WriteBlock(0, {vantelso::WriteItem{4, 2}, vantelso::WriteItem{6, 2}});
+            return cal.link.CommError == 0;
+        }
+        // STOP pressed once `n` data lines are logged.
+        void stopAfter(int n) {
+            QObject::connect(&sweep, &LinearitySweep::lineLogged, &sweep,
+                             [this, n, seen = 0](const QString& l) mutable {
+                                 if (!l.startsWith(u"Input"_s) && ++seen >= n)
+                                     sweep.StopRequested = true;
+                             });
+        }
+    };
+
+private Q_SLOTS:
+    void numberFormat_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("small") << 5.0123 << "05.012";
+        QTest::newRow("two digits") << 10.5 << "10.500";
+        QTest::newRow("negative") << -0.25 << "-00.250";
+        QTest::newRow("negative zero") << -0.0001 << "00.000";
+    }
+    void numberFormat() {
+        QFETCH(double, value);
+        QFETCH(QString, text);
+        QCOMPARE(SweepNumber(value), text);
+    }
+
+    void meterSweepUntilStop() {
+        SweepRig r;
+        QVERIFY2(r.serve(), qPrintable(r.why));
+        r.stopAfter(5);
+        const SweepOutcome out = r.sweep.MeterSweep();
+        QVERIFY2(!out.error, qPrintable(out.message));
+        QCOMPARE(out.lines, 5);
+        const QStringList lines = fileLines(r.sweep.filePath());
+        QCOMPARE(lines.size(), 5);
+        double previous = -1;
+        for (int n = 0; n < 5; ++n) {
+            const QStringList f = lines[n].split(QLatin1Char('\t'));
+            QCOMPARE(f.size(), 2);
+            QCOMPARE(f[0], QString::number(801 + n));
+            QVERIFY2(QRegularExpression(u"^-?\\d\\d\\.\\d{3}$"_s).match(f[1]).hasMatch(),
+                     qPrintable(lines[n]));
+            QVERIFY(f[1].toDouble() >= previous);
+            previous = f[1].toDouble();
+        }
+        // Five counts up move the output by several millivolts.
+        QVERIFY(previous > lines[0].section(QLatin1Char('\t'), 1).toDouble());
+        // The meter ends on the count just sent, in remote mode; the ports are the selector's
+        // again.
+        QVERIFY(r.cal.rig.bench.meter(0).remote());
+        QCOMPARE(r.cal.rig.instruments.meters.port(0), &r.cal.rig.meterPort);
+        QVERIFY(!r.sweep.running());
+    }
+
+    void twoChannelSweepUntilStop() {
+        SweepRig r;
+        QVERIFY2(r.serve(), qPrintable(r.why));
+        r.stopAfter(3);
+        const SweepOutcome out = r.sweep.TwoChannelSweep();
+        QVERIFY2(!out.error, qPrintable(out.message));
+        QCOMPARE(out.lines, 3);
+        const QStringList lines = fileLines(r.sweep.filePath());
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines[0], u"Input\tInA\tOutA\tMultA\tInB\tOutB\tMultB"_s);
+        for (int n = 1; n <= 3; ++n) {
+            const QStringList f = lines[n].split(QLatin1Char('\t'));
+            QCOMPARE(f.size(), 7);
+            QCOMPARE(f[0], QString::number(n));
+            // Both outputs are measured in volts by their own meter.
+            QVERIFY2(f[3].toDouble() > 0 && f[6].toDouble() > 0, qPrintable(lines[n]));
+        }
+        QVERIFY(r.cal.rig.bench.meter(1).remote());
+        QCOMPARE(r.cal.rig.instruments.meters.port(0), &r.cal.rig.meterPort);
+    }
+
+    // A folder that cannot take the file, or a meter that stops answering, end the sweep
+    // with the reason; what was logged stays in the file.
+    void failures() {
+        SweepRig r;
+        QVERIFY2(r.serve(), qPrintable(r.why));
+        r.sweep.folder = r.cal.folder.filePath(u"missing/deeper"_s);
+        SweepOutcome out = r.sweep.MeterSweep();
+        QVERIFY(out.error && out.message.contains(u"linear.dat"_s));
+        QCOMPARE(out.lines, 0);
+
+        r.sweep.folder = r.cal.folder.path();
+        QObject::connect(&r.sweep, &LinearitySweep::lineLogged, &r.sweep, [&r](const QString& l) {
+            if (l.startsWith(u"803"_s))
+                r.cal.rig.bench.meter(0).setSilent(true);
+        });
+        out = r.sweep.MeterSweep();
+        QVERIFY(out.error);
+        QCOMPARE(out.message, u"Multimetro non risponde"_s);
+        QCOMPARE(out.lines, 3);
+        QCOMPARE(fileLines(r.sweep.filePath()).size(), 3);
+    }
+#endif
 };
 
 QTEST_GUILESS_MAIN(TestCalSteps)

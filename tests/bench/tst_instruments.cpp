@@ -1,0 +1,809 @@
+// The bench instruments. First the drivers against the simulated instruments: bytes and lines
+// on the wire, readings decoded, manual mode through the prompter, silent and short-spoken
+// instruments. Then the sessions and real ports: resource names, aliases from the working
+// folder and the environment, the socket, serial and USBTMC backends, and the whole simulated
+// bench served on pseudo-terminals and loopback TCP, driven by the real drivers.
+// Last, with the command-line tool built: its "bench sim" prints every instrument's port and each
+// one answers there, and its "bench calibrate" runs a whole calibration with its lines and exit
+// code.
+#include "benchinstruments.h"
+#include "benchrig.h"
+#include "calfunction.h"
+#ifdef VANTELSO_CLI
+#include "clirun.h"
+#endif
+#include "defaultimages.h"
+#include "devicelink.h"
+#include "functiongenerator.h"
+#include "ptyline.h"
+#include "scriptedprompter.h"
+#include "serialtransport.h"
+#include "sessionfactory.h"
+#include "simmultimeter.h"
+#include "simulatedbench.h"
+#include "tcpline.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vantelso;
+using namespace vantelso::bench;
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(vantelso::bench::InstrumentMode)
+Q_DECLARE_METATYPE(vantelso::bench::ResourceSpec::Kind)
+
+namespace {
+
+QByteArray bytes(std::initializer_list<int> values) {
+    QByteArray out;
+    for (int v : values)
+        out.append(char(v));
+    return out;
+}
+
+#ifdef Q_OS_UNIX
+// The served bench's pseudo-terminal of an instrument.
+QString address(const sim::SimulatedBench& sim, const char* name) {
+    for (const auto& e : sim.endpoints())
+        if (e.name == QLatin1String(name) && !e.address.startsWith(u"TCPIP"_s))
+            return e.address;
+    return QString();
+}
+
+// The selectors' serial ports 4, 6, 3 and 5 on the served supply, calibrator, meter and switch.
+void useServedPorts(BenchInstruments& bench, const sim::SimulatedBench& sim) {
+    bench.setPortPath(4, address(sim, "alimentatore"));
+    bench.setPortPath(6, address(sim, "calibratore"));
+    bench.setPortPath(3, address(sim, "multimetro0"));
+    bench.setPortPath(5, address(sim, "switch"));
+}
+#endif
+
+} // namespace
+
+class TestInstruments : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // The bench instruments. First the drivers against the simulated instruments: bytes and lines
+    // on the wire, readings decoded, manual mode through the prompter, silent and short-spoken
+    // instruments. Then the sessions and real ports: resource names, aliases from the working
+    // folder and the environment, the socket, serial and USBTMC backends, and the whole simulated
+    // bench served on pseudo-terminals and loopback TCP, driven by the real drivers.
+    // The instrument drivers against the simulated instruments: bytes and lines on the wire,
+    // readings decoded, manual mode through the prompter, silent and short-spoken instruments.
+    void selectors_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<InstrumentMode>("source");
+        QTest::addColumn<InstrumentMode>("meter");
+        QTest::addColumn<int>("port");
+        QTest::newRow("Manuale") << "Manuale" << InstrumentMode::Manual << InstrumentMode::Manual
+                                 << 0;
+        QTest::newRow("Com3") << "Com3" << InstrumentMode::Serial << InstrumentMode::Serial << 3;
+        QTest::newRow("Usb2") << "Usb2" << InstrumentMode::Serial << InstrumentMode::Usb << 2;
+        QTest::newRow("other") << "Gpib1" << InstrumentMode::Serial << InstrumentMode::None << 1;
+    }
+    void selectors() {
+        QFETCH(QString, text);
+        QFETCH(InstrumentMode, source);
+        QCOMPARE(SourceSelectorMode(text), source);
+        QFETCH(InstrumentMode, meter);
+        QCOMPARE(MeterSelectorMode(text), meter);
+        QFETCH(int, port);
+        QCOMPARE(SelectorPortNumber(text), port);
+        QCOMPARE(SelectorEntries().size(), 13);
+    }
+
+    // The operator's port choice takes effect: a selector changed after its port was opened
+    // lets go of the old port, and the next use reaches the port now chosen, by number, by
+    // name or by a typed path. A port that cannot be opened is named with its instrument.
+    void changedSelectorReachesNewPort_data() {
+        QTest::addColumn<int>("which");
+        QTest::addColumn<QString>("second");
+        QTest::newRow("supply by number") << int(Instrument::Supply) << "Com5";
+        QTest::newRow("supply by name") << int(Instrument::Supply) << "switch";
+        QTest::newRow("meter by number") << int(Instrument::Meter) << "Com5";
+        QTest::newRow("calibrator by name") << int(Instrument::Calibrator) << "switch";
+    }
+    void changedSelectorReachesNewPort() {
+        QFETCH(int, which);
+        QFETCH(QString, second);
+        BenchRig rig;
+        BenchInstruments bench(&rig.prompter, &rig.sessions);
+        bench.context.timings = rig.instruments.context.timings;
+        for (const QString& name :
+             {u"alimentatore"_s, u"calibratore"_s, u"multimetro0"_s, u"switch"_s})
+            bench.addNamedPort(name, [&rig, name] { return rig.bench.connectTo(name); });
+        bench.setPortPath(5, u"switch"_s);
+        QVERIFY(bench.selectorEntries().contains(u"multimetro0"_s));
+        QCOMPARE(bench.selectorEntries().last(), u"Manuale"_s);
+        const auto w = Instrument(which);
+        for (Instrument other :
+             {Instrument::Supply, Instrument::Calibrator, Instrument::Meter, Instrument::Switch})
+            bench.setSelector(other, u"Manuale"_s);
+        const QString first = w == Instrument::Supply       ? u"alimentatore"_s
+                              : w == Instrument::Calibrator ? u"calibratore"_s
+                                                            : u"multimetro0"_s;
+        auto send = [&] {
+            switch (w) {
+            case Instrument::Supply:
+                return bench.supply.SetSupply(true, u"24.00"_s);
+            case Instrument::Calibrator:
+                return bench.calibrator.SetCalibrator(0);
+            default:
+                return bench.meters.SetMultimeter(0, u"LOC"_s, u"VOLT"_s);
+            }
+        };
+        bench.setSelector(w, first);
+        QCOMPARE(bench.openPorts(), QStringList());
+        send();
+        sim::SimInstrument* old = rig.bench.instrument(first);
+        QVERIFY(!old->heard().isEmpty());
+        old->clearHeard();
+        bench.setSelector(w, second);
+        QCOMPARE(bench.selector(w), second);
+        // Not talked to any more, also before the new port is opened.
+        send();
+        QCOMPARE(bench.openPorts(), QStringList());
+        send();
+        QVERIFY(old->heard().isEmpty());
+        QVERIFY(!rig.bench.switches().heard().isEmpty());
+        // Closing (the program ends) lets go of every port.
+        bench.closePorts();
+        QCOMPARE(send(), BenchStatus::PortError);
+    }
+
+    void portErrorsNameTheInstrument() {
+        BenchRig rig;
+        BenchInstruments bench(&rig.prompter, &rig.sessions);
+        bench.setPortTexts([] {
+            BenchInstruments::PortTexts t;
+            t.names[std::size_t(Instrument::Meter)] = u"Multimeter"_s;
+            t.link.portMissing = u"Port %1 is missing"_s;
+            return t;
+        });
+        for (Instrument i : {Instrument::Supply, Instrument::Calibrator, Instrument::Switch})
+            bench.setSelector(i, u"Manuale"_s);
+        bench.setSelector(Instrument::Meter, u"/dev/vantelso-no-such-tty"_s);
+        QCOMPARE(bench.meters.mode(), InstrumentMode::Serial); // a typed path is a port
+        QCOMPARE(bench.openPorts(),
+                 QStringList{u"Multimeter: Port /dev/vantelso-no-such-tty is missing"_s});
+    }
+
+    // Every calibrator frame byte goes out alone and is echoed; the value arrives at the
+    // calibrator as the signed count that was meant.
+    void calibratorFrames_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QByteArray>("frame");
+        QTest::newRow("-1") << -1.0 << bytes({1, 0x81, 0xFF, 0xFF, 0xFF, 0xFF, 124});
+        QTest::newRow("258") << 258.0 << bytes({1, 0x81, 0, 0, 1, 2, 3});
+        QTest::newRow("50 mV x1000") << 50000.0 << bytes({1, 0x81, 0, 0, 0xC3, 0x50, 19});
+        QTest::newRow("fraction dropped") << 258.9 << bytes({1, 0x81, 0, 0, 1, 2, 3});
+    }
+    void calibratorFrames() {
+        QFETCH(double, value);
+        QFETCH(QByteArray, frame);
+        BenchRig rig;
+        QCOMPARE(rig.instruments.calibrator.SetCalibrator(value), BenchStatus::Ok);
+        QCOMPARE(rig.bench.calibrator().heard(), frame);
+        QCOMPARE(rig.bench.calibrator().rawValue(), qint32(std::floor(value)));
+    }
+
+    void calibratorFunctionAndSensor() {
+        BenchRig rig;
+        Calibrator& cal = rig.instruments.calibrator;
+        QVERIFY(!CalibratorValueBytes(4294967296.0));
+        QCOMPARE(cal.SetCalibrator(1e10), BenchStatus::BadValue);
+        QCOMPARE(rig.bench.calibrator().heard(), QByteArray());
+
+        const CalFunction* v = FindCalFunction(u"V");
+        QVERIFY(v && v->scale == 10000);
+        QCOMPARE(FindCalFunction(u"Tc K")->data, (CalData{8, 1, 0, 0x40}));
+        QVERIFY(!FindCalFunction(u"Tc X"));
+        QCOMPARE(cal.Select(*v), BenchStatus::Ok);
+        QCOMPARE(cal.SetCalibrator(5 * v->scale), BenchStatus::Ok);
+        QCOMPARE(rig.bench.calibrator().quantity(), sim::SimCalibrator::Quantity::Volts);
+        QCOMPARE(rig.bench.calibrator().output(), 5.0);
+
+        // The sensor read: six frames, the reply bytes of the 0x01 frame are the reading.
+        rig.bench.calibrator().setAmbient(21.37);
+        rig.bench.calibrator().clearHeard();
+        const Measurement t = cal.ReadAmbientTemp();
+        QVERIFY(t.ok());
+        QCOMPARE(t.value, double(21.37f));
+        const QByteArray heard = rig.bench.calibrator().heard();
+        QCOMPARE(heard.size(), 6 * 7);
+        QCOMPARE(heard.mid(0, 7), bytes({1, 0x82, 1, 0, 0, 0, 1}));
+        QCOMPARE(heard.mid(28, 7), bytes({1, 0x01, 8, 1, 0, 0xC0, (8 + 1 + 0xC0) & 127}));
+        QCOMPARE(heard.mid(35, 7), bytes({1, 0x82, 0, 0, 0, 0, 0}));
+        QCOMPARE(rig.bench.calibrator().quantity(), sim::SimCalibrator::Quantity::Volts);
+    }
+
+    void switchLines() {
+        BenchRig rig;
+        QCOMPARE(rig.instruments.switches.SetSwitch(u"101A102A103C104C"_s), BenchStatus::Ok);
+        QCOMPARE(rig.bench.switches().heard(), QByteArray("rout:open (@101)\r\n"
+                                                          "rout:open (@102)\r\n"
+                                                          "rout:close (@103)\r\n"
+                                                          "rout:close (@104)\r\n"));
+        QCOMPARE(rig.bench.switches().closedRelays(), (QSet<int>{103, 104}));
+        QCOMPARE(rig.instruments.switches.SetSwitch(u"103A"_s), BenchStatus::Ok);
+        QCOMPARE(rig.bench.switches().closedRelays(), (QSet<int>{104}));
+        QCOMPARE(SwitchLines(u"AC1C"_s), QByteArrayList{"rout:close (@AC1)\r\n"});
+    }
+
+    void meterLines_data() {
+        QTest::addColumn<QString>("remote");
+        QTest::addColumn<QString>("function");
+        QTest::addColumn<QByteArray>("wire");
+        QTest::newRow("REM VOLT") << u"REM"_s << u"VOLT"_s
+                                  << QByteArray(":SYST:REM\r\n:CONF:VOLT:DC\r\n");
+        QTest::newRow("REM CURR") << u"REM"_s << u"CURR"_s
+                                  << QByteArray(":SYST:REM\r\n:CONF:CURR:DC\r\n");
+        QTest::newRow("LOC") << u"LOC"_s << u"CURR"_s << QByteArray(":SYST:LOC\r\n");
+    }
+    void meterLines() {
+        QFETCH(QString, remote);
+        QFETCH(QString, function);
+        BenchRig rig;
+        QCOMPARE(rig.instruments.meters.SetMultimeter(0, remote, function), BenchStatus::Ok);
+        QFETCH(QByteArray, wire);
+        QCOMPARE(rig.bench.meter(0).heard(), wire);
+        QCOMPARE(rig.instruments.meters.MultimeterBeep(), BenchStatus::Ok);
+        QCOMPARE(rig.bench.meter(0).beeps(), 1);
+    }
+
+    void meterReadingFormat_data() {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<double>("milli"); // NaN: refused
+        QTest::newRow("1.23456789 V") << QByteArray("+1.23456789E+00\r\n") << 1234.567;
+        QTest::newRow("-1.5 V") << QByteArray("-1.50000000E+00\r\n") << -1500.0;
+        QTest::newRow("1.23456789 mV") << QByteArray("+1.23456789E-03\r\n") << 1.234;
+        QTest::newRow("negative rounds down") << QByteArray("-1.23456789E-03\r\n") << -1.235;
+        QTest::newRow("exactly 1 mV") << QByteArray("+1.00000000E-03\r\n") << 1.0;
+        QTest::newRow("20 mA") << QByteArray("+2.00000000E-02\r\n") << 20.0;
+        QTest::newRow("overload") << QByteArray("+9.90000000E+37\r\n") << qQNaN();
+        // Beyond 10^9 milli-units with decimals and no exponent, as a fuzzer found.
+        QTest::newRow("overload, decimals") << QByteArray("8188987.8188987") << qQNaN();
+        QTest::newRow("largest") << QByteArray("1000000.000") << 1e9;
+        QTest::newRow("garbage") << QByteArray("ERR\r\n") << qQNaN();
+    }
+    void supplyReplyFormat() {
+        for (const auto& [reply, mA] : {std::pair{QByteArray("A0.026\r\n"), 26.0},
+                                        {QByteArray("AXYZ\r\n"), 0.0},
+                                        {QByteArray("19E305"), 0.0}}) // found by a fuzzer
+            QCOMPARE(ParseSupplyReply(reply), mA);
+    }
+    void meterReadingFormat() {
+        QFETCH(QByteArray, reply);
+        QFETCH(double, milli);
+        const std::optional<double> got = ParseMeterReading(reply);
+        if (qIsNaN(milli)) {
+            QVERIFY(!got);
+        } else {
+            QVERIFY(got);
+            QCOMPARE(*got, milli);
+        }
+    }
+
+    // A reading through the driver: the meter measures what the device drives on its
+    // output; an instrument that never answers is a time-out, a garbled answer a bad reply.
+    void meterReadings() {
+        BenchRig rig;
+        rig.bench.meter(0).setProbe([](sim::SimMultimeter::Function) { return 7.25; });
+        Multimeter& m = rig.instruments.meters;
+        Measurement r = m.ReadMultimeter(0);
+        QVERIFY(r.ok());
+        QCOMPARE(r.value, 7250.0);
+        QCOMPARE(rig.bench.meter(0).lines().last(), QByteArray(":READ?"));
+
+        rig.bench.meter(0).setAnswerLimit(4);
+        QCOMPARE(m.ReadMultimeter(0).status, BenchStatus::Timeout);
+        rig.bench.meter(0).setAnswerLimit(-1);
+        rig.bench.meter(0).setSilent(true);
+        QCOMPARE(m.ReadMultimeter(0).status, BenchStatus::Timeout);
+        m.setSelector(u"Gpib1"_s); // names nothing: the driver does nothing
+        QCOMPARE(m.ReadMultimeter(0).value, 0.0);
+        QCOMPARE(m.ReadMultimeter(0).status, BenchStatus::Ok);
+    }
+
+    // "Usb2" sends through the session on UsbDevice2 and nothing through the serial port.
+    void meterOverUsbSession() {
+        BenchRig rig;
+        Multimeter& m = rig.instruments.meters;
+        sim::SimMultimeter serialMeter(u"seriale"_s);
+        sim::SimInstrumentTransport serialPort(&serialMeter);
+        serialPort.open();
+        m.setPort(0, &serialPort);
+        m.setSelector(u"Usb2"_s);
+        QCOMPARE(m.SetMultimeter(0, u"REM"_s, u"VOLT"_s), BenchStatus::Ok);
+        QCOMPARE(rig.bench.meter(0).heard(),
+                 QByteArray("CONF:VOLT:DC 100,0.001\nSENS:VOLT:DC:NPLC 1\n"));
+        QCOMPARE(m.SetMultimeter(0, u"REM"_s, u"CURR"_s), BenchStatus::Ok);
+        QCOMPARE(rig.bench.meter(0).lines().mid(2),
+                 (QByteArrayList{"CONF:CURR:DC .1,0.001", "SENS:CURR:DC:NPLC 1"}));
+        rig.bench.meter(0).setProbe([](sim::SimMultimeter::Function) { return 0.0123456789; });
+        const Measurement r = m.ReadMultimeter(0);
+        QVERIFY(r.ok());
+        QCOMPARE(r.value, 12.3456789);
+        QCOMPARE(m.MultimeterBeep(), BenchStatus::Ok);
+        QCOMPARE(rig.bench.meter(0).beeps(), 1);
+        QCOMPARE(serialMeter.heard(), QByteArray());
+
+        // An alias nobody defined: a clear message, no traffic.
+        m.setSelector(u"Usb3"_s);
+        QCOMPARE(m.SetMultimeter(0, u"REM"_s, u"VOLT"_s), BenchStatus::PortError);
+        QVERIFY(rig.prompter.texts().last().contains(u"\"UsbDevice3\""_s));
+        QCOMPARE(rig.prompter.questions().last().icon, Prompter::Icon::Critical);
+    }
+
+    void supply() {
+        BenchRig rig;
+        PowerSupply& s = rig.instruments.supply;
+        QCOMPARE(s.SetSupply(true, u"24.00"_s), BenchStatus::Ok);
+        QCOMPARE(rig.bench.supply().heard(), QByteArray("SV 24.00\rKOE\r"));
+        rig.bench.supply().setLoad([](double v) { return v == 24 ? 26.0 : 0.0; });
+        SupplyCurrent i = s.ReadSupplyCurrent();
+        QCOMPARE(i.kind(), SupplyCurrent::Kind::Milliamps);
+        QCOMPARE(i.value(), 26.0);
+        QCOMPARE(i.text(), u"26"_s);
+        QCOMPARE(s.SetSupply(false, u"24.00"_s), BenchStatus::Ok);
+        QCOMPARE(s.ReadSupplyCurrent().value(), 0.0);
+
+        // Seven characters of the eight: a time-out, not a number.
+        rig.bench.supply().setAnswerLimit(7);
+        QVERIFY(s.ReadSupplyCurrent().timedOut());
+        rig.bench.supply().setAnswerLimit(-1);
+        rig.bench.supply().setSilent(true);
+        QVERIFY(s.ReadSupplyCurrent().timedOut());
+        s.setPort(nullptr);
+        QVERIFY(s.ReadSupplyCurrent().timedOut());
+        QCOMPARE(s.SetSupply(true, u"24.00"_s), BenchStatus::PortError);
+    }
+
+    // A late byte left on the calibrator's line does not shift the answers of the next frame;
+    // a silent calibrator is given up on at the first byte left unanswered.
+    void calibratorLineFaults() {
+        BenchRig rig;
+        Q_EMIT rig.bench.calibrator().transmit(QByteArray(1, char(0x55)));
+        const Measurement t = rig.instruments.calibrator.ReadAmbientTemp();
+        QVERIFY(t.ok());
+        QCOMPARE(t.value, 23.5);
+        rig.bench.calibrator().clearHeard();
+        rig.bench.calibrator().setSilent(true);
+        QCOMPARE(rig.instruments.calibrator.SetCalibrator(1), BenchStatus::Timeout);
+        QCOMPARE(rig.bench.calibrator().heard(), bytes({1}));
+        QCOMPARE(rig.instruments.calibrator.ReadAmbientTemp().status, BenchStatus::Timeout);
+    }
+
+    // Manual mode: what the operator is told and asked, and what the answers give.
+    void manualMode() {
+        BenchRig rig;
+        BenchInstruments& in = rig.instruments;
+        in.supply.setSelector(u"Manuale"_s);
+        in.calibrator.setSelector(u"Manuale"_s);
+        in.switches.setSelector(u"Manuale"_s);
+        in.meters.setSelector(u"Manuale"_s);
+        ScriptedPrompter& p = rig.prompter;
+        p.pushInput(u"12x"_s);  // supply current, kept as typed
+        p.pushInput(u"abc"_s);  // meter: not a number, asked again
+        p.pushInput(u"1.5"_s);  //   1.5 V
+        p.pushInput(QString()); // meter: Cancel
+        p.pushInput(u"23,4"_s); // ambient: not a number, asked again
+        p.pushInput(u" 23.4 "_s);
+
+        in.supply.SetSupply(true, u"24.00"_s);
+        in.supply.SetSupply(false, u"18.00"_s);
+        const SupplyCurrent i = in.supply.ReadSupplyCurrent();
+        QCOMPARE(i.kind(), SupplyCurrent::Kind::OperatorText);
+        QCOMPARE(i.text(), u"12x"_s);
+        QCOMPARE(i.value(), 12.0);
+        in.meters.SetMultimeter(0, u"REM"_s, u"VOLT"_s);
+        const Measurement m = in.meters.ReadMultimeter(0);
+        QVERIFY(m.ok());
+        QCOMPARE(m.value, 1500.0);
+        QCOMPARE(in.meters.ReadMultimeter(0).status, BenchStatus::Cancelled);
+        in.switches.SetSwitch(u"101A"_s);
+        in.calibrator.SetCalibrator(-1);
+        CalData d{1, 2, 3, 4};
+        QCOMPARE(in.calibrator.CalibratorFrame(1, 0x80, d), BenchStatus::Ok);
+        QCOMPARE(d, (CalData{1, 2, 3, 4}));
+        const Measurement t = in.calibrator.ReadAmbientTemp();
+        QCOMPARE(t.value, double(23.4f));
+        QCOMPARE(in.meters.MultimeterBeep(), BenchStatus::Ok);
+
+        QCOMPARE(p.texts(),
+                 (QStringList{"Alim = True Volt = 24.00", "Alim = False Volt = 18.00",
+                              "Lettura mA Alim", "Mult = VOLT", "Lettura Mult", "Lettura Mult",
+                              "Lettura Mult", "Switch = 101A", "Cal = -1", "Temperatura Ambiente",
+                              "Temperatura Ambiente"}));
+        // Nothing went to any instrument.
+        for (const QString& name : sim::SimulatedBench::instrumentNames())
+            QCOMPARE(rig.bench.instrument(name)->heard(), QByteArray());
+    }
+
+    // The contact-bounce pattern as the generator receives it: closed, seven bounces of 80
+    // points, open for 1200 points, six bounces, closed to the end of the 4000; uploaded as
+    // the user waveform at 5 kHz. The lines of the other waveforms and buttons are the
+    // production test's.
+    void functionGenerator() {
+        BenchRig rig;
+        QCOMPARE(rig.generator.SetUp(FunctionGenerator::Waveform::Bounce, u"1000"_s),
+                 BenchStatus::Ok);
+        sim::SimFunctionGenerator& sim = rig.bench.generator();
+        QByteArrayList lines = sim.lines();
+        const QByteArray data = lines.value(2);
+        QVERIFY(data.startsWith("DATA VOLATILE, 1,"));
+        QList<int> runs;
+        QByteArray level;
+        for (const QByteArray& p : data.mid(15).split(',')) {
+            if (p != level)
+                runs << 0;
+            ++runs.last();
+            level = p;
+        }
+        QCOMPARE(runs, QList<int>(7, 80) + QList<int>{1200} + QList<int>(6, 80) + QList<int>{1760});
+        lines.removeAt(2);
+        QCOMPARE(lines,
+                 (QByteArrayList{"*RST", "FREQuency 1000", "DATA:COPY PULSE, VOLATILE",
+                                 "FUNCtion:USER PULSE", "FUNCtion:SHAPe USER", "OUTPut:LOAD 50",
+                                 "FREQuency 5000;VOLTage 5", "OUTPut ON"}));
+        QCOMPARE(sim.userPoints(), 4000);
+        QCOMPARE(sim.shape(), u"USER"_s);
+        QCOMPARE(sim.frequency(), 5000.0);
+        QVERIFY(sim.outputOn());
+        QCOMPARE(sim.errors(), 0);
+    }
+
+    // Instrument sessions and real ports: resource names, aliases from the working folder and the
+    // environment, and the socket, serial and USBTMC backends against simulated instruments; then
+    // the whole simulated bench served on pseudo-terminals and loopback TCP, driven by the real
+    // drivers: every instrument answers, the calibrator's output reaches the device and the
+    // device's output the multimeter.
+    // Instrument sessions: resource names, aliases from the working folder and the environment,
+    // and the socket, serial and USBTMC backends against simulated instruments.
+    void resources_data() {
+        QTest::addColumn<QString>("resource");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<ResourceSpec::Kind>("kind");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<int>("port");
+        using K = ResourceSpec::Kind;
+        QTest::newRow("usbtmc") << "/dev/usbtmc0" << true << K::UsbTmc << "/dev/usbtmc0" << 5025;
+        QTest::newRow("socket") << "TCPIP::192.168.1.20::5025::SOCKET" << true << K::Socket
+                                << "192.168.1.20" << 5025;
+        QTest::newRow("socket board, port")
+            << "tcpip0::meter.lan::5555::socket" << true << K::Socket << "meter.lan" << 5555;
+        QTest::newRow("socket default port")
+            << "TCPIP::10.0.0.2::SOCKET" << true << K::Socket << "10.0.0.2" << 5025;
+        QTest::newRow("serial path")
+            << "ASRL/dev/ttyUSB0::INSTR" << true << K::Serial << "/dev/ttyUSB0" << 5025;
+        QTest::newRow("serial number") << "ASRL3::INSTR" << true << K::Serial << "COM3" << 5025;
+        QTest::newRow("simulated")
+            << "SIM::generatore::INSTR" << true << K::Simulated << "generatore" << 5025;
+        QTest::newRow("port 0") << "TCPIP::h::0::SOCKET" << false << K::Socket << "" << 0;
+        QTest::newRow("VISA USB") << "USB0::0x1AB1::0x0588::INSTR" << false << K::Socket << "" << 0;
+    }
+    void resources() {
+        QFETCH(QString, resource);
+        const std::optional<ResourceSpec> spec = ParseResource(resource);
+        QFETCH(bool, valid);
+        QCOMPARE(bool(spec), valid);
+        if (!spec)
+            return;
+        QFETCH(ResourceSpec::Kind, kind);
+        QCOMPARE(spec->kind, kind);
+        QFETCH(QString, target);
+        QCOMPARE(spec->target, target);
+        QFETCH(int, port);
+        QCOMPARE(int(spec->port), port);
+    }
+
+    void aliases() {
+        QTemporaryDir dir;
+        QFile file(dir.filePath(ResourceAliases::fileName()));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("# bench 2\n"
+                   "UsbDevice1 = TCPIP::10.0.0.5::5025::SOCKET  # generator\n"
+                   "UsbDevice2=ASRL/dev/ttyUSB1::INSTR\n"
+                   "\n"
+                   "broken line\n");
+        file.close();
+        QProcessEnvironment env;
+        env.insert(ResourceAliases::environmentVariable(),
+                   u"usbdevice2=/dev/usbtmc1;UsbDevice4 = SIM::switch::INSTR"_s);
+        const ResourceAliases a = ResourceAliases::load(dir.path(), env);
+        QCOMPARE(a.resolve(u"UsbDevice1"_s), u"TCPIP::10.0.0.5::5025::SOCKET"_s);
+        QCOMPARE(a.resolve(u"USBDEVICE2"_s), u"/dev/usbtmc1"_s);
+        QCOMPARE(a.resolve(u"UsbDevice4"_s), u"SIM::switch::INSTR"_s);
+        QCOMPARE(a.resolve(u"ASRL4::INSTR"_s), u"ASRL4::INSTR"_s);
+        QVERIFY(!a.resolve(u"UsbDevice3"_s));
+        QCOMPARE(a.problems().size(), 1);
+        QVERIFY(a.problems().first().endsWith(u":5: \"broken line\""_s));
+
+        // No file at all is no error; an unknown alias says where to define it.
+        SessionFactory f(ResourceAliases::load(dir.filePath(u"none"_s), {}));
+        QString why;
+        QVERIFY(!f.open(u"UsbDevice1"_s, &why));
+        QVERIFY(why.contains(u"\"UsbDevice1\""_s));
+        QVERIFY(why.contains(ResourceAliases::fileName()));
+        QVERIFY(why.contains(ResourceAliases::environmentVariable()));
+        f.setLanguage(1);
+        QVERIFY(!f.open(u"GPIB0::7::INSTR"_s, &why));
+        QVERIFY(why.startsWith(u"Invalid resource \"GPIB0::7::INSTR\""_s));
+        QVERIFY(!f.open(u"SIM::meter::INSTR"_s, &why));
+        QVERIFY(why.contains(u"No simulated instrument \"meter\""_s));
+    }
+
+    // The raw socket: a reading over loopback TCP, a clear, and a silent instrument.
+    void socketSession() {
+        sim::SimMultimeter meter(u"m"_s);
+        meter.setProbe([](sim::SimMultimeter::Function) { return -0.5; });
+        sim::TcpLine line;
+        QString why;
+        QVERIFY2(line.start(0, &why), qPrintable(why));
+        connect(&line, &sim::TcpLine::received, &meter, &sim::SimInstrument::receive);
+        connect(&meter, &sim::SimInstrument::transmit, &line, &sim::TcpLine::send);
+
+        SessionFactory f;
+        f.setTimeoutMs(300);
+        std::unique_ptr<InstrumentSession> s = f.open(line.resourceName(), &why);
+        QVERIFY2(s, qPrintable(why));
+        QVERIFY(s->writeLine("READ?"));
+        QCOMPARE(s->readLine(), QByteArray("-5.00000000E-01"));
+        QVERIFY(s->writeLine("READ?"));
+        QTRY_COMPARE(meter.lines().size(), 2);
+        QTest::qWait(20);
+        QVERIFY(s->clear());
+        meter.setSilent(true);
+        QVERIFY(s->writeLine("READ?"));
+        QVERIFY(!s->readLine());
+        QVERIFY(s->errorString().contains(u"time-out"_s));
+
+        // Nobody listening: a message naming the instrument, at once.
+        const QString resource = line.resourceName();
+        line.stop();
+        QVERIFY(!f.open(resource, &why));
+        QVERIFY(why.contains(resource));
+    }
+
+#ifdef Q_OS_UNIX
+    void serialSession() {
+        sim::SimMultimeter meter(u"m"_s);
+        meter.setProbe([](sim::SimMultimeter::Function) { return 0.25; });
+        sim::PtyLine line;
+        QString why;
+        QVERIFY2(line.start(&why), qPrintable(why));
+        connect(&line, &sim::PtyLine::received, &meter, &sim::SimInstrument::receive);
+        connect(&meter, &sim::SimInstrument::transmit, &line, &sim::PtyLine::send);
+        ResourceAliases a;
+        a.add(u"UsbDevice1"_s, u"ASRL%1::INSTR"_s.arg(line.slavePath()));
+        SessionFactory f(a);
+        f.setTimeoutMs(1000);
+        std::unique_ptr<InstrumentSession> s = f.open(u"UsbDevice1"_s, &why);
+        QVERIFY2(s, qPrintable(why));
+        QVERIFY(s->writeLine(":CONF:CURR:DC"));
+        QVERIFY(s->writeLine(":READ?"));
+        QCOMPARE(s->readLine(), QByteArray("+2.50000000E-01"));
+        QCOMPARE(meter.function(), sim::SimMultimeter::Function::Amperes);
+    }
+#endif
+
+    void usbtmcNodeMissing() {
+        SessionFactory f;
+        QString why;
+        QVERIFY(!f.open(u"/dev/usbtmc-vantelso-none"_s, &why));
+        QVERIFY(why.contains(u"/dev/usbtmc-vantelso-none"_s));
+    }
+
+    // The whole simulated bench served on pseudo-terminals and loopback TCP, driven by the real
+    // drivers through real serial ports and sessions: every instrument answers, and the
+    // calibrator's output reaches the device and the device's output the multimeter.
+#ifdef Q_OS_UNIX
+    void wholeBench() {
+        sim::SimulatedBench sim(5);
+        QString why;
+        QVERIFY2(sim.serve(&why), qPrintable(why));
+        ResourceAliases aliases;
+        for (const QString& line : sim.aliasLines())
+            aliases.add(line.section(u'=', 0, 0).trimmed(), line.section(u'=', 1).trimmed());
+        SessionFactory sessions(aliases);
+        ScriptedPrompter prompter;
+        BenchInstruments bench(&prompter, &sessions);
+        bench.context.timings = BenchTimings().scaled(0);
+        useServedPorts(bench, sim);
+        QCOMPARE(bench.openPorts(), QStringList());
+        QVERIFY(bench.supply.port()->portName().startsWith(u"/dev/"_s));
+
+        // Supply at 2400 baud.
+        QCOMPARE(bench.supply.SetSupply(true, u"24.00"_s), BenchStatus::Ok);
+        const SupplyCurrent i = bench.supply.ReadSupplyCurrent();
+        QCOMPARE(i.kind(), SupplyCurrent::Kind::Milliamps);
+        QCOMPARE(i.value(), 23.0); // the default load, 22.8 mA at 24 V, to the supply's 1 mA
+        QVERIFY(sim.supply().outputOn());
+
+        // Calibrator to channel A, 5 V.
+        QCOMPARE(bench.switches.SetSwitch(u"101A102A103C"_s), BenchStatus::Ok);
+        const CalFunction* volts = FindCalFunction(u"V");
+        QCOMPARE(bench.calibrator.Select(*volts), BenchStatus::Ok);
+        QCOMPARE(bench.calibrator.SetCalibrator(5 * volts->scale), BenchStatus::Ok);
+        QCOMPARE(sim.device().analogInput(0), std::optional<double>(5.0));
+        QCOMPARE(sim.device().analogInput(1), std::nullopt);
+        QCOMPARE(bench.calibrator.ReadAmbientTemp().value, 23.5);
+
+        // The device drives DAC count 3500 on output A; the meter reads the top of its range.
+        SerialTransport devicePort(address(sim, "dispositivo"));
+        QVERIFY(devicePort.open());
+        DeviceLink link(&prompter);
+        link.setTransport(&devicePort);
+        link.EnterProgramming();
+        link.SendValueUpperI(3500);
+        QTRY_COMPARE(sim.device().directValueUpper(), 3500);
+        const bool current = sim.device().outputIsCurrent(0);
+        QCOMPARE(bench.meters.SetMultimeter(0, u"REM"_s, current ? u"CURR"_s : u"VOLT"_s),
+                 BenchStatus::Ok);
+        const Measurement top = bench.meters.ReadMultimeter(0);
+        QVERIFY(top.ok());
+        QCOMPARE(top.value,
+                 current ? sim::OutputAtRawHigh(true) : sim::OutputAtRawHigh(false) * 1000);
+        link.EndProgramming();
+        QCOMPARE(bench.meters.MultimeterBeep(), BenchStatus::Ok);
+        QTRY_COMPARE(sim.meter(0).beeps(), 1);
+
+        // The meter's USB session and the function generator over loopback TCP.
+        bench.meters.setSelector(u"Usb2"_s);
+        QCOMPARE(bench.meters.SetMultimeter(0, u"REM"_s, u"VOLT"_s), BenchStatus::Ok);
+        QVERIFY(bench.meters.ReadMultimeter(0).ok());
+        QVERIFY(bench.meters.session()->resource().startsWith(u"TCPIP::127.0.0.1"_s));
+        FunctionGenerator generator(&bench.context, &sessions);
+        QCOMPARE(generator.SetUp(FunctionGenerator::Waveform::Tacho, u"60"_s), BenchStatus::Ok);
+        QTRY_VERIFY(sim.generator().outputOn());
+        QCOMPARE(sim.generator().shape(), u"SIN"_s);
+        QCOMPARE(sim.generator().frequency(), 60.0);
+        QCOMPARE(prompter.questions().size(), 0);
+    }
+
+    // A silent instrument on a real port: a bounded failure, no hang.
+    void silentOverPty() {
+        sim::SimulatedBench sim(5);
+        QString why;
+        QVERIFY2(sim.serve(&why), qPrintable(why));
+        ScriptedPrompter prompter;
+        SessionFactory sessions;
+        BenchInstruments bench(&prompter, &sessions);
+        BenchTimings t = BenchTimings().scaled(0);
+        t.calibratorEchoTimeout = t.meterReplyTimeout = t.supplyReplyTimeout = 0.3;
+        bench.context.timings = t;
+        useServedPorts(bench, sim);
+        QCOMPARE(bench.openPorts(), QStringList());
+        for (const QString& name : sim::SimulatedBench::instrumentNames())
+            sim.instrument(name)->setSilent(true);
+        QCOMPARE(bench.calibrator.SetCalibrator(258), BenchStatus::Timeout);
+        QCOMPARE(bench.meters.ReadMultimeter(0).status, BenchStatus::Timeout);
+        QVERIFY(bench.supply.ReadSupplyCurrent().timedOut());
+    }
+#endif
+
+#ifdef VANTELSO_CLI
+    // vantelso-cli bench sim: every instrument's port is printed, and each one answers there.
+    // vantelso-cli bench calibrate: a whole run on a simulated bench, its lines and exit code.
+#ifdef Q_OS_UNIX
+    void benchSim() {
+        QProcess cli;
+        cli.start(QStringLiteral(VANTELSO_CLI), {u"bench"_s, u"sim"_s, u"RSX7030"_s});
+        QVERIFY(cli.waitForStarted());
+        QHash<QString, QString> ports; // name -> address, pseudo-terminals and sockets apart
+        while (ports.size() < 8 && cli.waitForReadyRead(5000)) {
+            while (cli.canReadLine()) {
+                const QStringList f = QString::fromLocal8Bit(cli.readLine()).trimmed().split(u'\t');
+                QCOMPARE(f.size(), 3);
+                ports.insert(f[0] + (f[1].startsWith(u'/') ? QString() : u"/tcp"_s), f[1]);
+            }
+        }
+        QCOMPARE(ports.size(), 8);
+        for (const char* name :
+             {"dispositivo", "alimentatore", "calibratore", "multimetro0", "multimetro1", "switch"})
+            QVERIFY2(ports.value(QLatin1String(name)).startsWith(u"/dev/"_s), name);
+        QVERIFY(ports.value(u"generatore/tcp"_s).startsWith(u"TCPIP::"_s));
+
+        ScriptedPrompter prompter;
+        ResourceAliases aliases;
+        aliases.add(u"UsbDevice2"_s, ports.value(u"multimetro0/tcp"_s));
+        SessionFactory sessions(aliases);
+        BenchInstruments bench(&prompter, &sessions);
+        bench.context.timings = BenchTimings().scaled(0);
+        bench.setPortPath(4, ports.value(u"alimentatore"_s));
+        bench.setPortPath(6, ports.value(u"calibratore"_s));
+        bench.setPortPath(3, ports.value(u"multimetro0"_s));
+        bench.setPortPath(5, ports.value(u"switch"_s));
+        QCOMPARE(bench.openPorts(), QStringList());
+        QCOMPARE(bench.supply.SetSupply(true, u"20.00"_s), BenchStatus::Ok);
+        QCOMPARE(bench.supply.ReadSupplyCurrent().value(), 27.0);
+        QCOMPARE(bench.calibrator.ReadAmbientTemp().value, 23.5);
+        QVERIFY(bench.meters.ReadMultimeter(0).ok());
+        bench.meters.setSelector(u"Usb2"_s);
+        QVERIFY(bench.meters.ReadMultimeter(0).ok());
+        cli.kill();
+        cli.waitForFinished();
+    }
+#endif
+
+    // Exit 0 only when every selected range passed and the final programming was read
+    // back; a range that failed exits 3 and is named; usage mistakes exit 2 before any run.
+    void calibrate_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("lastLine");
+        QTest::addColumn<QString>("stderrHas");
+        QTest::newRow("RSX7030") << QStringList{"RSX7030"} << 0 << u"COLLAUDO TERMINATO"_s << u""_s;
+        QTest::newRow("gain error 5 %")
+            << QStringList{"RSX7032A", "--gain-error", "5"} << 3 << u"COLLAUDO TERMINATO"_s
+            << u"not passed: 90 mV A, 200 mV A, 800 mV A, 90 mV B"_s;
+        QTest::newRow("gain error 1 % passes")
+            << QStringList{"RSX7031A", "--gain-error", "1", "--ranges", "0,cjca"} << 0
+            << u"COLLAUDO TERMINATO"_s << u""_s;
+        // A model byte 1 unit keeps its output pair the other way round.
+        QTest::newRow("model byte 1 outputs")
+            << QStringList{"RSX7030", "--model-byte", "1", "--ranges", "9,mAB"} << 0
+            << u"COLLAUDO TERMINATO"_s << u""_s;
+        QTest::newRow("model byte of another model")
+            << QStringList{"RSX7030", "--model-byte", "2"} << 2 << u""_s << u"--model-byte 2"_s;
+        QTest::newRow("range of another model")
+            << QStringList{"RSX7031A", "--ranges", "PTCA"} << 2 << u""_s << u"not a range"_s;
+        QTest::newRow("unknown model")
+            << QStringList{"RSX9999"} << 2 << u""_s << u"unknown bench model"_s;
+        QTest::newRow("gain error not a number")
+            << QStringList{"RSX7030", "--gain-error", "x"} << 2 << u""_s << u"--gain-error"_s;
+    }
+    void calibrate() {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, lastLine);
+        QFETCH(QString, stderrHas);
+        const CliRun r = cli(QStringList{"bench", "calibrate"} + args);
+        QVERIFY2(r.exitCode == exitCode, qPrintable(r.out + r.err));
+        QCOMPARE(r.lines().value(r.lines().size() - 1), lastLine);
+        QVERIFY2(r.err.contains(stderrHas), qPrintable(r.err));
+        if (exitCode == 0 && args.size() == 1) // one line per range, then the ending
+            QCOMPARE(r.lines().size(), 13);
+    }
+
+    // --json: every selected range with its fields, and the unit identifier given.
+    void calibrateJson() {
+        const CliRun r = cli({"bench", "calibrate", "RSX7032A", "--ranges", "1,mAA", "--unit",
+                              "L-0042", "--gain-error", "3", "--json"});
+        QCOMPARE(r.exitCode, 3);
+        const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+        QCOMPARE(o.value("unit").toString(), u"L-0042"_s);
+        QCOMPARE(o.value("passed").toBool(true), false);
+        QCOMPARE(o.value("finalProgrammed").toBool(), true);
+        QCOMPARE(o.value("failedRanges").toArray(), QJsonArray{u"200 mV A"_s});
+        const QJsonArray ranges = o.value("ranges").toArray();
+        QCOMPARE(ranges.size(), 2);
+        QCOMPARE(ranges[0].toObject().value("range").toString(), u"200 mV A"_s);
+        QVERIFY(ranges[1].toObject().value("passed").toBool());
+        QVERIFY(!ranges[1].toObject().value("k2").toString().isEmpty());
+
+        // The run is in the production records under the unit's id, with its steps.
+        const CliRun listed = cli({"records", "--unit", "L-0042", "--json"});
+        QVERIFY2(listed.exitCode == 0, qPrintable(listed.err));
+        const QJsonArray runs = QJsonDocument::fromJson(listed.out.toUtf8()).array();
+        QCOMPARE(runs.size(), 1);
+        const QJsonObject run = runs[0].toObject();
+        QCOMPARE(run.value("kind").toString(), u"calibration"_s);
+        QCOMPARE(run.value("outcome").toString(), u"failed"_s);
+        const QJsonArray steps = run.value("steps").toArray();
+        QCOMPARE(steps.size(), 2);
+        QCOMPARE(steps[0].toObject().value("range").toString(), u"200 mV A"_s);
+        QCOMPARE(steps[0].toObject().value("passed").toBool(true), false);
+        QVERIFY(steps[1].toObject().value("passed").toBool());
+    }
+#endif
+};
+
+QTEST_GUILESS_MAIN(TestInstruments)
+#include "tst_instruments.moc"
