@@ -32,11 +32,9 @@ class TestPorts : public QObject {
     Q_OBJECT
 
 private slots:
-    void portLabel_data();
     void portLabel();
     void stableNames();
     void listOpensStableNames();
-    void findAdapter_data();
     void findAdapter();
     void listFollowsAdapters();
 #ifdef Q_OS_UNIX
@@ -45,38 +43,24 @@ private slots:
     void traceLog();
 };
 
-void TestPorts::portLabel_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("description");
-    QTest::addColumn<QString>("maker");
-    QTest::addColumn<QString>("serial");
-    QTest::addColumn<QString>("label");
-    const char* const rows[][6] = {
-        {"everything", "/dev/ttyUSB0", "FT232R USB UART", "FTDI", "A50285BI",
-         "ttyUSB0 \u2014 FT232R USB UART (FTDI), S/N A50285BI"},
-        {"no serial", "/dev/ttyUSB0", "FT232R USB UART", "FTDI", "",
-         "ttyUSB0 \u2014 FT232R USB UART (FTDI)"},
-        {"maker in the description", "/dev/ttyUSB1", "Prolific USB-Serial Controller", "prolific",
-         "", "ttyUSB1 \u2014 Prolific USB-Serial Controller"},
-        {"maker only", "/dev/ttyACM0", "", "Arduino", "", "ttyACM0 \u2014 Arduino"},
-        {"serial only", "/dev/ttyACM1", "", "", "7", "ttyACM1 \u2014 S/N 7"},
-        {"nothing known", "/dev/ttyS4", "", "", "", "ttyS4"},
-        {"windows name", "COM7", "USB Serial Port", "FTDI", "",
-         "COM7 \u2014 USB Serial Port (FTDI)"},
-    };
-    for (const auto& r : rows)
-        QTest::newRow(r[0]) << QString::fromUtf8(r[1]) << QString::fromUtf8(r[2])
-                            << QString::fromUtf8(r[3]) << QString::fromUtf8(r[4])
-                            << QString::fromUtf8(r[5]);
-}
-
+// What an adapter says of itself, in its list entry.
 void TestPorts::portLabel() {
-    QFETCH(QString, name);
-    QFETCH(QString, description);
-    QFETCH(QString, maker);
-    QFETCH(QString, serial);
-    QFETCH(QString, label);
-    QCOMPARE(PortLabel({name, description, maker, serial, {}}), label);
+    const char* const rows[][5] = {
+        {"/dev/ttyUSB0", "FT232R USB UART", "FTDI", "A50285BI",
+         "ttyUSB0 \u2014 FT232R USB UART (FTDI), S/N A50285BI"},
+        {"/dev/ttyUSB0", "FT232R USB UART", "FTDI", "", "ttyUSB0 \u2014 FT232R USB UART (FTDI)"},
+        // The maker already in the description.
+        {"/dev/ttyUSB1", "Prolific USB-Serial Controller", "prolific", "",
+         "ttyUSB1 \u2014 Prolific USB-Serial Controller"},
+        {"/dev/ttyACM0", "", "Arduino", "", "ttyACM0 \u2014 Arduino"},
+        {"/dev/ttyACM1", "", "", "7", "ttyACM1 \u2014 S/N 7"},
+        {"/dev/ttyS4", "", "", "", "ttyS4"},
+        {"COM7", "USB Serial Port", "FTDI", "", "COM7 \u2014 USB Serial Port (FTDI)"},
+    };
+    for (const auto& r : rows) {
+        const auto q = [](const char* t) { return QString::fromUtf8(t); };
+        QCOMPARE(PortLabel({q(r[0]), q(r[1]), q(r[2]), q(r[3]), {}}), q(r[4]));
+    }
 }
 
 // The stable names are the links of the folder, by the node they point to; a link whose node
@@ -120,40 +104,28 @@ void TestPorts::listOpensStableNames() {
     QCOMPARE(PortIndex(list, u"/dev/ttyUSB7"_s), -1);
 }
 
-void TestPorts::findAdapter_data() {
-    QTest::addColumn<QString>("port");
-    QTest::addColumn<QString>("serial");
-    QTest::addColumn<QString>("stable");
-    QTest::addColumn<QList<PortDescription>>("found");
-    QTest::addColumn<QStringList>("existing");
-    QTest::addColumn<QString>("expected");
+// Where a lost adapter is now: under its stable name, its serial number on another node, or
+// the typed path; nowhere while away or when another adapter took its node.
+void TestPorts::findAdapter() {
     const QString id = u"/dev/serial/by-id/usb-FTDI_X-if00-port0"_s, x = u"X"_s, none;
     const QString usb0 = u"/dev/ttyUSB0"_s, usb3 = u"/dev/ttyUSB3"_s, typed = u"/tmp/ports/dev"_s;
     using L = QList<PortDescription>;
-    QTest::newRow("stable name back") << id << x << id << L{} << QStringList{id} << id;
-    QTest::newRow("serial on another node")
-        << usb0 << x << none << L{usb(usb3, x)} << QStringList{usb0} << usb3;
-    QTest::newRow("another adapter on the node")
-        << usb0 << x << none << L{usb(usb0, u"Y"_s)} << QStringList{usb0} << none;
-    QTest::newRow("still away") << id << x << id << L{} << QStringList{} << none;
-    QTest::newRow("typed path back") << typed << none << none << L{} << QStringList{typed} << typed;
-    QTest::newRow("typed path away") << typed << none << none << L{} << QStringList{} << none;
-}
-
-void TestPorts::findAdapter() {
-    QFETCH(QString, port);
-    QFETCH(QString, serial);
-    QFETCH(QString, stable);
-    QFETCH(QList<PortDescription>, found);
-    QFETCH(QStringList, existing);
-    QFETCH(QString, expected);
-    LostPort lost;
-    lost.port = port;
-    lost.serialNumber = serial;
-    lost.stableName = stable;
-    QCOMPARE(FindAdapter(lost, found, [&](const QString& n) { return existing.contains(n); }),
-             expected);
-    QCOMPARE(FindAdapter({}, found, [](const QString&) { return true; }), QString());
+    // Port, serial number, stable name, adapters found, nodes present, where it is.
+    const std::tuple<QString, QString, QString, L, QStringList, QString> rows[] = {
+        {id, x, id, {}, {id}, id},
+        {usb0, x, none, {usb(usb3, x)}, {usb0}, usb3},
+        {usb0, x, none, {usb(usb0, u"Y"_s)}, {usb0}, none},
+        {id, x, id, {}, {}, none},
+        {typed, none, none, {}, {typed}, typed},
+        {typed, none, none, {}, {}, none},
+    };
+    for (const auto& [port, serial, stable, found, existing, expected] : rows) {
+        LostPort lost;
+        std::tie(lost.port, lost.serialNumber, lost.stableName) = std::tie(port, serial, stable);
+        QCOMPARE(FindAdapter(lost, found, [&](const QString& n) { return existing.contains(n); }),
+                 expected);
+        QCOMPARE(FindAdapter({}, found, [](const QString&) { return true; }), QString());
+    }
 }
 
 // Plugging in and pulling out changes the list; the entry the field names stays chosen, and
