@@ -1,11 +1,7 @@
 #include "captions.h"
-#include "demodevice.h"
 #include "owntexts.h"
 #include "portlist.h"
 #include "recordingview.h"
-#include "scriptedprompter.h"
-#include "shell.h"
-#include "simdevice.h"
 #include "startfolder.h"
 #include "systeminfo.h"
 #include "testfiles.h"
@@ -19,29 +15,6 @@
 using namespace vantelso;
 using namespace vantelso::app;
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// A shell, not yet started, with an in-process demo device when a model is given.
-struct Bench {
-    explicit Bench(const QString& model = {}) {
-        QString why;
-        if (!model.isEmpty() && !(demo = DemoDevice::create(model, &why, /*allowPty=*/false)))
-            qFatal("%s", qPrintable(why));
-        shell = std::make_unique<Shell>(state, view, demo.get());
-        if (demo)
-            view.port = demo->port();
-    }
-    sim::SimDevice& device() const { return *demo->device(); }
-
-    std::unique_ptr<DemoDevice> demo;
-    ScriptedPrompter prompter;
-    AppState state{&prompter};
-    RecordingView view;
-    std::unique_ptr<Shell> shell;
-};
-
-} // namespace
 
 class TestAppCore : public QObject {
     Q_OBJECT

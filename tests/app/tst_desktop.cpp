@@ -279,32 +279,39 @@ void TestDesktop::openFailureClearsSwitch() {
     }
 }
 
+// A device gone from under the panel: the panel says so and offers to reconnect, with the
+// option to do so by itself, which the shell follows.
 void TestDesktop::vanishedDeviceLeavesPanelUsable() {
     Session s(u"RSX7030"_s);
+    Communication* p = s.panel();
     QVERIFY(s.open());
     s.demo->device()->injectFault({.kind = sim::Fault::Kind::Vanish, .match = {}});
-    s.panel()->cmd_read->click(); // every retry question is answered Cancel
-    QTRY_VERIFY(!s.window->shell().portOpen() && !s.panel()->Check1->isChecked());
-    QVERIFY(s.panel()->cmb_Porta->isEnabled());
+    p->cmd_read->click(); // every retry question is answered Cancel
+    QTRY_VERIFY(!s.window->shell().portOpen() && !p->Check1->isChecked());
+    QVERIFY(p->cmb_Porta->isEnabled());
     // The status line says what happened, and follows the language.
-    QCOMPARE(s.panel()->lbl_status->text(),
-             QStringLiteral("Il dispositivo su sim:RSX7030 è stato scollegato. Ricollegare "
-                            "l'adattatore per riconnettersi."));
+    QCOMPARE(p->lbl_status->text(), u"Il dispositivo su sim:RSX7030 è stato scollegato. "
+                                    u"Ricollegare l'adattatore per riconnettersi."_s);
     // Reconnection is offered, and waits for the adapter.
-    QTRY_VERIFY(s.panel()->cmd_reconnect->isVisible() && !s.panel()->cmd_reconnect->isEnabled());
+    QTRY_VERIFY(p->cmd_reconnect->isVisible() && !p->cmd_reconnect->isEnabled());
     s.chooseLanguage(1);
-    QCOMPARE(s.panel()->lbl_status->text(),
-             QStringLiteral("The device on sim:RSX7030 was disconnected. Plug the adapter in "
-                            "again to reconnect."));
-    QCOMPARE(s.panel()->cmd_reconnect->text(), u"Reconnect"_s);
+    QCOMPARE(p->lbl_status->text(), u"The device on sim:RSX7030 was disconnected. Plug the "
+                                    u"adapter in again to reconnect."_s);
+    QCOMPARE(p->cmd_reconnect->text(), u"Reconnect"_s);
+    QVERIFY(p->chk_autoreconnect->isVisible());
+    QCOMPARE(p->chk_autoreconnect->text(), u"Reconnect automatically"_s);
+    p->chk_autoreconnect->click();
+    QVERIFY(s.window->shell().autoReconnect());
     s.chooseLanguage(0);
-    QCOMPARE(s.panel()->Spia->colourValue(), app::lamp::Green);
-    QCOMPARE(s.panel()->Check1->text(), u"Apri Com"_s);
+    QCOMPARE(p->Spia->colourValue(), app::lamp::Green);
+    QCOMPARE(p->Check1->text(), u"Apri Com"_s);
 
-    // The device comes back and the port opens again; Exit closes it.
+    // The device comes back: it went away before it could identify itself again, so it is
+    // still known as the one that answered before. Exit closes the port.
     s.demo->device()->revive();
-    QVERIFY(s.open());
-    QVERIFY(!s.panel()->cmd_reconnect->isVisible());
+    QVERIFY(s.window->shell().reconnect());
+    QVERIFY(!p->cmd_reconnect->isVisible() && p->Check1->isChecked());
+    QCOMPARE(p->lbl_device_1->text(), u"RSX 7030"_s);
     s.window->mainMenu().exit->trigger();
     QVERIFY(s.state.flags.exiting && !s.window->shell().portOpen() && !s.window->isVisible());
 
@@ -431,7 +438,7 @@ void TestDesktop::staleStateAfterUnplug() {
     // Back again: the old values stay marked until a new measurement starts from empty
     // fields.
     s.demo->device()->revive();
-    QVERIFY(s.open());
+    QVERIFY(s.open() && !p->cmd_reconnect->isVisible());
     QCOMPARE(p->lbl_device_1->text(), u"RSX 7131 B"_s);
     QVERIFY(m->lbl_state->text().startsWith(u"Valori non aggiornati"_s));
     bool emptyAtStart = false;

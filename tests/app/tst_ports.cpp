@@ -6,9 +6,6 @@
 #include "ptyserver.h"
 #include "reconnect.h"
 #include "recordingview.h"
-#include "scriptedprompter.h"
-#include "shell.h"
-#include "simdevice.h"
 #include "tracelog.h"
 
 #include <QFile>
@@ -131,30 +128,27 @@ void TestPorts::findAdapter() {
 // Plugging in and pulling out changes the list; the entry the field names stays chosen, and
 // a typed path stays as typed.
 void TestPorts::listFollowsAdapters() {
-    ScriptedPrompter prompter;
-    AppState state(&prompter);
-    RecordingView view;
-    view.takeSelection = true;
-    Shell shell(state, view);
+    Bench b;
+    b.view.takeSelection = true;
     QList<PortDescription> found{usb(u"/dev/ttyUSB0"_s, u"A"_s)};
-    shell.setPortScan([&found] { return found; });
-    shell.startUp();
-    QCOMPARE(view.ports.size(), 17);
-    view.port = view.ports[16].label;
+    b.shell->setPortScan([&found] { return found; });
+    b.shell->startUp();
+    QCOMPARE(b.view.ports.size(), 17);
+    b.view.port = b.view.ports[16].label;
     found.prepend(usb(u"/dev/ttyUSB1"_s, u"B"_s));
-    shell.pollPorts();
-    QCOMPARE(view.ports.size(), 18);
-    QCOMPARE(view.ports[view.selected].port, u"/dev/ttyUSB0"_s);
-    view.selected = -2;
-    shell.pollPorts(); // nothing changed: the list is left alone
-    QCOMPARE(view.selected, -2);
-    view.port = u"/dev/ttyXYZ"_s;
+    b.shell->pollPorts();
+    QCOMPARE(b.view.ports.size(), 18);
+    QCOMPARE(b.view.ports[b.view.selected].port, u"/dev/ttyUSB0"_s);
+    b.view.selected = -2;
+    b.shell->pollPorts(); // nothing changed: the list is left alone
+    QCOMPARE(b.view.selected, -2);
+    b.view.port = u"/dev/ttyXYZ"_s;
     found.removeLast();
-    shell.pollPorts();
-    QCOMPARE(view.ports.size(), 17);
-    QCOMPARE(view.selected, -1);
-    QCOMPARE(shell.ports(), view.ports);
-    shell.shutDown();
+    b.shell->pollPorts();
+    QCOMPARE(b.view.ports.size(), 17);
+    QCOMPARE(b.view.selected, -1);
+    QCOMPARE(b.shell->ports(), b.view.ports);
+    b.shell->shutDown();
 }
 
 #ifdef Q_OS_UNIX
@@ -172,79 +166,76 @@ void TestPorts::reconnectOnPty() {
         QFile::remove(name);
         QVERIFY(QFile::link(server.slavePath(), name));
     };
-    ScriptedPrompter prompter;
-    prompter.setFallback(Prompter::Answer::Ok);
-    AppState state(&prompter);
-    state.link.setDelayScale(0.05);
-    RecordingView view;
-    view.takeSelection = true;
-    Shell shell(state, view);
-    shell.setPortScan([] { return QList<PortDescription>{}; });
-    shell.startUp();
+    Bench b;
+    b.prompter.setFallback(Prompter::Answer::Ok);
+    b.state.link.setDelayScale(0.05);
+    b.view.takeSelection = true;
+    b.shell->setPortScan([] { return QList<PortDescription>{}; });
+    b.shell->startUp();
 
     sim::SimDevice first(0);
     auto server = std::make_unique<sim::PtyServer>();
     serve(*server, first);
-    view.port = name;
-    shell.portSwitchClicked(true);
-    QVERIFY(shell.portOpen());
-    QCOMPARE(state.device.modelIdentifier, u"RSX7030"_s);
+    b.view.port = name;
+    b.shell->portSwitchClicked(true);
+    QVERIFY(b.shell->portOpen());
+    QCOMPARE(b.state.device.modelIdentifier, u"RSX7030"_s);
     // An edit not yet written, which the reconnection must not overwrite.
-    state.editor.setText(u"txt_Input_max"_s, 0, u"123"_s);
+    b.state.editor.setText(u"txt_Input_max"_s, 0, u"123"_s);
 
     server.reset(); // the adapter is pulled out
-    QTRY_VERIFY(!shell.portOpen());
-    QVERIFY(!view.ticked);
-    QCOMPARE(view.offers.last(), ReconnectOffer::Waiting);
-    QCOMPARE(shell.lostPort().port, name);
-    QVERIFY(view.statusProblem);
-    QCOMPARE(view.status, u"Il dispositivo su %1 è stato scollegato. "
-                          u"Ricollegare l'adattatore per riconnettersi."_s.arg(name));
-    shell.pollPorts();
-    QCOMPARE(view.offers.last(), ReconnectOffer::Waiting);
+    QTRY_VERIFY(!b.shell->portOpen());
+    QVERIFY(!b.view.ticked);
+    QCOMPARE(b.view.offers.last(), ReconnectOffer::Waiting);
+    QCOMPARE(b.shell->lostPort().port, name);
+    QVERIFY(b.view.statusProblem);
+    QCOMPARE(b.view.status, u"Il dispositivo su %1 è stato scollegato. "
+                            u"Ricollegare l'adattatore per riconnettersi."_s.arg(name));
+    b.shell->pollPorts();
+    QCOMPARE(b.view.offers.last(), ReconnectOffer::Waiting);
 
     sim::SimDevice same(0);
     server = std::make_unique<sim::PtyServer>();
     serve(*server, same);
-    shell.chooseLanguage(1);
-    shell.pollPorts();
-    QCOMPARE(view.offers.last(), ReconnectOffer::Ready);
-    QCOMPARE(view.status, u"The adapter of %1 is back: press Reconnect."_s.arg(name));
-    QVERIFY(shell.reconnect());
-    QVERIFY(shell.portOpen() && view.ticked);
-    QCOMPARE(view.offers.last(), ReconnectOffer::None);
-    QCOMPARE(view.status, u"Reconnected to %1: the same device answers."_s.arg(name));
-    QVERIFY(!view.statusProblem);
-    QCOMPARE(state.editor.text(u"txt_Input_max"_s, 0), u"123"_s);
+    b.shell->chooseLanguage(1);
+    b.shell->pollPorts();
+    QCOMPARE(b.view.offers.last(), ReconnectOffer::Ready);
+    QCOMPARE(b.view.status, u"The adapter of %1 is back: press Reconnect."_s.arg(name));
+    QVERIFY(b.shell->reconnect());
+    QVERIFY(b.shell->portOpen() && b.view.ticked);
+    QCOMPARE(b.view.offers.last(), ReconnectOffer::None);
+    QCOMPARE(b.view.status, u"Reconnected to %1: the same device answers."_s.arg(name));
+    QVERIFY(!b.view.statusProblem);
+    QCOMPARE(b.state.editor.text(u"txt_Input_max"_s, 0), u"123"_s);
     // Identified, nothing more: no record read.
     for (const QByteArray& command : same.commandLog())
         QVERIFY2(!command.startsWith("$R"), command.constData());
 
     // Away again; this time another model is plugged in and reconnected automatically.
     server.reset();
-    QTRY_COMPARE(view.offers.last(), ReconnectOffer::Waiting);
+    QTRY_COMPARE(b.view.offers.last(), ReconnectOffer::Waiting);
     sim::SimDevice other(7);
     const QByteArray memory = other.bank(0);
     server = std::make_unique<sim::PtyServer>();
     serve(*server, other);
-    shell.setAutoReconnect(true);
-    prompter.clear();
-    shell.pollPorts();
-    QVERIFY(shell.portOpen());
-    QVERIFY(view.statusProblem);
-    QVERIFY2(view.status.startsWith(u"Another device answers on %1: "_s.arg(name)),
-             qPrintable(view.status));
-    QVERIFY(view.status.endsWith(u"Read its configuration before writing."_s));
-    QCOMPARE(prompter.questions().size(), 1);
-    QCOMPARE(prompter.questions().first().text, view.status);
+    b.shell->setAutoReconnect(true);
+    b.prompter.clear();
+    b.shell->pollPorts();
+    QVERIFY(b.shell->portOpen());
+    QVERIFY(b.view.statusProblem);
+    QVERIFY2(b.view.status.startsWith(u"Another device answers on %1: "_s.arg(name)),
+             qPrintable(b.view.status));
+    QVERIFY(b.view.status.endsWith(u"Read its configuration before writing."_s));
+    QCOMPARE(b.prompter.questions().size(), 1);
+    QCOMPARE(b.prompter.questions().first().text, b.view.status);
     // The editor's fields were the first device's: they are not written to this one.
-    prompter.clear();
-    QVERIFY(!shell.write());
-    QCOMPARE(prompter.texts(), QStringList{state.texts.lang(69)});
+    b.prompter.clear();
+    QVERIFY(!b.shell->write());
+    QCOMPARE(b.prompter.texts(), QStringList{b.state.texts.lang(69)});
     QCOMPARE(other.bank(0), memory);
     for (const QByteArray& command : other.commandLog())
         QVERIFY(!command.startsWith("$W"));
-    shell.shutDown();
+    b.shell->shutDown();
 }
 #endif
 

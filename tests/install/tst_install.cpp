@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString kSource = QStringLiteral(VANTELSO_SOURCE_DIR);
@@ -282,5 +284,3 @@ private slots:
 
 QTEST_GUILESS_MAIN(InstallTest)
 #include "tst_install.moc"
-
-using namespace Qt::StringLiterals;
