@@ -1,6 +1,5 @@
 #include "captions.h"
 #include "owntexts.h"
-#include "portlist.h"
 #include "recordingview.h"
 #include "startfolder.h"
 #include "systeminfo.h"
@@ -20,7 +19,6 @@ class TestAppCore : public QObject {
     Q_OBJECT
 
 private slots:
-    void portList();
     void everyCaptionIdInBothLanguages();
     void deviceLabels();
     void brandDetails();
@@ -31,36 +29,6 @@ private slots:
     void statusLine();
     void fileCaptionFollowsDevice();
 };
-
-// The demo entry first, then COM1..COM16, then what was found that those do not stand for.
-void TestAppCore::portList() {
-    const PortEntry demo{u"/dev/pts/4 (demo RSX7030)"_s, u"/dev/pts/4"_s, u"demo RSX7030"_s};
-    const auto labels = [](const QList<PortEntry>& list) {
-        QStringList out;
-        for (const PortEntry& e : list)
-            out << e.label;
-        return out;
-    };
-    QStringList com;
-    for (int n = 1; n <= 16; ++n)
-        com << u"COM%1"_s.arg(n);
-
-    QCOMPARE(labels(BuildPortList({}, demo)), QStringList{demo.label} + com);
-    QCOMPARE(BuildPortList({}, demo).first().port, demo.port);
-    const QList<PortEntry> list =
-        BuildPortList({{u"/dev/ttyUSB0"_s, "FTDI FT232R"}, {u"/dev/ttyACM0"_s, QString()}});
-    QCOMPARE(labels(list), com + QStringList({u"ttyUSB0 \u2014 FTDI FT232R"_s, "ttyACM0"}));
-#ifndef Q_OS_WIN
-    // COM1 already stands for /dev/ttyS0: it is not listed twice.
-    QCOMPARE(labels(BuildPortList({{u"/dev/ttyS0"_s, "16550A"}})), com);
-#endif
-    // What the user typed or picked, to a port name.
-    for (const auto& [text, port] :
-         {std::pair("COM16", "COM16"), std::pair("com3", "COM3"),
-          std::pair("ttyUSB0 \u2014 FTDI FT232R", "/dev/ttyUSB0"),
-          std::pair("  /dev/ttyACM7 ", "/dev/ttyACM7"), std::pair("", "")})
-        QCOMPARE(PortForText(list, QString::fromUtf8(text)), QLatin1String(port));
-}
 
 // Every text exists in both languages, and no control is named twice.
 void TestAppCore::everyCaptionIdInBothLanguages() {
