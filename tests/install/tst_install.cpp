@@ -118,11 +118,9 @@ private slots:
                              QDirIterator::Subdirectories);
              it.hasNext();)
             found.append(QDir(stage.path()).relativeFilePath(it.next()));
-        QStringList expected = {
-            u"usr/bin/vantelso-cli"_s,
-            u"usr/share/man/man1/vantelso-cli.1.gz"_s,
-            u"usr/share/bash-completion/completions/vantelso-cli"_s,
-        };
+        QStringList expected = {u"usr/bin/vantelso-cli"_s,
+                                u"usr/share/man/man1/vantelso-cli.1.gz"_s,
+                                u"usr/share/bash-completion/completions/vantelso-cli"_s};
 #ifdef VANTELSO_GUI
         expected << u"usr/bin/vantelso"_s << u"usr/share/man/man1/vantelso.1.gz"_s
                  << u"usr/share/applications/vantelso.desktop"_s
@@ -135,8 +133,7 @@ private slots:
         expected.sort();
         QCOMPARE(found, expected);
 
-        const QFileInfo cli(stage.path() + u"/usr/bin/vantelso-cli"_s);
-        QVERIFY(cli.isExecutable());
+        QVERIFY(QFileInfo(stage.path() + u"/usr/bin/vantelso-cli"_s).isExecutable());
 #ifdef VANTELSO_GUI
         // The menu entry starts the installed program with the installed icon, and the
         // metainfo points at that entry.
@@ -263,9 +260,7 @@ private slots:
         QFETCH(QStringList, offered);
         QTemporaryDir work;
         QVERIFY(work.isValid());
-        QFile file(work.filePath(u"plant.VNT"_s));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
+        QVERIFY(QFile(work.filePath(u"plant.VNT"_s)).open(QIODevice::WriteOnly));
         const QString script = QStringLiteral(
             "source \"$COMPLETION\" && COMP_WORDS=(\"$@\") && COMP_CWORD=$(($# - 1)) && "
             "_vantelso_cli && for w in \"${COMPREPLY[@]}\"; do printf '%s\\n' \"$w\"; done");
