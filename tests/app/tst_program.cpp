@@ -39,9 +39,16 @@ void TestProgram::readEditWriteReadBack() {
 
     s.pick("cmb_Prog_In", u"Tc K"_s);
     QCOMPARE(s.widget<QLabel>("lbl_limite_in")->text(), u"-200 ÷ 1300 °C"_s);
+    // A number too large to store is refused, in the language of the moment, unwritten.
+    s.type("txt_Input_max", u"1e999"_s);
+    s.prompter.setFallback(Answer::Ok);
+    s.panel()->cmd_write->click();
+    QVERIFY(
+        s.prompter.texts().last().startsWith(u"Errore: controllare i dati di programmazione"_s));
+    QCOMPARE(s.count("$W"), 0);
+    s.prompter.clear();
     s.type("txt_Input_max", u"1000"_s);
     s.type("txt_Input_min", u"0"_s);
-    s.prompter.setFallback(Answer::Ok);
     s.panel()->cmd_write->click();
     QVERIFY2(s.prompter.questions().isEmpty(), qPrintable(s.prompter.texts().join(u'\n')));
     // The panel says that the write was read back and found as written.
