@@ -26,18 +26,6 @@ struct Session {
 
     vantelso::gui::Communication* panel() const { return window->panel(); }
     vantelso::gui::FrmProgram* program() const { return window->programWindow(); }
-    // The caption of a control under `root`, or of the editor's or operator dialog's control.
-    QString caption(const QString& name, QObject* root = nullptr) const {
-        QObject* o = (root ? root : program())->findChild<QObject*>(name);
-        if (!o && !root)
-            o = window->operatorDialog()->findChild<QObject*>(name);
-        if (!o)
-            return QStringLiteral("<missing %1>").arg(name);
-        // Menu captions carry their mnemonic's '&'.
-        return o->property(o->property("title").isValid() ? "title" : "text")
-            .toString()
-            .remove(u'&');
-    }
     template <class W> W* widget(const char* name, int element = 0) const {
         auto* w = qobject_cast<W*>(program()->control(QLatin1String(name), element));
         if (!w)

@@ -1,8 +1,13 @@
 #pragma once
 
+#include "appstate.h"
+#include "demodevice.h"
+#include "scriptedprompter.h"
 #include "shell.h"
+#include "simdevice.h"
 
-// A shell view that records what the shell asks of it, for the shell tests without windows.
+// A shell view that records what the shell asks of it, for the shell tests without windows,
+// and a bench of shell, state and view.
 class RecordingView : public vantelso::app::ShellView {
 public:
     QStringList calls;
@@ -46,4 +51,24 @@ public:
     }
     void showReconnect(vantelso::app::ReconnectOffer offer) override { offers << offer; }
     void toggleProgramWindow() override {}
+};
+
+// A shell, not yet started, with an in-process demo device when a model is given.
+struct Bench {
+    explicit Bench(const QString& model = {}) {
+        QString why;
+        if (!model.isEmpty() &&
+            !(demo = vantelso::app::DemoDevice::create(model, &why, /*allowPty=*/false)))
+            qFatal("%s", qPrintable(why));
+        shell = std::make_unique<vantelso::app::Shell>(state, view, demo.get());
+        if (demo)
+            view.port = demo->port();
+    }
+    vantelso::sim::SimDevice& device() const { return *demo->device(); }
+
+    std::unique_ptr<vantelso::app::DemoDevice> demo;
+    vantelso::ScriptedPrompter prompter;
+    vantelso::app::AppState state{&prompter};
+    RecordingView view;
+    std::unique_ptr<vantelso::app::Shell> shell;
 };

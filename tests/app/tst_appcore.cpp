@@ -1,11 +1,6 @@
 #include "captions.h"
-#include "demodevice.h"
 #include "owntexts.h"
-#include "portlist.h"
 #include "recordingview.h"
-#include "scriptedprompter.h"
-#include "shell.h"
-#include "simdevice.h"
 #include "startfolder.h"
 #include "systeminfo.h"
 #include "testfiles.h"
@@ -20,34 +15,10 @@ using namespace vantelso;
 using namespace vantelso::app;
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// A shell, not yet started, with an in-process demo device when a model is given.
-struct Bench {
-    explicit Bench(const QString& model = {}) {
-        QString why;
-        if (!model.isEmpty() && !(demo = DemoDevice::create(model, &why, /*allowPty=*/false)))
-            qFatal("%s", qPrintable(why));
-        shell = std::make_unique<Shell>(state, view, demo.get());
-        if (demo)
-            view.port = demo->port();
-    }
-    sim::SimDevice& device() const { return *demo->device(); }
-
-    std::unique_ptr<DemoDevice> demo;
-    ScriptedPrompter prompter;
-    AppState state{&prompter};
-    RecordingView view;
-    std::unique_ptr<Shell> shell;
-};
-
-} // namespace
-
 class TestAppCore : public QObject {
     Q_OBJECT
 
 private slots:
-    void portList();
     void everyCaptionIdInBothLanguages();
     void deviceLabels();
     void brandDetails();
@@ -58,37 +29,6 @@ private slots:
     void statusLine();
     void fileCaptionFollowsDevice();
 };
-
-// The demo entry first, then COM1..COM16, then what was found that those do not stand for.
-void TestAppCore::portList() {
-    const PortEntry demo{QStringLiteral("/dev/pts/4 (demo RSX7030)"), QStringLiteral("/dev/pts/4"),
-                         QStringLiteral("demo RSX7030")};
-    const auto labels = [](const QList<PortEntry>& list) {
-        QStringList out;
-        for (const PortEntry& e : list)
-            out << e.label;
-        return out;
-    };
-    QStringList com;
-    for (int n = 1; n <= 16; ++n)
-        com << QStringLiteral("COM%1").arg(n);
-
-    QCOMPARE(labels(BuildPortList({}, demo)), QStringList{demo.label} + com);
-    QCOMPARE(BuildPortList({}, demo).first().port, demo.port);
-    const QList<PortEntry> list = BuildPortList({{QStringLiteral("/dev/ttyUSB0"), "FTDI FT232R"},
-                                                 {QStringLiteral("/dev/ttyACM0"), QString()}});
-    QCOMPARE(labels(list), com + QStringList({u"ttyUSB0 \u2014 FTDI FT232R"_s, "ttyACM0"}));
-#ifndef Q_OS_WIN
-    // COM1 already stands for /dev/ttyS0: it is not listed twice.
-    QCOMPARE(labels(BuildPortList({{QStringLiteral("/dev/ttyS0"), "16550A"}})), com);
-#endif
-    // What the user typed or picked, to a port name.
-    for (const auto& [text, port] :
-         {std::pair("COM16", "COM16"), std::pair("com3", "COM3"),
-          std::pair("ttyUSB0 \u2014 FTDI FT232R", "/dev/ttyUSB0"),
-          std::pair("  /dev/ttyACM7 ", "/dev/ttyACM7"), std::pair("", "")})
-        QCOMPARE(PortForText(list, QString::fromUtf8(text)), QLatin1String(port));
-}
 
 // Every text exists in both languages, and no control is named twice.
 void TestAppCore::everyCaptionIdInBothLanguages() {
@@ -120,12 +60,12 @@ void TestAppCore::deviceLabels() {
         const DeviceLabels after = UpdateDeviceLabels(before, texts, id, v);
         return after.idLabel + u' ' + after.displayName;
     };
-    QCOMPARE(shown(0, 1, -1, ""), QStringLiteral("ID=12/1 RSX 7030")); // shares the 7030's name
-    QCOMPARE(shown(0, 3, 0x20, ""), QStringLiteral("ID=12/3 RSX 7131 B"));
-    QCOMPARE(shown(0, 3, -1, "RSX 7030"), QStringLiteral("ID=12/3 RSX 7030"));
-    QCOMPARE(shown(2, 2, 0x40, ""), QStringLiteral("ID=12/2 KV-7132 A"));
+    QCOMPARE(shown(0, 1, -1, ""), u"ID=12/1 RSX 7030"_s); // shares the 7030's name
+    QCOMPARE(shown(0, 3, 0x20, ""), u"ID=12/3 RSX 7131 B"_s);
+    QCOMPARE(shown(0, 3, -1, "RSX 7030"), u"ID=12/3 RSX 7030"_s);
+    QCOMPARE(shown(2, 2, 0x40, ""), u"ID=12/2 KV-7132 A"_s);
     // Brand 3 has no name for the 7132 family: the family name stays.
-    QCOMPARE(shown(3, 2, 0x40, "x"), QStringLiteral("ID=12/2 RSX 7132"));
+    QCOMPARE(shown(3, 2, 0x40, "x"), u"ID=12/2 RSX 7132"_s);
     // Model byte 9 has no switch view.
     for (int model : {0, 8, 9})
         QCOMPARE(BuildShellCaptions(Texts(), {}, std::uint8_t(model), false).switchViewAvailable,
@@ -142,7 +82,7 @@ void TestAppCore::brandDetails() {
         return QStringList{WindowTitle(Window::About, texts), c.webAddress, c.manualFile,
                            QString::number(c.brandIcon), c.showBrandPicture ? "picture" : ""};
     };
-    QCOMPARE(details(0, Texts::Italian).first(), QStringLiteral("Info su VANTELSO v.2.7"));
+    QCOMPARE(details(0, Texts::Italian).first(), u"Info su VANTELSO v.2.7"_s);
     // Blank web address and a manual name with a trailing blank.
     QCOMPARE(details(1, Texts::English).mid(1),
              (QStringList{"", "MT_EN_AN_VANTELSO_0114R00.pdf", "-1", ""}));
@@ -167,7 +107,7 @@ void TestAppCore::systemInfoTool() {
     };
     const QString shared = "C:\\shared", tool = "C:\\msinfo\\msinfo32.exe";
     QCOMPARE(find({{toolKey, tool}, {sharedKey, shared}}, true), tool);
-    QCOMPARE(find({{sharedKey, shared}}, true), QStringLiteral("C:\\shared\\MSINFO32.EXE"));
+    QCOMPARE(find({{sharedKey, shared}}, true), u"C:\\shared\\MSINFO32.EXE"_s);
     QCOMPARE(find({{sharedKey, shared}}, false), QString());
 }
 
@@ -175,11 +115,10 @@ void TestAppCore::systemInfoTool() {
 // else in the documents folder, never in the working folder.
 void TestAppCore::manualAndStartFolder() {
     QTemporaryDir a, b;
-    QVERIFY(WriteTestFile(b.filePath(QStringLiteral("MT_EN.pdf")), {}));
-    QCOMPARE(LocateManual(QStringLiteral("MT_EN.pdf "), {a.path(), b.path()}),
-             b.filePath(QStringLiteral("MT_EN.pdf")));
-    QCOMPARE(LocateManual(QStringLiteral("MT_IT.pdf"), {a.path(), b.path()}), QString());
-    QCOMPARE(LocateManual(QStringLiteral(" "), {a.path(), b.path()}), QString());
+    QVERIFY(WriteTestFile(b.filePath(u"MT_EN.pdf"_s), {}));
+    QCOMPARE(LocateManual(u"MT_EN.pdf "_s, {a.path(), b.path()}), b.filePath(u"MT_EN.pdf"_s));
+    QCOMPARE(LocateManual(u"MT_IT.pdf"_s, {a.path(), b.path()}), QString());
+    QCOMPARE(LocateManual(u" "_s, {a.path(), b.path()}), QString());
     // Where the program is installed first, then the working folder; each folder once.
     QCOMPARE(ManualFolders(u"/opt/v/bin"_s, u"/home/u"_s),
              (QStringList{u"/opt/v/bin"_s, u"/opt/v/bin/doc"_s, u"/opt/v/share/doc/vantelso"_s,
@@ -191,7 +130,7 @@ void TestAppCore::manualAndStartFolder() {
     QVERIFY(QDir().mkpath(documents));
     StartFolder start;
     QCOMPARE(start.folder(), documents);
-    start.remember(b.filePath(QStringLiteral("x.VNT")));
+    start.remember(b.filePath(u"x.VNT"_s));
     QCOMPARE(start.folder(), QDir(b.path()).absolutePath());
     start.remember({}); // a cancelled dialog changes nothing
     QCOMPARE(start.folder(), QDir(b.path()).absolutePath());
@@ -206,7 +145,7 @@ void TestAppCore::startUp() {
     QCOMPARE(b.view.calls, (QStringList{"factoryMenu", "portList", "load", "captions", "images",
                                         "progress", "place", "show"}));
     QCOMPARE(b.state.link.identity, DeviceIdentity{});
-    QCOMPARE(b.view.captions.device.idLabel, QStringLiteral("ID=12/0"));
+    QCOMPARE(b.view.captions.device.idLabel, u"ID=12/0"_s);
     QCOMPARE(b.state.flags.LastChannel, 1);
     QVERIFY(!b.state.flags.measuring && !b.state.flags.exiting && !b.shell->portOpen());
 
@@ -214,8 +153,8 @@ void TestAppCore::startUp() {
     // no device is there rather than show that name.
     Bench branded;
     branded.shell->startUp(StartOptions{2});
-    QCOMPARE(branded.state.device.displayName, QStringLiteral("KV-7030"));
-    QCOMPARE(branded.view.captions.device.displayName, QStringLiteral("Nessun dispositivo"));
+    QCOMPARE(branded.state.device.displayName, u"KV-7030"_s);
+    QCOMPARE(branded.view.captions.device.displayName, u"Nessun dispositivo"_s);
     QVERIFY(!branded.view.captions.deviceActions);
 }
 
@@ -225,12 +164,12 @@ void TestAppCore::closedSwitchAndLanguage() {
     Bench b;
     b.shell->startUp();
     b.shell->chooseLanguage(1);
-    QCOMPARE(b.state.link.texts().communicationError, QStringLiteral("Communication error"));
+    QCOMPARE(b.state.link.texts().communicationError, u"Communication error"_s);
     b.shell->portSwitchClicked(false);
-    QCOMPARE(b.prompter.texts(), QStringList{QStringLiteral("COM Port already in use")});
+    QCOMPARE(b.prompter.texts(), QStringList{u"COM Port already in use"_s});
     QCOMPARE(b.view.captions.controls.value(Window::Communication).value("Check1"), "Open Com");
     b.shell->chooseLanguage(0);
-    QCOMPARE(b.state.link.texts().communicationError, QStringLiteral("Errore di comunicazione"));
+    QCOMPARE(b.state.link.texts().communicationError, u"Errore di comunicazione"_s);
 }
 
 // What the panel's status line says after a write or a read that went wrong, one step after
@@ -238,12 +177,12 @@ void TestAppCore::closedSwitchAndLanguage() {
 // fails resets the progress bar; one that finds nothing answering empties the identification
 // labels; a device that vanished leaves its line after the port is released.
 void TestAppCore::statusLine() {
-    Bench b(QStringLiteral("RSX7030"));
+    Bench b(u"RSX7030"_s);
     b.shell->startUp();
     b.shell->portSwitchClicked(true);
     QVERIFY(b.shell->portOpen());
     QCOMPARE(b.view.status, QString());
-    QCOMPARE(b.view.captions.device.displayName, QStringLiteral("RSX 7030"));
+    QCOMPARE(b.view.captions.device.displayName, u"RSX 7030"_s);
     using sim::Fault;
     const std::tuple<const char*, int, const char*, const char*> steps[] = {
         {"written", 0, "Configurazione scritta e verificata.",
@@ -267,7 +206,7 @@ void TestAppCore::statusLine() {
         b.shell->chooseLanguage(language);
         b.device().clearFaults();
         if (scenario == u"written" || scenario == u"verify") {
-            b.state.editor.setText(QStringLiteral("txt_Input_max"), 0,
+            b.state.editor.setText(u"txt_Input_max"_s, 0,
                                    scenario == u"written" ? u"140"_s : u"150"_s);
             if (scenario == u"verify")
                 b.device().injectFault(
@@ -304,12 +243,12 @@ void TestAppCore::statusLine() {
 // Opening the port to a device, or reading one, takes the file's name out of the panel's
 // caption: the editor now shows the device's configuration.
 void TestAppCore::fileCaptionFollowsDevice() {
-    Bench b(QStringLiteral("RSX7131B"));
+    Bench b(u"RSX7131B"_s);
     b.shell->startUp();
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("a.VNT"));
+    const QString path = dir.filePath(u"a.VNT"_s);
     const auto title = [&] { return b.view.captions.titles.value(Window::Communication); };
-    const QString named = QStringLiteral("VANTELSO v.2.7 - ") + QFileInfo(path).absoluteFilePath();
+    const QString named = u"VANTELSO v.2.7 - "_s + QFileInfo(path).absoluteFilePath();
     for (int round = 0; round < 3; ++round) {
         QCOMPARE(b.state.files.saveTo(path), ConfigFiles::Outcome::Done);
         QCOMPARE(title(), named);
@@ -319,7 +258,7 @@ void TestAppCore::fileCaptionFollowsDevice() {
             // A read shows the device's settings, no longer the file's: the name goes. The
             // same device keeps the file for Save; another one does not (below).
             QVERIFY(b.shell->read());
-            QCOMPARE(title(), QStringLiteral("VANTELSO v.2.7"));
+            QCOMPARE(title(), u"VANTELSO v.2.7"_s);
             QCOMPARE(b.state.files.currentFile(), path);
             QCOMPARE(b.state.files.saveTo(path), ConfigFiles::Outcome::Done);
             if (round == 1)
@@ -328,7 +267,7 @@ void TestAppCore::fileCaptionFollowsDevice() {
                 b.device().swapTo(3, 0x60); // same model byte, another letter
             QVERIFY(b.shell->read());
         }
-        QCOMPARE(title(), QStringLiteral("VANTELSO v.2.7"));
+        QCOMPARE(title(), u"VANTELSO v.2.7"_s);
         // The file was the other device's: Save asks for a name rather than overwrite it.
         // Cancel writes nothing; a name given is the file from then on.
         QFile::remove(path);
@@ -336,18 +275,17 @@ void TestAppCore::fileCaptionFollowsDevice() {
         QCOMPARE(b.state.files.SaveConfigFile(false), ConfigFiles::Outcome::Cancelled);
         QCOMPARE(b.prompter.fileDialogs.size(), 1);
         QVERIFY(!QFileInfo::exists(path));
-        const QString other = dir.filePath(QStringLiteral("b%1.VNT").arg(round));
+        const QString other = dir.filePath(u"b%1.VNT"_s.arg(round));
         b.prompter.pushFile(other);
         QCOMPARE(b.state.files.SaveConfigFile(false), ConfigFiles::Outcome::Done);
         QCOMPARE(b.prompter.fileDialogs.size(), 2);
         QVERIFY(!QFileInfo::exists(path) && QFileInfo::exists(other));
-        QCOMPARE(title(),
-                 QStringLiteral("VANTELSO v.2.7 - ") + QFileInfo(other).absoluteFilePath());
+        QCOMPARE(title(), u"VANTELSO v.2.7 - "_s + QFileInfo(other).absoluteFilePath());
         QCOMPARE(b.state.files.SaveConfigFile(false), ConfigFiles::Outcome::Done);
         QCOMPARE(b.prompter.fileDialogs.size(), 2); // the name given is kept
     }
     // Before any file was chosen Save writes nothing and asks nothing.
-    Bench fresh(QStringLiteral("RSX7131B"));
+    Bench fresh(u"RSX7131B"_s);
     fresh.shell->startUp();
     fresh.shell->portSwitchClicked(true);
     QCOMPARE(fresh.state.files.SaveConfigFile(false), ConfigFiles::Outcome::Cancelled);

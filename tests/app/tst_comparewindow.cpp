@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 
 using namespace vantelso;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -25,7 +26,7 @@ QString fileOf(const QTemporaryDir& dir, int model, double shift) {
     if (!r)
         qFatal("device read failed");
     r->inputEnd[0] += shift;
-    const QString path = dir.filePath(QStringLiteral("c.VNT"));
+    const QString path = dir.filePath(u"c.VNT"_s);
     QString error;
     if (!r->save(path, Texts(), &error))
         qFatal("%s", qPrintable(error));
@@ -37,35 +38,33 @@ QString fileOf(const QTemporaryDir& dir, int model, double shift) {
 class TestCompareWindow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The file's model, the shift of its channel A input end, the language, the rows that
+    // differ (-1: another model, not counted), the summary's start, the picture taken.
     void compare_data() {
         QTest::addColumn<int>("fileModel");
         QTest::addColumn<double>("shift");
         QTest::addColumn<int>("language");
-        QTest::addColumn<int>("differing"); // -1: another model, not counted
+        QTest::addColumn<int>("differing");
         QTest::addColumn<QString>("summary");
         QTest::addColumn<QString>("screenshot");
-        QTest::newRow("equal it") << 0 << 0.0 << 0 << 0
-                                  << "Il dispositivo RSX 7030 e il file c.VNT hanno la stessa "
-                                     "configurazione."
-                                  << "";
-        QTest::newRow("equal en") << 0 << 0.0 << 1 << 0
-                                  << "The device RSX 7030 and the file c.VNT hold the same "
-                                     "configuration."
-                                  << "";
-        QTest::newRow("one field it")
-            << 0 << 150.0 << 0 << 1
-            << "Campi diversi tra il dispositivo RSX 7030 e il file c.VNT: 1."
-            << "compare-it.png";
-        QTest::newRow("one field en")
-            << 0 << 150.0 << 1 << 1
-            << "Fields that differ between the device RSX 7030 and the file c.VNT: 1."
-            << "compare-en.png";
-        QTest::newRow("another model it")
-            << 7 << 0.0 << 0 << -1 << "Il file è di un altro modello (RSX 7040)"
-            << "compare-other-model-it.png";
-        QTest::newRow("another model en")
-            << 7 << 0.0 << 1 << -1 << "The file is of another model (RSX 7040): only the"
-            << "";
+        const std::tuple<const char*, int, double, int, int, const char*, const char*> rows[] = {
+            {"equal it", 0, 0, 0, 0,
+             "Il dispositivo RSX 7030 e il file c.VNT hanno la stessa configurazione.", ""},
+            {"equal en", 0, 0, 1, 0,
+             "The device RSX 7030 and the file c.VNT hold the same configuration.", ""},
+            {"one field it", 0, 150, 0, 1,
+             "Campi diversi tra il dispositivo RSX 7030 e il file c.VNT: 1.", "compare-it.png"},
+            {"one field en", 0, 150, 1, 1,
+             "Fields that differ between the device RSX 7030 and the file c.VNT: 1.",
+             "compare-en.png"},
+            {"another model it", 7, 0, 0, -1, "Il file è di un altro modello (RSX 7040)",
+             "compare-other-model-it.png"},
+            {"another model en", 7, 0, 1, -1, "The file is of another model (RSX 7040): only the",
+             ""},
+        };
+        for (const auto& [name, model, shift, language, differing, summary, shot] : rows)
+            QTest::newRow(name) << model << shift << language << differing
+                                << QString::fromUtf8(summary) << QString::fromUtf8(shot);
     }
     void compare() {
         QFETCH(int, fileModel);
@@ -76,7 +75,7 @@ private Q_SLOTS:
         QFETCH(QString, screenshot);
         QTemporaryDir dir;
         const QString file = fileOf(dir, fileModel, shift);
-        Session s(QStringLiteral("RSX7030"));
+        Session s(u"RSX7030"_s);
         QVERIFY(s.open());
         s.chooseLanguage(language);
         s.prompter.clear();
@@ -103,9 +102,9 @@ private Q_SLOTS:
             int row = 0;
             while (!w->rowDiffers(row))
                 ++row;
-            QCOMPARE(w->tbl_fields->item(row, 0)->text(), QStringLiteral("A"));
+            QCOMPARE(w->tbl_fields->item(row, 0)->text(), u"A"_s);
             QCOMPARE(w->tbl_fields->item(row, 1)->text(),
-                     FieldLabel(QStringLiteral("input_end"), s.state.texts));
+                     FieldLabel(u"input_end"_s, s.state.texts));
             QCOMPARE(w->tbl_fields->item(row, 3)->text().toDouble() -
                          w->tbl_fields->item(row, 2)->text().toDouble(),
                      shift);
@@ -132,9 +131,9 @@ private Q_SLOTS:
     // A file that is no configuration file is told, and the device is not read for it.
     void unreadableFile() {
         QTemporaryDir dir;
-        const QString junk = dir.filePath(QStringLiteral("junk.VNT"));
+        const QString junk = dir.filePath(u"junk.VNT"_s);
         QVERIFY(WriteTestFile(junk, "junk"));
-        Session s(QStringLiteral("RSX7030"));
+        Session s(u"RSX7030"_s);
         QVERIFY(s.open());
         const int reads = s.count("$V");
         s.prompter.clear();
@@ -150,8 +149,8 @@ private Q_SLOTS:
     // Print report...: the PDF of the device on the panel's port, and the status line.
     void printReport() {
         QTemporaryDir dir;
-        const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
-        Session s(QStringLiteral("RSX7030"));
+        const QString pdf = dir.filePath(u"report.pdf"_s);
+        Session s(u"RSX7030"_s);
         QVERIFY(s.open());
         s.prompter.clear();
         s.prompter.pushFile(pdf);
@@ -159,7 +158,7 @@ private Q_SLOTS:
         QVERIFY2(s.prompter.questions().isEmpty(), qPrintable(s.prompter.texts().join(u'\n')));
         QVERIFY(ReadTestFile(pdf).startsWith("%PDF-"));
         QCOMPARE(s.panel()->lbl_status->text(), s.state.texts.lang(own::ReportSaved).arg(pdf));
-        QCOMPARE(s.prompter.fileDialogs.last().defaultSuffix, QStringLiteral("pdf"));
+        QCOMPARE(s.prompter.fileDialogs.last().defaultSuffix, u"pdf"_s);
     }
 };
 

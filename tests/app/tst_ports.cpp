@@ -6,9 +6,6 @@
 #include "ptyserver.h"
 #include "reconnect.h"
 #include "recordingview.h"
-#include "scriptedprompter.h"
-#include "shell.h"
-#include "simdevice.h"
 #include "tracelog.h"
 
 #include <QFile>
@@ -32,11 +29,9 @@ class TestPorts : public QObject {
     Q_OBJECT
 
 private slots:
-    void portLabel_data();
     void portLabel();
     void stableNames();
     void listOpensStableNames();
-    void findAdapter_data();
     void findAdapter();
     void listFollowsAdapters();
 #ifdef Q_OS_UNIX
@@ -45,38 +40,24 @@ private slots:
     void traceLog();
 };
 
-void TestPorts::portLabel_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("description");
-    QTest::addColumn<QString>("maker");
-    QTest::addColumn<QString>("serial");
-    QTest::addColumn<QString>("label");
-    const char* const rows[][6] = {
-        {"everything", "/dev/ttyUSB0", "FT232R USB UART", "FTDI", "A50285BI",
-         "ttyUSB0 \u2014 FT232R USB UART (FTDI), S/N A50285BI"},
-        {"no serial", "/dev/ttyUSB0", "FT232R USB UART", "FTDI", "",
-         "ttyUSB0 \u2014 FT232R USB UART (FTDI)"},
-        {"maker in the description", "/dev/ttyUSB1", "Prolific USB-Serial Controller", "prolific",
-         "", "ttyUSB1 \u2014 Prolific USB-Serial Controller"},
-        {"maker only", "/dev/ttyACM0", "", "Arduino", "", "ttyACM0 \u2014 Arduino"},
-        {"serial only", "/dev/ttyACM1", "", "", "7", "ttyACM1 \u2014 S/N 7"},
-        {"nothing known", "/dev/ttyS4", "", "", "", "ttyS4"},
-        {"windows name", "COM7", "USB Serial Port", "FTDI", "",
-         "COM7 \u2014 USB Serial Port (FTDI)"},
-    };
-    for (const auto& r : rows)
-        QTest::newRow(r[0]) << QString::fromUtf8(r[1]) << QString::fromUtf8(r[2])
-                            << QString::fromUtf8(r[3]) << QString::fromUtf8(r[4])
-                            << QString::fromUtf8(r[5]);
-}
-
+// What an adapter says of itself, in its list entry.
 void TestPorts::portLabel() {
-    QFETCH(QString, name);
-    QFETCH(QString, description);
-    QFETCH(QString, maker);
-    QFETCH(QString, serial);
-    QFETCH(QString, label);
-    QCOMPARE(PortLabel({name, description, maker, serial, {}}), label);
+    const char* const rows[][5] = {
+        {"/dev/ttyUSB0", "FT232R USB UART", "FTDI", "A50285BI",
+         "ttyUSB0 \u2014 FT232R USB UART (FTDI), S/N A50285BI"},
+        {"/dev/ttyUSB0", "FT232R USB UART", "FTDI", "", "ttyUSB0 \u2014 FT232R USB UART (FTDI)"},
+        // The maker already in the description.
+        {"/dev/ttyUSB1", "Prolific USB-Serial Controller", "prolific", "",
+         "ttyUSB1 \u2014 Prolific USB-Serial Controller"},
+        {"/dev/ttyACM0", "", "Arduino", "", "ttyACM0 \u2014 Arduino"},
+        {"/dev/ttyACM1", "", "", "7", "ttyACM1 \u2014 S/N 7"},
+        {"/dev/ttyS4", "", "", "", "ttyS4"},
+        {"COM7", "USB Serial Port", "FTDI", "", "COM7 \u2014 USB Serial Port (FTDI)"},
+    };
+    for (const auto& r : rows) {
+        const auto q = [](const char* t) { return QString::fromUtf8(t); };
+        QCOMPARE(PortLabel({q(r[0]), q(r[1]), q(r[2]), q(r[3]), {}}), q(r[4]));
+    }
 }
 
 // The stable names are the links of the folder, by the node they point to; a link whose node
@@ -99,90 +80,95 @@ void TestPorts::stableNames() {
     QVERIFY(StablePortNames({}).isEmpty());
 }
 
-// A found adapter is listed by what it says of itself and opened by its stable name; the tip
+// The demo entry first, then COM1..COM16, then what was found that those do not stand for. A
+// found adapter is listed by what it says of itself and opened by its stable name; the tip
 // carries every detail; what the user picks or types finds its port.
 void TestPorts::listOpensStableNames() {
+    const auto labels = [](const QList<PortEntry>& list) {
+        QStringList out;
+        for (const PortEntry& e : list)
+            out << e.label;
+        return out;
+    };
+    QStringList com;
+    for (int n = 1; n <= 16; ++n)
+        com << u"COM%1"_s.arg(n);
+    const PortEntry demo{u"/dev/pts/4 (demo RSX7030)"_s, u"/dev/pts/4"_s, u"demo RSX7030"_s};
+    QCOMPARE(labels(BuildPortList({}, demo)), QStringList{demo.label} + com);
+    QCOMPARE(BuildPortList({}, demo).first().port, demo.port);
+#ifndef Q_OS_WIN
+    // COM1 already stands for /dev/ttyS0: it is not listed twice.
+    QCOMPARE(labels(BuildPortList({{u"/dev/ttyS0"_s, u"16550A"_s}})), com);
+#endif
     const QString stable = u"/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"_s;
     const QList<PortEntry> list =
         BuildPortList({usb(u"/dev/ttyUSB0"_s, u"A50285BI"_s, stable), {u"/dev/ttyACM0"_s, {}}});
-    QCOMPARE(list.size(), 18);
     const PortEntry& e = list[16];
+    QCOMPARE(labels(list), com + QStringList({e.label, u"ttyACM0"_s}));
     QCOMPARE(e.label, u"ttyUSB0 \u2014 FT232R USB UART (FTDI), S/N A50285BI"_s);
     QCOMPARE(e.port, stable);
     QCOMPARE(e.serialNumber, u"A50285BI"_s);
     QCOMPARE(e.description, u"FT232R USB UART\nFTDI\nA50285BI\n"_s + stable);
-    QCOMPARE(list[17].label, u"ttyACM0"_s);
     QCOMPARE(list[17].port, u"/dev/ttyACM0"_s);
-    QCOMPARE(PortForText(list, e.label), stable);
-    QCOMPARE(PortForText(list, u"/dev/ttyUSB7"_s), u"/dev/ttyUSB7"_s); // typed
+    // What the user typed or picked, to a port name.
+    for (const auto& [text, port] :
+         {std::pair(e.label, stable), std::pair(u"COM16"_s, u"COM16"_s),
+          std::pair(u"com3"_s, u"COM3"_s), std::pair(u"/dev/ttyUSB7"_s, u"/dev/ttyUSB7"_s),
+          std::pair(u"  /dev/ttyACM7 "_s, u"/dev/ttyACM7"_s), std::pair(QString(), QString())})
+        QCOMPARE(PortForText(list, text), port);
     QCOMPARE(PortIndex(list, stable), 16);
     QCOMPARE(PortIndex(list, u"/dev/ttyACM0"_s), 17);
     QCOMPARE(PortIndex(list, u"/dev/ttyUSB7"_s), -1);
 }
 
-void TestPorts::findAdapter_data() {
-    QTest::addColumn<QString>("port");
-    QTest::addColumn<QString>("serial");
-    QTest::addColumn<QString>("stable");
-    QTest::addColumn<QList<PortDescription>>("found");
-    QTest::addColumn<QStringList>("existing");
-    QTest::addColumn<QString>("expected");
+// Where a lost adapter is now: under its stable name, its serial number on another node, or
+// the typed path; nowhere while away or when another adapter took its node.
+void TestPorts::findAdapter() {
     const QString id = u"/dev/serial/by-id/usb-FTDI_X-if00-port0"_s, x = u"X"_s, none;
     const QString usb0 = u"/dev/ttyUSB0"_s, usb3 = u"/dev/ttyUSB3"_s, typed = u"/tmp/ports/dev"_s;
     using L = QList<PortDescription>;
-    QTest::newRow("stable name back") << id << x << id << L{} << QStringList{id} << id;
-    QTest::newRow("serial on another node")
-        << usb0 << x << none << L{usb(usb3, x)} << QStringList{usb0} << usb3;
-    QTest::newRow("another adapter on the node")
-        << usb0 << x << none << L{usb(usb0, u"Y"_s)} << QStringList{usb0} << none;
-    QTest::newRow("still away") << id << x << id << L{} << QStringList{} << none;
-    QTest::newRow("typed path back") << typed << none << none << L{} << QStringList{typed} << typed;
-    QTest::newRow("typed path away") << typed << none << none << L{} << QStringList{} << none;
-}
-
-void TestPorts::findAdapter() {
-    QFETCH(QString, port);
-    QFETCH(QString, serial);
-    QFETCH(QString, stable);
-    QFETCH(QList<PortDescription>, found);
-    QFETCH(QStringList, existing);
-    QFETCH(QString, expected);
-    LostPort lost;
-    lost.port = port;
-    lost.serialNumber = serial;
-    lost.stableName = stable;
-    QCOMPARE(FindAdapter(lost, found, [&](const QString& n) { return existing.contains(n); }),
-             expected);
-    QCOMPARE(FindAdapter({}, found, [](const QString&) { return true; }), QString());
+    // Port, serial number, stable name, adapters found, nodes present, where it is.
+    const std::tuple<QString, QString, QString, L, QStringList, QString> rows[] = {
+        {id, x, id, {}, {id}, id},
+        {usb0, x, none, {usb(usb3, x)}, {usb0}, usb3},
+        {usb0, x, none, {usb(usb0, u"Y"_s)}, {usb0}, none},
+        {id, x, id, {}, {}, none},
+        {typed, none, none, {}, {typed}, typed},
+        {typed, none, none, {}, {}, none},
+    };
+    for (const auto& [port, serial, stable, found, existing, expected] : rows) {
+        LostPort lost;
+        std::tie(lost.port, lost.serialNumber, lost.stableName) = std::tie(port, serial, stable);
+        QCOMPARE(FindAdapter(lost, found, [&](const QString& n) { return existing.contains(n); }),
+                 expected);
+        QCOMPARE(FindAdapter({}, found, [](const QString&) { return true; }), QString());
+    }
 }
 
 // Plugging in and pulling out changes the list; the entry the field names stays chosen, and
 // a typed path stays as typed.
 void TestPorts::listFollowsAdapters() {
-    ScriptedPrompter prompter;
-    AppState state(&prompter);
-    RecordingView view;
-    view.takeSelection = true;
-    Shell shell(state, view);
+    Bench b;
+    b.view.takeSelection = true;
     QList<PortDescription> found{usb(u"/dev/ttyUSB0"_s, u"A"_s)};
-    shell.setPortScan([&found] { return found; });
-    shell.startUp();
-    QCOMPARE(view.ports.size(), 17);
-    view.port = view.ports[16].label;
+    b.shell->setPortScan([&found] { return found; });
+    b.shell->startUp();
+    QCOMPARE(b.view.ports.size(), 17);
+    b.view.port = b.view.ports[16].label;
     found.prepend(usb(u"/dev/ttyUSB1"_s, u"B"_s));
-    shell.pollPorts();
-    QCOMPARE(view.ports.size(), 18);
-    QCOMPARE(view.ports[view.selected].port, u"/dev/ttyUSB0"_s);
-    view.selected = -2;
-    shell.pollPorts(); // nothing changed: the list is left alone
-    QCOMPARE(view.selected, -2);
-    view.port = u"/dev/ttyXYZ"_s;
+    b.shell->pollPorts();
+    QCOMPARE(b.view.ports.size(), 18);
+    QCOMPARE(b.view.ports[b.view.selected].port, u"/dev/ttyUSB0"_s);
+    b.view.selected = -2;
+    b.shell->pollPorts(); // nothing changed: the list is left alone
+    QCOMPARE(b.view.selected, -2);
+    b.view.port = u"/dev/ttyXYZ"_s;
     found.removeLast();
-    shell.pollPorts();
-    QCOMPARE(view.ports.size(), 17);
-    QCOMPARE(view.selected, -1);
-    QCOMPARE(shell.ports(), view.ports);
-    shell.shutDown();
+    b.shell->pollPorts();
+    QCOMPARE(b.view.ports.size(), 17);
+    QCOMPARE(b.view.selected, -1);
+    QCOMPARE(b.shell->ports(), b.view.ports);
+    b.shell->shutDown();
 }
 
 #ifdef Q_OS_UNIX
@@ -200,84 +186,81 @@ void TestPorts::reconnectOnPty() {
         QFile::remove(name);
         QVERIFY(QFile::link(server.slavePath(), name));
     };
-    ScriptedPrompter prompter;
-    prompter.setFallback(Prompter::Answer::Ok);
-    AppState state(&prompter);
-    state.link.setDelayScale(0.05);
-    RecordingView view;
-    view.takeSelection = true;
-    Shell shell(state, view);
-    shell.setPortScan([] { return QList<PortDescription>{}; });
-    shell.startUp();
+    Bench b;
+    b.prompter.setFallback(Prompter::Answer::Ok);
+    b.state.link.setDelayScale(0.05);
+    b.view.takeSelection = true;
+    b.shell->setPortScan([] { return QList<PortDescription>{}; });
+    b.shell->startUp();
 
     sim::SimDevice first(0);
     auto server = std::make_unique<sim::PtyServer>();
     serve(*server, first);
-    view.port = name;
-    shell.portSwitchClicked(true);
-    QVERIFY(shell.portOpen());
-    QCOMPARE(state.device.modelIdentifier, u"RSX7030"_s);
+    b.view.port = name;
+    b.shell->portSwitchClicked(true);
+    QVERIFY(b.shell->portOpen());
+    QCOMPARE(b.state.device.modelIdentifier, u"RSX7030"_s);
     // An edit not yet written, which the reconnection must not overwrite.
-    state.editor.setText(u"txt_Input_max"_s, 0, u"123"_s);
+    b.state.editor.setText(u"txt_Input_max"_s, 0, u"123"_s);
 
     server.reset(); // the adapter is pulled out
-    QTRY_VERIFY(!shell.portOpen());
-    QVERIFY(!view.ticked);
-    QCOMPARE(view.offers.last(), ReconnectOffer::Waiting);
-    QCOMPARE(shell.lostPort().port, name);
-    QVERIFY(view.statusProblem);
-    QCOMPARE(view.status, u"Il dispositivo su %1 è stato scollegato. "
-                          u"Ricollegare l'adattatore per riconnettersi."_s.arg(name));
-    shell.pollPorts();
-    QCOMPARE(view.offers.last(), ReconnectOffer::Waiting);
+    QTRY_VERIFY(!b.shell->portOpen());
+    QVERIFY(!b.view.ticked);
+    QCOMPARE(b.view.offers.last(), ReconnectOffer::Waiting);
+    QCOMPARE(b.shell->lostPort().port, name);
+    QVERIFY(b.view.statusProblem);
+    QCOMPARE(b.view.status, u"Il dispositivo su %1 è stato scollegato. "
+                            u"Ricollegare l'adattatore per riconnettersi."_s.arg(name));
+    b.shell->pollPorts();
+    QCOMPARE(b.view.offers.last(), ReconnectOffer::Waiting);
 
     sim::SimDevice same(0);
     server = std::make_unique<sim::PtyServer>();
     serve(*server, same);
-    shell.chooseLanguage(1);
-    shell.pollPorts();
-    QCOMPARE(view.offers.last(), ReconnectOffer::Ready);
-    QCOMPARE(view.status, u"The adapter of %1 is back: press Reconnect."_s.arg(name));
-    QVERIFY(shell.reconnect());
-    QVERIFY(shell.portOpen() && view.ticked);
-    QCOMPARE(view.offers.last(), ReconnectOffer::None);
-    QCOMPARE(view.status, u"Reconnected to %1: the same device answers."_s.arg(name));
-    QVERIFY(!view.statusProblem);
-    QCOMPARE(state.editor.text(u"txt_Input_max"_s, 0), u"123"_s);
+    b.shell->chooseLanguage(1);
+    b.shell->pollPorts();
+    QCOMPARE(b.view.offers.last(), ReconnectOffer::Ready);
+    QCOMPARE(b.view.status, u"The adapter of %1 is back: press Reconnect."_s.arg(name));
+    QVERIFY(b.shell->reconnect());
+    QVERIFY(b.shell->portOpen() && b.view.ticked);
+    QCOMPARE(b.view.offers.last(), ReconnectOffer::None);
+    QCOMPARE(b.view.status, u"Reconnected to %1: the same device answers."_s.arg(name));
+    QVERIFY(!b.view.statusProblem);
+    QCOMPARE(b.state.editor.text(u"txt_Input_max"_s, 0), u"123"_s);
     // Identified, nothing more: no record read.
     for (const QByteArray& command : same.commandLog())
         QVERIFY2(!command.startsWith("$R"), command.constData());
 
     // Away again; this time another model is plugged in and reconnected automatically.
     server.reset();
-    QTRY_COMPARE(view.offers.last(), ReconnectOffer::Waiting);
+    QTRY_COMPARE(b.view.offers.last(), ReconnectOffer::Waiting);
     sim::SimDevice other(7);
     const QByteArray memory = other.bank(0);
     server = std::make_unique<sim::PtyServer>();
     serve(*server, other);
-    shell.setAutoReconnect(true);
-    prompter.clear();
-    shell.pollPorts();
-    QVERIFY(shell.portOpen());
-    QVERIFY(view.statusProblem);
-    QVERIFY2(view.status.startsWith(u"Another device answers on %1: "_s.arg(name)),
-             qPrintable(view.status));
-    QVERIFY(view.status.endsWith(u"Read its configuration before writing."_s));
-    QCOMPARE(prompter.questions().size(), 1);
-    QCOMPARE(prompter.questions().first().text, view.status);
+    b.shell->setAutoReconnect(true);
+    b.prompter.clear();
+    b.shell->pollPorts();
+    QVERIFY(b.shell->portOpen());
+    QVERIFY(b.view.statusProblem);
+    QVERIFY2(b.view.status.startsWith(u"Another device answers on %1: "_s.arg(name)),
+             qPrintable(b.view.status));
+    QVERIFY(b.view.status.endsWith(u"Read its configuration before writing."_s));
+    QCOMPARE(b.prompter.questions().size(), 1);
+    QCOMPARE(b.prompter.questions().first().text, b.view.status);
     // The editor's fields were the first device's: they are not written to this one.
-    prompter.clear();
-    QVERIFY(!shell.write());
-    QCOMPARE(prompter.texts(), QStringList{state.texts.lang(69)});
+    b.prompter.clear();
+    QVERIFY(!b.shell->write());
+    QCOMPARE(b.prompter.texts(), QStringList{b.state.texts.lang(69)});
     QCOMPARE(other.bank(0), memory);
     for (const QByteArray& command : other.commandLog())
         QVERIFY(!command.startsWith("$W"));
-    shell.shutDown();
+    b.shell->shutDown();
 }
 #endif
 
 // Recording switches the trace on and keeps its last lines; not recording, the trace is off
-// as the rules leave it and nothing is kept. The lines are saved as they were shown.
+// as the rules leave it and nothing is kept.
 void TestPorts::traceLog() {
     QVERIFY(!lcLink().isDebugEnabled());
     {
@@ -297,15 +280,9 @@ void TestPorts::traceLog() {
         QTRY_COMPARE(added.size(), 5);
         QCOMPARE(added.last().at(0).toString(), u"line 5"_s);
 
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"log.txt"_s);
+        // A failed save says why (the saved lines are checked through the window).
         QString why;
-        QVERIFY(log.saveTo(path, &why));
-        QFile saved(path);
-        QVERIFY(saved.open(QIODevice::ReadOnly));
-        QCOMPARE(saved.readAll(), QByteArray("line 3\nline 4\nline 5\n"));
-        QVERIFY(!log.saveTo(dir.filePath(u"no/such/folder/log.txt"_s), &why));
-        QVERIFY(!why.isEmpty());
+        QVERIFY(!log.saveTo(u"/no/such/folder/log.txt"_s, &why) && !why.isEmpty());
 
         log.setRecording(false);
         QVERIFY(!lcLink().isDebugEnabled());

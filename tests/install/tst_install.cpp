@@ -11,10 +11,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString kSource = QStringLiteral(VANTELSO_SOURCE_DIR);
-const QString kMetainfo = QStringLiteral("com.example.merovan.vantelso.metainfo.xml");
+const QString kMetainfo = u"com.example.merovan.vantelso.metainfo.xml"_s;
 
 using Run = CliRun;
 
@@ -34,10 +36,9 @@ QString readText(const QString& path) {
 // in those lines' synopses (the part before the description column, also on continuation
 // lines that start with "[" or "-") and in the "Options:" list.
 QStringList helpWords(const QString& help) {
-    static const QRegularExpression gap(QStringLiteral("\\s{2,}"));
-    static const QRegularExpression option(
-        QStringLiteral("(?:^|[\\s\\[|/(,])(--?[a-z][a-z0-9-]*)"));
-    static const QRegularExpression commandWord(QStringLiteral("^[a-z][a-z0-9|/-]*$"));
+    static const QRegularExpression gap(u"\\s{2,}"_s);
+    static const QRegularExpression option(u"(?:^|[\\s\\[|/(,])(--?[a-z][a-z0-9-]*)"_s);
+    static const QRegularExpression commandWord(u"^[a-z][a-z0-9|/-]*$"_s);
     QStringList words;
     const auto add = [&words](const QString& w) {
         if (!words.contains(w))
@@ -67,7 +68,7 @@ QStringList helpWords(const QString& help) {
                 if (!commandWord.match(token).hasMatch())
                     break;
                 for (const QString& w :
-                     token.split(QRegularExpression(QStringLiteral("[|/]")), Qt::SkipEmptyParts))
+                     token.split(QRegularExpression(u"[|/]"_s), Qt::SkipEmptyParts))
                     if (!w.startsWith(QLatin1Char('-')))
                         add(w);
             }
@@ -82,14 +83,14 @@ QStringList helpWords(const QString& help) {
 
 // Manual page source as its reader sees the words: font changes dropped, "\-" a hyphen.
 QString roffText(QString roff) {
-    roff.remove(QRegularExpression(QStringLiteral("\\\\f(?:[BIRP]|\\[[A-Z]*\\])")));
+    roff.remove(QRegularExpression(u"\\\\f(?:[BIRP]|\\[[A-Z]*\\])"_s));
     roff.replace(QLatin1String("\\-"), QLatin1String("-"));
     return roff;
 }
 
 bool namesWord(const QString& text, const QString& word) {
-    const QRegularExpression re(QStringLiteral("(?<![A-Za-z0-9-])%1(?![A-Za-z0-9-])")
-                                    .arg(QRegularExpression::escape(word)));
+    const QRegularExpression re(
+        u"(?<![A-Za-z0-9-])%1(?![A-Za-z0-9-])"_s.arg(QRegularExpression::escape(word)));
     return re.match(text).hasMatch();
 }
 
@@ -105,11 +106,11 @@ private slots:
         QTemporaryDir stage;
         QVERIFY(stage.isValid());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DESTDIR"), stage.path());
-        const Run r = run(QStringLiteral(VANTELSO_CMAKE),
-                          {QStringLiteral("--install"), QStringLiteral(VANTELSO_BINARY_DIR),
-                           QStringLiteral("--prefix"), QStringLiteral("/usr")},
-                          {}, env);
+        env.insert(u"DESTDIR"_s, stage.path());
+        const Run r =
+            run(QStringLiteral(VANTELSO_CMAKE),
+                {u"--install"_s, QStringLiteral(VANTELSO_BINARY_DIR), u"--prefix"_s, u"/usr"_s}, {},
+                env);
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
 
         QStringList found;
@@ -117,40 +118,33 @@ private slots:
                              QDirIterator::Subdirectories);
              it.hasNext();)
             found.append(QDir(stage.path()).relativeFilePath(it.next()));
-        QStringList expected = {
-            QStringLiteral("usr/bin/vantelso-cli"),
-            QStringLiteral("usr/share/man/man1/vantelso-cli.1.gz"),
-            QStringLiteral("usr/share/bash-completion/completions/vantelso-cli"),
-        };
+        QStringList expected = {u"usr/bin/vantelso-cli"_s,
+                                u"usr/share/man/man1/vantelso-cli.1.gz"_s,
+                                u"usr/share/bash-completion/completions/vantelso-cli"_s};
 #ifdef VANTELSO_GUI
-        expected << QStringLiteral("usr/bin/vantelso")
-                 << QStringLiteral("usr/share/man/man1/vantelso.1.gz")
-                 << QStringLiteral("usr/share/applications/vantelso.desktop")
-                 << QStringLiteral("usr/share/metainfo/") + kMetainfo
-                 << QStringLiteral("usr/share/icons/hicolor/scalable/apps/vantelso.svg");
+        expected << u"usr/bin/vantelso"_s << u"usr/share/man/man1/vantelso.1.gz"_s
+                 << u"usr/share/applications/vantelso.desktop"_s
+                 << u"usr/share/metainfo/"_s + kMetainfo
+                 << u"usr/share/icons/hicolor/scalable/apps/vantelso.svg"_s;
         for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
-            expected << QStringLiteral("usr/share/icons/hicolor/%1x%1/apps/vantelso.png").arg(size);
+            expected << u"usr/share/icons/hicolor/%1x%1/apps/vantelso.png"_s.arg(size);
 #endif
         found.sort();
         expected.sort();
         QCOMPARE(found, expected);
 
-        const QFileInfo cli(stage.path() + QStringLiteral("/usr/bin/vantelso-cli"));
-        QVERIFY(cli.isExecutable());
+        QVERIFY(QFileInfo(stage.path() + u"/usr/bin/vantelso-cli"_s).isExecutable());
 #ifdef VANTELSO_GUI
         // The menu entry starts the installed program with the installed icon, and the
         // metainfo points at that entry.
         const QString entry =
-            readText(stage.path() + QStringLiteral("/usr/share/applications/vantelso.desktop"));
-        const QString exec =
-            QRegularExpression(QStringLiteral("(?m)^Exec=(\\S+)")).match(entry).captured(1);
-        const QString icon =
-            QRegularExpression(QStringLiteral("(?m)^Icon=(\\S+)")).match(entry).captured(1);
-        QVERIFY(QFileInfo(stage.path() + QStringLiteral("/usr/bin/") + exec).isExecutable());
-        QVERIFY(QFile::exists(
-            stage.path() + QStringLiteral("/usr/share/icons/hicolor/48x48/apps/%1.png").arg(icon)));
-        const QString meta =
-            readText(stage.path() + QStringLiteral("/usr/share/metainfo/") + kMetainfo);
+            readText(stage.path() + u"/usr/share/applications/vantelso.desktop"_s);
+        const QString exec = QRegularExpression(u"(?m)^Exec=(\\S+)"_s).match(entry).captured(1);
+        const QString icon = QRegularExpression(u"(?m)^Icon=(\\S+)"_s).match(entry).captured(1);
+        QVERIFY(QFileInfo(stage.path() + u"/usr/bin/"_s + exec).isExecutable());
+        QVERIFY(QFile::exists(stage.path() +
+                              u"/usr/share/icons/hicolor/48x48/apps/%1.png"_s.arg(icon)));
+        const QString meta = readText(stage.path() + u"/usr/share/metainfo/"_s + kMetainfo);
         QVERIFY(meta.contains(QLatin1String("<launchable type=\"desktop-id\">vantelso.desktop<")));
 #endif
     }
@@ -162,14 +156,12 @@ private slots:
         QTest::addColumn<bool>("silent"); // any output is a finding (hints included)
 #ifdef VANTELSO_GUI
         QTest::newRow("desktop entry")
-            << QStringLiteral("desktop-file-validate")
-            << QStringList{kSource + QStringLiteral("/dist/vantelso.desktop")}
-            << QStringLiteral("desktop-file-utils") << true;
-        QTest::newRow("metainfo") << QStringLiteral("appstreamcli")
-                                  << QStringList{QStringLiteral("validate"),
-                                                 QStringLiteral("--no-net"),
-                                                 kSource + QStringLiteral("/dist/") + kMetainfo}
-                                  << QStringLiteral("appstream") << false;
+            << u"desktop-file-validate"_s << QStringList{kSource + u"/dist/vantelso.desktop"_s}
+            << u"desktop-file-utils"_s << true;
+        QTest::newRow("metainfo") << u"appstreamcli"_s
+                                  << QStringList{u"validate"_s, u"--no-net"_s,
+                                                 kSource + u"/dist/"_s + kMetainfo}
+                                  << u"appstream"_s << false;
 #endif
     }
     // The validators' own verdict: menus and software centres skip or misfile an entry they
@@ -182,7 +174,7 @@ private slots:
         QFETCH(bool, silent);
         const QString path = QStandardPaths::findExecutable(tool);
         QVERIFY2(!path.isEmpty(),
-                 qPrintable(tool + QStringLiteral(" not found: scripts/deps installs ") + package));
+                 qPrintable(tool + u" not found: scripts/deps installs "_s + package));
         const Run r = run(path, args);
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
         if (silent)
@@ -196,16 +188,13 @@ private slots:
         QTest::addColumn<QStringList>("sample"); // words the parse must find, so it is no no-op
         const QString cli = QStringLiteral(VANTELSO_CLI);
         QTest::newRow("vantelso-cli.1")
-            << cli << QStringLiteral("dist/man/vantelso-cli.1") << true
-            << QStringList{QStringLiteral("eeprom"), QStringLiteral("verify"),
-                           QStringLiteral("--port"), QStringLiteral("--input-b")};
-        QTest::newRow("completion")
-            << cli << QStringLiteral("dist/completion/vantelso-cli") << false
-            << QStringList{QStringLiteral("monitor"), QStringLiteral("--csv")};
+            << cli << u"dist/man/vantelso-cli.1"_s << true
+            << QStringList{u"eeprom"_s, u"verify"_s, u"--port"_s, u"--input-b"_s};
+        QTest::newRow("completion") << cli << u"dist/completion/vantelso-cli"_s << false
+                                    << QStringList{u"monitor"_s, u"--csv"_s};
 #ifdef VANTELSO_GUI
-        QTest::newRow("vantelso.1")
-            << QStringLiteral(VANTELSO_GUI) << QStringLiteral("dist/man/vantelso.1") << true
-            << QStringList{QStringLiteral("--demo"), QStringLiteral("--brand")};
+        QTest::newRow("vantelso.1") << QStringLiteral(VANTELSO_GUI) << u"dist/man/vantelso.1"_s
+                                    << true << QStringList{u"--demo"_s, u"--brand"_s};
 #endif
     }
     // Every command and option that --help prints is named in the page; a failure lists
@@ -216,25 +205,24 @@ private slots:
         QFETCH(bool, roff);
         QFETCH(QStringList, sample);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        const Run help = run(program, {QStringLiteral("--help")}, {}, env);
+        env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        const Run help = run(program, {u"--help"_s}, {}, env);
         QVERIFY2(help.exitCode == 0, qPrintable(help.err));
         const QStringList words = helpWords(help.out);
         for (const QString& w : sample)
-            QVERIFY2(words.contains(w), qPrintable(QStringLiteral("the --help parse missed ") + w +
-                                                   QStringLiteral(" in:\n") + help.out));
+            QVERIFY2(words.contains(w),
+                     qPrintable(u"the --help parse missed "_s + w + u" in:\n"_s + help.out));
 
         const QString raw = readText(kSource + QLatin1Char('/') + page);
-        QVERIFY2(!raw.isEmpty(), qPrintable(page + QStringLiteral(" cannot be read")));
+        QVERIFY2(!raw.isEmpty(), qPrintable(page + u" cannot be read"_s));
         const QString text = roff ? roffText(raw) : raw;
         QStringList missing;
         for (const QString& w : words)
             if (!namesWord(text, w))
                 missing.append(w);
         QVERIFY2(missing.isEmpty(),
-                 qPrintable(page + QStringLiteral(" does not name: ") +
-                            missing.join(QStringLiteral(", ")) + QStringLiteral(" (printed by ") +
-                            QFileInfo(program).fileName() + QStringLiteral(" --help)")));
+                 qPrintable(page + u" does not name: "_s + missing.join(u", "_s) +
+                            u" (printed by "_s + QFileInfo(program).fileName() + u" --help)"_s));
     }
 
     void completion_data() {
@@ -272,20 +260,15 @@ private slots:
         QFETCH(QStringList, offered);
         QTemporaryDir work;
         QVERIFY(work.isValid());
-        QFile file(work.filePath(QStringLiteral("plant.VNT")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
+        QVERIFY(QFile(work.filePath(u"plant.VNT"_s)).open(QIODevice::WriteOnly));
         const QString script = QStringLiteral(
             "source \"$COMPLETION\" && COMP_WORDS=(\"$@\") && COMP_CWORD=$(($# - 1)) && "
             "_vantelso_cli && for w in \"${COMPREPLY[@]}\"; do printf '%s\\n' \"$w\"; done");
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("COMPLETION"),
-                   kSource + QStringLiteral("/dist/completion/vantelso-cli"));
-        const Run r = run(QStringLiteral("bash"),
-                          QStringList{QStringLiteral("-c"), script, QStringLiteral("bash"),
-                                      QStringLiteral("vantelso-cli")} +
-                              line,
-                          work.path(), env);
+        env.insert(u"COMPLETION"_s, kSource + u"/dist/completion/vantelso-cli"_s);
+        const Run r =
+            run(u"bash"_s, QStringList{u"-c"_s, script, u"bash"_s, u"vantelso-cli"_s} + line,
+                work.path(), env);
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
         QStringList got = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         got.sort();
