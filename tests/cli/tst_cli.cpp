@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
 namespace {
 
 QJsonObject json(const CliRun& r) {
@@ -20,7 +21,7 @@ QJsonObject json(const CliRun& r) {
 }
 
 QJsonObject channelA(const QJsonObject& o) {
-    return o.value(QStringLiteral("channels")).toArray().at(0).toObject();
+    return o.value(u"channels"_s).toArray().at(0).toObject();
 }
 
 } // namespace
@@ -36,12 +37,11 @@ private Q_SLOTS:
 #ifndef Q_OS_UNIX
         QSKIP("pseudo-terminals are a Unix feature");
 #endif
-        m_sim.start(QStringLiteral(VANTELSO_CLI),
-                    {QStringLiteral("sim"), QStringLiteral("RSX7131B")});
+        m_sim.start(QStringLiteral(VANTELSO_CLI), {u"sim"_s, u"RSX7131B"_s});
         QVERIFY(m_sim.waitForStarted(5000));
         QVERIFY(m_sim.waitForReadyRead(5000));
         m_port = QString::fromLocal8Bit(m_sim.readLine()).trimmed();
-        QVERIFY(m_port.startsWith(QLatin1String("/dev/")));
+        QVERIFY(m_port.startsWith(u"/dev/"_s));
     }
     void cleanupTestCase() {
         m_sim.kill();
@@ -51,16 +51,16 @@ private Q_SLOTS:
     void identify() {
         const CliRun text = cli({"-p", m_port, "identify"});
         QCOMPARE(text.exitCode, 0);
-        QCOMPARE(text.out, QStringLiteral("ID=12/3\nRSX7131B\n"));
+        QCOMPARE(text.out, u"ID=12/3\nRSX7131B\n"_s);
 
         const CliRun json = cli({"-p", m_port, "identify", "--json"});
         QCOMPARE(json.exitCode, 0);
         const QJsonObject o = ::json(json);
-        QCOMPARE(o.value(QStringLiteral("device_code")).toInt(), 12);
-        QCOMPARE(o.value(QStringLiteral("model_byte")).toInt(), 3);
-        QCOMPARE(o.value(QStringLiteral("model")).toString(), QStringLiteral("RSX7131B"));
-        QVERIFY(o.contains(QStringLiteral("id_byte3")));
-        QVERIFY(o.contains(QStringLiteral("id_byte4")));
+        QCOMPARE(o.value(u"device_code"_s).toInt(), 12);
+        QCOMPARE(o.value(u"model_byte"_s).toInt(), 3);
+        QCOMPARE(o.value(u"model"_s).toString(), u"RSX7131B"_s);
+        QVERIFY(o.contains(u"id_byte3"_s));
+        QVERIFY(o.contains(u"id_byte4"_s));
     }
 
     void dump() {
@@ -69,36 +69,35 @@ private Q_SLOTS:
         const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 3);
         // Address 4 carries the variant bits of the lettered models: 0x20 for RSX7131.
-        QCOMPARE(lines[0].section(u'\t', 0, 0), QStringLiteral("4"));
+        QCOMPARE(lines[0].section(u'\t', 0, 0), u"4"_s);
         QCOMPARE(lines[0].section(u'\t', 1, 1).toInt() & 0x60, 0x20);
-        QCOMPARE(lines[2].section(u'\t', 0, 0), QStringLiteral("6"));
+        QCOMPARE(lines[2].section(u'\t', 0, 0), u"6"_s);
     }
 
     void read() {
         const CliRun r = cli({"-p", m_port, "read", "--json"});
         QCOMPARE(r.exitCode, 0);
         const QJsonObject o = json(r);
-        QCOMPARE(o.value(QStringLiteral("identity")).toObject().value(QStringLiteral("model")),
-                 QStringLiteral("RSX7131B"));
-        QCOMPARE(o.value(QStringLiteral("channels")).toArray().size(), 2);
+        QCOMPARE(o.value(u"identity"_s).toObject().value(u"model"_s), u"RSX7131B"_s);
+        QCOMPARE(o.value(u"channels"_s).toArray().size(), 2);
         const QJsonObject a = channelA(o);
-        QCOMPARE(a.value(QStringLiteral("input")).toString(), QStringLiteral("Pt 100"));
-        QCOMPARE(a.value(QStringLiteral("input_type")).toInt(), 18);
-        QCOMPARE(a.value(QStringLiteral("input_start")).toDouble(), -50.0);
-        QCOMPARE(a.value(QStringLiteral("input_end")).toDouble(), 150.0);
-        QCOMPARE(a.value(QStringLiteral("output")).toString(), QStringLiteral("4-20 mA"));
+        QCOMPARE(a.value(u"input"_s).toString(), u"Pt 100"_s);
+        QCOMPARE(a.value(u"input_type"_s).toInt(), 18);
+        QCOMPARE(a.value(u"input_start"_s).toDouble(), -50.0);
+        QCOMPARE(a.value(u"input_end"_s).toDouble(), 150.0);
+        QCOMPARE(a.value(u"output"_s).toString(), u"4-20 mA"_s);
         for (const char* key : {"output_type", "output_start", "output_end", "offset"})
             QVERIFY2(a.contains(QLatin1String(key)), key);
 
         const CliRun text = cli({"-p", m_port, "read"});
         QCOMPARE(text.exitCode, 0);
-        QVERIFY(text.out.contains(QStringLiteral("Channel A input: Pt 100\n")));
-        QVERIFY(text.out.contains(QStringLiteral("Channel B input start: -50 °C\n")));
+        QVERIFY(text.out.contains(u"Channel A input: Pt 100\n"_s));
+        QVERIFY(text.out.contains(u"Channel B input start: -50 °C\n"_s));
     }
 
     void saveShowLoad() {
         QTemporaryDir dir;
-        const QString file = dir.filePath(QStringLiteral("a.VNT"));
+        const QString file = dir.filePath(u"a.VNT"_s);
         const CliRun save = cli({"-p", m_port, "save", file});
         QCOMPARE(save.exitCode, 0);
         QCOMPARE(QFileInfo(file).size(), 292);
@@ -106,28 +105,26 @@ private Q_SLOTS:
         const CliRun show = cli({"show", file, "--json"});
         QCOMPARE(show.exitCode, 0);
         const QJsonObject o = json(show);
-        QCOMPARE(o.value(QStringLiteral("identity")).toObject().value(QStringLiteral("model_byte")),
-                 3);
+        QCOMPARE(o.value(u"identity"_s).toObject().value(u"model_byte"_s), 3);
         const QJsonObject a = channelA(o);
-        QCOMPARE(a.value(QStringLiteral("input")).toString(), QStringLiteral("Pt 100"));
-        QCOMPARE(a.value(QStringLiteral("input_start")).toDouble(), -50.0);
+        QCOMPARE(a.value(u"input"_s).toString(), u"Pt 100"_s);
+        QCOMPARE(a.value(u"input_start"_s).toDouble(), -50.0);
 
         // Into a second device of the same model: written and verified, no question asked.
-        CliSim second(QStringLiteral("RSX7131B"));
+        CliSim second(u"RSX7131B"_s);
         const CliRun load = cli({"-p", second.port, "load", file});
         QCOMPARE(load.exitCode, 0);
-        QVERIFY(load.err.contains(QLatin1String("verified")));
-        const QString back = dir.filePath(QStringLiteral("b.VNT"));
+        QVERIFY(load.err.contains(u"verified"_s));
+        const QString back = dir.filePath(u"b.VNT"_s);
         QCOMPARE(cli({"-p", second.port, "save", back}).exitCode, 0);
         QCOMPARE(ReadTestFile(back), ReadTestFile(file));
 
         // Into another model: the device check asks, the tool answers Cancel, nothing is written.
-        CliSim other(QStringLiteral("RSX7040"));
+        CliSim other(u"RSX7040"_s);
         const CliRun refused = cli({"-p", other.port, "load", file});
         QCOMPARE(refused.exitCode, 3);
-        QVERIFY(
-            refused.err.contains(QLatin1String("File not compatible with the device connected")));
-        QVERIFY(refused.err.contains(QLatin1String("nothing written")));
+        QVERIFY(refused.err.contains(u"File not compatible with the device connected"_s));
+        QVERIFY(refused.err.contains(u"nothing written"_s));
     }
 
     // Refusals of every command: the exit code and what stderr says, nothing on stdout. Files
@@ -182,7 +179,7 @@ private Q_SLOTS:
         };
         for (const auto& r : rows) {
             QStringList args = QString::fromLatin1(r.args).split(u' ', Qt::SkipEmptyParts);
-            args.replaceInStrings(QRegularExpression(QStringLiteral("^''$")), QString());
+            args.replaceInStrings(QRegularExpression(u"^''$"_s), QString());
             QTest::newRow(r.name) << args << r.exitCode << QString::fromLatin1(r.message);
         }
     }
@@ -200,59 +197,58 @@ private Q_SLOTS:
     void exitCodesDocumented() {
         const CliRun help = cli({"--help"});
         QCOMPARE(help.exitCode, 0);
-        QVERIFY2(help.out.contains(QLatin1String("4  file cannot be read or written")),
-                 qPrintable(help.out));
+        QVERIFY2(help.out.contains(u"4  file cannot be read or written"_s), qPrintable(help.out));
     }
 
     // A type the model does not offer is kept and said on stderr, as a note the tool does not
     // wait on (an RSX7035 has only the 4-20 mA output).
     void keptTypeSaid() {
         QTemporaryDir dir;
-        const QString voltage = dir.filePath(QStringLiteral("v.VNT"));
+        const QString voltage = dir.filePath(u"v.VNT"_s);
         QCOMPARE(cli({"--demo", "RSX7035", "save", voltage}).exitCode, 0);
         QVERIFY(PatchTestFile(voltage, 46, 2)); // channel A: "0-10 V"
         const CliRun kept = cli({"--demo", "RSX7035", "load", voltage});
         QCOMPARE(kept.exitCode, 0);
-        QVERIFY2(kept.err.contains(QLatin1String("Channel A output type and range kept")),
+        QVERIFY2(kept.err.contains(u"Channel A output type and range kept"_s),
                  qPrintable(kept.err));
-        QVERIFY2(kept.err.contains(QLatin1String("\"0-10 V\"")), qPrintable(kept.err));
+        QVERIFY2(kept.err.contains(u"\"0-10 V\""_s), qPrintable(kept.err));
     }
 
     // diff: 0 equal, 3 different (one changed byte, another model), 4 for a file that is no
     // configuration file, before the device is touched.
     void diffExitCodes() {
         QTemporaryDir dir;
-        const QString same = dir.filePath(QStringLiteral("same.VNT"));
+        const QString same = dir.filePath(u"same.VNT"_s);
         QCOMPARE(cli({"--demo", "RSX7035", "save", same}).exitCode, 0);
-        const QString changed = dir.filePath(QStringLiteral("changed.VNT"));
+        const QString changed = dir.filePath(u"changed.VNT"_s);
         QVERIFY(QFile::copy(same, changed));
         QVERIFY(PatchTestFile(changed, 46, 2)); // channel A output "0-10 V"
-        const QString other = dir.filePath(QStringLiteral("other.VNT"));
+        const QString other = dir.filePath(u"other.VNT"_s);
         QCOMPARE(cli({"--demo", "RSX7040", "save", other}).exitCode, 0);
-        const QString junk = dir.filePath(QStringLiteral("junk.VNT"));
+        const QString junk = dir.filePath(u"junk.VNT"_s);
         QVERIFY(WriteTestFile(junk, "not a configuration"));
 
         const CliRun equal = cli({"--demo", "RSX7035", "diff", same});
         QCOMPARE(equal.exitCode, 0);
-        QCOMPARE(equal.out.trimmed().split(u'\n').last(), QStringLiteral("equal"));
+        QCOMPARE(equal.out.trimmed().split(u'\n').last(), u"equal"_s);
         const CliRun one = cli({"--demo", "RSX7035", "diff", changed, "--json"});
         QCOMPARE(one.exitCode, 3);
         const QJsonObject o = QJsonDocument::fromJson(one.out.toUtf8()).object();
         // The type, and both range ends, whose numbers now mean volts instead of milliamps.
-        QCOMPARE(o.value(QStringLiteral("differences")).toInt(), 3);
-        QVERIFY(o.value(QStringLiteral("same_model")).toBool());
+        QCOMPARE(o.value(u"differences"_s).toInt(), 3);
+        QVERIFY(o.value(u"same_model"_s).toBool());
         QStringList differing;
-        for (const QJsonValue& v : o.value(QStringLiteral("fields")).toArray())
-            if (v.toObject().value(QStringLiteral("differs")).toBool())
-                differing << v.toObject().value(QStringLiteral("field")).toString() + u'=' +
-                                 v.toObject().value(QStringLiteral("file")).toString();
+        for (const QJsonValue& v : o.value(u"fields"_s).toArray())
+            if (v.toObject().value(u"differs"_s).toBool())
+                differing << v.toObject().value(u"field"_s).toString() + u'=' +
+                                 v.toObject().value(u"file"_s).toString();
         QCOMPARE(differing, QStringList({"output=0-10 V", "output_end=20", "output_start=4"}));
         const CliRun model = cli({"--demo", "RSX7035", "diff", other});
         QCOMPARE(model.exitCode, 3);
-        QVERIFY2(model.out.contains(QLatin1String("another model")), qPrintable(model.out));
+        QVERIFY2(model.out.contains(u"another model"_s), qPrintable(model.out));
         const CliRun bad = cli({"-p", "/dev/no-such-port", "diff", junk});
         QCOMPARE(bad.exitCode, 4);
-        QVERIFY2(bad.err.contains(QLatin1String("nothing was read")), qPrintable(bad.err));
+        QVERIFY2(bad.err.contains(u"nothing was read"_s), qPrintable(bad.err));
     }
 
     // report: a PDF of the device or of a file; the files are checked before the device is
@@ -280,14 +276,14 @@ private Q_SLOTS:
         QFETCH(int, exitCode);
         QFETCH(QString, err);
         QTemporaryDir dir;
-        const QString file = dir.filePath(QStringLiteral("c.VNT"));
+        const QString file = dir.filePath(u"c.VNT"_s);
         QCOMPARE(cli({"--demo", "RSX7030", "save", file}).exitCode, 0);
-        const QString junk = dir.filePath(QStringLiteral("junk.VNT"));
+        const QString junk = dir.filePath(u"junk.VNT"_s);
         QVERIFY(WriteTestFile(junk, "not a configuration"));
-        const QString out = dir.filePath(QStringLiteral("r.pdf"));
-        args.replaceInStrings(QRegularExpression(QStringLiteral("^OUT$")), out);
-        args.replaceInStrings(QRegularExpression(QStringLiteral("^FILE$")), file);
-        args.replaceInStrings(QRegularExpression(QStringLiteral("^JUNK$")), junk);
+        const QString out = dir.filePath(u"r.pdf"_s);
+        args.replaceInStrings(QRegularExpression(u"^OUT$"_s), out);
+        args.replaceInStrings(QRegularExpression(u"^FILE$"_s), file);
+        args.replaceInStrings(QRegularExpression(u"^JUNK$"_s), junk);
         const CliRun r = cli(args);
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2(r.err.contains(err), qPrintable(r.err));
@@ -300,11 +296,10 @@ private Q_SLOTS:
     void trace() {
         const CliRun r = cli({"--demo", "RSX7030", "--trace", "identify"});
         QCOMPARE(r.exitCode, 0);
-        QVERIFY2(r.err.contains(QLatin1String("-> 24 56 00 00 00 0d  |$V....|")),
-                 qPrintable(r.err));
-        QVERIFY2(r.err.contains(QLatin1String("<- 4f 4b 0d 0a  |OK..|")), qPrintable(r.err));
-        QVERIFY(!r.out.contains(QLatin1String("->")));
-        QVERIFY(!cli({"--demo", "RSX7030", "identify"}).err.contains(QLatin1String("->")));
+        QVERIFY2(r.err.contains(u"-> 24 56 00 00 00 0d  |$V....|"_s), qPrintable(r.err));
+        QVERIFY2(r.err.contains(u"<- 4f 4b 0d 0a  |OK..|"_s), qPrintable(r.err));
+        QVERIFY(!r.out.contains(u"->"_s));
+        QVERIFY(!cli({"--demo", "RSX7030", "identify"}).err.contains(u"->"_s));
     }
 };
 

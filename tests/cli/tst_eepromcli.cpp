@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
 using namespace vantelso;
 
 namespace {
@@ -32,7 +33,7 @@ private Q_SLOTS:
     // file is listed address by address with the device's and the file's value.
     void readAndVerify() {
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("EEprom.dat"));
+        const QString path = dir.filePath(u"EEprom.dat"_s);
         CliRun r = cli({"--demo", "RSX7030", "eeprom", "read", path});
         QCOMPARE(r.exitCode, 0);
         const QByteArray bank = sim::SimDevice(0).bank(0);
@@ -40,7 +41,7 @@ private Q_SLOTS:
 
         r = cli({"--demo", "RSX7030", "eeprom", "verify", path});
         QCOMPARE(r.exitCode, 0);
-        QCOMPARE(r.out, QStringLiteral("0 errori\n"));
+        QCOMPARE(r.out, u"0 errori\n"_s);
 
         QByteArray changed = bank;
         changed[4] = char(quint8(bank[4]) ^ 0x01);
@@ -48,25 +49,25 @@ private Q_SLOTS:
         QVERIFY(WriteTestFile(path, image(changed)));
         r = cli({"--demo", "RSX7030", "eeprom", "verify", path});
         QCOMPARE(r.exitCode, 3);
-        QCOMPARE(r.out, QStringLiteral("address\tdevice\tfile\n4\t%1\t%2\n255\t%3\t%4\n2 errori\n")
-                            .arg(quint8(bank[4]))
-                            .arg(quint8(changed[4]))
-                            .arg(quint8(bank[255]))
-                            .arg(quint8(changed[255])));
+        QCOMPARE(r.out,
+                 u"address\tdevice\tfile\n4\t%1\t%2\n255\t%3\t%4\n2 errori\n"_s.arg(quint8(bank[4]))
+                     .arg(quint8(changed[4]))
+                     .arg(quint8(bank[255]))
+                     .arg(quint8(changed[255])));
 
         // Another bank: the simulated device's bank 1 is erased.
         r = cli({"--demo", "RSX7030", "eeprom", "verify", path, "--bank", "1"});
         QCOMPARE(r.exitCode, 3);
-        QVERIFY(r.out.contains(QStringLiteral("0\t255\t%1\n").arg(quint8(bank[0]))));
+        QVERIFY(r.out.contains(u"0\t255\t%1\n"_s.arg(quint8(bank[0]))));
     }
 
 #ifdef Q_OS_UNIX
     // Load -> write -> verify -> read on one device: the memory is the file, exactly.
     void writeVerifyRead() {
-        CliSim sim(QStringLiteral("RSX7030"));
+        CliSim sim(u"RSX7030"_s);
         QVERIFY(!sim.port.isEmpty());
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("in.dat"));
+        const QString path = dir.filePath(u"in.dat"_s);
         QByteArray wanted(256, '\0');
         for (int a = 0; a < 256; ++a)
             wanted[a] = char((a * 13 + 7) & 0xFF);
@@ -76,11 +77,11 @@ private Q_SLOTS:
 
         CliRun r = cli({"-p", sim.port, "eeprom", "write", path, "--bank", "2"});
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
-        QCOMPARE(r.out, QStringLiteral("0 errori\n"));
+        QCOMPARE(r.out, u"0 errori\n"_s);
         r = cli({"-p", sim.port, "eeprom", "verify", path, "--bank", "2"});
         QCOMPARE(r.exitCode, 0);
-        QCOMPARE(r.out, QStringLiteral("0 errori\n"));
-        const QString back = dir.filePath(QStringLiteral("back.dat"));
+        QCOMPARE(r.out, u"0 errori\n"_s);
+        const QString back = dir.filePath(u"back.dat"_s);
         r = cli({"-p", sim.port, "eeprom", "read", back, "--bank", "2"});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(ReadTestFile(back), image(wanted));
@@ -110,13 +111,13 @@ private Q_SLOTS:
         QVERIFY2(line.start(&why), qPrintable(why));
         QSignalSpy received(&line, &sim::PtyLine::received);
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("bad.dat"));
+        const QString path = dir.filePath(u"bad.dat"_s);
         QVERIFY(WriteTestFile(path, text));
         for (const char* action : {"write", "verify"}) {
             const CliRun r = cli({"-p", line.slavePath(), "eeprom", action, path});
             QCOMPARE(r.exitCode, 3);
             QVERIFY2(r.err.contains(says), qPrintable(r.err));
-            QVERIFY(!r.out.contains(QStringLiteral("errori")));
+            QVERIFY(!r.out.contains(u"errori"_s));
         }
         QTest::qWait(50);
         QCOMPARE(received.count(), 0);
@@ -128,13 +129,12 @@ private Q_SLOTS:
         QString why;
         QVERIFY2(line.start(&why), qPrintable(why));
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("EEprom.dat"));
+        const QString path = dir.filePath(u"EEprom.dat"_s);
         QVERIFY(WriteTestFile(path, image(QByteArray(256, '\0'))));
         const CliRun r = cli({"-p", line.slavePath(), "eeprom", "verify", path});
         QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.err.contains(QStringLiteral("Communication error: nothing was verified")),
-                 qPrintable(r.err));
-        QVERIFY(!r.out.contains(QStringLiteral("errori")));
+        QVERIFY2(r.err.contains(u"Communication error: nothing was verified"_s), qPrintable(r.err));
+        QVERIFY(!r.out.contains(u"errori"_s));
     }
 #endif
 };

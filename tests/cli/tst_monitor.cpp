@@ -9,6 +9,7 @@
 #include <csignal>
 #endif
 
+using namespace Qt::StringLiterals;
 class TestMonitor : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -26,12 +27,9 @@ private Q_SLOTS:
         QFETCH(QString, model);
         QFETCH(QStringList, channels);
         QFETCH(QString, inputUnit);
-        const CliRun r =
-            cli({QStringLiteral("--demo"), model, QStringLiteral("monitor"),
-                 QStringLiteral("--count"), QStringLiteral("3"), QStringLiteral("--csv")});
+        const CliRun r = cli({u"--demo"_s, model, u"monitor"_s, u"--count"_s, u"3"_s, u"--csv"_s});
         QCOMPARE(r.exitCode, 0);
-        QCOMPARE(r.lines().value(0),
-                 QStringLiteral("time,channel,input,input_unit,output,output_unit,status"));
+        QCOMPARE(r.lines().value(0), u"time,channel,input,input_unit,output,output_unit,status"_s);
         QCOMPARE(r.lines().size(), 1 + 3 * channels.size());
         const QRegularExpression row(QStringLiteral(
             R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z,([AB]),-?\d+(\.\d+)?,([^,]*),-?\d+\.\d{3},(mA|V),\d+$)"));
@@ -49,8 +47,7 @@ private Q_SLOTS:
         QSKIP("sends SIGINT");
 #else
         QProcess p;
-        p.start(QStringLiteral(VANTELSO_CLI),
-                {QStringLiteral("--demo"), QStringLiteral("RSX7030"), QStringLiteral("monitor")});
+        p.start(QStringLiteral(VANTELSO_CLI), {u"--demo"_s, u"RSX7030"_s, u"monitor"_s});
         QVERIFY(p.waitForStarted(5000));
         QByteArray out;
         while (out.count('\n') < 2 && p.waitForReadyRead(10000))

@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QtEndian>
 
+using namespace Qt::StringLiterals;
 using namespace vantelso;
 using Patch = QList<QPair<int, int>>; // address, value
 
@@ -43,7 +44,7 @@ struct Views : SimBench {
             return;
         read = RecordJson(*r, id, readCatalogue);
         readLines = RecordLines(*r, id, readCatalogue);
-        const QString path = dir.filePath(QStringLiteral("v.VNT"));
+        const QString path = dir.filePath(u"v.VNT"_s);
         if (files.saveTo(path) != ConfigFiles::Outcome::Done)
             return;
         QString error;
@@ -58,10 +59,10 @@ struct Views : SimBench {
         ok = true;
     }
     QJsonObject readChannel(int c) const {
-        return read.value(QStringLiteral("channels")).toArray().at(c).toObject();
+        return read.value(u"channels"_s).toArray().at(c).toObject();
     }
     QJsonObject showChannel(int c) const {
-        return show.value(QStringLiteral("channels")).toArray().at(c).toObject();
+        return show.value(u"channels"_s).toArray().at(c).toObject();
     }
     int flagAt(int offset) const { return qFromLittleEndian<qint16>(file.constData() + offset); }
     QString caption(const QString& control) const {
@@ -106,17 +107,16 @@ private Q_SLOTS:
         Views v(3, 0x20, patch); // RSX7131B
         QVERIFY(v.ok);
         for (int c = 0; c < 2; ++c) {
-            const QString p = QStringLiteral("Channel %1 ").arg(c == 0 ? 'A' : 'B');
-            const int chosen = v.editor.choice(QStringLiteral("opt_Fili"), c);
+            const QString p = u"Channel %1 "_s.arg(c == 0 ? 'A' : 'B');
+            const int chosen = v.editor.choice(u"opt_Fili"_s, c);
             QVERIFY(chosen >= 0);
-            QCOMPARE(v.caption(QStringLiteral("opt_Fili_%1").arg(3 * c + chosen)),
-                     QString::number(count));
-            QCOMPARE(v.readChannel(c).value(QStringLiteral("wires")).toInt(-1), count);
-            QVERIFY(v.readLines.contains(p + QStringLiteral("wires: %1").arg(count)));
+            QCOMPARE(v.caption(u"opt_Fili_%1"_s.arg(3 * c + chosen)), QString::number(count));
+            QCOMPARE(v.readChannel(c).value(u"wires"_s).toInt(-1), count);
+            QVERIFY(v.readLines.contains(p + u"wires: %1"_s.arg(count)));
             for (int offset : {104, 108, 112})
                 QCOMPARE(v.flagAt(offset + 2 * c), offset == fileOffset ? -1 : 0);
-            QCOMPARE(v.showChannel(c).value(QStringLiteral("wires")).toInt(-1), count);
-            QVERIFY(v.showLines.contains(p + QStringLiteral("wires: %1").arg(count)));
+            QCOMPARE(v.showChannel(c).value(u"wires"_s).toInt(-1), count);
+            QVERIFY(v.showLines.contains(p + u"wires: %1"_s.arg(count)));
         }
     }
     // The response time (a count of steps at 28/29) as the editor shows it in tenths of a
@@ -141,20 +141,19 @@ private Q_SLOTS:
         Views v(model, 0, patch);
         QVERIFY(v.ok);
         if (code >= 0) {
-            const QString shown = v.editor.text(QStringLiteral("txt_Delay"), 0);
+            const QString shown = v.editor.text(u"txt_Delay"_s, 0);
             QVERIFY(!shown.isEmpty());
-            QCOMPARE(v.read.value(QStringLiteral("response_time_s")).toDouble(), shown.toDouble());
-            const QStringList line = v.readLines.filter(QStringLiteral("response_time_s: "));
+            QCOMPARE(v.read.value(u"response_time_s"_s).toDouble(), shown.toDouble());
+            const QStringList line = v.readLines.filter(u"response_time_s: "_s);
             QCOMPARE(line.size(), 1);
-            QCOMPARE(line[0].section(QStringLiteral(": "), 1).toDouble(), shown.toDouble());
+            QCOMPARE(line[0].section(u": "_s, 1).toDouble(), shown.toDouble());
         }
-        QCOMPARE(v.readChannel(0).contains(QStringLiteral("trip")), trips);
-        QCOMPARE(v.showChannel(0).contains(QStringLiteral("trip")), trips);
-        QCOMPARE(!v.showLines.filter(QStringLiteral(" trip ")).isEmpty(), trips);
+        QCOMPARE(v.readChannel(0).contains(u"trip"_s), trips);
+        QCOMPARE(v.showChannel(0).contains(u"trip"_s), trips);
+        QCOMPARE(!v.showLines.filter(u" trip "_s).isEmpty(), trips);
         // Numbers read back as typed, without a float's tail.
         for (const QString& line : v.showLines)
-            QVERIFY2(!line.contains(QRegularExpression(QStringLiteral("\\.\\d{4,}"))),
-                     qPrintable(line));
+            QVERIFY2(!line.contains(QRegularExpression(u"\\.\\d{4,}"_s)), qPrintable(line));
     }
     // The doubler (address 4 bit 5) and channel B. On the lettered models the bit is part of
     // the model letter: no view may call it a doubler. The single-channel models have no
@@ -191,47 +190,45 @@ private Q_SLOTS:
         const QString doublerText = v.texts.lang(31);
 
         // The doubler itself.
-        QCOMPARE(v.editor.enabled(QStringLiteral("chk_Doubler")), doubler >= 0);
-        QCOMPARE(v.editor.checked(QStringLiteral("chk_Doubler")), on);
-        QCOMPARE(v.read.contains(QStringLiteral("doubler")), doubler >= 0);
-        QCOMPARE(v.read.value(QStringLiteral("doubler")).toBool(), on);
-        QCOMPARE(v.readLines.contains(QStringLiteral("doubler: on")), on);
+        QCOMPARE(v.editor.enabled(u"chk_Doubler"_s), doubler >= 0);
+        QCOMPARE(v.editor.checked(u"chk_Doubler"_s), on);
+        QCOMPARE(v.read.contains(u"doubler"_s), doubler >= 0);
+        QCOMPARE(v.read.value(u"doubler"_s).toBool(), on);
+        QCOMPARE(v.readLines.contains(u"doubler: on"_s), on);
         QCOMPARE(int(v.file.at(291)), on ? 1 : 0);
-        QCOMPARE(v.show.contains(QStringLiteral("doubler_state")), doubler >= 0);
-        QCOMPARE(v.showLines.contains(QStringLiteral("doubler: 1")), on);
+        QCOMPARE(v.show.contains(u"doubler_state"_s), doubler >= 0);
+        QCOMPARE(v.showLines.contains(u"doubler: 1"_s), on);
 
         // Channel B in every view.
         const bool channelB = ownChannelB || on;
         const int channels = channelB ? 2 : 1;
-        QCOMPARE(v.read.value(QStringLiteral("channels")).toArray().size(), channels);
-        QCOMPARE(v.show.value(QStringLiteral("channels")).toArray().size(), channels);
+        QCOMPARE(v.read.value(u"channels"_s).toArray().size(), channels);
+        QCOMPARE(v.show.value(u"channels"_s).toArray().size(), channels);
         const auto linesOfB = [](const QStringList& lines) {
-            return !lines.filter(QRegularExpression(QStringLiteral("^Channel B "))).isEmpty();
+            return !lines.filter(QRegularExpression(u"^Channel B "_s)).isEmpty();
         };
         QCOMPARE(linesOfB(v.readLines), channelB);
         QCOMPARE(linesOfB(v.showLines), channelB);
-        const QString inputB = v.editor.text(QStringLiteral("cmb_Prog_In"), 1);
+        const QString inputB = v.editor.text(u"cmb_Prog_In"_s, 1);
         QCOMPARE(inputB.isEmpty(), !channelB);
         if (on) {
             QCOMPARE(inputB, doublerText);
-            QCOMPARE(v.readChannel(1).value(QStringLiteral("input")).toString(), doublerText);
-            QCOMPARE(v.showChannel(1).value(QStringLiteral("input")).toString(), doublerText);
+            QCOMPARE(v.readChannel(1).value(u"input"_s).toString(), doublerText);
+            QCOMPARE(v.showChannel(1).value(u"input"_s).toString(), doublerText);
             QCOMPARE(int(v.file.at(13)), 0);
         }
         // The input side of channel B belongs to channel B's own input only.
         for (const char* name : {"txt_Input_max", "txt_Input_min", "txt_offset"})
             QCOMPARE(v.editor.text(QLatin1String(name), 1).isEmpty(), !ownChannelB);
         for (const QJsonObject& ch : {v.readChannel(1), v.showChannel(1)})
-            QCOMPARE(ch.contains(QStringLiteral("input_end")), ownChannelB);
+            QCOMPARE(ch.contains(u"input_end"_s), ownChannelB);
         // Its output side also serves the doubler.
-        const QString outEnd = v.editor.text(QStringLiteral("txt_Output_max"), 1);
+        const QString outEnd = v.editor.text(u"txt_Output_max"_s, 1);
         QCOMPARE(outEnd.isEmpty(), !channelB);
-        QCOMPARE(v.editor.text(QStringLiteral("lbl_limite_out"), 1).isEmpty(), !channelB);
+        QCOMPARE(v.editor.text(u"lbl_limite_out"_s, 1).isEmpty(), !channelB);
         if (channelB) {
-            QCOMPARE(v.readChannel(1).value(QStringLiteral("output_end")).toDouble(),
-                     outEnd.toDouble());
-            QCOMPARE(v.showChannel(1).value(QStringLiteral("output_end")).toDouble(),
-                     outEnd.toDouble());
+            QCOMPARE(v.readChannel(1).value(u"output_end"_s).toDouble(), outEnd.toDouble());
+            QCOMPARE(v.showChannel(1).value(u"output_end"_s).toDouble(), outEnd.toDouble());
         } else {
             // Nothing of the unused channel reaches the file.
             QCOMPARE(int(v.file.at(13)) + int(v.file.at(47)), 0);

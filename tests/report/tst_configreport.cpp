@@ -19,6 +19,7 @@
 #include <QTest>
 #include <cmath>
 
+using namespace Qt::StringLiterals;
 using namespace vantelso;
 using namespace vantelso::report;
 
@@ -29,7 +30,7 @@ ReportSource source(std::uint8_t model, bool fromFile) {
     SimBench b(model);
     b.link.setDelayScale(0.01);
     ReadFailure failure = ReadFailure::None;
-    auto s = ReportFromDevice(b.link, QStringLiteral("sim"), &failure);
+    auto s = ReportFromDevice(b.link, u"sim"_s, &failure);
     if (!s)
         qFatal("device read failed: %d", int(failure));
     if (!fromFile)
@@ -39,7 +40,7 @@ ReportSource source(std::uint8_t model, bool fromFile) {
     if (!r)
         qFatal("device read failed");
     r->tripHigh[0] = 85.5;
-    return ReportFromFile(*r, QStringLiteral("/data/c.VNT"));
+    return ReportFromFile(*r, u"/data/c.VNT"_s);
 }
 
 } // namespace
@@ -88,9 +89,9 @@ private Q_SLOTS:
         const ConfigReport report(s, texts);
         const QString text = report.text();
         for (const QString& p : present)
-            QVERIFY2(text.contains(p), qPrintable(p + QStringLiteral("\n---\n") + text));
+            QVERIFY2(text.contains(p), qPrintable(p + u"\n---\n"_s + text));
         for (const QString& a : absent)
-            QVERIFY2(!text.contains(a), qPrintable(a + QStringLiteral("\n---\n") + text));
+            QVERIFY2(!text.contains(a), qPrintable(a + u"\n---\n"_s + text));
         // Every field of the configuration is there with its value and unit, cell by cell.
         Catalogue cat;
         cat.Init(s.identity);
@@ -107,11 +108,10 @@ private Q_SLOTS:
 
         const QString shots = qEnvironmentVariable("VANTELSO_SCREENSHOTS");
         if (!shots.isEmpty())
-            QVERIFY(report.page(0, 110).save(shots +
-                                             QStringLiteral("/report-%1.png")
-                                                 .arg(QString::fromLatin1(QTest::currentDataTag())
-                                                          .toLower()
-                                                          .replace(u' ', u'-'))));
+            QVERIFY(report.page(0, 110).save(
+                shots +
+                u"/report-%1.png"_s.arg(
+                    QString::fromLatin1(QTest::currentDataTag()).toLower().replace(u' ', u'-'))));
     }
 
     // One switch, one meaning: the same banks on a simulated device, read by the switch guide,
@@ -159,9 +159,9 @@ private Q_SLOTS:
             {"RSX7035", "b24f0000", "Pt 100", "°C", "0 ÷ 100 °C", "4-20 mA", false, 25.0},
         };
         for (const auto& r : rows) // the 300 kOhm row is named apart from its model's
-            QTest::newRow(r.input == QLatin1String("Res300K") ? "RSX7031C 300 kOhm"
-                          : *r.model == '1'                   ? "model byte 1"
-                                                              : r.model)
+            QTest::newRow(r.input == u"Res300K"_s ? "RSX7031C 300 kOhm"
+                          : *r.model == '1'       ? "model byte 1"
+                                                  : r.model)
                 << QString::fromLatin1(r.model) << QByteArray::fromHex(r.banks)
                 << QString::fromUtf8(r.input) << QString::fromUtf8(r.unit)
                 << QString::fromUtf8(r.range) << QString::fromUtf8(r.output) << r.reverse
@@ -202,7 +202,7 @@ private Q_SLOTS:
             const double zero = guide.zeroItems().value(guide.zeroIndex()).toDouble(&zeroOk);
             const double span = guide.spanItems().value(guide.spanIndex()).toDouble(&spanOk);
             if (zeroOk && spanOk)
-                QVERIFY2(range.startsWith(QStringLiteral("%1 ÷ %2 ").arg(zero).arg(zero + span)),
+                QVERIFY2(range.startsWith(u"%1 ÷ %2 "_s.arg(zero).arg(zero + span)),
                          qPrintable(range));
             if (modelByte == 1)
                 QCOMPARE(guide.banks(), 2); // no SW3 in the reply
@@ -239,26 +239,25 @@ private Q_SLOTS:
                  qPrintable(frames[0].channels[0].inputText));
 
         // The report.
-        const auto source = ReportFromDevice(b.link, QStringLiteral("sim"));
+        const auto source = ReportFromDevice(b.link, u"sim"_s);
         QVERIFY(source);
         const QString text = ConfigReport(*source, texts).text();
         QVERIFY2(text.contains(input + u' ' + range), qPrintable(text));
         QVERIFY2(text.contains(texts.lang(own::SetBySwitches)), qPrintable(text));
-        QCOMPARE(text.contains(QStringLiteral(" -> ") + output + u' '), !output.isEmpty());
-        QCOMPARE(text.contains(range + QStringLiteral(" Reverse")) ||
-                     text.contains(QStringLiteral("-> ") + output + QStringLiteral(" Reverse")),
+        QCOMPARE(text.contains(u" -> "_s + output + u' '), !output.isEmpty());
+        QCOMPARE(text.contains(range + u" Reverse"_s) ||
+                     text.contains(u"-> "_s + output + u" Reverse"_s),
                  reverse);
 
         // `monitor`: the same unit and value on the command line.
         QString list;
         for (char c : banks)
-            list += (list.isEmpty() ? QString() : QStringLiteral(",")) + QString::number(quint8(c));
-        const CliRun r = cli({QStringLiteral("--demo"), model, QStringLiteral("--switches"), list,
-                              QStringLiteral("monitor"), QStringLiteral("--count"),
-                              QStringLiteral("1"), QStringLiteral("--csv")});
+            list += (list.isEmpty() ? QString() : u","_s) + QString::number(quint8(c));
+        const CliRun r = cli({u"--demo"_s, model, u"--switches"_s, list, u"monitor"_s, u"--count"_s,
+                              u"1"_s, u"--csv"_s});
         QCOMPARE(r.exitCode, 0);
         const QStringList cells = r.lines().value(1).split(u',');
-        QCOMPARE(cells.value(1), QStringLiteral("A"));
+        QCOMPARE(cells.value(1), u"A"_s);
         QCOMPARE(cells.value(3), unit);
         const double mid = (a.inputStart + a.inputEnd) / 2;
         const double shown = cells.value(2).toDouble();
@@ -271,7 +270,7 @@ private Q_SLOTS:
         Texts texts;
         const ConfigReport report(source(0, false), texts);
         QTemporaryDir dir;
-        const QString good = dir.filePath(QStringLiteral("r.pdf"));
+        const QString good = dir.filePath(u"r.pdf"_s);
         QString why;
         QVERIFY2(report.writePdf(good, &why), qPrintable(why));
         QFile f(good);
@@ -279,7 +278,7 @@ private Q_SLOTS:
         const QByteArray bytes = f.readAll();
         QVERIFY(bytes.startsWith("%PDF-"));
         QVERIFY(bytes.contains("/Count 1")); // one page
-        const QString bad = dir.filePath(QStringLiteral("no/such/folder/r.pdf"));
+        const QString bad = dir.filePath(u"no/such/folder/r.pdf"_s);
         QVERIFY(!report.writePdf(bad, &why));
         QVERIFY(!why.isEmpty());
         QVERIFY(!QFile::exists(bad));
