@@ -13,6 +13,7 @@
 #include "recordstore.h"
 #include "scriptedprompter.h"
 #include "stationrig.h"
+#include "testfiles.h"
 #include "texts.h"
 
 #include <QFile>
@@ -128,13 +129,14 @@ class TestRecords : public QObject {
         QTest::newRow("sqlite") << u"sqlite"_s;
         QTest::newRow("postgresql") << u"postgresql"_s;
     }
-    void needBackend(const QString& backend) {
-        // Skipped only where the server is not installed; one that will not start is a fault.
-        if (backend == u"postgresql"_s && !LocalPostgres::installed())
-            QSKIP(qPrintable(m_pgWhy));
-        if (backend == u"postgresql"_s && !m_pg.running())
-            QFAIL(qPrintable(m_pgWhy));
-    }
+// A fresh database on the row's backend. Skipped only where the PostgreSQL server is not
+// installed; one that will not start is a fault.
+#define FRESH_DATABASE(name)                                                                       \
+    QFETCH(QString, backend);                                                                      \
+    if (backend == u"postgresql"_s && !LocalPostgres::installed())                                 \
+        QSKIP(qPrintable(m_pgWhy));                                                                \
+    QVERIFY2(backend != u"postgresql"_s || m_pg.running(), qPrintable(m_pgWhy));                   \
+    const QString name = location(backend)
 
 private Q_SLOTS:
     void initTestCase() {
@@ -173,11 +175,12 @@ private Q_SLOTS:
         QVERIFY(!l->display().contains(u"secret"_s));
     }
 
-    void roundTrip_data() { backends(); }
+    void roundTrip_data() {
+        backends();
+    }
     void roundTrip() {
-        QFETCH(QString, backend);
-        needBackend(backend);
-        auto store = openStore(location(backend));
+        FRESH_DATABASE(where);
+        auto store = openStore(where);
         QVERIFY(store->isOpen());
         QCOMPARE(store->schemaVersion(), RecordStore::kLatestVersion);
         QList<RunRecord> written{sampleRun(u"U1"_s, 6, 0), sampleRun(u"U2"_s, 0, 3600),
@@ -215,11 +218,11 @@ private Q_SLOTS:
 
     // A database made by the first schema is brought up to date with its runs kept; a newer
     // schema than the program knows is refused rather than written into.
-    void migration_data() { backends(); }
+    void migration_data() {
+        backends();
+    }
     void migration() {
-        QFETCH(QString, backend);
-        needBackend(backend);
-        const QString where = location(backend);
+        FRESH_DATABASE(where);
         RunRecord r = sampleRun(u"U9"_s, 3);
         {
             auto first = openStore(where, 1);
@@ -243,11 +246,11 @@ private Q_SLOTS:
         QVERIFY2(why.contains(u"99"_s), qPrintable(why));
     }
 
-    void twoWriters_data() { backends(); }
+    void twoWriters_data() {
+        backends();
+    }
     void twoWriters() {
-        QFETCH(QString, backend);
-        needBackend(backend);
-        const QString where = location(backend);
+        FRESH_DATABASE(where);
         // Both start on an empty database, so both may try to create the schema; and both
         // write runs of the same units.
         const int count = 40;
@@ -274,11 +277,11 @@ private Q_SLOTS:
 
     // SIGKILL at random moments of a writer that never stops: every run stored has all its
     // steps, and the database opens and takes runs afterwards.
-    void killedMidRun_data() { backends(); }
+    void killedMidRun_data() {
+        backends();
+    }
     void killedMidRun() {
-        QFETCH(QString, backend);
-        needBackend(backend);
-        const QString where = location(backend);
+        FRESH_DATABASE(where);
         openStore(where);
         QRandomGenerator random(25);
         for (int round = 0; round < 12; ++round) {
@@ -324,10 +327,8 @@ private Q_SLOTS:
         // A plain file where a folder should be: nothing can be created under it, even by root.
         const QString blocker = dir.filePath(u"not-a-folder"_s);
         QFile(blocker).open(QIODevice::WriteOnly);
-        Recorder::Config config;
-        config.location = dir.filePath(u"records.sqlite"_s);
-        config.fallbackPath = dir.filePath(u"pending.jsonl"_s);
-        config.busyTimeoutMs = 100;
+        Recorder::Config config{dir.filePath(u"records.sqlite"_s), dir.filePath(u"pending.jsonl"_s),
+                                100};
         LocalPostgres server;
         if (failure == u"open"_s || failure == u"nowhere"_s)
             config.location = blocker + u"/records.sqlite"_s;
@@ -379,11 +380,8 @@ private Q_SLOTS:
 
         // Import into working records: once, then never twice; a line cut by a kill is
         // skipped and counted.
-        {
-            QFile f(config.fallbackPath);
-            QVERIFY(f.open(QIODevice::Append));
-            f.write("{\"uuid\":\"cut");
-        }
+        QVERIFY(WriteTestFile(config.fallbackPath,
+                              ReadTestFile(config.fallbackPath) + "{\"uuid\":\"cut"));
         auto store = openStore(dir.filePath(u"good.sqlite"_s));
         QString why;
         const auto first = ImportFallback(*store, config.fallbackPath, &why);
@@ -563,7 +561,9 @@ private Q_SLOTS:
         QCOMPARE(quint8(runs[0].steps.value(0).bytes.at(200)), quint8(0x5A));
     }
 
-    void cleanupTestCase() { m_pg.stop(); }
+    void cleanupTestCase() {
+        m_pg.stop();
+    }
 };
 
 int main(int argc, char** argv) {
