@@ -22,6 +22,7 @@
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 using namespace vantelso;
@@ -407,17 +408,16 @@ private Q_SLOTS:
     // stored, with nothing to tell the operator.
     void serverRestarted() {
         if (!LocalPostgres::installed())
-            QSKIP("PostgreSQL server binaries (initdb, pg_ctl) not installed");
-        LocalPostgres server;
-        QString why;
-        QVERIFY2(server.start(&why), qPrintable(why));
+            QSKIP(qPrintable(m_pgWhy));
+        QVERIFY2(m_pg.running(), qPrintable(m_pgWhy));
+        const QString where = m_pg.newDatabase();
         ScriptedPrompter prompter;
         Texts texts;
-        const QString where = server.newDatabase();
         Recorder recorder({where, m_dir.filePath(u"restart.jsonl"_s), 1000}, &prompter, texts);
         QCOMPARE(recorder.record(sampleRun(u"R1"_s, 2)).where, Recorder::Where::Database);
-        server.stop();
-        QVERIFY2(server.startServer(&why), qPrintable(why));
+        m_pg.stop();
+        QString why;
+        QVERIFY2(m_pg.startServer(&why), qPrintable(why));
         QCOMPARE(recorder.record(sampleRun(u"R2"_s, 2)).where, Recorder::Where::Database);
         QVERIFY(prompter.questions().isEmpty());
         QCOMPARE(allRuns(*openStore(where)).size(), 2);
@@ -461,10 +461,7 @@ private Q_SLOTS:
         QVERIFY(r.instruments.contains(u"meter="_s));
         QCOMPARE(r.steps.size(), rig.run.report.size());
         QVERIFY(r.started <= r.finished);
-        for (const StepRecord& s : r.steps) {
-            QVERIFY(s.passed);
-            QVERIFY(!s.k.isEmpty());
-        }
+        QVERIFY(std::ranges::all_of(r.steps, [](auto& s) { return s.passed && !s.k.isEmpty(); }));
         QVERIFY(!QFile::exists(where + u".pending"_s));
     }
 

@@ -44,7 +44,19 @@ ReportSource source(std::uint8_t model, bool fromFile) {
     return ReportFromFile(*r, u"/data/c.VNT"_s);
 }
 
+// A row of the agreement table: one model's switch banks and what every view says of them.
+struct Agreement {
+    QString model;
+    QByteArray banks;           // in hex
+    QString input, unit, range; // the input as the guide names it; the measurement's range label
+    QString output;             // channel A's output type; "" the record's
+    bool reverse;
+    double value; // the input applied, a quarter into the range
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Agreement)
 
 class TestConfigReport : public QObject {
     Q_OBJECT
@@ -131,21 +143,8 @@ private Q_SLOTS:
     // input a quarter into the range (a mirrored output would show three quarters); `monitor`
     // shows the simulated unit's sweep, which starts at mid-range and rises.
     void agreement_data() {
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<QByteArray>("banks");
-        QTest::addColumn<QString>("input"); // as the guide names it
-        QTest::addColumn<QString>("unit");
-        QTest::addColumn<QString>("range");  // the measurement window's range label
-        QTest::addColumn<QString>("output"); // channel A's output type; "" the record's
-        QTest::addColumn<bool>("reverse");
-        QTest::addColumn<double>("value"); // the input applied, a quarter into the range
-        const struct {
-            const char* model;
-            const char* banks; // in hex
-            const char *input, *unit, *range, *output;
-            bool reverse;
-            double value;
-        } rows[] = {
+        QTest::addColumn<Agreement>("row");
+        const Agreement rows[] = {
             // Tc K, zero position 10 (0 °C), span position 30 (190 °C), outputs 4-20 mA and
             // 0-10 V; the option is the cold junction (Int here) and reverses nothing.
             {"RSX7030", "687a0a00", "Tc K", "°C", "0 ÷ 190 °C", "4-20 mA", false, 47.5},
@@ -169,24 +168,16 @@ private Q_SLOTS:
             // Pt 100 (16 + 2), three wires, zero position 11, span position 19.
             {"RSX7035", "b24f0000", "Pt 100", "°C", "0 ÷ 100 °C", "4-20 mA", false, 25.0},
         };
-        for (const auto& r : rows) // the 300 kOhm row is named apart from its model's
+        for (const Agreement& r : rows) // the 300 kOhm row is named apart from its model's
             QTest::newRow(r.input == u"Res300K"_s ? "RSX7031C 300 kOhm"
-                          : *r.model == '1'       ? "model byte 1"
-                                                  : r.model)
-                << QString::fromLatin1(r.model) << QByteArray::fromHex(r.banks)
-                << QString::fromUtf8(r.input) << QString::fromUtf8(r.unit)
-                << QString::fromUtf8(r.range) << QString::fromUtf8(r.output) << r.reverse
-                << r.value;
+                          : r.model == u"1"_s     ? "model byte 1"
+                                                  : qPrintable(r.model))
+                << r;
     }
     void agreement() {
-        QFETCH(QString, model);
-        QFETCH(QByteArray, banks);
-        QFETCH(QString, input);
-        QFETCH(QString, unit);
-        QFETCH(QString, range);
-        QFETCH(QString, output);
-        QFETCH(bool, reverse);
-        QFETCH(double, value);
+        QFETCH(Agreement, row);
+        const auto& [model, hex, input, unit, range, output, reverse, value] = row;
+        const QByteArray banks = QByteArray::fromHex(hex);
         std::uint8_t modelByte = 0, variant = 0;
         QVERIFY(ParseModelIdentifier(model, &modelByte, &variant));
         Texts texts;
