@@ -200,14 +200,10 @@ private Q_SLOTS:
 
         // Channel B in every view.
         const bool channelB = ownChannelB || on;
-        const int channels = channelB ? 2 : 1;
-        QCOMPARE(v.read.value(u"channels"_s).toArray().size(), channels);
-        QCOMPARE(v.show.value(u"channels"_s).toArray().size(), channels);
-        const auto linesOfB = [](const QStringList& lines) {
-            return !lines.filter(QRegularExpression(u"^Channel B "_s)).isEmpty();
-        };
-        QCOMPARE(linesOfB(v.readLines), channelB);
-        QCOMPARE(linesOfB(v.showLines), channelB);
+        for (const QJsonObject& o : {v.read, v.show})
+            QCOMPARE(o.value(u"channels"_s).toArray().size(), channelB ? 2 : 1);
+        for (const QStringList& lines : {v.readLines, v.showLines})
+            QCOMPARE(lines.filter(QRegularExpression(u"^Channel B "_s)).isEmpty(), !channelB);
         const QString inputB = v.editor.text(u"cmb_Prog_In"_s, 1);
         QCOMPARE(inputB.isEmpty(), !channelB);
         if (on) {
