@@ -59,7 +59,6 @@ public:
     bool running() const { return m_running; }
 
     static QString user() { return QStringLiteral("vantelso"); }
-    QString socketFolder() const { return m_dir.path(); }
     // A new empty database, as an address for --records.
     QString newDatabase() {
         const QString name = "r" + QUuid::createUuid().toString(QUuid::Id128).left(12);
