@@ -13,6 +13,7 @@
 #include "recordstore.h"
 #include "scriptedprompter.h"
 #include "stationrig.h"
+#include "testfiles.h"
 #include "texts.h"
 
 #include <QFile>
@@ -21,51 +22,32 @@
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
+#include <algorithm>
 
+using namespace Qt::StringLiterals;
 using namespace vantelso;
 using namespace vantelso::records;
 
 namespace {
 
 RunRecord sampleRun(const QString& unit, int steps, int seconds = 0) {
-    RunRecord r;
-    r.unit.unitId = unit;
-    r.unit.model = QStringLiteral("RSX7030");
-    r.unit.deviceCode = 12;
-    r.unit.modelByte = 0;
-    r.unit.idByte3 = 0x41;
-    r.unit.idByte4 = 0xFF;
-    r.kind = RunKind::Calibration;
-    r.started = QDateTime(QDate(2026, 3, 1), QTime(8, 0), Qt::UTC).addSecs(seconds);
-    r.finished = r.started.addSecs(95);
-    r.benchHost = QStringLiteral("banco-2");
-    r.operatorName = QStringLiteral("Rossi");
-    r.instruments = QStringLiteral("supply=Com4; meter=Com3");
-    r.outcome = Outcome::Failed;
-    r.message = QStringLiteral("zero, \"fuori\"\nlimite");
-    for (int i = 0; i < steps; ++i) {
-        StepRecord s;
-        s.range = QStringLiteral("90 mV A ÷ %1").arg(i);
-        s.k = QStringLiteral("56.52");
-        s.zero = QStringLiteral("0.000");
-        s.half = QStringLiteral("45.001");
-        s.span = QStringLiteral("90.000");
-        s.passed = i % 2 == 0;
-        s.address = i % 3 == 0 ? -1 : 40 + i;
-        s.bytes = i % 3 == 0 ? QByteArray() : QByteArray("\x00\x80\xff", 3);
-        s.note = QStringLiteral("n%1").arg(i);
-        r.steps << s;
-    }
+    const QDateTime start = QDateTime(QDate(2026, 3, 1), QTime(8, 0), Qt::UTC).addSecs(seconds);
+    const UnitInfo u{unit, u"RSX7030"_s, 12, 0, 0x41, 0xFF};
+    RunRecord r(0, QString(), u, RunKind::Calibration, start, start.addSecs(95), u"banco-2"_s,
+                u"Rossi"_s, u"supply=Com4; meter=Com3"_s, Outcome::Failed,
+                u"zero, \"fuori\"\nlimite"_s, QList<StepRecord>());
+    for (int i = 0; i < steps; ++i)
+        r.steps << StepRecord(u"90 mV A ÷ %1"_s.arg(i), u"56.52"_s, u"0.000"_s, u"45.001"_s,
+                              u"90.000"_s, i % 2 == 0, i % 3 == 0 ? -1 : 40 + i,
+                              i % 3 == 0 ? QByteArray() : QByteArray("\x00\x80\xff", 3),
+                              u"n%1"_s.arg(i));
     return r;
 }
 
 std::unique_ptr<RecordStore> openStore(const QString& location,
                                        int upTo = RecordStore::kLatestVersion) {
     QString why;
-    auto l = StoreLocation::parse(location, &why);
-    if (!l)
-        qFatal("bad location %s: %s", qPrintable(location), qPrintable(why));
-    auto store = std::make_unique<RecordStore>(*l);
+    auto store = std::make_unique<RecordStore>(*StoreLocation::parse(location, &why));
     if (!store->open(&why, upTo))
         qWarning("open %s: %s", qPrintable(location), qPrintable(why));
     return store;
@@ -73,20 +55,17 @@ std::unique_ptr<RecordStore> openStore(const QString& location,
 
 // One statement on its own connection, beside the store's.
 void rawExec(const QString& location, const QString& sql) {
-    QString why;
-    const auto l = StoreLocation::parse(location, &why);
+    const auto l = StoreLocation::parse(location, nullptr);
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(l->postgres ? QStringLiteral("QPSQL")
-                                                                : QStringLiteral("QSQLITE"),
-                                                    QStringLiteral("raw"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(l->postgres ? u"QPSQL"_s : u"QSQLITE"_s, u"raw"_s);
         db.setDatabaseName(l->postgres ? l->database : l->sqlitePath);
         db.setHostName(l->host);
         db.setUserName(l->user);
         if (!db.open() || !QSqlQuery(db).exec(sql))
             qWarning("raw: %s", qPrintable(db.lastError().text()));
-        db.close();
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("raw"));
+    QSqlDatabase::removeDatabase(u"raw"_s);
 }
 
 QList<RunRecord> allRuns(RecordStore& store) {
@@ -105,7 +84,7 @@ int writeRuns(const QString& location, const QString& prefix, int count, int ste
     std::printf("ready\n");
     std::fflush(stdout);
     for (int n = 0; count == 0 || n < count; ++n) {
-        RunRecord r = sampleRun(QStringLiteral("%1-%2").arg(prefix).arg(n % 7), steps, n);
+        RunRecord r = sampleRun(u"%1-%2"_s.arg(prefix).arg(n % 7), steps, n);
         QString why;
         if (store->write(&r, &why) != RecordStore::Written::Stored) {
             std::fprintf(stderr, "%s\n", qPrintable(why));
@@ -118,14 +97,10 @@ int writeRuns(const QString& location, const QString& prefix, int count, int ste
 // A bench recorder over a fresh SQLite file; the operator's messages go to `prompter`.
 struct Recording {
     explicit Recording(const QString& path, const DeviceLink* link)
-        : recorder({path, path + QStringLiteral(".pending"), 1000}, &prompter, texts),
-          bench(recorder, link) {
-        bench.setUnitId(QStringLiteral("S1"));
+        : recorder({path, path + u".pending"_s, 1000}, &prompter, texts), bench(recorder, link) {
+        bench.setUnitId(u"S1"_s);
     }
-    QList<RunRecord> runs() {
-        auto store = openStore(recorder.locationText());
-        return allRuns(*store);
-    }
+    QList<RunRecord> runs() { return allRuns(*openStore(recorder.locationText())); }
     ScriptedPrompter prompter;
     Texts texts;
     Recorder recorder;
@@ -143,23 +118,23 @@ class TestRecords : public QObject {
 
     // Each test row gets a database of its own.
     QString location(const QString& backend) {
-        if (backend == QLatin1String("postgresql"))
-            return m_pg.newDatabase();
-        return m_dir.filePath(QUuid::createUuid().toString(QUuid::Id128) +
-                              QStringLiteral(".sqlite"));
+        return backend == u"postgresql"_s
+                   ? m_pg.newDatabase()
+                   : m_dir.filePath(QUuid::createUuid().toString(QUuid::Id128) + u".sqlite"_s);
     }
     void backends() {
         QTest::addColumn<QString>("backend");
-        QTest::newRow("sqlite") << QStringLiteral("sqlite");
-        QTest::newRow("postgresql") << QStringLiteral("postgresql");
+        QTest::newRow("sqlite") << u"sqlite"_s;
+        QTest::newRow("postgresql") << u"postgresql"_s;
     }
-    void needBackend(const QString& backend) {
-        // Skipped only where the server is not installed; one that will not start is a fault.
-        if (backend == QLatin1String("postgresql") && !LocalPostgres::installed())
-            QSKIP(qPrintable(m_pgWhy));
-        if (backend == QLatin1String("postgresql") && !m_pg.running())
-            QFAIL(qPrintable(m_pgWhy));
-    }
+// A fresh database on the row's backend. Skipped only where the PostgreSQL server is not
+// installed; one that will not start is a fault.
+#define FRESH_DATABASE(name)                                                                       \
+    QFETCH(QString, backend);                                                                      \
+    if (backend == u"postgresql"_s && !LocalPostgres::installed())                                 \
+        QSKIP(qPrintable(m_pgWhy));                                                                \
+    QVERIFY2(backend != u"postgresql"_s || m_pg.running(), qPrintable(m_pgWhy));                   \
+    const QString name = location(backend)
 
 private Q_SLOTS:
     void initTestCase() {
@@ -195,19 +170,19 @@ private Q_SLOTS:
         QFETCH(QString, display);
         QCOMPARE(l->postgres, postgres);
         QCOMPARE(l->display(), display);
-        QVERIFY(!l->display().contains(QLatin1String("secret")));
+        QVERIFY(!l->display().contains(u"secret"_s));
     }
 
-    void roundTrip_data() { backends(); }
+    void roundTrip_data() {
+        backends();
+    }
     void roundTrip() {
-        QFETCH(QString, backend);
-        needBackend(backend);
-        auto store = openStore(location(backend));
+        FRESH_DATABASE(where);
+        auto store = openStore(where);
         QVERIFY(store->isOpen());
         QCOMPARE(store->schemaVersion(), RecordStore::kLatestVersion);
-        QList<RunRecord> written{sampleRun(QStringLiteral("U1"), 6, 0),
-                                 sampleRun(QStringLiteral("U2"), 0, 3600),
-                                 sampleRun(QStringLiteral("U1"), 2, 7200)};
+        QList<RunRecord> written{sampleRun(u"U1"_s, 6, 0), sampleRun(u"U2"_s, 0, 3600),
+                                 sampleRun(u"U1"_s, 2, 7200)};
         written[1].kind = RunKind::Download;
         written[1].outcome = Outcome::Passed;
         // A later run that did not identify the unit keeps what the first one learnt.
@@ -228,25 +203,26 @@ private Q_SLOTS:
         for (int i = 0; i < 3; ++i)
             QCOMPARE(QJsonDocument(RunToJson(read[i])).toJson(),
                      QJsonDocument(RunToJson(written[i])).toJson());
-        const auto u1 = store->runs({QStringLiteral("U1"), {}, 0, 0}, &why);
-        QVERIFY(u1);
-        QCOMPARE(u1->size(), 2);
-        const auto since = store->runs({{}, written[1].started, 0, 0}, &why);
-        QCOMPARE(since->size(), 2);
-        QCOMPARE(since->first().uuid, written[1].uuid);
-        const auto newest = store->runs({{}, {}, 0, 1}, &why);
-        QCOMPARE(newest->size(), 1);
-        QCOMPARE(newest->first().uuid, written[2].uuid);
+        const auto uuids = [&](const RecordStore::Filter& filter) {
+            QStringList found;
+            for (const RunRecord& r : store->runs(filter, &why).value_or(QList<RunRecord>{}))
+                found << r.uuid;
+            return found;
+        };
+        QCOMPARE(uuids({u"U1"_s, {}, 0, 0}), QStringList({written[0].uuid, written[2].uuid}));
+        QCOMPARE(uuids({{}, written[1].started, 0, 0}),
+                 QStringList({written[1].uuid, written[2].uuid}));
+        QCOMPARE(uuids({{}, {}, 0, 1}), QStringList({written[2].uuid}));
     }
 
     // A database made by the first schema is brought up to date with its runs kept; a newer
     // schema than the program knows is refused rather than written into.
-    void migration_data() { backends(); }
+    void migration_data() {
+        backends();
+    }
     void migration() {
-        QFETCH(QString, backend);
-        needBackend(backend);
-        const QString where = location(backend);
-        RunRecord r = sampleRun(QStringLiteral("U9"), 3);
+        FRESH_DATABASE(where);
+        RunRecord r = sampleRun(u"U9"_s, 3);
         {
             auto first = openStore(where, 1);
             QCOMPARE(first->schemaVersion(), 1);
@@ -261,19 +237,19 @@ private Q_SLOTS:
             QCOMPARE(runs[0].steps.size(), 3);
         }
         // A newer program's records are refused rather than written into.
-        rawExec(where, QStringLiteral("UPDATE schema_version SET version = 99"));
+        rawExec(where, u"UPDATE schema_version SET version = 99"_s);
         auto store = openStore(where);
         QVERIFY(!store->isOpen());
         QString why;
         QVERIFY(!store->open(&why));
-        QVERIFY2(why.contains(QLatin1String("99")), qPrintable(why));
+        QVERIFY2(why.contains(u"99"_s), qPrintable(why));
     }
 
-    void twoWriters_data() { backends(); }
+    void twoWriters_data() {
+        backends();
+    }
     void twoWriters() {
-        QFETCH(QString, backend);
-        needBackend(backend);
-        const QString where = location(backend);
+        FRESH_DATABASE(where);
         // Both start on an empty database, so both may try to create the schema; and both
         // write runs of the same units.
         const int count = 40;
@@ -281,8 +257,7 @@ private Q_SLOTS:
         for (QProcess* p : {&a, &b}) {
             p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
             p->start(QCoreApplication::applicationFilePath(),
-                     {QStringLiteral("--write-runs"), where, QStringLiteral("U"),
-                      QString::number(count), QStringLiteral("4")});
+                     {u"--write-runs"_s, where, u"U"_s, QString::number(count), u"4"_s});
         }
         for (QProcess* p : {&a, &b}) {
             QVERIFY(p->waitForFinished(90000));
@@ -301,18 +276,17 @@ private Q_SLOTS:
 
     // SIGKILL at random moments of a writer that never stops: every run stored has all its
     // steps, and the database opens and takes runs afterwards.
-    void killedMidRun_data() { backends(); }
+    void killedMidRun_data() {
+        backends();
+    }
     void killedMidRun() {
-        QFETCH(QString, backend);
-        needBackend(backend);
-        const QString where = location(backend);
+        FRESH_DATABASE(where);
         openStore(where);
         QRandomGenerator random(25);
         for (int round = 0; round < 12; ++round) {
             QProcess child;
             child.start(QCoreApplication::applicationFilePath(),
-                        {QStringLiteral("--write-runs"), where, QStringLiteral("K"),
-                         QStringLiteral("0"), QStringLiteral("60")});
+                        {u"--write-runs"_s, where, u"K"_s, u"0"_s, u"60"_s});
             QVERIFY(child.waitForStarted(5000));
             QVERIFY(child.waitForReadyRead(20000));
             QTest::qSleep(int(random.bounded(5, 60)));
@@ -325,7 +299,7 @@ private Q_SLOTS:
         QVERIFY(!runs.isEmpty());
         for (const RunRecord& r : runs)
             QCOMPARE(r.steps.size(), 60);
-        RunRecord r = sampleRun(QStringLiteral("after"), 1);
+        RunRecord r = sampleRun(u"after"_s, 1);
         QString why;
         QCOMPARE(store->write(&r, &why), RecordStore::Written::Stored);
     }
@@ -350,18 +324,16 @@ private Q_SLOTS:
         QFETCH(int, messageId);
         QTemporaryDir dir;
         // A plain file where a folder should be: nothing can be created under it, even by root.
-        const QString blocker = dir.filePath(QStringLiteral("not-a-folder"));
+        const QString blocker = dir.filePath(u"not-a-folder"_s);
         QFile(blocker).open(QIODevice::WriteOnly);
-        Recorder::Config config;
-        config.location = dir.filePath(QStringLiteral("records.sqlite"));
-        config.fallbackPath = dir.filePath(QStringLiteral("pending.jsonl"));
-        config.busyTimeoutMs = 100;
+        Recorder::Config config{dir.filePath(u"records.sqlite"_s), dir.filePath(u"pending.jsonl"_s),
+                                100};
         LocalPostgres server;
-        if (failure == QLatin1String("open") || failure == QLatin1String("nowhere"))
-            config.location = blocker + QStringLiteral("/records.sqlite");
-        if (failure == QLatin1String("nowhere"))
-            config.fallbackPath = blocker + QStringLiteral("/pending.jsonl");
-        if (failure == QLatin1String("server")) {
+        if (failure == u"open"_s || failure == u"nowhere"_s)
+            config.location = blocker + u"/records.sqlite"_s;
+        if (failure == u"nowhere"_s)
+            config.fallbackPath = blocker + u"/pending.jsonl"_s;
+        if (failure == u"server"_s) {
             QString why;
             if (!LocalPostgres::installed())
                 QSKIP("PostgreSQL server binaries (initdb, pg_ctl) not installed");
@@ -373,49 +345,43 @@ private Q_SLOTS:
         ScriptedPrompter prompter;
         prompter.setFallback(Prompter::Answer::Ok);
         Recorder recorder(config, &prompter, english);
-        if (failure == QLatin1String("locked") || failure == QLatin1String("server"))
-            QCOMPARE(recorder.record(sampleRun(QStringLiteral("U0"), 1)).where,
-                     Recorder::Where::Database);
-        if (failure == QLatin1String("locked")) {
+        if (failure == u"locked"_s || failure == u"server"_s)
+            QCOMPARE(recorder.record(sampleRun(u"U0"_s, 1)).where, Recorder::Where::Database);
+        if (failure == u"locked"_s) {
             // Another bench holds the write lock for longer than this one waits.
-            QSqlDatabase db =
-                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("locker"));
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"locker"_s);
             db.setDatabaseName(config.location);
             QVERIFY(db.open());
-            QVERIFY(QSqlQuery(db).exec(QStringLiteral("BEGIN EXCLUSIVE")));
+            QVERIFY(QSqlQuery(db).exec(u"BEGIN EXCLUSIVE"_s));
         }
-        if (failure == QLatin1String("server"))
+        if (failure == u"server"_s)
             server.stop();
-        const RunRecord run = sampleRun(QStringLiteral("U7"), 5);
+        const RunRecord run = sampleRun(u"U7"_s, 5);
         const Recorder::Result result = recorder.record(run);
         QCOMPARE(int(result.where), where);
-        QCOMPARE(result.unitId, QStringLiteral("U7"));
+        QCOMPARE(result.unitId, u"U7"_s);
         QCOMPARE(prompter.questions().size(), 1);
         const auto& told = prompter.questions().first();
         QCOMPARE(told.text, result.message);
         QCOMPARE(told.icon, where == int(Recorder::Where::Nowhere) ? Prompter::Icon::Critical
                                                                    : Prompter::Icon::Warning);
         const QString pattern = english.lang(messageId);
-        QVERIFY2(told.text.startsWith(pattern.left(pattern.indexOf(QLatin1Char('%')))),
-                 qPrintable(told.text));
+        QVERIFY2(told.text.startsWith(pattern.left(pattern.indexOf(u'%'))), qPrintable(told.text));
         QVERIFY(told.text.contains(QDir::toNativeSeparators(config.fallbackPath)));
         if (where == int(Recorder::Where::Nowhere)) {
-            QVERIFY(told.text.contains(QLatin1String("U7")));
+            QVERIFY(told.text.contains(u"U7"_s));
             return;
         }
-        if (QSqlDatabase::contains(QStringLiteral("locker"))) {
-            QSqlDatabase::database(QStringLiteral("locker")).close();
-            QSqlDatabase::removeDatabase(QStringLiteral("locker"));
+        if (QSqlDatabase::contains(u"locker"_s)) {
+            QSqlDatabase::database(u"locker"_s).close();
+            QSqlDatabase::removeDatabase(u"locker"_s);
         }
 
         // Import into working records: once, then never twice; a line cut by a kill is
         // skipped and counted.
-        {
-            QFile f(config.fallbackPath);
-            QVERIFY(f.open(QIODevice::Append));
-            f.write("{\"uuid\":\"cut");
-        }
-        auto store = openStore(dir.filePath(QStringLiteral("good.sqlite")));
+        QVERIFY(WriteTestFile(config.fallbackPath,
+                              ReadTestFile(config.fallbackPath) + "{\"uuid\":\"cut"));
+        auto store = openStore(dir.filePath(u"good.sqlite"_s));
         QString why;
         const auto first = ImportFallback(*store, config.fallbackPath, &why);
         QVERIFY2(first, qPrintable(why));
@@ -427,11 +393,11 @@ private Q_SLOTS:
         const QList<RunRecord> runs = allRuns(*store);
         QCOMPARE(runs.size(), 1);
         QCOMPARE(runs[0].steps.size(), 5);
-        QCOMPARE(runs[0].unit.unitId, QStringLiteral("U7"));
+        QCOMPARE(runs[0].unit.unitId, u"U7"_s);
         QCOMPARE(runs[0].steps[1].bytes, run.steps[1].bytes);
         // A run appended after the cut line still reads.
-        RunRecord later = sampleRun(QStringLiteral("U8"), 1);
-        later.uuid = QStringLiteral("later");
+        RunRecord later = sampleRun(u"U8"_s, 1);
+        later.uuid = u"later"_s;
         QVERIFY(AppendFallback(config.fallbackPath, later, &why));
         QCOMPARE(ImportFallback(*store, config.fallbackPath, &why)->stored, 1);
     }
@@ -440,21 +406,17 @@ private Q_SLOTS:
     // stored, with nothing to tell the operator.
     void serverRestarted() {
         if (!LocalPostgres::installed())
-            QSKIP("PostgreSQL server binaries (initdb, pg_ctl) not installed");
-        LocalPostgres server;
-        QString why;
-        QVERIFY2(server.start(&why), qPrintable(why));
+            QSKIP(qPrintable(m_pgWhy));
+        QVERIFY2(m_pg.running(), qPrintable(m_pgWhy));
+        const QString where = m_pg.newDatabase();
         ScriptedPrompter prompter;
         Texts texts;
-        const QString where = server.newDatabase();
-        Recorder recorder({where, m_dir.filePath(QStringLiteral("restart.jsonl")), 1000}, &prompter,
-                          texts);
-        QCOMPARE(recorder.record(sampleRun(QStringLiteral("R1"), 2)).where,
-                 Recorder::Where::Database);
-        server.stop();
-        QVERIFY2(server.startServer(&why), qPrintable(why));
-        QCOMPARE(recorder.record(sampleRun(QStringLiteral("R2"), 2)).where,
-                 Recorder::Where::Database);
+        Recorder recorder({where, m_dir.filePath(u"restart.jsonl"_s), 1000}, &prompter, texts);
+        QCOMPARE(recorder.record(sampleRun(u"R1"_s, 2)).where, Recorder::Where::Database);
+        m_pg.stop();
+        QString why;
+        QVERIFY2(m_pg.startServer(&why), qPrintable(why));
+        QCOMPARE(recorder.record(sampleRun(u"R2"_s, 2)).where, Recorder::Where::Database);
         QVERIFY(prompter.questions().isEmpty());
         QCOMPARE(allRuns(*openStore(where)).size(), 2);
     }
@@ -463,17 +425,17 @@ private Q_SLOTS:
     // per range, under the unit id typed, or under one generated and handed back.
     void calibrationFollowed_data() {
         QTest::addColumn<QString>("typed");
-        QTest::newRow("scanned") << QStringLiteral(" U1\t");
+        QTest::newRow("scanned") << u" U1\t"_s;
         QTest::newRow("left empty") << QString();
     }
     void calibrationFollowed() {
         QFETCH(QString, typed);
-        CalRig rig(QStringLiteral("RSX7030"));
-        const QString where = location(QStringLiteral("sqlite"));
+        CalRig rig(u"RSX7030"_s);
+        const QString where = location(u"sqlite"_s);
         Recording rec(where, &rig.link);
         BenchRecorder& bench = rec.bench;
         bench.setUnitId(typed);
-        bench.setOperatorName(QStringLiteral("Rossi"));
+        bench.setOperatorName(u"Rossi"_s);
         bench.setInstruments(&rig.rig.instruments);
         bench.watch(&rig.run);
         QSignalSpy generated(&bench, &BenchRecorder::unitIdGenerated);
@@ -484,8 +446,7 @@ private Q_SLOTS:
         const auto result = recorded.first().first().value<Recorder::Result>();
         QVERIFY2(result.where == Recorder::Where::Database, qPrintable(result.message));
         QCOMPARE(generated.size(), typed.isEmpty() ? 1 : 0);
-        const QString unit =
-            typed.isEmpty() ? generated.first().first().toString() : QStringLiteral("U1");
+        const QString unit = typed.isEmpty() ? generated.first().first().toString() : u"U1"_s;
         QCOMPARE(bench.unitId(), unit);
         QString why;
         const auto runs = openStore(where)->runs({unit, {}, 0, 0}, &why);
@@ -493,28 +454,25 @@ private Q_SLOTS:
         const RunRecord& r = runs->first();
         QCOMPARE(r.kind, RunKind::Calibration);
         QCOMPARE(r.outcome, Outcome::Passed);
-        QCOMPARE(r.unit.model, QStringLiteral("RSX7030"));
-        QCOMPARE(r.operatorName, QStringLiteral("Rossi"));
-        QVERIFY(r.instruments.contains(QLatin1String("meter=")));
+        QCOMPARE(r.unit.model, u"RSX7030"_s);
+        QCOMPARE(r.operatorName, u"Rossi"_s);
+        QVERIFY(r.instruments.contains(u"meter="_s));
         QCOMPARE(r.steps.size(), rig.run.report.size());
         QVERIFY(r.started <= r.finished);
-        for (const StepRecord& s : r.steps) {
-            QVERIFY(s.passed);
-            QVERIFY(!s.k.isEmpty());
-        }
-        QVERIFY(!QFile::exists(where + QStringLiteral(".pending")));
+        QVERIFY(std::ranges::all_of(r.steps, [](auto& s) { return s.passed && !s.k.isEmpty(); }));
+        QVERIFY(!QFile::exists(where + u".pending"_s));
     }
 
     // The programming station: a counted download with the configuration's bytes, a failed
     // one, a cancelled one (nothing written: no run), then a verification with its readings.
     void stationFollowed() {
         StationRig s;
-        Recording rec(location(QStringLiteral("sqlite")), &s.link);
+        Recording rec(location(u"sqlite"_s), &s.link);
         rec.bench.watch(&s.station, [] { return QByteArray("VNT-bytes"); });
         QCOMPARE(s.editor.ReadEprom(), EditorOutcome::Done);
         s.station.Reset();
         QCOMPARE(s.station.SendProgram(), bench::DownloadResult::Verified);
-        s.model.setText(QStringLiteral("txt_Output_max"), 0, QStringLiteral("21"));
+        s.model.setText(u"txt_Output_max"_s, 0, u"21"_s);
         s.rig.prompter.setFallback(Prompter::Answer::Cancel);
         QCOMPARE(s.station.SendProgram(), bench::DownloadResult::Cancelled);
         s.port.close();
@@ -528,7 +486,7 @@ private Q_SLOTS:
         QCOMPARE(runs[0].outcome, Outcome::Passed);
         QCOMPARE(runs[0].steps.value(0).bytes, QByteArray("VNT-bytes"));
         QCOMPARE(runs[1].outcome, Outcome::Error);
-        QCOMPARE(runs[1].message, QStringLiteral("Errore di comunicazione"));
+        QCOMPARE(runs[1].message, u"Errore di comunicazione"_s);
         QCOMPARE(runs[2].kind, RunKind::Verification);
         QCOMPARE(runs[2].outcome, Outcome::Passed);
         const StepRecord& v = runs[2].steps.value(0);
@@ -536,7 +494,7 @@ private Q_SLOTS:
         QCOMPARE(QStringList({v.zero, v.half, v.span}),
                  QStringList({"00.000 V", "05.000 V", "10.000 V"}));
         for (const RunRecord& r : runs)
-            QCOMPARE(r.unit.unitId, QStringLiteral("S1"));
+            QCOMPARE(r.unit.unitId, u"S1"_s);
     }
 
     void productionFollowed_data() {
@@ -567,7 +525,7 @@ private Q_SLOTS:
                                      test.Stop();
                              });
         }
-        Recording rec(location(QStringLiteral("sqlite")), &r.link);
+        Recording rec(location(u"sqlite"_s), &r.link);
         rec.bench.watch(&test);
         test.RunLinearity({1000, 2000, 250, 0.02, 0, 5});
         const QList<RunRecord> runs = rec.runs();
@@ -577,14 +535,14 @@ private Q_SLOTS:
         QCOMPARE(runs[0].steps.size(), steps);
         QCOMPARE(runs[0].unit.modelByte, 7);
         if (steps > 0)
-            QCOMPARE(runs[0].steps[0].note, QStringLiteral("1750-->1575."));
+            QCOMPARE(runs[0].steps[0].note, u"1750-->1575."_s);
     }
 
     // The EEPROM write is recorded with the 256 bytes written; a write refused before
     // anything was sent is not a run.
     void eepromWritten() {
         StationRig s;
-        Recording rec(location(QStringLiteral("sqlite")), &s.link);
+        Recording rec(location(u"sqlite"_s), &s.link);
         bench::EepromTool tool(s.link);
         QCOMPARE(rec.bench.writeEeprom(tool).kind, bench::EepromOutcome::Kind::NoImage);
         QVERIFY(tool.readDevice().ok());
@@ -598,7 +556,9 @@ private Q_SLOTS:
         QCOMPARE(quint8(runs[0].steps.value(0).bytes.at(200)), quint8(0x5A));
     }
 
-    void cleanupTestCase() { m_pg.stop(); }
+    void cleanupTestCase() {
+        m_pg.stop();
+    }
 };
 
 int main(int argc, char** argv) {

@@ -11,6 +11,7 @@
 #include "recordformat.h"
 #include "simbench.h"
 #include "switchguide.h"
+#include "testfiles.h"
 #include "texts.h"
 
 #include <QFile>
@@ -19,6 +20,7 @@
 #include <QTest>
 #include <cmath>
 
+using namespace Qt::StringLiterals;
 using namespace vantelso;
 using namespace vantelso::report;
 
@@ -29,7 +31,7 @@ ReportSource source(std::uint8_t model, bool fromFile) {
     SimBench b(model);
     b.link.setDelayScale(0.01);
     ReadFailure failure = ReadFailure::None;
-    auto s = ReportFromDevice(b.link, QStringLiteral("sim"), &failure);
+    auto s = ReportFromDevice(b.link, u"sim"_s, &failure);
     if (!s)
         qFatal("device read failed: %d", int(failure));
     if (!fromFile)
@@ -39,10 +41,22 @@ ReportSource source(std::uint8_t model, bool fromFile) {
     if (!r)
         qFatal("device read failed");
     r->tripHigh[0] = 85.5;
-    return ReportFromFile(*r, QStringLiteral("/data/c.VNT"));
+    return ReportFromFile(*r, u"/data/c.VNT"_s);
 }
 
+// A row of the agreement table: one model's switch banks and what every view says of them.
+struct Agreement {
+    QString model;
+    QByteArray banks;           // in hex
+    QString input, unit, range; // the input as the guide names it; the measurement's range label
+    QString output;             // channel A's output type; "" the record's
+    bool reverse;
+    double value; // the input applied, a quarter into the range
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Agreement)
 
 class TestConfigReport : public QObject {
     Q_OBJECT
@@ -88,9 +102,9 @@ private Q_SLOTS:
         const ConfigReport report(s, texts);
         const QString text = report.text();
         for (const QString& p : present)
-            QVERIFY2(text.contains(p), qPrintable(p + QStringLiteral("\n---\n") + text));
+            QVERIFY2(text.contains(p), qPrintable(p + u"\n---\n"_s + text));
         for (const QString& a : absent)
-            QVERIFY2(!text.contains(a), qPrintable(a + QStringLiteral("\n---\n") + text));
+            QVERIFY2(!text.contains(a), qPrintable(a + u"\n---\n"_s + text));
         // Every field of the configuration is there with its value and unit, cell by cell.
         Catalogue cat;
         cat.Init(s.identity);
@@ -102,16 +116,25 @@ private Q_SLOTS:
             if (!f.unit.isEmpty())
                 QVERIFY2(lines.mid(at).contains(f.unit), qPrintable(f.key()));
         }
-        if (pages)
+        if (pages) {
             QCOMPARE(report.pageCount(), pages);
+            // The PDF is written whole, or not at all with the system's reason.
+            QTemporaryDir dir;
+            const QString good = dir.filePath(u"r.pdf"_s), bad = dir.filePath(u"no/dir/r.pdf"_s);
+            QString why;
+            QVERIFY2(report.writePdf(good, &why), qPrintable(why));
+            const QByteArray bytes = ReadTestFile(good);
+            QVERIFY(bytes.startsWith("%PDF-") &&
+                    bytes.contains("/Count " + QByteArray::number(pages)));
+            QVERIFY(!report.writePdf(bad, &why) && !why.isEmpty() && !QFile::exists(bad));
+        }
 
         const QString shots = qEnvironmentVariable("VANTELSO_SCREENSHOTS");
         if (!shots.isEmpty())
-            QVERIFY(report.page(0, 110).save(shots +
-                                             QStringLiteral("/report-%1.png")
-                                                 .arg(QString::fromLatin1(QTest::currentDataTag())
-                                                          .toLower()
-                                                          .replace(u' ', u'-'))));
+            QVERIFY(report.page(0, 110).save(
+                shots +
+                u"/report-%1.png"_s.arg(
+                    QString::fromLatin1(QTest::currentDataTag()).toLower().replace(u' ', u'-'))));
     }
 
     // One switch, one meaning: the same banks on a simulated device, read by the switch guide,
@@ -120,21 +143,8 @@ private Q_SLOTS:
     // input a quarter into the range (a mirrored output would show three quarters); `monitor`
     // shows the simulated unit's sweep, which starts at mid-range and rises.
     void agreement_data() {
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<QByteArray>("banks");
-        QTest::addColumn<QString>("input"); // as the guide names it
-        QTest::addColumn<QString>("unit");
-        QTest::addColumn<QString>("range");  // the measurement window's range label
-        QTest::addColumn<QString>("output"); // channel A's output type; "" the record's
-        QTest::addColumn<bool>("reverse");
-        QTest::addColumn<double>("value"); // the input applied, a quarter into the range
-        const struct {
-            const char* model;
-            const char* banks; // in hex
-            const char *input, *unit, *range, *output;
-            bool reverse;
-            double value;
-        } rows[] = {
+        QTest::addColumn<Agreement>("row");
+        const Agreement rows[] = {
             // Tc K, zero position 10 (0 °C), span position 30 (190 °C), outputs 4-20 mA and
             // 0-10 V; the option is the cold junction (Int here) and reverses nothing.
             {"RSX7030", "687a0a00", "Tc K", "°C", "0 ÷ 190 °C", "4-20 mA", false, 47.5},
@@ -158,24 +168,16 @@ private Q_SLOTS:
             // Pt 100 (16 + 2), three wires, zero position 11, span position 19.
             {"RSX7035", "b24f0000", "Pt 100", "°C", "0 ÷ 100 °C", "4-20 mA", false, 25.0},
         };
-        for (const auto& r : rows) // the 300 kOhm row is named apart from its model's
-            QTest::newRow(r.input == QLatin1String("Res300K") ? "RSX7031C 300 kOhm"
-                          : *r.model == '1'                   ? "model byte 1"
-                                                              : r.model)
-                << QString::fromLatin1(r.model) << QByteArray::fromHex(r.banks)
-                << QString::fromUtf8(r.input) << QString::fromUtf8(r.unit)
-                << QString::fromUtf8(r.range) << QString::fromUtf8(r.output) << r.reverse
-                << r.value;
+        for (const Agreement& r : rows) // the 300 kOhm row is named apart from its model's
+            QTest::newRow(r.input == u"Res300K"_s ? "RSX7031C 300 kOhm"
+                          : r.model == u"1"_s     ? "model byte 1"
+                                                  : qPrintable(r.model))
+                << r;
     }
     void agreement() {
-        QFETCH(QString, model);
-        QFETCH(QByteArray, banks);
-        QFETCH(QString, input);
-        QFETCH(QString, unit);
-        QFETCH(QString, range);
-        QFETCH(QString, output);
-        QFETCH(bool, reverse);
-        QFETCH(double, value);
+        QFETCH(Agreement, row);
+        const auto& [model, hex, input, unit, range, output, reverse, value] = row;
+        const QByteArray banks = QByteArray::fromHex(hex);
         std::uint8_t modelByte = 0, variant = 0;
         QVERIFY(ParseModelIdentifier(model, &modelByte, &variant));
         Texts texts;
@@ -202,7 +204,7 @@ private Q_SLOTS:
             const double zero = guide.zeroItems().value(guide.zeroIndex()).toDouble(&zeroOk);
             const double span = guide.spanItems().value(guide.spanIndex()).toDouble(&spanOk);
             if (zeroOk && spanOk)
-                QVERIFY2(range.startsWith(QStringLiteral("%1 ÷ %2 ").arg(zero).arg(zero + span)),
+                QVERIFY2(range.startsWith(u"%1 ÷ %2 "_s.arg(zero).arg(zero + span)),
                          qPrintable(range));
             if (modelByte == 1)
                 QCOMPARE(guide.banks(), 2); // no SW3 in the reply
@@ -239,50 +241,30 @@ private Q_SLOTS:
                  qPrintable(frames[0].channels[0].inputText));
 
         // The report.
-        const auto source = ReportFromDevice(b.link, QStringLiteral("sim"));
+        const auto source = ReportFromDevice(b.link, u"sim"_s);
         QVERIFY(source);
         const QString text = ConfigReport(*source, texts).text();
         QVERIFY2(text.contains(input + u' ' + range), qPrintable(text));
         QVERIFY2(text.contains(texts.lang(own::SetBySwitches)), qPrintable(text));
-        QCOMPARE(text.contains(QStringLiteral(" -> ") + output + u' '), !output.isEmpty());
-        QCOMPARE(text.contains(range + QStringLiteral(" Reverse")) ||
-                     text.contains(QStringLiteral("-> ") + output + QStringLiteral(" Reverse")),
+        QCOMPARE(text.contains(u" -> "_s + output + u' '), !output.isEmpty());
+        QCOMPARE(text.contains(range + u" Reverse"_s) ||
+                     text.contains(u"-> "_s + output + u" Reverse"_s),
                  reverse);
 
         // `monitor`: the same unit and value on the command line.
         QString list;
         for (char c : banks)
-            list += (list.isEmpty() ? QString() : QStringLiteral(",")) + QString::number(quint8(c));
-        const CliRun r = cli({QStringLiteral("--demo"), model, QStringLiteral("--switches"), list,
-                              QStringLiteral("monitor"), QStringLiteral("--count"),
-                              QStringLiteral("1"), QStringLiteral("--csv")});
+            list += (list.isEmpty() ? QString() : u","_s) + QString::number(quint8(c));
+        const CliRun r = cli({u"--demo"_s, model, u"--switches"_s, list, u"monitor"_s, u"--count"_s,
+                              u"1"_s, u"--csv"_s});
         QCOMPARE(r.exitCode, 0);
         const QStringList cells = r.lines().value(1).split(u',');
-        QCOMPARE(cells.value(1), QStringLiteral("A"));
+        QCOMPARE(cells.value(1), u"A"_s);
         QCOMPARE(cells.value(3), unit);
         const double mid = (a.inputStart + a.inputEnd) / 2;
         const double shown = cells.value(2).toDouble();
         QVERIFY2(shown >= mid - tolerance && shown <= mid + 10 * tolerance,
                  qPrintable(cells.value(2)));
-    }
-
-    // The PDF is written whole, or not at all with the system's reason.
-    void pdf() {
-        Texts texts;
-        const ConfigReport report(source(0, false), texts);
-        QTemporaryDir dir;
-        const QString good = dir.filePath(QStringLiteral("r.pdf"));
-        QString why;
-        QVERIFY2(report.writePdf(good, &why), qPrintable(why));
-        QFile f(good);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray bytes = f.readAll();
-        QVERIFY(bytes.startsWith("%PDF-"));
-        QVERIFY(bytes.contains("/Count 1")); // one page
-        const QString bad = dir.filePath(QStringLiteral("no/such/folder/r.pdf"));
-        QVERIFY(!report.writePdf(bad, &why));
-        QVERIFY(!why.isEmpty());
-        QVERIFY(!QFile::exists(bad));
     }
 };
 
