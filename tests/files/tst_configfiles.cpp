@@ -49,11 +49,11 @@ struct Bench {
     ConfigFiles files;
 };
 
-double f64At(const QByteArray& b, int offset) {
-    return qFromLittleEndian<double>(b.constData() + offset);
-}
-int i16At(const QByteArray& b, int offset) {
-    return qFromLittleEndian<qint16>(b.constData() + offset);
+// The value at an offset of a file: 'd' a double, 'i' an int16, 'b' a byte.
+double at(const QByteArray& f, int offset, char kind = 'd') {
+    const char* p = f.constData() + offset;
+    return kind == 'd' ? qFromLittleEndian<double>(p)
+                       : (kind == 'i' ? qFromLittleEndian<qint16>(p) : double(*p));
 }
 
 // A two-channel RTD configuration typed into the editor.
@@ -73,6 +73,20 @@ void typeRtdConfiguration(EditorModel& e) {
     e.choose(QStringLiteral("opt_Fili"), 1, 1);
 }
 
+// The RTD configuration saved from `source`, then changed field by field in the file.
+template <typename F> QString patchedFile(Bench& source, F&& change, const char* edit = nullptr) {
+    typeRtdConfiguration(source.editor);
+    if (edit)
+        source.editor.setText(QStringLiteral("txt_Output_max"), 1, QLatin1String(edit));
+    const QString path = source.path("p.VNT");
+    if (source.files.saveTo(path) != ConfigFiles::Outcome::Done)
+        return {};
+    auto rec = *ConfigFileRecord::fromBytes(source.bytes("p.VNT"));
+    change(rec);
+    QString error;
+    return rec.save(path, source.texts, &error) ? path : QString();
+}
+
 } // namespace
 
 class TestConfigFiles : public QObject {
@@ -85,16 +99,18 @@ private Q_SLOTS:
         QCOMPARE(b.files.saveTo(b.path("rtd.VNT")), ConfigFiles::Outcome::Done);
         const QByteArray f = b.bytes("rtd.VNT");
         QCOMPARE(f.size(), 292);
-        QCOMPARE(f64At(f, 0), 2.7);
-        QCOMPARE(int(f.at(10)), 3);
-        QCOMPARE(int(f.at(12)), 18);
-        QCOMPARE(int(f.at(13)), 19);
-        QCOMPARE(f64At(f, 30), -50.0);
-        QCOMPARE(int(f.at(47)), 2);
-        QCOMPARE(f64At(f, 96), -2.5);
-        QCOMPARE(i16At(f, 112), -1); // channel A 3 wires
-        QCOMPARE(i16At(f, 110), -1); // channel B 4 wires
-        QCOMPARE(f64At(f, 144), 10.0);
+        // Channel A 3 wires at 112, channel B 4 wires at 110.
+        for (const auto& [offset, kind, value] : {std::tuple{0, 'd', 2.7},
+                                                  {10, 'b', 3.0},
+                                                  {12, 'b', 18.0},
+                                                  {13, 'b', 19.0},
+                                                  {30, 'd', -50.0},
+                                                  {47, 'b', 2.0},
+                                                  {96, 'd', -2.5},
+                                                  {112, 'i', -1.0},
+                                                  {110, 'i', -1.0},
+                                                  {144, 'd', 10.0}})
+            QVERIFY2(at(f, offset, kind) == value, qPrintable(QString::number(offset)));
         QVERIFY(caption.first().at(0).toString().startsWith(QStringLiteral("VANTELSO v.2.7 - /")));
         QVERIFY(b.files.saveEnabled());
         // Opened into another editor and saved again: the same bytes.
@@ -116,141 +132,117 @@ private Q_SLOTS:
         b.editor.choose(QStringLiteral("optTrip"), 0, 1);
         QCOMPARE(b.files.saveTo(b.path("t.VNT")), ConfigFiles::Outcome::Done);
         const QByteArray f = b.bytes("t.VNT");
-        QCOMPARE(f64At(f, 152), 900.0);
-        QCOMPARE(f64At(f, 168), 100.0);
-        QCOMPARE(i16At(f, 188), -1);
-        QCOMPARE(f64At(f, 160) + f64At(f, 176) + f64At(f, 200), 0.0);
-        QCOMPARE(i16At(f, 186) | i16At(f, 190), 0);
+        QCOMPARE(at(f, 152), 900.0);
+        QCOMPARE(at(f, 168), 100.0);
+        QCOMPARE(at(f, 188, 'i'), -1.0);
+        QCOMPARE(at(f, 160) + at(f, 176) + at(f, 200), 0.0);
+        QCOMPARE(int(at(f, 186, 'i')) | int(at(f, 190, 'i')), 0);
     }
 
-    void checksOnOpen_data() {
-        QTest::addColumn<int>("fileModel");
-        QTest::addColumn<double>("fileVersion");
-        QTest::addColumn<int>("fileIdByte3");
-        QTest::addColumn<QList<int>>("answers");
-        QTest::addColumn<QStringList>("asked");
-        QTest::addColumn<bool>("loaded");
+    void checksOnOpen() {
         const QString v = QStringLiteral("Attention: the file has been saved with a different "
                                          "version of the software");
         const QString d = QStringLiteral("File not compatible with the device connected");
-        QTest::newRow("other IdByte3, no question")
-            << 3 << 2.7 << 9 << QList<int>{} << QStringList{} << true;
-        QTest::newRow("old version, OK")
-            << 3 << 2.5 << 4 << QList<int>{int(Answer::Ok)} << QStringList{v} << true;
-        QTest::newRow("old version, Cancel")
-            << 3 << 2.5 << 4 << QList<int>{int(Answer::Cancel)} << QStringList{v} << false;
-        QTest::newRow("other model, Cancel")
-            << 2 << 2.7 << 4 << QList<int>{int(Answer::Cancel)} << QStringList{d} << false;
-        QTest::newRow("both, OK then Cancel")
-            << 2 << 2.5 << 4 << QList<int>{int(Answer::Ok), int(Answer::Cancel)}
-            << QStringList{v, d} << false;
-    }
-    void checksOnOpen() {
-        QFETCH(int, fileModel);
-        QFETCH(double, fileVersion);
-        QFETCH(int, fileIdByte3);
-        QFETCH(QList<int>, answers);
-        QFETCH(QStringList, asked);
-        QFETCH(bool, loaded);
-        Bench source(3);
-        typeRtdConfiguration(source.editor);
-        QCOMPARE(source.files.saveTo(source.path("c.VNT")), ConfigFiles::Outcome::Done);
-        auto rec = *ConfigFileRecord::fromBytes(source.bytes("c.VNT"));
-        rec.modelByte = std::uint8_t(fileModel);
-        rec.version = fileVersion;
-        rec.idByte3 = std::uint8_t(fileIdByte3);
-        QString error;
-        QVERIFY(rec.save(source.path("c.VNT"), source.texts, &error));
-
-        Bench b(3);
-        for (int a : answers)
-            b.prompter.push(Answer(a));
-        const auto before = b.snapshot();
-        const auto outcome = b.files.openFrom(source.path("c.VNT"));
-        QCOMPARE(b.prompter.texts(), asked);
-        QCOMPARE(outcome, loaded ? ConfigFiles::Outcome::Done : ConfigFiles::Outcome::Cancelled);
-        if (loaded)
-            QCOMPARE(b.editor.text(QStringLiteral("cmb_Prog_In"), 0), QStringLiteral("Pt 100"));
-        else
-            QVERIFY(b.snapshot() == before);
+        const auto ok = Answer::Ok, cancel = Answer::Cancel;
+        // The file's model, version and IdByte3, the answers, the questions, loaded or not.
+        const struct {
+            int model;
+            double version;
+            int idByte3;
+            QList<Answer> answers;
+            QStringList asked;
+            bool loaded;
+        } rows[] = {{3, 2.7, 9, {}, {}, true}, // other IdByte3, no question
+                    {3, 2.5, 4, {ok}, {v}, true},
+                    {3, 2.5, 4, {cancel}, {v}, false},
+                    {2, 2.7, 4, {cancel}, {d}, false},
+                    {2, 2.5, 4, {ok, cancel}, {v, d}, false}};
+        for (const auto& row : rows) {
+            Bench source(3);
+            const QString path = patchedFile(source, [&](ConfigFileRecord& rec) {
+                rec.modelByte = std::uint8_t(row.model);
+                rec.version = row.version;
+                rec.idByte3 = std::uint8_t(row.idByte3);
+            });
+            QVERIFY(!path.isEmpty());
+            Bench b(3);
+            for (Answer a : row.answers)
+                b.prompter.push(a);
+            const auto before = b.snapshot();
+            const auto outcome = b.files.openFrom(path);
+            QCOMPARE(b.prompter.texts(), row.asked);
+            QCOMPARE(outcome,
+                     row.loaded ? ConfigFiles::Outcome::Done : ConfigFiles::Outcome::Cancelled);
+            if (row.loaded)
+                QCOMPARE(b.editor.text(QStringLiteral("cmb_Prog_In"), 0), QStringLiteral("Pt 100"));
+            else
+                QVERIFY(b.snapshot() == before);
+        }
     }
 
     // What a file may set of channel B and of the doubler: on a single-channel model only the
     // doubler's output, on a lettered model no doubler at all (its bit is the model letter).
-    void channelBAndDoublerOnOpen_data() {
-        QTest::addColumn<int>("model");
-        QTest::addColumn<int>("doubler");
-        QTest::addColumn<QString>("channelB"); // input list, input end, output list, output end
-        QTest::newRow("RSX7030") << 0 << 0 << "|||";
-        QTest::newRow("RSX7030, doubler") << 0 << 1 << "DOUBLER||0-10 V|9";
-        QTest::newRow("RSX7035, doubler") << 8 << 1 << "DOUBLER||4-20 mA|9";
-        QTest::newRow("lettered") << 3 << 1 << "Ni 100|100|0-10 V|9";
-    }
     void channelBAndDoublerOnOpen() {
-        QFETCH(int, model);
-        QFETCH(int, doubler);
-        QFETCH(QString, channelB);
-        Bench source(3);
-        typeRtdConfiguration(source.editor);
-        source.editor.setText(QStringLiteral("txt_Output_max"), 1, QStringLiteral("9"));
-        QCOMPARE(source.files.saveTo(source.path("b.VNT")), ConfigFiles::Outcome::Done);
-        auto rec = *ConfigFileRecord::fromBytes(source.bytes("b.VNT"));
-        rec.modelByte = std::uint8_t(model);
-        rec.doubler = std::uint8_t(doubler);
-        if (model == 8)
-            rec.outputType = {1, 1}; // the only output this model offers
-        QString error;
-        QVERIFY(rec.save(source.path("b.VNT"), source.texts, &error));
-
-        Bench b(model);
-        QCOMPARE(b.files.openFrom(source.path("b.VNT")), ConfigFiles::Outcome::Done);
-        QStringList shown;
-        for (const char* name : {"cmb_Prog_In", "txt_Input_max", "cmb_Prog_Out", "txt_Output_max"})
-            shown << b.editor.text(QLatin1String(name), 1);
-        QCOMPARE(shown.join(u'|'), channelB);
-        QCOMPARE(b.editor.checked(QStringLiteral("chk_Doubler")), doubler && model != 3);
-        // Saved again: channel B's input code is 0 under the doubler, and the lettered model's
-        // doubler byte is 0.
-        QCOMPARE(b.files.saveTo(b.path("c.VNT")), ConfigFiles::Outcome::Done);
-        const QByteArray f = b.bytes("c.VNT");
-        QCOMPARE(int(f.at(13)), model == 3 ? 19 : 0);
-        QCOMPARE(int(f.at(291)), model == 3 ? 0 : doubler);
+        // Model, doubler, channel B's input list, input end, output list, output end.
+        for (const auto& [model, doubler, channelB] : {std::tuple{0, 0, "|||"},
+                                                       {0, 1, "DOUBLER||0-10 V|9"},
+                                                       {8, 1, "DOUBLER||4-20 mA|9"},
+                                                       {3, 1, "Ni 100|100|0-10 V|9"}}) {
+            Bench source(3);
+            const QString path = patchedFile(
+                source,
+                [&, model = model, doubler = doubler](ConfigFileRecord& rec) {
+                    rec.modelByte = std::uint8_t(model);
+                    rec.doubler = std::uint8_t(doubler);
+                    if (model == 8)
+                        rec.outputType = {1, 1}; // the only output this model offers
+                },
+                "9");
+            Bench b(model);
+            QCOMPARE(b.files.openFrom(path), ConfigFiles::Outcome::Done);
+            QStringList shown;
+            for (const char* name :
+                 {"cmb_Prog_In", "txt_Input_max", "cmb_Prog_Out", "txt_Output_max"})
+                shown << b.editor.text(QLatin1String(name), 1);
+            QCOMPARE(shown.join(u'|'), QLatin1String(channelB));
+            QCOMPARE(b.editor.checked(QStringLiteral("chk_Doubler")), doubler && model != 3);
+            // Saved again: channel B's input code is 0 under the doubler, and the lettered
+            // model's doubler byte is 0.
+            QCOMPARE(b.files.saveTo(b.path("c.VNT")), ConfigFiles::Outcome::Done);
+            const QByteArray f = b.bytes("c.VNT");
+            QCOMPARE(int(f.at(13)), model == 3 ? 19 : 0);
+            QCOMPARE(int(f.at(291)), model == 3 ? 0 : doubler);
+        }
     }
 
-    void badFilesChangeNothing_data() {
-        QTest::addColumn<QByteArray>("content");
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("truncated") << QByteArray(200, '\0');
-        QTest::newRow("oversized") << QByteArray(300, '\0');
-    }
     void badFilesChangeNothing() {
-        QFETCH(QByteArray, content);
-        Bench b(3);
-        typeRtdConfiguration(b.editor);
-        const auto before = b.snapshot();
-        QVERIFY(WriteTestFile(b.path("bad.VNT"), content));
-        QCOMPARE(b.files.openFrom(b.path("bad.VNT")), ConfigFiles::Outcome::Failed);
-        QVERIFY(b.snapshot() == before);
-        QCOMPARE(b.prompter.questions().size(), 1);
-        QCOMPARE(b.prompter.questions().first().icon, Prompter::Icon::Critical);
+        // Empty, truncated, oversized.
+        for (const QByteArray& content :
+             {QByteArray(), QByteArray(200, '\0'), QByteArray(300, '\0')}) {
+            Bench b(3);
+            typeRtdConfiguration(b.editor);
+            const auto before = b.snapshot();
+            QVERIFY(WriteTestFile(b.path("bad.VNT"), content));
+            QCOMPARE(b.files.openFrom(b.path("bad.VNT")), ConfigFiles::Outcome::Failed);
+            QVERIFY(b.snapshot() == before);
+            QCOMPARE(b.prompter.questions().size(), 1);
+            QCOMPARE(b.prompter.questions().first().icon, Prompter::Icon::Critical);
+        }
     }
 
     void hostileValuesLoadFieldByField() {
         Bench b(3);
-        typeRtdConfiguration(b.editor);
-        QVERIFY(b.files.saveTo(b.path("h.VNT")) == ConfigFiles::Outcome::Done);
-        auto rec = *ConfigFileRecord::fromBytes(b.bytes("h.VNT"));
         // Codes with no row, a NaN, an absurd double, an over-range with no step, an odd flag,
         // a grey check box and states or operators that do not exist.
-        rec.inputType[0] = 200, rec.outputType[1] = 9, rec.overRange[1] = 3.3;
-        rec.inputEnd[0] = std::numeric_limits<double>::quiet_NaN(), rec.inputStart[0] = 1e300;
-        rec.cjcExternal[0] = 77, rec.highSpeed = 2, rec.doubler = 9;
-        rec.mathOperator[0] = 42, rec.optionValue[0] = -1e9;
-        QString error;
-        QVERIFY(rec.save(b.path("h.VNT"), b.texts, &error));
+        const QString path = patchedFile(b, [](ConfigFileRecord& rec) {
+            rec.inputType[0] = 200, rec.outputType[1] = 9, rec.overRange[1] = 3.3;
+            rec.inputEnd[0] = std::numeric_limits<double>::quiet_NaN(), rec.inputStart[0] = 1e300;
+            rec.cjcExternal[0] = 77, rec.highSpeed = 2, rec.doubler = 9;
+            rec.mathOperator[0] = 42, rec.optionValue[0] = -1e9;
+        });
         Bench fresh(3);
         typeRtdConfiguration(fresh.editor);
-        QCOMPARE(fresh.files.openFrom(b.path("h.VNT")), ConfigFiles::Outcome::Done);
+        QCOMPARE(fresh.files.openFrom(path), ConfigFiles::Outcome::Done);
         QCOMPARE(fresh.editor.text(QStringLiteral("cmb_Prog_In"), 0), QStringLiteral("Pt 100"));
         QCOMPARE(fresh.editor.text(QStringLiteral("cmb_Prog_Out"), 1), QStringLiteral("0-10 V"));
         QCOMPARE(fresh.editor.text(QStringLiteral("txt_Input_max"), 0), QStringLiteral("150"));
@@ -276,8 +268,8 @@ private Q_SLOTS:
         QCOMPARE(other.editor.text(QStringLiteral("txt_offset"), 0), QStringLiteral("2.7"));
         // Saved again, the file holds Celsius as before.
         QCOMPARE(other.files.saveTo(b.path("f2.VNT")), ConfigFiles::Outcome::Done);
-        QCOMPARE(f64At(b.bytes("f2.VNT"), 14), 150.0);
-        QCOMPARE(f64At(b.bytes("f2.VNT"), 88), 1.5);
+        QCOMPARE(at(b.bytes("f2.VNT"), 14), 150.0);
+        QCOMPARE(at(b.bytes("f2.VNT"), 88), 1.5);
     }
 
     void dialogs() {

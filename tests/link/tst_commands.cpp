@@ -203,40 +203,36 @@ private Q_SLOTS:
     // The device is busy writing its EEPROM for a while after each "$W" and ignores what
     // arrives meanwhile: the block write's pause must outlast that, or bytes are lost
     // without a word from the write itself, and only a read-back finds out.
-    void writeBlock_data() {
-        QTest::addColumn<double>("pauseScale");
-        QTest::addColumn<bool>("lost");
-        QTest::newRow("protocol pause") << 1.0 << false;
-        QTest::newRow("pause shortened to 20 ms") << 0.4 << true;
-    }
     void writeBlock() {
-        QFETCH(double, pauseScale);
-        QFETCH(bool, lost);
-        SimBench b(0);
-        b.link.setDelayScale(pauseScale);
-        // 13: an address equal to CR
-        const WriteQueue q{{20, 0xE8}, {21, 0x03}, {13, 0x0D}, {22, 0x2A}, {23, 0x5C}, {24, 0x6D}};
-        const QByteArray before = b.device.bank(0);
-        for (const WriteItem& w : q)
-            QVERIFY(quint8(before.at(w.address)) != w.value);
-        QSignalSpy written(&b.link, &DeviceLink::blockWritten);
-        b.link.WriteBlock(0, q);
-        QCOMPARE(b.link.CommError, 0); // nothing is read back here, so nothing is noticed
-        QCOMPARE(written.count(), 1);
-        QCOMPARE(b.count("$W"), int(q.size()));
-        QVERIFY(b.device.commandLog().contains(QByteArray("$W\x00\x14\xE8\r", 6)));
-        QCOMPARE(b.device.commandsIgnoredBusy() > 0, lost);
+        // The protocol's pause, and one shortened to 20 ms.
+        for (const auto& [pauseScale, lost] : {std::pair{1.0, false}, {0.4, true}}) {
+            SimBench b(0);
+            b.link.setDelayScale(pauseScale);
+            // 13: an address equal to CR
+            const WriteQueue q{{20, 0xE8}, {21, 0x03}, {13, 0x0D},
+                               {22, 0x2A}, {23, 0x5C}, {24, 0x6D}};
+            const QByteArray before = b.device.bank(0);
+            for (const WriteItem& w : q)
+                QVERIFY(quint8(before.at(w.address)) != w.value);
+            QSignalSpy written(&b.link, &DeviceLink::blockWritten);
+            b.link.WriteBlock(0, q);
+            QCOMPARE(b.link.CommError, 0); // nothing is read back here, so nothing is noticed
+            QCOMPARE(written.count(), 1);
+            QCOMPARE(b.count("$W"), int(q.size()));
+            QVERIFY(b.device.commandLog().contains(QByteArray("$W\x00\x14\xE8\r", 6)));
+            QCOMPARE(b.device.commandsIgnoredBusy() > 0, lost);
 
-        const QByteArray back = b.link.ReadBlock(0, 0, 64);
-        QCOMPARE(b.link.CommError, 0);
-        int differ = 0;
-        for (const WriteItem& w : q) {
-            const auto now = quint8(back.at(w.address));
-            QVERIFY(now == w.value || now == quint8(before.at(w.address))); // lost, never bent
-            differ += now != w.value;
+            const QByteArray back = b.link.ReadBlock(0, 0, 64);
+            QCOMPARE(b.link.CommError, 0);
+            int differ = 0;
+            for (const WriteItem& w : q) {
+                const auto now = quint8(back.at(w.address));
+                QVERIFY(now == w.value || now == quint8(before.at(w.address))); // lost, never bent
+                differ += now != w.value;
+            }
+            QCOMPARE(differ > 0, lost);
+            QVERIFY(!b.device.inProgramming());
         }
-        QCOMPARE(differ > 0, lost);
-        QVERIFY(!b.device.inProgramming());
     }
 
     void writeBlockRefusedHandshake() {

@@ -15,18 +15,12 @@ using K = Fault::Kind;
 namespace {
 
 enum class Command { ReadBlock, WriteBlock, ReadTable, ReadData, ReadIdentity, ReadFrame };
+// clang-format off
 enum class Trouble {
-    NoReply,
-    LateWithin,
-    LatePast,
-    JunkBefore,
-    Split,
-    Truncated,
-    Vanish,
-    Swapped,
-    StaleBefore,
-    StaleAfter,
+    NoReply, LateWithin, LatePast, JunkBefore, Split, Truncated, Vanish, Swapped, StaleBefore,
+    StaleAfter
 };
+// clang-format on
 
 // Pauses and time-outs at a fifth of their real length (a 200 ms reply time-out); wire time
 // stays real, so a table reply still takes a good third of the time-out.
@@ -73,26 +67,20 @@ QList<int> ints(const QByteArray& b) {
 // Runs one command; the first element of what it returns is its failure flag (1 failed),
 // the rest what it reports as read (or, for a write, the device's memory afterwards).
 QList<int> run(Bench& b, Command c) {
+    // The failure flag is read after the command, whose result is the argument.
+    const auto flagged = [&b](QList<int> r) { return r.prepend(b.link.CommError), r; };
     switch (c) {
-    case Command::ReadBlock: {
-        const QByteArray r = b.link.ReadBlock(0, 20, 4);
-        return QList<int>{b.link.CommError} + ints(r.left(4));
-    }
+    case Command::ReadBlock:
+        return flagged(ints(b.link.ReadBlock(0, 20, 4).left(4)));
     case Command::WriteBlock:
         b.link.WriteBlock(0, kWrites);
-        return QList<int>{b.link.CommError} + ints(b.device.bank(0));
-    case Command::ReadTable: {
-        const QList<int> r = b.link.ReadTable(2);
-        return QList<int>{b.link.CommError} + r;
-    }
-    case Command::ReadData: {
-        const QList<int> r = b.link.ReadData();
-        return QList<int>{b.link.CommError} + r.mid(0, 4);
-    }
-    case Command::ReadIdentity: {
-        const QByteArray r = b.link.ReadIdentity();
-        return ints(r.left(5));
-    }
+        return flagged(ints(b.device.bank(0)));
+    case Command::ReadTable:
+        return flagged(b.link.ReadTable(2));
+    case Command::ReadData:
+        return flagged(b.link.ReadData().mid(0, 4));
+    case Command::ReadIdentity:
+        return ints(b.link.ReadIdentity().left(5));
     case Command::ReadFrame: {
         const QByteArray r = b.link.ReadFrame();
         // Element 1 is the frame's sequence byte, different from frame to frame.
@@ -185,25 +173,18 @@ private Q_SLOTS:
         const QByteArray m = target(c);
         const int skip = c == Command::ReadBlock ? 2 : 0;
         bool secondUnit = false;
+        // The plain faults by trouble: kind, count, delay. The frame reader waits through
+        // three missing frames (10 per second).
+        const std::tuple<K, int, int> plain[] = {
+            {K::NoReply, frames ? 3 : 1, 0},    {K::DelayedReply, 1, wait * 2 / 5},
+            {K::DelayedReply, 1, wait * 6 / 5}, {K::JunkBefore, 1, 0},
+            {K::SplitReply, 1, wait / 10},      {K::TruncatedReply, 1, 0}};
+        if (t <= Trouble::Truncated) {
+            const auto& [kind, count, delay] = plain[int(t)];
+            b.device.injectFault({kind, m, skip, count, delay});
+        }
         switch (t) {
-        case Trouble::NoReply:
-            // The frame reader waits through three missing frames (10 per second).
-            b.device.injectFault({K::NoReply, m, skip, frames ? 3 : 1});
-            break;
-        case Trouble::LateWithin:
-            b.device.injectFault({K::DelayedReply, m, skip, 1, wait * 2 / 5});
-            break;
-        case Trouble::LatePast:
-            b.device.injectFault({K::DelayedReply, m, skip, 1, wait * 6 / 5});
-            break;
-        case Trouble::JunkBefore:
-            b.device.injectFault({K::JunkBefore, m, skip, 1});
-            break;
-        case Trouble::Split:
-            b.device.injectFault({K::SplitReply, m, skip, 1, wait / 10});
-            break;
-        case Trouble::Truncated:
-            b.device.injectFault({K::TruncatedReply, m, skip, 1});
+        default:
             break;
         case Trouble::Vanish:
             // Mid-command: at the second byte of a block, else at the one request.
