@@ -12,6 +12,7 @@
 #include "simbench.h"
 #include "simdevice.h"
 #include "simtransport.h"
+#include "testfiles.h"
 #include "texts.h"
 
 #include <QTemporaryDir>
@@ -34,6 +35,17 @@ struct Station : SimBench {
     ConfigEditor config;
     ConfigFiles files;
 };
+
+// What the checks before a write report, the cold-junction rule first.
+QStringList findings(const Station& s) {
+    const LimitChecks checks(s.editor, s.texts);
+    QStringList out;
+    if (checks.cjcRuleViolated())
+        out << checks.cjcRuleMessage();
+    for (const LimitFinding& f : checks.findings())
+        out << f.message;
+    return out;
+}
 
 } // namespace
 
@@ -65,48 +77,35 @@ private Q_SLOTS:
         // The record the file carries is now the second device's record too.
         QCOMPARE(b.device.bank(0).left(MainBlockSize), a.device.bank(0).left(MainBlockSize));
         QCOMPARE(b.files.saveTo(dir.filePath(QStringLiteral("b.VNT"))), ConfigFiles::Outcome::Done);
-        QString error;
-        QCOMPARE(ConfigFileRecord::load(dir.filePath(QStringLiteral("b.VNT")), b.texts, &error)
-                     ->toBytes(),
-                 ConfigFileRecord::load(path, b.texts, &error)->toBytes());
+        QCOMPARE(ReadTestFile(dir.filePath(QStringLiteral("b.VNT"))), ReadTestFile(path));
     }
     // A file of another model holds nothing for what its model lacks: opened anyway (OK on
     // "not compatible") and written, channel B keeps the device's input, output and ranges.
-    void otherModelKeepsChannelB_data() {
-        QTest::addColumn<int>("fileModel");
-        QTest::addColumn<int>("deviceModel");
-        QTest::newRow("RSX7030 file, two-channel RSX7131") << 0 << 3;
-        QTest::newRow("RSX7035 file, RSX7032D") << 8 << 4;
-        QTest::newRow("RSX5035 file, math model") << 9 << 5;
-    }
     void otherModelKeepsChannelB() {
-        QFETCH(int, fileModel);
-        QFETCH(int, deviceModel);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("other.VNT"));
-        Station a{std::uint8_t(fileModel)};
-        QCOMPARE(a.config.ReadEprom(), EditorOutcome::Done);
-        QCOMPARE(a.files.saveTo(path), ConfigFiles::Outcome::Done);
-
-        Station b{std::uint8_t(deviceModel)};
-        QCOMPARE(b.config.ReadEprom(), EditorOutcome::Done);
-        const QStringList fields = {
-            QStringLiteral("cmb_Prog_In"),    QStringLiteral("cmb_Prog_Out"),
-            QStringLiteral("txt_Input_max"),  QStringLiteral("txt_Input_min"),
-            QStringLiteral("txt_Output_max"), QStringLiteral("txt_Output_min")};
-        const auto channelB = [&b, &fields] {
-            QStringList out;
-            for (const QString& f : fields)
-                out << f + u'=' + b.editor.text(f, 1);
-            return out;
-        };
-        const QStringList before = channelB();
-        b.prompter.setFallback(Prompter::Answer::Ok);
-        QCOMPARE(b.files.openFrom(path), ConfigFiles::Outcome::Done);
-        QCOMPARE(channelB(), before);
-        QCOMPARE(b.config.WriteEprom(), EditorOutcome::Done);
-        QCOMPARE(b.config.ReadEprom(), EditorOutcome::Done);
-        QCOMPARE(channelB(), before);
+        // RSX7030 file into a two-channel RSX7131, RSX7035 into RSX7032D, RSX5035 into math.
+        for (const auto& [fileModel, deviceModel] : {std::pair{0, 3}, {8, 4}, {9, 5}}) {
+            QTemporaryDir dir;
+            const QString path = dir.filePath(QStringLiteral("other.VNT"));
+            Station a{std::uint8_t(fileModel)};
+            QCOMPARE(a.config.ReadEprom(), EditorOutcome::Done);
+            QCOMPARE(a.files.saveTo(path), ConfigFiles::Outcome::Done);
+            Station b{std::uint8_t(deviceModel)};
+            QCOMPARE(b.config.ReadEprom(), EditorOutcome::Done);
+            const auto channelB = [&b] {
+                QStringList out;
+                for (const char* f : {"cmb_Prog_In", "cmb_Prog_Out", "txt_Input_max",
+                                      "txt_Input_min", "txt_Output_max", "txt_Output_min"})
+                    out << QLatin1String(f) + u'=' + b.editor.text(QLatin1String(f), 1);
+                return out;
+            };
+            const QStringList before = channelB();
+            b.prompter.setFallback(Prompter::Answer::Ok);
+            QCOMPARE(b.files.openFrom(path), ConfigFiles::Outcome::Done);
+            QCOMPARE(channelB(), before);
+            QCOMPARE(b.config.WriteEprom(), EditorOutcome::Done);
+            QCOMPARE(b.config.ReadEprom(), EditorOutcome::Done);
+            QCOMPARE(channelB(), before);
+        }
     }
     // A type the connected model does not offer, met in a device's bytes, in a file and in
     // the editor's list: decode keeps the previous type, open keeps the list and says which
@@ -190,12 +189,7 @@ private Q_SLOTS:
         const QString name = output ? cat.Output(code).name : cat.Input(code).name;
         if (!name.isEmpty()) {
             s.editor.setText(list, 0, name);
-            const QStringList messages = [&] {
-                QStringList out;
-                for (const LimitFinding& f : LimitChecks(s.editor, s.texts).findings())
-                    out << f.message;
-                return out;
-            }();
+            const QStringList messages = findings(s);
             const QString what =
                 output ? QStringLiteral("output value") : QStringLiteral("input value");
             QVERIFY2(!messages.filter(QStringLiteral("Channel A: %1 (TYPE)").arg(what)).isEmpty(),
@@ -209,42 +203,30 @@ private Q_SLOTS:
     }
     // Every simulated model as it leaves the factory passes every check of a write, and its
     // own saved file opens into it again without a question and changes no byte.
-    void defaultImagesPassEveryCheck_data() {
-        QTest::addColumn<int>("model");
-        for (int m = 0; m <= 9; ++m)
-            QTest::addRow("model byte %d", m) << m;
-    }
     void defaultImagesPassEveryCheck() {
-        QFETCH(int, model);
-        Station s{std::uint8_t(model)};
-        QCOMPARE(s.config.ReadEprom(), EditorOutcome::Done);
-        const auto messages = [&s] {
-            const LimitChecks checks(s.editor, s.texts);
-            QStringList out;
-            if (checks.cjcRuleViolated())
-                out << checks.cjcRuleMessage();
-            for (const LimitFinding& f : checks.findings())
-                out << f.message;
-            return out;
-        };
-        QCOMPARE(messages(), QStringList());
+        for (int model = 0; model <= 9; ++model) {
+            Station s{std::uint8_t(model)};
+            QCOMPARE(s.config.ReadEprom(), EditorOutcome::Done);
+            QCOMPARE(findings(s), QStringList());
 
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("own.VNT"));
-        QCOMPARE(s.files.saveTo(path), ConfigFiles::Outcome::Done);
-        QCOMPARE(s.files.openFrom(path), ConfigFiles::Outcome::Done);
-        QCOMPARE(s.prompter.texts(), QStringList());
-        QCOMPARE(messages(), QStringList());
-        const QByteArray before = s.device.bank(0).left(MainBlockSize);
-        if (model == 7) { // the one whose trips once failed: through the device
-            QCOMPARE(s.config.WriteEprom(), EditorOutcome::Done);
+            QTemporaryDir dir;
+            const QString path = dir.filePath(QStringLiteral("own.VNT"));
+            QCOMPARE(s.files.saveTo(path), ConfigFiles::Outcome::Done);
+            QCOMPARE(s.files.openFrom(path), ConfigFiles::Outcome::Done);
             QCOMPARE(s.prompter.texts(), QStringList());
-            QCOMPARE(s.device.bank(0).left(MainBlockSize), before);
-        } else {
-            QByteArray main = before;
-            ApplyWrites(EncodeRecord(s.editor.toRecord(), s.device.identity(), s.catalogue, main),
-                        &main, nullptr);
-            QCOMPARE(main, before);
+            QCOMPARE(findings(s), QStringList());
+            const QByteArray before = s.device.bank(0).left(MainBlockSize);
+            if (model == 7) { // the one whose trips once failed: through the device
+                QCOMPARE(s.config.WriteEprom(), EditorOutcome::Done);
+                QCOMPARE(s.prompter.texts(), QStringList());
+                QCOMPARE(s.device.bank(0).left(MainBlockSize), before);
+            } else {
+                QByteArray main = before;
+                ApplyWrites(
+                    EncodeRecord(s.editor.toRecord(), s.device.identity(), s.catalogue, main),
+                    &main, nullptr);
+                QCOMPARE(main, before);
+            }
         }
     }
 

@@ -47,61 +47,52 @@ private Q_SLOTS:
         QLoggingCategory::setFilterRules(QString());
     }
 
-    void traceBytes_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("identify") << QByteArray("$V\0\0\0\r", 6)
-                                  << QStringLiteral("24 56 00 00 00 0d  |$V....|");
-        QTest::newRow("reply") << QByteArray("*\x00\x0c\xff"
-                                             "A\r\n",
-                                             7)
-                               << QStringLiteral("2a 00 0c ff 41 0d 0a  |*...A..|");
-        QTest::newRow("empty") << QByteArray() << QStringLiteral("  ||");
-    }
     void traceBytes() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, text);
-        QCOMPARE(TraceBytes(bytes), text);
+        for (const auto& [bytes, text] :
+             {std::pair{QByteArray("$V\0\0\0\r", 6), "24 56 00 00 00 0d  |$V....|"},
+              {QByteArray("*\x00\x0c\xff"
+                          "A\r\n",
+                          7),
+               "2a 00 0c ff 41 0d 0a  |*...A..|"},
+              {QByteArray(), "  ||"}})
+            QCOMPARE(TraceBytes(bytes), QString::fromLatin1(text));
     }
 
-    void offByDefault() {
-        SimBench b(0);
-        b.link.setDelayScale(0.01);
-        b.link.ReadIdentity();
-        QCOMPARE(b.link.CommError, 0);
-        QVERIFY(g_lines.isEmpty());
-    }
-
-    void identifyRequestsInOrder() {
-        QLoggingCategory::setFilterRules(QStringLiteral("vantelso.link.debug=true"));
-        SimBench b(0);
-        b.link.setDelayScale(0.01);
-        b.link.ReadIdentity();
-        QCOMPARE(b.link.CommError, 0);
-        const QList<QByteArray> expected{"SM\r", "PR\r", QByteArray("$V\0\0\0\r", 6), "$FPxx\r",
-                                         "$FPxx\r"};
-        QCOMPARE(traced(QStringLiteral("->")), expected);
-        // What went out is exactly what the device received.
-        QCOMPARE(traced(QStringLiteral("->")), b.device.commandLog());
-        const QList<QByteArray> replies = traced(QStringLiteral("<-"));
-        QVERIFY(replies.contains("OK\r\n"));
-        QVERIFY(std::any_of(replies.begin(), replies.end(),
-                            [](const QByteArray& r) { return r.startsWith('*'); }));
-    }
-
-    void timeoutAndRetry() {
-        QLoggingCategory::setFilterRules(QStringLiteral("vantelso.link.debug=true"));
-        SimBench b(0);
-        b.link.setDelayScale(0.01);
-        b.device.injectFault({K::NoReply, QByteArray("$V"), 0});
-        b.prompter.push(Prompter::Answer::Retry);
-        b.link.ReadIdentity();
-        QCOMPARE(b.link.CommError, 0);
-        const QString all = g_lines.join(u'\n');
-        QVERIFY2(all.contains(QStringLiteral("timeout 1 s waiting for 2a 23 23 23 23 23 23")),
-                 qPrintable(all));
-        QVERIFY2(all.contains(QStringLiteral("retry $V")), qPrintable(all));
-        QCOMPARE(traced(QStringLiteral("->")).count(QByteArray("$V\0\0\0\r", 6)), 2);
+    // One identify, off by default and then with the trace on; a time-out and its retry.
+    void identifyTimeoutAndRetry() {
+        for (int run = 0; run < 3; ++run) {
+            if (run > 0)
+                QLoggingCategory::setFilterRules(QStringLiteral("vantelso.link.debug=true"));
+            g_lines.clear();
+            SimBench b(0);
+            b.link.setDelayScale(0.01);
+            if (run == 2) {
+                b.device.injectFault({K::NoReply, QByteArray("$V"), 0});
+                b.prompter.push(Prompter::Answer::Retry);
+            }
+            b.link.ReadIdentity();
+            QCOMPARE(b.link.CommError, 0);
+            if (run == 0) {
+                QVERIFY(g_lines.isEmpty());
+            } else if (run == 1) {
+                const QList<QByteArray> expected{"SM\r", "PR\r", QByteArray("$V\0\0\0\r", 6),
+                                                 "$FPxx\r", "$FPxx\r"};
+                QCOMPARE(traced(QStringLiteral("->")), expected);
+                // What went out is exactly what the device received.
+                QCOMPARE(traced(QStringLiteral("->")), b.device.commandLog());
+                const QList<QByteArray> replies = traced(QStringLiteral("<-"));
+                QVERIFY(replies.contains("OK\r\n"));
+                QVERIFY(std::any_of(replies.begin(), replies.end(),
+                                    [](const QByteArray& r) { return r.startsWith('*'); }));
+            } else {
+                const QString all = g_lines.join(u'\n');
+                QVERIFY2(
+                    all.contains(QStringLiteral("timeout 1 s waiting for 2a 23 23 23 23 23 23")),
+                    qPrintable(all));
+                QVERIFY2(all.contains(QStringLiteral("retry $V")), qPrintable(all));
+                QCOMPARE(traced(QStringLiteral("->")).count(QByteArray("$V\0\0\0\r", 6)), 2);
+            }
+        }
     }
 };
 

@@ -44,12 +44,22 @@ private Q_SLOTS:
 
     // Why a port failed to open, from the error the port reported and the device node: a
     // group is suggested only when joining it would open the port and it is not root's.
-    void openFailures_data() {
-        QTest::addColumn<int>("error");
-        QTest::addColumn<QString>("node"); // exists, accessible, group, group rw, mode
-        QTest::addColumn<QString>("message");
-        const auto row = [](const char* name, OpenError e, const char* node, const char* m) {
-            QTest::newRow(name) << int(e) << QString::fromLatin1(node) << QString::fromLatin1(m);
+    void openFailures() {
+        // The node: exists, accessible, group, group rw, mode.
+        const auto row = [](const char*, OpenError e, const char* node, const char* message) {
+            const QStringList f = QString::fromLatin1(node).split(u' ');
+            PortNode n;
+            n.exists = f[0] == u"1";
+            n.accessible = f[1] == u"1";
+            n.owner = QStringLiteral("root");
+            n.group = f[2];
+            n.groupIsSuperuser = f[2] == u"root";
+            n.groupMayOpen = f[3] == u"1";
+            n.mode = f[4];
+            QCOMPARE(
+                DescribePortProblem(ClassifyOpenFailure(QStringLiteral("/dev/ttyUSB0"), e,
+                                                        QStringLiteral("Input/output error"), n)),
+                QString::fromLatin1(message));
         };
         row("not found", OpenError::NotFound, "1 1 dialout 1 crw-rw----",
             "Serial port /dev/ttyUSB0 does not exist. Check the cable or choose another port.");
@@ -71,23 +81,6 @@ private Q_SLOTS:
             "Permission denied on /dev/ttyUSB0 (owner root:dialout, mode crw-------). Ask the "
             "administrator for access to the port.");
     }
-    void openFailures() {
-        QFETCH(int, error);
-        QFETCH(QString, node);
-        const QStringList f = node.split(u' ');
-        PortNode n;
-        n.exists = f[0] == u"1";
-        n.accessible = f[1] == u"1";
-        n.owner = QStringLiteral("root");
-        n.group = f[2];
-        n.groupIsSuperuser = f[2] == u"root";
-        n.groupMayOpen = f[3] == u"1";
-        n.mode = f[4];
-        const PortProblem p = ClassifyOpenFailure(QStringLiteral("/dev/ttyUSB0"), OpenError(error),
-                                                  QStringLiteral("Input/output error"), n);
-        QTEST(DescribePortProblem(p), "message");
-    }
-
 #ifdef Q_OS_UNIX
     // What the file system tells about a node; root passes every permission check.
     void portNode() {

@@ -120,40 +120,35 @@ private Q_SLOTS:
     // shown so far; a reply completing by then replaces it, so a repeated or late answer to
     // an earlier request is not taken for this one. A device faster than the line is paced,
     // never refused.
-    void heldReplies_data() {
-        QTest::addColumn<int>("turnaroundMs"); // how late the earlier replies came; -1 none
-        QTest::addColumn<int>("staleMs");      // a stale reply's arrival; -1 none
-        QTest::addColumn<int>("replyMs");      // the reply's arrival
-        QTest::newRow("device faster than the line") << -1 << -1 << 0;
-        QTest::newRow("fast device, stale first") << -1 << 0 << 2;
-        QTest::newRow("stale, reply at the line's time") << 0 << 3 << 24;
-        // Sooner than the turnaround so far, which a loaded machine can only lengthen.
-        QTest::newRow("stale, reply after the turnaround") << 10 << 3 << 30;
-    }
     void heldReplies() {
-        QFETCH(int, turnaroundMs);
-        QFETCH(int, staleMs);
-        QFETCH(int, replyMs);
-        constexpr int kWireMs = 24;
-        const QByteArray request("$R\0\4\0\r", 6), reply("*\x00\x04\x07\r\n", 6),
-            stale("*\x00\x03\x66\r\n", 6);
-        Wire w;
-        w.wire.byteNs = 2'000'000;
-        for (int k = 0; turnaroundMs >= 0 && k < 2; ++k) {
+        // How late the earlier replies came (-1 none), a stale reply's arrival (-1 none), the
+        // reply's arrival: a device faster than the line; a fast device, stale first; stale,
+        // reply at the line's time; stale, reply after the turnaround (sooner than the
+        // turnaround so far, which a loaded machine can only lengthen).
+        for (const auto& [turnaround, staleAt, replyAt] :
+             {std::tuple{-1, -1, 0}, {-1, 0, 2}, {0, 3, 24}, {10, 3, 30}}) {
+            const int turnaroundMs = turnaround, staleMs = staleAt, replyMs = replyAt;
+            constexpr int kWireMs = 24;
+            const QByteArray request("$R\0\4\0\r", 6), reply("*\x00\x04\x07\r\n", 6),
+                stale("*\x00\x03\x66\r\n", 6);
+            Wire w;
+            w.wire.byteNs = 2'000'000;
+            for (int k = 0; turnaroundMs >= 0 && k < 2; ++k) {
+                w.wire.onWrite = [&](const QByteArray&) {
+                    w.wire.arrive(reply, kWireMs + turnaroundMs);
+                };
+                QCOMPARE(w.link.WaitReply(request, kFive, 1).text(), reply);
+            }
             w.wire.onWrite = [&](const QByteArray&) {
-                w.wire.arrive(reply, kWireMs + turnaroundMs);
+                if (staleMs >= 0)
+                    w.wire.arrive(stale, staleMs);
+                w.wire.arrive(reply, replyMs);
             };
+            QElapsedTimer clock;
+            clock.start();
             QCOMPARE(w.link.WaitReply(request, kFive, 1).text(), reply);
+            QVERIFY(clock.elapsed() >= kWireMs - 1); // never sooner than the line could
         }
-        w.wire.onWrite = [&](const QByteArray&) {
-            if (staleMs >= 0)
-                w.wire.arrive(stale, staleMs);
-            w.wire.arrive(reply, replyMs);
-        };
-        QElapsedTimer clock;
-        clock.start();
-        QCOMPARE(w.link.WaitReply(request, kFive, 1).text(), reply);
-        QVERIFY(clock.elapsed() >= kWireMs - 1); // never sooner than the line could
     }
 
     void handshakeSecondTry() {

@@ -20,45 +20,33 @@ QByteArray frame(int command, int d1, int d2, int d3, int d4, int checksumDelta 
     return f;
 }
 
-void route(SimulatedBench& b, const QByteArray& lines) {
-    b.switches().receive(lines);
-}
-
 } // namespace
 
 class TestSimBench : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void routing_data() {
-        QTest::addColumn<int>("modelByte");
-        QTest::addColumn<QByteArray>("lines");
-        QTest::addColumn<int>("calibratorChannel");
-        QTest::addColumn<int>("meterChannel");
-        QTest::newRow("open") << 5 << QByteArray() << 0 << 0;
-        QTest::newRow("B input") << 5 << QByteArray("rout:close (@101,102)\r\n") << 1 << 0;
-        QTest::newRow("only 101") << 5 << QByteArray("rout:close (@101)\r\n") << 0 << 0;
-        QTest::newRow("B output") << 5 << QByteArray("rout:close (@111)\nrout:close (@112)\n") << 0
-                                  << 1;
-        QTest::newRow("7030 B input") << 0 << QByteArray("rout:close (@109)\r\n") << 1 << 0;
-        QTest::newRow("7030 B mA out") << 0 << QByteArray("rout:close (@114)\r\n") << 0 << 1;
-        QTest::newRow("7030 B V out") << 0 << QByteArray("rout:close (@108)\r\n") << 0 << 1;
-    }
     void routing() {
-        QFETCH(int, modelByte);
-        QFETCH(QByteArray, lines);
-        QFETCH(int, calibratorChannel);
-        QFETCH(int, meterChannel);
-        SimulatedBench b{std::uint8_t(modelByte)};
-        route(b, lines);
-        QCOMPARE(b.switches().errors(), 0);
-        QCOMPARE(b.calibratorChannel(), calibratorChannel);
-        QCOMPARE(b.meterChannel(), meterChannel);
+        // Model byte, the lines closed, the channels of the calibrator and of the meter.
+        for (const auto& [modelByte, lines, calibratorChannel, meterChannel] :
+             {std::tuple{5, "", 0, 0},
+              {5, "rout:close (@101,102)\r\n", 1, 0},
+              {5, "rout:close (@101)\r\n", 0, 0}, // only 101
+              {5, "rout:close (@111)\nrout:close (@112)\n", 0, 1},
+              {0, "rout:close (@109)\r\n", 1, 0},    // RSX7030: B input
+              {0, "rout:close (@114)\r\n", 0, 1},    // B mA out
+              {0, "rout:close (@108)\r\n", 0, 1}}) { // B V out
+            SimulatedBench b{std::uint8_t(modelByte)};
+            b.switches().receive(lines);
+            QCOMPARE(b.switches().errors(), 0);
+            QCOMPARE(b.calibratorChannel(), calibratorChannel);
+            QCOMPARE(b.meterChannel(), meterChannel);
 
-        // 12.5 mV from the calibrator (mVL, 12500 uV) lands on the routed input only.
-        b.calibrator().receive(frame(0x80, 0, 0, 0, 0) + frame(0x81, 0, 0, 0x30, 0xD4));
-        QCOMPARE(b.calibrator().output(), 12.5);
-        QCOMPARE(b.device().analogInput(calibratorChannel), std::optional<double>(12.5));
-        QCOMPARE(b.device().analogInput(1 - calibratorChannel), std::nullopt);
+            // 12.5 mV from the calibrator (mVL, 12500 uV) lands on the routed input only.
+            b.calibrator().receive(frame(0x80, 0, 0, 0, 0) + frame(0x81, 0, 0, 0x30, 0xD4));
+            QCOMPARE(b.calibrator().output(), 12.5);
+            QCOMPARE(b.device().analogInput(calibratorChannel), std::optional<double>(12.5));
+            QCOMPARE(b.device().analogInput(1 - calibratorChannel), std::nullopt);
+        }
     }
 
     void deviceOutput() {
