@@ -1,5 +1,5 @@
-// The simulated device on its own: command parsing, programming mode, swapping, wire timing
-// and its in-process port. Replies and injected faults are checked through the link by the
+// The simulated device on its own: model texts, command parsing, wire timing and its
+// in-process port. Replies and injected faults are checked through the link by the
 // command tests.
 #include "simdevice.h"
 #include "simtransport.h"
@@ -43,31 +43,7 @@ const QByteArray kOk("OK\r\n");
 class TestSim : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void programmingModeAndSwap() {
-        SimDevice d(0);
-        const QList<QByteArray> queries{cmd('R'), cmd('V'), cmd('D'), cmd('S', 1, 1)};
-        for (bool programming : {false, true}) {
-            for (const QByteArray& q : queries)
-                QVERIFY(programming ? exchange(d, q).endsWith("\r\n") : exchange(d, q).isEmpty());
-            QCOMPARE(exchange(d, cmd('W', 0, 40, 9)), QByteArray());
-            QCOMPARE(d.memory(0, 40), std::uint8_t(programming ? 9 : 0));
-            if (programming) {
-                // Busy writing its EEPROM: a request meanwhile is ignored, even a read.
-                QCOMPARE(exchange(d, cmd('R', 0, 40)), QByteArray());
-                QCOMPARE(d.commandsIgnoredBusy(), 1);
-                QTest::qWait(int(SimDevice::kDefaultWriteTimeMs) + 5);
-                QVERIFY(exchange(d, cmd('R', 0, 40)).endsWith("\x09\r\n"));
-            }
-            QCOMPARE(exchange(d, programming ? "$FPxx\r" : "PR\r"),
-                     programming ? QByteArray() : kOk);
-        }
-        QVERIFY(!d.inProgramming());
-        QCOMPARE(exchange(d, cmd('R')), QByteArray());
-        // A swapped-in device starts outside programming mode, with its own memory.
-        QCOMPARE(exchange(d, "PR\r"), kOk);
-        d.swapTo(3, 0x20);
-        QVERIFY(!d.inProgramming());
-        QCOMPARE(d.memory(0, 0), std::uint8_t(18));
+    void modelTexts() {
         // Model texts: a bare model byte, and an identifier (unknown ones go to the tool).
         for (const auto& [text, identifier] :
              {std::pair{"3", "RSX7032B"}, {"RSX7132D", "RSX7132D"}}) {
