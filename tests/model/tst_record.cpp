@@ -1,17 +1,24 @@
+// The record's bytes and fields, the catalogue, the byte codecs and the configuration read.
+#include "catalogue.h"
 #include "codecs.h"
+#include "configread.h"
+#include "identity.h"
 #include "record.h"
+#include "simbench.h"
 
 #include <QTest>
+#include <cmath>
 
 using namespace vantelso;
+using namespace vantelso::codecs;
 
 using Bytes = QList<QPair<int, int>>;
 Q_DECLARE_METATYPE(vantelso::DeviceIdentity)
 
 namespace {
 
-DeviceIdentity model(int modelByte, int idByte3 = 0) {
-    return {12, std::uint8_t(modelByte), std::uint8_t(idByte3), 0};
+DeviceIdentity model(int modelByte, int idByte3 = 0, int deviceCode = 12) {
+    return {std::uint8_t(deviceCode), std::uint8_t(modelByte), std::uint8_t(idByte3), 0};
 }
 
 QByteArray block(const Bytes& bytes, int first = MainBlockFirst, int size = MainBlockSize) {
@@ -224,6 +231,163 @@ private slots:
         QCOMPARE(TripDelayShown(33, model(0)), 4.4);
         QCOMPARE(OperatorDelaySeconds(40), 3.0);
         QCOMPARE(OperatorDelayFromSeconds(3.0), 40);
+    }
+
+    // The catalogue.
+    // The "10 V" minimum follows the model: read models keep it unless they set it.
+    void voltMinimumAfterRead() {
+        // clang-format off
+        for (const auto& [init, read, min] : {std::tuple{8, -1, -10.0}, {1, -1, 0.0}, {0, 2, 0.0},
+                {2, 8, -10.0}, {0, 6, 0.0}, {0, 7, -10.0}, {4, 9, 0.0}, {8, 1, -10.0}}) {
+            // clang-format on
+            Catalogue cat;
+            cat.Init(model(init));
+            cat.Init(model(init)); // idempotent
+            if (read >= 0)
+                cat.UpdateAfterRead(model(read));
+            QVERIFY2(cat.Input(4).min == min,
+                     qPrintable(QString("%1 then %2").arg(init).arg(read)));
+        }
+    }
+
+    // The input list of each model: its size, first and last rows, and that it is exactly
+    // what IsInputAvailable allows (but for the special rows).
+    void inputLists() {
+        // clang-format off
+        for (const auto& [id, ends] : {std::pair{model(0), "22|EEPROM|Pot50K"},
+                 {model(2), "12|EEPROM|Tc N"}, {model(3), "8|EEPROM|Pot500"}, {model(4), "2|10 V|20 mA"},
+                 {model(5, 0, 11), "1|EEPROM|EEPROM"}, {model(6, 2), "7|EEPROM|Res300K"},
+                 {model(7), "1|EEPROM|EEPROM"}, {model(9), "20|EEPROM|Pot50K"}}) {
+            // clang-format on
+            const Catalogue cat;
+            const QStringList list = cat.FillTypeLists(id).input;
+            QCOMPARE(QString::number(list.size()) + '|' + list.first() + '|' + list.last(),
+                     QString(ends));
+            for (int code = 0; code < Catalogue::InputTypeCount; ++code) {
+                if (code == 32 || code == 33 || cat.Input(code).name.isEmpty() ||
+                    (id.DeviceCode == 12 && (id.ModelByte == 4 || id.ModelByte == 5) && !code))
+                    continue;
+                QCOMPARE(cat.IsInputAvailable(code, id), list.contains(cat.Input(code).name));
+            }
+        }
+    }
+
+    void edges() {
+        const Catalogue cat;
+        QVERIFY(!cat.IsInputAvailable(6, model(0)) &&
+                !cat.IsInputAvailable(31, model(9))); // unnamed
+        QVERIFY(!cat.IsInputAvailable(4, model(9)));  // no 10 V
+        QVERIFY(cat.IsInputAvailable(4, model(5)));   // as model 4
+        QVERIFY(!cat.IsInputAvailable(28, model(6))); // no KTY83
+        QVERIFY(cat.IsInputAvailable(33, model(7)));  // Freq
+        QVERIFY(cat.IsInputAvailable(40, model(0)));  // empty row: starts true, no class
+        QVERIFY(!cat.IsInputAvailable(-1, model(0)) && !cat.IsInputAvailable(52, model(0)));
+        QCOMPARE(cat.FillTypeLists(model(8)).output, QStringList{"4-20 mA"});
+        QCOMPARE(cat.FillTypeLists(model(9)).output, QStringList{"0-10 V"});
+        QCOMPARE(cat.FillTypeLists(model(7)).switchInput,
+                 (QStringList{"NAMUR", "Tacho", "TTL", "PNP"}));
+        QCOMPARE(cat.FillTypeLists(model(4)).switchInput, QStringList{"EEPROM"});
+        QVERIFY(cat.FillTypeLists(model(4)).switchInputNeedsDeviceRanges);
+        const TypeLists a = cat.FillTypeLists(model(2));
+        QVERIFY(a.switchInput == a.input && !a.switchInputNeedsDeviceRanges);
+        QCOMPARE(cat.FindInputType(""), std::nullopt); // must not pick the unnamed row 6
+        QCOMPARE(cat.FindInputType("DUPLIC."), std::nullopt);
+        QCOMPARE(cat.FindOutputType("2-10 V"), std::nullopt); // a readout-only range
+        QCOMPARE(cat.FindOverRange("±5%"), std::nullopt);
+        QCOMPARE(cat.OverRangeFromPercent(7.5), std::nullopt);
+    }
+
+    // Known answers for the byte codecs and the model identifier table.
+    void words() {
+        const std::tuple<int, int, bool, int> rows[] = {
+            {255, 255, true, -1},   {255, 255, false, 65535}, {127, 255, true, 32767},
+            {128, 0, true, -32768}, {0xFF, 0x38, true, -200}, {0x04, 0xB0, true, 1200},
+            {1, 0, false, 256},     {0, 0, false, 0}};
+        for (const auto& [high, low, isSigned, value] : rows) {
+            QCOMPARE(Make16(high, low, isSigned), value);
+            const HighLow hl = Split16(value);
+            QCOMPARE(QList<int>({hl.high, hl.low}), QList<int>({high, low}));
+        }
+    }
+
+    void floats() {
+        const double zero = std::ldexp(1.0, -127); // what all-zero bytes decode to
+        // Value, exponent, high and middle mantissa bytes, and what those decode to.
+        const std::tuple<double, int, int, int, double> rows[] = {
+            {1.0, 63, 128, 0, 1.0},
+            {-2.5, 192, 32, 0, -2.5},
+            {0.1, 61, 204, 204, 0.0999984741210937},
+            {0.0, 0, 0, 0, zero},
+            {1000.0, 68, 122, 0, 1000.0},
+            {-200.0, 195, 72, 0, -200.0},
+            {1.99999999, 64, 0, 0, 2.0}, // rounding carries into the exponent
+            // Non-finite values have no record form: stored as zero, never as garbage.
+            {std::numeric_limits<double>::quiet_NaN(), 0, 0, 0, zero}};
+        for (const auto& [value, e, h, m, decoded] : rows) {
+            const auto b = FloatToBytes(value);
+            QCOMPARE(QList<int>({b[0], b[1], b[2], b[3]}), QList<int>({e, h, m, 0}));
+            QVERIFY(qAbs(FloatFromBytes(b[1], b[2], b[0]) - decoded) <= qAbs(decoded) * 1e-12);
+        }
+        QCOMPARE(int(FloatToBytes(1e300)[0]), 127); // largest exponent, sign clear
+        const std::tuple<int, int, int, double> measured[] = {
+            {0, 0, 127, 1.0}, {128, 0, 128, -2.0}, {64, 0, 127, 1.5}, {192, 0, 128, -3.0}};
+        for (const auto& [high, low, exponent, value] : measured) // the measurement form
+            QCOMPARE(MeasureFloatFromBytes(high, low, exponent), value);
+    }
+
+    void hex() {
+        const std::pair<int, const char*> rows[] = {
+            {0, "00"}, {10, "0A"}, {200, "C8"}, {255, "FF"}, {-1, "ff"}, {-1, "G0"}, {-1, "A"}};
+        for (const auto& [byte, text] : rows) {
+            QCOMPARE(HexToByte(QString::fromLatin1(text)), byte);
+            if (byte >= 0)
+                QCOMPARE(ByteToHex(quint8(byte)), QString::fromLatin1(text));
+        }
+    }
+
+    void modelIdentifier() {
+        const std::tuple<int, int, const char*> rows[] = {
+            {0, 0, "RSX7030"},     {1, 0xFF, "RSX7030"},  {2, 0x75, "RSX7031A"},
+            {2, 0x15, "RSX7032A"}, {3, 0x20, "RSX7131B"}, {4, 0x40, "RSX7132D"},
+            {5, 0, "RSX7132D"},    {6, 0x60, "RSX7031C"}, {7, 0, "RSX7040"},
+            {8, 0, "RSX7035"},     {9, 0, "RSX5035"},     {10, 0, ""}};
+        for (const auto& [modelByte, address4, text] : rows) {
+            const QString identifier = QString::fromLatin1(text);
+            QCOMPARE(ModelIdentifier(quint8(modelByte), quint8(address4)), identifier);
+            std::uint8_t m = 0, bits = 0;
+            QCOMPARE(ParseModelIdentifier(identifier.toLower(), &m, &bits), !identifier.isEmpty());
+            if (!identifier.isEmpty())
+                QCOMPARE(ModelIdentifier(m, bits), identifier);
+        }
+    }
+
+    // The configuration read against the simulated device of every model byte: the identity,
+    // the model with its variant bits and both record blocks as the device holds them.
+    void defaultImages() {
+        for (int model = 0; model <= 9; ++model) {
+            SimBench b{quint8(model), quint8(model == 3 ? 0x20 : 0)};
+            Catalogue catalogue;
+            const auto read = ReadConfiguration(b.link, catalogue);
+            QVERIFY(read);
+            QCOMPARE(read->identity, b.device.identity());
+            QCOMPARE(read->model, b.device.modelIdentifier());
+            QCOMPARE(read->mainBlock, b.device.bank(0).left(MainBlockSize));
+            QCOMPARE(read->extensionBlock.isEmpty(), !HasExtensionBlock(read->identity));
+        }
+    }
+
+    void failedReadChangesNothing() {
+        SimBench b{2, 0};
+        Catalogue catalogue;
+        catalogue.Init(DeviceIdentity{12, 0, 0, 0});
+        b.device.injectFault({.kind = sim::Fault::Kind::Vanish, .match = "$R", .skip = 20});
+        ReadFailure why = ReadFailure::None;
+        QVERIFY(!ReadConfiguration(b.link, catalogue, {}, &why));
+        QCOMPARE(why, ReadFailure::Communication);
+        QCOMPARE(b.link.CommError, 1);
+        // Model byte 2 would have set the "10 V" minimum to 0; a failed read leaves -10.
+        QCOMPARE(catalogue.Input(4).min, -10.0);
+        QVERIFY(b.prompter.questions().isEmpty());
     }
 };
 
