@@ -139,7 +139,8 @@ void TestPorts::findAdapter() {
     for (const auto& [port, serial, stable, found, existing, expected] : rows) {
         LostPort lost;
         std::tie(lost.port, lost.serialNumber, lost.stableName) = std::tie(port, serial, stable);
-        QCOMPARE(FindAdapter(lost, found, [&](const QString& n) { return existing.contains(n); }),
+        const QStringList& nodes = existing; // a lambda may not capture a structured binding
+        QCOMPARE(FindAdapter(lost, found, [&](const QString& n) { return nodes.contains(n); }),
                  expected);
         QCOMPARE(FindAdapter({}, found, [](const QString&) { return true; }), QString());
     }

@@ -33,14 +33,28 @@ namespace {
 RunRecord sampleRun(const QString& unit, int steps, int seconds = 0) {
     const QDateTime start = QDateTime(QDate(2026, 3, 1), QTime(8, 0), Qt::UTC).addSecs(seconds);
     const UnitInfo u{unit, u"RSX7030"_s, 12, 0, 0x41, 0xFF};
-    RunRecord r(0, QString(), u, RunKind::Calibration, start, start.addSecs(95), u"banco-2"_s,
-                u"Rossi"_s, u"supply=Com4; meter=Com3"_s, Outcome::Failed,
-                u"zero, \"fuori\"\nlimite"_s, QList<StepRecord>());
+    RunRecord r{0,
+                QString(),
+                u,
+                RunKind::Calibration,
+                start,
+                start.addSecs(95),
+                u"banco-2"_s,
+                u"Rossi"_s,
+                u"supply=Com4; meter=Com3"_s,
+                Outcome::Failed,
+                u"zero, \"fuori\"\nlimite"_s,
+                QList<StepRecord>()};
     for (int i = 0; i < steps; ++i)
-        r.steps << StepRecord(u"90 mV A ÷ %1"_s.arg(i), u"56.52"_s, u"0.000"_s, u"45.001"_s,
-                              u"90.000"_s, i % 2 == 0, i % 3 == 0 ? -1 : 40 + i,
+        r.steps << StepRecord{u"90 mV A ÷ %1"_s.arg(i),
+                              u"56.52"_s,
+                              u"0.000"_s,
+                              u"45.001"_s,
+                              u"90.000"_s,
+                              i % 2 == 0,
+                              i % 3 == 0 ? -1 : 40 + i,
                               i % 3 == 0 ? QByteArray() : QByteArray("\x00\x80\xff", 3),
-                              u"n%1"_s.arg(i));
+                              u"n%1"_s.arg(i)};
     return r;
 }
 

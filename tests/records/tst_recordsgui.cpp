@@ -37,14 +37,23 @@ namespace {
 RunRecord run(const QString& unit, RunKind kind, Outcome outcome, int daysAgo) {
     const QDateTime start = QDateTime::currentDateTimeUtc().addDays(-daysAgo);
     const UnitInfo u{unit, u"RSX7030"_s, 12, 0, 0x41, 0x07};
-    RunRecord r(0, QString(), u, kind, start, start.addSecs(180), u"banco-1"_s, u"Bianchi"_s,
-                u"supply=Com4; meter=Com3; switches=Com5; calibrator=Com6"_s, outcome, QString(),
-                QList<StepRecord>());
+    RunRecord r{0,
+                QString(),
+                u,
+                kind,
+                start,
+                start.addSecs(180),
+                u"banco-1"_s,
+                u"Bianchi"_s,
+                u"supply=Com4; meter=Com3; switches=Com5; calibrator=Com6"_s,
+                outcome,
+                QString(),
+                QList<StepRecord>()};
     if (kind == RunKind::Calibration)
-        r.steps = {StepRecord(u"90 mV A"_s, u"56.52"_s, u"0.001"_s, u"45.002"_s, u"90.004"_s, true,
-                              40, QByteArray("\x1a\x80\x03", 3), QString()),
-                   StepRecord(u"mA A"_s, u"3.998 / 20.011"_s, u"4.000"_s, u"12.003"_s, u"20.120"_s,
-                              outcome == Outcome::Passed, 60, QByteArray(), QString())};
+        r.steps = {StepRecord{u"90 mV A"_s, u"56.52"_s, u"0.001"_s, u"45.002"_s, u"90.004"_s, true,
+                              40, QByteArray("\x1a\x80\x03", 3), QString()},
+                   StepRecord{u"mA A"_s, u"3.998 / 20.011"_s, u"4.000"_s, u"12.003"_s, u"20.120"_s,
+                              outcome == Outcome::Passed, 60, QByteArray(), QString()}};
     return r;
 }
 
