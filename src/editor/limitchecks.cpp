@@ -1,5 +1,6 @@
 #include "limitchecks.h"
 
+#include "editorcontrolnames.h"
 #include "editormodel.h"
 #include "numberformat.h"
 #include "owntexts.h"
@@ -10,8 +11,6 @@
 namespace vantelso {
 
 namespace {
-
-const QString kDoubler = QStringLiteral("chk_Doubler");
 
 struct Limits {
     double min = 0;
@@ -63,7 +62,7 @@ bool LimitChecks::checksInput(int channel) const {
 }
 
 bool LimitChecks::checksOutput(int channel) const {
-    return channel == 0 || !m_model.isSingleChannel() || m_model.checked(kDoubler);
+    return channel == 0 || !m_model.isSingleChannel() || m_model.checked(editorcontrols::kDoubler);
 }
 
 bool LimitChecks::checksOffset(int channel) const {

@@ -19,7 +19,7 @@ QString part(const Texts& texts, int id, int index) {
     return texts.lang(id).split(QLatin1Char('|')).value(index);
 }
 
-QString row(const QStringList& cells, const QString& tag = QStringLiteral("td")) {
+QString htmlRow(const QStringList& cells, const QString& tag = QStringLiteral("td")) {
     QString out = QStringLiteral("<tr>");
     for (const QString& c : cells)
         out += QStringLiteral("<%1>%2</%1>").arg(tag, c.toHtmlEscaped());
@@ -72,15 +72,15 @@ QString html(const records::RunRecord& run, const Texts& texts) {
     h += table;
     for (int i = 0; i < values.size(); ++i) {
         if (!values[i].isEmpty())
-            h += row({part(texts, own::CertificateFields, i), values[i]});
+            h += htmlRow({part(texts, own::CertificateFields, i), values[i]});
     }
     h += QStringLiteral("</table><p></p>") + table;
     QStringList head;
     for (int i = 0; i < 7; ++i)
         head << part(texts, own::CertificateSteps, i);
-    h += row(head, QStringLiteral("th"));
+    h += htmlRow(head, QStringLiteral("th"));
     for (const records::StepRecord& s : run.steps) {
-        h += row(
+        h += htmlRow(
             {s.range, s.k, s.zero, s.half, s.span, written(s),
              OutcomeText(s.passed ? records::Outcome::Passed : records::Outcome::Failed, texts)});
     }
