@@ -1,0 +1,331 @@
+// The EEPROM tool's core against the simulated device: the ".dat" image (file bytes and every
+// kind of bad file), the whole bank read, written and verified, single values in their three
+// formats, and a device that does not answer.
+#include "eepromtool.h"
+#include "numberformat.h"
+#include "simbench.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vantelso;
+using namespace vantelso::bench;
+using namespace Qt::StringLiterals;
+
+namespace {
+QByteArray request(char letter, int bank, int address, int value) {
+    return QByteArray("$") + letter + char(bank) + char(address) + char(value) + '\r';
+}
+
+QByteArray numbers(int count, int first = 0) {
+    QByteArray text;
+    for (int i = 0; i < count; ++i)
+        text += QByteArray::number((first + i) % 256) + "\n";
+    return text;
+}
+
+EepromImage pattern(int salt) {
+    EepromImage image;
+    for (int a = 0; a < EepromImage::Size; ++a)
+        image.bytes[std::size_t(a)] = std::uint8_t((a * 7 + salt) & 0xFF);
+    return image;
+}
+
+QList<QByteArray> commandsStarting(const SimBench& b, const char* prefix) {
+    QList<QByteArray> out;
+    for (const QByteArray& c : b.device.commandLog())
+        if (c.startsWith(prefix))
+            out << c;
+    return out;
+}
+
+} // namespace
+
+class TestEeprom : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void imageText_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("line"); // 0: accepted
+        QTest::addColumn<QString>("why");
+        QByteArray crlf = numbers(256);
+        crlf.replace("\n", "\r\n");
+        QTest::newRow("LF") << numbers(256) << 0 << "";
+        QTest::newRow("CR LF") << crlf << 0 << "";
+        QTest::newRow("blanks around, blank lines at the end")
+            << QByteArray("  7 \t\n" + numbers(255, 1) + "\n \n") << 0 << "";
+        QTest::newRow("no final line end") << numbers(256).chopped(1) << 0 << "";
+        QTest::newRow("empty file") << QByteArray() << 1 << "ends after 0 of 256";
+        QTest::newRow("255 numbers") << numbers(255) << 256 << "ends after 255 of 256";
+        QTest::newRow("257 numbers") << numbers(257) << 257 << "more than 256";
+        QTest::newRow("256") << QByteArray(numbers(10) + "256\n" + numbers(245)) << 11
+                             << "256 is outside 0..255";
+        QTest::newRow("-1") << QByteArray(numbers(255) + "-1\n") << 256 << "-1 is outside";
+        QTest::newRow("word") << QByteArray("abc\n" + numbers(255)) << 1
+                              << "\"abc\" is not a whole number";
+        QTest::newRow("decimal") << QByteArray(numbers(3) + "12.5\n" + numbers(252)) << 4
+                                 << "\"12.5\" is not a whole number";
+        QTest::newRow("two on a line")
+            << QByteArray(numbers(3) + "1 2\n" + numbers(252)) << 4 << "not a whole number";
+        QTest::newRow("hex") << QByteArray("0x10\n" + numbers(255)) << 1 << "not a whole number";
+        QTest::newRow("blank line inside")
+            << QByteArray(numbers(100) + "\n" + numbers(156)) << 101 << "empty line";
+        QTest::newRow("binary") << QByteArray("\x01\x02\xff\n", 4) + numbers(255) << 1
+                                << "\"???\" is not a whole number";
+    }
+    void imageText() {
+        QFETCH(QByteArray, text);
+        QFETCH(int, line);
+        QFETCH(QString, why);
+        EepromImage image = pattern(3);
+        const EepromImage before = image;
+        const ImageStatus status = ParseEepromImage(text, &image, 1);
+        if (line == 0) {
+            QVERIFY2(status.ok(), qPrintable(status.message));
+            QCOMPARE(image.bytes[1], std::uint8_t(1));
+            QCOMPARE(image.bytes[255], std::uint8_t(255));
+            return;
+        }
+        QCOMPARE(status.kind, ImageStatus::Kind::BadContent);
+        QVERIFY2(status.message.contains(u"line %1:"_s.arg(line)), qPrintable(status.message));
+        QVERIFY2(status.message.contains(why), qPrintable(status.message));
+        QVERIFY(image == before); // nothing taken from a bad file
+        // The bench window says the same in Italian.
+        QVERIFY(ParseEepromImage(text, &image, 0).message.contains(u"riga %1:"_s.arg(line)));
+    }
+
+    void fileBytesAndSafeSave() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"EEprom.dat"_s);
+        const EepromImage image = pattern(200);
+        QVERIFY(SaveEepromImage(path, image, 0).ok());
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        f.close();
+        // One decimal number and CR LF per address, nothing else.
+        QCOMPARE(bytes.left(15), QByteArray("200\r\n207\r\n214\r\n"));
+        QCOMPARE(bytes.count("\r\n"), 256);
+        QCOMPARE(bytes, FormatEepromImage(image));
+        EepromImage back;
+        QVERIFY(LoadEepromImage(path, &back, 0).ok());
+        QVERIFY(back == image);
+
+        // A save that cannot happen says so and leaves no file behind.
+        const QString nowhere = dir.filePath(u"missing/EEprom.dat"_s);
+        const ImageStatus failed = SaveEepromImage(nowhere, image, 1);
+        QCOMPARE(failed.kind, ImageStatus::Kind::FileError);
+        QVERIFY(failed.message.startsWith(u"Cannot write"_s));
+        QVERIFY(!QFile::exists(nowhere));
+        QCOMPARE(LoadEepromImage(nowhere, &back, 1).kind, ImageStatus::Kind::FileError);
+
+        // A bad file loaded into the tool keeps the image it had.
+        SimBench b(0);
+        EepromTool tool(b.link, 1);
+        QVERIFY(tool.loadFile(path).ok());
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(numbers(200));
+        f.close();
+        const ImageStatus bad = tool.loadFile(path);
+        QCOMPARE(bad.kind, ImageStatus::Kind::BadContent);
+        QVERIFY(bad.message.contains(u"line 201"_s));
+        QVERIFY(tool.image() == image);
+    }
+
+    // Load, write and verify reproduce the image exactly, byte by byte on the wire. Everything
+    // runs at a tenth of its real time, the device's EEPROM write time included: a pause after
+    // each "$W" shorter than that write time loses bytes, and the verification counts them.
+    void writeThenVerify_data() {
+        QTest::addColumn<double>("pauseScale");
+        QTest::addColumn<bool>("lost");
+        QTest::newRow("protocol pause") << 0.1 << false;
+        QTest::newRow("pause shortened to 20 ms") << 0.04 << true;
+    }
+    void writeThenVerify() {
+        QFETCH(double, pauseScale);
+        QFETCH(bool, lost);
+        SimBench b(0);
+        b.link.setDelayScale(pauseScale);
+        b.device.setWriteTimeMs(sim::SimDevice::kDefaultWriteTimeMs * 0.1);
+        EepromTool tool(b.link, 1);
+        QVERIFY(tool.setBank(1));
+        const EepromImage image = pattern(5);
+        tool.setImage(image);
+        const EepromOutcome out = tool.writeDevice();
+        const QList<QByteArray> writes = commandsStarting(b, "$W");
+        QCOMPARE(writes.size(), 256);
+        for (int a = 0; a < 256; ++a)
+            QCOMPARE(writes[a], request('W', 1, a, image.bytes[std::size_t(a)]));
+        if (lost) {
+            QCOMPARE(out.kind, EepromOutcome::Kind::Differs);
+            QVERIFY(!out.differences.isEmpty());
+            QCOMPARE(out.message, u"%1 errori"_s.arg(out.differences.size()));
+            for (const Difference& d : out.differences) // lost: the erased byte is still there
+                QCOMPARE(d.device, std::uint8_t(0xFF));
+            return;
+        }
+        QVERIFY2(out.ok(), qPrintable(out.message));
+        QCOMPARE(out.message, u"0 errori"_s);
+        QCOMPARE(b.device.bank(1),
+                 QByteArray(reinterpret_cast<const char*>(image.bytes.data()), 256));
+        const QByteArray bank0 = b.device.bank(0);
+
+        // The verification read the bank back, every address in order.
+        const QList<QByteArray> reads = commandsStarting(b, "$R");
+        QCOMPARE(reads.size(), 256);
+        for (int a = 0; a < 256; ++a)
+            QCOMPARE(reads[a], request('R', 1, a, 0));
+
+        // The device's memory changes behind the tool's back: verify lists every address.
+        b.device.setMemory(1, 0, 99);
+        b.device.setMemory(1, 200, std::uint8_t(image.bytes[200] + 1));
+        const EepromOutcome differs = tool.verify();
+        QCOMPARE(differs.kind, EepromOutcome::Kind::Differs);
+        QCOMPARE(differs.message, u"2 errori"_s);
+        QCOMPARE(differs.differences,
+                 (QList<Difference>{{0, 99, image.bytes[0]},
+                                    {200, std::uint8_t(image.bytes[200] + 1), image.bytes[200]}}));
+        QCOMPARE(b.device.bank(0), bank0); // the other bank was never touched
+
+        // Read into a fresh tool: the same image.
+        EepromTool reader(b.link, 1);
+        reader.setBank(1);
+        QVERIFY(reader.readDevice().ok());
+        QCOMPARE(reader.image().bytes[0], std::uint8_t(99));
+        QCOMPARE(reader.image().bytes[255], image.bytes[255]);
+    }
+
+    // Without an answer there is no count at all, let alone "0 errori".
+    void silentDevice_data() {
+        QTest::addColumn<int>("what"); // 0 verify, 1 read, 2 read value
+        QTest::newRow("verify") << 0;
+        QTest::newRow("read value") << 2;
+    }
+    void silentDevice() {
+        QFETCH(int, what);
+        SimBench b(0);
+        b.device.injectFault({sim::Fault::Kind::NoReply, "$R", 0, -1, 0});
+        EepromTool tool(b.link, 0);
+        const EepromImage image = pattern(1);
+        tool.setImage(image);
+        MemoryValue value;
+        const EepromOutcome out = what == 0   ? tool.verify()
+                                  : what == 1 ? tool.readDevice()
+                                              : tool.readValue(ValueFormat::Float, 10, &value);
+        QCOMPARE(out.kind, EepromOutcome::Kind::CommFailed);
+        QVERIFY(out.message.startsWith(u"Errore di comunicazione"_s));
+        QVERIFY(!out.message.contains(u"errori"_s));
+        QVERIFY(out.differences.isEmpty());
+        QVERIFY(tool.image() == image); // a failed read leaves the image
+        // The link asked once, after its own three attempts, and took Cancel.
+        QCOMPARE(b.prompter.questions().size(), 1);
+        QCOMPARE(b.prompter.questions().first().buttons, Prompter::Buttons::RetryCancel);
+    }
+
+    void nothingToWriteOrCompare() {
+        SimBench b(0);
+        EepromTool tool(b.link, 1);
+        QCOMPARE(tool.writeDevice().kind, EepromOutcome::Kind::NoImage);
+        QCOMPARE(tool.verify().kind, EepromOutcome::Kind::NoImage);
+        QVERIFY(!tool.saveFile(u"x.dat"_s).ok());
+        QVERIFY(b.device.commandLog().isEmpty());
+        QVERIFY(!tool.setBank(256) && !tool.setBank(-1) && tool.bank() == 0);
+    }
+
+    // A value typed in one of the three formats: the bytes written (L, H, Exp as far as
+    // used), read back and shown as typed; out of its format's reach, refused unsent.
+    void writeValue_data() {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("address");
+        QTest::addColumn<QByteArray>("bytes"); // empty: refused
+        QTest::addColumn<QString>("shown");
+        auto row = [](const char* name, int format, const char* typed, int address,
+                      const QByteArray& bytes, const char* shown = "") {
+            QTest::newRow(name) << format << QString::fromUtf8(typed) << address << bytes
+                                << QString::fromUtf8(shown);
+        };
+        row("Float 1", 2, "1", 253, QByteArray("\x00\x80\x3f", 3), "1.0");
+        row("Float -2.5", 2, " -2.5 ", 10, QByteArray("\x00\x20\xc0", 3), "-2.5");
+        row("Float 0", 2, "0", 10, QByteArray("\x00\x00\x00", 3), "0.0");
+        row("Float 0.1", 2, "0.1", 10, QByteArray("\xcc\xcc\x3d", 3), "0.1");
+        row("Int -2", 1, "-2", 254, QByteArray("\xfe\xff", 2), "-2");
+        row("Int 32767", 1, "32767", 0, QByteArray("\xff\x7f", 2), "32767");
+        row("Int -32768", 1, "-32768", 0, QByteArray("\x00\x80", 2), "-32768");
+        row("Byte 200", 0, "200", 255, QByteArray("\xc8", 1), "200");
+        // These would read back as negative numbers.
+        row("Int 32768", 1, "32768", 0, {});
+        row("Int 40000", 1, "40000", 0, {});
+        row("Int 65535", 1, "65535", 0, {});
+        row("Byte 256", 0, "256", 0, {});
+        row("Byte -1", 0, "-1", 0, {});
+        row("Byte 1.5", 0, "1.5", 0, {});
+        row("Byte empty", 0, "", 0, {});
+        row("Int 65536", 1, "65536", 0, {});
+        row("Int -32769", 1, "-32769", 0, {});
+        row("Float comma", 2, "1,5", 0, {});
+        row("Float word", 2, "abc", 0, {});
+        row("Float too large", 2, "1e40", 0, {});
+        row("Float too small", 2, "1e-40", 0, {});
+        row("Float past 255", 2, "1", 254, {});
+        row("Int past 255", 1, "1", 255, {});
+    }
+    void writeValue() {
+        QFETCH(int, format);
+        QFETCH(QString, typed);
+        QFETCH(int, address);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, shown);
+        SimBench b(0);
+        EepromTool tool(b.link, 1);
+        const QByteArray before = b.device.bank(0);
+        QString why;
+        const auto value = tool.encode(ValueFormat(format), typed, &why);
+        EepromOutcome out;
+        if (value)
+            out = tool.writeValue(address, *value);
+        if (bytes.isEmpty()) {
+            QVERIFY(!value || out.kind == EepromOutcome::Kind::BadInput);
+            QVERIFY(!why.isEmpty() || !out.message.isEmpty());
+            QVERIFY(b.device.commandLog().isEmpty()); // nothing went to the device
+            QCOMPARE(b.device.bank(0), before);
+            return;
+        }
+        QVERIFY2(out.ok(), qPrintable(out.message));
+        const QList<QByteArray> writes = commandsStarting(b, "$W");
+        QCOMPARE(writes.size(), bytes.size());
+        for (int k = 0; k < bytes.size(); ++k) {
+            QCOMPARE(writes[k], request('W', 0, address + k, quint8(bytes[k])));
+            QCOMPARE(b.device.memory(0, address + k), quint8(bytes[k]));
+        }
+        QCOMPARE(commandsStarting(b, "$R").size(), bytes.size()); // read back
+        // Read from the address afterwards, byte by byte: the number typed, shown as typed.
+        b.device.clearCommandLog();
+        MemoryValue back;
+        QVERIFY(tool.readValue(ValueFormat(format), address, &back).ok());
+        QVERIFY(qAbs(back.value - Val(typed)) <= 1e-4 * qMax(1.0, qAbs(Val(typed))));
+        QCOMPARE(EepromTool::FormatValue(back), shown);
+        const char got[] = {char(back.l), char(back.h), char(back.exp)};
+        QCOMPARE(QByteArray(got, bytes.size()), bytes);
+        for (int k = 0; k < bytes.size(); ++k)
+            QCOMPARE(commandsStarting(b, "$R").value(k), request('R', 0, address + k, 0));
+    }
+
+    // A device that takes the "$W" but keeps its old bytes: the write is not reported done.
+    void droppedWritesAreCaught() {
+        SimBench b(0);
+        b.device.setMemory(0, 30, 0);
+        b.device.injectFault({sim::Fault::Kind::DropWrites, "$W", 0, -1, 0});
+        EepromTool tool(b.link, 1);
+        QString why;
+        const EepromOutcome out =
+            tool.writeValue(30, *tool.encode(ValueFormat::Byte, u"77"_s, &why));
+        QCOMPARE(out.kind, EepromOutcome::Kind::Differs);
+        QCOMPARE(out.message, u"1 errori"_s);
+        QCOMPARE(out.differences, (QList<Difference>{{30, 0, 77}}));
+    }
+};
+
+QTEST_MAIN(TestEeprom)
+#include "tst_eeprom.moc"
