@@ -83,4 +83,12 @@ QImage A4Document::page(int index, int dpi) const {
     return image;
 }
 
+QString HtmlRow(const QStringList& cells, bool header) {
+    const QString tag = header ? QStringLiteral("th") : QStringLiteral("td");
+    QString out = QStringLiteral("<tr>");
+    for (const QString& c : cells)
+        out += QStringLiteral("<%1>%2</%1>").arg(tag, c.toHtmlEscaped());
+    return out + QStringLiteral("</tr>");
+}
+
 } // namespace vantelso::report

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class QTextDocument;
@@ -33,5 +34,8 @@ private:
     QImage m_layoutDevice;
     std::unique_ptr<QTextDocument> m_doc;
 };
+
+// One table row of a page's HTML, the cells escaped; header cells with `header`.
+QString HtmlRow(const QStringList& cells, bool header = false);
 
 } // namespace vantelso::report

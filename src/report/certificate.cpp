@@ -19,13 +19,6 @@ QString part(const Texts& texts, int id, int index) {
     return texts.lang(id).split(QLatin1Char('|')).value(index);
 }
 
-QString htmlRow(const QStringList& cells, const QString& tag = QStringLiteral("td")) {
-    QString out = QStringLiteral("<tr>");
-    for (const QString& c : cells)
-        out += QStringLiteral("<%1>%2</%1>").arg(tag, c.toHtmlEscaped());
-    return out + QStringLiteral("</tr>");
-}
-
 QString when(const QDateTime& t) {
     return t.isValid() ? t.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
                        : QString();
@@ -72,15 +65,15 @@ QString html(const records::RunRecord& run, const Texts& texts) {
     h += table;
     for (int i = 0; i < values.size(); ++i) {
         if (!values[i].isEmpty())
-            h += htmlRow({part(texts, own::CertificateFields, i), values[i]});
+            h += HtmlRow({part(texts, own::CertificateFields, i), values[i]});
     }
     h += QStringLiteral("</table><p></p>") + table;
     QStringList head;
     for (int i = 0; i < 7; ++i)
         head << part(texts, own::CertificateSteps, i);
-    h += htmlRow(head, QStringLiteral("th"));
+    h += HtmlRow(head, true);
     for (const records::StepRecord& s : run.steps) {
-        h += htmlRow(
+        h += HtmlRow(
             {s.range, s.k, s.zero, s.half, s.span, written(s),
              OutcomeText(s.passed ? records::Outcome::Passed : records::Outcome::Failed, texts)});
     }

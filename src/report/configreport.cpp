@@ -33,14 +33,6 @@ QString esc(const QString& s) {
     return s.toHtmlEscaped();
 }
 
-QString row(const QStringList& cells, bool header = false) {
-    const QString tag = header ? QStringLiteral("th") : QStringLiteral("td");
-    QString out = QStringLiteral("<tr>");
-    for (const QString& c : cells)
-        out += QStringLiteral("<%1>%2</%1>").arg(tag, esc(c));
-    return out + QStringLiteral("</tr>");
-}
-
 QList<ConfigField> inWindowOrder(QList<ConfigField> fields) {
     std::stable_sort(fields.begin(), fields.end(), [](const ConfigField& a, const ConfigField& b) {
         return FieldRank(a.channel, a.field) < FieldRank(b.channel, b.field);
@@ -51,11 +43,11 @@ QList<ConfigField> inWindowOrder(QList<ConfigField> fields) {
 QString fieldTable(const QList<ConfigField>& fields, const Texts& texts) {
     QString html = QStringLiteral("<table width=\"100%\" cellspacing=\"0\" cellpadding=\"2\" "
                                   "border=\"1\" style=\"border-color:#999; border-style:solid\">");
-    html += row(
+    html += HtmlRow(
         {texts.lang(own::ColumnField), texts.lang(own::ColumnValue), texts.lang(own::ColumnUnit)},
         true);
     for (const ConfigField& f : inWindowOrder(fields))
-        html += row({FieldLabel(f.field, texts), FieldValue(f.value, texts), f.unit});
+        html += HtmlRow({FieldLabel(f.field, texts), FieldValue(f.value, texts), f.unit});
     return html + QStringLiteral("</table>");
 }
 
@@ -77,11 +69,12 @@ QString html(const ReportSource& s, const Texts& texts, QTextDocument& doc) {
              .arg(esc(texts.productTitle()), esc(texts.lang(own::ReportTitle)));
     h += QStringLiteral("<h3>%1</h3><table cellspacing=\"0\" cellpadding=\"2\">")
              .arg(esc(texts.lang(own::ReportIdentity)));
-    h += row({texts.lang(73), modelName(s, texts)});
-    h += row({QStringLiteral("ID"), IdentificationLabel(s.identity)});
-    h += row({QString(), s.fromFile ? texts.lang(own::ReportFromFile).arg(s.origin)
-                                    : texts.lang(own::ReportFromDevice).arg(s.origin)});
-    h += row({texts.lang(own::ReportDate), s.when.toString(QStringLiteral("yyyy-MM-dd HH:mm"))});
+    h += HtmlRow({texts.lang(73), modelName(s, texts)});
+    h += HtmlRow({QStringLiteral("ID"), IdentificationLabel(s.identity)});
+    h += HtmlRow({QString(), s.fromFile ? texts.lang(own::ReportFromFile).arg(s.origin)
+                                        : texts.lang(own::ReportFromDevice).arg(s.origin)});
+    h +=
+        HtmlRow({texts.lang(own::ReportDate), s.when.toString(QStringLiteral("yyyy-MM-dd HH:mm"))});
     h += QStringLiteral("</table>");
 
     // Where the switches set a channel, its record's input, range and output are not what the
