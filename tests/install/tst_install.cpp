@@ -18,10 +18,8 @@ namespace {
 const QString kSource = QStringLiteral(VANTELSO_SOURCE_DIR);
 const QString kMetainfo = u"com.example.merovan.vantelso.metainfo.xml"_s;
 
-using Run = CliRun;
-
-Run run(const QString& program, const QStringList& args, const QString& workDir = {},
-        const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
+CliRun run(const QString& program, const QStringList& args, const QString& workDir = {},
+           const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
     return runProgram(program, args, env, workDir, 60000);
 }
 
@@ -40,44 +38,30 @@ QStringList helpWords(const QString& help) {
     static const QRegularExpression option(u"(?:^|[\\s\\[|/(,])(--?[a-z][a-z0-9-]*)"_s);
     static const QRegularExpression commandWord(u"^[a-z][a-z0-9|/-]*$"_s);
     QStringList words;
-    const auto add = [&words](const QString& w) {
-        if (!words.contains(w))
-            words.append(w);
-    };
-    const auto addOptions = [&](const QString& synopsis) {
-        for (auto it = option.globalMatch(synopsis); it.hasNext();)
-            add(it.next().captured(1));
-    };
     enum { None, Commands, Options } section = None;
-    for (const QString& line : help.split(QLatin1Char('\n'))) {
+    for (const QString& line : help.split(u'\n')) {
         if (line.trimmed().isEmpty())
             continue;
-        if (!line.startsWith(QLatin1Char(' '))) {
-            section = line == QLatin1String("Commands:")  ? Commands
-                      : line == QLatin1String("Options:") ? Options
-                                                          : None;
+        if (!line.startsWith(u' ')) {
+            section = line == u"Commands:"_s ? Commands : line == u"Options:"_s ? Options : None;
             continue;
         }
         const QString text = line.trimmed();
         const QString synopsis = text.split(gap).first();
-        const bool topLevel = line.startsWith(QLatin1String("  ")) && line.at(2) != u' ';
-        if (section == Options && topLevel) {
-            addOptions(synopsis);
-        } else if (section == Commands && topLevel) {
-            for (const QString& token : synopsis.split(QLatin1Char(' '))) {
-                if (!commandWord.match(token).hasMatch())
-                    break;
-                for (const QString& w :
-                     token.split(QRegularExpression(u"[|/]"_s), Qt::SkipEmptyParts))
-                    if (!w.startsWith(QLatin1Char('-')))
-                        add(w);
-            }
-            addOptions(synopsis);
-        } else if (section == Commands &&
-                   (text.startsWith(QLatin1Char('[')) || text.startsWith(QLatin1Char('-')))) {
-            addOptions(synopsis);
+        const bool topLevel = line.startsWith(u"  "_s) && line.at(2) != u' ';
+        for (const QString& token : synopsis.split(u' ')) {
+            if (section != Commands || !topLevel || !commandWord.match(token).hasMatch())
+                break;
+            for (const QString& w : token.split(QRegularExpression(u"[|/]"_s), Qt::SkipEmptyParts))
+                if (!w.startsWith(u'-'))
+                    words << w;
         }
+        const bool continuation = text.startsWith(u'[') || text.startsWith(u'-');
+        if (section != None && (topLevel || (section == Commands && continuation)))
+            for (auto it = option.globalMatch(synopsis); it.hasNext();)
+                words << it.next().captured(1);
     }
+    words.removeDuplicates();
     return words;
 }
 
@@ -107,7 +91,7 @@ private slots:
         QVERIFY(stage.isValid());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"DESTDIR"_s, stage.path());
-        const Run r =
+        const CliRun r =
             run(QStringLiteral(VANTELSO_CMAKE),
                 {u"--install"_s, QStringLiteral(VANTELSO_BINARY_DIR), u"--prefix"_s, u"/usr"_s}, {},
                 env);
@@ -175,7 +159,7 @@ private slots:
         const QString path = QStandardPaths::findExecutable(tool);
         QVERIFY2(!path.isEmpty(),
                  qPrintable(tool + u" not found: scripts/deps installs "_s + package));
-        const Run r = run(path, args);
+        const CliRun r = run(path, args);
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
         if (silent)
             QVERIFY2(r.out.isEmpty() && r.err.isEmpty(), qPrintable(r.out + r.err));
@@ -206,7 +190,7 @@ private slots:
         QFETCH(QStringList, sample);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
-        const Run help = run(program, {u"--help"_s}, {}, env);
+        const CliRun help = run(program, {u"--help"_s}, {}, env);
         QVERIFY2(help.exitCode == 0, qPrintable(help.err));
         const QStringList words = helpWords(help.out);
         for (const QString& w : sample)
@@ -226,8 +210,8 @@ private slots:
     }
 
     void completion_data() {
-        QTest::addColumn<QStringList>(
-            "line"); // the words after "vantelso-cli", the last one being typed
+        // The words after "vantelso-cli", the last one being typed.
+        QTest::addColumn<QStringList>("line");
         QTest::addColumn<QStringList>("offered");
         const auto w = [](const char* s) { return QString::fromLatin1(s).split(QLatin1Char(' ')); };
         QTest::newRow("commands") << w("")
@@ -266,7 +250,7 @@ private slots:
             "_vantelso_cli && for w in \"${COMPREPLY[@]}\"; do printf '%s\\n' \"$w\"; done");
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"COMPLETION"_s, kSource + u"/dist/completion/vantelso-cli"_s);
-        const Run r =
+        const CliRun r =
             run(u"bash"_s, QStringList{u"-c"_s, script, u"bash"_s, u"vantelso-cli"_s} + line,
                 work.path(), env);
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
