@@ -33,27 +33,22 @@ public:
                 return fail(why, "cannot hand the cluster folder to nobody");
             m_asNobody = true;
         }
-        QString out;
-        if (!run(find("initdb"),
-                 {"-D", data(), "-A", "trust", "-U", user(), "--no-sync", "-E", "UTF8"}, &out))
-            return fail(why, "initdb failed: " + out);
-        return startServer(why);
+        const QString failed = run(
+            find("initdb"), {"-D", data(), "-A", "trust", "-U", user(), "--no-sync", "-E", "UTF8"});
+        return failed.isEmpty() ? startServer(why) : fail(why, "initdb failed: " + failed);
     }
 
     // Starts the server of the cluster made by start() (again, after stop()).
     bool startServer(QString* why) {
-        QString out;
         const QString options = QString("-k %1 -c listen_addresses='' -F").arg(m_dir.path());
-        if (!run(m_pgCtl, {"-D", data(), "-l", m_dir.filePath("log"), "-w", "-o", options, "start"},
-                 &out))
-            return fail(why, "pg_ctl start failed: " + out);
-        return m_running = true;
+        const QString failed =
+            run(m_pgCtl, {"-D", data(), "-l", m_dir.filePath("log"), "-w", "-o", options, "start"});
+        return failed.isEmpty() ? (m_running = true) : fail(why, "pg_ctl start failed: " + failed);
     }
 
     void stop() {
-        QString out;
         if (m_running)
-            run(m_pgCtl, {"-D", data(), "-m", "immediate", "-w", "stop"}, &out);
+            run(m_pgCtl, {"-D", data(), "-m", "immediate", "-w", "stop"});
         m_running = false;
     }
     bool running() const { return m_running; }
@@ -89,7 +84,8 @@ private:
                     path = versions.filePath(v + "/bin/" + name);
         return path;
     }
-    bool run(const QString& program, const QStringList& args, QString* out) const {
+    // Empty when the program ran to a clean end, else what it printed.
+    QString run(const QString& program, const QStringList& args) const {
         QProcess p;
         p.setProcessChannelMode(QProcess::MergedChannels);
         p.setWorkingDirectory(m_dir.path());
@@ -97,10 +93,10 @@ private:
             p.start("runuser", QStringList{"-u", "nobody", "--", program} + args);
         else
             p.start(program, args);
-        const bool ok = p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit &&
-                        p.exitCode() == 0;
-        *out = QString::fromLocal8Bit(p.readAll()).trimmed();
-        return ok;
+        if (p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && !p.exitCode())
+            return QString();
+        return "(exit " + QString::number(p.exitCode()) + ") " +
+               QString::fromLocal8Bit(p.readAll());
     }
 
     QTemporaryDir m_dir;
