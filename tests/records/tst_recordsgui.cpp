@@ -15,18 +15,8 @@
 #include "texts.h"
 #include "unitidfield.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QDateEdit>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QStandardPaths>
-#include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTest>
+#include <QtWidgets> // as the desktop session has it
 
 using namespace Qt::StringLiterals;
 using namespace vantelso;
@@ -252,13 +242,13 @@ private Q_SLOTS:
     void command_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
-        QTest::addColumn<int>("runs"); // lines, JSON entries or CSV rows; -1 to skip
+        QTest::addColumn<int>("runs"); // lines or JSON entries; -1 to skip
         QTest::newRow("list") << QStringList{} << 0 << 3;
         QTest::newRow("unit json") << QStringList{"--unit", "U1", "--json"} << 0 << 2;
         QTest::newRow("since csv")
             << QStringList{"--since", QDate::currentDate().addDays(-7).toString(Qt::ISODate),
                            "--csv"}
-            << 0 << 3; // header, the download, the failed run's two steps
+            << 0 << 4; // header, the download, the failed run's two steps
         QTest::newRow("bad date") << QStringList{"--since", "yesterday"} << 2 << -1;
         QTest::newRow("both formats") << QStringList{"--json", "--csv"} << 2 << -1;
         QTest::newRow("unknown sub") << QStringList{"purge"} << 2 << -1;
@@ -271,21 +261,19 @@ private Q_SLOTS:
         const CliRun r =
             ::cli(QStringList{u"records"_s} + args + QStringList{u"--records"_s, m_db});
         QCOMPARE(r.exitCode, exitCode);
-        if (exitCode != 0) {
-            QVERIFY2(r.err.contains(u"error: "_s), qPrintable(r.err));
+        QVERIFY2(exitCode == 0 || r.err.contains(u"error: "_s), qPrintable(r.err));
+        if (exitCode != 0)
             return;
-        }
         if (args.contains(u"--json"_s)) {
             const QJsonArray a = QJsonDocument::fromJson(r.out.toUtf8()).array();
             QCOMPARE(a.size(), runs);
             QCOMPARE(a[0].toObject().value(u"uuid"_s).toString(), m_written[0].uuid);
             QCOMPARE(a[1].toObject().value(u"steps"_s).toArray().size(), 2);
-        } else if (args.contains(u"--csv"_s)) {
-            QCOMPARE(r.lines().size(), runs + 1);
         } else {
             QCOMPARE(r.lines().size(), runs);
-            QVERIFY(r.lines()[2].startsWith(u"%1\t"_s.arg(m_written[2].id)));
         }
+        if (args.isEmpty())
+            QVERIFY(r.lines()[2].startsWith(u"%1\t"_s.arg(m_written[2].id)));
     }
 
     // The fallback file loads once; the certificate of a loaded run prints.
