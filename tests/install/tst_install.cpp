@@ -18,11 +18,6 @@ namespace {
 const QString kSource = QStringLiteral(VANTELSO_SOURCE_DIR);
 const QString kMetainfo = u"com.example.merovan.vantelso.metainfo.xml"_s;
 
-CliRun run(const QString& program, const QStringList& args, const QString& workDir = {},
-           const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
-    return runProgram(program, args, env, workDir, 60000);
-}
-
 QString readText(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
@@ -91,16 +86,15 @@ private slots:
         QVERIFY(stage.isValid());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"DESTDIR"_s, stage.path());
-        const CliRun r =
-            run(QStringLiteral(VANTELSO_CMAKE),
-                {u"--install"_s, QStringLiteral(VANTELSO_BINARY_DIR), u"--prefix"_s, u"/usr"_s}, {},
-                env);
+        const CliRun r = runProgram(
+            QStringLiteral(VANTELSO_CMAKE),
+            {u"--install"_s, QStringLiteral(VANTELSO_BINARY_DIR), u"--prefix"_s, u"/usr"_s}, env);
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
 
         QStringList found;
-        for (QDirIterator it(stage.path(), QDir::Files | QDir::Hidden | QDir::System,
-                             QDirIterator::Subdirectories);
-             it.hasNext();)
+        QDirIterator it(stage.path(), QDir::Files | QDir::Hidden | QDir::System,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
             found.append(QDir(stage.path()).relativeFilePath(it.next()));
         QStringList expected = {u"usr/bin/vantelso-cli"_s,
                                 u"usr/share/man/man1/vantelso-cli.1.gz"_s,
@@ -159,7 +153,7 @@ private slots:
         const QString path = QStandardPaths::findExecutable(tool);
         QVERIFY2(!path.isEmpty(),
                  qPrintable(tool + u" not found: scripts/deps installs "_s + package));
-        const CliRun r = run(path, args);
+        const CliRun r = runProgram(path, args, QProcessEnvironment::systemEnvironment());
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
         if (silent)
             QVERIFY2(r.out.isEmpty() && r.err.isEmpty(), qPrintable(r.out + r.err));
@@ -190,7 +184,7 @@ private slots:
         QFETCH(QStringList, sample);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
-        const CliRun help = run(program, {u"--help"_s}, {}, env);
+        const CliRun help = runProgram(program, {u"--help"_s}, env);
         QVERIFY2(help.exitCode == 0, qPrintable(help.err));
         const QStringList words = helpWords(help.out);
         for (const QString& w : sample)
@@ -251,8 +245,8 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"COMPLETION"_s, kSource + u"/dist/completion/vantelso-cli"_s);
         const CliRun r =
-            run(u"bash"_s, QStringList{u"-c"_s, script, u"bash"_s, u"vantelso-cli"_s} + line,
-                work.path(), env);
+            runProgram(u"bash"_s, QStringList{u"-c"_s, script, u"bash"_s, u"vantelso-cli"_s} + line,
+                       env, work.path());
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
         QStringList got = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         got.sort();

@@ -435,6 +435,8 @@ private Q_SLOTS:
 
     // The programming station: a counted download with the configuration's bytes, a failed
     // one, a cancelled one (nothing written: no run), then a verification with its readings.
+    // Then the EEPROM write, recorded with the 256 bytes written; a write refused before
+    // anything was sent is not a run.
     void stationFollowed() {
         StationRig s;
         Recording rec(location(u"sqlite"_s), &s.link);
@@ -450,15 +452,23 @@ private Q_SLOTS:
         s.port.open();
         s.setUpChannelA();
         QVERIFY(s.station.SetUpAndVerify());
+        bench::EepromTool tool(s.link);
+        QCOMPARE(rec.bench.writeEeprom(tool).kind, bench::EepromOutcome::Kind::NoImage);
+        QVERIFY(tool.readDevice().ok());
+        QVERIFY(tool.setImageByte(200, 0x5A));
+        QVERIFY(rec.bench.writeEeprom(tool).ok());
         const QList<RunRecord> runs = rec.runs();
-        QCOMPARE(summary(runs), QStringList({u"S1 download passed"_s, u"S1 download error"_s,
-                                             u"S1 verification passed"_s}));
+        QCOMPARE(summary(runs),
+                 QStringList({u"S1 download passed"_s, u"S1 download error"_s,
+                              u"S1 verification passed"_s, u"S1 eeprom-write passed"_s}));
         QCOMPARE(runs[0].steps.value(0).bytes, QByteArray("VNT-bytes"));
         QCOMPARE(runs[1].message, u"Errore di comunicazione"_s);
         const StepRecord& v = runs[2].steps.value(0);
         QCOMPARE(v.range, QString::fromUtf8("4 ÷ 20 V"));
         QCOMPARE(QStringList({v.zero, v.half, v.span}),
                  QStringList({"00.000 V", "05.000 V", "10.000 V"}));
+        QCOMPARE(runs[3].steps.value(0).bytes.size(), 256);
+        QCOMPARE(quint8(runs[3].steps.value(0).bytes.at(200)), quint8(0x5A));
     }
 
     void productionFollowed_data() {
@@ -496,22 +506,6 @@ private Q_SLOTS:
         QCOMPARE(runs[0].unit.modelByte, 7);
         if (misread)
             QCOMPARE(runs[0].steps[0].note, u"1750-->1575."_s);
-    }
-
-    // The EEPROM write is recorded with the 256 bytes written; a write refused before
-    // anything was sent is not a run.
-    void eepromWritten() {
-        StationRig s;
-        Recording rec(location(u"sqlite"_s), &s.link);
-        bench::EepromTool tool(s.link);
-        QCOMPARE(rec.bench.writeEeprom(tool).kind, bench::EepromOutcome::Kind::NoImage);
-        QVERIFY(tool.readDevice().ok());
-        QVERIFY(tool.setImageByte(200, 0x5A));
-        QVERIFY(rec.bench.writeEeprom(tool).ok());
-        const QList<RunRecord> runs = rec.runs();
-        QCOMPARE(summary(runs), QStringList(u"S1 eeprom-write passed"_s));
-        QCOMPARE(runs[0].steps.value(0).bytes.size(), 256);
-        QCOMPARE(quint8(runs[0].steps.value(0).bytes.at(200)), quint8(0x5A));
     }
 
     void cleanupTestCase() { m_pg.stop(); }
