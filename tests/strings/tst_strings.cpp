@@ -124,13 +124,11 @@ private slots:
         QCOMPARE(model(3, "RSX7132A"), QString());
         for (const char* unknown : {"5010OEM", "RSX7031", "rsx7030", ""}) // bench-only, no letter
             QCOMPARE(model(0, unknown), QString());
-        const auto family = [&](int brand, int variantByte) {
-            texts.setBrand(brand);
-            return texts.familyDisplayName(std::uint8_t(variantByte));
-        };
-        QCOMPARE(family(0, 0x75), QStringLiteral("RSX 7031"));
-        QCOMPARE(family(0, 0x20), QString());
-        QCOMPARE(family(2, 0xC0), QStringLiteral("KV-7132"));
+        // Family names by the variant byte, for brand 0 (the last one chosen) and brand 2.
+        QCOMPARE(texts.familyDisplayName(0x75), QStringLiteral("RSX 7031"));
+        QCOMPARE(texts.familyDisplayName(0x20), QString());
+        texts.setBrand(2);
+        QCOMPARE(texts.familyDisplayName(0xC0), QStringLiteral("KV-7132"));
         // The names of blocks 0 to 2 spell their identifiers, so every field sits in the right
         // slot.
         for (int brand = 0; brand <= 2; ++brand) {
