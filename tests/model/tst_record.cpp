@@ -274,14 +274,15 @@ private slots:
 
     void edges() {
         const Catalogue cat;
-        QVERIFY(!cat.IsInputAvailable(6, model(0)) &&
-                !cat.IsInputAvailable(31, model(9))); // unnamed
-        QVERIFY(!cat.IsInputAvailable(4, model(9)));  // no 10 V
-        QVERIFY(cat.IsInputAvailable(4, model(5)));   // as model 4
-        QVERIFY(!cat.IsInputAvailable(28, model(6))); // no KTY83
-        QVERIFY(cat.IsInputAvailable(33, model(7)));  // Freq
-        QVERIFY(cat.IsInputAvailable(40, model(0)));  // empty row: starts true, no class
-        QVERIFY(!cat.IsInputAvailable(-1, model(0)) && !cat.IsInputAvailable(52, model(0)));
+        // Input code and model byte: the unnamed rows 6 and 31, no 10 V on model 9, model 5 as
+        // model 4, no KTY83 on model 6, Freq on model 7, the empty row 40 (starts true, no
+        // class), codes out of range.
+        const std::pair<int, int> probes[] = {{6, 0},  {31, 9}, {4, 9},  {4, 5}, {28, 6},
+                                              {33, 7}, {40, 0}, {-1, 0}, {52, 0}};
+        QString available;
+        for (const auto& [code, m] : probes)
+            available += cat.IsInputAvailable(code, model(m)) ? u'1' : u'0';
+        QCOMPARE(available, QStringLiteral("000101100"));
         QCOMPARE(cat.FillTypeLists(model(8)).output, QStringList{"4-20 mA"});
         QCOMPARE(cat.FillTypeLists(model(9)).output, QStringList{"0-10 V"});
         QCOMPARE(cat.FillTypeLists(model(7)).switchInput,

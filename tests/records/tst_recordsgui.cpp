@@ -221,8 +221,7 @@ private Q_SLOTS:
         QVERIFY(item && item->isEnabled());
         QCOMPARE(item->text().remove(u'&'), u"Registro"_s);
         item->trigger();
-        QVERIFY(s.window->registroSubWindow());
-        QVERIFY(s.window->registroSubWindow()->isVisible());
+        QVERIFY(s.window->registroSubWindow() && s.window->registroSubWindow()->isVisible());
         QCOMPARE(s.window->registroSubWindow()->windowTitle(), u"Registro di produzione"_s);
         screenshot(s.window->grab().toImage(), u"registro-desktop.png"_s);
     }
