@@ -117,11 +117,10 @@ private Q_SLOTS:
         }
 
         const QString shots = qEnvironmentVariable("VANTELSO_SCREENSHOTS");
+        QString tag = QString::fromLatin1(QTest::currentDataTag()).toLower();
         if (!shots.isEmpty())
-            QVERIFY(report.page(0, 110).save(
-                shots +
-                u"/report-%1.png"_s.arg(
-                    QString::fromLatin1(QTest::currentDataTag()).toLower().replace(u' ', u'-'))));
+            QVERIFY(report.page(0, 110).save(shots + u"/report-"_s + tag.replace(u' ', u'-') +
+                                             u".png"_s));
     }
 
     // One switch, one meaning: the same banks on a simulated device, read by the switch guide,
@@ -155,11 +154,8 @@ private Q_SLOTS:
             // Pt 100 (16 + 2), three wires, zero position 11, span position 19.
             {"RSX7035", "b24f0000", "Pt 100", "°C", "0 ÷ 100 °C", "4-20 mA", false, 25.0},
         };
-        for (const Agreement& r : rows) // the 300 kOhm row is named apart from its model's
-            QTest::newRow(r.input == u"Res300K"_s ? "RSX7031C 300 kOhm"
-                          : r.model == u"1"_s     ? "model byte 1"
-                                                  : qPrintable(r.model))
-                << r;
+        for (const Agreement& r : rows) // "1 Tc K" is model byte 1
+            QTest::addRow("%s %s", qPrintable(r.model), qPrintable(r.input)) << r;
     }
     void agreement() {
         QFETCH(Agreement, row);
