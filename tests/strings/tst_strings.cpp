@@ -69,10 +69,8 @@ private slots:
         }
         for (int id : expected)
             QVERIFY2(!table.text(id).isEmpty(), qPrintable(QString::number(id)));
-        for (int id : table.ids())
+        for (int id : table.ids()) // so block 3 holds no model past the thirteenth
             QVERIFY2(expected.contains(id), qPrintable(QString::number(id)));
-        for (int f = 23; f <= 29; ++f)
-            QVERIFY(!table.contains(Texts::brandId(3, f)));
 
         for (const auto& [id, text] : {
                  std::pair(1, "300"), // distance between the languages
