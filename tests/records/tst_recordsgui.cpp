@@ -42,6 +42,11 @@ RunRecord run(const QString& unit, RunKind kind, Outcome outcome, int daysAgo) {
     return r;
 }
 
+// The command-line tool's records command on the records at `db`.
+CliRun recordsCommand(const QStringList& args, const QString& db) {
+    return ::cli(QStringList{u"records"_s} + args + QStringList{u"--records"_s, db});
+}
+
 void screenshot(const QImage& image, const QString& name) {
     const QString folder = qEnvironmentVariable("VANTELSO_SCREENSHOTS");
     if (!folder.isEmpty())
@@ -255,8 +260,7 @@ private Q_SLOTS:
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
         QFETCH(int, runs);
-        const CliRun r =
-            ::cli(QStringList{u"records"_s} + args + QStringList{u"--records"_s, m_db});
+        const CliRun r = recordsCommand(args, m_db);
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2(exitCode == 0 || r.err.contains(u"error: "_s), qPrintable(r.err));
         if (exitCode != 0)
@@ -280,18 +284,15 @@ private Q_SLOTS:
         late.uuid = u"late-run"_s;
         QString why;
         QVERIFY(AppendFallback(pending, late, &why));
-        const auto records = [&](const QStringList& args) {
-            return ::cli(QStringList{u"records"_s} + args +
-                         QStringList{u"--records"_s, m_dir.filePath("i.db")});
-        };
-        CliRun r = records({"import", pending});
+        const QString db = m_dir.filePath(u"i.db"_s);
+        CliRun r = recordsCommand({"import", pending}, db);
         QCOMPARE(r.exitCode, 0);
         QVERIFY2(r.err.startsWith(u"1 run(s) stored, 0 already"_s), qPrintable(r.err));
-        r = records({"import", pending});
+        r = recordsCommand({"import", pending}, db);
         QVERIFY2(r.err.startsWith(u"0 run(s) stored, 1 already"_s), qPrintable(r.err));
-        QCOMPARE(records({"import", m_dir.filePath("none")}).exitCode, 4);
+        QCOMPARE(recordsCommand({"import", m_dir.filePath("none")}, db).exitCode, 4);
         const QString pdf = m_dir.filePath(u"late.pdf"_s);
-        QCOMPARE(records({"certificate", "1", pdf}).exitCode, 0);
+        QCOMPARE(recordsCommand({"certificate", "1", pdf}, db).exitCode, 0);
         QVERIFY(QFileInfo(pdf).size() > 1000);
     }
 };
