@@ -215,7 +215,7 @@ private slots:
         for (const WriteItem& w : EncodeRecord(set(r, settings), id, cat, block(original)))
             written[w.address] = w.value;
         for (const auto& [address, value] : expected) // (address, value) shown on a failure
-            QCOMPARE(QPair(address, written.value(address, -1)), QPair(address, value));
+            QCOMPARE(std::pair(address, written.value(address, -1)), std::pair(address, value));
     }
 
     void displayConversionsRoundTrip() {
