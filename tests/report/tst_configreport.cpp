@@ -41,9 +41,10 @@ ReportSource source(std::uint8_t model, bool fromFile) {
 // A row of the agreement table: one model's switch banks and what every view says of them.
 struct Agreement {
     QString model;
-    QByteArray banks;           // in hex
-    QString input, unit, range; // the input as the guide names it; the measurement's range label
-    QString output;             // channel A's output type; "" the record's
+    QByteArray banks; // in hex
+    // The input as the guide names it, its unit, the measurement's range label and channel A's
+    // output type ("" the record's).
+    QString input, unit, range, output;
     bool reverse;
     double value; // the input applied, a quarter into the range
 };
