@@ -245,39 +245,29 @@ private Q_SLOTS:
     // Why a port failed to open, from the error the port reported and the device node: a
     // group is suggested only when joining it would open the port and it is not root's.
     void openFailures() {
-        // The node: exists, accessible, group, group rw, mode.
-        const auto row = [](const char*, OpenError e, const char* node, const char* message) {
-            const QStringList f = QString::fromLatin1(node).split(u' ');
-            PortNode n;
-            n.exists = f[0] == u"1";
-            n.accessible = f[1] == u"1";
-            n.owner = QStringLiteral("root");
-            n.group = f[2];
-            n.groupIsSuperuser = f[2] == u"root";
-            n.groupMayOpen = f[3] == u"1";
-            n.mode = f[4];
+        const auto row = [](OpenError e, const PortNode& n, const QString& message) {
             QCOMPARE(
                 DescribePortProblem(ClassifyOpenFailure(QStringLiteral("/dev/ttyUSB0"), e,
                                                         QStringLiteral("Input/output error"), n)),
-                QString::fromLatin1(message));
+                message);
         };
-        row("not found", OpenError::NotFound, "1 1 dialout 1 crw-rw----",
+        // Exists, accessible, owner, group, the group may open it, the group is root's, mode.
+        const PortNode rw{true, true, "root", "dialout", true, false, "crw-rw----"};
+        const QString missing = QStringLiteral(
             "Serial port /dev/ttyUSB0 does not exist. Check the cable or choose another port.");
-        row("node gone", OpenError::Other, "0 0 - 0 -",
-            "Serial port /dev/ttyUSB0 does not exist. "
-            "Check the cable or choose another port.");
-        row("other", OpenError::Other, "1 1 dialout 1 crw-rw----",
-            "Serial port /dev/ttyUSB0 cannot be opened: Input/output error");
-        row("busy", OpenError::Permission, "1 1 dialout 1 crw-rw----",
+        row(OpenError::NotFound, rw, missing);
+        row(OpenError::Other, {false, false, "root", "-", false, false, "-"}, missing);
+        row(OpenError::Other, rw, "Serial port /dev/ttyUSB0 cannot be opened: Input/output error");
+        row(OpenError::Permission, rw, // busy
             "Serial port /dev/ttyUSB0 is already in use by another program. Close that program "
             "or choose another port.");
-        row("group", OpenError::Permission, "1 0 dialout 1 crw-rw----",
+        row(OpenError::Permission, {true, false, "root", "dialout", true, false, "crw-rw----"},
             "Permission denied on /dev/ttyUSB0. The port belongs to group \"dialout\"; add "
             "yourself to it with: sudo usermod -aG dialout $USER (then log out and in again).");
-        row("root's group", OpenError::Permission, "1 0 root 1 crw-rw----",
+        row(OpenError::Permission, {true, false, "root", "root", true, true, "crw-rw----"},
             "Permission denied on /dev/ttyUSB0 (owner root:root, mode crw-rw----). Ask the "
             "administrator for access to the port.");
-        row("owner only", OpenError::Permission, "1 0 dialout 0 crw-------",
+        row(OpenError::Permission, {true, false, "root", "dialout", false, false, "crw-------"},
             "Permission denied on /dev/ttyUSB0 (owner root:dialout, mode crw-------). Ask the "
             "administrator for access to the port.");
     }

@@ -69,16 +69,11 @@ private Q_SLOTS:
         // Junk, cut commands and stray terminators before a request whose address and value
         // equal CR, sent at once and byte by byte.
         const QByteArray r13 = cmd('R', 0, 13, 13), reply13("*\x00\x0d\x0d\r\n", 6);
-        const QByteArray junk[] = {"",
-                                   QByteArray("\x00\xff\x13zz", 5),
-                                   QByteArray("$R\x00", 3),
-                                   "\r\n\r",
-                                   "$",
-                                   "$Q",
-                                   "SX",
-                                   "P\r"};
         for (bool byteAtATime : {false, true}) {
-            for (const QByteArray& j : junk) {
+            for (const QByteArray& j :
+                 {QByteArray(), QByteArray("\x00\xff\x13zz", 5), QByteArray("$R\x00", 3),
+                  QByteArray("\r\n\r"), QByteArray("$"), QByteArray("$Q"), QByteArray("SX"),
+                  QByteArray("P\r")}) {
                 SimDevice d(0);
                 d.setMemory(0, 13, 13);
                 QCOMPARE(exchange(d, "PR\r"), kOk);
