@@ -318,69 +318,62 @@ private Q_SLOTS:
 
     // The references read at the start, through the whole chain: a raw 800 shows the output
     // at the low calibration point (4 mA or 2 V) and 3500 the high one, on every model.
-    void referencePoints_data() {
-        QTest::addColumn<int>("modelByte");
-        for (int m : {0, 4, 5, 7})
-            QTest::addRow("model %d", m) << m;
-    }
     void referencePoints() {
-        QFETCH(int, modelByte);
-        Session s{std::uint8_t(modelByte)};
-        const DeviceIdentity id = s.bench.device.identity();
-        // Two readings at the calibration points, then the device streams on its own: its
-        // frames have the model's length and follow a slowly moving input through the range.
-        s.frames = {wireFrame(id, {800, 800, 0, 0}), wireFrame(id, {3500, 3500, 0, 0})};
-        s.stopAfter = 7;
-        QObject::connect(&s.m, &Measurement::frameShown, &s.m, [&s] {
-            if (s.readings.size() == 2)
-                s.bench.device.setStreamInterval(2);
-        });
-        QCOMPARE(s.m.Start(s.setupFromDevice(1)), MeasureEnd::Stopped);
-        QCOMPARE(s.readings.size(), 7);
-        const ChannelSettings& a = s.m.channels()[0].settings;
-        const bool current = a.outputType <= 1;
-        QCOMPARE(QStringList(
-                     {s.readings[0].channels[0].outputText, s.readings[1].channels[0].outputText}),
-                 QStringList({FixedDecimals(sim::OutputAtRawLow(current), 3),
-                              FixedDecimals(sim::OutputAtRawHigh(current), 3)}));
-        // Which stored reference a reading of 800 stands for depends on the model.
-        const bool direct = modelByte == 0 || modelByte == 7 || modelByte == 8 || modelByte == 9;
-        QCOMPARE(s.readings[0].channels[0].output, direct ? a.outputRef800 : a.outputRef3500);
+        for (int modelByte : {0, 4, 5, 7}) {
+            Session s{std::uint8_t(modelByte)};
+            const DeviceIdentity id = s.bench.device.identity();
+            // Two readings at the calibration points, then the device streams on its own: its
+            // frames have the model's length and follow a slowly moving input through the range.
+            s.frames = {wireFrame(id, {800, 800, 0, 0}), wireFrame(id, {3500, 3500, 0, 0})};
+            s.stopAfter = 7;
+            QObject::connect(&s.m, &Measurement::frameShown, &s.m, [&s] {
+                if (s.readings.size() == 2)
+                    s.bench.device.setStreamInterval(2);
+            });
+            QCOMPARE(s.m.Start(s.setupFromDevice(1)), MeasureEnd::Stopped);
+            QCOMPARE(s.readings.size(), 7);
+            const ChannelSettings& a = s.m.channels()[0].settings;
+            const bool current = a.outputType <= 1;
+            // The model first, so that a failure names it.
+            QCOMPARE(QStringList({QString::number(modelByte), s.readings[0].channels[0].outputText,
+                                  s.readings[1].channels[0].outputText}),
+                     QStringList({QString::number(modelByte),
+                                  FixedDecimals(sim::OutputAtRawLow(current), 3),
+                                  FixedDecimals(sim::OutputAtRawHigh(current), 3)}));
+            // Which stored reference a reading of 800 stands for depends on the model.
+            const bool direct = modelByte == 0 || modelByte >= 7;
+            QCOMPARE(s.readings[0].channels[0].output, direct ? a.outputRef800 : a.outputRef3500);
 
-        for (qsizetype k = 2; k < s.readings.size(); ++k) {
-            const ChannelReading& r = s.readings[k].channels[0];
-            QVERIFY2(r.outputValid && r.inputValid && r.bar.valid, qPrintable(r.inputText));
-            QVERIFY(r.bar.lowMarker == colour::Grey && r.bar.highMarker == colour::Grey);
+            for (qsizetype k = 2; k < s.readings.size(); ++k) {
+                const ChannelReading& r = s.readings[k].channels[0];
+                QVERIFY2(r.outputValid && r.inputValid && r.bar.valid, qPrintable(r.inputText));
+                QVERIFY(r.bar.lowMarker == colour::Grey && r.bar.highMarker == colour::Grey);
+            }
+            QVERIFY(s.readings[2].channels[0].input != s.readings.last().channels[0].input);
         }
-        QVERIFY(s.readings[2].channels[0].input != s.readings.last().channels[0].input);
     }
 
     // Channel B reads its references from 118 with a current output and from 112 with a
     // voltage output; with LastChannel 0 it reads none and only channel A is computed.
-    void channelBReferences_data() {
-        QTest::addColumn<int>("outputB");
-        QTest::addColumn<int>("lastChannel");
-        QTest::addColumn<int>("expectedB"); // first address, -1 none
-        QTest::newRow("0-20 mA") << 0 << 1 << 118;
-        QTest::newRow("0-5 V") << 3 << 1 << 112;
-        QTest::newRow("LastChannel 0") << 1 << 0 << -1;
-    }
     void channelBReferences() {
-        QFETCH(int, outputB);
-        QFETCH(int, lastChannel);
-        QFETCH(int, expectedB);
-        Session s(3); // the lettered RTD model: two channels
-        s.bench.device.setMemory(0, 6, (s.bench.device.memory(0, 6) & ~3) | outputB);
-        QCOMPARE(s.run({wireFrame(s.bench.device.identity(), {800, 3500})}, lastChannel),
-                 MeasureEnd::Stopped);
-        const QList<QByteArray> log = s.bench.device.commandLog();
-        for (int a = 112; a < 124; ++a)
-            QCOMPARE(log.contains(readRequest(a)), a >= expectedB && a < expectedB + 6);
-        QVERIFY(log.contains(readRequest(106))); // channel A: 4-20 mA from its switches
-        QCOMPARE(s.readings.first().channelCount, lastChannel + 1);
-        QCOMPARE(s.readings.first().channels[1].outputValid, lastChannel == 1);
-        if (lastChannel == 1)
-            QCOMPARE(s.readings.first().channels[1].output, sim::OutputAtRawHigh(outputB <= 1));
+        // Channel B's output (0-20 mA, 0-5 V, 4-20 mA), LastChannel, the first address B
+        // reads its references from (-1 none).
+        for (const auto& [outputB, lastChannel, expectedB] :
+             {std::tuple{0, 1, 118}, {3, 1, 112}, {1, 0, -1}}) {
+            Session s(3); // the lettered RTD model: two channels
+            s.bench.device.setMemory(0, 6, (s.bench.device.memory(0, 6) & ~3) | outputB);
+            QCOMPARE(s.run({wireFrame(s.bench.device.identity(), {800, 3500})}, lastChannel),
+                     MeasureEnd::Stopped);
+            const QList<QByteArray> log = s.bench.device.commandLog();
+            for (int a = 112; a < 124; ++a)
+                QCOMPARE(QList<int>({expectedB, a, log.contains(readRequest(a))}),
+                         QList<int>({expectedB, a, a >= expectedB && a < expectedB + 6}));
+            QVERIFY(log.contains(readRequest(106))); // channel A: 4-20 mA from its switches
+            QCOMPARE(s.readings.first().channelCount, lastChannel + 1);
+            QCOMPARE(s.readings.first().channels[1].outputValid, lastChannel == 1);
+            if (lastChannel == 1)
+                QCOMPARE(s.readings.first().channels[1].output, sim::OutputAtRawHigh(outputB <= 1));
+        }
     }
 
     // Status lamps on the trip model, junk between frames skipped; pressing stop ends after
