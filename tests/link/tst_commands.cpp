@@ -496,13 +496,12 @@ private Q_SLOTS:
             {K::NoReply, frames ? 3 : 1, 0},    {K::DelayedReply, 1, wait * 2 / 5},
             {K::DelayedReply, 1, wait * 6 / 5}, {K::JunkBefore, 1, 0},
             {K::SplitReply, 1, wait / 10},      {K::TruncatedReply, 1, 0}};
-        if (t <= Trouble::Truncated) {
+        switch (t) {
+        default: {
             const auto& [kind, count, delay] = plain[int(t)];
             b.device.injectFault({kind, m, skip, count, delay});
-        }
-        switch (t) {
-        default:
             break;
+        }
         case Trouble::Vanish:
             // Mid-command: at the second byte of a block, else at the one request.
             b.device.injectFault({K::Vanish, handshake ? "$W" : m, skip > 0 || handshake ? 1 : 0});

@@ -405,28 +405,26 @@ private Q_SLOTS:
 
     // The switch set-up of the RSX7030 on the wire: the device's table is read only when a
     // zero or span position needs it; the "Default" and "EEPROM" positions take the record.
-    void switchSetUp_data() {
-        QTest::addColumn<QByteArray>("switches");
-        QTest::addColumn<QList<double>>("ranges"); // input start, end, output start, end
-        QTest::addColumn<bool>("tableRead");
-        // Tc K (8), output 1; span position 2 (5 °C), zero position 5 (-50 °C) of table 8.
-        QTest::newRow("Tc K from the table")
-            << QByteArray("\x48\x09\x05\x00", 4) << QList<double>{-50, -45, 4, 20} << true;
-        QTest::newRow("default positions keep the record's range")
-            << QByteArray("\x88\x01\x00\x00", 4) << QList<double>{0, 1000, 0, 10} << false;
-        QTest::newRow("EEPROM position keeps the record")
-            << QByteArray("\x00\x09\x05\x00", 4) << QList<double>{0, 1000, 4, 20} << false;
-    }
     void switchSetUp() {
-        QFETCH(QByteArray, switches);
-        Session s(0);
-        s.bench.device.setSwitchBytes(switches);
-        QCOMPARE(s.run({wireFrame(s.bench.device.identity(), {2150})}, 0), MeasureEnd::Stopped);
-        const ChannelSettings& a = s.m.channels()[0].settings;
-        QCOMPARE(int(a.inputType), 8);
-        QTEST((QList<double>{a.inputStart, a.inputEnd, a.outputStart, a.outputEnd}), "ranges");
-        QTEST(s.bench.device.commandLog().contains(QByteArray("$S\x08\x08\x00\r", 6)), "tableRead");
-        QCOMPARE(s.m.switches().S0, std::uint8_t(switches[0]));
+        // The switches, then the input type, input start and end, output start and end, and
+        // whether the table was read: Tc K (8), output 1, span position 2 (5 °C) and zero
+        // position 5 (-50 °C) of table 8; the default positions keep the record's range; the
+        // EEPROM position keeps the record.
+        for (const auto& [switches, expected] :
+             {std::pair{QByteArray("\x48\x09\x05\x00", 4), QList<double>{8, -50, -45, 4, 20, 1}},
+              {QByteArray("\x88\x01\x00\x00", 4), QList<double>{8, 0, 1000, 0, 10, 0}},
+              {QByteArray("\x00\x09\x05\x00", 4), QList<double>{8, 0, 1000, 4, 20, 0}}}) {
+            Session s(0);
+            s.bench.device.setSwitchBytes(switches);
+            QCOMPARE(s.run({wireFrame(s.bench.device.identity(), {2150})}, 0), MeasureEnd::Stopped);
+            const ChannelSettings& a = s.m.channels()[0].settings;
+            const bool tableRead =
+                s.bench.device.commandLog().contains(QByteArray("$S\x08\x08\x00\r", 6));
+            QCOMPARE(QList<double>({double(a.inputType), a.inputStart, a.inputEnd, a.outputStart,
+                                    a.outputEnd, double(tableRead)}),
+                     expected);
+            QCOMPARE(s.m.switches().S0, std::uint8_t(switches[0]));
+        }
     }
 
     // An input range given with start above end, from the record, still places the bar.
