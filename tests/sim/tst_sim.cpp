@@ -196,9 +196,8 @@ private Q_SLOTS:
         c.receive(frame(0x81, 0, 0, 0x03, 0xE8));
         QCOMPARE(c.quantity(), SimCalibrator::Quantity::Celsius);
         QCOMPARE(c.output(), 100.0);
-        // A sensor read leaves the source alone; a bad checksum is ignored.
-        c.receive(frame(0x82, 1, 0, 0, 0) + frame(0x80, 8, 1, 1, 0) + frame(0x80, 8, 1, 0, 0xC0) +
-                  frame(0x82, 0, 0, 0, 0));
+        // A bad checksum is ignored (that a sensor read leaves the source alone is checked
+        // through the calibrator's driver by the instrument tests).
         c.receive(frame(0x81, 0, 0, 0, 5, 1));
         QCOMPARE(c.checksumErrors(), 1);
         QCOMPARE(c.output(), 100.0);
