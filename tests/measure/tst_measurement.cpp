@@ -100,8 +100,10 @@ struct Session {
         // The lamp blinks just before each frame wait: the next frame goes out then (earlier
         // it would be flushed by the start of streaming).
         QObject::connect(&m, &Measurement::activityLamp, &m, [this] {
-            if (m.streaming())
-                pushNext();
+            if (m.streaming() && !frames.isEmpty())
+                QTimer::singleShot(0, &bench.device, [this, next = frames.takeFirst()] {
+                    emit bench.device.transmit(next);
+                });
         });
         QObject::connect(&m, &Measurement::frameShown, &m, [this](const FrameReading& r) {
             readings.append(r);
@@ -131,13 +133,6 @@ struct Session {
         frames = toSend;
         stopAfter = int(toSend.size());
         return m.Start(setupFromDevice(lastChannel));
-    }
-
-    void pushNext() {
-        if (!frames.isEmpty())
-            QTimer::singleShot(0, &bench.device, [this, next = frames.takeFirst()] {
-                emit bench.device.transmit(next);
-            });
     }
 
     // Commands the device received after the last "MI" (or all, when none was sent).
