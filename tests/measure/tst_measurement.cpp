@@ -225,19 +225,18 @@ private Q_SLOTS:
     // Fahrenheit, skipped steps and the status byte's place.
     void convert_data() {
         QTest::addColumn<ConvertRow>("row");
+        const auto row = [](const char* name, const ConvertRow& r) { QTest::newRow(name) << r; };
         // Tc K 0..1000 °C on 4-20 mA; raw 2150 is 12 mA, the middle (always the output shown).
         const QList<double> mid{2150, 0, 0, 0};
-        QTest::newRow("Tc K back through ranges")
-            << ConvertRow{0, 0, 8, 20, false, mid, 0x11, "500.0 °C", 1};
-        QTest::newRow("Tc K in Fahrenheit") << ConvertRow{0, 0, 8, 20, true, mid, 0, "932.0 °F", 1};
-        QTest::newRow("two channels, lettered model")
-            << ConvertRow{3, 1, 18, 20, false, {2150, 2150, 0, 0}, 0, "500.0 °C", 2};
-        QTest::newRow("math model: volts in thousandths")
-            << ConvertRow{5, 1, 4, 20, false, {2150, 2150, 5000, 2500}, 0, "5.000 V", 2};
-        QTest::newRow("frequency model reports V(3)")
-            << ConvertRow{7, 0, 33, 20, false, {2150, 0, 0, 123.4}, 0, "123.4 Hz", 1};
-        QTest::newRow("empty output span skips the input")
-            << ConvertRow{0, 0, 8, 4, false, mid, 0, " °C", 1};
+        row("Tc K back through ranges", {0, 0, 8, 20, false, mid, 0x11, "500.0 °C", 1});
+        row("Tc K in Fahrenheit", {0, 0, 8, 20, true, mid, 0, "932.0 °F", 1});
+        row("two channels, lettered model",
+            {3, 1, 18, 20, false, {2150, 2150, 0, 0}, 0, "500.0 °C", 2});
+        row("math model: volts in thousandths",
+            {5, 1, 4, 20, false, {2150, 2150, 5000, 2500}, 0, "5.000 V", 2});
+        row("frequency model reports V(3)",
+            {7, 0, 33, 20, false, {2150, 0, 0, 123.4}, 0, "123.4 Hz", 1});
+        row("empty output span skips the input", {0, 0, 8, 4, false, mid, 0, " °C", 1});
     }
     void convert() {
         QFETCH(ConvertRow, row);
