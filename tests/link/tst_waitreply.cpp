@@ -264,16 +264,14 @@ private Q_SLOTS:
     void portNode() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("ttyFake"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
-        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(QFile(path).open(QIODevice::WriteOnly));
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
         const PortNode n = InspectPortNode(path);
         // Exists, the group may not open it, mode, the owner may.
         QCOMPARE(QVariantList({n.exists, n.groupMayOpen, n.mode, n.accessible}),
                  QVariantList({true, false, QStringLiteral("-rw-------"), true}));
-        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                    QFile::WriteGroup));
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner |
+                                                QFile::ReadGroup | QFile::WriteGroup));
         QVERIFY(InspectPortNode(path).groupMayOpen);
         QVERIFY(!InspectPortNode(dir.filePath(QStringLiteral("none"))).exists);
     }
