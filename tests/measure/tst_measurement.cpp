@@ -122,11 +122,9 @@ struct Session {
         const QByteArray ext = HasExtensionBlock(id)
                                    ? memory.mid(ExtensionBlockFirst, ExtensionBlockSize)
                                    : QByteArray();
-        MeasureSetup setup;
-        setup.record = DecodeRecord(memory.left(MainBlockSize), ext, id, catalogue).value();
-        setup.LastChannel = lastChannel;
         bench.device.clearCommandLog();
-        return setup;
+        return {
+            DecodeRecord(memory.left(MainBlockSize), ext, id, catalogue).value(), {}, lastChannel};
     }
 
     MeasureEnd run(const QList<QByteArray>& toSend, int lastChannel = 1) {
