@@ -24,25 +24,28 @@ using namespace vantelso::measure;
 namespace {
 
 // Measurement float bytes A, B, X of a value (the device's encoding).
-std::array<std::uint8_t, 3> measureBytes(double v) {
+QByteArray measureBytes(double v) {
     if (v == 0)
-        return {0, 0, 0};
+        return QByteArray(3, '\0');
     int e = 0;
     const double f = 2 * std::frexp(std::fabs(v), &e);
     const int fraction = int(std::lround((f - 1) * 32768)) | (v < 0 ? 0x8000 : 0);
-    return {std::uint8_t(fraction >> 8), std::uint8_t(fraction & 0xFF), std::uint8_t(e - 1 + 127)};
+    return QByteArray(1, char(fraction >> 8)) + char(fraction & 0xFF) + char(e - 1 + 127);
+}
+
+// Values three bytes each from byte 2 on, as far as the frame holds them before its last
+// byte, and a status byte at 14.
+QByteArray withValues(QByteArray f, const QList<double>& values, int status) {
+    for (int k = 0; k < values.size() && 3 * k + 4 < f.size() - 1; ++k)
+        f.replace(3 * k + 2, 3, measureBytes(values[k]));
+    if (status != 0)
+        f[14] = char(status);
+    return f;
 }
 
 // A frame array as the link returns it: F(0) = 0, then the bytes after "A".
 QByteArray frame(const QList<double>& values, int status) {
-    QByteArray F(256, '\0');
-    for (qsizetype k = 0; k < values.size(); ++k) {
-        const auto b = measureBytes(values[k]);
-        for (int i = 0; i < 3; ++i)
-            F[3 * k + 2 + i] = char(b[std::size_t(i)]);
-    }
-    F[14] = char(status);
-    return F;
+    return withValues(QByteArray(256, '\0'), values, status);
 }
 
 DeviceIdentity model(int m) {
@@ -64,19 +67,26 @@ MeasureChannel channel(int inputType, double inStart, double inEnd, double outEn
 
 // A frame as the device sends it: "A", F(1).., CR, in the identified model's length.
 QByteArray wireFrame(const DeviceIdentity& id, const QList<double>& values, int status = 0) {
-    const int len = int(DeviceLink::FrameTemplate(id).pattern.size());
-    QByteArray bytes(len, '\0');
-    bytes[0] = 'A';
-    bytes[len - 1] = '\r';
-    for (int k = 0; k < values.size() && 3 * k + 4 < len - 1; ++k) {
-        const auto b = measureBytes(values[k]);
-        for (int i = 0; i < 3; ++i)
-            bytes[3 * k + 2 + i] = char(b[std::size_t(i)]);
-    }
-    if (len == 16)
-        bytes[14] = char(status);
-    return bytes;
+    const auto len = DeviceLink::FrameTemplate(id).pattern.size();
+    return withValues('A' + QByteArray(len - 2, '\0') + '\r', values, status);
 }
+
+// One row of the range bar table: x, the input range, then the bar expected.
+struct BarRow {
+    double x, start, end;
+    RangeBar bar;
+};
+
+// One row of the frame conversion table.
+struct ConvertRow {
+    int modelByte, lastChannel, inputType;
+    double outEnd;
+    bool fahrenheit;
+    QList<double> values;
+    int status;
+    QString input; // text and unit
+    int channels;
+};
 
 // "$R" b(0) b(address) b(0) CR
 QByteArray readRequest(int address) {
@@ -90,8 +100,10 @@ struct Session {
         // The lamp blinks just before each frame wait: the next frame goes out then (earlier
         // it would be flushed by the start of streaming).
         QObject::connect(&m, &Measurement::activityLamp, &m, [this] {
-            if (m.streaming())
-                pushNext();
+            if (m.streaming() && !frames.isEmpty())
+                QTimer::singleShot(0, &bench.device, [this, next = frames.takeFirst()] {
+                    emit bench.device.transmit(next);
+                });
         });
         QObject::connect(&m, &Measurement::frameShown, &m, [this](const FrameReading& r) {
             readings.append(r);
@@ -110,11 +122,9 @@ struct Session {
         const QByteArray ext = HasExtensionBlock(id)
                                    ? memory.mid(ExtensionBlockFirst, ExtensionBlockSize)
                                    : QByteArray();
-        MeasureSetup setup;
-        setup.record = DecodeRecord(memory.left(MainBlockSize), ext, id, catalogue).value();
-        setup.LastChannel = lastChannel;
         bench.device.clearCommandLog();
-        return setup;
+        return {
+            DecodeRecord(memory.left(MainBlockSize), ext, id, catalogue).value(), {}, lastChannel};
     }
 
     MeasureEnd run(const QList<QByteArray>& toSend, int lastChannel = 1) {
@@ -123,21 +133,12 @@ struct Session {
         return m.Start(setupFromDevice(lastChannel));
     }
 
-    void pushNext() {
-        if (frames.isEmpty())
-            return;
-        const QByteArray next = frames.takeFirst();
-        QTimer::singleShot(0, &bench.device, [this, next] { emit bench.device.transmit(next); });
-    }
-
     // Commands the device received after the last "MI" (or all, when none was sent).
     QList<QByteArray> afterStart() const {
         const QList<QByteArray> log = bench.device.commandLog();
-        qsizetype from = 0;
-        for (qsizetype i = 0; i < log.size(); ++i)
-            if (log[i].startsWith("MI"))
-                from = i + 1;
-        return log.mid(from);
+        const auto mi = std::find_if(log.rbegin(), log.rend(),
+                                     [](const QByteArray& c) { return c.startsWith("MI"); });
+        return log.mid(log.rend() - mi);
     }
 
     SimBench bench;
@@ -154,152 +155,107 @@ struct Session {
 class TestMeasurement : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void references_data() {
-        QTest::addColumn<int>("modelByte");
-        QTest::addColumn<int>("deviceCode");
-        QTest::addColumn<double>("raw");
-        QTest::addColumn<double>("shown");
-        // R800 = 4, R3500 = 20: the direct models show R800 at 800, the others R3500.
-        for (int m : {0, 7, 8, 9}) {
-            QTest::addRow("model %d at 800", m) << m << 12 << 800.0 << 4.0;
-            QTest::addRow("model %d at 3500", m) << m << 12 << 3500.0 << 20.0;
-        }
-        for (int m : {1, 2, 3, 4, 5, 6}) {
-            QTest::addRow("model %d at 800", m) << m << 12 << 800.0 << 20.0;
-            QTest::addRow("model %d at 3500", m) << m << 12 << 3500.0 << 4.0;
-        }
-        QTest::newRow("family 11 swaps") << 0 << 11 << 800.0 << 20.0;
-        QTest::newRow("midway") << 0 << 12 << 2150.0 << 12.0;
-    }
+    // R800 = 4, R3500 = 20: the direct models show R800 at 800, the others R3500; a device
+    // code of 11 swaps them.
     void references() {
-        QFETCH(int, modelByte);
-        QFETCH(int, deviceCode);
-        QFETCH(double, raw);
-        DeviceIdentity id = model(modelByte);
-        id.DeviceCode = std::uint8_t(deviceCode);
-        QTEST(OutputFromRaw(raw, channel(8, 0, 100).settings, id), "shown");
+        const auto shown = [](int modelByte, double raw, int deviceCode = 12) {
+            DeviceIdentity id = model(modelByte);
+            id.DeviceCode = std::uint8_t(deviceCode);
+            return OutputFromRaw(raw, channel(8, 0, 100).settings, id);
+        };
+        for (int m = 0; m < 10; ++m) {
+            const bool direct = m == 0 || m >= 7;
+            // The model first, so that a failure names it.
+            QCOMPARE(QList<double>({double(m), shown(m, 800), shown(m, 3500)}),
+                     QList<double>({double(m), direct ? 4.0 : 20.0, direct ? 20.0 : 4.0}));
+        }
+        QCOMPARE(shown(0, 800, 11), 20.0);
+        QCOMPARE(shown(0, 2150), 12.0); // midway
     }
 
-    void statusLamps_data() {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("lamps"); // G green, Y yellow, R red
-        for (const QString& row :
-             QStringLiteral("11 YGG|01 RGG|00 GGG|22 GYG|02 GRG|04 GGR|10 YGG").split('|'))
-            QTest::newRow(qPrintable(row)) << row.left(2).toInt(nullptr, 16) << row.mid(3);
-    }
     void statusLamps() {
-        QFETCH(int, status);
+        // The status byte in hex, then the lamps: G green, Y yellow, R red.
         const QHash<int, char> letter{
             {colour::Green, 'G'}, {colour::Yellow, 'Y'}, {colour::Red, 'R'}};
-        QString shown;
-        for (int c : StatusLamps(status))
-            shown += letter.value(c, '?');
-        QTEST(shown, "lamps");
+        for (const QString& row :
+             QStringLiteral("11 YGG|01 RGG|00 GGG|22 GYG|02 GRG|04 GGR|10 YGG").split('|')) {
+            QString shown = row.left(3);
+            for (int c : StatusLamps(row.left(2).toInt(nullptr, 16)))
+                shown += letter.value(c, '?');
+            QCOMPARE(shown, row);
+        }
     }
 
     void rangeBar_data() {
-        QTest::addColumn<double>("x");
-        QTest::addColumn<double>("start");
-        QTest::addColumn<double>("end");
-        QTest::addColumn<bool>("valid");
-        QTest::addColumn<int>("low");
-        QTest::addColumn<int>("high");
-        QTest::addColumn<double>("fraction");
+        QTest::addColumn<BarRow>("row");
         const int G = colour::Grey, R = colour::Red;
-        QTest::newRow("inside") << 25.0 << 0.0 << 100.0 << true << G << G << 0.25;
-        QTest::newRow("reversed inside") << 25.0 << 100.0 << 0.0 << true << G << G << 0.25;
-        QTest::newRow("reversed below") << -1.0 << 100.0 << 0.0 << true << R << G << 0.0;
-        QTest::newRow("reversed above") << 101.0 << 100.0 << 0.0 << true << G << R << 1.0;
-        QTest::newRow("at lower end") << 0.0 << 100.0 << 0.0 << true << G << G << 0.0;
-        QTest::newRow("at upper end") << 100.0 << 0.0 << 100.0 << true << G << G << 1.0;
-        QTest::newRow("negative range") << -50.0 << -100.0 << 0.0 << true << G << G << 0.5;
-        QTest::newRow("empty range") << 5.0 << 5.0 << 5.0 << false << G << G << 0.0;
-        QTest::newRow("not a number") << qQNaN() << 0.0 << 1.0 << false << G << G << 0.0;
+        QTest::newRow("inside") << BarRow{25, 0, 100, {true, G, G, 0.25}};
+        QTest::newRow("reversed inside") << BarRow{25, 100, 0, {true, G, G, 0.25}};
+        QTest::newRow("reversed below") << BarRow{-1, 100, 0, {true, R, G, 0}};
+        QTest::newRow("reversed above") << BarRow{101, 100, 0, {true, G, R, 1}};
+        QTest::newRow("at lower end") << BarRow{0, 100, 0, {true, G, G, 0}};
+        QTest::newRow("at upper end") << BarRow{100, 0, 100, {true, G, G, 1}};
+        QTest::newRow("negative range") << BarRow{-50, -100, 0, {true, G, G, 0.5}};
+        QTest::newRow("empty range") << BarRow{5, 5, 5, {}};
+        QTest::newRow("not a number") << BarRow{qQNaN(), 0, 1, {}};
     }
     void rangeBar() {
-        QFETCH(double, x);
-        QFETCH(double, start);
-        QFETCH(double, end);
-        const RangeBar bar = RangeBarFor(x, start, end);
-        QTEST(bar.valid, "valid");
-        if (!bar.valid)
-            return;
-        QTEST(bar.lowMarker, "low");
-        QTEST(bar.highMarker, "high");
-        QTEST(bar.fraction, "fraction");
+        QFETCH(BarRow, row);
+        const RangeBar bar = RangeBarFor(row.x, row.start, row.end);
+        QCOMPARE(bar.valid, row.bar.valid);
+        if (bar.valid)
+            QCOMPARE(QList<double>({double(bar.lowMarker), double(bar.highMarker), bar.fraction}),
+                     QList<double>({double(row.bar.lowMarker), double(row.bar.highMarker),
+                                    row.bar.fraction}));
     }
 
-    void formats_data() {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<int>("decimals");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("#0.000") << 12.3456 << 3 << "12.346";
-        QTest::newRow("##0.0") << 0.25 << 1 << "0.3";
-        QTest::newRow("##0") << 99.5 << 0 << "100";
-        QTest::newRow("no minus zero") << -0.0004 << 3 << "0.000";
-        QTest::newRow("negative") << -1.5 << 2 << "-1.50";
-    }
     void formats() {
-        QFETCH(double, value);
-        QFETCH(int, decimals);
-        QTEST(FixedDecimals(value, decimals), "text");
+        // "#0.000", "##0.0", "##0", no minus zero, a negative value.
+        for (const auto& [value, decimals, text] : {std::tuple{12.3456, 3, "12.346"},
+                                                    {0.25, 1, "0.3"},
+                                                    {99.5, 0, "100"},
+                                                    {-0.0004, 3, "0.000"},
+                                                    {-1.5, 2, "-1.50"}})
+            QCOMPARE(FixedDecimals(value, decimals), QString::fromLatin1(text));
     }
 
     // The frame conversion of whole channels: input back through the ranges, reported inputs,
     // Fahrenheit, skipped steps and the status byte's place.
     void convert_data() {
-        QTest::addColumn<int>("modelByte");
-        QTest::addColumn<int>("lastChannel");
-        QTest::addColumn<int>("inputType");
-        QTest::addColumn<double>("outEnd");
-        QTest::addColumn<bool>("fahrenheit");
-        QTest::addColumn<QList<double>>("values");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("input"); // text and unit
-        QTest::addColumn<int>("channels");
-        const auto row = [](const char* name, int m, int last, int type, double outEnd, bool f,
-                            QList<double> values, int status, const char* input, int channels) {
-            QTest::newRow(name) << m << last << type << outEnd << f << values << status
-                                << QString::fromUtf8(input) << channels;
-        };
+        QTest::addColumn<ConvertRow>("row");
+        const auto row = [](const char* name, const ConvertRow& r) { QTest::newRow(name) << r; };
         // Tc K 0..1000 °C on 4-20 mA; raw 2150 is 12 mA, the middle (always the output shown).
         const QList<double> mid{2150, 0, 0, 0};
-        row("Tc K back through ranges", 0, 0, 8, 20, false, mid, 0x11, "500.0 °C", 1);
-        row("Tc K in Fahrenheit", 0, 0, 8, 20, true, mid, 0, "932.0 °F", 1);
-        row("two channels, lettered model", 3, 1, 18, 20, false, {2150, 2150, 0, 0}, 0, "500.0 °C",
-            2);
-        row("math model: volts in thousandths", 5, 1, 4, 20, false, {2150, 2150, 5000, 2500}, 0,
-            "5.000 V", 2);
-        row("frequency model reports V(3)", 7, 0, 33, 20, false, {2150, 0, 0, 123.4}, 0, "123.4 Hz",
-            1);
-        row("empty output span skips the input", 0, 0, 8, 4, false, mid, 0, " °C", 1);
+        row("Tc K back through ranges", {0, 0, 8, 20, false, mid, 0x11, "500.0 °C", 1});
+        row("Tc K in Fahrenheit", {0, 0, 8, 20, true, mid, 0, "932.0 °F", 1});
+        row("two channels, lettered model",
+            {3, 1, 18, 20, false, {2150, 2150, 0, 0}, 0, "500.0 °C", 2});
+        row("math model: volts in thousandths",
+            {5, 1, 4, 20, false, {2150, 2150, 5000, 2500}, 0, "5.000 V", 2});
+        row("frequency model reports V(3)",
+            {7, 0, 33, 20, false, {2150, 0, 0, 123.4}, 0, "123.4 Hz", 1});
+        row("empty output span skips the input", {0, 0, 8, 4, false, mid, 0, " °C", 1});
     }
     void convert() {
-        QFETCH(int, modelByte);
-        QFETCH(int, lastChannel);
-        QFETCH(int, inputType);
-        QFETCH(double, outEnd);
-        QFETCH(QList<double>, values);
-        QFETCH(int, status);
+        QFETCH(ConvertRow, row);
         Catalogue catalogue;
-        const DeviceIdentity id = model(modelByte);
+        const DeviceIdentity id = model(row.modelByte);
         catalogue.Init(id);
-        MeasureChannel mc = channel(inputType, 0, 1000, outEnd);
-        if (modelByte == 7)
+        MeasureChannel mc = channel(row.inputType, 0, 1000, row.outEnd);
+        if (row.modelByte == 7)
             mc.settings.decimals = 1;
-        QFETCH(bool, fahrenheit);
-        mc.fahrenheit = fahrenheit;
-        const FrameConverter conv(catalogue, id, {mc, mc}, lastChannel);
+        mc.fahrenheit = row.fahrenheit;
+        const FrameConverter conv(catalogue, id, {mc, mc}, row.lastChannel);
         // The status byte sits at 14 on the models with trips, else the frame is shorter.
-        const bool trips = modelByte == 0 || modelByte == 7;
-        const FrameReading r = conv.convert(frame(values, trips ? status : 0));
-        QTEST(r.channelCount, "channels");
+        const bool trips = row.modelByte == 0 || row.modelByte == 7;
+        const FrameReading r = conv.convert(frame(row.values, trips ? row.status : 0));
+        QCOMPARE(r.channelCount, row.channels);
         if (trips) {
-            QCOMPARE(r.status, status);
-            QCOMPARE(r.lamps, StatusLamps(status));
+            QCOMPARE(r.status, row.status);
+            QCOMPARE(r.lamps, StatusLamps(row.status));
         }
         const ChannelReading& a = r.channels[0];
-        QTEST((a.inputValid ? a.inputText : QString()) + ' ' + a.inputUnit, "input");
+        QCOMPARE((a.inputValid ? a.inputText : QString()) + ' ' + a.inputUnit, row.input);
         QCOMPARE(a.outputText + a.outputUnit, QStringLiteral("12.000mA"));
         if (r.channelCount == 1)
             QVERIFY(!r.channels[1].outputValid && !r.channels[1].inputValid);
@@ -308,12 +264,9 @@ private Q_SLOTS:
     // One line per channel per frame, "." decimals, empty fields for skipped values; the file
     // holds every frame already appended without being closed (as after a kill).
     void csvLog() {
-        FrameReading r;
-        r.channelCount = 2;
-        r.status = 17;
-        const QString degC = QStringLiteral("°C"), mA = QStringLiteral("mA");
-        r.channels[0] = {true, 12.0, QStringLiteral("12.000"), mA, true, 500, "500.0", degC, {}};
-        r.channels[1] = {true, 4.0, QStringLiteral("4.000"), mA, false, 0, QString(), degC, {}};
+        FrameReading r{.channelCount = 2, .status = 17};
+        r.channels[0] = {true, 12, "12.000", "mA", true, 500, "500.0", "°C", {}};
+        r.channels[1] = {true, 4, "4.000", "mA", false, 0, {}, "°C", {}};
         const QDateTime t(QDate(2024, 5, 6), QTime(7, 8, 9, 123), Qt::UTC);
         const QString lines = CsvLog::Lines(t, r);
         QCOMPARE(lines, QStringLiteral("2024-05-06T07:08:09.123Z,A,500.0,°C,12.000,mA,17\n"
@@ -322,20 +275,17 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("log.csv"));
         CsvLog log;
-        QString error;
-        QVERIFY(log.open(path, &error));
-        QVERIFY(log.append(t, r));
-        QVERIFY(log.append(t, r));
+        QString error, expected = CsvLog::Header();
         QFile reader(path);
-        QVERIFY(reader.open(QIODevice::ReadOnly));
-        QCOMPARE(QString::fromUtf8(reader.readAll()), CsvLog::Header() + lines + lines);
-        log.close();
-        // Reopening appends without a second header.
-        QVERIFY(log.open(path, &error));
-        QVERIFY(log.append(t, r));
-        log.close();
-        reader.seek(0);
-        QCOMPARE(QString::fromUtf8(reader.readAll()), CsvLog::Header() + lines + lines + lines);
+        for (int appends : {2, 1}) { // opened again: appended, without a second header
+            QVERIFY(log.open(path, &error));
+            for (int k = 0; k < appends; ++k, expected += lines)
+                QVERIFY(log.append(t, r));
+            QVERIFY(reader.open(QIODevice::ReadOnly));
+            QCOMPARE(QString::fromUtf8(reader.readAll()), expected);
+            reader.close();
+            log.close();
+        }
         QVERIFY(!log.open(dir.filePath(QStringLiteral("missing/dir/log.csv")), &error));
         QVERIFY(!error.isEmpty());
     }
@@ -346,9 +296,8 @@ private Q_SLOTS:
         const FrameConverter conv(catalogue, model(0), {mc, mc}, 0);
         TrendHistory h(10);
         h.reset(conv);
-        QCOMPARE(h.channelCount(), 1);
-        QCOMPARE(h.low(0), 0.0);
-        QCOMPARE(h.high(0), 1000.0);
+        QCOMPARE(QList<double>({double(h.channelCount()), h.low(0), h.high(0)}),
+                 QList<double>({1, 0, 1000}));
         FrameReading r;
         r.channels[0].inputValid = true;
         for (int s = 0; s <= 20; ++s) {
@@ -361,72 +310,62 @@ private Q_SLOTS:
 
     // The references read at the start, through the whole chain: a raw 800 shows the output
     // at the low calibration point (4 mA or 2 V) and 3500 the high one, on every model.
-    void referencePoints_data() {
-        QTest::addColumn<int>("modelByte");
-        for (int m : {0, 4, 5, 7})
-            QTest::addRow("model %d", m) << m;
-    }
     void referencePoints() {
-        QFETCH(int, modelByte);
-        Session s{std::uint8_t(modelByte)};
-        const DeviceIdentity id = s.bench.device.identity();
-        // Two readings at the calibration points, then the device streams on its own: its
-        // frames have the model's length and follow a slowly moving input through the range.
-        s.frames = {wireFrame(id, {800, 800, 0, 0}), wireFrame(id, {3500, 3500, 0, 0})};
-        s.stopAfter = 7;
-        QObject::connect(&s.m, &Measurement::frameShown, &s.m, [&s] {
-            if (s.readings.size() == 2)
-                s.bench.device.setStreamInterval(2);
-        });
-        QCOMPARE(s.m.Start(s.setupFromDevice(1)), MeasureEnd::Stopped);
-        QCOMPARE(s.readings.size(), 7);
-        const ChannelSettings& a = s.m.channels()[0].settings;
-        const bool current = a.outputType <= 1;
-        QCOMPARE(s.readings[0].channels[0].outputText,
-                 FixedDecimals(sim::OutputAtRawLow(current), 3));
-        QCOMPARE(s.readings[1].channels[0].outputText,
-                 FixedDecimals(sim::OutputAtRawHigh(current), 3));
-        // Which stored reference a reading of 800 stands for depends on the model.
-        const bool direct = modelByte == 0 || modelByte == 7 || modelByte == 8 || modelByte == 9;
-        QCOMPARE(s.readings[0].channels[0].output, direct ? a.outputRef800 : a.outputRef3500);
+        for (int modelByte : {0, 4, 5, 7}) {
+            Session s{std::uint8_t(modelByte)};
+            const DeviceIdentity id = s.bench.device.identity();
+            // Two readings at the calibration points, then the device streams on its own: its
+            // frames have the model's length and follow a slowly moving input through the range.
+            s.frames = {wireFrame(id, {800, 800, 0, 0}), wireFrame(id, {3500, 3500, 0, 0})};
+            s.stopAfter = 7;
+            QObject::connect(&s.m, &Measurement::frameShown, &s.m, [&s] {
+                if (s.readings.size() == 2)
+                    s.bench.device.setStreamInterval(2);
+            });
+            QCOMPARE(s.m.Start(s.setupFromDevice(1)), MeasureEnd::Stopped);
+            QCOMPARE(s.readings.size(), 7);
+            const ChannelSettings& a = s.m.channels()[0].settings;
+            const bool current = a.outputType <= 1;
+            // The model first, so that a failure names it.
+            QCOMPARE(QStringList({QString::number(modelByte), s.readings[0].channels[0].outputText,
+                                  s.readings[1].channels[0].outputText}),
+                     QStringList({QString::number(modelByte),
+                                  FixedDecimals(sim::OutputAtRawLow(current), 3),
+                                  FixedDecimals(sim::OutputAtRawHigh(current), 3)}));
+            // Which stored reference a reading of 800 stands for depends on the model.
+            const bool direct = modelByte == 0 || modelByte >= 7;
+            QCOMPARE(s.readings[0].channels[0].output, direct ? a.outputRef800 : a.outputRef3500);
 
-        for (qsizetype k = 2; k < s.readings.size(); ++k) {
-            const ChannelReading& r = s.readings[k].channels[0];
-            QVERIFY2(r.outputValid && r.inputValid && r.bar.valid, qPrintable(r.inputText));
-            QVERIFY(r.bar.lowMarker == colour::Grey && r.bar.highMarker == colour::Grey);
+            for (qsizetype k = 2; k < s.readings.size(); ++k) {
+                const ChannelReading& r = s.readings[k].channels[0];
+                QVERIFY2(r.outputValid && r.inputValid && r.bar.valid, qPrintable(r.inputText));
+                QVERIFY(r.bar.lowMarker == colour::Grey && r.bar.highMarker == colour::Grey);
+            }
+            QVERIFY(s.readings[2].channels[0].input != s.readings.last().channels[0].input);
         }
-        QVERIFY(s.readings[2].channels[0].input != s.readings.last().channels[0].input);
     }
 
     // Channel B reads its references from 118 with a current output and from 112 with a
     // voltage output; with LastChannel 0 it reads none and only channel A is computed.
-    void channelBReferences_data() {
-        QTest::addColumn<int>("outputB");
-        QTest::addColumn<int>("lastChannel");
-        QTest::addColumn<int>("expectedB"); // first address, -1 none
-        QTest::newRow("0-20 mA") << 0 << 1 << 118;
-        QTest::newRow("0-5 V") << 3 << 1 << 112;
-        QTest::newRow("LastChannel 0") << 1 << 0 << -1;
-    }
     void channelBReferences() {
-        QFETCH(int, outputB);
-        QFETCH(int, lastChannel);
-        QFETCH(int, expectedB);
-        Session s(3); // the lettered RTD model: two channels
-        s.bench.device.setMemory(0, 6, (s.bench.device.memory(0, 6) & ~3) | outputB);
-        const DeviceIdentity id = s.bench.device.identity();
-        QCOMPARE(s.run({wireFrame(id, {800, 3500})}, lastChannel), MeasureEnd::Stopped);
-        const QList<QByteArray> log = s.bench.device.commandLog();
-        for (int base : {112, 118}) {
-            const bool expected = base == expectedB;
-            for (int k = 0; k < 6; ++k)
-                QCOMPARE(log.contains(readRequest(base + k)), expected);
+        // Channel B's output (0-20 mA, 0-5 V, 4-20 mA), LastChannel, the first address B
+        // reads its references from (-1 none).
+        for (const auto& [outputB, lastChannel, expectedB] :
+             {std::tuple{0, 1, 118}, {3, 1, 112}, {1, 0, -1}}) {
+            Session s(3); // the lettered RTD model: two channels
+            s.bench.device.setMemory(0, 6, (s.bench.device.memory(0, 6) & ~3) | outputB);
+            QCOMPARE(s.run({wireFrame(s.bench.device.identity(), {800, 3500})}, lastChannel),
+                     MeasureEnd::Stopped);
+            const QList<QByteArray> log = s.bench.device.commandLog();
+            for (int a = 112; a < 124; ++a)
+                QCOMPARE(QList<int>({expectedB, a, log.contains(readRequest(a))}),
+                         QList<int>({expectedB, a, a >= expectedB && a < expectedB + 6}));
+            QVERIFY(log.contains(readRequest(106))); // channel A: 4-20 mA from its switches
+            QCOMPARE(s.readings.first().channelCount, lastChannel + 1);
+            QCOMPARE(s.readings.first().channels[1].outputValid, lastChannel == 1);
+            if (lastChannel == 1)
+                QCOMPARE(s.readings.first().channels[1].output, sim::OutputAtRawHigh(outputB <= 1));
         }
-        QVERIFY(log.contains(readRequest(106))); // channel A: 4-20 mA from its switches
-        QCOMPARE(s.readings.first().channelCount, lastChannel + 1);
-        QCOMPARE(s.readings.first().channels[1].outputValid, lastChannel == 1);
-        if (lastChannel == 1)
-            QCOMPARE(s.readings.first().channels[1].output, sim::OutputAtRawHigh(outputB <= 1));
     }
 
     // Status lamps on the trip model, junk between frames skipped; pressing stop ends after
@@ -458,29 +397,26 @@ private Q_SLOTS:
 
     // The switch set-up of the RSX7030 on the wire: the device's table is read only when a
     // zero or span position needs it; the "Default" and "EEPROM" positions take the record.
-    void switchSetUp_data() {
-        QTest::addColumn<QByteArray>("switches");
-        QTest::addColumn<QList<double>>("ranges"); // input start, end, output start, end
-        QTest::addColumn<bool>("tableRead");
-        // Tc K (8), output 1; span position 2 (5 °C), zero position 5 (-50 °C) of table 8.
-        QTest::newRow("Tc K from the table")
-            << QByteArray("\x48\x09\x05\x00", 4) << QList<double>{-50, -45, 4, 20} << true;
-        QTest::newRow("default positions keep the record's range")
-            << QByteArray("\x88\x01\x00\x00", 4) << QList<double>{0, 1000, 0, 10} << false;
-        QTest::newRow("EEPROM position keeps the record")
-            << QByteArray("\x00\x09\x05\x00", 4) << QList<double>{0, 1000, 4, 20} << false;
-    }
     void switchSetUp() {
-        QFETCH(QByteArray, switches);
-        Session s(0);
-        s.bench.device.setSwitchBytes(switches);
-        const DeviceIdentity id = s.bench.device.identity();
-        QCOMPARE(s.run({wireFrame(id, {2150})}, 0), MeasureEnd::Stopped);
-        const ChannelSettings& a = s.m.channels()[0].settings;
-        QCOMPARE(int(a.inputType), 8);
-        QTEST((QList<double>{a.inputStart, a.inputEnd, a.outputStart, a.outputEnd}), "ranges");
-        QTEST(s.bench.device.commandLog().contains(QByteArray("$S\x08\x08\x00\r", 6)), "tableRead");
-        QCOMPARE(s.m.switches().S0, std::uint8_t(switches[0]));
+        // The switches, then the input type, input start and end, output start and end, and
+        // whether the table was read: Tc K (8), output 1, span position 2 (5 °C) and zero
+        // position 5 (-50 °C) of table 8; the default positions keep the record's range; the
+        // EEPROM position keeps the record.
+        for (const auto& [switches, expected] :
+             {std::pair{QByteArray("\x48\x09\x05\x00", 4), QList<double>{8, -50, -45, 4, 20, 1}},
+              {QByteArray("\x88\x01\x00\x00", 4), QList<double>{8, 0, 1000, 0, 10, 0}},
+              {QByteArray("\x00\x09\x05\x00", 4), QList<double>{8, 0, 1000, 4, 20, 0}}}) {
+            Session s(0);
+            s.bench.device.setSwitchBytes(switches);
+            QCOMPARE(s.run({wireFrame(s.bench.device.identity(), {2150})}, 0), MeasureEnd::Stopped);
+            const ChannelSettings& a = s.m.channels()[0].settings;
+            const bool tableRead =
+                s.bench.device.commandLog().contains(QByteArray("$S\x08\x08\x00\r", 6));
+            QCOMPARE(QList<double>({double(a.inputType), a.inputStart, a.inputEnd, a.outputStart,
+                                    a.outputEnd, double(tableRead)}),
+                     expected);
+            QCOMPARE(s.m.switches().S0, std::uint8_t(switches[0]));
+        }
     }
 
     // An input range given with start above end, from the record, still places the bar.

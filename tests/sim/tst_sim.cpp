@@ -55,30 +55,23 @@ class TestSim : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void modelTexts() {
-        // Model texts: a bare model byte, and an identifier (unknown ones go to the tool).
-        for (const auto& [text, identifier] :
-             {std::pair{"3", "RSX7032B"}, {"RSX7132D", "RSX7132D"}}) {
-            std::unique_ptr<SimDevice> m(
-                SimDevice::fromModelText(QString::fromLatin1(text), nullptr, nullptr));
-            QVERIFY(m);
-            QCOMPARE(m->modelIdentifier(), QString::fromLatin1(identifier));
-        }
+        // A bare model byte (identifiers and their variant reach the device through the
+        // command line tool's and the record's tests).
+        std::unique_ptr<SimDevice> m(
+            SimDevice::fromModelText(QStringLiteral("3"), nullptr, nullptr));
+        QVERIFY(m);
+        QCOMPARE(m->modelIdentifier(), QStringLiteral("RSX7032B"));
     }
 
     void resync() {
         // Junk, cut commands and stray terminators before a request whose address and value
         // equal CR, sent at once and byte by byte.
         const QByteArray r13 = cmd('R', 0, 13, 13), reply13("*\x00\x0d\x0d\r\n", 6);
-        const QByteArray junk[] = {"",
-                                   QByteArray("\x00\xff\x13zz", 5),
-                                   QByteArray("$R\x00", 3),
-                                   "\r\n\r",
-                                   "$",
-                                   "$Q",
-                                   "SX",
-                                   "P\r"};
         for (bool byteAtATime : {false, true}) {
-            for (const QByteArray& j : junk) {
+            for (const QByteArray& j :
+                 {QByteArray(), QByteArray("\x00\xff\x13zz", 5), QByteArray("$R\x00", 3),
+                  QByteArray("\r\n\r"), QByteArray("$"), QByteArray("$Q"), QByteArray("SX"),
+                  QByteArray("P\r")}) {
                 SimDevice d(0);
                 d.setMemory(0, 13, 13);
                 QCOMPARE(exchange(d, "PR\r"), kOk);
@@ -103,8 +96,7 @@ private Q_SLOTS:
         QVERIFY(port.write(cmd('V') + cmd('R')));
         QVERIFY(d.isGone());
         drain(d);
-        QCOMPARE(vanished.count(), 1);
-        QCOMPARE(failed.count(), 1);
+        QCOMPARE(QList<qsizetype>({vanished.count(), failed.count()}), QList<qsizetype>({1, 1}));
         QCOMPARE(port.problem().kind, PortProblem::Kind::Disconnected);
         QCOMPARE(failed.first().first().toString(), port.errorString());
         QVERIFY(!port.isOpen());
@@ -175,21 +167,14 @@ private Q_SLOTS:
         b.calibrator().receive(frame(0x80, 2, 0, 0, 0));
         d.setAnalogInput(0, 0.0);
         const double atZero = d.analogOutput(0);
+        // The count sent while programming drives the output, read back across the terminals
+        // with the right function by the instrument tests; the wrong one reads nothing.
         d.receive("PR\r");
         d.receive(QByteArray("$I") + char(0x0D) + char(0xAC) + char(0) + '\r'); // 3500
-        QCOMPARE(d.directValueUpper(), 3500);
-        QCOMPARE(d.analogOutput(0), OutputAtRawHigh(current));
-        const auto expected = current ? OutputAtRawHigh(true) / 1000 : OutputAtRawHigh(false);
         QCOMPARE(b.meter(0).lines().size(), 0);
-        b.meter(0).receive(current ? "CONF:CURR:DC\n" : "CONF:VOLT:DC\n");
         QByteArray reading;
         connect(&b.meter(0), &SimInstrument::transmit, this,
                 [&](const QByteArray& r) { reading += r; });
-        b.meter(0).receive(":READ?\r\n");
-        QTRY_VERIFY(reading.endsWith("\r\n"));
-        QCOMPARE(reading.trimmed().toDouble(), expected);
-        // The wrong function reads nothing across the terminals.
-        reading.clear();
         b.meter(0).receive(current ? "CONF:VOLT:DC\n:READ?\n" : "CONF:CURR:DC\n:READ?\n");
         QTRY_COMPARE(reading, QByteArray("+0.00000000E+00\r\n"));
         d.receive("$FPxx\r");
@@ -203,9 +188,8 @@ private Q_SLOTS:
         c.receive(frame(0x81, 0, 0, 0x03, 0xE8));
         QCOMPARE(c.quantity(), SimCalibrator::Quantity::Celsius);
         QCOMPARE(c.output(), 100.0);
-        // A sensor read leaves the source alone; a bad checksum is ignored.
-        c.receive(frame(0x82, 1, 0, 0, 0) + frame(0x80, 8, 1, 1, 0) + frame(0x80, 8, 1, 0, 0xC0) +
-                  frame(0x82, 0, 0, 0, 0));
+        // A bad checksum is ignored (that a sensor read leaves the source alone is checked
+        // through the calibrator's driver by the instrument tests).
         c.receive(frame(0x81, 0, 0, 0, 5, 1));
         QCOMPARE(c.checksumErrors(), 1);
         QCOMPARE(c.output(), 100.0);
@@ -214,16 +198,12 @@ private Q_SLOTS:
         QCOMPARE(c.output(), -10.0);
     }
 
-    void supplyLoad() {
+    // The current the load draws, on and off, is checked through the supply's driver by the
+    // instrument tests; the voltage set is seen only here.
+    void supplyVolts() {
         SimulatedBench b(0);
-        SimPowerSupply& s = b.supply();
-        s.receive("SV 30.00\r");
-        QCOMPARE(s.milliamps(), 0.0);
-        s.receive("KOE\r");
-        QCOMPARE(s.volts(), 30.0);
-        QVERIFY(qAbs(s.milliamps() - (2 + 500.0 / 30)) < 1e-9);
-        s.receive("KOD\r");
-        QCOMPARE(s.milliamps(), 0.0);
+        b.supply().receive("SV 30.00\r");
+        QCOMPARE(b.supply().volts(), 30.0);
     }
 };
 
