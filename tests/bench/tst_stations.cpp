@@ -5,14 +5,11 @@
 // verification station: downloads counted only when read back, the set-up checks and their
 // messages, what reaches the supply and the switch unit, and the verification report.
 #include "calfunction.h"
-#include "numberformat.h"
 #include "prodrig.h"
 #include "productiontest.h"
-#include "simbench.h"
 #include "stationrig.h"
 
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <cmath>
@@ -22,7 +19,6 @@ using namespace vantelso::bench;
 using Waveform = FunctionGenerator::Waveform;
 using Hold = ProductionTest::HoldChannels;
 using namespace Qt::StringLiterals;
-using Answer = Prompter::Answer;
 using Mode = VerificationSettings::Mode;
 
 namespace {
@@ -31,8 +27,10 @@ struct TestBench {
     ProdRig r;
     bool measuring = false;
     ProductionTest test{&r.link, &r.rig.generator, &r.rig.prompter, &measuring};
+    QStringList logged; // the test's log lines
     explicit TestBench(std::uint8_t modelByte = 7) : r(modelByte) {
         test.timings = ProductionTestTimings().scaled(0);
+        QObject::connect(&test, &ProductionTest::logged, [this](const QString& l) { logged << l; });
     }
     // Stops the running test once `n` readings have been taken.
     void stopAfter(int n) {
@@ -43,13 +41,6 @@ struct TestBench {
                          });
     }
 };
-
-QStringList texts(const QSignalSpy& spy) {
-    QStringList out;
-    for (const QList<QVariant>& args : spy)
-        out << args.at(0).toString();
-    return out;
-}
 
 // "FREQuency <hz>" for each of the space-separated frequencies.
 QByteArrayList frequencyLines(const QByteArray& hz) {
@@ -65,13 +56,6 @@ const QString kRule(58, QLatin1Char('_'));
 
 int deviceIndex(const char* name) {
     return int(VerificationDevices().indexOf(QLatin1String(name)));
-}
-
-// A data table of one struct column, "row", with one named row each.
-template <class Row> void table(std::initializer_list<std::pair<const char*, Row>> rows) {
-    QTest::addColumn<Row>("row");
-    for (const auto& [name, row] : rows)
-        QTest::newRow(name) << row;
 }
 
 struct StabilityRow {
@@ -131,19 +115,19 @@ private Q_SLOTS:
     }
 
     void stability_data() {
-        table<StabilityRow>({{"inside", {100, 2, 101, ""}},
-                             {"upper edge", {100, 2, 102, ""}},
-                             {"lower edge", {100, 2, 98, ""}},
-                             {"above", {100, 2, 102.5, "102.5"}},
-                             {"below", {100, 2, 97.5, "97.5"}},
-                             {"no tolerance, exact", {1000, 0, 1000, ""}},
-                             {"no tolerance, off", {1000, 0, 1000.5, "1000.5"}}});
+        QTest::addColumn<StabilityRow>("row");
+        QTest::newRow("inside") << StabilityRow{100, 2, 101, ""};
+        QTest::newRow("upper edge") << StabilityRow{100, 2, 102, ""};
+        QTest::newRow("lower edge") << StabilityRow{100, 2, 98, ""};
+        QTest::newRow("above") << StabilityRow{100, 2, 102.5, "102.5"};
+        QTest::newRow("below") << StabilityRow{100, 2, 97.5, "97.5"};
+        QTest::newRow("no tolerance, exact") << StabilityRow{1000, 0, 1000, ""};
+        QTest::newRow("no tolerance, off") << StabilityRow{1000, 0, 1000.5, "1000.5"};
     }
     void stability() {
         QFETCH(StabilityRow, row);
         TestBench b;
         b.r.device().setAnalogInput(0, row.input);
-        QSignalSpy log(&b.test, &ProductionTest::logged);
         QList<double> readings;
         bool flagWhileRunning = false;
         connect(&b.test, &ProductionTest::reading, this, [&](double v) {
@@ -153,7 +137,7 @@ private Q_SLOTS:
         b.stopAfter(3);
         QCOMPARE(b.test.RunStability(row.reference, row.tolerance), TestEnd::Stopped);
         QCOMPARE(readings, QList<double>(3, row.input));
-        QCOMPARE(texts(log), row.logged.isEmpty() ? QStringList() : QStringList(3, row.logged));
+        QCOMPARE(b.logged, row.logged.isEmpty() ? QStringList() : QStringList(3, row.logged));
         QVERIFY(flagWhileRunning);
         QVERIFY(!b.measuring && !b.test.running());
         // Streaming is started for the test and stopped after it.
@@ -186,10 +170,9 @@ private Q_SLOTS:
                 [](double f) { return f > 1500 ? std::round(f * 0.9) : f; });
         // The settling lets the frames streamed before a frequency change go by.
         b.test.timings.operatorTimeScale = 1;
-        QSignalSpy log(&b.test, &ProductionTest::logged);
         QSignalSpy progress(&b.test, &ProductionTest::progress);
         QCOMPARE(b.test.RunLinearity(s), TestEnd::Finished);
-        QCOMPARE(texts(log).join(u' '), misses);
+        QCOMPARE(b.logged.join(u' '), misses);
         // The points swept, then the generator parked at 1 mHz.
         const QByteArrayList swept = frequencyLines(frequencies + " 0.001");
         QCOMPARE(b.r.generator().lines(), QByteArrayList({"*RST", "FUNCtion SQUARE", "VOLTage 5",
@@ -244,7 +227,7 @@ private Q_SLOTS:
         }),
                  TestEnd::Finished);
         QCOMPARE(b.r.generator().lines().mid(5), frequencyLines("100 200 300 0.001"));
-        QSignalSpy log(&b.test, &ProductionTest::logged);
+        b.logged.clear();
         s = {100, 200, 100, 0.02, 0, 1};
         asked = 0;
         QCOMPARE(b.test.RunLinearity([&] {
@@ -253,13 +236,12 @@ private Q_SLOTS:
             return s;
         }),
                  TestEnd::Finished);
-        QCOMPARE(texts(log), QStringList{u"100-->105."_s});
+        QCOMPARE(b.logged, QStringList{u"100-->105."_s});
     }
 
     void stabilityRereadsSettings() {
         TestBench b;
         b.r.device().setAnalogInput(0, 105.0);
-        QSignalSpy log(&b.test, &ProductionTest::logged);
         b.stopAfter(4);
         int asked = 0;
         QCOMPARE(b.test.RunStability([&] {
@@ -267,7 +249,7 @@ private Q_SLOTS:
             return StabilitySettings{100, ++asked <= 3 ? 1.0 : 10.0};
         }),
                  TestEnd::Stopped);
-        QCOMPARE(texts(log), (QStringList{u"105."_s, u"105."_s}));
+        QCOMPARE(b.logged, (QStringList{u"105."_s, u"105."_s}));
     }
 
     // A unit whose frame has no bytes 8..10 would read 0 at every point: refused, with the
@@ -372,13 +354,12 @@ private Q_SLOTS:
         TestBench b;
         b.r.device().setPowered(false);
         b.r.rig.prompter.push(Prompter::Answer::Cancel);
-        QSignalSpy log(&b.test, &ProductionTest::logged);
         const TestEnd end = linearity ? b.test.RunLinearity({1000, 2000, 500, 0, 0, 1})
                                       : b.test.RunStability(100, 1);
         QCOMPARE(end, TestEnd::FrameCancelled);
         QCOMPARE(b.r.rig.prompter.questions().size(), 1);
         QCOMPARE(b.r.rig.prompter.questions().first().buttons, Prompter::Buttons::RetryCancel);
-        QVERIFY(log.isEmpty());
+        QVERIFY(b.logged.isEmpty());
         QVERIFY(!b.measuring && !b.test.running());
         if (linearity) // the first point only, and the generator parked
             QCOMPARE(b.r.generator().lines().mid(5), frequencyLines("1000 0.001"));
@@ -405,39 +386,31 @@ private Q_SLOTS:
         QCOMPARE(b.r.rig.prompter.questions().size(), 2);
         QVERIFY(b.r.rig.prompter.texts().value(0).contains(u"assente"_s));
         b.r.rig.prompter.clear();
-        QSignalSpy log(&b.test, &ProductionTest::logged);
         QCOMPARE(b.test.RunLinearity({1000, 2000, 500, 0, 0, 1}), TestEnd::GeneratorFailed);
         QCOMPARE(b.r.rig.prompter.questions().size(), 1);
-        QVERIFY(log.isEmpty() && b.r.device().commandLog().isEmpty());
+        QVERIFY(b.logged.isEmpty() && b.r.device().commandLog().isEmpty());
         QVERIFY(!b.measuring && !b.test.running());
     }
 
-    // One test at a time, and none while the live measurement streams.
+    // One test at a time, and none while the live measurement streams. The live measurement's
+    // stop, or the editor taking the device, clears the shared flag: the stability test ends
+    // there too.
     void oneAtATime() {
         TestBench b;
         TestEnd holdWhileRunning = TestEnd::Finished;
         connect(&b.test, &ProductionTest::reading, this, [&](double) {
             holdWhileRunning = b.test.HoldOutput(Hold::A, 800, 800);
-            b.test.Stop();
+            b.measuring = false;
         });
         QCOMPARE(b.test.RunStability(0, 1), TestEnd::Stopped);
         QCOMPARE(holdWhileRunning, TestEnd::Busy);
-        QVERIFY(b.r.commands("$I").isEmpty());
+        QCOMPARE(b.r.commandsInOrder(), kStreamed); // and no "$I"
 
         b.measuring = true; // the live measurement runs
         b.r.device().clearCommandLog();
         QCOMPARE(b.test.RunStability(0, 1), TestEnd::Busy);
         QVERIFY(b.r.device().commandLog().isEmpty());
         QCOMPARE(b.r.rig.prompter.questions().size(), 2);
-    }
-
-    // The live measurement's stop, or the editor taking the device, clears the shared flag:
-    // the stability test ends there too.
-    void sharedFlagEndsStability() {
-        TestBench b;
-        connect(&b.test, &ProductionTest::reading, this, [&](double) { b.measuring = false; });
-        QCOMPARE(b.test.RunStability(0, 1), TestEnd::Stopped);
-        QCOMPARE(b.r.commandsInOrder(), kStreamed);
     }
 
     // The production log's readings and the verification report's values.
@@ -492,28 +465,28 @@ private Q_SLOTS:
     // The supply takes the voltage with two decimals; outside 18..30 V nothing is sent.
     void supply_data() {
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("sent"); // empty: refused
-        QTest::newRow("24.5") << u"24.5"_s << u"24.50"_s;
-        QTest::newRow("24") << u"24"_s << u"24.00"_s;
-        QTest::newRow("18") << u"18"_s << u"18.00"_s;
-        QTest::newRow("30") << u"30"_s << u"30.00"_s;
-        QTest::newRow("comma") << u"24,5"_s << u"24.50"_s;
+        QTest::addColumn<QByteArray>("sent"); // empty: refused
+        QTest::newRow("24.5") << u"24.5"_s << "24.50"_ba;
+        QTest::newRow("24") << u"24"_s << "24.00"_ba;
+        QTest::newRow("18") << u"18"_s << "18.00"_ba;
+        QTest::newRow("30") << u"30"_s << "30.00"_ba;
+        QTest::newRow("comma") << u"24,5"_s << "24.50"_ba;
         for (const char* typed : {"17.5", "31", "30.01", "24 V"})
-            QTest::newRow(typed) << QString::fromLatin1(typed) << QString();
+            QTest::newRow(typed) << QString::fromLatin1(typed) << QByteArray();
     }
     void supply() {
         QFETCH(QString, typed);
-        QFETCH(QString, sent);
+        QFETCH(QByteArray, sent);
         StationRig s;
         s.station.settings.supplyVolts = typed;
         s.station.settings.supplyOn = true;
-        QCOMPARE(s.station.SetUpSupply(), !sent.isEmpty());
-        if (sent.isEmpty()) {
-            QCOMPARE(s.rig.prompter.texts(), QStringList{u"Valore di alimentazione errato!"_s});
-            QVERIFY(s.rig.bench.supply().heard().isEmpty());
+        const bool taken = !sent.isEmpty();
+        QCOMPARE(s.station.SetUpSupply(), taken);
+        QCOMPARE(s.rig.bench.supply().heard(), taken ? "SV " + sent + "\rKOE\r" : QByteArray());
+        QCOMPARE(s.rig.prompter.texts(),
+                 taken ? QStringList() : QStringList{u"Valore di alimentazione errato!"_s});
+        if (!taken)
             return;
-        }
-        QCOMPARE(s.rig.bench.supply().heard(), "SV " + sent.toLatin1() + "\rKOE\r");
         QVERIFY(s.rig.bench.supply().outputOn());
         // Unticked, the value is still checked but the supply is left alone.
         s.rig.bench.supply().clearHeard();
@@ -611,7 +584,7 @@ private Q_SLOTS:
             s.model.setText(u"txt_Output_max"_s, 0, u"21"_s);
         if (fault == u"closed"_s)
             s.port.close();
-        s.rig.prompter.setFallback(Answer::Cancel);
+        s.rig.prompter.setFallback(Prompter::Answer::Cancel);
         DownloadResult got = DownloadResult::Verified;
         if (fault == u"busy"_s) {
             // The download runs from a click serviced while the identification waits.
@@ -691,11 +664,12 @@ private Q_SLOTS:
         const QString stopped = u"Verifica interrotta"_s;
         // "stop at the last point": STOP while the span is being read: the unit was not
         // verified to the end.
-        table<EndingRow>(
-            {{"meter silent", {"silent", comm, {comm}}},
-             {"manual reading cancelled", {"cancel", "Verifica annullata", {"Lettura Mult"}}},
-             {"stop", {"stop", stopped, {}}},
-             {"stop at the last point", {"stop last", stopped, {}}}});
+        QTest::addColumn<EndingRow>("row");
+        QTest::newRow("meter silent") << EndingRow{"silent", comm, {comm}};
+        QTest::newRow("manual reading cancelled")
+            << EndingRow{"cancel", "Verifica annullata", {"Lettura Mult"}};
+        QTest::newRow("stop") << EndingRow{"stop", stopped, {}};
+        QTest::newRow("stop at the last point") << EndingRow{"stop last", stopped, {}};
     }
     void runEndings() {
         QFETCH(EndingRow, row);
