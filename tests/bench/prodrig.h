@@ -30,14 +30,6 @@ struct ProdRig {
                 out << c;
         return out;
     }
-    // The device commands received, without the repetitions of the held output values.
-    QList<QByteArray> commandsInOrder() {
-        QList<QByteArray> out;
-        for (const QByteArray& c : device().commandLog())
-            if (out.isEmpty() || out.last() != c)
-                out << c;
-        return out;
-    }
 
     BenchRig rig;
     vantelso::DeviceLink link;
