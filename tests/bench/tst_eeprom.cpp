@@ -55,10 +55,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<int>("line"); // 0: accepted
         QTest::addColumn<QString>("why");
-        QByteArray crlf = numbers(256);
-        crlf.replace("\n", "\r\n");
         QTest::newRow("LF") << numbers(256) << 0 << "";
-        QTest::newRow("CR LF") << crlf << 0 << "";
+        QTest::newRow("CR LF") << numbers(256).replace("\n", "\r\n") << 0 << "";
         QTest::newRow("blanks around, blank lines at the end")
             << "  7 \t\n" + numbers(255, 1) + "\n \n"
             << 0 << "";
@@ -94,8 +92,8 @@ private Q_SLOTS:
             return;
         }
         QCOMPARE(status.kind, ImageStatus::Kind::BadContent);
-        QVERIFY2(status.message.contains(u"line %1:"_s.arg(line)), qPrintable(status.message));
-        QVERIFY2(status.message.contains(why), qPrintable(status.message));
+        QVERIFY2(status.message.contains(u"line %1:"_s.arg(line)) && status.message.contains(why),
+                 qPrintable(status.message));
         QVERIFY(image == before); // nothing taken from a bad file
         // The bench window says the same in Italian.
         QVERIFY(ParseEepromImage(text, &image, 0).message.contains(u"riga %1:"_s.arg(line)));
@@ -243,8 +241,7 @@ private Q_SLOTS:
                       const char* shown = "") {
             const char* const names[] = {"Byte", "Int", "Float"};
             QTest::addRow("%s '%s' at %d", names[format], typed, address)
-                << format << QString::fromUtf8(typed) << address << bytes
-                << QString::fromUtf8(shown);
+                << format << typed << address << bytes << shown;
         };
         row(2, "1", 253, "\x00\x80\x3f"_ba, "1.0");
         row(2, " -2.5 ", 10, "\x00\x20\xc0"_ba, "-2.5");

@@ -68,9 +68,8 @@ struct Refusal {
 };
 // The bench model (the calibration bench's choice) is the device's unless told.
 struct Routing {
-    QString device;
     int channel;
-    QString input, output, inputRoute, model = device;
+    QString device, input, output, inputRoute, model = device;
 };
 struct EndingRow {
     QString how, last;
@@ -109,9 +108,8 @@ private Q_SLOTS:
                  BenchStatus::Ok);
         QCOMPARE(b.r.generator().lines(), lines);
         QCOMPARE(b.r.generator().errors(), 0);
-        QVERIFY(b.r.rig.prompter.questions().isEmpty());
         // The generator is the only instrument spoken to; the unit hears nothing.
-        QVERIFY(b.r.device().commandLog().isEmpty());
+        QVERIFY(b.r.rig.prompter.questions().isEmpty() && b.r.device().commandLog().isEmpty());
     }
 
     void stability_data() {
@@ -352,8 +350,7 @@ private Q_SLOTS:
         QCOMPARE(end, TestEnd::FrameCancelled);
         QCOMPARE(b.r.rig.prompter.questions().size(), 1);
         QCOMPARE(b.r.rig.prompter.questions().first().buttons, Prompter::Buttons::RetryCancel);
-        QVERIFY(b.logged.isEmpty());
-        QVERIFY(!b.measuring && !b.test.running());
+        QVERIFY(b.logged.isEmpty() && !b.measuring && !b.test.running());
         if (linearity) // the first point only, and the generator parked
             QCOMPARE(b.r.generator().lines().mid(5), frequencyLines("1000 0.001"));
     }
@@ -497,16 +494,16 @@ private Q_SLOTS:
         QTest::addColumn<Routing>("r");
         const auto row = [](const char* name, const Routing& r) { QTest::newRow(name) << r; };
         row("7030 first mV",
-            {"RSX7030", 0, "mVL (-20 : 200)", "109A110A111A112A113A", "101A102A103A104A105A"});
-        row("7030 second V", {"RSX7030", 1, "V", "109C110A111C112C113A", "101A102A103C104C105A"});
-        row("7030 mA", {"RSX7030", 0, "mA", "109A110A111A112A113A", "101A102C103C104C105C"});
-        row("7030 Pt100", {"RSX7030", 0, "Pt100", "109A110A111A112A113A", "101C102C103C104A105A"});
-        row("7031B first Tc K", {"RSX7031B", 0, "Tc K", "101A102A", "103A104A105A106A107A"});
-        row("7032A second V", {"RSX7032A", 1, "V", "101C102C", "103A104A105C106C107A"});
-        row("7131A second mA", {"RSX7131A", 1, "mA", "101C102C", "103C104A105A106C107C"});
-        row("7132D first KOhm", {"RSX7132D", 0, "KOhm", "101A102A", "103C104C105A106C107A"});
-        row("7131C first", {"RSX7131C", 0, "Ni1000", "", "103C104C105A106C107A"});
-        row("no bench model", {"RSX7035", 0, "Ohm", "", "103C104C105A106C107A", ""});
+            {0, "RSX7030", "mVL (-20 : 200)", "109A110A111A112A113A", "101A102A103A104A105A"});
+        row("7030 second V", {1, "RSX7030", "V", "109C110A111C112C113A", "101A102A103C104C105A"});
+        row("7030 mA", {0, "RSX7030", "mA", "109A110A111A112A113A", "101A102C103C104C105C"});
+        row("7030 Pt100", {0, "RSX7030", "Pt100", "109A110A111A112A113A", "101C102C103C104A105A"});
+        row("7031B first Tc K", {0, "RSX7031B", "Tc K", "101A102A", "103A104A105A106A107A"});
+        row("7032A second V", {1, "RSX7032A", "V", "101C102C", "103A104A105C106C107A"});
+        row("7131A second mA", {1, "RSX7131A", "mA", "101C102C", "103C104A105A106C107C"});
+        row("7132D first KOhm", {0, "RSX7132D", "KOhm", "101A102A", "103C104C105A106C107A"});
+        row("7131C first", {0, "RSX7131C", "Ni1000", "", "103C104C105A106C107A"});
+        row("no bench model", {0, "RSX7035", "Ohm", "", "103C104C105A106C107A", ""});
     }
     void routing() {
         QFETCH(Routing, r);
@@ -575,16 +572,15 @@ private Q_SLOTS:
         if (fault == u"closed"_s)
             s.port.close();
         s.rig.prompter.setFallback(Prompter::Answer::Cancel);
-        DownloadResult got = DownloadResult::Verified;
+        const auto send = [&] { QCOMPARE(v.SendProgram(), result); };
         if (fault == u"busy"_s) {
             // The download runs from a click serviced while the identification waits.
-            QTimer::singleShot(0, &v, [&] { got = v.SendProgram(); });
+            QTimer::singleShot(0, &v, send);
             s.link.setDelayScale(1);
             s.link.ReadIdentity();
         } else {
-            got = v.SendProgram();
+            send();
         }
-        QCOMPARE(got, result);
         QCOMPARE(v.reportLines().value(0), u"Programmazione in corso..."_s);
         QCOMPARE(QStringList{v.status} + v.reportLines().mid(1), shown);
         const bool counted = result == DownloadResult::Verified;
@@ -595,8 +591,7 @@ private Q_SLOTS:
                                          [](const QByteArray& c) { return c.startsWith("$W"); }));
         // "Prog" on the calibration bench starts the count again.
         v.Reset();
-        QCOMPARE(v.downloads, 0);
-        QVERIFY(v.report.isEmpty());
+        QVERIFY(v.downloads == 0 && v.report.isEmpty());
     }
 
     // A whole verification of channel A after a download: zero, half scale and span through
@@ -617,13 +612,11 @@ private Q_SLOTS:
                               u"Valore di span: 10.000 V"_s,
                               u"Taratura dispositivo N° 1 : terminata"_s, kRule}));
         QCOMPARE(s.rig.bench.supply().heard(), QByteArray("SV 24.00\rKOE\r"));
-        QCOMPARE(s.rig.bench.meter(0).lines(),
-                 (QByteArrayList{":SYST:REM", ":CONF:VOLT:DC", ":READ?", ":READ?", ":READ?",
-                                 "SYST:BEEP"}));
-        QCOMPARE(s.rig.bench.switches().lines(),
-                 (QByteArrayList{"rout:open (@101)", "rout:open (@102)", "rout:close (@103)",
-                                 "rout:open (@104)", "rout:open (@105)", "rout:close (@106)",
-                                 "rout:close (@107)"}));
+        QCOMPARE(s.rig.bench.meter(0).lines().join(' '),
+                 ":SYST:REM :CONF:VOLT:DC :READ? :READ? :READ? SYST:BEEP");
+        QCOMPARE(s.rig.bench.switches().lines().join(' '),
+                 "rout:open (@101) rout:open (@102) rout:close (@103) rout:open (@104) "
+                 "rout:open (@105) rout:close (@106) rout:close (@107)");
         // The current source is selected and ends at the span: 20 mA × 10000.
         QCOMPARE(s.rig.bench.calibrator().function(), FindCalFunction(u"mA")->data);
         QCOMPARE(s.rig.bench.calibrator().rawValue(), 200000);
