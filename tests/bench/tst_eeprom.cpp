@@ -107,7 +107,6 @@ private Q_SLOTS:
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray bytes = f.readAll();
-        f.close();
         // One decimal number and CR LF per address, nothing else.
         QCOMPARE(bytes.left(15), QByteArray("200\r\n207\r\n214\r\n"));
         QCOMPARE(bytes.count("\r\n"), 256);
@@ -128,12 +127,10 @@ private Q_SLOTS:
         SimBench b(0);
         EepromTool tool(b.link, 1);
         QVERIFY(tool.loadFile(path).ok());
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(numbers(200));
-        f.close();
+        QVERIFY(QFile::resize(path, 0)); // cut short
         const ImageStatus bad = tool.loadFile(path);
         QCOMPARE(bad.kind, ImageStatus::Kind::BadContent);
-        QVERIFY(bad.message.contains(u"line 201"_s));
+        QVERIFY(bad.message.contains(u"line 1:"_s));
         QVERIFY(tool.image() == image);
     }
 
@@ -211,8 +208,7 @@ private Q_SLOTS:
             readValue ? tool.readValue(ValueFormat::Float, 10, &value) : tool.verify();
         QCOMPARE(out.kind, Kind::CommFailed);
         QVERIFY(out.message.startsWith(u"Errore di comunicazione"_s));
-        QVERIFY(!out.message.contains(u"errori"_s));
-        QVERIFY(out.differences.isEmpty());
+        QVERIFY(!out.message.contains(u"errori"_s) && out.differences.isEmpty());
         QVERIFY(tool.image() == image); // a failed read leaves the image
         // The link asked once, after its own three attempts, and took Cancel.
         QCOMPARE(b.prompter.questions().size(), 1);
@@ -276,8 +272,9 @@ private Q_SLOTS:
         if (value)
             out = tool.writeValue(address, *value);
         if (bytes.isEmpty()) {
-            QVERIFY(!value || out.kind == Kind::BadInput);
-            QVERIFY(!why.isEmpty() || !out.message.isEmpty());
+            // Refused by the encoding with a reason, or by the write with a message.
+            QVERIFY((!value && !why.isEmpty()) ||
+                    (out.kind == Kind::BadInput && !out.message.isEmpty()));
             QVERIFY(b.device.commandLog().isEmpty()); // nothing went to the device
             return;
         }
