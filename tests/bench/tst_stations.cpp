@@ -62,7 +62,7 @@ struct StabilityRow {
     QString logged; // empty: not logged
 };
 struct Refusal {
-    QString message, input, min, max, volts = QStringLiteral("24");
+    QString message, input, min, max;
     int output = 1, device = deviceIndex("RSX7032D"), channel = 0;
 };
 // The bench model (the calibration bench's choice) is the device's unless told.
@@ -198,9 +198,9 @@ private Q_SLOTS:
         QVERIFY(b.r.generator().lines().isEmpty() && b.r.device().commandLog().isEmpty());
     }
 
-    // The fields are read again at every point: an end lowered while the sweep runs ends it
-    // there, a tolerance raised stops the misses being logged.
-    void linearityRereadsSettings() {
+    // The fields are read again at every point and every reading: an end lowered while the
+    // sweep runs ends it there, a tolerance raised stops the misses or readings being logged.
+    void rereadsSettings() {
         TestBench b;
         b.r.rig.bench.setFrequencyResponse([](double f) { return f + 5; });
         // The settling lets the frames streamed before a frequency change go by.
@@ -219,19 +219,17 @@ private Q_SLOTS:
         }),
                  TestEnd::Finished);
         QCOMPARE(b.logged, QStringList{u"100-->105."_s});
-    }
 
-    void stabilityRereadsSettings() {
-        TestBench b;
-        b.r.device().setAnalogInput(0, 105.0);
-        b.stopAfter = 4;
-        int asked = 0;
-        QCOMPARE(b.test.RunStability([&] {
+        TestBench c;
+        c.r.device().setAnalogInput(0, 105.0);
+        c.stopAfter = 4;
+        asked = 0;
+        QCOMPARE(c.test.RunStability([&] {
             // Two readings against tolerance 1, then the operator widens it to 10.
             return StabilitySettings{100, ++asked <= 3 ? 1.0 : 10.0};
         }),
                  TestEnd::Stopped);
-        QCOMPARE(b.logged, (QStringList{u"105."_s, u"105."_s}));
+        QCOMPARE(c.logged, (QStringList{u"105."_s, u"105."_s}));
     }
 
     // A unit whose frame has no bytes 8..10 would read 0 at every point: refused, with the
@@ -420,9 +418,9 @@ private Q_SLOTS:
         row("beyond calibrator", {"Valore fuori dal campo del calibratore", "V", "0", "1e6"});
         row("max not a number", {"Valore di range non valido", "V", "0", "1O"});
         row("no input type", {"Selezionare tipo di ingresso", "", "0", "10"});
-        row("no output type", {"Impostare tipo di uscita", "V", "0", "10", "24", -1});
-        row("no device", {"Selezionare dispositivo da verificare", "V", "0", "10", "24", 1, -1});
-        row("RSX7131C second", {"secondo canale di uscita non tarabile", "V", "0", "10", "24", 0,
+        row("no output type", {"Impostare tipo di uscita", "V", "0", "10", -1});
+        row("no device", {"Selezionare dispositivo da verificare", "V", "0", "10", 1, -1});
+        row("RSX7131C second", {"secondo canale di uscita non tarabile", "V", "0", "10", 0,
                                 deviceIndex("RSX7131C"), 1});
     }
     void refusals() {
@@ -432,7 +430,7 @@ private Q_SLOTS:
         // Mode, input, range, output, device, measured and output channel, supply.
         const int input = FindVerificationInput(r.input);
         v.settings = {Mode::Automatic, input, r.min,     r.max,   r.output,
-                      r.device,        0,     r.channel, r.volts, true};
+                      r.device,        0,     r.channel, u"24"_s, true};
         QVERIFY(!v.SetUpAndVerify());
         QCOMPARE(s.rig.prompter.texts(), QStringList{r.message});
         QCOMPARE(s.rig.prompter.questions().first().buttons, Prompter::Buttons::Ok);
