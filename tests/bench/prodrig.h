@@ -4,12 +4,9 @@
 #include "devicelink.h"
 #include "simtransport.h"
 
-#include <algorithm>
-
 // The production test's bench: a simulated frequency-input unit (model byte 7 unless told)
-// streaming
-// every 2 ms on an in-process port, identified, and the simulated function generator behind
-// "UsbDevice1". The link's pauses are shortened.
+// streaming every 2 ms on an in-process port, identified, and the simulated function generator
+// behind "UsbDevice1". The link's pauses are shortened.
 struct ProdRig {
     explicit ProdRig(std::uint8_t modelByte = 7)
         : rig(modelByte), link(&rig.prompter), port(&rig.bench.device()) {
@@ -27,14 +24,6 @@ struct ProdRig {
         QList<QByteArray> out;
         for (const QByteArray& c : device().commandLog())
             if (c.startsWith(prefix))
-                out << c;
-        return out;
-    }
-    // The device commands received, without the repetitions of the held output values.
-    QList<QByteArray> commandsInOrder() {
-        QList<QByteArray> out;
-        for (const QByteArray& c : device().commandLog())
-            if (out.isEmpty() || out.last() != c)
                 out << c;
         return out;
     }

@@ -26,12 +26,6 @@ struct StationRig {
         station.writeConfiguration = [this] { return editor.WriteEprom(); };
     }
     vantelso::sim::SimDevice& device() { return rig.bench.device(); }
-    int deviceWrites() {
-        int n = 0;
-        for (const QByteArray& c : rig.bench.device().commandLog())
-            n += c.startsWith("$W") ? 1 : 0;
-        return n;
-    }
     // Nothing reached any instrument.
     bool instrumentsQuiet() {
         return rig.bench.supply().heard().isEmpty() && rig.bench.meter(0).heard().isEmpty() &&

@@ -12,10 +12,16 @@
 using namespace vantelso;
 using namespace vantelso::bench;
 using namespace Qt::StringLiterals;
+using Kind = EepromOutcome::Kind;
 
 namespace {
-QByteArray request(char letter, int bank, int address, int value) {
-    return QByteArray("$") + letter + char(bank) + char(address) + char(value) + '\r';
+// The requests for the addresses from `first` on, one per value: "$", letter, bank, address,
+// value, CR.
+QByteArrayList requests(char letter, int bank, int first, const QByteArray& values) {
+    QByteArrayList out;
+    for (int k = 0; k < values.size(); ++k)
+        out << QByteArray("$") + letter + char(bank) + char(first + k) + values[k] + '\r';
+    return out;
 }
 
 QByteArray numbers(int count, int first = 0) {
@@ -49,29 +55,25 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<int>("line"); // 0: accepted
         QTest::addColumn<QString>("why");
-        QByteArray crlf = numbers(256);
-        crlf.replace("\n", "\r\n");
-        QTest::newRow("LF") << numbers(256) << 0 << "";
-        QTest::newRow("CR LF") << crlf << 0 << "";
+        QTest::newRow("CR LF") << numbers(256).replace("\n", "\r\n") << 0 << "";
         QTest::newRow("blanks around, blank lines at the end")
             << QByteArray("  7 \t\n" + numbers(255, 1) + "\n \n") << 0 << "";
         QTest::newRow("no final line end") << numbers(256).chopped(1) << 0 << "";
         QTest::newRow("empty file") << QByteArray() << 1 << "ends after 0 of 256";
         QTest::newRow("255 numbers") << numbers(255) << 256 << "ends after 255 of 256";
         QTest::newRow("257 numbers") << numbers(257) << 257 << "more than 256";
-        QTest::newRow("256") << QByteArray(numbers(10) + "256\n" + numbers(245)) << 11
+        QTest::newRow("256") << numbers(10) + "256\n" + numbers(245) << 11
                              << "256 is outside 0..255";
-        QTest::newRow("-1") << QByteArray(numbers(255) + "-1\n") << 256 << "-1 is outside";
-        QTest::newRow("word") << QByteArray("abc\n" + numbers(255)) << 1
-                              << "\"abc\" is not a whole number";
-        QTest::newRow("decimal") << QByteArray(numbers(3) + "12.5\n" + numbers(252)) << 4
+        QTest::newRow("-1") << numbers(255) + "-1\n" << 256 << "-1 is outside";
+        QTest::newRow("word") << "abc\n" + numbers(255) << 1 << "\"abc\" is not a whole number";
+        QTest::newRow("decimal") << numbers(3) + "12.5\n" + numbers(252) << 4
                                  << "\"12.5\" is not a whole number";
         QTest::newRow("two on a line")
-            << QByteArray(numbers(3) + "1 2\n" + numbers(252)) << 4 << "not a whole number";
-        QTest::newRow("hex") << QByteArray("0x10\n" + numbers(255)) << 1 << "not a whole number";
+            << numbers(3) + "1 2\n" + numbers(252) << 4 << "not a whole number";
+        QTest::newRow("hex") << "0x10\n" + numbers(255) << 1 << "not a whole number";
         QTest::newRow("blank line inside")
-            << QByteArray(numbers(100) + "\n" + numbers(156)) << 101 << "empty line";
-        QTest::newRow("binary") << QByteArray("\x01\x02\xff\n", 4) + numbers(255) << 1
+            << numbers(100) + "\n" + numbers(156) << 101 << "empty line";
+        QTest::newRow("binary") << "\x01\x02\xff\n"_ba + numbers(255) << 1
                                 << "\"???\" is not a whole number";
     }
     void imageText() {
@@ -88,8 +90,8 @@ private Q_SLOTS:
             return;
         }
         QCOMPARE(status.kind, ImageStatus::Kind::BadContent);
-        QVERIFY2(status.message.contains(u"line %1:"_s.arg(line)), qPrintable(status.message));
-        QVERIFY2(status.message.contains(why), qPrintable(status.message));
+        QVERIFY2(status.message.contains(u"line %1:"_s.arg(line)) && status.message.contains(why),
+                 qPrintable(status.message));
         QVERIFY(image == before); // nothing taken from a bad file
         // The bench window says the same in Italian.
         QVERIFY(ParseEepromImage(text, &image, 0).message.contains(u"riga %1:"_s.arg(line)));
@@ -103,7 +105,6 @@ private Q_SLOTS:
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray bytes = f.readAll();
-        f.close();
         // One decimal number and CR LF per address, nothing else.
         QCOMPARE(bytes.left(15), QByteArray("200\r\n207\r\n214\r\n"));
         QCOMPARE(bytes.count("\r\n"), 256);
@@ -124,12 +125,10 @@ private Q_SLOTS:
         SimBench b(0);
         EepromTool tool(b.link, 1);
         QVERIFY(tool.loadFile(path).ok());
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(numbers(200));
-        f.close();
+        QVERIFY(QFile::resize(path, 0)); // cut short
         const ImageStatus bad = tool.loadFile(path);
         QCOMPARE(bad.kind, ImageStatus::Kind::BadContent);
-        QVERIFY(bad.message.contains(u"line 201"_s));
+        QVERIFY(bad.message.contains(u"line 1:"_s));
         QVERIFY(tool.image() == image);
     }
 
@@ -153,12 +152,10 @@ private Q_SLOTS:
         const EepromImage image = pattern(5);
         tool.setImage(image);
         const EepromOutcome out = tool.writeDevice();
-        const QList<QByteArray> writes = commandsStarting(b, "$W");
-        QCOMPARE(writes.size(), 256);
-        for (int a = 0; a < 256; ++a)
-            QCOMPARE(writes[a], request('W', 1, a, image.bytes[std::size_t(a)]));
+        const QByteArray bytes(reinterpret_cast<const char*>(image.bytes.data()), 256);
+        QCOMPARE(commandsStarting(b, "$W"), requests('W', 1, 0, bytes));
         if (lost) {
-            QCOMPARE(out.kind, EepromOutcome::Kind::Differs);
+            QCOMPARE(out.kind, Kind::Differs);
             QVERIFY(!out.differences.isEmpty());
             QCOMPARE(out.message, u"%1 errori"_s.arg(out.differences.size()));
             for (const Difference& d : out.differences) // lost: the erased byte is still there
@@ -167,21 +164,16 @@ private Q_SLOTS:
         }
         QVERIFY2(out.ok(), qPrintable(out.message));
         QCOMPARE(out.message, u"0 errori"_s);
-        QCOMPARE(b.device.bank(1),
-                 QByteArray(reinterpret_cast<const char*>(image.bytes.data()), 256));
+        QCOMPARE(b.device.bank(1), bytes);
         const QByteArray bank0 = b.device.bank(0);
-
         // The verification read the bank back, every address in order.
-        const QList<QByteArray> reads = commandsStarting(b, "$R");
-        QCOMPARE(reads.size(), 256);
-        for (int a = 0; a < 256; ++a)
-            QCOMPARE(reads[a], request('R', 1, a, 0));
+        QCOMPARE(commandsStarting(b, "$R"), requests('R', 1, 0, QByteArray(256, 0)));
 
         // The device's memory changes behind the tool's back: verify lists every address.
         b.device.setMemory(1, 0, 99);
         b.device.setMemory(1, 200, std::uint8_t(image.bytes[200] + 1));
         const EepromOutcome differs = tool.verify();
-        QCOMPARE(differs.kind, EepromOutcome::Kind::Differs);
+        QCOMPARE(differs.kind, Kind::Differs);
         QCOMPARE(differs.message, u"2 errori"_s);
         QCOMPARE(differs.differences,
                  (QList<Difference>{{0, 99, image.bytes[0]},
@@ -198,25 +190,23 @@ private Q_SLOTS:
 
     // Without an answer there is no count at all, let alone "0 errori".
     void silentDevice_data() {
-        QTest::addColumn<int>("what"); // 0 verify, 1 read, 2 read value
-        QTest::newRow("verify") << 0;
-        QTest::newRow("read value") << 2;
+        QTest::addColumn<bool>("readValue");
+        QTest::newRow("verify") << false;
+        QTest::newRow("read value") << true;
     }
     void silentDevice() {
-        QFETCH(int, what);
+        QFETCH(bool, readValue);
         SimBench b(0);
         b.device.injectFault({sim::Fault::Kind::NoReply, "$R", 0, -1, 0});
         EepromTool tool(b.link, 0);
         const EepromImage image = pattern(1);
         tool.setImage(image);
         MemoryValue value;
-        const EepromOutcome out = what == 0   ? tool.verify()
-                                  : what == 1 ? tool.readDevice()
-                                              : tool.readValue(ValueFormat::Float, 10, &value);
-        QCOMPARE(out.kind, EepromOutcome::Kind::CommFailed);
+        const EepromOutcome out =
+            readValue ? tool.readValue(ValueFormat::Float, 10, &value) : tool.verify();
+        QCOMPARE(out.kind, Kind::CommFailed);
         QVERIFY(out.message.startsWith(u"Errore di comunicazione"_s));
-        QVERIFY(!out.message.contains(u"errori"_s));
-        QVERIFY(out.differences.isEmpty());
+        QVERIFY(!out.message.contains(u"errori"_s) && out.differences.isEmpty());
         QVERIFY(tool.image() == image); // a failed read leaves the image
         // The link asked once, after its own three attempts, and took Cancel.
         QCOMPARE(b.prompter.questions().size(), 1);
@@ -226,10 +216,9 @@ private Q_SLOTS:
     void nothingToWriteOrCompare() {
         SimBench b(0);
         EepromTool tool(b.link, 1);
-        QCOMPARE(tool.writeDevice().kind, EepromOutcome::Kind::NoImage);
-        QCOMPARE(tool.verify().kind, EepromOutcome::Kind::NoImage);
-        QVERIFY(!tool.saveFile(u"x.dat"_s).ok());
-        QVERIFY(b.device.commandLog().isEmpty());
+        QCOMPARE(tool.writeDevice().kind, Kind::NoImage);
+        QCOMPARE(tool.verify().kind, Kind::NoImage);
+        QVERIFY(!tool.saveFile(u"x.dat"_s).ok() && b.device.commandLog().isEmpty());
         QVERIFY(!tool.setBank(256) && !tool.setBank(-1) && tool.bank() == 0);
     }
 
@@ -241,35 +230,30 @@ private Q_SLOTS:
         QTest::addColumn<int>("address");
         QTest::addColumn<QByteArray>("bytes"); // empty: refused
         QTest::addColumn<QString>("shown");
-        auto row = [](const char* name, int format, const char* typed, int address,
-                      const QByteArray& bytes, const char* shown = "") {
-            QTest::newRow(name) << format << QString::fromUtf8(typed) << address << bytes
-                                << QString::fromUtf8(shown);
+        auto row = [](int format, const char* typed, int address, const QByteArray& bytes,
+                      const char* shown = "") {
+            const char* const names[] = {"Byte", "Int", "Float"};
+            QTest::addRow("%s '%s' at %d", names[format], typed, address)
+                << format << typed << address << bytes << shown;
         };
-        row("Float 1", 2, "1", 253, QByteArray("\x00\x80\x3f", 3), "1.0");
-        row("Float -2.5", 2, " -2.5 ", 10, QByteArray("\x00\x20\xc0", 3), "-2.5");
-        row("Float 0", 2, "0", 10, QByteArray("\x00\x00\x00", 3), "0.0");
-        row("Float 0.1", 2, "0.1", 10, QByteArray("\xcc\xcc\x3d", 3), "0.1");
-        row("Int -2", 1, "-2", 254, QByteArray("\xfe\xff", 2), "-2");
-        row("Int 32767", 1, "32767", 0, QByteArray("\xff\x7f", 2), "32767");
-        row("Int -32768", 1, "-32768", 0, QByteArray("\x00\x80", 2), "-32768");
-        row("Byte 200", 0, "200", 255, QByteArray("\xc8", 1), "200");
-        // These would read back as negative numbers.
-        row("Int 32768", 1, "32768", 0, {});
-        row("Int 40000", 1, "40000", 0, {});
-        row("Int 65535", 1, "65535", 0, {});
-        row("Byte 256", 0, "256", 0, {});
-        row("Byte -1", 0, "-1", 0, {});
-        row("Byte 1.5", 0, "1.5", 0, {});
-        row("Byte empty", 0, "", 0, {});
-        row("Int 65536", 1, "65536", 0, {});
-        row("Int -32769", 1, "-32769", 0, {});
-        row("Float comma", 2, "1,5", 0, {});
-        row("Float word", 2, "abc", 0, {});
-        row("Float too large", 2, "1e40", 0, {});
-        row("Float too small", 2, "1e-40", 0, {});
-        row("Float past 255", 2, "1", 254, {});
-        row("Int past 255", 1, "1", 255, {});
+        row(2, "1", 253, "\x00\x80\x3f"_ba, "1.0");
+        row(2, " -2.5 ", 10, "\x00\x20\xc0"_ba, "-2.5");
+        row(2, "0", 10, "\x00\x00\x00"_ba, "0.0");
+        row(2, "0.1", 10, "\xcc\xcc\x3d"_ba, "0.1");
+        row(1, "-2", 254, "\xfe\xff"_ba, "-2");
+        row(1, "32767", 0, "\xff\x7f"_ba, "32767");
+        row(1, "-32768", 0, "\x00\x80"_ba, "-32768");
+        row(0, "200", 255, "\xc8"_ba, "200");
+        // Refused: "32768".."65535" would read back as negative numbers; the last two would
+        // run past address 255.
+        for (const char* typed : {"32768", "40000", "65535", "65536", "-32769"})
+            row(1, typed, 0, {});
+        for (const char* typed : {"256", "-1", "1.5", ""})
+            row(0, typed, 0, {});
+        for (const char* typed : {"1,5", "abc", "1e40", "1e-40"})
+            row(2, typed, 0, {});
+        row(2, "1", 254, {});
+        row(1, "1", 255, {});
     }
     void writeValue() {
         QFETCH(int, format);
@@ -279,28 +263,25 @@ private Q_SLOTS:
         QFETCH(QString, shown);
         SimBench b(0);
         EepromTool tool(b.link, 1);
-        const QByteArray before = b.device.bank(0);
         QString why;
         const auto value = tool.encode(ValueFormat(format), typed, &why);
         EepromOutcome out;
         if (value)
             out = tool.writeValue(address, *value);
         if (bytes.isEmpty()) {
-            QVERIFY(!value || out.kind == EepromOutcome::Kind::BadInput);
-            QVERIFY(!why.isEmpty() || !out.message.isEmpty());
+            // Refused by the encoding with a reason, or by the write with a message.
+            QVERIFY((!value && !why.isEmpty()) ||
+                    (out.kind == Kind::BadInput && !out.message.isEmpty()));
             QVERIFY(b.device.commandLog().isEmpty()); // nothing went to the device
-            QCOMPARE(b.device.bank(0), before);
             return;
         }
         QVERIFY2(out.ok(), qPrintable(out.message));
-        const QList<QByteArray> writes = commandsStarting(b, "$W");
-        QCOMPARE(writes.size(), bytes.size());
-        for (int k = 0; k < bytes.size(); ++k) {
-            QCOMPARE(writes[k], request('W', 0, address + k, quint8(bytes[k])));
-            QCOMPARE(b.device.memory(0, address + k), quint8(bytes[k]));
-        }
-        QCOMPARE(commandsStarting(b, "$R").size(), bytes.size()); // read back
-        // Read from the address afterwards, byte by byte: the number typed, shown as typed.
+        QCOMPARE(commandsStarting(b, "$W"), requests('W', 0, address, bytes));
+        QCOMPARE(b.device.bank(0).mid(address, bytes.size()), bytes);
+        // Read back after the write, and read again from the address: the number typed, shown
+        // as typed.
+        const QByteArrayList reads = requests('R', 0, address, QByteArray(bytes.size(), 0));
+        QCOMPARE(commandsStarting(b, "$R"), reads);
         b.device.clearCommandLog();
         MemoryValue back;
         QVERIFY(tool.readValue(ValueFormat(format), address, &back).ok());
@@ -308,8 +289,7 @@ private Q_SLOTS:
         QCOMPARE(EepromTool::FormatValue(back), shown);
         const char got[] = {char(back.l), char(back.h), char(back.exp)};
         QCOMPARE(QByteArray(got, bytes.size()), bytes);
-        for (int k = 0; k < bytes.size(); ++k)
-            QCOMPARE(commandsStarting(b, "$R").value(k), request('R', 0, address + k, 0));
+        QCOMPARE(commandsStarting(b, "$R"), reads);
     }
 
     // A device that takes the "$W" but keeps its old bytes: the write is not reported done.
@@ -321,7 +301,7 @@ private Q_SLOTS:
         QString why;
         const EepromOutcome out =
             tool.writeValue(30, *tool.encode(ValueFormat::Byte, u"77"_s, &why));
-        QCOMPARE(out.kind, EepromOutcome::Kind::Differs);
+        QCOMPARE(out.kind, Kind::Differs);
         QCOMPARE(out.message, u"1 errori"_s);
         QCOMPARE(out.differences, (QList<Difference>{{30, 0, 77}}));
     }
