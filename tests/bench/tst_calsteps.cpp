@@ -20,8 +20,14 @@ using namespace vantelso;
 using namespace vantelso::bench;
 using namespace Qt::StringLiterals;
 
-#ifdef Q_OS_UNIX
 namespace {
+
+// A step's range index with its unit's error and what the step should make of it.
+using InputRow = std::tuple<int, double, double, bool>;     // gain error, constant k, written
+using CjcRow = std::tuple<int, double, int, bool>;          // sensor error, stored byte, passed
+using OutputRow = std::tuple<QString, int, QByteArrayList>; // model, range, switch lines
+
+#ifdef Q_OS_UNIX
 
 QStringList fileLines(const QString& path) {
     QFile f(path);
@@ -30,21 +36,12 @@ QStringList fileLines(const QString& path) {
     return QString::fromLatin1(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
-} // namespace
 #endif
+
+} // namespace
 
 class TestCalSteps : public QObject {
     Q_OBJECT
-    // The range calibration steps against a simulated unit: the constant by range kind and its
-    // ±2 % check, what is written where, the cold-junction byte, the PTC words and their guard,
-    // the relay lists, the output constants as the live measurement reads them, a command refused
-    // because another one holds the link, and that an unticked range touches nothing. Then whole
-    // runs: units with their own analog errors come out calibrated, failing ranges are shown red
-    // and left unwritten, and every bad input takes the error ending with the supply switched off.
-    // The range calibration steps against a simulated unit: the constant by range kind and its
-    // ±2 % check, what is written where, the cold-junction byte, the PTC words and their guard,
-    // the relay lists, the output constants as the live measurement reads them, a command refused
-    // because another one holds the link, and that an unticked range touches nothing.
     // How often the calibrator was set to source mV (0x80 with the mVL code) after a sensor
     // reading (closed by 0x82 0 0 0 0); -1 when a setting (0x81) came first.
     static int mvAfterSensor(const QByteArray& heard) {
@@ -70,22 +67,17 @@ private Q_SLOTS:
     // The RSX7030 reports its input directly, so the unit's gain error sets the reading at the
     // calibration point exactly.
     void inputConstant_data() {
-        QTest::addColumn<int>("index");
-        QTest::addColumn<double>("gainError");
-        QTest::addColumn<double>("k");
-        QTest::addColumn<bool>("written");
+        QTest::addColumn<InputRow>("row");
         // 50 mV read as 50.0: k = 50, outside 55.37..57.63 around 56.5.
-        QTest::newRow("90 mV k=50") << 0 << 0.13 << 50.0 << false;
+        QTest::newRow("90 mV k=50") << InputRow{0, 0.13, 50.0, false};
         // 300 ohm read as 297: k = 1.0101, inside 0.98..1.02.
-        QTest::newRow("500 ohm 297") << 6 << -0.01 << 300.0 / 297 << true;
-        QTest::newRow("10 V in tolerance") << 3 << 0.01 << 5700 / 1.01 << true;
-        QTest::newRow("20 mA 3% high") << 4 << 0.03 << 10300 / 1.03 << false;
+        QTest::newRow("500 ohm 297") << InputRow{6, -0.01, 300.0 / 297, true};
+        QTest::newRow("10 V in tolerance") << InputRow{3, 0.01, 5700 / 1.01, true};
+        QTest::newRow("20 mA 3% high") << InputRow{4, 0.03, 10300 / 1.03, false};
     }
     void inputConstant() {
-        QFETCH(int, index);
-        QFETCH(double, gainError);
-        QFETCH(double, k);
-        QFETCH(bool, written);
+        QFETCH(InputRow, row);
+        const auto [index, gainError, k, written] = row;
         CalRig r(u"RSX7030"_s);
         r.rig.bench.calibrationModel()->unit.inputGainError[0] = gainError;
         QVERIFY(r.identify());
@@ -119,21 +111,16 @@ private Q_SLOTS:
     // stands for B at 8; channel B's step touches only 8, so A's offset at 7 stays whatever
     // B's outcome.
     void cjcOffset_data() {
-        QTest::addColumn<int>("index");
-        QTest::addColumn<double>("sensorError");
-        QTest::addColumn<int>("stored");
-        QTest::addColumn<bool>("passed");
-        QTest::newRow("A -3.4") << 7 << 3.4 << 222 << true;
-        QTest::newRow("A +1.3") << 7 << -1.3 << 13 << true;
-        QTest::newRow("A beyond 12.7") << 7 << 20.0 << 0 << false;
-        QTest::newRow("B -3.4") << 19 << 3.4 << 222 << true;
-        QTest::newRow("B beyond 12.7") << 19 << 20.0 << 0 << false;
+        QTest::addColumn<CjcRow>("row");
+        QTest::newRow("A -3.4") << CjcRow{7, 3.4, 222, true};
+        QTest::newRow("A +1.3") << CjcRow{7, -1.3, 13, true};
+        QTest::newRow("A beyond 12.7") << CjcRow{7, 20.0, 0, false};
+        QTest::newRow("B -3.4") << CjcRow{19, 3.4, 222, true};
+        QTest::newRow("B beyond 12.7") << CjcRow{19, 20.0, 0, false};
     }
     void cjcOffset() {
-        QFETCH(int, index);
-        QFETCH(double, sensorError);
-        QFETCH(int, stored);
-        QFETCH(bool, passed);
+        QFETCH(CjcRow, row);
+        const auto [index, sensorError, stored, passed] = row;
         CalRig r(u"RSX7032A"_s);
         r.rig.bench.calibrationModel()->unit.cjcError = sensorError;
         r.device().setMemory(0, 7, 50);
@@ -257,9 +244,7 @@ private Q_SLOTS:
 
     // What the switch unit hears for an output step: the meter path of the output.
     void outputRelays_data() {
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QByteArrayList>("lines");
+        QTest::addColumn<OutputRow>("row");
         auto lines = [](const char* list) {
             QByteArrayList out;
             const QByteArray l(list);
@@ -267,17 +252,16 @@ private Q_SLOTS:
                 out << (l[at + 3] == 'C' ? "rout:close (@" : "rout:open (@") + l.mid(at, 3) + ")";
             return out;
         };
-        QTest::newRow("RSX7030 V A") << "RSX7030" << 8 << lines("108A");
-        QTest::newRow("RSX7030 mA A") << "RSX7030" << 9 << lines("114A115A116A117C");
-        QTest::newRow("RSX7030 V B") << "RSX7030" << 10 << lines("108C");
-        QTest::newRow("RSX7030 mA B") << "RSX7030" << 11 << lines("114C115C116C117C");
-        QTest::newRow("RSX7032A V A") << "RSX7032A" << 8 << lines("111A112A");
-        QTest::newRow("RSX7032A mA B") << "RSX7032A" << 11 << lines("111C112C");
+        QTest::newRow("RSX7030 V A") << OutputRow{u"RSX7030"_s, 8, lines("108A")};
+        QTest::newRow("RSX7030 mA A") << OutputRow{u"RSX7030"_s, 9, lines("114A115A116A117C")};
+        QTest::newRow("RSX7030 V B") << OutputRow{u"RSX7030"_s, 10, lines("108C")};
+        QTest::newRow("RSX7030 mA B") << OutputRow{u"RSX7030"_s, 11, lines("114C115C116C117C")};
+        QTest::newRow("RSX7032A V A") << OutputRow{u"RSX7032A"_s, 8, lines("111A112A")};
+        QTest::newRow("RSX7032A mA B") << OutputRow{u"RSX7032A"_s, 11, lines("111C112C")};
     }
     void outputRelays() {
-        QFETCH(QString, model);
-        QFETCH(int, index);
-        QFETCH(QByteArrayList, lines);
+        QFETCH(OutputRow, row);
+        const auto& [model, index, lines] = row;
         CalRig r(model);
         QVERIFY(r.identify());
         r.rig.bench.switches().clearLines();
@@ -591,18 +575,12 @@ private:
     };
 
 private Q_SLOTS:
-    void numberFormat_data() {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("small") << 5.0123 << "05.012";
-        QTest::newRow("two digits") << 10.5 << "10.500";
-        QTest::newRow("negative") << -0.25 << "-00.250";
-        QTest::newRow("negative zero") << -0.0001 << "00.000";
-    }
+    // Two integer digits and three decimals; a value that rounds to zero has no sign.
     void numberFormat() {
-        QFETCH(double, value);
-        QFETCH(QString, text);
-        QCOMPARE(SweepNumber(value), text);
+        for (const auto& [value, text] :
+             {std::pair{5.0123, u"05.012"_s}, std::pair{10.5, u"10.500"_s},
+              std::pair{-0.25, u"-00.250"_s}, std::pair{-0.0001, u"00.000"_s}})
+            QCOMPARE(SweepNumber(value), text);
     }
 
     void meterSweepUntilStop() {
