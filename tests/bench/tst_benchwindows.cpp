@@ -24,6 +24,7 @@
 #include "shellmenu.h"
 #include "simoperator.h"
 #include "stationrig.h"
+#include "testfiles.h"
 #include "windowtest.h"
 
 #include <QSignalSpy>
@@ -44,16 +45,10 @@ class BenchPerson : public ScriptedPrompter {
 public:
     Answer ask(const QString& text, Buttons buttons, Icon icon) override {
         ScriptedPrompter::ask(text, buttons, icon);
-        switch (buttons) {
-        case Buttons::AbortRetryIgnore:
-            return Answer::Retry;
-        case Buttons::YesNo:
-            return Answer::Yes;
-        case Buttons::RetryCancel:
-            return Answer::Cancel;
-        default:
-            return Answer::Ok;
-        }
+        return buttons == Buttons::AbortRetryIgnore ? Answer::Retry
+               : buttons == Buttons::YesNo          ? Answer::Yes
+               : buttons == Buttons::RetryCancel    ? Answer::Cancel
+                                                    : Answer::Ok;
     }
 };
 
@@ -76,9 +71,6 @@ QString lastQuestion(const Session& s) {
 class TestBenchWindows : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // The bench windows over a simulated bench and unit, one section each: the production test
-    // window, the two-position model's tool, the programming station's windows and the
-    // calibration window.
     // The production test window over a simulated frequency unit and function generator: its
     // fixed texts, the buttons driving the tests, the log and the reading field.
     void testWindowTexts() {
@@ -95,9 +87,8 @@ private Q_SLOTS:
         QCOMPARE(captions,
                  (QStringList{"start STABILITA'", "Stop", "Clear", "start LINEARITA'", "chA", "chB",
                               "a+b", "Stop", "ON", "OFF", ">>", "TTL", "Rimbalzo", "Tacho"}));
-        QCOMPARE(w.Text1[1]->text(), u"800"_s);
-        QCOMPARE(w.Text1[2]->text(), u"800"_s);
-        QCOMPARE(w.Text10->text(), u"1000"_s);
+        QCOMPARE((QStringList{w.Text1[1]->text(), w.Text1[2]->text(), w.Text10->text()}),
+                 (QStringList{"800", "800", "1000"}));
         QVERIFY(w.opt_fgen[0]->isChecked());
         QVERIFY(w.Command1->isEnabled() && !w.Command3->isEnabled() && !w.Command8->isEnabled());
     }
@@ -187,18 +178,15 @@ private Q_SLOTS:
     // The stability test needs a reference and a tolerance: an empty or non-numeric field is
     // refused with its name, and nothing reaches the unit. Every value field shows its unit.
     void refusesEmptyFields_data() {
-        QTest::addColumn<QString>("reference");
-        QTest::addColumn<QString>("tolerance");
-        QTest::addColumn<QString>("named");
-        QTest::newRow("empty reference") << u""_s << u"2"_s << u"Riferimento"_s;
-        QTest::newRow("empty tolerance") << u"100"_s << u""_s << u"toll"_s;
-        QTest::newRow("word") << u"cento"_s << u"2"_s << u"Riferimento"_s;
-        QTest::newRow("blank tolerance") << u"100"_s << u"  "_s << u"toll"_s;
+        QTest::addColumn<QStringList>("fields"); // reference, tolerance, the name in the refusal
+        QTest::newRow("empty reference") << QStringList{"", "2", "Riferimento"};
+        QTest::newRow("empty tolerance") << QStringList{"100", "", "toll"};
+        QTest::newRow("word") << QStringList{"cento", "2", "Riferimento"};
+        QTest::newRow("blank tolerance") << QStringList{"100", "  ", "toll"};
     }
     void refusesEmptyFields() {
-        QFETCH(QString, reference);
-        QFETCH(QString, tolerance);
-        QFETCH(QString, named);
+        QFETCH(QStringList, fields);
+        const QString &reference = fields[0], &tolerance = fields[1], &named = fields[2];
         ProdRig r;
         gui::FrmTest w(&r.link, r.rig.generator, &r.rig.prompter);
         w.show();
@@ -395,8 +383,7 @@ private Q_SLOTS:
         r.rig.bench.calibrationModel()->unit.inputGainError[1] = 0.03; // channel B fails 90 mV
         QTest::mouseClick(w.startButton(), Qt::LeftButton);
         QCOMPARE(w.statusLabel()->text(), u"COLLAUDO TERMINATO"_s);
-        QVERIFY(w.statusLabel()->styleSheet().contains(u"#00ff00"_s));
-        QVERIFY(w.field(0, 0)->styleSheet().contains(u"#00ff00"_s));
+        QVERIFY(green(w.statusLabel()) && green(w.field(0, 0)));
         QVERIFY(w.field(12, 0)->styleSheet().contains(u"#ff0000"_s));
         QVERIFY(w.field(14, 0)->text().isEmpty());
         QVERIFY(!w.field(8, 3)->text().isEmpty());
@@ -594,19 +581,13 @@ private Q_SLOTS:
         s.prompter.pushFile(path);
         w->Command6->click();
         QCOMPARE(s.prompter.fileDialogs.last().defaultSuffix, u"dat"_s);
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QList<QByteArray> lines = f.readAll().split('\n');
-        f.close();
+        const QList<QByteArray> lines = ReadTestFile(path).split('\n');
         QCOMPARE(lines.size(), 257); // 256 lines and nothing after the last line end
         QCOMPARE(lines[7], QByteArray("77\r"));
 
         // A bad file is refused with its line and leaves the image as it was.
         const QString bad = dir.filePath(u"bad.dat"_s);
-        QFile badFile(bad);
-        QVERIFY(badFile.open(QIODevice::WriteOnly));
-        badFile.write("1\n2\n3\nx\n");
-        badFile.close();
+        QVERIFY(WriteTestFile(bad, "1\n2\n3\nx\n"));
         s.prompter.pushFile(bad);
         w->Command2->click();
         QVERIFY2(lastQuestion(s).contains(u"riga 4: \"x\" non è un numero intero"_s),
@@ -641,10 +622,9 @@ private Q_SLOTS:
         typeInto(w->txt_start, u"100"_s);
         w->Option2[2]->click();
         w->Command1->click();
-        QCOMPARE(w->txt_valore->text(), u"1.0"_s);
-        QCOMPARE(w->txt_valoreA->text(), u"0"_s);
-        QCOMPARE(w->txt_valoreB->text(), u"128"_s);
-        QCOMPARE(w->txt_valoreC->text(), u"63"_s);
+        QCOMPARE((QStringList{w->txt_valore->text(), w->txt_valoreA->text(), w->txt_valoreB->text(),
+                              w->txt_valoreC->text()}),
+                 (QStringList{"1.0", "0", "128", "63"}));
 
         // Written as a value: the raw fields show the bytes that went out.
         typeInto(w->txt_valore, u"-2.5"_s);
@@ -665,15 +645,8 @@ private Q_SLOTS:
         QCOMPARE(dev->memory(1, 21), 255);
 
         // Refused before anything is sent.
-        struct Bad {
-            const char* bank;
-            const char* address;
-            int format;
-            int mode;
-            const char* value;
-            const char* says;
-        };
-        const Bad cases[] = {
+        // Bank, address, format, value or raw bytes, the value typed, and what the refusal says.
+        const std::tuple<const char*, const char*, int, int, const char*, const char*> cases[] = {
             {"300", "0", 0, 0, "1", "Banco \"300\" non valido"},
             {"0", "254", 2, 0, "1", "Registro \"254\" non valido"},
             {"0", "x", 0, 0, "1", "Registro \"x\" non valido"},
@@ -683,14 +656,14 @@ private Q_SLOTS:
             {"0", "0", 0, 1, "256", "Byte L \"256\" non valido"},
         };
         dev->clearCommandLog();
-        for (const Bad& c : cases) {
-            typeInto(w->txt_banco, QLatin1String(c.bank));
-            typeInto(w->txt_start, QLatin1String(c.address));
-            w->Option2[std::size_t(c.format)]->click();
-            w->Option1[std::size_t(c.mode)]->click();
-            typeInto(c.mode == 0 ? w->txt_valore : w->txt_valoreA, QLatin1String(c.value));
+        for (const auto& [bank, address, format, mode, value, says] : cases) {
+            typeInto(w->txt_banco, QLatin1String(bank));
+            typeInto(w->txt_start, QLatin1String(address));
+            w->Option2[std::size_t(format)]->click();
+            w->Option1[std::size_t(mode)]->click();
+            typeInto(mode == 0 ? w->txt_valore : w->txt_valoreA, QLatin1String(value));
             w->Command4->click();
-            QVERIFY2(lastQuestion(s).contains(QLatin1String(c.says)), qPrintable(lastQuestion(s)));
+            QVERIFY2(lastQuestion(s).contains(QLatin1String(says)), qPrintable(lastQuestion(s)));
         }
         QVERIFY(dev->commandLog().isEmpty());
     }

@@ -43,6 +43,11 @@ QByteArray bytes(std::initializer_list<int> values) {
     return out;
 }
 
+// A reading's status and value, to compare in one go.
+std::pair<BenchStatus, double> reading(const Measurement& m) {
+    return {m.status, m.value};
+}
+
 #ifdef Q_OS_UNIX
 // The served bench's pseudo-terminal of an instrument.
 QString address(const sim::SimulatedBench& sim, QLatin1String name) {
@@ -193,9 +198,7 @@ private Q_SLOTS:
         // The sensor read: six frames, the reply bytes of the 0x01 frame are the reading.
         rig.bench.calibrator().setAmbient(21.37);
         rig.bench.calibrator().clearHeard();
-        const Measurement t = cal.ReadAmbientTemp();
-        QVERIFY(t.ok());
-        QCOMPARE(t.value, double(21.37f));
+        QCOMPARE(reading(cal.ReadAmbientTemp()), std::pair(BenchStatus::Ok, double(21.37f)));
         const QByteArray heard = rig.bench.calibrator().heard();
         QCOMPARE(heard.size(), 6 * 7);
         QCOMPARE(heard.mid(0, 7), bytes({1, 0x82, 1, 0, 0, 0, 1}));
@@ -266,9 +269,7 @@ private Q_SLOTS:
         BenchRig rig;
         rig.bench.meter(0).setProbe([](sim::SimMultimeter::Function) { return 7.25; });
         Multimeter& m = rig.instruments.meters;
-        Measurement r = m.ReadMultimeter(0);
-        QVERIFY(r.ok());
-        QCOMPARE(r.value, 7250.0);
+        QCOMPARE(reading(m.ReadMultimeter(0)), std::pair(BenchStatus::Ok, 7250.0));
         QCOMPARE(rig.bench.meter(0).lines().last(), QByteArray(":READ?"));
 
         rig.bench.meter(0).setAnswerLimit(4);
@@ -277,8 +278,7 @@ private Q_SLOTS:
         rig.bench.meter(0).setSilent(true);
         QCOMPARE(m.ReadMultimeter(0).status, BenchStatus::Timeout);
         m.setSelector(u"Gpib1"_s); // names nothing: the driver does nothing
-        QCOMPARE(m.ReadMultimeter(0).value, 0.0);
-        QCOMPARE(m.ReadMultimeter(0).status, BenchStatus::Ok);
+        QCOMPARE(reading(m.ReadMultimeter(0)), std::pair(BenchStatus::Ok, 0.0));
     }
 
     // "Usb2" sends through the session on UsbDevice2 and nothing through the serial port.
@@ -339,9 +339,8 @@ private Q_SLOTS:
     void calibratorLineFaults() {
         BenchRig rig;
         Q_EMIT rig.bench.calibrator().transmit(QByteArray(1, char(0x55)));
-        const Measurement t = rig.instruments.calibrator.ReadAmbientTemp();
-        QVERIFY(t.ok());
-        QCOMPARE(t.value, 23.5);
+        QCOMPARE(reading(rig.instruments.calibrator.ReadAmbientTemp()),
+                 std::pair(BenchStatus::Ok, 23.5));
         rig.bench.calibrator().clearHeard();
         rig.bench.calibrator().setSilent(true);
         QCOMPARE(rig.instruments.calibrator.SetCalibrator(1), BenchStatus::Timeout);
@@ -369,17 +368,14 @@ private Q_SLOTS:
         QCOMPARE(std::tuple(i.kind(), i.value(), i.text()),
                  std::tuple(SupplyCurrent::Kind::OperatorText, 12.0, u"12x"_s));
         in.meters.SetMultimeter(0, u"REM"_s, u"VOLT"_s);
-        const Measurement m = in.meters.ReadMultimeter(0);
-        QVERIFY(m.ok());
-        QCOMPARE(m.value, 1500.0);
+        QCOMPARE(reading(in.meters.ReadMultimeter(0)), std::pair(BenchStatus::Ok, 1500.0));
         QCOMPARE(in.meters.ReadMultimeter(0).status, BenchStatus::Cancelled);
         in.switches.SetSwitch(u"101A"_s);
         in.calibrator.SetCalibrator(-1);
         CalData d{1, 2, 3, 4};
         QCOMPARE(in.calibrator.CalibratorFrame(1, 0x80, d), BenchStatus::Ok);
         QCOMPARE(d, (CalData{1, 2, 3, 4}));
-        const Measurement t = in.calibrator.ReadAmbientTemp();
-        QCOMPARE(t.value, double(23.4f));
+        QCOMPARE(in.calibrator.ReadAmbientTemp().value, double(23.4f));
         QCOMPARE(in.meters.MultimeterBeep(), BenchStatus::Ok);
 
         QCOMPARE(p.texts(),
@@ -572,9 +568,9 @@ private Q_SLOTS:
 
         // Supply at 2400 baud.
         QCOMPARE(bench.supply.SetSupply(true, u"24.00"_s), BenchStatus::Ok);
+        // The default load, 22.8 mA at 24 V, to the supply's 1 mA.
         const SupplyCurrent i = bench.supply.ReadSupplyCurrent();
-        QCOMPARE(i.kind(), SupplyCurrent::Kind::Milliamps);
-        QCOMPARE(i.value(), 23.0); // the default load, 22.8 mA at 24 V, to the supply's 1 mA
+        QCOMPARE(std::pair(i.kind(), i.value()), std::pair(SupplyCurrent::Kind::Milliamps, 23.0));
         QVERIFY(sim.supply().outputOn());
 
         // Calibrator to channel A, 5 V.
@@ -597,10 +593,9 @@ private Q_SLOTS:
         const bool current = sim.device().outputIsCurrent(0);
         QCOMPARE(bench.meters.SetMultimeter(0, u"REM"_s, current ? u"CURR"_s : u"VOLT"_s),
                  BenchStatus::Ok);
-        const Measurement top = bench.meters.ReadMultimeter(0);
-        QVERIFY(top.ok());
-        QCOMPARE(top.value,
-                 current ? sim::OutputAtRawHigh(true) : sim::OutputAtRawHigh(false) * 1000);
+        QCOMPARE(reading(bench.meters.ReadMultimeter(0)),
+                 std::pair(BenchStatus::Ok, current ? sim::OutputAtRawHigh(true)
+                                                    : sim::OutputAtRawHigh(false) * 1000));
         link.EndProgramming();
         QCOMPARE(bench.meters.MultimeterBeep(), BenchStatus::Ok);
         QTRY_COMPARE(sim.meter(0).beeps(), 1);
@@ -616,20 +611,11 @@ private Q_SLOTS:
         QCOMPARE(sim.generator().shape(), u"SIN"_s);
         QCOMPARE(sim.generator().frequency(), 60.0);
         QCOMPARE(prompter.questions().size(), 0);
-    }
 
-    // A silent instrument on a real port: a bounded failure, no hang.
-    void silentOverPty() {
-        sim::SimulatedBench sim(5);
-        QString why;
-        QVERIFY2(sim.serve(&why), qPrintable(why));
-        ScriptedPrompter prompter;
-        SessionFactory sessions;
-        BenchInstruments bench(&prompter, &sessions);
-        useServedPorts(bench, [&](QLatin1String name) { return address(sim, name); });
+        // A silent instrument on a real port: a bounded failure, no hang.
         BenchTimings& t = bench.context.timings;
         t.calibratorEchoTimeout = t.meterReplyTimeout = t.supplyReplyTimeout = 0.3;
-        QCOMPARE(bench.openPorts(), QStringList());
+        bench.meters.setSelector(u"Com3"_s); // the meter on its pseudo-terminal again
         for (const QString& name : sim::SimulatedBench::instrumentNames())
             sim.instrument(name)->setSilent(true);
         QCOMPARE(bench.calibrator.SetCalibrator(258), BenchStatus::Timeout);
