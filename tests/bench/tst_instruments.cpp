@@ -22,6 +22,7 @@
 #include "simmultimeter.h"
 #include "simulatedbench.h"
 #include "tcpline.h"
+#include "testfiles.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -199,11 +200,12 @@ private Q_SLOTS:
         rig.bench.calibrator().setAmbient(21.37);
         rig.bench.calibrator().clearHeard();
         QCOMPARE(reading(cal.ReadAmbientTemp()), std::pair(BenchStatus::Ok, double(21.37f)));
+        // The first frame, and the last two of the six (bytes 28 to 42).
         const QByteArray heard = rig.bench.calibrator().heard();
-        QCOMPARE(heard.size(), 6 * 7);
-        QCOMPARE(heard.mid(0, 7), bytes({1, 0x82, 1, 0, 0, 0, 1}));
-        QCOMPARE(heard.mid(28, 7), bytes({1, 0x01, 8, 1, 0, 0xC0, (8 + 1 + 0xC0) & 127}));
-        QCOMPARE(heard.mid(35, 7), bytes({1, 0x82, 0, 0, 0, 0, 0}));
+        QCOMPARE(heard.left(7) + heard.mid(28),
+                 bytes({1, 0x82, 1, 0, 0, 0,    1,                    //
+                        1, 0x01, 8, 1, 0, 0xC0, (8 + 1 + 0xC0) & 127, //
+                        1, 0x82, 0, 0, 0, 0,    0}));
         QCOMPARE(rig.bench.calibrator().quantity(), sim::SimCalibrator::Quantity::Volts);
     }
 
@@ -414,11 +416,10 @@ private Q_SLOTS:
                  (QByteArrayList{"*RST", "FREQuency 1000", "DATA:COPY PULSE, VOLATILE",
                                  "FUNCtion:USER PULSE", "FUNCtion:SHAPe USER", "OUTPut:LOAD 50",
                                  "FREQuency 5000;VOLTage 5", "OUTPut ON"}));
-        QCOMPARE(sim.userPoints(), 4000);
-        QCOMPARE(sim.shape(), u"USER"_s);
-        QCOMPARE(sim.frequency(), 5000.0);
-        QVERIFY(sim.outputOn());
-        QCOMPARE(sim.errors(), 0);
+        // Points, shape, frequency, output on, errors.
+        QCOMPARE(std::tuple(sim.userPoints(), sim.shape(), sim.frequency(), sim.outputOn(),
+                            sim.errors()),
+                 std::tuple(4000, u"USER"_s, 5000.0, true, 0));
     }
 
     // Instrument sessions and real ports: resource names, aliases from the working folder and the
@@ -453,14 +454,12 @@ private Q_SLOTS:
 
     void aliases() {
         QTemporaryDir dir;
-        QFile file(dir.filePath(ResourceAliases::fileName()));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("# bench 2\n"
-                   "UsbDevice1 = TCPIP::10.0.0.5::5025::SOCKET  # generator\n"
-                   "UsbDevice2=ASRL/dev/ttyUSB1::INSTR\n"
-                   "\n"
-                   "broken line\n");
-        file.close();
+        QVERIFY(WriteTestFile(dir.filePath(ResourceAliases::fileName()),
+                              "# bench 2\n"
+                              "UsbDevice1 = TCPIP::10.0.0.5::5025::SOCKET  # generator\n"
+                              "UsbDevice2=ASRL/dev/ttyUSB1::INSTR\n"
+                              "\n"
+                              "broken line\n"));
         QProcessEnvironment env;
         env.insert(ResourceAliases::environmentVariable(),
                    u"usbdevice2=/dev/usbtmc1;UsbDevice4 = SIM::switch::INSTR"_s);
@@ -608,8 +607,8 @@ private Q_SLOTS:
         FunctionGenerator generator(&bench.context, &sessions);
         QCOMPARE(generator.SetUp(FunctionGenerator::Waveform::Tacho, u"60"_s), BenchStatus::Ok);
         QTRY_VERIFY(sim.generator().outputOn());
-        QCOMPARE(sim.generator().shape(), u"SIN"_s);
-        QCOMPARE(sim.generator().frequency(), 60.0);
+        QCOMPARE(std::pair(sim.generator().shape(), sim.generator().frequency()),
+                 std::pair(u"SIN"_s, 60.0));
         QCOMPARE(prompter.questions().size(), 0);
 
         // A silent instrument on a real port: a bounded failure, no hang.
