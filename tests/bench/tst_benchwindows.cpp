@@ -73,7 +73,7 @@ class TestBenchWindows : public QObject {
 private Q_SLOTS:
     // The production test window over a simulated frequency unit and function generator: its
     // fixed texts, the buttons driving the tests, the log and the reading field.
-    void testWindowTexts() {
+    void runsTheBench() {
         ProdRig r;
         gui::FrmTest w(&r.link, r.rig.generator, &r.rig.prompter);
         QCOMPARE(w.windowTitle(), u"Test"_s);
@@ -91,11 +91,6 @@ private Q_SLOTS:
                  (QStringList{"800", "800", "1000"}));
         QVERIFY(w.opt_fgen[0]->isChecked());
         QVERIFY(w.Command1->isEnabled() && !w.Command3->isEnabled() && !w.Command8->isEnabled());
-    }
-
-    void runsTheBench() {
-        ProdRig r;
-        gui::FrmTest w(&r.link, r.rig.generator, &r.rig.prompter);
         w.test().timings = bench::ProductionTestTimings().scaled(0);
         w.show();
 
@@ -419,6 +414,16 @@ private Q_SLOTS:
         w.ptcButton(0)->click();
         QVERIFY(seen.contains(u"ptc"_s));
         QVERIFY(!activity.busy());
+
+        // The linearity buttons run the sweep into the folder typed; a folder that cannot take
+        // "linear.dat" is reported in the window, which stays usable.
+        QCOMPARE(w.meterSweepButton()->text(), u"lett mult"_s);
+        QCOMPARE(w.twoChannelSweepButton()->text(), u"2 ch compl."_s);
+        w.sweepFolder()->setText(r.folder.filePath(u"missing"_s));
+        w.meterSweepButton()->click();
+        QVERIFY2(w.sweepStatus()->text().contains(u"linear.dat"_s),
+                 qPrintable(w.sweepStatus()->text()));
+        QVERIFY(w.startButton()->isEnabled() && w.meterSweepButton()->isEnabled());
     }
 
     // A selector changed in the window reaches the instruments at once; "Dispositivo" is
@@ -501,22 +506,6 @@ private Q_SLOTS:
         QVERIFY2(person.texts().join(u'\n').contains(u"Calibratore: "_s),
                  qPrintable(person.texts().join(u'\n')));
         window.close();
-    }
-
-    // The linearity buttons run the sweep into the folder typed; a folder that cannot take
-    // "linear.dat" is reported in the window, which stays usable.
-    void sweepButtons() {
-        CalRig r(u"RSX7032A"_s);
-        LinearitySweep sweep(&r.link, &r.rig.instruments);
-        gui::FrmTara w(&r.run, &r.rig.instruments, &sweep);
-        w.show();
-        QCOMPARE(w.meterSweepButton()->text(), u"lett mult"_s);
-        QCOMPARE(w.twoChannelSweepButton()->text(), u"2 ch compl."_s);
-        w.sweepFolder()->setText(r.folder.filePath(u"missing"_s));
-        w.meterSweepButton()->click();
-        QVERIFY2(w.sweepStatus()->text().contains(u"linear.dat"_s),
-                 qPrintable(w.sweepStatus()->text()));
-        QVERIFY(w.startButton()->isEnabled() && w.meterSweepButton()->isEnabled());
     }
 
     // The EEPROM tool window in a desktop session, in the bench's Italian: Collaudo > EEprom

@@ -94,20 +94,14 @@ private Q_SLOTS:
     // name or by a typed path. A port that cannot be opened is named with its instrument.
     void changedSelectorReachesNewPort_data() {
         QTest::addColumn<int>("which");
-        QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("second");
-        QTest::newRow("supply by number") << int(Instrument::Supply) << "alimentatore"
-                                          << "Com5";
-        QTest::newRow("supply by name") << int(Instrument::Supply) << "alimentatore"
-                                        << "switch";
-        QTest::newRow("meter by number") << int(Instrument::Meter) << "multimetro0"
-                                         << "Com5";
-        QTest::newRow("calibrator by name") << int(Instrument::Calibrator) << "calibratore"
-                                            << "switch";
+        QTest::newRow("supply by number") << int(Instrument::Supply) << "Com5";
+        QTest::newRow("supply by name") << int(Instrument::Supply) << "switch";
+        QTest::newRow("meter by number") << int(Instrument::Meter) << "Com5";
+        QTest::newRow("calibrator by name") << int(Instrument::Calibrator) << "switch";
     }
     void changedSelectorReachesNewPort() {
         QFETCH(int, which);
-        QFETCH(QString, first);
         QFETCH(QString, second);
         BenchRig rig;
         BenchInstruments bench(&rig.prompter, &rig.sessions);
@@ -122,6 +116,9 @@ private Q_SLOTS:
         for (Instrument other :
              {Instrument::Supply, Instrument::Calibrator, Instrument::Meter, Instrument::Switch})
             bench.setSelector(other, u"Manuale"_s);
+        const QString first = w == Instrument::Supply       ? u"alimentatore"_s
+                              : w == Instrument::Calibrator ? u"calibratore"_s
+                                                            : u"multimetro0"_s;
         auto send = [&] {
             return w == Instrument::Supply ? bench.supply.SetSupply(true, u"24.00"_s)
                    : w == Instrument::Calibrator
@@ -479,6 +476,8 @@ private Q_SLOTS:
         QVERIFY(why.contains(u"\"UsbDevice1\""_s));
         QVERIFY(why.contains(ResourceAliases::fileName()));
         QVERIFY(why.contains(ResourceAliases::environmentVariable()));
+        QVERIFY(!f.open(u"/dev/usbtmc-vantelso-none"_s, &why)); // no such USBTMC node
+        QVERIFY(why.contains(u"/dev/usbtmc-vantelso-none"_s));
         f.setLanguage(1);
         QVERIFY(!f.open(u"GPIB0::7::INSTR"_s, &why));
         QVERIFY(why.startsWith(u"Invalid resource \"GPIB0::7::INSTR\""_s));
@@ -539,13 +538,6 @@ private Q_SLOTS:
         QCOMPARE(meter.function(), sim::SimMultimeter::Function::Amperes);
     }
 #endif
-
-    void usbtmcNodeMissing() {
-        SessionFactory f;
-        QString why;
-        QVERIFY(!f.open(u"/dev/usbtmc-vantelso-none"_s, &why));
-        QVERIFY(why.contains(u"/dev/usbtmc-vantelso-none"_s));
-    }
 
     // The whole simulated bench served on pseudo-terminals and loopback TCP, driven by the real
     // drivers through real serial ports and sessions: every instrument answers, and the
