@@ -105,6 +105,28 @@ private Q_SLOTS:
         QVERIFY(!r.generator().outputOn());
         QCOMPARE(w.lbl_stato->text(), u"Generatore: uscita spenta"_s);
 
+        // The stability test needs a reference and a tolerance: an empty or non-numeric field
+        // is refused with its name, and nothing reaches the unit. Every value field shows its
+        // unit.
+        r.device().clearCommandLog();
+        for (const auto& [reference, tolerance, named] :
+             {std::tuple{"", "2", "Riferimento"}, std::tuple{"100", "", "toll"},
+              std::tuple{"cento", "2", "Riferimento"}, std::tuple{"100", "  ", "toll"}}) {
+            r.rig.prompter.clear();
+            w.Text1[0]->setText(QLatin1String(reference));
+            w.Text2->setText(QLatin1String(tolerance));
+            w.Command1->click();
+            const QString said = r.rig.prompter.texts().value(0);
+            QVERIFY2(said.startsWith(QLatin1String(named) + u':'), qPrintable(said));
+            QVERIFY(r.device().commandLog().isEmpty() && w.Command1->isEnabled());
+        }
+        QStringList units;
+        for (const QLabel* l : w.findChildren<QLabel*>(u"lbl_unit"_s))
+            units << l->text();
+        QCOMPARE(units.count(u"Hz"_s), 6);
+        QCOMPARE(units.count(u"s"_s), 2);
+        QCOMPARE(w.lbl_unitaMisura->text(), u"Hz"_s); // the frequency unit
+
         // Stability: a reading 3 off a reference of 100 with tolerance 2 is logged each time.
         r.device().setAnalogInput(0, 103.0);
         typeInto(w.Text1[0], u"100"_s);
@@ -168,35 +190,6 @@ private Q_SLOTS:
         w.Command7->click();
         QVERIFY(r.rig.prompter.texts().isEmpty());
         QVERIFY(!r.commands("$I").isEmpty() && r.commands("$i").isEmpty());
-    }
-
-    // The stability test needs a reference and a tolerance: an empty or non-numeric field is
-    // refused with its name, and nothing reaches the unit. Every value field shows its unit.
-    void refusesEmptyFields_data() {
-        QTest::addColumn<QStringList>("fields"); // reference, tolerance, the name in the refusal
-        QTest::newRow("empty reference") << QStringList{"", "2", "Riferimento"};
-        QTest::newRow("empty tolerance") << QStringList{"100", "", "toll"};
-        QTest::newRow("word") << QStringList{"cento", "2", "Riferimento"};
-        QTest::newRow("blank tolerance") << QStringList{"100", "  ", "toll"};
-    }
-    void refusesEmptyFields() {
-        QFETCH(QStringList, fields);
-        const QString &reference = fields[0], &tolerance = fields[1], &named = fields[2];
-        ProdRig r;
-        gui::FrmTest w(&r.link, r.rig.generator, &r.rig.prompter);
-        w.show();
-        w.Text1[0]->setText(reference);
-        w.Text2->setText(tolerance);
-        w.Command1->click();
-        QVERIFY(r.rig.prompter.texts().value(0).startsWith(named + u':'));
-        QVERIFY(r.device().commandLog().isEmpty());
-        QVERIFY(w.Command1->isEnabled());
-        QStringList units;
-        for (const QLabel* l : w.findChildren<QLabel*>(u"lbl_unit"_s))
-            units << l->text();
-        QCOMPARE(units.count(u"Hz"_s), 6);
-        QCOMPARE(units.count(u"s"_s), 2);
-        QCOMPARE(w.lbl_unitaMisura->text(), u"Hz"_s); // the frequency unit
     }
 
     // The two-position model's tool over a simulated bench: its buttons set and clear the four
@@ -340,24 +333,21 @@ private Q_SLOTS:
         QCOMPARE(setUp.captionLabel()->text(), u"Modo di taratura: Manuale"_s);
         QVERIFY(!setUp.deviceList()->isEnabled() && !setUp.switchButton()->isEnabled());
         QVERIFY(setUp.inputList()->isEnabled());
-    }
 
-    // The editor buttons need the device port.
-    void closedPort() {
-        StationRig s;
-        gui::FrmVerifica report(&s.station);
+        // The editor buttons need the device port.
         int opened = 0;
         connect(&report, &gui::FrmVerifica::editorRequested, [&opened] { ++opened; });
         report.editorButton()->click();
         QCOMPARE(opened, 1);
         s.port.close();
+        s.rig.prompter.clear();
         report.editorButton()->click();
         report.defaultButton()->click();
         QCOMPARE(opened, 1);
         QCOMPARE(s.rig.prompter.texts(), QStringList(2, u"Porta Com non aperta"_s));
         report.sendButton()->click();
         QCOMPARE(report.statusLabel()->text(), u"ERRORE"_s);
-        QCOMPARE(s.station.downloads, 0);
+        QCOMPARE(s.station.downloads, 1); // the first one only
     }
 
     // The calibration window over a simulated bench: the model choice ticks its options and
@@ -586,23 +576,6 @@ private Q_SLOTS:
         w->Command2->click();
         QCOMPARE(w->List1->count(), 256);
 
-        // The device stops answering: a communication message, no count.
-        dev->injectFault({sim::Fault::Kind::NoReply, "$R", 0, -1, 0});
-        s.prompter.clear();
-        w->Command7->click();
-        for (const QString& text : s.prompter.texts())
-            QVERIFY2(!text.contains(u"errori"_s), qPrintable(text));
-        QVERIFY(lastQuestion(s).startsWith(u"Errore di comunicazione"_s));
-        QVERIFY(w->lbl_stato->text().contains(u"verifica non eseguita"_s));
-    }
-
-    void singleValues() {
-        Session s(u"RSX7030"_s);
-        sim::SimDevice* dev = s.demo->device();
-        QVERIFY(s.open());
-        s.window->showEepromWindow();
-        gui::FrmEeprom* w = s.window->eepromWindow();
-
         // A Float at L = 0, H = 128, Exp = 63 is 1.0.
         dev->setMemory(1, 100, 0);
         dev->setMemory(1, 101, 128);
@@ -655,6 +628,15 @@ private Q_SLOTS:
             QVERIFY2(lastQuestion(s).contains(QLatin1String(says)), qPrintable(lastQuestion(s)));
         }
         QVERIFY(dev->commandLog().isEmpty());
+
+        // The device stops answering: a communication message, no count.
+        dev->injectFault({sim::Fault::Kind::NoReply, "$R", 0, -1, 0});
+        s.prompter.clear();
+        w->Command7->click();
+        for (const QString& text : s.prompter.texts())
+            QVERIFY2(!text.contains(u"errori"_s), qPrintable(text));
+        QVERIFY(lastQuestion(s).startsWith(u"Errore di comunicazione"_s));
+        QVERIFY(w->lbl_stato->text().contains(u"verifica non eseguita"_s));
     }
 };
 

@@ -539,8 +539,9 @@ private:
             cal.link.WriteBlock(0, {vantelso::WriteItem{4, 2}, vantelso::WriteItem{6, 2}});
             return cal.link.CommError == 0;
         }
-        // STOP pressed once `n` data lines are logged.
+        // STOP pressed once `n` data lines are logged (instead of any count given before).
         void stopAfter(int n) {
+            QObject::disconnect(&sweep, &LinearitySweep::lineLogged, &sweep, nullptr);
             QObject::connect(&sweep, &LinearitySweep::lineLogged, &sweep,
                              [this, n, seen = 0](const QString& l) mutable {
                                  if (!l.startsWith(u"Input"_s) && ++seen >= n)
@@ -558,11 +559,13 @@ private Q_SLOTS:
             QCOMPARE(SweepNumber(value), text);
     }
 
-    void meterSweepUntilStop() {
+    // The meter sweep and the two-channel sweep, one after the other on the same bench, each
+    // until STOP; then the failures.
+    void sweeps() {
         SweepRig r;
         QVERIFY2(r.serve(), qPrintable(r.why));
         r.stopAfter(5);
-        const SweepOutcome out = r.sweep.MeterSweep();
+        SweepOutcome out = r.sweep.MeterSweep();
         QVERIFY2(!out.error, qPrintable(out.message));
         QCOMPARE(out.lines, 5);
         const QStringList lines = fileLines(r.sweep.filePath());
@@ -584,36 +587,29 @@ private Q_SLOTS:
         QVERIFY(r.cal.rig.bench.meter(0).remote());
         QCOMPARE(r.cal.rig.instruments.meters.port(0), &r.cal.rig.meterPort);
         QVERIFY(!r.sweep.running());
-    }
 
-    void twoChannelSweepUntilStop() {
-        SweepRig r;
-        QVERIFY2(r.serve(), qPrintable(r.why));
         r.stopAfter(3);
-        const SweepOutcome out = r.sweep.TwoChannelSweep();
+        out = r.sweep.TwoChannelSweep();
         QVERIFY2(!out.error, qPrintable(out.message));
         QCOMPARE(out.lines, 3);
-        const QStringList lines = fileLines(r.sweep.filePath());
-        QCOMPARE(lines.size(), 4);
-        QCOMPARE(lines[0], u"Input\tInA\tOutA\tMultA\tInB\tOutB\tMultB"_s);
+        const QStringList both = fileLines(r.sweep.filePath());
+        QCOMPARE(both.size(), 4);
+        QCOMPARE(both[0], u"Input\tInA\tOutA\tMultA\tInB\tOutB\tMultB"_s);
         for (int n = 1; n <= 3; ++n) {
-            const QStringList f = lines[n].split(QLatin1Char('\t'));
+            const QStringList f = both[n].split(QLatin1Char('\t'));
             QCOMPARE(f.size(), 7);
             QCOMPARE(f[0], QString::number(n));
             // Both outputs are measured in volts by their own meter.
-            QVERIFY2(f[3].toDouble() > 0 && f[6].toDouble() > 0, qPrintable(lines[n]));
+            QVERIFY2(f[3].toDouble() > 0 && f[6].toDouble() > 0, qPrintable(both[n]));
         }
         QVERIFY(r.cal.rig.bench.meter(1).remote());
         QCOMPARE(r.cal.rig.instruments.meters.port(0), &r.cal.rig.meterPort);
-    }
 
-    // A folder that cannot take the file, or a meter that stops answering, end the sweep
-    // with the reason; what was logged stays in the file.
-    void failures() {
-        SweepRig r;
-        QVERIFY2(r.serve(), qPrintable(r.why));
+        // A folder that cannot take the file, or a meter that stops answering, end the sweep
+        // with the reason; what was logged stays in the file.
+        QObject::disconnect(&r.sweep, &LinearitySweep::lineLogged, &r.sweep, nullptr);
         r.sweep.folder = r.cal.folder.filePath(u"missing/deeper"_s);
-        SweepOutcome out = r.sweep.MeterSweep();
+        out = r.sweep.MeterSweep();
         QVERIFY(out.error && out.message.contains(u"linear.dat"_s));
         QCOMPARE(out.lines, 0);
 

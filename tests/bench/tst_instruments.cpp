@@ -190,8 +190,8 @@ private Q_SLOTS:
         QVERIFY(!FindCalFunction(u"Tc X"));
         QCOMPARE(cal.Select(*v), BenchStatus::Ok);
         QCOMPARE(cal.SetCalibrator(5 * v->scale), BenchStatus::Ok);
-        QCOMPARE(rig.bench.calibrator().quantity(), sim::SimCalibrator::Quantity::Volts);
-        QCOMPARE(rig.bench.calibrator().output(), 5.0);
+        QCOMPARE(std::pair(rig.bench.calibrator().quantity(), rig.bench.calibrator().output()),
+                 std::pair(sim::SimCalibrator::Quantity::Volts, 5.0));
 
         // The sensor read: six frames, the reply bytes of the 0x01 frame are the reading.
         rig.bench.calibrator().setAmbient(21.37);
@@ -204,6 +204,16 @@ private Q_SLOTS:
                         1, 0x01, 8, 1, 0, 0xC0, (8 + 1 + 0xC0) & 127, //
                         1, 0x82, 0, 0, 0, 0,    0}));
         QCOMPARE(rig.bench.calibrator().quantity(), sim::SimCalibrator::Quantity::Volts);
+
+        // A late byte left on the line does not shift the answers of the next frame; a silent
+        // calibrator is given up on at the first byte left unanswered.
+        Q_EMIT rig.bench.calibrator().transmit(QByteArray(1, char(0x55)));
+        QCOMPARE(reading(cal.ReadAmbientTemp()), std::pair(BenchStatus::Ok, double(21.37f)));
+        rig.bench.calibrator().clearHeard();
+        rig.bench.calibrator().setSilent(true);
+        QCOMPARE(cal.SetCalibrator(1), BenchStatus::Timeout);
+        QCOMPARE(rig.bench.calibrator().heard(), bytes({1}));
+        QCOMPARE(cal.ReadAmbientTemp().status, BenchStatus::Timeout);
     }
 
     void switchLines() {
@@ -331,20 +341,6 @@ private Q_SLOTS:
         s.setPort(nullptr);
         QVERIFY(s.ReadSupplyCurrent().timedOut());
         QCOMPARE(s.SetSupply(true, u"24.00"_s), BenchStatus::PortError);
-    }
-
-    // A late byte left on the calibrator's line does not shift the answers of the next frame;
-    // a silent calibrator is given up on at the first byte left unanswered.
-    void calibratorLineFaults() {
-        BenchRig rig;
-        Q_EMIT rig.bench.calibrator().transmit(QByteArray(1, char(0x55)));
-        QCOMPARE(reading(rig.instruments.calibrator.ReadAmbientTemp()),
-                 std::pair(BenchStatus::Ok, 23.5));
-        rig.bench.calibrator().clearHeard();
-        rig.bench.calibrator().setSilent(true);
-        QCOMPARE(rig.instruments.calibrator.SetCalibrator(1), BenchStatus::Timeout);
-        QCOMPARE(rig.bench.calibrator().heard(), bytes({1}));
-        QCOMPARE(rig.instruments.calibrator.ReadAmbientTemp().status, BenchStatus::Timeout);
     }
 
     // Manual mode: what the operator is told and asked, and what the answers give.
@@ -485,8 +481,9 @@ private Q_SLOTS:
         QVERIFY(why.contains(u"No simulated instrument \"meter\""_s));
     }
 
-    // The raw socket: a reading over loopback TCP, a clear, and a silent instrument.
-    void socketSession() {
+    // The raw socket: a reading over loopback TCP, a clear, and a silent instrument; then the
+    // serial backend.
+    void sessions() {
         sim::SimMultimeter meter(u"m"_s);
         meter.setProbe([](sim::SimMultimeter::Function) { return -0.5; });
         sim::TcpLine line;
@@ -515,29 +512,27 @@ private Q_SLOTS:
         line.stop();
         QVERIFY(!f.open(resource, &why));
         QVERIFY(why.contains(resource));
-    }
 
 #ifdef Q_OS_UNIX
-    void serialSession() {
-        sim::SimMultimeter meter(u"m"_s);
+        // The serial backend: the same meter on a pseudo-terminal, named by an alias.
+        meter.setSilent(false);
         meter.setProbe([](sim::SimMultimeter::Function) { return 0.25; });
-        sim::PtyLine line;
-        QString why;
-        QVERIFY2(line.start(&why), qPrintable(why));
-        connect(&line, &sim::PtyLine::received, &meter, &sim::SimInstrument::receive);
-        connect(&meter, &sim::SimInstrument::transmit, &line, &sim::PtyLine::send);
+        sim::PtyLine pty;
+        QVERIFY2(pty.start(&why), qPrintable(why));
+        connect(&pty, &sim::PtyLine::received, &meter, &sim::SimInstrument::receive);
+        connect(&meter, &sim::SimInstrument::transmit, &pty, &sim::PtyLine::send);
         ResourceAliases a;
-        a.add(u"UsbDevice1"_s, u"ASRL%1::INSTR"_s.arg(line.slavePath()));
-        SessionFactory f(a);
-        f.setTimeoutMs(1000);
-        std::unique_ptr<InstrumentSession> s = f.open(u"UsbDevice1"_s, &why);
+        a.add(u"UsbDevice1"_s, u"ASRL%1::INSTR"_s.arg(pty.slavePath()));
+        SessionFactory serial(a);
+        serial.setTimeoutMs(1000);
+        s = serial.open(u"UsbDevice1"_s, &why);
         QVERIFY2(s, qPrintable(why));
         QVERIFY(s->writeLine(":CONF:CURR:DC"));
         QVERIFY(s->writeLine(":READ?"));
         QCOMPARE(s->readLine(), QByteArray("+2.50000000E-01"));
         QCOMPARE(meter.function(), sim::SimMultimeter::Function::Amperes);
-    }
 #endif
+    }
 
     // The whole simulated bench served on pseudo-terminals and loopback TCP, driven by the real
     // drivers through real serial ports and sessions: every instrument answers, and the
