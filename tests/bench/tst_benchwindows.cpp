@@ -5,12 +5,8 @@
 #ifdef VANTELSO_HAS_RECORDS
 #include "recordstore.h"
 #endif
-#include "appstate.h"
 #include "benchactivity.h"
-#include "benchinstruments.h"
 #include "calrig.h"
-#include "communication.h"
-#include "demodevice.h"
 #include "desktopsession.h"
 #include "frm5035.h"
 #include "frmeeprom.h"
@@ -19,18 +15,13 @@
 #include "frmtest.h"
 #include "frmverifica.h"
 #include "linearitysweep.h"
-#include "principale.h"
 #include "prodrig.h"
 #include "shellmenu.h"
-#include "simoperator.h"
 #include "stationrig.h"
 #include "testfiles.h"
-#include "windowtest.h"
 
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QTest>
-#include <QtWidgets>
 #include <cmath>
 
 using namespace vantelso;
@@ -51,6 +42,24 @@ public:
                                                     : Answer::Ok;
     }
 };
+
+// What the operator does: type into a field, replacing what it held.
+void typeInto(QLineEdit* e, const QString& text) {
+    e->selectAll();
+    QTest::keyClick(e, Qt::Key_Delete);
+    QTest::keyClicks(e, text);
+}
+
+// With VANTELSO_SCREENSHOTS naming a folder, a picture of a window saved there.
+void screenshot(QWidget* w, const char* file) {
+    const QString dir = qEnvironmentVariable("VANTELSO_SCREENSHOTS");
+    if (dir.isEmpty())
+        return;
+    if (QWidget* focused = QApplication::focusWidget())
+        focused->clearFocus();
+    QCoreApplication::processEvents();
+    QVERIFY(w->grab().save(dir + u'/' + QLatin1String(file)));
+}
 
 // An entry chosen from a list, as the operator's click does it.
 void pick(QComboBox* list, int index) {

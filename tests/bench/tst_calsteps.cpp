@@ -8,7 +8,6 @@
 // "linear.dat" line by line until STOP, and leaves the meters on their ports.
 #include "calfunction.h"
 #include "calrig.h"
-#include "codecs.h"
 #include "frameconverter.h"
 #include "linearitysweep.h"
 

@@ -6,7 +6,6 @@
 // Last, with the command-line tool built: its "bench sim" prints every instrument's port and each
 // one answers there, and its "bench calibrate" runs a whole calibration with its lines and exit
 // code.
-#include "benchinstruments.h"
 #include "benchrig.h"
 #include "calfunction.h"
 #ifdef VANTELSO_CLI
@@ -14,13 +13,9 @@
 #endif
 #include "defaultimages.h"
 #include "devicelink.h"
-#include "functiongenerator.h"
 #include "ptyline.h"
-#include "scriptedprompter.h"
 #include "serialtransport.h"
-#include "sessionfactory.h"
 #include "simmultimeter.h"
-#include "simulatedbench.h"
 #include "tcpline.h"
 #include "testfiles.h"
 
@@ -216,19 +211,6 @@ private Q_SLOTS:
         QCOMPARE(cal.ReadAmbientTemp().status, BenchStatus::Timeout);
     }
 
-    void switchLines() {
-        BenchRig rig;
-        QCOMPARE(rig.instruments.switches.SetSwitch(u"101A102A103C104C"_s), BenchStatus::Ok);
-        QCOMPARE(rig.bench.switches().heard(), QByteArray("rout:open (@101)\r\n"
-                                                          "rout:open (@102)\r\n"
-                                                          "rout:close (@103)\r\n"
-                                                          "rout:close (@104)\r\n"));
-        QCOMPARE(rig.bench.switches().closedRelays(), (QSet<int>{103, 104}));
-        QCOMPARE(rig.instruments.switches.SetSwitch(u"103A"_s), BenchStatus::Ok);
-        QCOMPARE(rig.bench.switches().closedRelays(), (QSet<int>{104}));
-        QCOMPARE(SwitchLines(u"AC1C"_s), QByteArrayList{"rout:close (@AC1)\r\n"});
-    }
-
     void meterLines() {
         for (const auto& [remote, function, wire] :
              {std::tuple{u"REM"_s, u"VOLT"_s, QByteArray(":SYST:REM\r\n:CONF:VOLT:DC\r\n")},
@@ -320,7 +302,7 @@ private Q_SLOTS:
         QCOMPARE(rig.prompter.questions().last().icon, Prompter::Icon::Critical);
     }
 
-    void supply() {
+    void supplyAndSwitches() {
         BenchRig rig;
         PowerSupply& s = rig.instruments.supply;
         QCOMPARE(s.SetSupply(true, u"24.00"_s), BenchStatus::Ok);
@@ -341,6 +323,17 @@ private Q_SLOTS:
         s.setPort(nullptr);
         QVERIFY(s.ReadSupplyCurrent().timedOut());
         QCOMPARE(s.SetSupply(true, u"24.00"_s), BenchStatus::PortError);
+
+        // The switch unit: one line per relay.
+        QCOMPARE(rig.instruments.switches.SetSwitch(u"101A102A103C104C"_s), BenchStatus::Ok);
+        QCOMPARE(rig.bench.switches().heard(), QByteArray("rout:open (@101)\r\n"
+                                                          "rout:open (@102)\r\n"
+                                                          "rout:close (@103)\r\n"
+                                                          "rout:close (@104)\r\n"));
+        QCOMPARE(rig.bench.switches().closedRelays(), (QSet<int>{103, 104}));
+        QCOMPARE(rig.instruments.switches.SetSwitch(u"103A"_s), BenchStatus::Ok);
+        QCOMPARE(rig.bench.switches().closedRelays(), (QSet<int>{104}));
+        QCOMPARE(SwitchLines(u"AC1C"_s), QByteArrayList{"rout:close (@AC1)\r\n"});
     }
 
     // Manual mode: what the operator is told and asked, and what the answers give.
