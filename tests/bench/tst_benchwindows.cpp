@@ -361,12 +361,14 @@ private Q_SLOTS:
 
     // The calibration window over a simulated bench: the model choice ticks its options and
     // ranges, START runs the calibration and the fields take the run's colours.
-    void runFromWindow() {
+    void calibrationWindow() {
         CalRig r(u"RSX7032A"_s);
-        r.run.SelectModel(FindCalModel(u"RSX7030"_s));
-        gui::FrmTara w(&r.run, &r.rig.instruments);
+        LinearitySweep sweep(&r.link, &r.rig.instruments);
+        BenchActivity activity;
+        gui::FrmTara w(&r.run, &r.rig.instruments, &sweep, &activity);
         w.resize(1100, 760);
         w.show();
+        w.modelButton(FindCalModel(u"RSX7030"_s))->click();
         w.modelButton(FindCalModel(u"RSX7032A"_s))->click();
         QVERIFY(w.rangeBox(19)->isChecked());
         QVERIFY(!w.rangeBox(3)->isChecked());
@@ -382,16 +384,9 @@ private Q_SLOTS:
         QVERIFY(w.field(14, 0)->text().isEmpty());
         QVERIFY(!w.field(8, 3)->text().isEmpty());
         screenshot(&w, "frm_tara.png");
-    }
 
-    // One bench activity at a time: while anything runs (here a production test reported to
-    // the shared record) nothing that starts another is enabled; STOP stays usable.
-    void oneActivityAtATime() {
-        CalRig r(u"RSX7032A"_s);
-        LinearitySweep sweep(&r.link, &r.rig.instruments);
-        BenchActivity activity;
-        gui::FrmTara w(&r.run, &r.rig.instruments, &sweep, &activity);
-        w.show();
+        // One bench activity at a time: while anything runs (here a production test reported
+        // to the shared record) nothing that starts another is enabled; STOP stays usable.
         const QList<QPushButton*> starters{
             w.startButton(), w.resumeButton(),     w.ptcButton(0),           w.ptcButton(1),
             w.progButton(),  w.meterSweepButton(), w.twoChannelSweepButton()};
@@ -423,13 +418,9 @@ private Q_SLOTS:
         QVERIFY2(w.sweepStatus()->text().contains(u"linear.dat"_s),
                  qPrintable(w.sweepStatus()->text()));
         QVERIFY(w.startButton()->isEnabled() && w.meterSweepButton()->isEnabled());
-    }
 
-    // A selector changed in the window reaches the instruments at once; "Dispositivo" is
-    // handed to the device link before the run starts, and a refusal there starts nothing.
-    void selectorsAndDevicePort() {
-        CalRig r(u"RSX7032A"_s);
-        gui::FrmTara w(&r.run, &r.rig.instruments);
+        // A selector changed in the window reaches the instruments at once; "Dispositivo" is
+        // handed to the device link before the run starts, and a refusal there starts nothing.
         auto* meter = w.selectorBox("txt_comMult");
         QVERIFY(meter->isEditable());
         meter->setCurrentText(u"Com7"_s);
@@ -444,6 +435,7 @@ private Q_SLOTS:
             asked << port;
             return false;
         };
+        r.run.status.clear(); // a run that started would set it
         w.startButton()->click();
         QCOMPARE(asked, QStringList{u"sim:RSX7032A"_s});
         QVERIFY(r.run.status.isEmpty()); // the run did not start
