@@ -301,29 +301,24 @@ private Q_SLOTS:
 
     // A step started while another command holds the link (a click serviced during its wait)
     // gets every device command refused: it fails rather than turning green without writing.
-    void refusedCommand_data() {
-        QTest::addColumn<int>("index");
-        QTest::newRow("mA output") << 9;
-        QTest::newRow("V output") << 8;
-        QTest::newRow("90 mV input") << 0;
-        QTest::newRow("junction") << 7;
-    }
+    // (The mA and V outputs, the 90 mV input, the junction.)
     void refusedCommand() {
-        QFETCH(int, index);
-        CalRig r(u"RSX7032A"_s);
-        QVERIFY(r.identify());
-        const QByteArray before = r.device().bank(0);
-        std::optional<bool> result;
-        QTimer::singleShot(0, &r.run, [&] {
-            result = index >= 8 && index <= 11
-                         ? r.run.CalibrateOutput(*FindCalStep(u"RSX7032A"_s, index))
-                         : r.run.CalibrateInputRange(*FindCalStep(u"RSX7032A"_s, index));
-        });
-        r.link.ReadBlock(0, 0, 65);
-        QVERIFY(result.has_value());
-        QVERIFY(!*result);
-        QVERIFY(r.run.ranges[std::size_t(index)].box != FieldColour::Green);
-        QCOMPARE(r.device().bank(0), before);
+        for (int index : {9, 8, 0, 7}) {
+            CalRig r(u"RSX7032A"_s);
+            QVERIFY(r.identify());
+            const QByteArray before = r.device().bank(0);
+            std::optional<bool> result;
+            QTimer::singleShot(0, &r.run, [&] {
+                result = index >= 8 && index <= 11
+                             ? r.run.CalibrateOutput(*FindCalStep(u"RSX7032A"_s, index))
+                             : r.run.CalibrateInputRange(*FindCalStep(u"RSX7032A"_s, index));
+            });
+            r.link.ReadBlock(0, 0, 65);
+            const QByteArray range = RangeCaption(index).toUtf8();
+            QVERIFY2(result == false, range.constData());
+            QVERIFY2(r.run.ranges[std::size_t(index)].box != FieldColour::Green, range.constData());
+            QCOMPARE(r.device().bank(0), before);
+        }
     }
 
     // The model choice: RSX7132D copies RSX7032D with the default image ticked; the OEM
@@ -395,35 +390,31 @@ private Q_SLOTS:
     }
 
     // Bad input: each takes the error ending, with the message named, and the supply off.
-    void errorEndings_data() {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("no default image") << u"image"_s << u"File non trovato"_s;
-        QTest::newRow("device silent") << u"identity"_s << u"Dispositivo non identificato"_s;
-        QTest::newRow("calibrator silent")
-            << u"calibrator"_s << u"Comunicazione fallita: 90 mV A"_s;
-        QTest::newRow("supply silent") << u"supply"_s << u"Alimentatore non risponde"_s;
-    }
     void errorEndings() {
-        QFETCH(QString, fault);
-        QFETCH(QString, message);
-        CalRig r(u"RSX7032A"_s, fault != u"image"_s);
-        r.run.options.loadDefault = fault == u"image"_s;
-        if (fault == u"identity"_s)
-            r.device().injectFault({sim::Fault::Kind::NoReply, "$V", 0, -1, 0});
-        if (fault == u"calibrator"_s)
-            r.rig.bench.calibrator().setSilent(true);
-        if (fault == u"supply"_s)
-            r.rig.bench.supply().setSilent(true);
-        const RunOutcome out = r.run.RunCalibration();
-        QVERIFY(out.error);
-        QVERIFY2(out.message.startsWith(message), qPrintable(out.message));
-        QCOMPARE(r.run.status, u"COLLAUDO TERMINATO"_s);
-        QCOMPARE(r.run.statusColour, FieldColour::Red);
-        QVERIFY(r.op.texts().contains(u"Errore\n"_s + out.message));
-        QVERIFY(!r.run.running());
-        if (fault != u"supply"_s)
-            QVERIFY(!r.rig.bench.supply().outputOn());
+        for (const auto& [fault, message] :
+             {std::pair{"image", "File non trovato"},
+              std::pair{"identity", "Dispositivo non identificato"}, // the device silent
+              std::pair{"calibrator", "Comunicazione fallita: 90 mV A"},
+              std::pair{"supply", "Alimentatore non risponde"}}) {
+            const QLatin1String f(fault);
+            CalRig r(u"RSX7032A"_s, f != "image"_L1);
+            r.run.options.loadDefault = f == "image"_L1;
+            if (f == "identity"_L1)
+                r.device().injectFault({sim::Fault::Kind::NoReply, "$V", 0, -1, 0});
+            if (f == "calibrator"_L1)
+                r.rig.bench.calibrator().setSilent(true);
+            if (f == "supply"_L1)
+                r.rig.bench.supply().setSilent(true);
+            const RunOutcome out = r.run.RunCalibration();
+            QVERIFY2(out.error && out.message.startsWith(QLatin1String(message)),
+                     qPrintable(f + u": "_s + out.message));
+            QCOMPARE(r.run.status, u"COLLAUDO TERMINATO"_s);
+            QCOMPARE(r.run.statusColour, FieldColour::Red);
+            QVERIFY(r.op.texts().contains(u"Errore\n"_s + out.message));
+            QVERIFY(!r.run.running());
+            if (f != "supply"_L1)
+                QVERIFY2(!r.rig.bench.supply().outputOn(), fault);
+        }
     }
 
     // The two-position model: the first run calibrates position 1 and hands over (the

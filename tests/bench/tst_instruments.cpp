@@ -224,34 +224,28 @@ private Q_SLOTS:
         }
     }
 
-    void meterReadingFormat_data() {
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<double>("milli"); // NaN: refused
-        QTest::newRow("1.23456789 V") << QByteArray("+1.23456789E+00\r\n") << 1234.567;
-        QTest::newRow("-1.5 V") << QByteArray("-1.50000000E+00\r\n") << -1500.0;
-        QTest::newRow("1.23456789 mV") << QByteArray("+1.23456789E-03\r\n") << 1.234;
-        QTest::newRow("negative rounds down") << QByteArray("-1.23456789E-03\r\n") << -1.235;
-        QTest::newRow("exactly 1 mV") << QByteArray("+1.00000000E-03\r\n") << 1.0;
-        QTest::newRow("20 mA") << QByteArray("+2.00000000E-02\r\n") << 20.0;
-        QTest::newRow("overload") << QByteArray("+9.90000000E+37\r\n") << qQNaN();
-        // Beyond 10^9 milli-units with decimals and no exponent, as a fuzzer found.
-        QTest::newRow("overload, decimals") << QByteArray("8188987.8188987") << qQNaN();
-        QTest::newRow("largest") << QByteArray("1000000.000") << 1e9;
-        QTest::newRow("garbage") << QByteArray("ERR\r\n") << qQNaN();
-    }
     void supplyReplyFormat() {
         for (const auto& [reply, mA] : {std::pair{QByteArray("A0.026\r\n"), 26.0},
                                         {QByteArray("AXYZ\r\n"), 0.0},
                                         {QByteArray("19E305"), 0.0}}) // found by a fuzzer
             QCOMPARE(ParseSupplyReply(reply), mA);
     }
+    // Meter replies in milli-units of the function; NaN: refused.
     void meterReadingFormat() {
-        QFETCH(QByteArray, reply);
-        QFETCH(double, milli);
-        const std::optional<double> got = ParseMeterReading(reply);
-        QCOMPARE(bool(got), !qIsNaN(milli));
-        if (got)
-            QCOMPARE(*got, milli);
+        for (const auto& [reply, milli] :
+             {std::pair{"+1.23456789E+00\r\n", 1234.567}, std::pair{"-1.50000000E+00\r\n", -1500.0},
+              std::pair{"+1.23456789E-03\r\n", 1.234},
+              std::pair{"-1.23456789E-03\r\n", -1.235}, // negative rounds down
+              std::pair{"+1.00000000E-03\r\n", 1.0}, std::pair{"+2.00000000E-02\r\n", 20.0},
+              std::pair{"+9.90000000E+37\r\n", qQNaN()}, // overload
+              // Beyond 10^9 milli-units with decimals and no exponent, as a fuzzer found.
+              std::pair{"8188987.8188987", qQNaN()}, std::pair{"1000000.000", 1e9}, // the largest
+              std::pair{"ERR\r\n", qQNaN()}}) {
+            const std::optional<double> got = ParseMeterReading(QByteArray(reply));
+            QVERIFY2(bool(got) == !qIsNaN(milli), reply);
+            if (got)
+                QCOMPARE(*got, milli);
+        }
     }
 
     // A reading through the driver: the meter measures what the device drives on its
@@ -646,37 +640,30 @@ private Q_SLOTS:
     // Exit 0 only when every selected range passed and the final programming was read
     // back; a range that failed exits 3 and is named; usage mistakes exit 2 before any run.
     // Every run, passed or not, ends with its closing line; a usage mistake prints nothing.
-    void calibrate_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("stderrHas");
-        QTest::newRow("RSX7030") << QStringList{"RSX7030"} << 0 << u""_s;
-        QTest::newRow("gain error 5 %") << QStringList{"RSX7032A", "--gain-error", "5"} << 3
-                                        << u"not passed: 90 mV A, 200 mV A, 800 mV A, 90 mV B"_s;
-        QTest::newRow("gain error 1 % passes")
-            << QStringList{"RSX7031A", "--gain-error", "1", "--ranges", "0,cjca"} << 0 << u""_s;
-        // A model byte 1 unit keeps its output pair the other way round.
-        QTest::newRow("model byte 1 outputs")
-            << QStringList{"RSX7030", "--model-byte", "1", "--ranges", "9,mAB"} << 0 << u""_s;
-        QTest::newRow("model byte of another model")
-            << QStringList{"RSX7030", "--model-byte", "2"} << 2 << u"--model-byte 2"_s;
-        QTest::newRow("range of another model")
-            << QStringList{"RSX7031A", "--ranges", "PTCA"} << 2 << u"not a range"_s;
-        QTest::newRow("unknown model") << QStringList{"RSX9999"} << 2 << u"unknown bench model"_s;
-        QTest::newRow("gain error not a number")
-            << QStringList{"RSX7030", "--gain-error", "x"} << 2 << u"--gain-error"_s;
-    }
     void calibrate() {
-        QFETCH(QStringList, args);
-        QFETCH(int, exitCode);
-        QFETCH(QString, stderrHas);
-        const CliRun r = cli(QStringList{"bench", "calibrate"} + args);
-        QVERIFY2(r.exitCode == exitCode, qPrintable(r.out + r.err));
-        QCOMPARE(r.lines().value(r.lines().size() - 1),
-                 exitCode == 2 ? QString() : u"COLLAUDO TERMINATO"_s);
-        QVERIFY2(r.err.contains(stderrHas), qPrintable(r.err));
-        if (exitCode == 0 && args.size() == 1) // one line per range, then the ending
-            QCOMPARE(r.lines().size(), 13);
+        const std::tuple<QStringList, int, QString> runs[] = {
+            {{"RSX7030"}, 0, {}},
+            {{"RSX7032A", "--gain-error", "5"},
+             3,
+             u"not passed: 90 mV A, 200 mV A, 800 mV A, 90 mV B"_s},
+            {{"RSX7031A", "--gain-error", "1", "--ranges", "0,cjca"}, 0, {}},
+            // A model byte 1 unit keeps its output pair the other way round.
+            {{"RSX7030", "--model-byte", "1", "--ranges", "9,mAB"}, 0, {}},
+            // Usage mistakes: a model byte or range of another model, an unknown model, a gain
+            // error that is no number.
+            {{"RSX7030", "--model-byte", "2"}, 2, u"--model-byte 2"_s},
+            {{"RSX7031A", "--ranges", "PTCA"}, 2, u"not a range"_s},
+            {{"RSX9999"}, 2, u"unknown bench model"_s},
+            {{"RSX7030", "--gain-error", "x"}, 2, u"--gain-error"_s}};
+        for (const auto& [args, exitCode, stderrHas] : runs) {
+            const CliRun r = cli(QStringList{"bench", "calibrate"} + args);
+            const QByteArray said = (args.join(u' ') + u'\n' + r.out + r.err).toLocal8Bit();
+            QVERIFY2(r.exitCode == exitCode && r.err.contains(stderrHas), said.constData());
+            const QString ending = exitCode == 2 ? QString() : u"COLLAUDO TERMINATO"_s;
+            QVERIFY2(r.lines().value(r.lines().size() - 1) == ending, said.constData());
+            // One line per range, then the ending.
+            QVERIFY2(exitCode != 0 || args.size() != 1 || r.lines().size() == 13, said.constData());
+        }
     }
 
     // --json: every selected range with its fields, and the unit identifier given.
