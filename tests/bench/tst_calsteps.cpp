@@ -201,38 +201,28 @@ private Q_SLOTS:
     // for the mV, V, mA, resistance and PTC range codes; empty where the bench has no such
     // step. The calibrator function and scale of each code are the whole runs' concern.
     void relayLists_data() {
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<int>("position");
-        QTest::addColumn<QStringList>("routes");
-        QTest::newRow("RSX7030") << "RSX7030" << 1
-                                 << QStringList{"101A102A103A104A105A", "101A102A103C104C105A",
+        QTest::addColumn<QStringList>("routes"); // the row: model, "/" and position if not 1
+        QTest::newRow("RSX7030") << QStringList{"101A102A103A104A105A", "101A102A103C104C105A",
                                                 "101A102C103C104C105C", "101C102C103C104A105A", ""};
-        QTest::newRow("RSX7035") << "RSX7035" << 1
-                                 << QStringList{"101C102A103A104A105A", "101A102A103A104C105A",
+        QTest::newRow("RSX7035") << QStringList{"101C102A103A104A105A", "101A102A103A104C105A",
                                                 "101A102A103A104A105C", "101A102C103C104A105A", ""};
-        QTest::newRow("5010OEM") << "5010OEM" << 1
-                                 << QStringList{"", "", "", "", "101C102A103A104A105A"};
-        QTest::newRow("RSX5035/1") << "RSX5035" << 1
-                                   << QStringList{"101C102C103A104A105A106A112A", "", "",
-                                                  "101A102C103C104A105A106A112C", ""};
-        QTest::newRow("RSX5035/2") << "RSX5035" << 2
-                                   << QStringList{"101C102C103A104C105C106C112A", "", "",
+        QTest::newRow("5010OEM") << QStringList{"", "", "", "", "101C102A103A104A105A"};
+        QTest::newRow("RSX5035") << QStringList{"101C102C103A104A105A106A112A", "", "",
+                                                "101A102C103C104A105A106A112C", ""};
+        QTest::newRow("RSX5035/2") << QStringList{"101C102C103A104C105C106C112A", "", "",
                                                   "101A102C103C104C105C106C112C", ""};
-        QTest::newRow("RSX7032A") << "RSX7032A" << 1
-                                  << QStringList{"103A104A105A106A107A113C114A",
-                                                 "103A104A105C106C107A113C114A",
-                                                 "103C104A105A106C107C113C114A",
-                                                 "103C104C105A106C107A113C114A",
-                                                 "103A104A105A106C107A113A114A"};
+        QTest::newRow("RSX7032A") << QStringList{
+            "103A104A105A106A107A113C114A", "103A104A105C106C107A113C114A",
+            "103C104A105A106C107C113C114A", "103C104C105A106C107A113C114A",
+            "103A104A105A106C107A113A114A"};
     }
     void relayLists() {
-        QFETCH(QString, model);
-        QFETCH(int, position);
         QFETCH(QStringList, routes);
+        const QStringList row = QString::fromLatin1(QTest::currentDataTag()).split(u'/');
         const QList<QList<int>> codes{{1, 2, 3, 8}, {4}, {5}, {16, 17}, {25}};
         for (qsizetype k = 0; k < codes.size(); ++k)
             for (int code : codes[k]) {
-                const InputRoute r = InputRouteFor(model, code, position);
+                const InputRoute r = InputRouteFor(row[0], code, row.value(1, u"1"_s).toInt());
                 QCOMPARE(r.route, routes[k]);
                 QCOMPARE(!r.function, routes[k].isEmpty());
             }
@@ -277,26 +267,23 @@ private Q_SLOTS:
 
     // The six bytes of an output's constants, read back the way the live measurement reads
     // them, give the output values at DAC counts 800 and 3500 for every model.
-    void outputConstantLayout_data() {
-        QTest::addColumn<int>("modelByte");
-        for (int m = 0; m <= 9; ++m)
-            QTest::addRow("model byte %d", m) << m;
-    }
     void outputConstantLayout() {
-        QFETCH(int, modelByte);
-        DeviceIdentity id;
-        id.DeviceCode = 12;
-        id.ModelByte = std::uint8_t(modelByte);
-        const auto b = OutputConstantBytes(id, 4.083, 20.26);
-        // The measurement's read of the output references (first three bytes, then three).
-        ChannelSettings ch;
-        ch.outputRef3500 = codecs::FloatFromBytes(b[2], b[0], b[1]);
-        ch.outputRef800 = codecs::FloatFromBytes(b[5], b[3], b[4]);
-        QVERIFY(qAbs(measure::OutputFromRaw(800, ch, id) - 4.083) < 1e-3);
-        QVERIFY(qAbs(measure::OutputFromRaw(3500, ch, id) - 20.26) < 1e-3);
-        const auto [lo, hi] =
-            DecodeOutputConstants(id, QByteArray(reinterpret_cast<const char*>(b.data()), 6));
-        QVERIFY(qAbs(lo - 4.083) < 1e-3 && qAbs(hi - 20.26) < 1e-3);
+        for (int modelByte = 0; modelByte <= 9; ++modelByte) {
+            DeviceIdentity id;
+            id.DeviceCode = 12;
+            id.ModelByte = std::uint8_t(modelByte);
+            const auto b = OutputConstantBytes(id, 4.083, 20.26);
+            // The measurement's read of the output references (first three bytes, then three).
+            ChannelSettings ch;
+            ch.outputRef3500 = codecs::FloatFromBytes(b[2], b[0], b[1]);
+            ch.outputRef800 = codecs::FloatFromBytes(b[5], b[3], b[4]);
+            const auto [lo, hi] =
+                DecodeOutputConstants(id, QByteArray(reinterpret_cast<const char*>(b.data()), 6));
+            QVERIFY2(qAbs(measure::OutputFromRaw(800, ch, id) - 4.083) < 1e-3 &&
+                         qAbs(measure::OutputFromRaw(3500, ch, id) - 20.26) < 1e-3 &&
+                         qAbs(lo - 4.083) < 1e-3 && qAbs(hi - 20.26) < 1e-3,
+                     qPrintable(u"model byte %1"_s.arg(modelByte)));
+        }
     }
 
     // A step started while another command holds the link (a click serviced during its wait)
@@ -321,35 +308,6 @@ private Q_SLOTS:
         }
     }
 
-    // The model choice: RSX7132D copies RSX7032D with the default image ticked; the OEM
-    // board has neither the switch test nor the current test.
-    void modelChoice() {
-        CalRig r(u"RSX7030"_s);
-        r.run.SelectModel(FindCalModel(u"RSX7132D"_s));
-        const auto ticks = [&] {
-            QList<int> t;
-            for (int i = 0; i < kRangeCount; ++i)
-                if (r.run.ranges[std::size_t(i)].ticked)
-                    t << i;
-            return t;
-        };
-        const QList<int> d132 = ticks();
-        QVERIFY(r.run.options.loadDefault);
-        r.run.SelectModel(FindCalModel(u"RSX7032D"_s));
-        QCOMPARE(ticks(), d132);
-        QVERIFY(r.run.options.loadDefault);
-        QCOMPARE(r.run.ExpectedCurrent, (std::array<int, 3>{18, 18, 18}));
-        r.run.SelectModel(FindCalModel(u"5010OEM"_s));
-        QVERIFY(!r.run.options.switchTest && !r.run.options.switchTestEnabled);
-        QVERIFY(!r.run.options.supplyTest && !r.run.options.loadDefault);
-        QCOMPARE(ticks(), (QList<int>{9, 20}));
-        QCOMPARE(r.run.options.channels, (std::array<bool, 2>{true, false}));
-        QCOMPARE(r.run.SettleSeconds, 4);
-    }
-
-    // Whole calibration runs on the simulated bench: units with their own analog errors come out
-    // calibrated, failing ranges are shown red and left unwritten, and every bad input takes the
-    // error ending with the supply switched off.
     void fullRun_data() {
         QTest::addColumn<QString>("model");
         QTest::addColumn<int>("modelByte"); // -1: the identifier's own
@@ -493,7 +451,7 @@ private Q_SLOTS:
 
     // The current test: 31 mA at 30 V against 21 expected shows the reading with no blank
     // before "mA"; Abort goes to the normal ending.
-    void supplyCurrentAbort() {
+    void supplyCurrentAndModelChoice() {
         CalRig r(u"RSX7030"_s);
         r.rig.bench.supply().setLoad([](double v) { return v > 29 ? 31.0 : 2 + 500 / v; });
         r.op.push(Prompter::Answer::Abort);
@@ -502,6 +460,29 @@ private Q_SLOTS:
         QCOMPARE(r.op.texts().first(), u"Consumo Errato 31mA @ 30V (21)"_s);
         QCOMPARE(r.run.report.size(), 0);
         QCOMPARE(r.run.statusColour, FieldColour::Green);
+
+        // The model choice: RSX7132D copies RSX7032D with the default image ticked; the OEM
+        // board has neither the switch test nor the current test.
+        r.run.SelectModel(FindCalModel(u"RSX7132D"_s));
+        const auto ticks = [&] {
+            QList<int> t;
+            for (int i = 0; i < kRangeCount; ++i)
+                if (r.run.ranges[std::size_t(i)].ticked)
+                    t << i;
+            return t;
+        };
+        const QList<int> d132 = ticks();
+        QVERIFY(r.run.options.loadDefault);
+        r.run.SelectModel(FindCalModel(u"RSX7032D"_s));
+        QCOMPARE(ticks(), d132);
+        QVERIFY(r.run.options.loadDefault);
+        QCOMPARE(r.run.ExpectedCurrent, (std::array<int, 3>{18, 18, 18}));
+        r.run.SelectModel(FindCalModel(u"5010OEM"_s));
+        QVERIFY(!r.run.options.switchTest && !r.run.options.switchTestEnabled);
+        QVERIFY(!r.run.options.supplyTest && !r.run.options.loadDefault);
+        QCOMPARE(ticks(), (QList<int>{9, 20}));
+        QCOMPARE(r.run.options.channels, (std::array<bool, 2>{true, false}));
+        QCOMPARE(r.run.SettleSeconds, 4);
     }
 
 #ifdef Q_OS_UNIX
