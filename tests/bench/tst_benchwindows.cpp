@@ -204,8 +204,8 @@ private Q_SLOTS:
     // The two-position model's tool over a simulated bench: its buttons set and clear the four
     // flags, a run with no position enabled routes no position, and a run with position 1
     // enabled routes it, moves the thermocouple to position 2 and programs the unit.
-    void buttonsSetAndClearFlags() {
-        CalRig r(u"RSX5035"_s, false);
+    void twoPositionTool() {
+        CalRig r(u"RSX5035"_s);
         gui::Frm5035 w(&r.run);
         w.show();
         QCOMPARE(w.enableButton(1, 2)->text(), u"Abilita dispositivo 2"_s);
@@ -229,22 +229,7 @@ private Q_SLOTS:
         QSignalSpy menu(&w, &gui::Frm5035::programmingMenuRequested);
         w.programmingMenuButton()->click();
         QCOMPARE(menu.count(), 1);
-    }
 
-    void runAndHandOver_data() {
-        QTest::addColumn<bool>("enabled");
-        QTest::newRow("both calibration flags cleared") << false;
-        QTest::newRow("position 1 calibrated and programmed") << true;
-    }
-    void runAndHandOver() {
-        QFETCH(bool, enabled);
-        CalRig r(u"RSX5035"_s);
-        gui::Frm5035 w(&r.run);
-        w.show();
-        if (enabled) {
-            w.enableButton(0, 1)->click();
-            w.enableButton(1, 1)->click();
-        }
         for (int i = 0; i < kRangeCount; ++i)
             r.run.setRangeTicked(i, i == 0);
         int writes = 0;
@@ -254,24 +239,37 @@ private Q_SLOTS:
             if (running)
                 frameLockedDuringRun = !w.enableButton(0, 2)->isEnabled();
         });
-        r.rig.bench.switches().clearHeard();
-        const RunOutcome out = r.run.RunCalibration();
-        QVERIFY2(!out.error, qPrintable(out.message));
-        QCOMPARE(r.run.status, u"COLLAUDO TERMINATO"_s);
-        const QByteArray heard = r.rig.bench.switches().heard();
-        // The meter path, the position's routing and the position-1 input list.
-        for (const char* relay : {"(@107)", "(@108)", "(@112)"})
-            QCOMPARE(heard.contains(relay), enabled);
-        QVERIFY(frameLockedDuringRun);
-        QVERIFY(w.enableButton(0, 2)->isEnabled());
-        QVERIFY(r.run.ranges[0].box != FieldColour::White && !r.run.ranges[0].k1.text.isEmpty());
-        QCOMPARE(r.op.texts().contains(u"Cambiare posizione termocoppia"_s), enabled);
-        QCOMPARE(writes, enabled ? 1 : 0);
-        QCOMPARE(r.run.positions.wired, enabled ? 2 : 0);
-        QCOMPARE(green(w.positionLabel(2)), enabled);
-        QVERIFY(!green(w.positionLabel(1)));
-        QCOMPARE(r.rig.bench.meter(0).beeps(), 2);
-        QVERIFY(!r.rig.bench.supply().outputOn());
+        // Both calibration flags cleared, as the buttons left them; then position 1 calibrated
+        // and programmed.
+        for (const bool enabled : {false, true}) {
+            if (enabled) {
+                w.enableButton(0, 1)->click();
+                w.enableButton(1, 1)->click();
+            }
+            const int beeps = r.rig.bench.meter(0).beeps();
+            frameLockedDuringRun = false;
+            r.op.clear();
+            r.run.ranges[0].k1.text.clear();
+            r.rig.bench.switches().clearHeard();
+            const RunOutcome out = r.run.RunCalibration();
+            QVERIFY2(!out.error, qPrintable(out.message));
+            QCOMPARE(r.run.status, u"COLLAUDO TERMINATO"_s);
+            const QByteArray heard = r.rig.bench.switches().heard();
+            // The meter path, the position's routing and the position-1 input list.
+            for (const char* relay : {"(@107)", "(@108)", "(@112)"})
+                QCOMPARE(heard.contains(relay), enabled);
+            QVERIFY(frameLockedDuringRun);
+            QVERIFY(w.enableButton(0, 2)->isEnabled());
+            QVERIFY(r.run.ranges[0].box != FieldColour::White &&
+                    !r.run.ranges[0].k1.text.isEmpty());
+            QCOMPARE(r.op.texts().contains(u"Cambiare posizione termocoppia"_s), enabled);
+            QCOMPARE(writes, enabled ? 1 : 0);
+            QCOMPARE(r.run.positions.wired, enabled ? 2 : 0);
+            QCOMPARE(green(w.positionLabel(2)), enabled);
+            QVERIFY(!green(w.positionLabel(1)));
+            QCOMPARE(r.rig.bench.meter(0).beeps(), beeps + 2);
+            QVERIFY(!r.rig.bench.supply().outputOn());
+        }
     }
 
     // The programming station's windows over a simulated unit and bench: a download from the
@@ -483,9 +481,7 @@ private Q_SLOTS:
         QVERIFY(!unit.isEmpty());
         records::RecordStore store(*records::StoreLocation::parse({}, &why));
         QVERIFY2(store.open(&why), qPrintable(why));
-        records::RecordStore::Filter only;
-        only.unitId = unit;
-        const auto runs = store.runs(only, &why);
+        const auto runs = store.runs({unit, {}, 0, 0}, &why);
         QVERIFY2(runs && runs->size() == 1, qPrintable(why));
         QCOMPARE(runs->first().outcome, records::Outcome::Passed);
         QVERIFY(!runs->first().steps.isEmpty());

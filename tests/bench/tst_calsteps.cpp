@@ -308,43 +308,41 @@ private Q_SLOTS:
         }
     }
 
-    void fullRun_data() {
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<int>("modelByte"); // -1: the identifier's own
-        QTest::newRow("RSX7030") << u"RSX7030"_s << -1;
-        // Shares the identifier and keeps its output constants the other way round.
-        QTest::newRow("RSX7030 model byte 1") << u"RSX7030"_s << 1;
-        QTest::newRow("RSX7032A") << u"RSX7032A"_s << -1;
-        QTest::newRow("5010OEM") << u"5010OEM"_s << -1;
-    }
     void fullRun() {
-        QFETCH(QString, model);
-        QFETCH(int, modelByte);
-        CalRig r(model, true, modelByte);
-        const QByteArray before = r.device().bank(0);
-        const RunOutcome out = r.run.RunCalibration();
-        QVERIFY2(!out.error, qPrintable(out.message + " | " + r.op.texts().join(" / ")));
-        QCOMPARE(std::tuple(out.finalProgrammed, r.run.status, r.run.statusColour),
-                 std::tuple(true, u"COLLAUDO TERMINATO"_s, FieldColour::Green));
-        const CalModel& m = CalModels()[FindCalModel(model)];
-        for (int i : m.ranges) {
-            const RangeResult& res = r.run.ranges[std::size_t(i)];
-            QVERIFY2(!res.failed() && res.box == FieldColour::Green,
-                     qPrintable(RangeCaption(i) + " " + r.run.report.join(" / ")));
-            const auto step = FindCalStep(model, i);
-            QVERIFY(step);
-            if (!step->output && step->code != calcode::Cjc && step->code != calcode::Ptc)
-                QVERIFY(WithinNominal(r.constantAt(step->address), step->nominal));
+        // The RSX7030 with model byte 1 shares the identifier and keeps its output constants the
+        // other way round; -1: the identifier's own model byte.
+        for (const auto& [model, modelByte] :
+             {std::pair{u"RSX7030"_s, -1}, std::pair{u"RSX7030"_s, 1}, std::pair{u"RSX7032A"_s, -1},
+              std::pair{u"5010OEM"_s, -1}}) {
+            CalRig r(model, true, modelByte);
+            const QByteArray before = r.device().bank(0);
+            const RunOutcome out = r.run.RunCalibration();
+            const QString row = model + u" model byte "_s + QString::number(modelByte);
+            QVERIFY2(!out.error, qPrintable(row + u": "_s + out.message + u" | "_s +
+                                            r.op.texts().join(u" / "_s)));
+            QCOMPARE(std::tuple(row, out.finalProgrammed, r.run.status, r.run.statusColour),
+                     std::tuple(row, true, u"COLLAUDO TERMINATO"_s, FieldColour::Green));
+            const CalModel& m = CalModels()[FindCalModel(model)];
+            for (int i : m.ranges) {
+                const RangeResult& res = r.run.ranges[std::size_t(i)];
+                const auto step = FindCalStep(model, i);
+                const QString range = row + u' ' + RangeCaption(i);
+                QVERIFY2(step && !res.failed() && res.box == FieldColour::Green,
+                         qPrintable(range + u" | "_s + r.run.report.join(u" / "_s)));
+                if (!step->output && step->code != calcode::Cjc && step->code != calcode::Ptc)
+                    QVERIFY2(WithinNominal(r.constantAt(step->address), step->nominal),
+                             qPrintable(range));
+            }
+            // One report line per range; the final programming restored the configuration
+            // except the junction offsets; the supply off and a beep; the switch test asked for
+            // ON then OFF, except where the model has none.
+            const QByteArray after = r.device().bank(0);
+            QCOMPARE(std::tuple(row, r.run.report.size(), after.left(7) + after.mid(9, 19),
+                                r.rig.bench.supply().outputOn(), r.rig.bench.meter(0).beeps() >= 1,
+                                r.op.texts().contains(u"Impostare tutti i dip-switch a OFF"_s)),
+                     std::tuple(row, m.ranges.size(), before.left(7) + before.mid(9, 19), false,
+                                true, model != u"5010OEM"_s));
         }
-        QCOMPARE(r.run.report.size(), m.ranges.size());
-        // The final programming restored the configuration except the junction offsets.
-        const QByteArray after = r.device().bank(0);
-        QCOMPARE(after.left(7) + after.mid(9, 19), before.left(7) + before.mid(9, 19));
-        QVERIFY(!r.rig.bench.supply().outputOn());
-        QVERIFY(r.rig.bench.meter(0).beeps() >= 1);
-        // The switch test asked for ON then OFF, except where the model has none.
-        const bool switches = model != u"5010OEM"_s;
-        QCOMPARE(r.op.texts().contains(u"Impostare tutti i dip-switch a OFF"_s), switches);
     }
 
     // Bad input: each takes the error ending, with the message named, and the supply off.
