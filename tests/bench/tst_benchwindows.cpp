@@ -258,8 +258,7 @@ private Q_SLOTS:
             // The meter path, the position's routing and the position-1 input list.
             for (const char* relay : {"(@107)", "(@108)", "(@112)"})
                 QCOMPARE(heard.contains(relay), enabled);
-            QVERIFY(frameLockedDuringRun);
-            QVERIFY(w.enableButton(0, 2)->isEnabled());
+            QVERIFY(frameLockedDuringRun && w.enableButton(0, 2)->isEnabled());
             QVERIFY(r.run.ranges[0].box != FieldColour::White &&
                     !r.run.ranges[0].k1.text.isEmpty());
             QCOMPARE(r.op.texts().contains(u"Cambiare posizione termocoppia"_s), enabled);
@@ -368,8 +367,7 @@ private Q_SLOTS:
         w.show();
         w.modelButton(FindCalModel(u"RSX7030"_s))->click();
         w.modelButton(FindCalModel(u"RSX7032A"_s))->click();
-        QVERIFY(w.rangeBox(19)->isChecked());
-        QVERIFY(!w.rangeBox(3)->isChecked());
+        QVERIFY(w.rangeBox(19)->isChecked() && !w.rangeBox(3)->isChecked());
         QCOMPARE(r.run.TaraModel, u"RSX7032A"_s);
         // Unticking a range in the window leaves it out of the run.
         w.rangeBox(14)->click();
@@ -379,8 +377,7 @@ private Q_SLOTS:
         QCOMPARE(w.statusLabel()->text(), u"COLLAUDO TERMINATO"_s);
         QVERIFY(green(w.statusLabel()) && green(w.field(0, 0)));
         QVERIFY(w.field(12, 0)->styleSheet().contains(u"#ff0000"_s));
-        QVERIFY(w.field(14, 0)->text().isEmpty());
-        QVERIFY(!w.field(8, 3)->text().isEmpty());
+        QVERIFY(w.field(14, 0)->text().isEmpty() && !w.field(8, 3)->text().isEmpty());
         screenshot(&w, "frm_tara.png");
 
         // One bench activity at a time: while anything runs (here a production test reported
@@ -404,8 +401,7 @@ private Q_SLOTS:
                 [&] { seen << activity.runningNow().join(u','); });
         r.rig.prompter.clear();
         w.ptcButton(0)->click();
-        QVERIFY(seen.contains(u"ptc"_s));
-        QVERIFY(!activity.busy());
+        QVERIFY(seen.contains(u"ptc"_s) && !activity.busy());
 
         // The linearity buttons run the sweep into the folder typed; a folder that cannot take
         // "linear.dat" is reported in the window, which stays usable.
@@ -472,8 +468,7 @@ private Q_SLOTS:
                  qPrintable(person.texts().join(u'\n')));
         QVERIFY(w->statusLabel()->styleSheet().contains(u"#00ff00"_s));
         QVERIFY(person.texts().contains(u"Impostare tutti i dip-switch a ON"_s));
-        QVERIFY(!window.benchActivity()->busy());
-        QVERIFY(window.panel()->cmd_read->isEnabled());
+        QVERIFY(!window.benchActivity()->busy() && window.panel()->cmd_read->isEnabled());
         screenshot(w, "frm_tara-demo.png");
 #ifdef VANTELSO_HAS_RECORDS
         // The run is in the production records under the id generated and shown for the unit.
@@ -506,10 +501,9 @@ private Q_SLOTS:
         s.window->mainMenu().eeprom->trigger();
         QVERIFY(s.window->eepromSubWindow()->isVisible());
         gui::FrmEeprom* w = s.window->eepromWindow();
-        QCOMPARE(s.window->eepromSubWindow()->windowTitle(), u"EEPROM"_s);
-        QCOMPARE(w->Command3->text(), u"Leggi EEprom"_s);
-        QCOMPARE(w->Command2->text(), u"Carica da file EEprom.dat"_s);
-        QCOMPARE(w->txt_banco->text(), u"0"_s);
+        QCOMPARE((QStringList{s.window->eepromSubWindow()->windowTitle(), w->Command3->text(),
+                              w->Command2->text(), w->txt_banco->text()}),
+                 (QStringList{"EEPROM", "Leggi EEprom", "Carica da file EEprom.dat", "0"}));
 
         // Nothing to write yet: said, and nothing sent.
         dev->clearCommandLog();

@@ -162,9 +162,7 @@ private Q_SLOTS:
     // Readings that give no divider are refused before anything is written: the fields
     // are read with the leading-number parse, so an empty or non-numeric field is 0.
     void ptcManualGuard_data() {
-        QTest::addColumn<QString>("x");
-        QTest::addColumn<QString>("y");
-        QTest::addColumn<QString>("why");
+        QTest::addColumn<QStringList>("fields"); // X, Y, and what the refusal names
         const char* rows[][4] = {
             {"empty V2000", "", "10324", "V2000"},
             {"text V2000", "abc", "10324", "V2000"},
@@ -177,24 +175,22 @@ private Q_SLOTS:
             {"K3 beyond a word", "60000", "40000", "K3"},
         };
         for (const auto& [name, x, y, why] : rows)
-            QTest::newRow(name) << QString(x) << QString(y) << QString(why);
+            QTest::newRow(name) << QStringList{x, y, why};
     }
     void ptcManualGuard() {
-        QFETCH(QString, x);
-        QFETCH(QString, y);
-        QFETCH(QString, why);
+        QFETCH(QStringList, fields);
         CalRig r(u"RSX7131C"_s);
         r.rig.bench.supply().receive("KOE\r");
         const QByteArray before = r.device().bank(0);
         r.device().clearCommandLog();
-        r.run.ptcX = x;
-        r.run.ptcY = y;
+        r.run.ptcX = fields[0];
+        r.run.ptcY = fields[1];
         QVERIFY(!r.run.PtcManual(0));
         QCOMPARE(r.device().bank(0), before);
         QVERIFY(r.device().commandLog().isEmpty());
         QVERIFY(r.run.ptcK3.isEmpty() && r.run.ptcK2.isEmpty());
         const QString text = r.op.texts().value(0);
-        QVERIFY2(text.startsWith(u"Taratura PTC non scritta: "_s + why), qPrintable(text));
+        QVERIFY2(text.startsWith(u"Taratura PTC non scritta: "_s + fields[2]), qPrintable(text));
     }
 
     // The relay list of each input step by model (for the two-position model, by position),

@@ -224,14 +224,8 @@ private Q_SLOTS:
         }
     }
 
-    void supplyReplyFormat() {
-        for (const auto& [reply, mA] : {std::pair{QByteArray("A0.026\r\n"), 26.0},
-                                        {QByteArray("AXYZ\r\n"), 0.0},
-                                        {QByteArray("19E305"), 0.0}}) // found by a fuzzer
-            QCOMPARE(ParseSupplyReply(reply), mA);
-    }
     // Meter replies in milli-units of the function; NaN: refused.
-    void meterReadingFormat() {
+    void replyFormats() {
         for (const auto& [reply, milli] :
              {std::pair{"+1.23456789E+00\r\n", 1234.567}, std::pair{"-1.50000000E+00\r\n", -1500.0},
               std::pair{"+1.23456789E-03\r\n", 1.234},
@@ -246,28 +240,15 @@ private Q_SLOTS:
             if (got)
                 QCOMPARE(*got, milli);
         }
-    }
-
-    // A reading through the driver: the meter measures what the device drives on its
-    // output; an instrument that never answers is a time-out, a garbled answer a bad reply.
-    void meterReadings() {
-        BenchRig rig;
-        rig.bench.meter(0).setProbe([](sim::SimMultimeter::Function) { return 7.25; });
-        Multimeter& m = rig.instruments.meters;
-        QCOMPARE(reading(m.ReadMultimeter(0)), std::pair(BenchStatus::Ok, 7250.0));
-        QCOMPARE(rig.bench.meter(0).lines().last(), QByteArray(":READ?"));
-
-        rig.bench.meter(0).setAnswerLimit(4);
-        QCOMPARE(m.ReadMultimeter(0).status, BenchStatus::Timeout);
-        rig.bench.meter(0).setAnswerLimit(-1);
-        rig.bench.meter(0).setSilent(true);
-        QCOMPARE(m.ReadMultimeter(0).status, BenchStatus::Timeout);
-        m.setSelector(u"Gpib1"_s); // names nothing: the driver does nothing
-        QCOMPARE(reading(m.ReadMultimeter(0)), std::pair(BenchStatus::Ok, 0.0));
+        // The supply's replies in mA.
+        for (const auto& [reply, mA] : {std::pair{QByteArray("A0.026\r\n"), 26.0},
+                                        {QByteArray("AXYZ\r\n"), 0.0},
+                                        {QByteArray("19E305"), 0.0}}) // found by a fuzzer
+            QCOMPARE(ParseSupplyReply(reply), mA);
     }
 
     // "Usb2" sends through the session on UsbDevice2 and nothing through the serial port.
-    void meterOverUsbSession() {
+    void meterReadings() {
         BenchRig rig;
         Multimeter& m = rig.instruments.meters;
         sim::SimMultimeter serialMeter(u"seriale"_s);
@@ -294,6 +275,22 @@ private Q_SLOTS:
         QCOMPARE(m.SetMultimeter(0, u"REM"_s, u"VOLT"_s), BenchStatus::PortError);
         QVERIFY(rig.prompter.texts().last().contains(u"\"UsbDevice3\""_s));
         QCOMPARE(rig.prompter.questions().last().icon, Prompter::Icon::Critical);
+
+        // A reading through the serial driver: the meter measures what the device drives on
+        // its output; an instrument that never answers, or stops short, is a time-out.
+        m.setPort(0, &rig.meterPort);
+        m.setSelector(u"Com3"_s);
+        rig.bench.meter(0).setProbe([](sim::SimMultimeter::Function) { return 7.25; });
+        QCOMPARE(reading(m.ReadMultimeter(0)), std::pair(BenchStatus::Ok, 7250.0));
+        QCOMPARE(rig.bench.meter(0).lines().last(), QByteArray(":READ?"));
+
+        rig.bench.meter(0).setAnswerLimit(4);
+        QCOMPARE(m.ReadMultimeter(0).status, BenchStatus::Timeout);
+        rig.bench.meter(0).setAnswerLimit(-1);
+        rig.bench.meter(0).setSilent(true);
+        QCOMPARE(m.ReadMultimeter(0).status, BenchStatus::Timeout);
+        m.setSelector(u"Gpib1"_s); // names nothing: the driver does nothing
+        QCOMPARE(reading(m.ReadMultimeter(0)), std::pair(BenchStatus::Ok, 0.0));
     }
 
     void supplyAndSwitches() {
@@ -380,7 +377,7 @@ private Q_SLOTS:
                  BenchStatus::Ok);
         sim::SimFunctionGenerator& sim = rig.bench.generator();
         QByteArrayList lines = sim.lines();
-        const QByteArray data = lines.value(2);
+        const QByteArray data = lines.takeAt(2); // the points; the other lines below
         QVERIFY(data.startsWith("DATA VOLATILE, 1,"));
         QList<int> runs;
         QByteArray level;
@@ -391,7 +388,6 @@ private Q_SLOTS:
             level = p;
         }
         QCOMPARE(runs, QList<int>(7, 80) + QList<int>{1200} + QList<int>(6, 80) + QList<int>{1760});
-        lines.removeAt(2);
         QCOMPARE(lines,
                  (QByteArrayList{"*RST", "FREQuency 1000", "DATA:COPY PULSE, VOLATILE",
                                  "FUNCtion:USER PULSE", "FUNCtion:SHAPe USER", "OUTPut:LOAD 50",
