@@ -24,10 +24,8 @@ struct BenchRig {
         aliases.add(QStringLiteral("UsbDevice1"), QStringLiteral("SIM::generatore::INSTR"));
         aliases.add(QStringLiteral("UsbDevice2"), QStringLiteral("SIM::multimetro0::INSTR"));
         sessions.setAliases(aliases);
-        for (vantelso::Transport* p : {static_cast<vantelso::Transport*>(&supplyPort),
-                                       static_cast<vantelso::Transport*>(&calibratorPort),
-                                       static_cast<vantelso::Transport*>(&meterPort),
-                                       static_cast<vantelso::Transport*>(&switchPort)})
+        for (vantelso::sim::SimInstrumentTransport* p :
+             {&supplyPort, &calibratorPort, &meterPort, &switchPort})
             p->open();
         instruments.supply.setPort(&supplyPort);
         instruments.calibrator.setPort(&calibratorPort);

@@ -13,28 +13,21 @@
 // BenchRig, the device on an in-process port, an operator who sets the DIP switches when
 // asked, and the model's default image in a scratch folder.
 struct CalRig {
-    static std::uint8_t modelByte(const QString& model) {
-        if (model == QLatin1String("5010OEM"))
-            return 6; // a thermistor-input unit stands in for the OEM board
-        std::uint8_t m = 0;
-        std::uint8_t v = 0;
+    // The model byte and variant of an identifier; a thermistor-input unit (model byte 6)
+    // stands in for the OEM board.
+    static std::pair<std::uint8_t, std::uint8_t> parse(const QString& model) {
+        std::uint8_t m = 0, v = 0;
         vantelso::ParseModelIdentifier(model, &m, &v);
-        return m;
-    }
-    static std::uint8_t variant(const QString& model) {
-        std::uint8_t m = 0;
-        std::uint8_t v = 0;
-        vantelso::ParseModelIdentifier(model, &m, &v);
-        return v;
+        return {model == QLatin1String("5010OEM") ? std::uint8_t(6) : m, v};
     }
 
     // `unitModelByte`: the model byte of the unit when it is not the identifier's first
     // (a model byte 1 unit also answers as "RSX7030").
     explicit CalRig(const QString& model, bool writeImage = true, int unitModelByte = -1)
-        : rig(unitModelByte >= 0 ? std::uint8_t(unitModelByte) : modelByte(model)), op(&rig.bench),
-          link(&op), port(&rig.bench.device()), run(&link, &rig.instruments, &op) {
-        if (variant(model) != 0)
-            rig.bench.device().loadDefaultImage(modelByte(model), variant(model));
+        : rig(unitModelByte >= 0 ? std::uint8_t(unitModelByte) : parse(model).first),
+          op(&rig.bench), link(&op), port(&rig.bench.device()), run(&link, &rig.instruments, &op) {
+        if (const auto [m, v] = parse(model); v != 0)
+            rig.bench.device().loadDefaultImage(m, v);
         rig.bench.device().setStreamInterval(2);
         rig.bench.prepareForCalibration(model);
         port.open();

@@ -5,12 +5,8 @@
 #ifdef VANTELSO_HAS_RECORDS
 #include "recordstore.h"
 #endif
-#include "appstate.h"
 #include "benchactivity.h"
-#include "benchinstruments.h"
 #include "calrig.h"
-#include "communication.h"
-#include "demodevice.h"
 #include "desktopsession.h"
 #include "frm5035.h"
 #include "frmeeprom.h"
@@ -19,17 +15,13 @@
 #include "frmtest.h"
 #include "frmverifica.h"
 #include "linearitysweep.h"
-#include "principale.h"
 #include "prodrig.h"
 #include "shellmenu.h"
-#include "simoperator.h"
 #include "stationrig.h"
-#include "windowtest.h"
+#include "testfiles.h"
 
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QTest>
-#include <QtWidgets>
 #include <cmath>
 
 using namespace vantelso;
@@ -44,18 +36,30 @@ class BenchPerson : public ScriptedPrompter {
 public:
     Answer ask(const QString& text, Buttons buttons, Icon icon) override {
         ScriptedPrompter::ask(text, buttons, icon);
-        switch (buttons) {
-        case Buttons::AbortRetryIgnore:
-            return Answer::Retry;
-        case Buttons::YesNo:
-            return Answer::Yes;
-        case Buttons::RetryCancel:
-            return Answer::Cancel;
-        default:
-            return Answer::Ok;
-        }
+        return buttons == Buttons::AbortRetryIgnore ? Answer::Retry
+               : buttons == Buttons::YesNo          ? Answer::Yes
+               : buttons == Buttons::RetryCancel    ? Answer::Cancel
+                                                    : Answer::Ok;
     }
 };
+
+// What the operator does: type into a field, replacing what it held.
+void typeInto(QLineEdit* e, const QString& text) {
+    e->selectAll();
+    QTest::keyClick(e, Qt::Key_Delete);
+    QTest::keyClicks(e, text);
+}
+
+// With VANTELSO_SCREENSHOTS naming a folder, a picture of a window saved there.
+void screenshot(QWidget* w, const char* file) {
+    const QString dir = qEnvironmentVariable("VANTELSO_SCREENSHOTS");
+    if (dir.isEmpty())
+        return;
+    if (QWidget* focused = QApplication::focusWidget())
+        focused->clearFocus();
+    QCoreApplication::processEvents();
+    QVERIFY(w->grab().save(dir + u'/' + QLatin1String(file)));
+}
 
 // An entry chosen from a list, as the operator's click does it.
 void pick(QComboBox* list, int index) {
@@ -76,12 +80,9 @@ QString lastQuestion(const Session& s) {
 class TestBenchWindows : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // The bench windows over a simulated bench and unit, one section each: the production test
-    // window, the two-position model's tool, the programming station's windows and the
-    // calibration window.
     // The production test window over a simulated frequency unit and function generator: its
     // fixed texts, the buttons driving the tests, the log and the reading field.
-    void testWindowTexts() {
+    void runsTheBench() {
         ProdRig r;
         gui::FrmTest w(&r.link, r.rig.generator, &r.rig.prompter);
         QCOMPARE(w.windowTitle(), u"Test"_s);
@@ -95,16 +96,10 @@ private Q_SLOTS:
         QCOMPARE(captions,
                  (QStringList{"start STABILITA'", "Stop", "Clear", "start LINEARITA'", "chA", "chB",
                               "a+b", "Stop", "ON", "OFF", ">>", "TTL", "Rimbalzo", "Tacho"}));
-        QCOMPARE(w.Text1[1]->text(), u"800"_s);
-        QCOMPARE(w.Text1[2]->text(), u"800"_s);
-        QCOMPARE(w.Text10->text(), u"1000"_s);
+        QCOMPARE((QStringList{w.Text1[1]->text(), w.Text1[2]->text(), w.Text10->text()}),
+                 (QStringList{"800", "800", "1000"}));
         QVERIFY(w.opt_fgen[0]->isChecked());
         QVERIFY(w.Command1->isEnabled() && !w.Command3->isEnabled() && !w.Command8->isEnabled());
-    }
-
-    void runsTheBench() {
-        ProdRig r;
-        gui::FrmTest w(&r.link, r.rig.generator, &r.rig.prompter);
         w.test().timings = bench::ProductionTestTimings().scaled(0);
         w.show();
 
@@ -118,6 +113,28 @@ private Q_SLOTS:
         w.Command6[1]->click();
         QVERIFY(!r.generator().outputOn());
         QCOMPARE(w.lbl_stato->text(), u"Generatore: uscita spenta"_s);
+
+        // The stability test needs a reference and a tolerance: an empty or non-numeric field
+        // is refused with its name, and nothing reaches the unit. Every value field shows its
+        // unit.
+        r.device().clearCommandLog();
+        for (const auto& [reference, tolerance, named] :
+             {std::tuple{"", "2", "Riferimento"}, std::tuple{"100", "", "toll"},
+              std::tuple{"cento", "2", "Riferimento"}, std::tuple{"100", "  ", "toll"}}) {
+            r.rig.prompter.clear();
+            w.Text1[0]->setText(QLatin1String(reference));
+            w.Text2->setText(QLatin1String(tolerance));
+            w.Command1->click();
+            const QString said = r.rig.prompter.texts().value(0);
+            QVERIFY2(said.startsWith(QLatin1String(named) + u':'), qPrintable(said));
+            QVERIFY(r.device().commandLog().isEmpty() && w.Command1->isEnabled());
+        }
+        QStringList units;
+        for (const QLabel* l : w.findChildren<QLabel*>(u"lbl_unit"_s))
+            units << l->text();
+        QCOMPARE(units.count(u"Hz"_s), 6);
+        QCOMPARE(units.count(u"s"_s), 2);
+        QCOMPARE(w.lbl_unitaMisura->text(), u"Hz"_s); // the frequency unit
 
         // Stability: a reading 3 off a reference of 100 with tolerance 2 is logged each time.
         r.device().setAnalogInput(0, 103.0);
@@ -184,43 +201,11 @@ private Q_SLOTS:
         QVERIFY(!r.commands("$I").isEmpty() && r.commands("$i").isEmpty());
     }
 
-    // The stability test needs a reference and a tolerance: an empty or non-numeric field is
-    // refused with its name, and nothing reaches the unit. Every value field shows its unit.
-    void refusesEmptyFields_data() {
-        QTest::addColumn<QString>("reference");
-        QTest::addColumn<QString>("tolerance");
-        QTest::addColumn<QString>("named");
-        QTest::newRow("empty reference") << u""_s << u"2"_s << u"Riferimento"_s;
-        QTest::newRow("empty tolerance") << u"100"_s << u""_s << u"toll"_s;
-        QTest::newRow("word") << u"cento"_s << u"2"_s << u"Riferimento"_s;
-        QTest::newRow("blank tolerance") << u"100"_s << u"  "_s << u"toll"_s;
-    }
-    void refusesEmptyFields() {
-        QFETCH(QString, reference);
-        QFETCH(QString, tolerance);
-        QFETCH(QString, named);
-        ProdRig r;
-        gui::FrmTest w(&r.link, r.rig.generator, &r.rig.prompter);
-        w.show();
-        w.Text1[0]->setText(reference);
-        w.Text2->setText(tolerance);
-        w.Command1->click();
-        QVERIFY(r.rig.prompter.texts().value(0).startsWith(named + u':'));
-        QVERIFY(r.device().commandLog().isEmpty());
-        QVERIFY(w.Command1->isEnabled());
-        QStringList units;
-        for (const QLabel* l : w.findChildren<QLabel*>(u"lbl_unit"_s))
-            units << l->text();
-        QCOMPARE(units.count(u"Hz"_s), 6);
-        QCOMPARE(units.count(u"s"_s), 2);
-        QCOMPARE(w.lbl_unitaMisura->text(), u"Hz"_s); // the frequency unit
-    }
-
     // The two-position model's tool over a simulated bench: its buttons set and clear the four
     // flags, a run with no position enabled routes no position, and a run with position 1
     // enabled routes it, moves the thermocouple to position 2 and programs the unit.
-    void buttonsSetAndClearFlags() {
-        CalRig r(u"RSX5035"_s, false);
+    void twoPositionTool() {
+        CalRig r(u"RSX5035"_s);
         gui::Frm5035 w(&r.run);
         w.show();
         QCOMPARE(w.enableButton(1, 2)->text(), u"Abilita dispositivo 2"_s);
@@ -244,22 +229,7 @@ private Q_SLOTS:
         QSignalSpy menu(&w, &gui::Frm5035::programmingMenuRequested);
         w.programmingMenuButton()->click();
         QCOMPARE(menu.count(), 1);
-    }
 
-    void runAndHandOver_data() {
-        QTest::addColumn<bool>("enabled");
-        QTest::newRow("both calibration flags cleared") << false;
-        QTest::newRow("position 1 calibrated and programmed") << true;
-    }
-    void runAndHandOver() {
-        QFETCH(bool, enabled);
-        CalRig r(u"RSX5035"_s);
-        gui::Frm5035 w(&r.run);
-        w.show();
-        if (enabled) {
-            w.enableButton(0, 1)->click();
-            w.enableButton(1, 1)->click();
-        }
         for (int i = 0; i < kRangeCount; ++i)
             r.run.setRangeTicked(i, i == 0);
         int writes = 0;
@@ -269,24 +239,36 @@ private Q_SLOTS:
             if (running)
                 frameLockedDuringRun = !w.enableButton(0, 2)->isEnabled();
         });
-        r.rig.bench.switches().clearHeard();
-        const RunOutcome out = r.run.RunCalibration();
-        QVERIFY2(!out.error, qPrintable(out.message));
-        QCOMPARE(r.run.status, u"COLLAUDO TERMINATO"_s);
-        const QByteArray heard = r.rig.bench.switches().heard();
-        // The meter path, the position's routing and the position-1 input list.
-        for (const char* relay : {"(@107)", "(@108)", "(@112)"})
-            QCOMPARE(heard.contains(relay), enabled);
-        QVERIFY(frameLockedDuringRun);
-        QVERIFY(w.enableButton(0, 2)->isEnabled());
-        QVERIFY(r.run.ranges[0].box != FieldColour::White && !r.run.ranges[0].k1.text.isEmpty());
-        QCOMPARE(r.op.texts().contains(u"Cambiare posizione termocoppia"_s), enabled);
-        QCOMPARE(writes, enabled ? 1 : 0);
-        QCOMPARE(r.run.positions.wired, enabled ? 2 : 0);
-        QCOMPARE(green(w.positionLabel(2)), enabled);
-        QVERIFY(!green(w.positionLabel(1)));
-        QCOMPARE(r.rig.bench.meter(0).beeps(), 2);
-        QVERIFY(!r.rig.bench.supply().outputOn());
+        // Both calibration flags cleared, as the buttons left them; then position 1 calibrated
+        // and programmed.
+        for (const bool enabled : {false, true}) {
+            if (enabled) {
+                w.enableButton(0, 1)->click();
+                w.enableButton(1, 1)->click();
+            }
+            const int beeps = r.rig.bench.meter(0).beeps();
+            frameLockedDuringRun = false;
+            r.op.clear();
+            r.run.ranges[0].k1.text.clear();
+            r.rig.bench.switches().clearHeard();
+            const RunOutcome out = r.run.RunCalibration();
+            QVERIFY2(!out.error, qPrintable(out.message));
+            QCOMPARE(r.run.status, u"COLLAUDO TERMINATO"_s);
+            const QByteArray heard = r.rig.bench.switches().heard();
+            // The meter path, the position's routing and the position-1 input list.
+            for (const char* relay : {"(@107)", "(@108)", "(@112)"})
+                QCOMPARE(heard.contains(relay), enabled);
+            QVERIFY(frameLockedDuringRun && w.enableButton(0, 2)->isEnabled());
+            QVERIFY(r.run.ranges[0].box != FieldColour::White &&
+                    !r.run.ranges[0].k1.text.isEmpty());
+            QCOMPARE(r.op.texts().contains(u"Cambiare posizione termocoppia"_s), enabled);
+            QCOMPARE(writes, enabled ? 1 : 0);
+            QCOMPARE(r.run.positions.wired, enabled ? 2 : 0);
+            QCOMPARE(green(w.positionLabel(2)), enabled);
+            QVERIFY(!green(w.positionLabel(1)));
+            QCOMPARE(r.rig.bench.meter(0).beeps(), beeps + 2);
+            QVERIFY(!r.rig.bench.supply().outputOn());
+        }
     }
 
     // The programming station's windows over a simulated unit and bench: a download from the
@@ -357,37 +339,35 @@ private Q_SLOTS:
         QCOMPARE(setUp.captionLabel()->text(), u"Modo di taratura: Manuale"_s);
         QVERIFY(!setUp.deviceList()->isEnabled() && !setUp.switchButton()->isEnabled());
         QVERIFY(setUp.inputList()->isEnabled());
-    }
 
-    // The editor buttons need the device port.
-    void closedPort() {
-        StationRig s;
-        gui::FrmVerifica report(&s.station);
+        // The editor buttons need the device port.
         int opened = 0;
         connect(&report, &gui::FrmVerifica::editorRequested, [&opened] { ++opened; });
         report.editorButton()->click();
         QCOMPARE(opened, 1);
         s.port.close();
+        s.rig.prompter.clear();
         report.editorButton()->click();
         report.defaultButton()->click();
         QCOMPARE(opened, 1);
         QCOMPARE(s.rig.prompter.texts(), QStringList(2, u"Porta Com non aperta"_s));
         report.sendButton()->click();
         QCOMPARE(report.statusLabel()->text(), u"ERRORE"_s);
-        QCOMPARE(s.station.downloads, 0);
+        QCOMPARE(s.station.downloads, 1); // the first one only
     }
 
     // The calibration window over a simulated bench: the model choice ticks its options and
     // ranges, START runs the calibration and the fields take the run's colours.
-    void runFromWindow() {
+    void calibrationWindow() {
         CalRig r(u"RSX7032A"_s);
-        r.run.SelectModel(FindCalModel(u"RSX7030"_s));
-        gui::FrmTara w(&r.run, &r.rig.instruments);
+        LinearitySweep sweep(&r.link, &r.rig.instruments);
+        BenchActivity activity;
+        gui::FrmTara w(&r.run, &r.rig.instruments, &sweep, &activity);
         w.resize(1100, 760);
         w.show();
+        w.modelButton(FindCalModel(u"RSX7030"_s))->click();
         w.modelButton(FindCalModel(u"RSX7032A"_s))->click();
-        QVERIFY(w.rangeBox(19)->isChecked());
-        QVERIFY(!w.rangeBox(3)->isChecked());
+        QVERIFY(w.rangeBox(19)->isChecked() && !w.rangeBox(3)->isChecked());
         QCOMPARE(r.run.TaraModel, u"RSX7032A"_s);
         // Unticking a range in the window leaves it out of the run.
         w.rangeBox(14)->click();
@@ -395,22 +375,13 @@ private Q_SLOTS:
         r.rig.bench.calibrationModel()->unit.inputGainError[1] = 0.03; // channel B fails 90 mV
         QTest::mouseClick(w.startButton(), Qt::LeftButton);
         QCOMPARE(w.statusLabel()->text(), u"COLLAUDO TERMINATO"_s);
-        QVERIFY(w.statusLabel()->styleSheet().contains(u"#00ff00"_s));
-        QVERIFY(w.field(0, 0)->styleSheet().contains(u"#00ff00"_s));
+        QVERIFY(green(w.statusLabel()) && green(w.field(0, 0)));
         QVERIFY(w.field(12, 0)->styleSheet().contains(u"#ff0000"_s));
-        QVERIFY(w.field(14, 0)->text().isEmpty());
-        QVERIFY(!w.field(8, 3)->text().isEmpty());
+        QVERIFY(w.field(14, 0)->text().isEmpty() && !w.field(8, 3)->text().isEmpty());
         screenshot(&w, "frm_tara.png");
-    }
 
-    // One bench activity at a time: while anything runs (here a production test reported to
-    // the shared record) nothing that starts another is enabled; STOP stays usable.
-    void oneActivityAtATime() {
-        CalRig r(u"RSX7032A"_s);
-        LinearitySweep sweep(&r.link, &r.rig.instruments);
-        BenchActivity activity;
-        gui::FrmTara w(&r.run, &r.rig.instruments, &sweep, &activity);
-        w.show();
+        // One bench activity at a time: while anything runs (here a production test reported
+        // to the shared record) nothing that starts another is enabled; STOP stays usable.
         const QList<QPushButton*> starters{
             w.startButton(), w.resumeButton(),     w.ptcButton(0),           w.ptcButton(1),
             w.progButton(),  w.meterSweepButton(), w.twoChannelSweepButton()};
@@ -430,15 +401,20 @@ private Q_SLOTS:
                 [&] { seen << activity.runningNow().join(u','); });
         r.rig.prompter.clear();
         w.ptcButton(0)->click();
-        QVERIFY(seen.contains(u"ptc"_s));
-        QVERIFY(!activity.busy());
-    }
+        QVERIFY(seen.contains(u"ptc"_s) && !activity.busy());
 
-    // A selector changed in the window reaches the instruments at once; "Dispositivo" is
-    // handed to the device link before the run starts, and a refusal there starts nothing.
-    void selectorsAndDevicePort() {
-        CalRig r(u"RSX7032A"_s);
-        gui::FrmTara w(&r.run, &r.rig.instruments);
+        // The linearity buttons run the sweep into the folder typed; a folder that cannot take
+        // "linear.dat" is reported in the window, which stays usable.
+        QCOMPARE(w.meterSweepButton()->text(), u"lett mult"_s);
+        QCOMPARE(w.twoChannelSweepButton()->text(), u"2 ch compl."_s);
+        w.sweepFolder()->setText(r.folder.filePath(u"missing"_s));
+        w.meterSweepButton()->click();
+        QVERIFY2(w.sweepStatus()->text().contains(u"linear.dat"_s),
+                 qPrintable(w.sweepStatus()->text()));
+        QVERIFY(w.startButton()->isEnabled() && w.meterSweepButton()->isEnabled());
+
+        // A selector changed in the window reaches the instruments at once; "Dispositivo" is
+        // handed to the device link before the run starts, and a refusal there starts nothing.
         auto* meter = w.selectorBox("txt_comMult");
         QVERIFY(meter->isEditable());
         meter->setCurrentText(u"Com7"_s);
@@ -453,6 +429,7 @@ private Q_SLOTS:
             asked << port;
             return false;
         };
+        r.run.status.clear(); // a run that started would set it
         w.startButton()->click();
         QCOMPARE(asked, QStringList{u"sim:RSX7032A"_s});
         QVERIFY(r.run.status.isEmpty()); // the run did not start
@@ -491,8 +468,7 @@ private Q_SLOTS:
                  qPrintable(person.texts().join(u'\n')));
         QVERIFY(w->statusLabel()->styleSheet().contains(u"#00ff00"_s));
         QVERIFY(person.texts().contains(u"Impostare tutti i dip-switch a ON"_s));
-        QVERIFY(!window.benchActivity()->busy());
-        QVERIFY(window.panel()->cmd_read->isEnabled());
+        QVERIFY(!window.benchActivity()->busy() && window.panel()->cmd_read->isEnabled());
         screenshot(w, "frm_tara-demo.png");
 #ifdef VANTELSO_HAS_RECORDS
         // The run is in the production records under the id generated and shown for the unit.
@@ -500,9 +476,7 @@ private Q_SLOTS:
         QVERIFY(!unit.isEmpty());
         records::RecordStore store(*records::StoreLocation::parse({}, &why));
         QVERIFY2(store.open(&why), qPrintable(why));
-        records::RecordStore::Filter only;
-        only.unitId = unit;
-        const auto runs = store.runs(only, &why);
+        const auto runs = store.runs({unit, {}, 0, 0}, &why);
         QVERIFY2(runs && runs->size() == 1, qPrintable(why));
         QCOMPARE(runs->first().outcome, records::Outcome::Passed);
         QVERIFY(!runs->first().steps.isEmpty());
@@ -516,22 +490,6 @@ private Q_SLOTS:
         window.close();
     }
 
-    // The linearity buttons run the sweep into the folder typed; a folder that cannot take
-    // "linear.dat" is reported in the window, which stays usable.
-    void sweepButtons() {
-        CalRig r(u"RSX7032A"_s);
-        LinearitySweep sweep(&r.link, &r.rig.instruments);
-        gui::FrmTara w(&r.run, &r.rig.instruments, &sweep);
-        w.show();
-        QCOMPARE(w.meterSweepButton()->text(), u"lett mult"_s);
-        QCOMPARE(w.twoChannelSweepButton()->text(), u"2 ch compl."_s);
-        w.sweepFolder()->setText(r.folder.filePath(u"missing"_s));
-        w.meterSweepButton()->click();
-        QVERIFY2(w.sweepStatus()->text().contains(u"linear.dat"_s),
-                 qPrintable(w.sweepStatus()->text()));
-        QVERIFY(w.startButton()->isEnabled() && w.meterSweepButton()->isEnabled());
-    }
-
     // The EEPROM tool window in a desktop session, in the bench's Italian: Collaudo > EEprom
     // shows it, the buttons read, edit, write, verify, save and load the bank, single values go
     // both ways, and bad input or a silent device never passes for success.
@@ -543,10 +501,9 @@ private Q_SLOTS:
         s.window->mainMenu().eeprom->trigger();
         QVERIFY(s.window->eepromSubWindow()->isVisible());
         gui::FrmEeprom* w = s.window->eepromWindow();
-        QCOMPARE(s.window->eepromSubWindow()->windowTitle(), u"EEPROM"_s);
-        QCOMPARE(w->Command3->text(), u"Leggi EEprom"_s);
-        QCOMPARE(w->Command2->text(), u"Carica da file EEprom.dat"_s);
-        QCOMPARE(w->txt_banco->text(), u"0"_s);
+        QCOMPARE((QStringList{s.window->eepromSubWindow()->windowTitle(), w->Command3->text(),
+                              w->Command2->text(), w->txt_banco->text()}),
+                 (QStringList{"EEPROM", "Leggi EEprom", "Carica da file EEprom.dat", "0"}));
 
         // Nothing to write yet: said, and nothing sent.
         dev->clearCommandLog();
@@ -594,19 +551,13 @@ private Q_SLOTS:
         s.prompter.pushFile(path);
         w->Command6->click();
         QCOMPARE(s.prompter.fileDialogs.last().defaultSuffix, u"dat"_s);
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QList<QByteArray> lines = f.readAll().split('\n');
-        f.close();
+        const QList<QByteArray> lines = ReadTestFile(path).split('\n');
         QCOMPARE(lines.size(), 257); // 256 lines and nothing after the last line end
         QCOMPARE(lines[7], QByteArray("77\r"));
 
         // A bad file is refused with its line and leaves the image as it was.
         const QString bad = dir.filePath(u"bad.dat"_s);
-        QFile badFile(bad);
-        QVERIFY(badFile.open(QIODevice::WriteOnly));
-        badFile.write("1\n2\n3\nx\n");
-        badFile.close();
+        QVERIFY(WriteTestFile(bad, "1\n2\n3\nx\n"));
         s.prompter.pushFile(bad);
         w->Command2->click();
         QVERIFY2(lastQuestion(s).contains(u"riga 4: \"x\" non è un numero intero"_s),
@@ -616,23 +567,6 @@ private Q_SLOTS:
         w->Command2->click();
         QCOMPARE(w->List1->count(), 256);
 
-        // The device stops answering: a communication message, no count.
-        dev->injectFault({sim::Fault::Kind::NoReply, "$R", 0, -1, 0});
-        s.prompter.clear();
-        w->Command7->click();
-        for (const QString& text : s.prompter.texts())
-            QVERIFY2(!text.contains(u"errori"_s), qPrintable(text));
-        QVERIFY(lastQuestion(s).startsWith(u"Errore di comunicazione"_s));
-        QVERIFY(w->lbl_stato->text().contains(u"verifica non eseguita"_s));
-    }
-
-    void singleValues() {
-        Session s(u"RSX7030"_s);
-        sim::SimDevice* dev = s.demo->device();
-        QVERIFY(s.open());
-        s.window->showEepromWindow();
-        gui::FrmEeprom* w = s.window->eepromWindow();
-
         // A Float at L = 0, H = 128, Exp = 63 is 1.0.
         dev->setMemory(1, 100, 0);
         dev->setMemory(1, 101, 128);
@@ -641,10 +575,9 @@ private Q_SLOTS:
         typeInto(w->txt_start, u"100"_s);
         w->Option2[2]->click();
         w->Command1->click();
-        QCOMPARE(w->txt_valore->text(), u"1.0"_s);
-        QCOMPARE(w->txt_valoreA->text(), u"0"_s);
-        QCOMPARE(w->txt_valoreB->text(), u"128"_s);
-        QCOMPARE(w->txt_valoreC->text(), u"63"_s);
+        QCOMPARE((QStringList{w->txt_valore->text(), w->txt_valoreA->text(), w->txt_valoreB->text(),
+                              w->txt_valoreC->text()}),
+                 (QStringList{"1.0", "0", "128", "63"}));
 
         // Written as a value: the raw fields show the bytes that went out.
         typeInto(w->txt_valore, u"-2.5"_s);
@@ -665,15 +598,8 @@ private Q_SLOTS:
         QCOMPARE(dev->memory(1, 21), 255);
 
         // Refused before anything is sent.
-        struct Bad {
-            const char* bank;
-            const char* address;
-            int format;
-            int mode;
-            const char* value;
-            const char* says;
-        };
-        const Bad cases[] = {
+        // Bank, address, format, value or raw bytes, the value typed, and what the refusal says.
+        const std::tuple<const char*, const char*, int, int, const char*, const char*> cases[] = {
             {"300", "0", 0, 0, "1", "Banco \"300\" non valido"},
             {"0", "254", 2, 0, "1", "Registro \"254\" non valido"},
             {"0", "x", 0, 0, "1", "Registro \"x\" non valido"},
@@ -683,16 +609,25 @@ private Q_SLOTS:
             {"0", "0", 0, 1, "256", "Byte L \"256\" non valido"},
         };
         dev->clearCommandLog();
-        for (const Bad& c : cases) {
-            typeInto(w->txt_banco, QLatin1String(c.bank));
-            typeInto(w->txt_start, QLatin1String(c.address));
-            w->Option2[std::size_t(c.format)]->click();
-            w->Option1[std::size_t(c.mode)]->click();
-            typeInto(c.mode == 0 ? w->txt_valore : w->txt_valoreA, QLatin1String(c.value));
+        for (const auto& [bank, address, format, mode, value, says] : cases) {
+            typeInto(w->txt_banco, QLatin1String(bank));
+            typeInto(w->txt_start, QLatin1String(address));
+            w->Option2[std::size_t(format)]->click();
+            w->Option1[std::size_t(mode)]->click();
+            typeInto(mode == 0 ? w->txt_valore : w->txt_valoreA, QLatin1String(value));
             w->Command4->click();
-            QVERIFY2(lastQuestion(s).contains(QLatin1String(c.says)), qPrintable(lastQuestion(s)));
+            QVERIFY2(lastQuestion(s).contains(QLatin1String(says)), qPrintable(lastQuestion(s)));
         }
         QVERIFY(dev->commandLog().isEmpty());
+
+        // The device stops answering: a communication message, no count.
+        dev->injectFault({sim::Fault::Kind::NoReply, "$R", 0, -1, 0});
+        s.prompter.clear();
+        w->Command7->click();
+        for (const QString& text : s.prompter.texts())
+            QVERIFY2(!text.contains(u"errori"_s), qPrintable(text));
+        QVERIFY(lastQuestion(s).startsWith(u"Errore di comunicazione"_s));
+        QVERIFY(w->lbl_stato->text().contains(u"verifica non eseguita"_s));
     }
 };
 

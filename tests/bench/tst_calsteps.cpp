@@ -8,7 +8,6 @@
 // "linear.dat" line by line until STOP, and leaves the meters on their ports.
 #include "calfunction.h"
 #include "calrig.h"
-#include "codecs.h"
 #include "frameconverter.h"
 #include "linearitysweep.h"
 
@@ -20,8 +19,14 @@ using namespace vantelso;
 using namespace vantelso::bench;
 using namespace Qt::StringLiterals;
 
-#ifdef Q_OS_UNIX
 namespace {
+
+// A step's range index with its unit's error and what the step should make of it.
+using InputRow = std::tuple<int, double, double, bool>;     // gain error, constant k, written
+using CjcRow = std::tuple<int, double, int, bool>;          // sensor error, stored byte, passed
+using OutputRow = std::tuple<QString, int, QByteArrayList>; // model, range, switch lines
+
+#ifdef Q_OS_UNIX
 
 QStringList fileLines(const QString& path) {
     QFile f(path);
@@ -30,21 +35,12 @@ QStringList fileLines(const QString& path) {
     return QString::fromLatin1(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
-} // namespace
 #endif
+
+} // namespace
 
 class TestCalSteps : public QObject {
     Q_OBJECT
-    // The range calibration steps against a simulated unit: the constant by range kind and its
-    // ±2 % check, what is written where, the cold-junction byte, the PTC words and their guard,
-    // the relay lists, the output constants as the live measurement reads them, a command refused
-    // because another one holds the link, and that an unticked range touches nothing. Then whole
-    // runs: units with their own analog errors come out calibrated, failing ranges are shown red
-    // and left unwritten, and every bad input takes the error ending with the supply switched off.
-    // The range calibration steps against a simulated unit: the constant by range kind and its
-    // ±2 % check, what is written where, the cold-junction byte, the PTC words and their guard,
-    // the relay lists, the output constants as the live measurement reads them, a command refused
-    // because another one holds the link, and that an unticked range touches nothing.
     // How often the calibrator was set to source mV (0x80 with the mVL code) after a sensor
     // reading (closed by 0x82 0 0 0 0); -1 when a setting (0x81) came first.
     static int mvAfterSensor(const QByteArray& heard) {
@@ -70,22 +66,19 @@ private Q_SLOTS:
     // The RSX7030 reports its input directly, so the unit's gain error sets the reading at the
     // calibration point exactly.
     void inputConstant_data() {
-        QTest::addColumn<int>("index");
-        QTest::addColumn<double>("gainError");
-        QTest::addColumn<double>("k");
-        QTest::addColumn<bool>("written");
+        QTest::addColumn<InputRow>("row");
         // 50 mV read as 50.0: k = 50, outside 55.37..57.63 around 56.5.
-        QTest::newRow("90 mV k=50") << 0 << 0.13 << 50.0 << false;
+        QTest::newRow("90 mV k=50") << InputRow{0, 0.13, 50.0, false};
+        // Refused, so the neutral 50 stays in the unit.
+        QTest::newRow("90 mV 3% high") << InputRow{0, 0.03, 56.5 / 1.03, false};
         // 300 ohm read as 297: k = 1.0101, inside 0.98..1.02.
-        QTest::newRow("500 ohm 297") << 6 << -0.01 << 300.0 / 297 << true;
-        QTest::newRow("10 V in tolerance") << 3 << 0.01 << 5700 / 1.01 << true;
-        QTest::newRow("20 mA 3% high") << 4 << 0.03 << 10300 / 1.03 << false;
+        QTest::newRow("500 ohm 297") << InputRow{6, -0.01, 300.0 / 297, true};
+        QTest::newRow("10 V in tolerance") << InputRow{3, 0.01, 5700 / 1.01, true};
+        QTest::newRow("20 mA 3% high") << InputRow{4, 0.03, 10300 / 1.03, false};
     }
     void inputConstant() {
-        QFETCH(int, index);
-        QFETCH(double, gainError);
-        QFETCH(double, k);
-        QFETCH(bool, written);
+        QFETCH(InputRow, row);
+        const auto [index, gainError, k, written] = row;
         CalRig r(u"RSX7030"_s);
         r.rig.bench.calibrationModel()->unit.inputGainError[0] = gainError;
         QVERIFY(r.identify());
@@ -97,12 +90,12 @@ private Q_SLOTS:
         QVERIFY2(qAbs(res.k1.text.toDouble() - k) <= k * 2e-4, qPrintable(res.k1.text));
         QCOMPARE(res.k1.colour, written ? FieldColour::Green : FieldColour::Red);
         QCOMPARE(res.box, written ? FieldColour::Green : FieldColour::Red);
+        QCOMPARE(r.run.report.value(0).endsWith(u" FALLITO"_s), !written);
         if (written) {
             // M, H, E of the float, the low mantissa byte dropped.
             const auto e = codecs::FloatToBytes(k);
-            QCOMPARE(r.device().memory(0, step.address), e[2]);
-            QCOMPARE(r.device().memory(0, step.address + 1), e[1]);
-            QCOMPARE(r.device().memory(0, step.address + 2), e[0]);
+            QCOMPARE(r.device().bank(0).mid(step.address, 3),
+                     QByteArray(1, char(e[2])) + char(e[1]) + char(e[0]));
             QCOMPARE(res.span.colour, FieldColour::Green);
         } else {
             QCOMPARE(r.constantAt(step.address), before);
@@ -119,21 +112,16 @@ private Q_SLOTS:
     // stands for B at 8; channel B's step touches only 8, so A's offset at 7 stays whatever
     // B's outcome.
     void cjcOffset_data() {
-        QTest::addColumn<int>("index");
-        QTest::addColumn<double>("sensorError");
-        QTest::addColumn<int>("stored");
-        QTest::addColumn<bool>("passed");
-        QTest::newRow("A -3.4") << 7 << 3.4 << 222 << true;
-        QTest::newRow("A +1.3") << 7 << -1.3 << 13 << true;
-        QTest::newRow("A beyond 12.7") << 7 << 20.0 << 0 << false;
-        QTest::newRow("B -3.4") << 19 << 3.4 << 222 << true;
-        QTest::newRow("B beyond 12.7") << 19 << 20.0 << 0 << false;
+        QTest::addColumn<CjcRow>("row");
+        QTest::newRow("A -3.4") << CjcRow{7, 3.4, 222, true};
+        QTest::newRow("A +1.3") << CjcRow{7, -1.3, 13, true};
+        QTest::newRow("A beyond 12.7") << CjcRow{7, 20.0, 0, false};
+        QTest::newRow("B -3.4") << CjcRow{19, 3.4, 222, true};
+        QTest::newRow("B beyond 12.7") << CjcRow{19, 20.0, 0, false};
     }
     void cjcOffset() {
-        QFETCH(int, index);
-        QFETCH(double, sensorError);
-        QFETCH(int, stored);
-        QFETCH(bool, passed);
+        QFETCH(CjcRow, row);
+        const auto [index, sensorError, stored, passed] = row;
         CalRig r(u"RSX7032A"_s);
         r.rig.bench.calibrationModel()->unit.cjcError = sensorError;
         r.device().setMemory(0, 7, 50);
@@ -155,30 +143,27 @@ private Q_SLOTS:
             QCOMPARE(res.k1.text, u"-200"_s);
     }
 
+    // The fields are read with the leading-number parse: "15225 cnt" is 15225.
     void ptcConstants() {
         for (int channel : {0, 1}) {
             CalRig r(u"RSX7131C"_s);
             r.rig.bench.supply().receive("KOE\r");
+            r.run.ptcX = u"15225 cnt"_s;
             QVERIFY(r.run.PtcManual(channel));
             QCOMPARE(r.run.ptcK3, u"28984"_s);
             QCOMPARE(r.run.ptcK2, u"18074"_s);
-            // Little-endian words at 65 (A) or 44 (B); this model repeats them at 44.
-            for (int base : channel == 0 ? QList<int>{65, 44} : QList<int>{44}) {
-                QCOMPARE(r.device().memory(0, base) | r.device().memory(0, base + 1) << 8, 28984);
-                QCOMPARE(r.device().memory(0, base + 2) | r.device().memory(0, base + 3) << 8,
-                         18074);
-            }
+            // 28984 and 18074 as little-endian words at 65 (A) or 44 (B); this model repeats
+            // them at 44.
+            for (int base : channel == 0 ? QList<int>{65, 44} : QList<int>{44})
+                QCOMPARE(r.device().bank(0).mid(base, 4), QByteArray("\x38\x71\x9A\x46", 4));
         }
     }
 
     // Readings that give no divider are refused before anything is written: the fields
     // are read with the leading-number parse, so an empty or non-numeric field is 0.
     void ptcManualGuard_data() {
-        QTest::addColumn<QString>("x");
-        QTest::addColumn<QString>("y");
-        QTest::addColumn<QString>("why"); // empty: written
+        QTest::addColumn<QStringList>("fields"); // X, Y, and what the refusal names
         const char* rows[][4] = {
-            {"leading number", "15225 cnt", "10324", ""},
             {"empty V2000", "", "10324", "V2000"},
             {"text V2000", "abc", "10324", "V2000"},
             {"zero V1000", "15225", "0", "V1000"},
@@ -190,66 +175,50 @@ private Q_SLOTS:
             {"K3 beyond a word", "60000", "40000", "K3"},
         };
         for (const auto& [name, x, y, why] : rows)
-            QTest::newRow(name) << QString(x) << QString(y) << QString(why);
+            QTest::newRow(name) << QStringList{x, y, why};
     }
     void ptcManualGuard() {
-        QFETCH(QString, x);
-        QFETCH(QString, y);
-        QFETCH(QString, why);
+        QFETCH(QStringList, fields);
         CalRig r(u"RSX7131C"_s);
         r.rig.bench.supply().receive("KOE\r");
         const QByteArray before = r.device().bank(0);
         r.device().clearCommandLog();
-        r.run.ptcX = x;
-        r.run.ptcY = y;
-        QCOMPARE(r.run.PtcManual(0), why.isEmpty());
-        if (why.isEmpty()) {
-            QCOMPARE(r.run.ptcK3, u"28984"_s);
-            return;
-        }
+        r.run.ptcX = fields[0];
+        r.run.ptcY = fields[1];
+        QVERIFY(!r.run.PtcManual(0));
         QCOMPARE(r.device().bank(0), before);
         QVERIFY(r.device().commandLog().isEmpty());
         QVERIFY(r.run.ptcK3.isEmpty() && r.run.ptcK2.isEmpty());
         const QString text = r.op.texts().value(0);
-        QVERIFY2(text.startsWith(u"Taratura PTC non scritta: "_s + why), qPrintable(text));
+        QVERIFY2(text.startsWith(u"Taratura PTC non scritta: "_s + fields[2]), qPrintable(text));
     }
 
     // The relay list of each input step by model (for the two-position model, by position),
     // for the mV, V, mA, resistance and PTC range codes; empty where the bench has no such
     // step. The calibrator function and scale of each code are the whole runs' concern.
     void relayLists_data() {
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<int>("position");
-        QTest::addColumn<QStringList>("routes");
-        QTest::newRow("RSX7030") << "RSX7030" << 1
-                                 << QStringList{"101A102A103A104A105A", "101A102A103C104C105A",
+        QTest::addColumn<QStringList>("routes"); // the row: model, "/" and position if not 1
+        QTest::newRow("RSX7030") << QStringList{"101A102A103A104A105A", "101A102A103C104C105A",
                                                 "101A102C103C104C105C", "101C102C103C104A105A", ""};
-        QTest::newRow("RSX7035") << "RSX7035" << 1
-                                 << QStringList{"101C102A103A104A105A", "101A102A103A104C105A",
+        QTest::newRow("RSX7035") << QStringList{"101C102A103A104A105A", "101A102A103A104C105A",
                                                 "101A102A103A104A105C", "101A102C103C104A105A", ""};
-        QTest::newRow("5010OEM") << "5010OEM" << 1
-                                 << QStringList{"", "", "", "", "101C102A103A104A105A"};
-        QTest::newRow("RSX5035/1") << "RSX5035" << 1
-                                   << QStringList{"101C102C103A104A105A106A112A", "", "",
-                                                  "101A102C103C104A105A106A112C", ""};
-        QTest::newRow("RSX5035/2") << "RSX5035" << 2
-                                   << QStringList{"101C102C103A104C105C106C112A", "", "",
+        QTest::newRow("5010OEM") << QStringList{"", "", "", "", "101C102A103A104A105A"};
+        QTest::newRow("RSX5035") << QStringList{"101C102C103A104A105A106A112A", "", "",
+                                                "101A102C103C104A105A106A112C", ""};
+        QTest::newRow("RSX5035/2") << QStringList{"101C102C103A104C105C106C112A", "", "",
                                                   "101A102C103C104C105C106C112C", ""};
-        QTest::newRow("RSX7032A") << "RSX7032A" << 1
-                                  << QStringList{"103A104A105A106A107A113C114A",
-                                                 "103A104A105C106C107A113C114A",
-                                                 "103C104A105A106C107C113C114A",
-                                                 "103C104C105A106C107A113C114A",
-                                                 "103A104A105A106C107A113A114A"};
+        QTest::newRow("RSX7032A") << QStringList{
+            "103A104A105A106A107A113C114A", "103A104A105C106C107A113C114A",
+            "103C104A105A106C107C113C114A", "103C104C105A106C107A113C114A",
+            "103A104A105A106C107A113A114A"};
     }
     void relayLists() {
-        QFETCH(QString, model);
-        QFETCH(int, position);
         QFETCH(QStringList, routes);
+        const QStringList row = QString::fromLatin1(QTest::currentDataTag()).split(u'/');
         const QList<QList<int>> codes{{1, 2, 3, 8}, {4}, {5}, {16, 17}, {25}};
         for (qsizetype k = 0; k < codes.size(); ++k)
             for (int code : codes[k]) {
-                const InputRoute r = InputRouteFor(model, code, position);
+                const InputRoute r = InputRouteFor(row[0], code, row.value(1, u"1"_s).toInt());
                 QCOMPARE(r.route, routes[k]);
                 QCOMPARE(!r.function, routes[k].isEmpty());
             }
@@ -257,9 +226,7 @@ private Q_SLOTS:
 
     // What the switch unit hears for an output step: the meter path of the output.
     void outputRelays_data() {
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QByteArrayList>("lines");
+        QTest::addColumn<OutputRow>("row");
         auto lines = [](const char* list) {
             QByteArrayList out;
             const QByteArray l(list);
@@ -267,17 +234,16 @@ private Q_SLOTS:
                 out << (l[at + 3] == 'C' ? "rout:close (@" : "rout:open (@") + l.mid(at, 3) + ")";
             return out;
         };
-        QTest::newRow("RSX7030 V A") << "RSX7030" << 8 << lines("108A");
-        QTest::newRow("RSX7030 mA A") << "RSX7030" << 9 << lines("114A115A116A117C");
-        QTest::newRow("RSX7030 V B") << "RSX7030" << 10 << lines("108C");
-        QTest::newRow("RSX7030 mA B") << "RSX7030" << 11 << lines("114C115C116C117C");
-        QTest::newRow("RSX7032A V A") << "RSX7032A" << 8 << lines("111A112A");
-        QTest::newRow("RSX7032A mA B") << "RSX7032A" << 11 << lines("111C112C");
+        QTest::newRow("RSX7030 V A") << OutputRow{u"RSX7030"_s, 8, lines("108A")};
+        QTest::newRow("RSX7030 mA A") << OutputRow{u"RSX7030"_s, 9, lines("114A115A116A117C")};
+        QTest::newRow("RSX7030 V B") << OutputRow{u"RSX7030"_s, 10, lines("108C")};
+        QTest::newRow("RSX7030 mA B") << OutputRow{u"RSX7030"_s, 11, lines("114C115C116C117C")};
+        QTest::newRow("RSX7032A V A") << OutputRow{u"RSX7032A"_s, 8, lines("111A112A")};
+        QTest::newRow("RSX7032A mA B") << OutputRow{u"RSX7032A"_s, 11, lines("111C112C")};
     }
     void outputRelays() {
-        QFETCH(QString, model);
-        QFETCH(int, index);
-        QFETCH(QByteArrayList, lines);
+        QFETCH(OutputRow, row);
+        const auto& [model, index, lines] = row;
         CalRig r(model);
         QVERIFY(r.identify());
         r.rig.bench.switches().clearLines();
@@ -297,172 +263,110 @@ private Q_SLOTS:
 
     // The six bytes of an output's constants, read back the way the live measurement reads
     // them, give the output values at DAC counts 800 and 3500 for every model.
-    void outputConstantLayout_data() {
-        QTest::addColumn<int>("modelByte");
-        for (int m = 0; m <= 9; ++m)
-            QTest::addRow("model byte %d", m) << m;
-    }
     void outputConstantLayout() {
-        QFETCH(int, modelByte);
-        DeviceIdentity id;
-        id.DeviceCode = 12;
-        id.ModelByte = std::uint8_t(modelByte);
-        const auto b = OutputConstantBytes(id, 4.083, 20.26);
-        // The measurement's read of the output references (first three bytes, then three).
-        ChannelSettings ch;
-        ch.outputRef3500 = codecs::FloatFromBytes(b[2], b[0], b[1]);
-        ch.outputRef800 = codecs::FloatFromBytes(b[5], b[3], b[4]);
-        QVERIFY(qAbs(measure::OutputFromRaw(800, ch, id) - 4.083) < 1e-3);
-        QVERIFY(qAbs(measure::OutputFromRaw(3500, ch, id) - 20.26) < 1e-3);
-        const auto [lo, hi] =
-            DecodeOutputConstants(id, QByteArray(reinterpret_cast<const char*>(b.data()), 6));
-        QVERIFY(qAbs(lo - 4.083) < 1e-3 && qAbs(hi - 20.26) < 1e-3);
+        for (int modelByte = 0; modelByte <= 9; ++modelByte) {
+            DeviceIdentity id;
+            id.DeviceCode = 12;
+            id.ModelByte = std::uint8_t(modelByte);
+            const auto b = OutputConstantBytes(id, 4.083, 20.26);
+            // The measurement's read of the output references (first three bytes, then three).
+            ChannelSettings ch;
+            ch.outputRef3500 = codecs::FloatFromBytes(b[2], b[0], b[1]);
+            ch.outputRef800 = codecs::FloatFromBytes(b[5], b[3], b[4]);
+            const auto [lo, hi] =
+                DecodeOutputConstants(id, QByteArray(reinterpret_cast<const char*>(b.data()), 6));
+            QVERIFY2(qAbs(measure::OutputFromRaw(800, ch, id) - 4.083) < 1e-3 &&
+                         qAbs(measure::OutputFromRaw(3500, ch, id) - 20.26) < 1e-3 &&
+                         qAbs(lo - 4.083) < 1e-3 && qAbs(hi - 20.26) < 1e-3,
+                     qPrintable(u"model byte %1"_s.arg(modelByte)));
+        }
     }
 
     // A step started while another command holds the link (a click serviced during its wait)
     // gets every device command refused: it fails rather than turning green without writing.
-    void refusedCommand_data() {
-        QTest::addColumn<int>("index");
-        QTest::newRow("mA output") << 9;
-        QTest::newRow("V output") << 8;
-        QTest::newRow("90 mV input") << 0;
-        QTest::newRow("junction") << 7;
-    }
+    // (The mA and V outputs, the 90 mV input, the junction.)
     void refusedCommand() {
-        QFETCH(int, index);
-        CalRig r(u"RSX7032A"_s);
-        QVERIFY(r.identify());
-        const QByteArray before = r.device().bank(0);
-        std::optional<bool> result;
-        QTimer::singleShot(0, &r.run, [&] {
-            result = index >= 8 && index <= 11
-                         ? r.run.CalibrateOutput(*FindCalStep(u"RSX7032A"_s, index))
-                         : r.run.CalibrateInputRange(*FindCalStep(u"RSX7032A"_s, index));
-        });
-        r.link.ReadBlock(0, 0, 65);
-        QVERIFY(result.has_value());
-        QVERIFY(!*result);
-        QVERIFY(r.run.ranges[std::size_t(index)].box != FieldColour::Green);
-        QCOMPARE(r.device().bank(0), before);
+        for (int index : {9, 8, 0, 7}) {
+            CalRig r(u"RSX7032A"_s);
+            QVERIFY(r.identify());
+            const QByteArray before = r.device().bank(0);
+            std::optional<bool> result;
+            QTimer::singleShot(0, &r.run, [&] {
+                result = index >= 8 && index <= 11
+                             ? r.run.CalibrateOutput(*FindCalStep(u"RSX7032A"_s, index))
+                             : r.run.CalibrateInputRange(*FindCalStep(u"RSX7032A"_s, index));
+            });
+            r.link.ReadBlock(0, 0, 65);
+            const QByteArray range = RangeCaption(index).toUtf8();
+            QVERIFY2(result == false, range.constData());
+            QVERIFY2(r.run.ranges[std::size_t(index)].box != FieldColour::Green, range.constData());
+            QCOMPARE(r.device().bank(0), before);
+        }
     }
 
-    // The model choice: RSX7132D copies RSX7032D with the default image ticked; the OEM
-    // board has neither the switch test nor the current test.
-    void modelChoice() {
-        CalRig r(u"RSX7030"_s);
-        r.run.SelectModel(FindCalModel(u"RSX7132D"_s));
-        const auto ticks = [&] {
-            QList<int> t;
-            for (int i = 0; i < kRangeCount; ++i)
-                if (r.run.ranges[std::size_t(i)].ticked)
-                    t << i;
-            return t;
-        };
-        const QList<int> d132 = ticks();
-        QVERIFY(r.run.options.loadDefault);
-        r.run.SelectModel(FindCalModel(u"RSX7032D"_s));
-        QCOMPARE(ticks(), d132);
-        QVERIFY(r.run.options.loadDefault);
-        QCOMPARE(r.run.ExpectedCurrent, (std::array<int, 3>{18, 18, 18}));
-        r.run.SelectModel(FindCalModel(u"5010OEM"_s));
-        QVERIFY(!r.run.options.switchTest && !r.run.options.switchTestEnabled);
-        QVERIFY(!r.run.options.supplyTest && !r.run.options.loadDefault);
-        QCOMPARE(ticks(), (QList<int>{9, 20}));
-        QCOMPARE(r.run.options.channels, (std::array<bool, 2>{true, false}));
-        QCOMPARE(r.run.SettleSeconds, 4);
-    }
-
-    // Whole calibration runs on the simulated bench: units with their own analog errors come out
-    // calibrated, failing ranges are shown red and left unwritten, and every bad input takes the
-    // error ending with the supply switched off.
-    void fullRun_data() {
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<int>("modelByte"); // -1: the identifier's own
-        QTest::newRow("RSX7030") << u"RSX7030"_s << -1;
-        // Shares the identifier and keeps its output constants the other way round.
-        QTest::newRow("RSX7030 model byte 1") << u"RSX7030"_s << 1;
-        QTest::newRow("RSX7032A") << u"RSX7032A"_s << -1;
-        QTest::newRow("5010OEM") << u"5010OEM"_s << -1;
-    }
     void fullRun() {
-        QFETCH(QString, model);
-        QFETCH(int, modelByte);
-        CalRig r(model, true, modelByte);
-        const QByteArray before = r.device().bank(0);
-        const RunOutcome out = r.run.RunCalibration();
-        QVERIFY2(!out.error, qPrintable(out.message + " | " + r.op.texts().join(" / ")));
-        QVERIFY(out.finalProgrammed);
-        QCOMPARE(r.run.status, u"COLLAUDO TERMINATO"_s);
-        QCOMPARE(r.run.statusColour, FieldColour::Green);
-        const CalModel& m = CalModels()[FindCalModel(model)];
-        for (int i : m.ranges) {
-            const RangeResult& res = r.run.ranges[std::size_t(i)];
-            QVERIFY2(!res.failed() && res.box == FieldColour::Green,
-                     qPrintable(RangeCaption(i) + " " + r.run.report.join(" / ")));
-            const auto step = FindCalStep(model, i);
-            QVERIFY(step);
-            if (!step->output && step->code != calcode::Cjc && step->code != calcode::Ptc)
-                QVERIFY(WithinNominal(r.constantAt(step->address), step->nominal));
+        // The RSX7030 with model byte 1 shares the identifier and keeps its output constants the
+        // other way round; -1: the identifier's own model byte.
+        for (const auto& [model, modelByte] :
+             {std::pair{u"RSX7030"_s, -1}, std::pair{u"RSX7030"_s, 1}, std::pair{u"RSX7032A"_s, -1},
+              std::pair{u"5010OEM"_s, -1}}) {
+            CalRig r(model, true, modelByte);
+            const QByteArray before = r.device().bank(0);
+            const RunOutcome out = r.run.RunCalibration();
+            const QString row = model + u" model byte "_s + QString::number(modelByte);
+            QVERIFY2(!out.error, qPrintable(row + u": "_s + out.message + u" | "_s +
+                                            r.op.texts().join(u" / "_s)));
+            QCOMPARE(std::tuple(row, out.finalProgrammed, r.run.status, r.run.statusColour),
+                     std::tuple(row, true, u"COLLAUDO TERMINATO"_s, FieldColour::Green));
+            const CalModel& m = CalModels()[FindCalModel(model)];
+            for (int i : m.ranges) {
+                const RangeResult& res = r.run.ranges[std::size_t(i)];
+                const auto step = FindCalStep(model, i);
+                const QString range = row + u' ' + RangeCaption(i);
+                QVERIFY2(step && !res.failed() && res.box == FieldColour::Green,
+                         qPrintable(range + u" | "_s + r.run.report.join(u" / "_s)));
+                if (!step->output && step->code != calcode::Cjc && step->code != calcode::Ptc)
+                    QVERIFY2(WithinNominal(r.constantAt(step->address), step->nominal),
+                             qPrintable(range));
+            }
+            // One report line per range; the final programming restored the configuration
+            // except the junction offsets; the supply off and a beep; the switch test asked for
+            // ON then OFF, except where the model has none.
+            const QByteArray after = r.device().bank(0);
+            QCOMPARE(std::tuple(row, r.run.report.size(), after.left(7) + after.mid(9, 19),
+                                r.rig.bench.supply().outputOn(), r.rig.bench.meter(0).beeps() >= 1,
+                                r.op.texts().contains(u"Impostare tutti i dip-switch a OFF"_s)),
+                     std::tuple(row, m.ranges.size(), before.left(7) + before.mid(9, 19), false,
+                                true, model != u"5010OEM"_s));
         }
-        QCOMPARE(r.run.report.size(), m.ranges.size());
-        // The final programming restored the configuration except the junction offsets.
-        for (int a = 0; a <= 27; ++a) {
-            if (a != 7 && a != 8)
-                QCOMPARE(r.device().memory(0, a), std::uint8_t(before.at(a)));
-        }
-        QVERIFY(!r.rig.bench.supply().outputOn());
-        QVERIFY(r.rig.bench.meter(0).beeps() >= 1);
-        // The switch test asked for ON then OFF, except where the model has none.
-        const bool switches = model != u"5010OEM"_s;
-        QCOMPARE(r.op.texts().contains(u"Impostare tutti i dip-switch a OFF"_s), switches);
-    }
-
-    // A gain error beyond 2 % leaves that range red with its neutral constant, and the run
-    // goes on to the end.
-    void gainErrorBeyondTolerance() {
-        CalRig r(u"RSX7032A"_s);
-        r.rig.bench.calibrationModel()->unit.inputGainError[0] = 0.03;
-        for (int i = 0; i < kRangeCount; ++i)
-            r.run.setRangeTicked(i, i == 0 || i == 12);
-        const RunOutcome out = r.run.RunCalibration();
-        QVERIFY(!out.error);
-        QCOMPARE(r.run.ranges[0].box, FieldColour::Red);
-        QCOMPARE(r.run.ranges[0].k1.colour, FieldColour::Red);
-        QCOMPARE(r.constantAt(50), 50.0); // still neutral
-        QCOMPARE(r.run.ranges[12].box, FieldColour::Green);
-        QVERIFY(r.run.report.first().endsWith(u"FALLITO"_s));
     }
 
     // Bad input: each takes the error ending, with the message named, and the supply off.
-    void errorEndings_data() {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("no default image") << u"image"_s << u"File non trovato"_s;
-        QTest::newRow("device silent") << u"identity"_s << u"Dispositivo non identificato"_s;
-        QTest::newRow("calibrator silent")
-            << u"calibrator"_s << u"Comunicazione fallita: 90 mV A"_s;
-        QTest::newRow("supply silent") << u"supply"_s << u"Alimentatore non risponde"_s;
-    }
     void errorEndings() {
-        QFETCH(QString, fault);
-        QFETCH(QString, message);
-        CalRig r(u"RSX7032A"_s, fault != u"image"_s);
-        r.run.options.loadDefault = fault == u"image"_s;
-        if (fault == u"identity"_s)
-            r.device().injectFault({sim::Fault::Kind::NoReply, "$V", 0, -1, 0});
-        if (fault == u"calibrator"_s)
-            r.rig.bench.calibrator().setSilent(true);
-        if (fault == u"supply"_s)
-            r.rig.bench.supply().setSilent(true);
-        const RunOutcome out = r.run.RunCalibration();
-        QVERIFY(out.error);
-        QVERIFY2(out.message.startsWith(message), qPrintable(out.message));
-        QCOMPARE(r.run.status, u"COLLAUDO TERMINATO"_s);
-        QCOMPARE(r.run.statusColour, FieldColour::Red);
-        QVERIFY(r.op.texts().contains(u"Errore\n"_s + out.message));
-        QVERIFY(!r.run.running());
-        if (fault != u"supply"_s)
-            QVERIFY(!r.rig.bench.supply().outputOn());
+        for (const auto& [fault, message] :
+             {std::pair{"image", "File non trovato"},
+              std::pair{"identity", "Dispositivo non identificato"}, // the device silent
+              std::pair{"calibrator", "Comunicazione fallita: 90 mV A"},
+              std::pair{"supply", "Alimentatore non risponde"}}) {
+            const QLatin1String f(fault);
+            CalRig r(u"RSX7032A"_s, f != "image"_L1);
+            r.run.options.loadDefault = f == "image"_L1;
+            if (f == "identity"_L1)
+                r.device().injectFault({sim::Fault::Kind::NoReply, "$V", 0, -1, 0});
+            if (f == "calibrator"_L1)
+                r.rig.bench.calibrator().setSilent(true);
+            if (f == "supply"_L1)
+                r.rig.bench.supply().setSilent(true);
+            const RunOutcome out = r.run.RunCalibration();
+            QVERIFY2(out.error && out.message.startsWith(QLatin1String(message)),
+                     qPrintable(f + u": "_s + out.message));
+            QCOMPARE(r.run.status, u"COLLAUDO TERMINATO"_s);
+            QCOMPARE(r.run.statusColour, FieldColour::Red);
+            QVERIFY(r.op.texts().contains(u"Errore\n"_s + out.message));
+            QVERIFY(!r.run.running());
+            if (f != "supply"_L1)
+                QVERIFY2(!r.rig.bench.supply().outputOn(), fault);
+        }
     }
 
     // The two-position model: the first run calibrates position 1 and hands over (the
@@ -541,7 +445,7 @@ private Q_SLOTS:
 
     // The current test: 31 mA at 30 V against 21 expected shows the reading with no blank
     // before "mA"; Abort goes to the normal ending.
-    void supplyCurrentAbort() {
+    void supplyCurrentAndModelChoice() {
         CalRig r(u"RSX7030"_s);
         r.rig.bench.supply().setLoad([](double v) { return v > 29 ? 31.0 : 2 + 500 / v; });
         r.op.push(Prompter::Answer::Abort);
@@ -550,6 +454,29 @@ private Q_SLOTS:
         QCOMPARE(r.op.texts().first(), u"Consumo Errato 31mA @ 30V (21)"_s);
         QCOMPARE(r.run.report.size(), 0);
         QCOMPARE(r.run.statusColour, FieldColour::Green);
+
+        // The model choice: RSX7132D copies RSX7032D with the default image ticked; the OEM
+        // board has neither the switch test nor the current test.
+        r.run.SelectModel(FindCalModel(u"RSX7132D"_s));
+        const auto ticks = [&] {
+            QList<int> t;
+            for (int i = 0; i < kRangeCount; ++i)
+                if (r.run.ranges[std::size_t(i)].ticked)
+                    t << i;
+            return t;
+        };
+        const QList<int> d132 = ticks();
+        QVERIFY(r.run.options.loadDefault);
+        r.run.SelectModel(FindCalModel(u"RSX7032D"_s));
+        QCOMPARE(ticks(), d132);
+        QVERIFY(r.run.options.loadDefault);
+        QCOMPARE(r.run.ExpectedCurrent, (std::array<int, 3>{18, 18, 18}));
+        r.run.SelectModel(FindCalModel(u"5010OEM"_s));
+        QVERIFY(!r.run.options.switchTest && !r.run.options.switchTestEnabled);
+        QVERIFY(!r.run.options.supplyTest && !r.run.options.loadDefault);
+        QCOMPARE(ticks(), (QList<int>{9, 20}));
+        QCOMPARE(r.run.options.channels, (std::array<bool, 2>{true, false}));
+        QCOMPARE(r.run.SettleSeconds, 4);
     }
 
 #ifdef Q_OS_UNIX
@@ -565,14 +492,11 @@ private:
             if (!cal.rig.bench.serve(&why))
                 return false;
             for (const auto& e : cal.rig.bench.endpoints()) {
-                if (e.address.startsWith(u"TCPIP"_s))
-                    continue;
-                if (e.name == u"multimetro0"_s) {
-                    cal.rig.instruments.setPortPath(1, e.address);
-                    cal.rig.instruments.setPortPath(8, e.address);
-                } else if (e.name == u"multimetro1"_s) {
-                    cal.rig.instruments.setPortPath(2, e.address);
-                }
+                const QList<int> ports = e.name == u"multimetro0"_s   ? QList<int>{1, 8}
+                                         : e.name == u"multimetro1"_s ? QList<int>{2}
+                                                                      : QList<int>{};
+                for (int port : e.address.startsWith(u"TCPIP"_s) ? QList<int>{} : ports)
+                    cal.rig.instruments.setPortPath(port, e.address);
             }
             sweep.folder = cal.folder.path();
             cal.run.SupplyOn();
@@ -580,8 +504,9 @@ private:
             cal.link.WriteBlock(0, {vantelso::WriteItem{4, 2}, vantelso::WriteItem{6, 2}});
             return cal.link.CommError == 0;
         }
-        // STOP pressed once `n` data lines are logged.
+        // STOP pressed once `n` data lines are logged (instead of any count given before).
         void stopAfter(int n) {
+            QObject::disconnect(&sweep, &LinearitySweep::lineLogged, &sweep, nullptr);
             QObject::connect(&sweep, &LinearitySweep::lineLogged, &sweep,
                              [this, n, seen = 0](const QString& l) mutable {
                                  if (!l.startsWith(u"Input"_s) && ++seen >= n)
@@ -591,25 +516,21 @@ private:
     };
 
 private Q_SLOTS:
-    void numberFormat_data() {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("small") << 5.0123 << "05.012";
-        QTest::newRow("two digits") << 10.5 << "10.500";
-        QTest::newRow("negative") << -0.25 << "-00.250";
-        QTest::newRow("negative zero") << -0.0001 << "00.000";
-    }
+    // Two integer digits and three decimals; a value that rounds to zero has no sign.
     void numberFormat() {
-        QFETCH(double, value);
-        QFETCH(QString, text);
-        QCOMPARE(SweepNumber(value), text);
+        for (const auto& [value, text] :
+             {std::pair{5.0123, u"05.012"_s}, std::pair{10.5, u"10.500"_s},
+              std::pair{-0.25, u"-00.250"_s}, std::pair{-0.0001, u"00.000"_s}})
+            QCOMPARE(SweepNumber(value), text);
     }
 
-    void meterSweepUntilStop() {
+    // The meter sweep and the two-channel sweep, one after the other on the same bench, each
+    // until STOP; then the failures.
+    void sweeps() {
         SweepRig r;
         QVERIFY2(r.serve(), qPrintable(r.why));
         r.stopAfter(5);
-        const SweepOutcome out = r.sweep.MeterSweep();
+        SweepOutcome out = r.sweep.MeterSweep();
         QVERIFY2(!out.error, qPrintable(out.message));
         QCOMPARE(out.lines, 5);
         const QStringList lines = fileLines(r.sweep.filePath());
@@ -631,36 +552,29 @@ private Q_SLOTS:
         QVERIFY(r.cal.rig.bench.meter(0).remote());
         QCOMPARE(r.cal.rig.instruments.meters.port(0), &r.cal.rig.meterPort);
         QVERIFY(!r.sweep.running());
-    }
 
-    void twoChannelSweepUntilStop() {
-        SweepRig r;
-        QVERIFY2(r.serve(), qPrintable(r.why));
         r.stopAfter(3);
-        const SweepOutcome out = r.sweep.TwoChannelSweep();
+        out = r.sweep.TwoChannelSweep();
         QVERIFY2(!out.error, qPrintable(out.message));
         QCOMPARE(out.lines, 3);
-        const QStringList lines = fileLines(r.sweep.filePath());
-        QCOMPARE(lines.size(), 4);
-        QCOMPARE(lines[0], u"Input\tInA\tOutA\tMultA\tInB\tOutB\tMultB"_s);
+        const QStringList both = fileLines(r.sweep.filePath());
+        QCOMPARE(both.size(), 4);
+        QCOMPARE(both[0], u"Input\tInA\tOutA\tMultA\tInB\tOutB\tMultB"_s);
         for (int n = 1; n <= 3; ++n) {
-            const QStringList f = lines[n].split(QLatin1Char('\t'));
+            const QStringList f = both[n].split(QLatin1Char('\t'));
             QCOMPARE(f.size(), 7);
             QCOMPARE(f[0], QString::number(n));
             // Both outputs are measured in volts by their own meter.
-            QVERIFY2(f[3].toDouble() > 0 && f[6].toDouble() > 0, qPrintable(lines[n]));
+            QVERIFY2(f[3].toDouble() > 0 && f[6].toDouble() > 0, qPrintable(both[n]));
         }
         QVERIFY(r.cal.rig.bench.meter(1).remote());
         QCOMPARE(r.cal.rig.instruments.meters.port(0), &r.cal.rig.meterPort);
-    }
 
-    // A folder that cannot take the file, or a meter that stops answering, end the sweep
-    // with the reason; what was logged stays in the file.
-    void failures() {
-        SweepRig r;
-        QVERIFY2(r.serve(), qPrintable(r.why));
+        // A folder that cannot take the file, or a meter that stops answering, end the sweep
+        // with the reason; what was logged stays in the file.
+        QObject::disconnect(&r.sweep, &LinearitySweep::lineLogged, &r.sweep, nullptr);
         r.sweep.folder = r.cal.folder.filePath(u"missing/deeper"_s);
-        SweepOutcome out = r.sweep.MeterSweep();
+        out = r.sweep.MeterSweep();
         QVERIFY(out.error && out.message.contains(u"linear.dat"_s));
         QCOMPARE(out.lines, 0);
 
