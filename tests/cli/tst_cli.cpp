@@ -43,8 +43,8 @@ QJsonObject json(const CliRun& r) {
     return QJsonDocument::fromJson(r.out.toUtf8()).object();
 }
 
-QJsonObject channelA(const QJsonObject& o) {
-    return o.value(u"channels"_s).toArray().at(0).toObject();
+QJsonObject channel(const QJsonObject& o, int c = 0) {
+    return o.value(u"channels"_s).toArray().at(c).toObject();
 }
 
 // `o` holds every key of `want` with its value, and the keys of `present` with any value.
@@ -53,6 +53,12 @@ bool holds(const QJsonObject& o, const QJsonObject& want, const QStringList& pre
         if (o.value(it.key()) != it.value())
             return false;
     return std::ranges::all_of(present, [&](const QString& k) { return o.contains(k); });
+}
+
+// Arguments split at blanks; '' is an empty one.
+QStringList split(const char* args) {
+    QStringList a = QString::fromUtf8(args).split(u' ', Qt::SkipEmptyParts);
+    return a.replaceInStrings(QRegularExpression(u"^''$"_s), QString());
 }
 
 QByteArray image(const QByteArray& bank) {
@@ -104,11 +110,6 @@ struct Views : SimBench {
         show = FileJson(*rec, showCatalogue);
         showLines = FileLines(show);
         ok = true;
-    }
-    QJsonObject readChannel(int c) const { return channel(read, c); }
-    QJsonObject showChannel(int c) const { return channel(show, c); }
-    static QJsonObject channel(const QJsonObject& o, int c) {
-        return o.value(u"channels"_s).toArray().at(c).toObject();
     }
     int flagAt(int offset) const { return qFromLittleEndian<qint16>(file.constData() + offset); }
     QString caption(const QString& control) const {
@@ -173,7 +174,7 @@ private Q_SLOTS:
         const QJsonObject o = json(r);
         QCOMPARE(o.value(u"identity"_s).toObject().value(u"model"_s), u"RSX7131B"_s);
         QCOMPARE(o.value(u"channels"_s).toArray().size(), 2);
-        QVERIFY(holds(channelA(o),
+        QVERIFY(holds(channel(o),
                       {{"input", "Pt 100"},
                        {"input_type", 18},
                        {"input_start", -50},
@@ -196,7 +197,7 @@ private Q_SLOTS:
         QCOMPARE(show.exitCode, 0);
         const QJsonObject o = json(show);
         QCOMPARE(o.value(u"identity"_s).toObject().value(u"model_byte"_s), 3);
-        QVERIFY(holds(channelA(o), {{"input", "Pt 100"}, {"input_start", -50}}));
+        QVERIFY(holds(channel(o), {{"input", "Pt 100"}, {"input_start", -50}}));
 
         // Into a second device of the same model: written and verified, no question asked.
         CliSim second(u"RSX7131B"_s);
@@ -218,10 +219,7 @@ private Q_SLOTS:
     // Refusals of every command: the exit code and what stderr says, nothing on stdout. Files
     // that cannot be read or written are 4, found before any device is asked (the port given
     // does not exist, which would be 1). Arguments are split at blanks; '' is an empty one.
-    void failures_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("message");
+    void failures() {
         const struct {
             const char *name, *args;
             int exitCode;
@@ -265,20 +263,12 @@ private Q_SLOTS:
             {"switches: no switches", "switches --model RSX5035", 2, "has no switches"},
             {"switches: bad bank byte", "--demo RSX7030 --switches 72,300 switches", 2, "0 to 255"},
         };
-        for (const auto& r : rows) {
-            QStringList args = QString::fromLatin1(r.args).split(u' ', Qt::SkipEmptyParts);
-            args.replaceInStrings(QRegularExpression(u"^''$"_s), QString());
-            QTest::newRow(r.name) << args << r.exitCode << QString::fromLatin1(r.message);
+        for (const auto& row : rows) {
+            const CliRun r = cli(split(row.args));
+            QVERIFY2(r.exitCode == row.exitCode && r.err.contains(QLatin1String(row.message)) &&
+                         r.out.isEmpty(),
+                     qPrintable(u"%1: %2 %3"_s.arg(row.name).arg(r.exitCode).arg(r.err)));
         }
-    }
-    void failures() {
-        QFETCH(QStringList, args);
-        QFETCH(int, exitCode);
-        QFETCH(QString, message);
-        const CliRun r = cli(args);
-        QCOMPARE(r.exitCode, exitCode);
-        QVERIFY2(r.err.contains(message), qPrintable(r.err));
-        QVERIFY(r.out.isEmpty());
     }
 
     // The exit codes are documented where users look.
@@ -321,7 +311,7 @@ private Q_SLOTS:
         QCOMPARE(equal.out.trimmed().split(u'\n').last(), u"equal"_s);
         const CliRun one = cli({"--demo", "RSX7035", "diff", changed, "--json"});
         QCOMPARE(one.exitCode, 3);
-        const QJsonObject o = QJsonDocument::fromJson(one.out.toUtf8()).object();
+        const QJsonObject o = json(one);
         // The type, and both range ends, whose numbers now mean volts instead of milliamps.
         QCOMPARE(o.value(u"differences"_s).toInt(), 3);
         QVERIFY(o.value(u"same_model"_s).toBool());
@@ -341,43 +331,36 @@ private Q_SLOTS:
 
     // report: a PDF of the device or of a file; the files are checked before the device is
     // touched (4), a port with nothing on it is a communication failure (1).
-    void reportExitCodes_data() {
-        QTest::addColumn<QStringList>("args"); // FILE: a saved file, JUNK: no configuration
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("err");
-        QTest::newRow("device") << QStringList{"--demo", "RSX7040", "report", "OUT"} << 0
-                                << "2 page(s)";
-        QTest::newRow("file") << QStringList{"report", "FILE", "OUT"} << 0 << "1 page(s)";
-        QTest::newRow("bad file") << QStringList{"report", "JUNK", "OUT"} << 4
-                                  << "not a configuration file";
-        QTest::newRow("missing file") << QStringList{"report", "nowhere.VNT", "OUT"} << 4 << "";
-        QTest::newRow("no folder") << QStringList{"--demo", "RSX7030", "report", "/no/such/r.pdf"}
-                                   << 4 << "nothing was read";
-        QTest::newRow("no device")
-            << QStringList{"-p", "/dev/no-such-port", "report", "OUT"} << 1 << "does not exist";
-        QTest::newRow("device and file")
-            << QStringList{"--demo", "RSX7030", "report", "FILE", "OUT"} << 2 << "not both";
-        QTest::newRow("no output") << QStringList{"report"} << 2 << "usage";
-    }
     void reportExitCodes() {
-        QFETCH(QStringList, args);
-        QFETCH(int, exitCode);
-        QFETCH(QString, err);
         QTemporaryDir dir;
-        const QString file = dir.filePath(u"c.VNT"_s);
-        QCOMPARE(cli({"--demo", "RSX7030", "save", file}).exitCode, 0);
-        const QString junk = dir.filePath(u"junk.VNT"_s);
-        QVERIFY(WriteTestFile(junk, "not a configuration"));
+        const QString file = dir.filePath(u"c.VNT"_s), junk = dir.filePath(u"junk.VNT"_s);
         const QString out = dir.filePath(u"r.pdf"_s);
-        args.replaceInStrings(QRegularExpression(u"^OUT$"_s), out);
-        args.replaceInStrings(QRegularExpression(u"^FILE$"_s), file);
-        args.replaceInStrings(QRegularExpression(u"^JUNK$"_s), junk);
-        const CliRun r = cli(args);
-        QCOMPARE(r.exitCode, exitCode);
-        QVERIFY2(r.err.contains(err), qPrintable(r.err));
-        QCOMPARE(QFile::exists(out), exitCode == 0);
-        if (exitCode == 0)
-            QVERIFY(ReadTestFile(out).startsWith("%PDF-"));
+        QCOMPARE(cli({"--demo", "RSX7030", "save", file}).exitCode, 0);
+        QVERIFY(WriteTestFile(junk, "not a configuration"));
+        // FILE: a saved file, JUNK: no configuration, OUT: the PDF.
+        const struct {
+            const char *name, *args;
+            int exitCode;
+            const char* err;
+        } rows[] = {{"device", "--demo RSX7040 report OUT", 0, "2 page(s)"},
+                    {"file", "report FILE OUT", 0, "1 page(s)"},
+                    {"bad file", "report JUNK OUT", 4, "not a configuration file"},
+                    {"missing file", "report nowhere.VNT OUT", 4, ""},
+                    {"no folder", "--demo RSX7030 report /no/such/r.pdf", 4, "nothing was read"},
+                    {"no device", "-p /dev/no-such-port report OUT", 1, "does not exist"},
+                    {"device and file", "--demo RSX7030 report FILE OUT", 2, "not both"},
+                    {"no output", "report", 2, "usage"}};
+        for (const auto& row : rows) {
+            QFile::remove(out);
+            QStringList args = split(row.args);
+            for (QString& a : args)
+                a = a == u"OUT"_s ? out : a == u"FILE"_s ? file : a == u"JUNK"_s ? junk : a;
+            const CliRun r = cli(args);
+            QVERIFY2(r.exitCode == row.exitCode && r.err.contains(QLatin1String(row.err)),
+                     qPrintable(u"%1: %2 %3"_s.arg(row.name).arg(r.exitCode).arg(r.err)));
+            QVERIFY2(QFile::exists(out) == (row.exitCode == 0), row.name);
+            QVERIFY2(row.exitCode || ReadTestFile(out).startsWith("%PDF-"), row.name);
+        }
     }
 
     // --trace: the link's requests and replies on stderr, nothing of it on stdout.
@@ -391,30 +374,25 @@ private Q_SLOTS:
     }
 
     // --csv: the header, then one line per channel per frame with "." decimals.
-    void monitorCsv_data() {
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<QStringList>("channels");
-        QTest::addColumn<QString>("inputUnit");
-        // The RSX7030's one input on its two outputs.
-        QTest::newRow("second output") << "RSX7030" << QStringList{"A", "B"} << "°C";
-        QTest::newRow("one channel") << "RSX7040" << QStringList{"A"} << "Hz";
-        QTest::newRow("two channels") << "RSX7131B" << QStringList{"A", "B"} << "°C";
-    }
     void monitorCsv() {
-        QFETCH(QString, model);
-        QFETCH(QStringList, channels);
-        QFETCH(QString, inputUnit);
-        const CliRun r = cli({u"--demo"_s, model, u"monitor"_s, u"--count"_s, u"3"_s, u"--csv"_s});
-        QCOMPARE(r.exitCode, 0);
-        QCOMPARE(r.lines().value(0), u"time,channel,input,input_unit,output,output_unit,status"_s);
-        QCOMPARE(r.lines().size(), 1 + 3 * channels.size());
-        const QRegularExpression row(QStringLiteral(
+        const QRegularExpression line(QStringLiteral(
             R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z,([AB]),-?\d+(\.\d+)?,([^,]*),-?\d+\.\d{3},(mA|V),\d+$)"));
-        for (int i = 1; i < r.lines().size(); ++i) {
-            const auto m = row.match(r.lines()[i]);
-            QVERIFY2(m.hasMatch(), qPrintable(r.lines()[i]));
-            QCOMPARE(m.captured(1), channels[(i - 1) % channels.size()]);
-            QCOMPARE(m.captured(3), inputUnit);
+        // The RSX7030's one input on its two outputs; one channel; two channels.
+        for (const auto& [model, channels, unit] : {std::tuple{"RSX7030", "AB", "°C"},
+                                                    {"RSX7040", "A", "Hz"},
+                                                    {"RSX7131B", "AB", "°C"}}) {
+            const CliRun r = cli({"--demo", model, "monitor", "--count", "3", "--csv"});
+            QCOMPARE(r.exitCode, 0);
+            QCOMPARE(r.lines().value(0),
+                     u"time,channel,input,input_unit,output,output_unit,status"_s);
+            const int n = int(qstrlen(channels));
+            QCOMPARE(r.lines().size(), 1 + 3 * n);
+            for (int i = 1; i < r.lines().size(); ++i) {
+                const auto m = line.match(r.lines()[i]);
+                QVERIFY2(m.hasMatch() && m.captured(1) == QLatin1Char(channels[(i - 1) % n]) &&
+                             m.captured(3) == QString::fromUtf8(unit),
+                         qPrintable(r.lines()[i]));
+            }
         }
     }
 
@@ -490,112 +468,96 @@ private Q_SLOTS:
 
     // A bad image is refused with the line named, before a single byte reaches the port; a
     // port with nothing behind it is a communication failure, never "0 errori".
-    void eepromRefused_data() {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("says");
+    void eepromRefused() {
         QByteArray good;
         for (int a = 0; a < 256; ++a)
             good += QByteArray::number(a) + "\n";
-        QTest::newRow("300") << QByteArray(good).replace("\n20\n", "\n300\n") << 3
-                             << "line 21: 300 is outside 0..255";
-        QTest::newRow("empty") << QByteArray() << 3 << "line 1";
-        QTest::newRow("silent device")
-            << image(QByteArray(256, '\0')) << 1 << "Communication error: nothing was verified";
-    }
-    void eepromRefused() {
-        QFETCH(QByteArray, text);
-        QFETCH(int, exitCode);
-        QFETCH(QString, says);
-        sim::PtyLine line;
-        QString why;
-        QVERIFY2(line.start(&why), qPrintable(why));
-        QSignalSpy received(&line, &sim::PtyLine::received);
+        const std::tuple<const char*, QByteArray, int, const char*> rows[] = {
+            {"300", QByteArray(good).replace("\n20\n", "\n300\n"), 3,
+             "line 21: 300 is outside 0..255"},
+            {"empty", QByteArray(), 3, "line 1"},
+            { "silent device",
+              image(QByteArray(256, '\0')),
+              1,
+              "Communication error: nothing was verified" }};
         QTemporaryDir dir;
         const QString path = dir.filePath(u"bad.dat"_s);
-        QVERIFY(WriteTestFile(path, text));
-        for (const char* action : {"write", "verify"}) {
-            if (exitCode == 1 && action[0] == 'w')
-                continue; // the silent device is asked to verify only
-            const CliRun r = cli({"-p", line.slavePath(), "eeprom", action, path});
-            QCOMPARE(r.exitCode, exitCode);
-            QVERIFY2(r.err.contains(says), qPrintable(r.err));
-            QVERIFY(!r.out.contains(u"errori"_s));
+        for (const auto& [name, text, exitCode, says] : rows) {
+            sim::PtyLine line;
+            QString why;
+            QVERIFY2(line.start(&why), qPrintable(why));
+            QSignalSpy received(&line, &sim::PtyLine::received);
+            QVERIFY(WriteTestFile(path, text));
+            // The silent device is asked to verify only.
+            for (const char* action : {"write", "verify"}) {
+                if (exitCode == 1 && action[0] == 'w')
+                    continue;
+                const CliRun r = cli({"-p", line.slavePath(), "eeprom", action, path});
+                QVERIFY2(
+                    r.exitCode == exitCode && r.err.contains(QLatin1String(says)) &&
+                        !r.out.contains(u"errori"_s),
+                    qPrintable(u"%1 %2: %3 %4"_s.arg(name, action).arg(r.exitCode).arg(r.err)));
+            }
+            QTest::qWait(50);
+            QVERIFY2(exitCode != 3 || received.count() == 0, name);
         }
-        QTest::qWait(50);
-        if (exitCode == 3)
-            QCOMPARE(received.count(), 0);
     }
 #endif
 
     // The wiring code of the record against the editor's caption, `read`, the file's three
     // flags (2 wires at 104, 4 at 108, 3 at 112) and `show`.
-    void wires_data() {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("fileOffset");
-        QTest::newRow("default image: three-wire Pt 100") << -1 << 3 << 112;
-        QTest::newRow("code 0") << 0 << 2 << 104;
-        QTest::newRow("code 1") << 1 << 4 << 108;
-        QTest::newRow("code 2") << 2 << 3 << 112;
-    }
     void wires() {
-        QFETCH(int, code);
-        QFETCH(int, count);
-        QFETCH(int, fileOffset);
-        Patch patch;
-        if (code >= 0) // Pt 100 and 4-20 mA on both channels, this wiring
-            patch = {{4, 0x21 | code << 2}, {6, 0x01 | code << 2}};
-        Views v(3, 0x20, patch); // RSX7131B
-        QVERIFY(v.ok);
-        for (int c = 0; c < 2; ++c) {
-            const QString p = u"Channel %1 "_s.arg(c == 0 ? 'A' : 'B');
-            const int chosen = v.editor.choice(u"opt_Fili"_s, c);
-            QVERIFY(chosen >= 0);
-            QCOMPARE(v.caption(u"opt_Fili_%1"_s.arg(3 * c + chosen)), QString::number(count));
-            QCOMPARE(v.readChannel(c).value(u"wires"_s).toInt(-1), count);
-            QVERIFY(v.readLines.contains(p + u"wires: %1"_s.arg(count)));
-            for (int offset : {104, 108, 112})
-                QCOMPARE(v.flagAt(offset + 2 * c), offset == fileOffset ? -1 : 0);
-            QCOMPARE(v.showChannel(c).value(u"wires"_s).toInt(-1), count);
-            QVERIFY(v.showLines.contains(p + u"wires: %1"_s.arg(count)));
+        // The code (-1: the default image, a three-wire Pt 100), the wires, the flag set.
+        for (const auto& [code, count, fileOffset] :
+             {std::tuple{-1, 3, 112}, {0, 2, 104}, {1, 4, 108}, {2, 3, 112}}) {
+            Patch patch;
+            if (code >= 0) // Pt 100 and 4-20 mA on both channels, this wiring
+                patch = {{4, 0x21 | code << 2}, {6, 0x01 | code << 2}};
+            Views v(3, 0x20, patch); // RSX7131B
+            QVERIFY(v.ok);
+            for (int c = 0; c < 2; ++c) {
+                const QString p = u"Channel %1 "_s.arg(c == 0 ? 'A' : 'B');
+                const int chosen = v.editor.choice(u"opt_Fili"_s, c);
+                QVERIFY(chosen >= 0);
+                QCOMPARE(v.caption(u"opt_Fili_%1"_s.arg(3 * c + chosen)), QString::number(count));
+                QCOMPARE(channel(v.read, c).value(u"wires"_s).toInt(-1), count);
+                QVERIFY(v.readLines.contains(p + u"wires: %1"_s.arg(count)));
+                for (int offset : {104, 108, 112})
+                    QCOMPARE(v.flagAt(offset + 2 * c), offset == fileOffset ? -1 : 0);
+                QCOMPARE(channel(v.show, c).value(u"wires"_s).toInt(-1), count);
+                QVERIFY(v.showLines.contains(p + u"wires: %1"_s.arg(count)));
+            }
         }
     }
     // The response time (a count of steps at 28/29) as the editor shows it in tenths of a
     // second, in `read` and its text; trips only where the model has them.
-    void responseTimeAndTrips_data() {
-        QTest::addColumn<int>("model");
-        QTest::addColumn<int>("code");
-        QTest::addColumn<bool>("trips");
-        QTest::newRow("RSX7035, code 0") << 8 << 0 << false;
-        QTest::newRow("RSX7035, code 7") << 8 << 7 << false;
-        QTest::newRow("RSX7035, code 123") << 8 << 123 << false;
-        QTest::newRow("RSX5035, code 49") << 9 << 49 << false;
-        QTest::newRow("RSX7040") << 7 << -1 << true;
-    }
     void responseTimeAndTrips() {
-        QFETCH(int, model);
-        QFETCH(int, code);
-        QFETCH(bool, trips);
-        Patch patch;
-        if (code >= 0)
-            patch = {{28, code & 0xFF}, {29, code >> 8}};
-        Views v(model, 0, patch);
-        QVERIFY(v.ok);
-        if (code >= 0) {
-            const QString shown = v.editor.text(u"txt_Delay"_s, 0);
-            QVERIFY(!shown.isEmpty());
-            QCOMPARE(v.read.value(u"response_time_s"_s).toDouble(), shown.toDouble());
-            const QStringList line = v.readLines.filter(u"response_time_s: "_s);
-            QCOMPARE(line.size(), 1);
-            QCOMPARE(line[0].section(u": "_s, 1).toDouble(), shown.toDouble());
+        // RSX7035 at three codes, RSX5035, and RSX7040 (trips, its default response time).
+        const std::tuple<int, int, bool> rows[] = {
+            {8, 0, false}, {8, 7, false}, {8, 123, false}, {9, 49, false}, {7, -1, true}};
+        for (const auto& [model, code, trips] : rows) {
+            Patch patch;
+            if (code >= 0)
+                patch = {{28, code & 0xFF}, {29, code >> 8}};
+            Views v(model, 0, patch);
+            QVERIFY(v.ok);
+            if (code >= 0) {
+                const QString shown = v.editor.text(u"txt_Delay"_s, 0);
+                QVERIFY(!shown.isEmpty());
+                QCOMPARE(v.read.value(u"response_time_s"_s).toDouble(), shown.toDouble());
+                const QStringList line = v.readLines.filter(u"response_time_s: "_s);
+                QCOMPARE(line.size(), 1);
+                QCOMPARE(line[0].section(u": "_s, 1).toDouble(), shown.toDouble());
+            }
+            // Trips in read, in show and in show's text.
+            QCOMPARE((QList<bool>{channel(v.read, 0).contains(u"trip"_s),
+                                  channel(v.show, 0).contains(u"trip"_s),
+                                  !v.showLines.filter(u" trip "_s).isEmpty()}),
+                     QList<bool>(3, trips));
+            // Numbers read back as typed, without a float's tail.
+            for (const QString& line : v.showLines)
+                QVERIFY2(!line.contains(QRegularExpression(u"\\.\\d{4,}"_s)), qPrintable(line));
         }
-        QCOMPARE(v.readChannel(0).contains(u"trip"_s), trips);
-        QCOMPARE(v.showChannel(0).contains(u"trip"_s), trips);
-        QCOMPARE(!v.showLines.filter(u" trip "_s).isEmpty(), trips);
-        // Numbers read back as typed, without a float's tail.
-        for (const QString& line : v.showLines)
-            QVERIFY2(!line.contains(QRegularExpression(u"\\.\\d{4,}"_s)), qPrintable(line));
     }
     // The doubler (address 4 bit 5) and channel B. On the lettered models the bit is part of
     // the model letter: no view may call it a doubler. The single-channel models have no
@@ -651,20 +613,20 @@ private Q_SLOTS:
         QCOMPARE(inputB.isEmpty(), !channelB);
         if (on) {
             QCOMPARE(inputB, doublerText);
-            QCOMPARE(v.readChannel(1).value(u"input"_s).toString(), doublerText);
-            QCOMPARE(v.showChannel(1).value(u"input"_s).toString(), doublerText);
+            QCOMPARE(channel(v.read, 1).value(u"input"_s).toString(), doublerText);
+            QCOMPARE(channel(v.show, 1).value(u"input"_s).toString(), doublerText);
             QCOMPARE(int(v.file.at(13)), 0);
         }
         // The input side of channel B belongs to channel B's own input only.
         for (const char* name : {"txt_Input_max", "txt_Input_min", "txt_offset"})
             QCOMPARE(v.editor.text(QLatin1String(name), 1).isEmpty(), !ownChannelB);
-        for (const QJsonObject& ch : {v.readChannel(1), v.showChannel(1)})
+        for (const QJsonObject& ch : {channel(v.read, 1), channel(v.show, 1)})
             QCOMPARE(ch.contains(u"input_end"_s), ownChannelB);
         // Its output side also serves the doubler.
         const QString outEnd = v.editor.text(u"txt_Output_max"_s, 1);
         QCOMPARE(outEnd.isEmpty(), !channelB);
         QCOMPARE(v.editor.text(u"lbl_limite_out"_s, 1).isEmpty(), !channelB);
-        for (const QJsonObject& ch : {v.readChannel(1), v.showChannel(1)})
+        for (const QJsonObject& ch : {channel(v.read, 1), channel(v.show, 1)})
             QVERIFY(!channelB || ch.value(u"output_end"_s).toDouble() == outEnd.toDouble());
         if (!channelB) {
             // Nothing of the unused channel reaches the file.
