@@ -33,8 +33,7 @@ private Q_SLOTS:
             Session s(model);
             s.demo->device()->setSwitchBytes(bytes);
             auto* view = s.panel()->cmd_modo[2];
-            QVERIFY(view->isEnabled());
-            QVERIFY(!s.window->switchSubWindow()->isVisible());
+            QVERIFY(view->isEnabled() && !s.window->switchSubWindow()->isVisible());
             view->click();
             QVERIFY(s.window->switchSubWindow()->isVisible());
             QVERIFY(s.open()); // opening the port reads the device, switches included
@@ -54,8 +53,7 @@ private Q_SLOTS:
                 w->lst_zero->setCurrentRow(0);
                 w->lst_span->setCurrentRow(0);
                 QCOMPARE(w->guide().bytes(), (switches::SwitchBytes{72, 2, 0}));
-                QVERIFY(!w->dip->isOn(2, 0));
-                QVERIFY(!w->dip->isOn(1, 2));
+                QVERIFY(!w->dip->isOn(2, 0) && !w->dip->isOn(1, 2));
                 QCOMPARE(w->check->text(), QStringLiteral("OK"));
             }
             view->click();
@@ -66,7 +64,8 @@ private Q_SLOTS:
     }
 
     // The banks a measurement reads at its start reach the switch window; the window's own
-    // Read reads them again.
+    // Read reads them again. A start refused because another command is waiting leaves the
+    // measurement window idle again, not running.
     void measurementAndReadShowSwitches() {
         Session s(QStringLiteral("RSX7030"));
         QVERIFY(s.open());
@@ -86,31 +85,20 @@ private Q_SLOTS:
         w->cmd_read->click();
         QCOMPARE(s.count("$D"), reads + 1);
         QCOMPARE(w->guide().bytes(), (switches::SwitchBytes{0x48, 0x0E, 0x05}));
-    }
-
-    // Start refused because another command is waiting: the measurement window is idle
-    // again, not left running.
-    void startRefusedWhenBusy() {
-        Session s(QStringLiteral("RSX7030"));
-        QVERIFY(s.open());
-        gui::FrmMisura* m = s.window->measureWindow();
         s.demo->device()->injectFault({sim::Fault::Kind::DelayedReply, "$V", 0, 1, 300});
         QTimer::singleShot(50, m, [m] { m->Cmd_StartRead->click(); });
         s.state.link.ReadIdentity();
         QVERIFY(!m->running());
-        QVERIFY(m->Cmd_StartRead->isEnabled());
-        QVERIFY(!m->Cmd_StopRead->isEnabled());
+        QVERIFY(m->Cmd_StartRead->isEnabled() && !m->Cmd_StopRead->isEnabled());
     }
 
     void wizard() {
         Session s;
         s.panel()->cmd_modo[2]->click();
         gui::FrmSwitch* w = s.window->switchWindow();
-        QVERIFY(w->aiuto_switch->isVisible());
-        QVERIFY(!w->aiuto_modello->isVisible());
+        QVERIFY(w->aiuto_switch->isVisible() && !w->aiuto_modello->isVisible());
         w->aiuto_switch->click();
-        QVERIFY(w->aiuto_modello->isVisible());
-        QVERIFY(w->close_aiuto_switch->isVisible());
+        QVERIFY(w->aiuto_modello->isVisible() && w->close_aiuto_switch->isVisible());
         QCOMPARE(w->aiuto_modello->count(), 17);
         QCOMPARE(w->aiuto_modello->itemText(0), QStringLiteral("Seleziona dispositivo"));
         w->aiuto_modello->setCurrentIndex(w->aiuto_modello->findText(QStringLiteral("RSX 7030")));

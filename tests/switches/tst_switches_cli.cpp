@@ -7,6 +7,8 @@
 #include <QJsonObject>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QJsonObject runJson(const QStringList& args, int* exitCode) {
@@ -47,12 +49,11 @@ private Q_SLOTS:
             QCOMPARE(rc, 0);
             QStringList banks;
             for (int i = 0; i < 3; ++i) {
-                banks << QString::number(computed.value(QStringLiteral("S%1").arg(i)).toInt());
+                banks << QString::number(computed.value(u"S%1"_s.arg(i)).toInt());
                 if (bytes[i] >= 0)
                     QCOMPARE(banks.last().toInt(), bytes[i]);
             }
-            const CliSim sim(QLatin1String(model),
-                             {QStringLiteral("--switches"), banks.join(u',')});
+            const CliSim sim(QLatin1String(model), {u"--switches"_s, banks.join(u',')});
             QVERIFY(!sim.port.isEmpty());
             const QJsonObject read = runJson({"-p", sim.port, "switches", "--json"}, &rc);
             QCOMPARE(rc, 0);
@@ -74,36 +75,31 @@ private Q_SLOTS:
     void deviceMeaning() {
         // The model and its banks; each channel's input name and unit; channel A's output
         // ("" the record's), its span value (0 none), and the option's meaning ("" none).
-        const struct {
-            const char *model, *banks;
-            QStringList inputs;
-            const char* meaning;
-        } rows[] = {{"RSX7030", "104,122,10", {"Tc K", "°C", "Tc K", "°C"}, "4-20 mA|190|Int"},
-                    {"RSX7132D", "4,21,0", {"10 V", "V", "20 mA", "mA"}, "|0|Reverse"},
-                    {"RSX7040", "0,74,6", {"TTL", "Hz"}, "4-20 mA|5|"}};
-        for (const auto& row : rows) {
+        const std::tuple<const char*, const char*, QStringList, const char*> rows[] = {
+            {"RSX7030", "104,122,10", {"Tc K", "°C", "Tc K", "°C"}, "4-20 mA|190|Int"},
+            {"RSX7132D", "4,21,0", {"10 V", "V", "20 mA", "mA"}, "|0|Reverse"},
+            {"RSX7040", "0,74,6", {"TTL", "Hz"}, "4-20 mA|5|"}};
+        for (const auto& [model, banks, inputs, meaning] : rows) {
             int rc = -1;
             const QJsonObject o =
-                runJson({"--demo", row.model, "--switches", row.banks, "switches", "--json"}, &rc);
+                runJson({"--demo", model, "--switches", banks, "switches", "--json"}, &rc);
             QCOMPARE(rc, 0);
             const QJsonArray channels = at(o, "channels").toArray();
-            QStringList inputs;
+            QStringList shown;
             for (const auto& c : channels)
-                inputs << at(c.toObject(), "input.name").toString()
-                       << at(c.toObject(), "input.unit").toString();
-            QCOMPARE(inputs, row.inputs);
+                shown << at(c.toObject(), "input.name").toString()
+                      << at(c.toObject(), "input.unit").toString();
+            QCOMPARE(shown, inputs);
             const QJsonObject a = channels[0].toObject();
-            QCOMPARE(QStringLiteral("%1|%2|%3")
-                         .arg(at(a, "output.name").toString())
+            QCOMPARE(u"%1|%2|%3"_s.arg(at(a, "output.name").toString())
                          .arg(at(a, "span.value").toDouble())
                          .arg(at(o, "option.meaning").toString()),
-                     QLatin1String(row.meaning));
+                     QLatin1String(meaning));
             // `read` tells the same beside the record, marked as set by the switches.
-            const CliRun r = cli({"--demo", row.model, "--switches", row.banks, "read"});
+            const CliRun r = cli({"--demo", model, "--switches", banks, "read"});
             QCOMPARE(r.exitCode, 0);
-            QVERIFY2(r.out.contains(QStringLiteral("switches A: ") + row.inputs[0]),
-                     qPrintable(r.out));
-            QVERIFY(r.out.contains(QStringLiteral("(set by the DIP switches)")));
+            QVERIFY2(r.out.contains(u"switches A: "_s + inputs[0]), qPrintable(r.out));
+            QVERIFY(r.out.contains(u"(set by the DIP switches)"_s));
         }
     }
 };

@@ -108,22 +108,18 @@ private Q_SLOTS:
             .input = 8, .output = 1, .outputB = 2, .span = 3, .zero = 5, .option = 0};
         const Selections f{.input = 2, .output = 3, .span = 1, .multiplier = 1};
         // The model, whether the wizard encodes, the selections and the banks S0, S1, S2.
+        // "Pt 100" on the B model is switch value 3 (codes counted from 16); the C model's
+        // 300 kΩ range shares switch value 3 with code 18; RSX7035 "Res500": codes from 16 set
+        // bit 0 of SW2, option bit 1 for 3-wire.
+        const Selections pt100{.input = 18, .output = 1, .span = 7, .zero = 2};
+        const Selections res500{.input = 17, .span = 2, .zero = 1, .option = 1};
         const std::tuple<const char*, bool, Selections, QList<int>> rows[] = {
             {"RSX7030", false, a, {72, 14, 5}},
             {"RSX7040", false, f, {0, 65, 14}},
             {"RSX7040", true, f, {14, 65, 14}},
-            // "Pt 100" on the B model is switch value 3 (codes counted from 16).
-            {"RSX7031B",
-             false,
-             {.input = 18, .output = 1, .span = 7, .zero = 2},
-             {0x20 | 3, 7 | 64, 0}},
-            // The C model's 300 kΩ range shares switch value 3 with code 18.
+            {"RSX7031B", false, pt100, {0x20 | 3, 7 | 64, 0}},
             {"RSX7031C", false, {.input = input_code::Res300K}, {3, 0, 0}},
-            // RSX7035 "Res500": codes from 16 set bit 0 of SW2; option bit 1 for 3-wire.
-            {"RSX7035",
-             false,
-             {.input = 17, .span = 2, .zero = 1, .option = 1},
-             {0x10 | 1, 1 | 2 | 8, 0}}};
+            {"RSX7035", false, res500, {0x10 | 1, 1 | 2 | 8, 0}}};
         Catalogue catalogue;
         for (const auto& [model, wizard, selections, bytes] : rows) {
             DeviceIdentity id = modelId(model);
@@ -227,40 +223,36 @@ private Q_SLOTS:
         // The kind, position, the answer in the input box ("!" Cancel, nullptr not asked) and
         // to the question (1 Ok, 0 Cancel, -1 not asked), the outcome, the address with the
         // low and high byte written, and the question asked.
-        const struct {
-            const char* name;
-            Kind kind;
-            int position;
-            const char* answer;
-            int okCancel;
-            Outcome outcome;
-            const char *written, *question;
-        } rows[] = {
-            // Tc K, one decimal: 250.5 °C is 2505 = 0x09C9, low byte first at 132 + 4 (k-1) + 20.
-            {"span k=1", S, 1, "250.5", -1, W, "\x84\xC9\x09", ""},
-            {"zero k=3", Z, 3, "-20", -1, W, "\x8E\x38\xFF", ""},
-            {"over max, Ok", Z, 1, "1400", 1, W, "\x86\xB0\x36", "input value MAX exceeds limits"},
-            {"under min, Cancel", S, 2, "20", 0, C, "", "input value MIN exceeds limits"},
-            {"empty", S, 1, "", -1, C, "", ""},
-            {"box cancelled", S, 1, "!", -1, C, "", ""},
-            {"not a number", S, 1, "abc", -1, C, "",
-             "The value entered is not a number: nothing was written."},
-            // Position 40 would wrap past address 255 onto the configuration record.
-            {"past the last address", S, 40, nullptr, -1, Outcome::Refused, "",
-             "This position has no default value in the device."}};
-        for (const auto& row : rows) {
+        const std::tuple<const char*, Kind, int, const char*, int, Outcome, const char*,
+                         const char*>
+            rows[] = {// Tc K, one decimal: 250.5 °C is 2505 = 0x09C9, low byte first at 132 + 4
+                      // (k-1) + 20.
+                      {"span k=1", S, 1, "250.5", -1, W, "\x84\xC9\x09", ""},
+                      {"zero k=3", Z, 3, "-20", -1, W, "\x8E\x38\xFF", ""},
+                      {"over max, Ok", Z, 1, "1400", 1, W, "\x86\xB0\x36",
+                       "input value MAX exceeds limits"},
+                      {"under min, Cancel", S, 2, "20", 0, C, "", "input value MIN exceeds limits"},
+                      {"empty", S, 1, "", -1, C, "", ""},
+                      {"box cancelled", S, 1, "!", -1, C, "", ""},
+                      {"not a number", S, 1, "abc", -1, C, "",
+                       "The value entered is not a number: nothing was written."},
+                      // Position 40 would wrap past address 255 onto the configuration record.
+                      {"past the last address", S, 40, nullptr, -1, Outcome::Refused, "",
+                       "This position has no default value in the device."}};
+        for (const auto& [name, kind, position, answer, okCancel, outcome, bytes, question] :
+             rows) {
             GuideBench b("RSX7030", QByteArray("\x08\x00\x00\x00", 4));
             b.guide.setSelections(Selections{.input = 8}); // Tc K
-            if (row.answer)
-                b.prompter.pushInput(qstrcmp(row.answer, "!") ? QString(row.answer) : QString());
-            if (row.okCancel >= 0)
-                b.prompter.push(row.okCancel ? Answer::Ok : Answer::Cancel);
+            if (answer)
+                b.prompter.pushInput(qstrcmp(answer, "!") ? QString(answer) : QString());
+            if (okCancel >= 0)
+                b.prompter.push(okCancel ? Answer::Ok : Answer::Cancel);
             b.device.clearCommandLog();
-            QVERIFY2(b.guide.enterDefault(row.kind, row.position, 1) == row.outcome, row.name);
+            QVERIFY2(b.guide.enterDefault(kind, position, 1) == outcome, name);
             const QList<QByteArray> w = b.writes();
-            const QByteArray written(row.written);
+            const QByteArray written(bytes);
             if (written.isEmpty()) {
-                QVERIFY2(w.isEmpty() && b.count("$S") == 0, row.name);
+                QVERIFY2(w.isEmpty() && b.count("$S") == 0, name);
             } else {
                 const int address = quint8(written[0]);
                 QCOMPARE(w, (QList<QByteArray>{
@@ -273,10 +265,10 @@ private Q_SLOTS:
                 QCOMPARE(b.guide.deviceTable().size(), 80);
             }
             QStringList asked;
-            if (row.answer)
-                asked << (row.kind == Kind::Span ? "Enter Span Default" : "Enter Zero Default");
-            if (*row.question)
-                asked << row.question;
+            if (answer)
+                asked << (kind == Kind::Span ? "Enter Span Default" : "Enter Zero Default");
+            if (*question)
+                asked << question;
             QCOMPARE(b.prompter.texts(), asked);
         }
     }
