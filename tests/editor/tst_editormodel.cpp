@@ -37,24 +37,19 @@ QString finding(const char* channel, const char* what, const char* markers) {
     return *markers ? u"Channel %1: %2 %3 exceeds limits"_s.arg(channel, what, markers) : QString();
 }
 
-// Values typed into one channel (channel B on the frequency model 7), after switching it to
-// °F if asked: input min and max, or trip high, low and delay; then the expected markers.
-struct Typed {
-    int modelByte;
-    const char* input;
-    bool fahrenheit;
-    const char *a, *b, *delay; // delay nullptr: an input range
-    const char* markers;
-};
-
 } // namespace
 
 class TestEditorModel : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // Values typed into one channel (channel B on the frequency model 7), after switching it to
+    // °F if asked: input min and max, or trip high, low and delay (nullptr: an input range);
+    // then the expected markers.
     void rangesAndTrips() {
         // clang-format off
-        for (const Typed& k : {Typed{2, "Tc J", false, "0", "1300", nullptr, "(MAX)"},
+        const std::tuple<int, const char*, bool, const char*, const char*, const char*,
+                         const char*> rows[] = {
+                 {2, "Tc J", false, "0", "1300", nullptr, "(MAX)"},
                  {2, "Tc J", false, "0", "50", nullptr, "(SPAN)"},
                  {2, "Tc J", false, "0", "600", nullptr, ""},
                  {2, "Tc J", false, "-300", "-250", nullptr, "(MIN) (SPAN)"},
@@ -76,25 +71,24 @@ private Q_SLOTS:
                  {0, "Tc J", true, "100", "80", "1", "(Diff<21.92)"},
                  {0, "Tc K", false, "800", "780", "2", ""},
                  {7, "Freq", false, "25000", "10", "1", "(Hi>20000)"},
-                 {7, "Freq", false, "1000", "0", "1", "(Lo<0.1)"}})
+                 {7, "Freq", false, "1000", "0", "1", "(Lo<0.1)"}};
         // clang-format on
-        {
-            const int c = k.modelByte == 7 ? 1 : 0;
-            Editor e{k.modelByte};
-            e.sane(c, k.input, "0");
-            if (k.fahrenheit)
+        for (const auto& [modelByte, input, fahrenheit, a, b, delay, markers] : rows) {
+            const int c = modelByte == 7 ? 1 : 0;
+            Editor e{modelByte};
+            e.sane(c, input, "0");
+            if (fahrenheit)
                 e.m.click("opt_gradi_far", c);
-            e.set(k.delay ? "txt_soglia_H" : "txt_Input_min", c, k.a);
-            e.set(k.delay ? "txt_soglia_L" : "txt_Input_max", c, k.b);
-            if (k.delay)
-                e.set("txt_soglia_Delay", c, k.delay);
+            e.set(delay ? "txt_soglia_H" : "txt_Input_min", c, a);
+            e.set(delay ? "txt_soglia_L" : "txt_Input_max", c, b);
+            if (delay)
+                e.set("txt_soglia_Delay", c, delay);
             const LimitChecks checks(e.m, e.texts);
-            QVERIFY(!k.delay || checks.checksTrips(c));
+            QVERIFY(!delay || checks.checksTrips(c));
             // The row named on both sides, for the failure message.
-            const QString row =
-                u"%1%2 %3..%4: "_s.arg(k.input, k.fahrenheit ? " °F" : "", k.b, k.a);
-            QCOMPARE(row + (k.delay ? checks.tripMessage(c) : checks.inputMessage(c)),
-                     row + finding(c ? "B" : "A", k.delay ? "Trips" : "input value", k.markers));
+            const QString row = u"%1%2 %3..%4: "_s.arg(input, fahrenheit ? " °F" : "", b, a);
+            QCOMPARE(row + (delay ? checks.tripMessage(c) : checks.inputMessage(c)),
+                     row + finding(c ? "B" : "A", delay ? "Trips" : "input value", markers));
         }
     }
 
