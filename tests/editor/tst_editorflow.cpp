@@ -49,11 +49,9 @@ private Q_SLOTS:
     // so it is refused as incompatible, not as a swapped device. On this switch-configured
     // model the read takes the switch banks too: their "$D" failing fails the read as well.
     void refusals() {
-        const std::tuple<int, bool, const char*> rows[] = {{12, false, "$R"},
-                                                           {13, false, "$R"},
-                                                           {11, true, "$R"},
-                                                           {13, true, "$R"},
-                                                           {12, false, "$D"}};
+        // The family answering, whether it is a write, the command that then fails.
+        const std::tuple<int, int, const char*> rows[] = {
+            {12, 0, "$R"}, {13, 0, "$R"}, {11, 1, "$R"}, {13, 1, "$R"}, {12, 0, "$D"}};
         for (const auto& [family, write, failing] : rows) {
             Bench b(3);
             DeviceIdentity id = b.device.identity();
@@ -110,30 +108,24 @@ private Q_SLOTS:
     void writeChecks() {
         using O = EditorOutcome;
         const Answer ok = Answer::Ok, cancel = Answer::Cancel;
-        const struct {
-            const char* name;
-            int modelByte;
-            const char* control; // "opt_": a choice
-            int element;
-            const char* text;
-            Answer answer;
-            EditorOutcome outcome;
-            const char* prompt;
-        } rows[] = {
-            {"cancel input", 3, "txt_Input_max", 0, "900", cancel, O::Cancelled,
-             "Channel A: input value (MAX) exceeds limits"},
-            {"cancel output", 3, "txt_Output_max", 0, "21", cancel, O::Cancelled,
-             "Channel A: output value (MAX) exceeds limits"},
-            {"cancel offset", 3, "txt_offset", 0, "12.6", cancel, O::Cancelled,
-             "Channel A: CJC Offset exceeds limits"},
-            {"OK writes as typed", 2, "txt_Input_max", 1, "1250", ok, O::Done,
-             "Channel B: input value (MAX) exceeds limits"},
-            {"overflow", 3, "txt_Output_max", 0, "1e999", ok, O::DataError,
-             "Error: check configuration data"},
-            {"wrong CJC", 2, "opt_CJC", 0, "0", ok, O::WrongCjc,
-             "Wrong configuration: Channel A input must be a Thermocouple with Internal CJC"}};
-        for (const auto& row : rows) {
-            Bench b(row.modelByte);
+        // The edit ("opt_": a choice), the answer to every question, the outcome and the prompt.
+        const std::tuple<const char*, int, const char*, int, const char*, Answer, O, const char*>
+            rows[] = {
+                {"cancel input", 3, "txt_Input_max", 0, "900", cancel, O::Cancelled,
+                 "Channel A: input value (MAX) exceeds limits"},
+                {"cancel output", 3, "txt_Output_max", 0, "21", cancel, O::Cancelled,
+                 "Channel A: output value (MAX) exceeds limits"},
+                {"cancel offset", 3, "txt_offset", 0, "12.6", cancel, O::Cancelled,
+                 "Channel A: CJC Offset exceeds limits"},
+                {"OK writes as typed", 2, "txt_Input_max", 1, "1250", ok, O::Done,
+                 "Channel B: input value (MAX) exceeds limits"},
+                {"overflow", 3, "txt_Output_max", 0, "1e999", ok, O::DataError,
+                 "Error: check configuration data"},
+                {"wrong CJC", 2, "opt_CJC", 0, "0", ok, O::WrongCjc,
+                 "Wrong configuration: Channel A input must be a Thermocouple with Internal CJC"}};
+        for (const auto& [name, modelByte, control, element, text, answer, outcome, prompt] :
+             rows) {
+            Bench b(modelByte);
             QSignalSpy identified(&b.editor, &ConfigEditor::deviceIdentified);
             QCOMPARE(b.editor.ReadEprom(), O::Done);
             QCOMPARE(identified.count(), 1);
@@ -141,20 +133,20 @@ private Q_SLOTS:
             QVERIFY(b.prompter.questions().isEmpty());
             const QByteArray image = b.device.bank(0);
             b.device.clearCommandLog();
-            if (QByteArray(row.control).startsWith("opt_"))
-                b.model.choose(row.control, row.element, QByteArray(row.text).toInt());
+            if (QByteArray(control).startsWith("opt_"))
+                b.model.choose(control, element, QByteArray(text).toInt());
             else
-                b.model.setText(row.control, row.element, row.text);
-            b.prompter.setFallback(row.answer);
-            QVERIFY2(b.editor.WriteEprom() == row.outcome, row.name);
-            QCOMPARE(b.prompter.texts(), QStringList{row.prompt});
-            if (row.outcome == O::Done) {
+                b.model.setText(control, element, text);
+            b.prompter.setFallback(answer);
+            QVERIFY2(b.editor.WriteEprom() == outcome, name);
+            QCOMPARE(b.prompter.texts(), QStringList{prompt});
+            if (outcome == O::Done) {
                 QCOMPARE(quint8(b.device.memory(0, 12)) | b.device.memory(0, 13) << 8, 12500);
             } else {
                 QCOMPARE(b.writes(), 0);
                 QCOMPARE(b.device.bank(0), image);
             }
-            if (row.answer == cancel)
+            if (answer == cancel)
                 QCOMPARE(b.prompter.questions().first().buttons, Prompter::Buttons::OkCancel);
         }
     }
