@@ -7,6 +7,7 @@
 #include "configfiles.h"
 #include "editormodel.h"
 #include "limitchecks.h"
+#include "offlineeditor.h"
 #include "record.h"
 #include "simbench.h"
 #include "testfiles.h"
@@ -40,15 +41,11 @@ QString shown(const EditorModel& e, const QString& controls) {
     return out.join(u'|');
 }
 
-struct Bench {
-    explicit Bench(std::uint8_t modelByte)
-        : editor(catalogue, texts), files(editor, identity, texts, prompter) {
-        texts.setLanguage(Texts::English);
-        identity.ModelByte = modelByte;
+// The editor for one model byte with no device behind it, and its file functions.
+struct Bench : OfflineEditor {
+    explicit Bench(int modelByte)
+        : OfflineEditor(modelByte), identity(m.identity()), files(m, identity, texts, prompter) {
         identity.IdByte3 = 4;
-        catalogue.Init(identity);
-        catalogue.UpdateAfterRead(identity);
-        editor.setIdentity(identity);
     }
     QString path(const char* name) const { return dir.filePath(QLatin1String(name)); }
     QByteArray bytes(const char* name) const { return ReadTestFile(path(name)); }
@@ -67,10 +64,8 @@ struct Bench {
 
     QTemporaryDir dir;
     DeviceIdentity identity;
-    Texts texts;
-    Catalogue catalogue;
     ScriptedPrompter prompter;
-    EditorModel editor;
+    EditorModel& editor = m;
     ConfigFiles files;
 };
 
@@ -95,19 +90,20 @@ QList<int> wrongAt(const QByteArray& f, std::span<const At> want) {
     return out;
 }
 
+// Types "control[:element]=text|..." into the editor.
+void type(EditorModel& e, const QString& edits) {
+    for (const QString& edit : edits.split(u'|')) {
+        const QString control = edit.section(u'=', 0, 0);
+        e.setText(control.section(u':', 0, 0), control.section(u':', 1).toInt(),
+                  edit.section(u'=', 1));
+    }
+}
+
 // A two-channel RTD configuration typed into the editor.
 void typeRtdConfiguration(EditorModel& e) {
-    const struct {
-        const char* name;
-        int element;
-        const char* text;
-    } edits[] = {
-        {"cmb_Prog_In", 0, "Pt 100"},   {"txt_Input_min", 0, "-50"},   {"txt_Input_max", 0, "150"},
-        {"cmb_Prog_Out", 0, "4-20 mA"}, {"cmb_Prog_In", 1, "Ni 100"},  {"txt_Input_min", 1, "0"},
-        {"txt_Input_max", 1, "100"},    {"cmb_Prog_Out", 1, "0-10 V"}, {"txt_offset", 0, "1.5"},
-        {"txt_offset", 1, "-2.5"},      {"cmb_OverRange", 1, "±10%"}};
-    for (const auto& edit : edits)
-        e.setText(QString::fromLatin1(edit.name), edit.element, QString::fromUtf8(edit.text));
+    type(e, u"cmb_Prog_In=Pt 100|txt_Input_min=-50|txt_Input_max=150|cmb_Prog_Out=4-20 mA|"
+            u"cmb_Prog_In:1=Ni 100|txt_Input_min:1=0|txt_Input_max:1=100|cmb_Prog_Out:1=0-10 V|"
+            u"txt_offset=1.5|txt_offset:1=-2.5|cmb_OverRange:1=±10%"_s);
     e.choose(u"opt_Fili"_s, 0, 2);
     e.choose(u"opt_Fili"_s, 1, 1);
 }
@@ -137,12 +133,6 @@ ConfigFileRecord sample() {
     r.physicalInputEndA = 1.25, r.physicalOutputStartB = 8.25;
     r.mathOperator = {2, 7}, r.optionValue = {12.0, 200.0}, r.highSpeed = 2, r.doubler = 1;
     return r;
-}
-
-QString writeFile(const QTemporaryDir& dir, const QByteArray& content,
-                  const QString& name = u"f.VNT"_s) {
-    WriteTestFile(dir.filePath(name), content);
-    return dir.filePath(name);
 }
 
 ConfigFileRecord record(int which) {
@@ -199,18 +189,7 @@ QStringList findings(const Station& s) {
     return out;
 }
 
-// A type the connected model does not offer, written into a file: the model, whether it is
-// the output, the type's code and how a message names it.
-struct NotOffered {
-    int model;
-    bool output;
-    int code;
-    const char* named;
-};
-
 } // namespace
-
-Q_DECLARE_METATYPE(NotOffered)
 
 class TestConfigFiles : public QObject {
     Q_OBJECT
@@ -253,33 +232,27 @@ private Q_SLOTS:
         const QString d = u"File not compatible with the device connected"_s;
         const auto ok = Answer::Ok, cancel = Answer::Cancel;
         // The file's model, version and IdByte3, the answers, the questions, loaded or not.
-        const struct {
-            int model;
-            double version;
-            int idByte3;
-            QList<Answer> answers;
-            QStringList asked;
-            bool loaded;
-        } rows[] = {{3, 2.7, 9, {}, {}, true}, // other IdByte3, no question
-                    {3, 2.5, 4, {ok}, {v}, true},
-                    {3, 2.5, 4, {cancel}, {v}, false},
-                    {2, 2.7, 4, {cancel}, {d}, false},
-                    {2, 2.5, 4, {ok, cancel}, {v, d}, false}};
-        for (const auto& row : rows) {
+        const std::tuple<int, double, int, QList<Answer>, QStringList, bool> rows[] = {
+            {3, 2.7, 9, {}, {}, true}, // other IdByte3, no question
+            {3, 2.5, 4, {ok}, {v}, true},
+            {3, 2.5, 4, {cancel}, {v}, false},
+            {2, 2.7, 4, {cancel}, {d}, false},
+            {2, 2.5, 4, {ok, cancel}, {v, d}, false}};
+        for (const auto& [model, version, idByte3, answers, asked, loaded] : rows) {
             Bench source(3);
-            const QString path = patchedFile(source, [&](ConfigFileRecord& rec) {
-                rec.modelByte = std::uint8_t(row.model);
-                rec.version = row.version;
-                rec.idByte3 = std::uint8_t(row.idByte3);
-            });
-            QVERIFY(!path.isEmpty());
+            const QString path =
+                patchedFile(source, [m = model, ver = version, id = idByte3](auto& rec) {
+                    rec.modelByte = std::uint8_t(m);
+                    rec.version = ver;
+                    rec.idByte3 = std::uint8_t(id);
+                });
             Bench b(3);
-            for (Answer a : row.answers)
+            for (Answer a : answers)
                 b.prompter.push(a);
             const auto before = b.snapshot();
-            QCOMPARE(b.files.openFrom(path), row.loaded ? Outcome::Done : Outcome::Cancelled);
-            QCOMPARE(b.prompter.texts(), row.asked);
-            if (row.loaded)
+            QCOMPARE(b.files.openFrom(path), loaded ? Outcome::Done : Outcome::Cancelled);
+            QCOMPARE(b.prompter.texts(), asked);
+            if (loaded)
                 QCOMPARE(b.editor.text(u"cmb_Prog_In"_s, 0), u"Pt 100"_s);
             else
                 QVERIFY(b.snapshot() == before);
@@ -356,19 +329,17 @@ private Q_SLOTS:
 
     void fahrenheitChannelsShowConvertedValues() {
         Bench b(3);
-        typeRtdConfiguration(b.editor);
-        QCOMPARE(b.files.saveTo(b.path("f.VNT")), Outcome::Done);
+        const QString path = patchedFile(b, [](ConfigFileRecord&) {});
         Bench other(3);
         other.editor.setText(u"cmb_Prog_In"_s, 0, u"Pt 100"_s);
         other.editor.click(u"opt_gradi_far"_s, 0);
         QVERIFY(other.editor.showsFahrenheit(0));
-        QCOMPARE(other.files.openFrom(b.path("f.VNT")), Outcome::Done);
+        QCOMPARE(other.files.openFrom(path), Outcome::Done);
         QCOMPARE(shown(other.editor, u"txt_Input_max txt_Input_min txt_offset"_s),
                  u"302|-58|2.7"_s);
         // Saved again, the file holds Celsius as before.
-        const QByteArray f = other.saved("f2.VNT");
-        QCOMPARE(at(f, 14), 150.0);
-        QCOMPARE(at(f, 88), 1.5);
+        const At want[] = {{14, 'd', 150}, {88, 'd', 1.5}};
+        QCOMPARE(wrongAt(other.saved("f2.VNT"), want), QList<int>());
     }
 
     void dialogs() {
@@ -399,8 +370,9 @@ private Q_SLOTS:
         QVERIFY(b.prompter.questions().first().text.contains(QLatin1String("not saved")));
     }
 
-    // The ".VNT" record: fields at their offsets, little-endian, every field around a boundary.
-    void offsets() {
+    // The ".VNT" record: fields at their offsets, little-endian, every field around a boundary;
+    // the same record back from a file.
+    void offsetsAndRoundTrip() {
         const At want[] = {{0, 'd', 2.7},  {8, 'b', 68},    {9, 'b', 12},     {11, 'b', 51},
                            {13, 'b', 20},  {14, 'd', 150},  {38, 'd', -200},  {47, 'b', 2},
                            {64, 'd', 4},   {86, 'i', -1},   {96, 'd', -2.5},  {108, 'i', -1},
@@ -408,9 +380,7 @@ private Q_SLOTS:
                            {184, 'i', -1}, {192, 'd', 7},   {208, 'd', 1.25}, {264, 'd', 8.25},
                            {273, 'b', 7},  {282, 'd', 200}, {290, 'b', 2},    {291, 'b', 1}};
         QCOMPARE(wrongAt(sample().toBytes(), want), QList<int>());
-    }
-
-    void roundTripThroughFile() {
+        // Through a file and back.
         QTemporaryDir dir;
         const QString path = dir.filePath(u"a.VNT"_s);
         QString error;
@@ -426,8 +396,9 @@ private Q_SLOTS:
         QCOMPARE(r->toBytes(), hostile);
     }
 
-    // The reasons are in the language of the interface.
-    void refusesWhatIsNotARecord() {
+    // Files that are no record, cannot be opened or cannot be written: the reasons are in the
+    // language of the interface.
+    void refusalsSayWhy() {
         const std::tuple<Texts::Language, QByteArray, QString> rows[] = {
             {Texts::English, QByteArray(),
              "f.VNT is not a configuration file: it holds 0 bytes instead of 292."},
@@ -438,34 +409,25 @@ private Q_SLOTS:
         for (const auto& [language, content, message] : rows) {
             Texts texts;
             texts.setLanguage(language);
+            const bool en = language == Texts::English;
             QTemporaryDir dir;
             QString error;
-            QVERIFY(!ConfigFileRecord::load(writeFile(dir, content), texts, &error));
-            QVERIFY2(error.contains(message), qPrintable(error));
-            QVERIFY(!ConfigFileRecord::load(u"/nonexistent/x.VNT"_s, texts, &error));
-            QVERIFY2(error.startsWith(QString(language == Texts::English ? "Cannot open"
-                                                                         : "Impossibile aprire") +
-                                      " /nonexistent/x.VNT: "),
-                     qPrintable(error));
             // A name that looks like a placeholder is still the name.
-            QVERIFY(
-                !ConfigFileRecord::load(writeFile(dir, content, u"50%2%1.VNT"_s), texts, &error));
-            QVERIFY2(error.startsWith(u"50%2%1.VNT "_s), qPrintable(error));
-        }
-    }
-
-    void failedSaveReports() {
-        for (Texts::Language language : {Texts::English, Texts::Italian}) {
-            Texts texts;
-            texts.setLanguage(language);
-            QTemporaryDir dir;
-            QString error;
+            for (const QString& name : {u"f.VNT"_s, u"50%2%1.VNT"_s}) {
+                QVERIFY(WriteTestFile(dir.filePath(name), content));
+                QVERIFY(!ConfigFileRecord::load(dir.filePath(name), texts, &error));
+                QVERIFY2(error.startsWith(name + u' ') &&
+                             error.contains(QString(message).replace(u"f.VNT"_s, name)),
+                         qPrintable(error));
+            }
+            QVERIFY(!ConfigFileRecord::load(u"/nonexistent/x.VNT"_s, texts, &error));
+            QVERIFY2(error.startsWith(en ? "Cannot open /nonexistent/x.VNT: "
+                                         : "Impossibile aprire /nonexistent/x.VNT: "),
+                     qPrintable(error));
             const QString missing = dir.filePath(u"no/such/folder/c.VNT"_s);
             QVERIFY(!sample().save(missing, texts, &error));
             QVERIFY2(
-                error.startsWith(QString(language == Texts::English ? "Cannot write "
-                                                                    : "Impossibile scrivere ") +
-                                 missing + u':'),
+                error.startsWith((en ? "Cannot write " : "Impossibile scrivere ") + missing + u':'),
                 qPrintable(error));
             // A directory in the way of the file: the save fails and the directory stays.
             const QString blocked = dir.filePath(u"d.VNT"_s);
@@ -489,8 +451,7 @@ private Q_SLOTS:
         for (int round = 0; round < 40; ++round) {
             QProcess child;
             child.start(QCoreApplication::applicationFilePath(), {u"--save-loop"_s, path});
-            QVERIFY(child.waitForStarted(5000));
-            QVERIFY(child.waitForReadyRead(5000));
+            QVERIFY(child.waitForStarted(5000) && child.waitForReadyRead(5000));
             QTest::qSleep(int(random.bounded(1, 25))); // somewhere inside some save
             child.kill();                              // SIGKILL: no chance to tidy up
             QVERIFY(child.waitForFinished(5000));
@@ -504,121 +465,114 @@ private Q_SLOTS:
     }
 
     // A configuration saved from one simulated device and loaded into another of the same model
-    // leaves the second one configured like the first.
-    void saveThenLoadIntoAnotherDevice() {
-        Station a(3);
-        const QString path = a.path("rtd.VNT");
-        QCOMPARE(a.config.ReadEprom(), EditorOutcome::Done);
-        a.editor.setText(u"cmb_Prog_In"_s, 0, u"Pt 1K"_s);
-        a.editor.setText(u"txt_Input_min"_s, 0, u"-20"_s);
-        a.editor.setText(u"txt_Input_max"_s, 0, u"120"_s);
-        a.editor.setText(u"txt_offset"_s, 1, u"-1.2"_s);
-        a.editor.choose(u"opt_Break"_s, 1, 1);
-        a.prompter.setFallback(Answer::Ok);
-        QCOMPARE(a.config.WriteEprom(), EditorOutcome::Done);
-        QCOMPARE(a.files.saveTo(path), Outcome::Done);
-
-        Station b(3);
-        QCOMPARE(b.config.ReadEprom(), EditorOutcome::Done);
-        QVERIFY(b.main() != a.main());
-        QCOMPARE(b.files.openFrom(path), Outcome::Done);
-        b.prompter.setFallback(Answer::Ok);
-        QCOMPARE(b.config.WriteEprom(), EditorOutcome::Done);
-
-        // The record the file carries is now the second device's record too.
-        QCOMPARE(b.main(), a.main());
-        QCOMPARE(b.files.saveTo(b.path("b.VNT")), Outcome::Done);
-        QCOMPARE(ReadTestFile(b.path("b.VNT")), ReadTestFile(path));
-    }
-    // A file of another model holds nothing for what its model lacks: opened anyway (OK on
-    // "not compatible") and written, channel B keeps the device's input, output and ranges.
-    void otherModelKeepsChannelB() {
+    // leaves the second one configured like the first. A file of another model holds nothing
+    // for what its model lacks: opened anyway (OK on "not compatible") and written, channel B
+    // keeps the device's input, output and ranges.
+    void fileIntoAnotherDevice() {
         const QString channelB = u"cmb_Prog_In:1 cmb_Prog_Out:1 txt_Input_max:1 txt_Input_min:1 "
                                  u"txt_Output_max:1 txt_Output_min:1"_s;
-        // RSX7030 file into a two-channel RSX7131, RSX7035 into RSX7032D, RSX5035 into math.
-        for (const auto& [fileModel, deviceModel] : {std::pair{0, 3}, {8, 4}, {9, 5}}) {
+        // RSX7131 into another; RSX7030 file into a two-channel RSX7131, RSX7035 into
+        // RSX7032D, RSX5035 into math.
+        for (const auto& [fileModel, deviceModel] : {std::pair{3, 3}, {0, 3}, {8, 4}, {9, 5}}) {
+            const bool same = fileModel == deviceModel;
             Station a{fileModel};
-            const QString path = a.path("other.VNT");
+            const QString path = a.path("a.VNT");
             QCOMPARE(a.config.ReadEprom(), EditorOutcome::Done);
+            if (same) {
+                type(a.editor,
+                     u"cmb_Prog_In=Pt 1K|txt_Input_min=-20|txt_Input_max=120|txt_offset:1=-1.2"_s);
+                a.editor.choose(u"opt_Break"_s, 1, 1);
+                a.prompter.setFallback(Answer::Ok);
+                QCOMPARE(a.config.WriteEprom(), EditorOutcome::Done);
+            }
             QCOMPARE(a.files.saveTo(path), Outcome::Done);
             Station b{deviceModel};
             QCOMPARE(b.config.ReadEprom(), EditorOutcome::Done);
+            QVERIFY(b.main() != a.main());
             const QString before = shown(b.editor, channelB);
             b.prompter.setFallback(Answer::Ok);
             QCOMPARE(b.files.openFrom(path), Outcome::Done);
-            QCOMPARE(shown(b.editor, channelB), before);
+            QCOMPARE(b.prompter.texts().isEmpty(), same);
+            if (!same)
+                QCOMPARE(shown(b.editor, channelB), before);
             QCOMPARE(b.config.WriteEprom(), EditorOutcome::Done);
-            QCOMPARE(b.config.ReadEprom(), EditorOutcome::Done);
-            QCOMPARE(shown(b.editor, channelB), before);
+            if (same) {
+                // The record the file carries is now the second device's record too.
+                QCOMPARE(b.main(), a.main());
+                QCOMPARE(b.files.saveTo(b.path("b.VNT")), Outcome::Done);
+                QCOMPARE(ReadTestFile(b.path("b.VNT")), ReadTestFile(path));
+            } else {
+                QCOMPARE(b.config.ReadEprom(), EditorOutcome::Done);
+                QCOMPARE(shown(b.editor, channelB), before);
+            }
         }
     }
     // A type the connected model does not offer, met in a file and in the editor's list:
     // open keeps the list and says which field (in the user's language), and the limit checks
     // report it before a write.
-    void typeNotOffered_data() {
-        QTest::addColumn<NotOffered>("k");
-        QTest::newRow("RSX7035, 0-10 V out") << NotOffered{8, true, 2, "\"0-10 V\""};
-        QTest::newRow("RSX5035, Freq in") << NotOffered{9, false, 33, "\"Freq\""};
-        QTest::newRow("RSX5035, 20 mA in") << NotOffered{9, false, 5, "\"20 mA\""};
-        QTest::newRow("RSX7032A, Pt 100 in") << NotOffered{2, false, 18, "\"Pt 100\""};
-        QTest::newRow("RSX7035, unnamed row") << NotOffered{8, false, 6, "code 6"};
-    }
     void typeNotOffered() {
-        QFETCH(NotOffered, k);
-        const QString list = k.output ? u"cmb_Prog_Out"_s : u"cmb_Prog_In"_s;
-        Station s{k.model};
-        QCOMPARE(s.config.ReadEprom(), EditorOutcome::Done);
-        const QString shown = s.editor.text(list, 0);
-        const QByteArray before = s.main();
+        // The model, whether it is the output, the type's code and how a message names it.
+        const std::tuple<int, bool, int, const char*> rows[] = {{8, true, 2, "\"0-10 V\""},
+                                                                {9, false, 33, "\"Freq\""},
+                                                                {9, false, 5, "\"20 mA\""},
+                                                                {2, false, 18, "\"Pt 100\""},
+                                                                {8, false, 6, "code 6"}};
+        for (const auto& [model, output, code, named] : rows) {
+            const QString list = output ? u"cmb_Prog_Out"_s : u"cmb_Prog_In"_s;
+            Station s{model};
+            QCOMPARE(s.config.ReadEprom(), EditorOutcome::Done);
+            const QString shown = s.editor.text(list, 0);
+            const QByteArray before = s.main();
 
-        const QString path = s.path("x.VNT");
-        QCOMPARE(s.files.saveTo(path), Outcome::Done);
-        QString error;
-        auto rec = *ConfigFileRecord::load(path, s.texts, &error);
-        (k.output ? rec.outputType : rec.inputType)[0] = std::uint8_t(k.code);
-        QVERIFY(rec.save(path, s.texts, &error));
-        // Per language: the field named, and the word for "code".
-        const char* const said[2][3] = {
-            {"Channel A input type", "Channel A output type", "code "},
-            {"Canale A, tipo di ingresso", "Canale A, tipo di uscita", "codice "}};
-        for (int it = 0; it < 2; ++it) {
-            s.texts.setLanguage(it ? Texts::Italian : Texts::English);
+            const QString path = s.path("x.VNT");
+            QCOMPARE(s.files.saveTo(path), Outcome::Done);
+            QString error;
+            auto rec = *ConfigFileRecord::load(path, s.texts, &error);
+            (output ? rec.outputType : rec.inputType)[0] = std::uint8_t(code);
+            QVERIFY(rec.save(path, s.texts, &error));
+            // Per language: the field named, and the word for "code".
+            const char* const said[2][3] = {
+                {"Channel A input type", "Channel A output type", "code "},
+                {"Canale A, tipo di ingresso", "Canale A, tipo di uscita", "codice "}};
+            for (int it = 0; it < 2; ++it) {
+                s.texts.setLanguage(it ? Texts::Italian : Texts::English);
+                s.prompter.clear();
+                QCOMPARE(s.files.openFrom(path), Outcome::Done);
+                QCOMPARE(s.editor.text(list, 0), shown);
+                QCOMPARE(s.prompter.questions().size(), 1);
+                const QString text = s.prompter.questions().first().text;
+                QVERIFY2(text.contains(QString(named).replace(u"code "_s, said[it][2])) &&
+                             text.contains(QLatin1String(said[it][output])),
+                         qPrintable(text));
+            }
+            // Written with nothing asked, the device keeps its type (one case goes through the
+            // device; the others stop at the bytes the write would send).
             s.prompter.clear();
-            QCOMPARE(s.files.openFrom(path), Outcome::Done);
-            QCOMPARE(s.editor.text(list, 0), shown);
-            QCOMPARE(s.prompter.questions().size(), 1);
-            const QString text = s.prompter.questions().first().text;
-            QVERIFY2(text.contains(QString(k.named).replace(u"code "_s, said[it][2])) &&
-                         text.contains(QLatin1String(said[it][k.output])),
-                     qPrintable(text));
-        }
-        // Written with nothing asked, the device keeps its type (one case goes through the
-        // device; the others stop at the bytes the write would send).
-        s.prompter.clear();
-        QVERIFY(LimitChecks(s.editor, s.texts).findings().isEmpty());
-        if (k.model == 8 && k.output) {
-            QCOMPARE(s.config.WriteEprom(), EditorOutcome::Done);
-            QVERIFY(s.prompter.questions().isEmpty());
-            QCOMPARE(s.main(), before);
-        } else {
-            QCOMPARE(s.written(), before);
-        }
+            QVERIFY(LimitChecks(s.editor, s.texts).findings().isEmpty());
+            if (model == 8 && output) {
+                QCOMPARE(s.config.WriteEprom(), EditorOutcome::Done);
+                QVERIFY(s.prompter.questions().isEmpty());
+                QCOMPARE(s.main(), before);
+            } else {
+                QCOMPARE(s.written(), before);
+            }
 
-        // Typed into the list anyway, the write's checks report it.
-        s.texts.setLanguage(Texts::English);
-        const QString name =
-            k.output ? s.catalogue.Output(k.code).name : s.catalogue.Input(k.code).name;
-        if (name.isEmpty())
-            return;
-        s.editor.setText(list, 0, name);
-        const QString messages = findings(s).join(u'\n');
-        QVERIFY2(
-            messages.contains(u"Channel A: %1 value (TYPE)"_s.arg(k.output ? "output" : "input")),
-            qPrintable(messages));
-        if (k.code > 31) { // answered OK, still refused: five bits cannot hold it
-            s.prompter.setFallback(Answer::Ok);
-            QCOMPARE(s.config.WriteEprom(), EditorOutcome::DataError);
-            QCOMPARE(s.main(), before);
+            // Typed into the list anyway, the write's checks report it.
+            s.texts.setLanguage(Texts::English);
+            const QString name =
+                output ? s.catalogue.Output(code).name : s.catalogue.Input(code).name;
+            if (name.isEmpty())
+                continue;
+            s.editor.setText(list, 0, name);
+            const QString messages = findings(s).join(u'\n');
+            QVERIFY2(
+                messages.contains(u"Channel A: %1 value (TYPE)"_s.arg(output ? "output" : "input")),
+                qPrintable(messages));
+            if (code > 31) { // answered OK, still refused: five bits cannot hold it
+                s.prompter.setFallback(Answer::Ok);
+                QCOMPARE(s.config.WriteEprom(), EditorOutcome::DataError);
+                QCOMPARE(s.main(), before);
+            }
         }
     }
     // Every simulated model as it leaves the factory passes every check of a write, and its
@@ -648,8 +602,7 @@ private Q_SLOTS:
         SimBench b(0);
         b.transport.close();
         EditorOutcome outcome = EditorOutcome::Done;
-        QVERIFY(!ReadDeviceAsFile(b.link, b.prompter, &outcome));
-        QVERIFY(outcome != EditorOutcome::Done);
+        QVERIFY(!ReadDeviceAsFile(b.link, b.prompter, &outcome) && outcome != EditorOutcome::Done);
     }
 };
 
