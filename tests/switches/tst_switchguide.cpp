@@ -80,7 +80,6 @@ private Q_SLOTS:
                     inputCodes << *catalogue.FindInputType(name);
             }
             QVERIFY2(inputCodes.size() >= 4, model);
-            int cases = 0;
             for (int input : inputCodes) {
                 for (int k = 0; k < 4; ++k) {
                     Selections s;
@@ -96,10 +95,8 @@ private Q_SLOTS:
                         s.option = -1;
                     const SwitchBytes b = Encode(s, id, inputs, false, {});
                     QCOMPARE(Decode(b, id, inputs, catalogue), s);
-                    ++cases;
                 }
             }
-            QVERIFY2(cases >= 16, model);
         }
     }
 
