@@ -1,7 +1,6 @@
 // Read, edit one or two fields, write: the device then differs from before in exactly the
 // bytes of the edited fields, and a new read shows the edit. One case per model byte; the
 // models are shared out over two programs (ROUNDTRIP_MODELS) to keep each one short.
-#include "catalogue.h"
 #include "configeditor.h"
 #include "editormodel.h"
 #include "simbench.h"

@@ -1,6 +1,5 @@
 // Configuration read and write against the simulated device: refusals, Cancel, a swapped
 // device, and the read-back that catches a device ignoring writes.
-#include "catalogue.h"
 #include "configeditor.h"
 #include "editormodel.h"
 #include "simbench.h"

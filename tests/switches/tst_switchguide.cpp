@@ -2,12 +2,9 @@
 // back; the tables the guide's lists and checks rely on), then the switch guide against the
 // simulated device: reading the banks, failures that leave the guide as it was, zero/span
 // defaults on the wire, the wizard, lists, limits and check.
-#include "catalogue.h"
 #include "owntexts.h"
 #include "simbench.h"
-#include "switchcodec.h"
 #include "switchguide.h"
-#include "switchtables.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -270,23 +267,6 @@ private Q_SLOTS:
         }
     }
 
-    // A default typed while another command waits is refused by the link: CommError stays
-    // clear, yet nothing was written, and the user is told so.
-    void defaultRefusedAsBusy() {
-        GuideBench b("RSX7030", QByteArray("\x48\x0E\x05\x00", 4));
-        QVERIFY(b.guide.ReadSwitch());
-        b.device.injectFault({K::DelayedReply, "$V", 0, 1, 300});
-        b.prompter.pushInput(QStringLiteral("250"));
-        b.device.clearCommandLog();
-        Outcome inner = Outcome::Written;
-        QTimer::singleShot(50, &b.link, [&] { inner = b.guide.enterDefault(Kind::Span, 1, 0); });
-        b.link.ReadIdentity();
-        QCOMPARE(inner, Outcome::Busy);
-        QVERIFY(b.writes().isEmpty());
-        QCOMPARE(b.count("$S"), 0);
-        QCOMPARE(b.prompter.texts().value(1), b.texts.lang(own::DefaultBusy));
-    }
-
     // The frequency model has a span list and so a span default (a frequency, table 1), but
     // no zero list.
     void frequencySpanDefault() {
@@ -336,9 +316,22 @@ private Q_SLOTS:
         }
     }
 
-    void wizard() {
+    // A default typed while another command waits is refused by the link: CommError stays
+    // clear, yet nothing was written, and the user is told so. Then the wizard on that guide.
+    void busyDefaultAndWizard() {
         GuideBench b("RSX7030", QByteArray("\x48\x0E\x05\x00", 4));
         QVERIFY(b.guide.ReadSwitch());
+        b.device.injectFault({K::DelayedReply, "$V", 0, 1, 300});
+        b.prompter.pushInput(QStringLiteral("250"));
+        b.device.clearCommandLog();
+        Outcome inner = Outcome::Written;
+        QTimer::singleShot(50, &b.link, [&] { inner = b.guide.enterDefault(Kind::Span, 1, 0); });
+        b.link.ReadIdentity();
+        QCOMPARE(inner, Outcome::Busy);
+        QVERIFY(b.writes().isEmpty());
+        QCOMPARE(b.count("$S"), 0);
+        QCOMPARE(b.prompter.texts().value(1), b.texts.lang(own::DefaultBusy));
+
         b.guide.enterWizard();
         const QStringList models = b.guide.wizardModelList();
         QCOMPARE(models.size(), 17);
