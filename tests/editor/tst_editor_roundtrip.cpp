@@ -1,7 +1,6 @@
 // Read, edit one or two fields, write: the device then differs from before in exactly the
 // bytes of the edited fields, and a new read shows the edit. One case per model byte; the
 // models are shared out over two programs (ROUNDTRIP_MODELS) to keep each one short.
-#include "catalogue.h"
 #include "configeditor.h"
 #include "editormodel.h"
 #include "simbench.h"
@@ -14,11 +13,7 @@ using namespace vantelso;
 namespace {
 
 // A control, its element and the text typed (nullptr: a click).
-struct Edit {
-    const char* name;
-    int element;
-    const char* text;
-};
+using Edit = std::tuple<const char*, int, const char*>;
 
 struct Case {
     int variant;
@@ -74,8 +69,8 @@ private Q_SLOTS:
 
         QCOMPARE(editor.ReadEprom(), EditorOutcome::Done);
         const QByteArray before = b.device.bank(0);
-        for (const Edit& e : k.edits)
-            e.text ? model.setText(e.name, e.element, e.text) : model.click(e.name, e.element);
+        for (const auto& [name, element, text] : k.edits)
+            text ? model.setText(name, element, text) : model.click(name, element);
         QCOMPARE(editor.WriteEprom(), EditorOutcome::Done);
         const QByteArray after = b.device.bank(0);
         QList<int> changed;
@@ -93,8 +88,8 @@ private Q_SLOTS:
         EditorModel model2(catalogue2, texts);
         ConfigEditor editor2(model2, b.link, catalogue2, texts);
         QCOMPARE(editor2.ReadEprom(), EditorOutcome::Done);
-        const Edit& shown = k.shown.name ? k.shown : k.edits.first();
-        QCOMPARE(model2.text(shown.name, shown.element), QString(shown.text));
+        const auto& [name, element, text] = std::get<0>(k.shown) ? k.shown : k.edits.first();
+        QCOMPARE(model2.text(name, element), QString(text));
     }
 };
 

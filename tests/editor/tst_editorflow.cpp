@@ -1,6 +1,5 @@
 // Configuration read and write against the simulated device: refusals, Cancel, a swapped
 // device, and the read-back that catches a device ignoring writes.
-#include "catalogue.h"
 #include "configeditor.h"
 #include "editormodel.h"
 #include "simbench.h"
@@ -49,11 +48,10 @@ private Q_SLOTS:
     // so it is refused as incompatible, not as a swapped device. On this switch-configured
     // model the read takes the switch banks too: their "$D" failing fails the read as well.
     void refusals() {
-        for (const auto& [family, write, failing] : {std::tuple{12, false, "$R"},
-                                                     {13, false, "$R"},
-                                                     {11, true, "$R"},
-                                                     {13, true, "$R"},
-                                                     {12, false, "$D"}}) {
+        // The family answering, whether it is a write, the command that then fails.
+        const std::tuple<int, int, const char*> rows[] = {
+            {12, 0, "$R"}, {13, 0, "$R"}, {11, 1, "$R"}, {13, 1, "$R"}, {12, 0, "$D"}};
+        for (const auto& [family, write, failing] : rows) {
             Bench b(3);
             DeviceIdentity id = b.device.identity();
             id.DeviceCode = std::uint8_t(family);
@@ -106,106 +104,84 @@ private Q_SLOTS:
     }
 
     // An edit after the read, the answer to every question, the outcome and the prompts.
-    void writeChecks_data() {
-        QTest::addColumn<int>("modelByte");
-        QTest::addColumn<QStringList>("edit"); // control, element, text ("opt_": a choice)
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<int>("outcome");
-        QTest::addColumn<QStringList>("prompts");
-        const auto row = [](const char* name, int m, QStringList edit, Answer a, EditorOutcome o,
-                            QStringList prompts) {
-            QTest::newRow(name) << m << edit << int(a) << int(o) << prompts;
-        };
-        const auto cancel = [&](const char* name, const char* control, const char* value,
-                                const char* what) {
-            row(name, 3, {control, "0", value}, Answer::Cancel, EditorOutcome::Cancelled,
-                {QStringLiteral("Channel A: %1 exceeds limits").arg(what)});
-        };
-        cancel("cancel input", "txt_Input_max", "900", "input value (MAX)");
-        cancel("cancel output", "txt_Output_max", "21", "output value (MAX)");
-        cancel("cancel offset", "txt_offset", "12.6", "CJC Offset");
-        row("OK writes as typed", 2, {"txt_Input_max", "1", "1250"}, Answer::Ok,
-            EditorOutcome::Done, {"Channel B: input value (MAX) exceeds limits"});
-        row("overflow", 3, {"txt_Output_max", "0", "1e999"}, Answer::Ok, EditorOutcome::DataError,
-            {"Error: check configuration data"});
-        row("wrong CJC", 2, {"opt_CJC", "0", "0"}, Answer::Ok, EditorOutcome::WrongCjc,
-            {"Wrong configuration: Channel A input must be a Thermocouple with Internal CJC"});
-    }
     void writeChecks() {
-        QFETCH(int, modelByte);
-        QFETCH(QStringList, edit);
-        QFETCH(int, answer);
-        QFETCH(int, outcome);
-        Bench b(modelByte);
-        QSignalSpy identified(&b.editor, &ConfigEditor::deviceIdentified);
-        QCOMPARE(b.editor.ReadEprom(), EditorOutcome::Done);
-        QCOMPARE(identified.count(), 1);
-        QCOMPARE(b.editor.modelIdentifier(), b.device.modelIdentifier());
-        QVERIFY(b.prompter.questions().isEmpty());
-        const QByteArray image = b.device.bank(0);
-        b.device.clearCommandLog();
-        if (edit[0].startsWith("opt_"))
-            b.model.choose(edit[0], edit[1].toInt(), edit[2].toInt());
-        else
-            b.model.setText(edit[0], edit[1].toInt(), edit[2]);
-        b.prompter.setFallback(Answer(answer));
-        QCOMPARE(b.editor.WriteEprom(), EditorOutcome(outcome));
-        QTEST(b.prompter.texts(), "prompts");
-        if (EditorOutcome(outcome) == EditorOutcome::Done) {
-            QCOMPARE(quint8(b.device.memory(0, 12)) | b.device.memory(0, 13) << 8, 12500);
-        } else {
-            QCOMPARE(b.writes(), 0);
-            QCOMPARE(b.device.bank(0), image);
+        using O = EditorOutcome;
+        const Answer ok = Answer::Ok, cancel = Answer::Cancel;
+        // The edit ("opt_": a choice), the answer to every question, the outcome and the prompt.
+        const std::tuple<const char*, int, const char*, int, const char*, Answer, O, const char*>
+            rows[] = {
+                {"cancel input", 3, "txt_Input_max", 0, "900", cancel, O::Cancelled,
+                 "Channel A: input value (MAX) exceeds limits"},
+                {"cancel output", 3, "txt_Output_max", 0, "21", cancel, O::Cancelled,
+                 "Channel A: output value (MAX) exceeds limits"},
+                {"cancel offset", 3, "txt_offset", 0, "12.6", cancel, O::Cancelled,
+                 "Channel A: CJC Offset exceeds limits"},
+                {"OK writes as typed", 2, "txt_Input_max", 1, "1250", ok, O::Done,
+                 "Channel B: input value (MAX) exceeds limits"},
+                {"overflow", 3, "txt_Output_max", 0, "1e999", ok, O::DataError,
+                 "Error: check configuration data"},
+                {"wrong CJC", 2, "opt_CJC", 0, "0", ok, O::WrongCjc,
+                 "Wrong configuration: Channel A input must be a Thermocouple with Internal CJC"}};
+        for (const auto& [name, modelByte, control, element, text, answer, outcome, prompt] :
+             rows) {
+            Bench b(modelByte);
+            QSignalSpy identified(&b.editor, &ConfigEditor::deviceIdentified);
+            QCOMPARE(b.editor.ReadEprom(), O::Done);
+            QCOMPARE(identified.count(), 1);
+            QCOMPARE(b.editor.modelIdentifier(), b.device.modelIdentifier());
+            const QByteArray image = b.device.bank(0);
+            b.device.clearCommandLog();
+            if (QByteArray(control).startsWith("opt_"))
+                b.model.choose(control, element, QByteArray(text).toInt());
+            else
+                b.model.setText(control, element, text);
+            b.prompter.setFallback(answer);
+            QVERIFY2(b.editor.WriteEprom() == outcome, name);
+            QCOMPARE(b.prompter.texts(), QStringList{prompt});
+            if (outcome == O::Done) {
+                QCOMPARE(quint8(b.device.memory(0, 12)) | b.device.memory(0, 13) << 8, 12500);
+            } else {
+                QCOMPARE(b.writes(), 0);
+                QCOMPARE(b.device.bank(0), image);
+            }
+            if (answer == cancel)
+                QCOMPARE(b.prompter.questions().first().buttons, Prompter::Buttons::OkCancel);
         }
-        if (Answer(answer) == Answer::Cancel)
-            QCOMPARE(b.prompter.questions().first().buttons, Prompter::Buttons::OkCancel);
     }
 
     // Numbers as users type them: "," and "." are both decimal marks; anything else that is no
     // number is refused, naming the field, before the device is asked anything.
-    void typedNumbers_data() {
-        QTest::addColumn<int>("language");
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("prompt"); // empty: written
+    void typedNumbers() {
         const QString hintEn = u"Type numbers with \",\" or \".\" as the decimal mark. Nothing "
                                u"was written to the device."_s;
         const QString hintIt = u"Scrivere i numeri con \",\" o \".\" come separatore decimale. "
                                u"Nulla è stato scritto nel dispositivo."_s;
-        const auto row = [](const char* name, int language, const char* field, const char* typed,
-                            const QString& prompt) {
-            QTest::newRow(name) << language << QString(field) << QString(typed) << prompt;
-        };
-        row("comma", 0, "txt_Input_max", "125,5", QString());
-        row("letters", 1, "txt_Input_max", "abc",
-            u"Channel A, Input Max: \"abc\" is not a number.\n"_s + hintEn);
-        row("two marks", 0, "txt_Output_min", "1.234,5",
-            u"Canale A, Uscita Min: \"1.234,5\" non è un numero.\n"_s + hintIt);
-        row("unit typed", 1, "txt_filter", "4 s", u"Smooth: \"4 s\" is not a number.\n"_s + hintEn);
-        row("emptied", 0, "txt_offset", "", u"Canale A, Offset CJC è vuoto.\n"_s + hintIt);
-    }
-    void typedNumbers() {
-        QFETCH(int, language);
-        QFETCH(QString, field);
-        QFETCH(QString, typed);
-        QFETCH(QString, prompt);
-        Bench b(3);
-        b.texts.setLanguage(Texts::Language(language));
-        // A refusal needs no device (nothing is asked of it), but a field is emptied only
-        // after a read filled it.
-        if (prompt.isEmpty() || typed.isEmpty())
-            QCOMPARE(b.editor.ReadEprom(), EditorOutcome::Done);
-        b.device.clearCommandLog();
-        b.model.setText(field, 0, typed);
-        b.prompter.setFallback(Answer::Ok);
-        if (prompt.isEmpty()) {
-            QCOMPARE(b.editor.WriteEprom(), EditorOutcome::Done);
-            QVERIFY(b.prompter.questions().isEmpty());
-            QCOMPARE(quint8(b.device.memory(0, 20)) | b.device.memory(0, 21) << 8, 1255);
-        } else {
-            QCOMPARE(b.editor.WriteEprom(), EditorOutcome::DataError);
-            QCOMPARE(b.prompter.texts(), QStringList{prompt});
-            QCOMPARE(b.device.commandLog().size(), 0);
+        // Italian or not, the field, the text typed, the prompt (empty: written).
+        const std::tuple<bool, const char*, const char*, QString> rows[] = {
+            {true, "txt_Input_max", "125,5", QString()},
+            {false, "txt_Input_max", "abc",
+             u"Channel A, Input Max: \"abc\" is not a number.\n"_s + hintEn},
+            {true, "txt_Output_min", "1.234,5",
+             u"Canale A, Uscita Min: \"1.234,5\" non è un numero.\n"_s + hintIt},
+            {false, "txt_filter", "4 s", u"Smooth: \"4 s\" is not a number.\n"_s + hintEn},
+            {true, "txt_offset", "", u"Canale A, Offset CJC è vuoto.\n"_s + hintIt}};
+        for (const auto& [italian, field, typed, prompt] : rows) {
+            Bench b(3);
+            b.texts.setLanguage(italian ? Texts::Italian : Texts::English);
+            // A refusal needs no device (nothing is asked of it), but a field is emptied only
+            // after a read filled it.
+            if (prompt.isEmpty() || !*typed)
+                QCOMPARE(b.editor.ReadEprom(), EditorOutcome::Done);
+            b.device.clearCommandLog();
+            b.model.setText(field, 0, typed);
+            b.prompter.setFallback(Answer::Ok);
+            QCOMPARE(b.editor.WriteEprom(),
+                     prompt.isEmpty() ? EditorOutcome::Done : EditorOutcome::DataError);
+            QCOMPARE(b.prompter.texts(), prompt.isEmpty() ? QStringList() : QStringList{prompt});
+            if (prompt.isEmpty())
+                QCOMPARE(quint8(b.device.memory(0, 20)) | b.device.memory(0, 21) << 8, 1255);
+            else
+                QCOMPARE(b.device.commandLog().size(), 0);
         }
     }
 
@@ -224,11 +200,12 @@ private Q_SLOTS:
                              "was written at addresses 20."});
         QCOMPARE(b.prompter.questions().first().icon, Prompter::Icon::Critical);
         QCOMPARE(b.editor.verifyDifferences(), QList<int>{20});
-        for (const auto& [addresses, text] :
-             {std::pair{QList<int>{13, 12, 20, 13}, "12-13, 20"},
-              {QList<int>{5}, "5"},
-              {QList<int>{}, ""},
-              {QList<int>{130, 129, 128, 140, 141}, "128-130, 140-141"}})
+        const std::pair<QList<int>, const char*> ranges[] = {
+            {{13, 12, 20, 13}, "12-13, 20"},
+            {{5}, "5"},
+            {{}, ""},
+            {{130, 129, 128, 140, 141}, "128-130, 140-141"}};
+        for (const auto& [addresses, text] : ranges)
             QCOMPARE(AddressRanges(addresses), QLatin1String(text));
     }
 };

@@ -1,46 +1,51 @@
 // Configuration files: the ".VNT" record at its offsets, opening and saving through the
 // editor, files that must change nothing, a save killed midway, and files between devices.
-#include "catalogue.h"
 #include "configdiff.h"
 #include "configeditor.h"
-#include "configfilerecord.h"
 #include "configfiles.h"
-#include "editormodel.h"
 #include "limitchecks.h"
-#include "record.h"
+#include "offlineeditor.h"
 #include "simbench.h"
 #include "testfiles.h"
-#include "texts.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
 #include <cmath>
+#include <span>
 
 using namespace vantelso;
+using namespace Qt::StringLiterals;
 using Answer = Prompter::Answer;
+using Outcome = ConfigFiles::Outcome;
 
 namespace {
 
-struct Bench {
-    explicit Bench(std::uint8_t modelByte)
-        : editor(catalogue, texts), files(editor, identity, texts, prompter) {
-        texts.setLanguage(Texts::English);
-        identity.ModelByte = modelByte;
+// The texts of the controls "name" or "name:element", joined by '|'.
+QString shown(const EditorModel& e, const QString& controls) {
+    QStringList out;
+    for (const QString& c : controls.split(u' '))
+        out << e.text(c.section(u':', 0, 0), c.section(u':', 1).toInt());
+    return out.join(u'|');
+}
+
+// The editor for one model byte with no device behind it, and its file functions.
+struct Bench : OfflineEditor {
+    explicit Bench(int modelByte)
+        : OfflineEditor(modelByte), identity(m.identity()), files(m, identity, texts, prompter) {
         identity.IdByte3 = 4;
-        catalogue.Init(identity);
-        catalogue.UpdateAfterRead(identity);
-        editor.setIdentity(identity);
     }
     QString path(const char* name) const { return dir.filePath(QLatin1String(name)); }
     QByteArray bytes(const char* name) const { return ReadTestFile(path(name)); }
+    // Saved to `name` and read back; nothing when the save failed.
+    QByteArray saved(const char* name) {
+        return files.saveTo(path(name)) == Outcome::Done ? bytes(name) : QByteArray();
+    }
     // Every control's state, to prove that something changed nothing.
     QList<ControlState> snapshot() const {
         QList<ControlState> out;
@@ -52,10 +57,8 @@ struct Bench {
 
     QTemporaryDir dir;
     DeviceIdentity identity;
-    Texts texts;
-    Catalogue catalogue;
     ScriptedPrompter prompter;
-    EditorModel editor;
+    EditorModel& editor = m;
     ConfigFiles files;
 };
 
@@ -66,35 +69,47 @@ double at(const QByteArray& f, int offset, char kind = 'd') {
                        : (kind == 'i' ? qFromLittleEndian<qint16>(p) : double(quint8(*p)));
 }
 
+// The offsets of a whole file whose value is not the one listed.
+struct At {
+    int offset;
+    char kind;
+    double value;
+};
+QList<int> wrongAt(const QByteArray& f, std::span<const At> want) {
+    QList<int> out;
+    for (const At& w : want)
+        if (f.size() != 292 || at(f, w.offset, w.kind) != w.value)
+            out << w.offset;
+    return out;
+}
+
+// Types "control[:element]=text|..." into the editor.
+void type(EditorModel& e, const QString& edits) {
+    for (const QString& edit : edits.split(u'|')) {
+        const QString control = edit.section(u'=', 0, 0);
+        e.setText(control.section(u':', 0, 0), control.section(u':', 1).toInt(),
+                  edit.section(u'=', 1));
+    }
+}
+
 // A two-channel RTD configuration typed into the editor.
 void typeRtdConfiguration(EditorModel& e) {
-    const struct {
-        const char* name;
-        int element;
-        const char* text;
-    } edits[] = {
-        {"cmb_Prog_In", 0, "Pt 100"},   {"txt_Input_min", 0, "-50"},   {"txt_Input_max", 0, "150"},
-        {"cmb_Prog_Out", 0, "4-20 mA"}, {"cmb_Prog_In", 1, "Ni 100"},  {"txt_Input_min", 1, "0"},
-        {"txt_Input_max", 1, "100"},    {"cmb_Prog_Out", 1, "0-10 V"}, {"txt_offset", 0, "1.5"},
-        {"txt_offset", 1, "-2.5"},      {"cmb_OverRange", 1, "±10%"}};
-    for (const auto& edit : edits)
-        e.setText(QString::fromLatin1(edit.name), edit.element, QString::fromUtf8(edit.text));
-    e.choose(QStringLiteral("opt_Fili"), 0, 2);
-    e.choose(QStringLiteral("opt_Fili"), 1, 1);
+    type(e, u"cmb_Prog_In=Pt 100|txt_Input_min=-50|txt_Input_max=150|cmb_Prog_Out=4-20 mA|"
+            u"cmb_Prog_In:1=Ni 100|txt_Input_min:1=0|txt_Input_max:1=100|cmb_Prog_Out:1=0-10 V|"
+            u"txt_offset=1.5|txt_offset:1=-2.5|cmb_OverRange:1=±10%"_s);
+    e.choose(u"opt_Fili"_s, 0, 2);
+    e.choose(u"opt_Fili"_s, 1, 1);
 }
 
 // The RTD configuration saved from `source`, then changed field by field in the file.
 template <typename F> QString patchedFile(Bench& source, F&& change, const char* edit = nullptr) {
     typeRtdConfiguration(source.editor);
     if (edit)
-        source.editor.setText(QStringLiteral("txt_Output_max"), 1, QLatin1String(edit));
-    const QString path = source.path("p.VNT");
-    if (source.files.saveTo(path) != ConfigFiles::Outcome::Done)
-        return {};
-    auto rec = *ConfigFileRecord::fromBytes(source.bytes("p.VNT"));
+        source.editor.setText(u"txt_Output_max"_s, 1, QLatin1String(edit));
+    auto rec = *ConfigFileRecord::fromBytes(source.saved("p.VNT"));
     change(rec);
     QString error;
-    return rec.save(path, source.texts, &error) ? path : QString();
+    return rec.save(source.path("p.VNT"), source.texts, &error) ? source.path("p.VNT") : QString();
 }
 
 // Distinct values in the fields around every boundary, so a field written at the wrong
@@ -113,19 +128,10 @@ ConfigFileRecord sample() {
     return r;
 }
 
-QString writeFile(const QTemporaryDir& dir, const QByteArray& content,
-                  const QString& name = QStringLiteral("f.VNT")) {
-    WriteTestFile(dir.filePath(name), content);
-    return dir.filePath(name);
-}
-
+// Two records that differ, for saves to alternate between.
 ConfigFileRecord record(int which) {
-    ConfigFileRecord r;
-    r.version = 2.7;
-    r.deviceCode = 12;
-    r.modelByte = quint8(which);
-    r.inputEnd = {100.0 + which, 200.0 + which};
-    r.tripHigh = {800.0 * (which + 1), 0};
+    ConfigFileRecord r = sample();
+    r.inputEnd[0] += which;
     return r;
 }
 
@@ -141,11 +147,20 @@ int saveLoop(const QString& path) {
 
 // One device on its own link, with the editor and the file functions the program has.
 struct Station : SimBench {
-    explicit Station(std::uint8_t model)
-        : SimBench(model), editor(catalogue, texts), config(editor, link, catalogue, texts),
-          files(editor, link.identity, texts, prompter) {
+    explicit Station(int model)
+        : SimBench(std::uint8_t(model)), editor(catalogue, texts),
+          config(editor, link, catalogue, texts), files(editor, link.identity, texts, prompter) {
         texts.setLanguage(Texts::English);
     }
+    QString path(const char* name) const { return dir.filePath(QLatin1String(name)); }
+    QByteArray main() const { return device.bank(0).left(MainBlockSize); }
+    // The device's record as a write of the editor's record would leave it.
+    QByteArray written() const {
+        QByteArray m = main();
+        ApplyWrites(EncodeRecord(editor.toRecord(), device.identity(), catalogue, m), &m, nullptr);
+        return m;
+    }
+    QTemporaryDir dir;
     Texts texts;
     Catalogue catalogue;
     EditorModel editor;
@@ -172,86 +187,58 @@ private Q_SLOTS:
     void savedBytes() {
         Bench b(3);
         typeRtdConfiguration(b.editor);
-        QSignalSpy caption(&b.files, &ConfigFiles::captionChanged);
-        QCOMPARE(b.files.saveTo(b.path("rtd.VNT")), ConfigFiles::Outcome::Done);
-        const QByteArray f = b.bytes("rtd.VNT");
-        QCOMPARE(f.size(), 292);
+        const QByteArray f = b.saved("rtd.VNT");
         // Channel A 3 wires at 112, channel B 4 wires at 110.
-        for (const auto& [offset, kind, value] : {std::tuple{0, 'd', 2.7},
-                                                  {10, 'b', 3.0},
-                                                  {12, 'b', 18.0},
-                                                  {13, 'b', 19.0},
-                                                  {30, 'd', -50.0},
-                                                  {47, 'b', 2.0},
-                                                  {96, 'd', -2.5},
-                                                  {112, 'i', -1.0},
-                                                  {110, 'i', -1.0},
-                                                  {144, 'd', 10.0}})
-            QVERIFY2(at(f, offset, kind) == value, qPrintable(QString::number(offset)));
-        QVERIFY(caption.first().at(0).toString().startsWith(QStringLiteral("VANTELSO v.2.7 - /")));
+        const At want[] = {{0, 'd', 2.7},  {10, 'b', 3},  {12, 'b', 18},   {13, 'b', 19},
+                           {30, 'd', -50}, {47, 'b', 2},  {96, 'd', -2.5}, {112, 'i', -1},
+                           {110, 'i', -1}, {144, 'd', 10}};
+        QCOMPARE(wrongAt(f, want), QList<int>());
         QVERIFY(b.files.saveEnabled());
         // Opened into another editor and saved again: the same bytes.
         Bench other(3);
-        QCOMPARE(other.files.openFrom(b.path("rtd.VNT")), ConfigFiles::Outcome::Done);
+        QCOMPARE(other.files.openFrom(b.path("rtd.VNT")), Outcome::Done);
         QVERIFY(other.prompter.questions().isEmpty());
-        QCOMPARE(other.editor.text(QStringLiteral("txt_offset"), 1), QStringLiteral("-2.5"));
-        QCOMPARE(other.editor.text(QStringLiteral("cmb_Prog_In"), 1), QStringLiteral("Ni 100"));
-        QCOMPARE(other.files.saveTo(b.path("b.VNT")), ConfigFiles::Outcome::Done);
-        QCOMPARE(b.bytes("b.VNT"), f);
+        QCOMPARE(shown(other.editor, u"txt_offset:1 cmb_Prog_In:1"_s), u"-2.5|Ni 100"_s);
+        QCOMPARE(other.saved("b.VNT"), f);
     }
 
     void tripsOnlyInSlotA() {
         Bench b(7);
-        for (int c = 0; c < 2; ++c) {
-            b.editor.setText(QStringLiteral("txt_soglia_H"), c, QStringLiteral("900"));
-            b.editor.setText(QStringLiteral("txt_soglia_L"), c, QStringLiteral("100"));
-        }
-        b.editor.choose(QStringLiteral("optTrip"), 0, 1);
-        QCOMPARE(b.files.saveTo(b.path("t.VNT")), ConfigFiles::Outcome::Done);
-        const QByteArray f = b.bytes("t.VNT");
-        QCOMPARE(at(f, 152), 900.0);
-        QCOMPARE(at(f, 168), 100.0);
-        QCOMPARE(at(f, 188, 'i'), -1.0);
-        QCOMPARE(at(f, 160) + at(f, 176) + at(f, 200), 0.0);
-        QCOMPARE(int(at(f, 186, 'i')) | int(at(f, 190, 'i')), 0);
+        b.type(u"txt_soglia_H=900|txt_soglia_L=100|txt_soglia_H:1=900|txt_soglia_L:1=100"_s);
+        b.editor.choose(u"optTrip"_s, 0, 1);
+        const At want[] = {{152, 'd', 900}, {168, 'd', 100}, {188, 'i', -1}, {160, 'd', 0},
+                           {176, 'd', 0},   {200, 'd', 0},   {186, 'i', 0},  {190, 'i', 0}};
+        QCOMPARE(wrongAt(b.saved("t.VNT"), want), QList<int>());
     }
 
     void checksOnOpen() {
-        const QString v = QStringLiteral("Attention: the file has been saved with a different "
-                                         "version of the software");
-        const QString d = QStringLiteral("File not compatible with the device connected");
+        const QString v = u"Attention: the file has been saved with a different version of the "
+                          u"software"_s;
+        const QString d = u"File not compatible with the device connected"_s;
         const auto ok = Answer::Ok, cancel = Answer::Cancel;
         // The file's model, version and IdByte3, the answers, the questions, loaded or not.
-        const struct {
-            int model;
-            double version;
-            int idByte3;
-            QList<Answer> answers;
-            QStringList asked;
-            bool loaded;
-        } rows[] = {{3, 2.7, 9, {}, {}, true}, // other IdByte3, no question
-                    {3, 2.5, 4, {ok}, {v}, true},
-                    {3, 2.5, 4, {cancel}, {v}, false},
-                    {2, 2.7, 4, {cancel}, {d}, false},
-                    {2, 2.5, 4, {ok, cancel}, {v, d}, false}};
-        for (const auto& row : rows) {
+        const std::tuple<int, double, int, QList<Answer>, QStringList, bool> rows[] = {
+            {3, 2.7, 9, {}, {}, true}, // other IdByte3, no question
+            {3, 2.5, 4, {ok}, {v}, true},
+            {3, 2.5, 4, {cancel}, {v}, false},
+            {2, 2.7, 4, {cancel}, {d}, false},
+            {2, 2.5, 4, {ok, cancel}, {v, d}, false}};
+        for (const auto& [model, version, idByte3, answers, asked, loaded] : rows) {
             Bench source(3);
-            const QString path = patchedFile(source, [&](ConfigFileRecord& rec) {
-                rec.modelByte = std::uint8_t(row.model);
-                rec.version = row.version;
-                rec.idByte3 = std::uint8_t(row.idByte3);
-            });
-            QVERIFY(!path.isEmpty());
+            const QString path =
+                patchedFile(source, [m = model, ver = version, id = idByte3](auto& rec) {
+                    rec.modelByte = std::uint8_t(m);
+                    rec.version = ver;
+                    rec.idByte3 = std::uint8_t(id);
+                });
             Bench b(3);
-            for (Answer a : row.answers)
+            for (Answer a : answers)
                 b.prompter.push(a);
             const auto before = b.snapshot();
-            const auto outcome = b.files.openFrom(path);
-            QCOMPARE(b.prompter.texts(), row.asked);
-            QCOMPARE(outcome,
-                     row.loaded ? ConfigFiles::Outcome::Done : ConfigFiles::Outcome::Cancelled);
-            if (row.loaded)
-                QCOMPARE(b.editor.text(QStringLiteral("cmb_Prog_In"), 0), QStringLiteral("Pt 100"));
+            QCOMPARE(b.files.openFrom(path), loaded ? Outcome::Done : Outcome::Cancelled);
+            QCOMPARE(b.prompter.texts(), asked);
+            if (loaded)
+                QCOMPARE(b.editor.text(u"cmb_Prog_In"_s, 0), u"Pt 100"_s);
             else
                 QVERIFY(b.snapshot() == before);
         }
@@ -276,17 +263,14 @@ private Q_SLOTS:
                 },
                 "9");
             Bench b(model);
-            QCOMPARE(b.files.openFrom(path), ConfigFiles::Outcome::Done);
-            QStringList shown;
-            for (const char* name :
-                 {"cmb_Prog_In", "txt_Input_max", "cmb_Prog_Out", "txt_Output_max"})
-                shown << b.editor.text(QLatin1String(name), 1);
-            QCOMPARE(shown.join(u'|'), QLatin1String(channelB));
-            QCOMPARE(b.editor.checked(QStringLiteral("chk_Doubler")), doubler && model != 3);
+            QCOMPARE(b.files.openFrom(path), Outcome::Done);
+            QCOMPARE(shown(b.editor, u"cmb_Prog_In:1 txt_Input_max:1 cmb_Prog_Out:1 "
+                                     u"txt_Output_max:1"_s),
+                     QLatin1String(channelB));
+            QCOMPARE(b.editor.checked(u"chk_Doubler"_s), doubler && model != 3);
             // Saved again: channel B's input code is 0 under the doubler, and the lettered
             // model's doubler byte is 0.
-            QCOMPARE(b.files.saveTo(b.path("c.VNT")), ConfigFiles::Outcome::Done);
-            const QByteArray f = b.bytes("c.VNT");
+            const QByteArray f = b.saved("c.VNT");
             QCOMPARE(int(f.at(13)), model == 3 ? 19 : 0);
             QCOMPARE(int(f.at(291)), model == 3 ? 0 : doubler);
         }
@@ -300,7 +284,7 @@ private Q_SLOTS:
             typeRtdConfiguration(b.editor);
             const auto before = b.snapshot();
             QVERIFY(WriteTestFile(b.path("bad.VNT"), content));
-            QCOMPARE(b.files.openFrom(b.path("bad.VNT")), ConfigFiles::Outcome::Failed);
+            QCOMPARE(b.files.openFrom(b.path("bad.VNT")), Outcome::Failed);
             QVERIFY(b.snapshot() == before);
             QCOMPARE(b.prompter.questions().size(), 1);
             QCOMPARE(b.prompter.questions().first().icon, Prompter::Icon::Critical);
@@ -319,85 +303,70 @@ private Q_SLOTS:
         });
         Bench fresh(3);
         typeRtdConfiguration(fresh.editor);
-        QCOMPARE(fresh.files.openFrom(path), ConfigFiles::Outcome::Done);
-        QCOMPARE(fresh.editor.text(QStringLiteral("cmb_Prog_In"), 0), QStringLiteral("Pt 100"));
-        QCOMPARE(fresh.editor.text(QStringLiteral("cmb_Prog_Out"), 1), QStringLiteral("0-10 V"));
-        QCOMPARE(fresh.editor.text(QStringLiteral("txt_Input_max"), 0), QStringLiteral("150"));
-        QCOMPARE(fresh.editor.text(QStringLiteral("cmb_OverRange"), 1), QStringLiteral("±10%"));
+        QCOMPARE(fresh.files.openFrom(path), Outcome::Done);
+        QCOMPARE(shown(fresh.editor, u"cmb_Prog_In cmb_Prog_Out:1 txt_Input_max cmb_OverRange:1"_s),
+                 u"Pt 100|0-10 V|150|±10%"_s);
         QCOMPARE(fresh.editor.operatorCode(0), 0);
         // The grey check box comes back grey and is saved as 2 again.
-        QCOMPARE(fresh.editor.checkBoxState(QStringLiteral("chk_HS")), 2);
-        QCOMPARE(fresh.files.saveTo(b.path("g.VNT")), ConfigFiles::Outcome::Done);
-        QCOMPARE(int(b.bytes("g.VNT").at(290)), 2);
+        QCOMPARE(fresh.editor.checkBoxState(u"chk_HS"_s), 2);
+        QCOMPARE(int(fresh.saved("g.VNT").at(290)), 2);
     }
 
     void fahrenheitChannelsShowConvertedValues() {
         Bench b(3);
-        typeRtdConfiguration(b.editor);
-        QCOMPARE(b.files.saveTo(b.path("f.VNT")), ConfigFiles::Outcome::Done);
+        const QString path = patchedFile(b, [](ConfigFileRecord&) {});
         Bench other(3);
-        other.editor.setText(QStringLiteral("cmb_Prog_In"), 0, QStringLiteral("Pt 100"));
-        other.editor.click(QStringLiteral("opt_gradi_far"), 0);
+        other.editor.setText(u"cmb_Prog_In"_s, 0, u"Pt 100"_s);
+        other.editor.click(u"opt_gradi_far"_s, 0);
         QVERIFY(other.editor.showsFahrenheit(0));
-        QCOMPARE(other.files.openFrom(b.path("f.VNT")), ConfigFiles::Outcome::Done);
-        QCOMPARE(other.editor.text(QStringLiteral("txt_Input_max"), 0), QStringLiteral("302"));
-        QCOMPARE(other.editor.text(QStringLiteral("txt_Input_min"), 0), QStringLiteral("-58"));
-        QCOMPARE(other.editor.text(QStringLiteral("txt_offset"), 0), QStringLiteral("2.7"));
+        QCOMPARE(other.files.openFrom(path), Outcome::Done);
+        QCOMPARE(shown(other.editor, u"txt_Input_max txt_Input_min txt_offset"_s),
+                 u"302|-58|2.7"_s);
         // Saved again, the file holds Celsius as before.
-        QCOMPARE(other.files.saveTo(b.path("f2.VNT")), ConfigFiles::Outcome::Done);
-        QCOMPARE(at(b.bytes("f2.VNT"), 14), 150.0);
-        QCOMPARE(at(b.bytes("f2.VNT"), 88), 1.5);
+        const At want[] = {{14, 'd', 150}, {88, 'd', 1.5}};
+        QCOMPARE(wrongAt(other.saved("f2.VNT"), want), QList<int>());
     }
 
     void dialogs() {
         Bench b(3);
-        // Save without a current file and with the dialog cancelled writes nothing.
-        QCOMPARE(b.files.SaveConfigFile(false), ConfigFiles::Outcome::Cancelled);
-        QCOMPARE(b.files.SaveConfigFile(true), ConfigFiles::Outcome::Cancelled);
+        // Save As with the dialog cancelled writes nothing.
+        QCOMPARE(b.files.SaveConfigFile(true), Outcome::Cancelled);
         QVERIFY(!b.files.saveEnabled());
         QCOMPARE(b.prompter.fileDialogs.size(), 1);
-        QCOMPARE(b.prompter.fileDialogs.first().filter,
-                 QStringLiteral("Configuration (*.VNT);;(*.*)"));
-        QCOMPARE(b.prompter.fileDialogs.first().defaultSuffix, QStringLiteral("VNT"));
+        QCOMPARE(b.prompter.fileDialogs.first().filter, u"Configuration (*.VNT);;(*.*)"_s);
+        QCOMPARE(b.prompter.fileDialogs.first().defaultSuffix, u"VNT"_s);
 
         b.prompter.pushFile(b.path("d.VNT"));
-        QCOMPARE(b.files.SaveConfigFile(true), ConfigFiles::Outcome::Done);
+        QCOMPARE(b.files.SaveConfigFile(true), Outcome::Done);
         QVERIFY(b.files.saveEnabled());
-        QCOMPARE(b.files.SaveConfigFile(false), ConfigFiles::Outcome::Done);
+        QCOMPARE(b.files.SaveConfigFile(false), Outcome::Done);
         QCOMPARE(b.bytes("d.VNT").size(), 292);
 
         b.prompter.pushFile(b.path("d.VNT"));
-        QCOMPARE(b.files.OpenConfigFile(), ConfigFiles::Outcome::Done);
-        QCOMPARE(b.prompter.fileDialogs.last().filter,
-                 QStringLiteral("Configuration (*.VNT);;  (*.*)"));
-        QCOMPARE(b.files.OpenConfigFile(), ConfigFiles::Outcome::Cancelled);
+        QCOMPARE(b.files.OpenConfigFile(), Outcome::Done);
+        QCOMPARE(b.prompter.fileDialogs.last().filter, u"Configuration (*.VNT);;  (*.*)"_s);
+        QCOMPARE(b.files.OpenConfigFile(), Outcome::Cancelled);
         QVERIFY(b.prompter.questions().isEmpty());
         // A save that cannot be written says so.
         QVERIFY(QDir().mkpath(b.path("locked.VNT")));
-        QCOMPARE(b.files.saveTo(b.path("locked.VNT")), ConfigFiles::Outcome::Failed);
+        QCOMPARE(b.files.saveTo(b.path("locked.VNT")), Outcome::Failed);
         QCOMPARE(b.prompter.questions().size(), 1);
         QVERIFY(b.prompter.questions().first().text.contains(QLatin1String("not saved")));
     }
 
-    // The ".VNT" record: fields at their offsets, little-endian, and files that are not records
-    // refused whole.
-    void offsets() {
-        // Offset, d double / i int16 / b byte, value: every field around a boundary.
-        const std::tuple<int, char, double> rows[] = {
-            {0, 'd', 2.7},   {8, 'b', 68},    {9, 'b', 12},   {11, 'b', 51},    {13, 'b', 20},
-            {14, 'd', 150},  {38, 'd', -200}, {47, 'b', 2},   {64, 'd', 4},     {86, 'i', -1},
-            {96, 'd', -2.5}, {108, 'i', -1},  {122, 'i', -1}, {134, 'i', -1},   {144, 'd', 10},
-            {168, 'd', 780}, {184, 'i', -1},  {192, 'd', 7},  {208, 'd', 1.25}, {264, 'd', 8.25},
-            {273, 'b', 7},   {282, 'd', 200}, {290, 'b', 2},  {291, 'b', 1}};
-        const QByteArray b = sample().toBytes();
-        QCOMPARE(b.size(), 292);
-        for (const auto& [offset, kind, value] : rows)
-            QVERIFY2(at(b, offset, kind) == value, qPrintable(QString::number(offset)));
-    }
-
-    void roundTripThroughFile() {
+    // The ".VNT" record: fields at their offsets, little-endian, every field around a boundary;
+    // the same record back from a file.
+    void offsetsAndRoundTrip() {
+        const At want[] = {{0, 'd', 2.7},  {8, 'b', 68},    {9, 'b', 12},     {11, 'b', 51},
+                           {13, 'b', 20},  {14, 'd', 150},  {38, 'd', -200},  {47, 'b', 2},
+                           {64, 'd', 4},   {86, 'i', -1},   {96, 'd', -2.5},  {108, 'i', -1},
+                           {122, 'i', -1}, {134, 'i', -1},  {144, 'd', 10},   {168, 'd', 780},
+                           {184, 'i', -1}, {192, 'd', 7},   {208, 'd', 1.25}, {264, 'd', 8.25},
+                           {273, 'b', 7},  {282, 'd', 200}, {290, 'b', 2},    {291, 'b', 1}};
+        QCOMPARE(wrongAt(sample().toBytes(), want), QList<int>());
+        // Through a file and back.
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("a.VNT"));
+        const QString path = dir.filePath(u"a.VNT"_s);
         QString error;
         const Texts texts;
         QVERIFY(sample().save(path, texts, &error));
@@ -411,50 +380,41 @@ private Q_SLOTS:
         QCOMPARE(r->toBytes(), hostile);
     }
 
-    // The reasons are in the language of the interface.
-    void refusesWhatIsNotARecord() {
+    // Files that are no record, cannot be opened or cannot be written: the reasons are in the
+    // language of the interface.
+    void refusalsSayWhy() {
         const std::tuple<Texts::Language, QByteArray, QString> rows[] = {
             {Texts::English, QByteArray(),
              "f.VNT is not a configuration file: it holds 0 bytes instead of 292."},
             {Texts::English, QByteArray(291, 'x'), "holds 291 bytes"},
             {Texts::English, QByteArray(5000, 'x'), "holds 5000 bytes"},
             {Texts::Italian, QByteArray(291, 'x'),
-             QString::fromUtf8("f.VNT non \xc3\xa8 un file di configurazione: contiene 291 byte "
-                               "invece di 292.")}};
+             u"f.VNT non è un file di configurazione: contiene 291 byte invece di 292."_s}};
         for (const auto& [language, content, message] : rows) {
             Texts texts;
             texts.setLanguage(language);
             const bool en = language == Texts::English;
             QTemporaryDir dir;
             QString error;
-            QVERIFY(!ConfigFileRecord::load(writeFile(dir, content), texts, &error));
-            QVERIFY2(error.contains(message), qPrintable(error));
-            QVERIFY(!ConfigFileRecord::load(QStringLiteral("/nonexistent/x.VNT"), texts, &error));
-            QVERIFY2(error.startsWith(QString(en ? "Cannot open" : "Impossibile aprire") +
-                                      " /nonexistent/x.VNT: "),
-                     qPrintable(error));
             // A name that looks like a placeholder is still the name.
-            QVERIFY(!ConfigFileRecord::load(writeFile(dir, content, QStringLiteral("50%2%1.VNT")),
-                                            texts, &error));
-            QVERIFY2(error.startsWith(QStringLiteral("50%2%1.VNT ")), qPrintable(error));
-        }
-    }
-
-    void failedSaveReports() {
-        for (Texts::Language language : {Texts::English, Texts::Italian}) {
-            Texts texts;
-            texts.setLanguage(language);
-            QTemporaryDir dir;
-            QString error;
-            const QString missing = dir.filePath(QStringLiteral("no/such/folder/c.VNT"));
+            for (const QString& name : {u"f.VNT"_s, u"50%2%1.VNT"_s}) {
+                QVERIFY(WriteTestFile(dir.filePath(name), content));
+                QVERIFY(!ConfigFileRecord::load(dir.filePath(name), texts, &error));
+                QVERIFY2(error.startsWith(name + u' ') &&
+                             error.contains(QString(message).replace(u"f.VNT"_s, name)),
+                         qPrintable(error));
+            }
+            QVERIFY(!ConfigFileRecord::load(u"/nonexistent/x.VNT"_s, texts, &error));
+            QVERIFY2(error.startsWith(en ? "Cannot open /nonexistent/x.VNT: "
+                                         : "Impossibile aprire /nonexistent/x.VNT: "),
+                     qPrintable(error));
+            const QString missing = dir.filePath(u"no/such/folder/c.VNT"_s);
             QVERIFY(!sample().save(missing, texts, &error));
             QVERIFY2(
-                error.startsWith(QString(language == Texts::English ? "Cannot write "
-                                                                    : "Impossibile scrivere ") +
-                                 missing + u':'),
+                error.startsWith((en ? "Cannot write " : "Impossibile scrivere ") + missing + u':'),
                 qPrintable(error));
             // A directory in the way of the file: the save fails and the directory stays.
-            const QString blocked = dir.filePath(QStringLiteral("d.VNT"));
+            const QString blocked = dir.filePath(u"d.VNT"_s);
             QVERIFY(QDir().mkpath(blocked));
             QVERIFY(!sample().save(blocked, texts, &error));
             QVERIFY(QFileInfo(blocked).isDir());
@@ -467,25 +427,21 @@ private Q_SLOTS:
     // random moments.
     void killedWhileSaving() {
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("kill.VNT"));
+        const QString path = dir.filePath(u"kill.VNT"_s);
         const QByteArray whole[] = {record(0).toBytes(), record(1).toBytes()};
         QString error;
         QVERIFY(record(0).save(path, Texts(), &error));
         QRandomGenerator random(16);
         for (int round = 0; round < 40; ++round) {
             QProcess child;
-            child.start(QCoreApplication::applicationFilePath(),
-                        {QStringLiteral("--save-loop"), path});
-            QVERIFY(child.waitForStarted(5000));
-            QVERIFY(child.waitForReadyRead(5000));
+            child.start(QCoreApplication::applicationFilePath(), {u"--save-loop"_s, path});
+            QVERIFY(child.waitForStarted(5000) && child.waitForReadyRead(5000));
             QTest::qSleep(int(random.bounded(1, 25))); // somewhere inside some save
             child.kill();                              // SIGKILL: no chance to tidy up
             QVERIFY(child.waitForFinished(5000));
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::ReadOnly));
-            const QByteArray bytes = f.readAll();
+            const QByteArray bytes = ReadTestFile(path);
             QVERIFY2(bytes == whole[0] || bytes == whole[1],
-                     qPrintable(QStringLiteral("round %1: %2 bytes").arg(round).arg(bytes.size())));
+                     qPrintable(u"round %1: %2 bytes"_s.arg(round).arg(bytes.size())));
         }
         // The file opens as a record afterwards; what a kill leaves besides it is at most the
         // unfinished temporary copy next to it.
@@ -493,143 +449,113 @@ private Q_SLOTS:
     }
 
     // A configuration saved from one simulated device and loaded into another of the same model
-    // leaves the second one configured like the first.
-    void saveThenLoadIntoAnotherDevice() {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("rtd.VNT"));
-
-        Station a(3);
-        QCOMPARE(a.config.ReadEprom(), EditorOutcome::Done);
-        a.editor.setText(QStringLiteral("cmb_Prog_In"), 0, QStringLiteral("Pt 1K"));
-        a.editor.setText(QStringLiteral("txt_Input_min"), 0, QStringLiteral("-20"));
-        a.editor.setText(QStringLiteral("txt_Input_max"), 0, QStringLiteral("120"));
-        a.editor.setText(QStringLiteral("txt_offset"), 1, QStringLiteral("-1.2"));
-        a.editor.choose(QStringLiteral("opt_Break"), 1, 1);
-        a.prompter.setFallback(Prompter::Answer::Ok);
-        QCOMPARE(a.config.WriteEprom(), EditorOutcome::Done);
-        QCOMPARE(a.files.saveTo(path), ConfigFiles::Outcome::Done);
-
-        Station b(3);
-        QCOMPARE(b.config.ReadEprom(), EditorOutcome::Done);
-        QVERIFY(b.device.bank(0).left(MainBlockSize) != a.device.bank(0).left(MainBlockSize));
-        QCOMPARE(b.files.openFrom(path), ConfigFiles::Outcome::Done);
-        b.prompter.setFallback(Prompter::Answer::Ok);
-        QCOMPARE(b.config.WriteEprom(), EditorOutcome::Done);
-
-        // The record the file carries is now the second device's record too.
-        QCOMPARE(b.device.bank(0).left(MainBlockSize), a.device.bank(0).left(MainBlockSize));
-        QCOMPARE(b.files.saveTo(dir.filePath(QStringLiteral("b.VNT"))), ConfigFiles::Outcome::Done);
-        QCOMPARE(ReadTestFile(dir.filePath(QStringLiteral("b.VNT"))), ReadTestFile(path));
-    }
-    // A file of another model holds nothing for what its model lacks: opened anyway (OK on
-    // "not compatible") and written, channel B keeps the device's input, output and ranges.
-    void otherModelKeepsChannelB() {
-        // RSX7030 file into a two-channel RSX7131, RSX7035 into RSX7032D, RSX5035 into math.
-        for (const auto& [fileModel, deviceModel] : {std::pair{0, 3}, {8, 4}, {9, 5}}) {
-            QTemporaryDir dir;
-            const QString path = dir.filePath(QStringLiteral("other.VNT"));
-            Station a{std::uint8_t(fileModel)};
+    // leaves the second one configured like the first. A file of another model holds nothing
+    // for what its model lacks: opened anyway (OK on "not compatible") and written, channel B
+    // keeps the device's input, output and ranges.
+    void fileIntoAnotherDevice() {
+        const QString channelB = u"cmb_Prog_In:1 cmb_Prog_Out:1 txt_Input_max:1 txt_Input_min:1 "
+                                 u"txt_Output_max:1 txt_Output_min:1"_s;
+        // RSX7131 into another; RSX7030 file into a two-channel RSX7131, RSX7035 into
+        // RSX7032D, RSX5035 into math.
+        for (const auto& [fileModel, deviceModel] : {std::pair{3, 3}, {0, 3}, {8, 4}, {9, 5}}) {
+            const bool same = fileModel == deviceModel;
+            Station a{fileModel};
+            const QString path = a.path("a.VNT");
             QCOMPARE(a.config.ReadEprom(), EditorOutcome::Done);
-            QCOMPARE(a.files.saveTo(path), ConfigFiles::Outcome::Done);
-            Station b{std::uint8_t(deviceModel)};
+            if (same) {
+                type(a.editor,
+                     u"cmb_Prog_In=Pt 1K|txt_Input_min=-20|txt_Input_max=120|txt_offset:1=-1.2"_s);
+                a.editor.choose(u"opt_Break"_s, 1, 1);
+                a.prompter.setFallback(Answer::Ok);
+                QCOMPARE(a.config.WriteEprom(), EditorOutcome::Done);
+            }
+            QCOMPARE(a.files.saveTo(path), Outcome::Done);
+            Station b{deviceModel};
             QCOMPARE(b.config.ReadEprom(), EditorOutcome::Done);
-            const auto channelB = [&b] {
-                QStringList out;
-                for (const char* f : {"cmb_Prog_In", "cmb_Prog_Out", "txt_Input_max",
-                                      "txt_Input_min", "txt_Output_max", "txt_Output_min"})
-                    out << QLatin1String(f) + u'=' + b.editor.text(QLatin1String(f), 1);
-                return out;
-            };
-            const QStringList before = channelB();
-            b.prompter.setFallback(Prompter::Answer::Ok);
-            QCOMPARE(b.files.openFrom(path), ConfigFiles::Outcome::Done);
-            QCOMPARE(channelB(), before);
+            QVERIFY(b.main() != a.main());
+            const QString before = shown(b.editor, channelB);
+            b.prompter.setFallback(Answer::Ok);
+            QCOMPARE(b.files.openFrom(path), Outcome::Done);
+            QCOMPARE(b.prompter.texts().isEmpty(), same);
+            if (!same)
+                QCOMPARE(shown(b.editor, channelB), before);
             QCOMPARE(b.config.WriteEprom(), EditorOutcome::Done);
-            QCOMPARE(b.config.ReadEprom(), EditorOutcome::Done);
-            QCOMPARE(channelB(), before);
+            if (same) {
+                // The record the file carries is now the second device's record too.
+                QCOMPARE(b.main(), a.main());
+                QCOMPARE(b.files.saveTo(b.path("b.VNT")), Outcome::Done);
+                QCOMPARE(ReadTestFile(b.path("b.VNT")), ReadTestFile(path));
+            } else {
+                QCOMPARE(b.config.ReadEprom(), EditorOutcome::Done);
+                QCOMPARE(shown(b.editor, channelB), before);
+            }
         }
     }
     // A type the connected model does not offer, met in a file and in the editor's list:
-    // open keeps the list and says which
-    // field (in the user's language), and the limit checks report it before a write.
-    void typeNotOffered_data() {
-        QTest::addColumn<int>("model");
-        QTest::addColumn<bool>("output");
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("named");
-        QTest::newRow("RSX7035, 0-10 V out") << 8 << true << 2 << "\"0-10 V\"";
-        QTest::newRow("RSX5035, Freq in") << 9 << false << 33 << "\"Freq\"";
-        QTest::newRow("RSX5035, 20 mA in") << 9 << false << 5 << "\"20 mA\"";
-        QTest::newRow("RSX7032A, Pt 100 in") << 2 << false << 18 << "\"Pt 100\"";
-        QTest::newRow("RSX7035, unnamed row") << 8 << false << 6 << "code 6";
-    }
+    // open keeps the list and says which field (in the user's language), and the limit checks
+    // report it before a write.
     void typeNotOffered() {
-        QFETCH(int, model);
-        QFETCH(bool, output);
-        QFETCH(int, code);
-        QFETCH(QString, named);
-        const QString list =
-            output ? QStringLiteral("cmb_Prog_Out") : QStringLiteral("cmb_Prog_In");
-        Station s{std::uint8_t(model)};
-        QCOMPARE(s.config.ReadEprom(), EditorOutcome::Done);
-        const QString shown = s.editor.text(list, 0);
-        const QByteArray before = s.device.bank(0);
+        // The model, whether it is the output, the type's code and how a message names it.
+        const std::tuple<int, bool, int, const char*> rows[] = {{8, true, 2, "\"0-10 V\""},
+                                                                {9, false, 33, "\"Freq\""},
+                                                                {9, false, 5, "\"20 mA\""},
+                                                                {2, false, 18, "\"Pt 100\""},
+                                                                {8, false, 6, "code 6"}};
+        for (const auto& [model, output, code, named] : rows) {
+            const QString list = output ? u"cmb_Prog_Out"_s : u"cmb_Prog_In"_s;
+            Station s{model};
+            QCOMPARE(s.config.ReadEprom(), EditorOutcome::Done);
+            const QString shown = s.editor.text(list, 0);
+            const QByteArray before = s.main();
 
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("x.VNT"));
-        QCOMPARE(s.files.saveTo(path), ConfigFiles::Outcome::Done);
-        QString error;
-        auto rec = *ConfigFileRecord::load(path, s.texts, &error);
-        (output ? rec.outputType : rec.inputType)[0] = std::uint8_t(code);
-        QVERIFY(rec.save(path, s.texts, &error));
-        for (Texts::Language language : {Texts::English, Texts::Italian}) {
-            s.texts.setLanguage(language);
+            const QString path = s.path("x.VNT");
+            QCOMPARE(s.files.saveTo(path), Outcome::Done);
+            QString error;
+            auto rec = *ConfigFileRecord::load(path, s.texts, &error);
+            (output ? rec.outputType : rec.inputType)[0] = std::uint8_t(code);
+            QVERIFY(rec.save(path, s.texts, &error));
+            // Per language: the field named, and the word for "code".
+            const char* const said[2][3] = {
+                {"Channel A input type", "Channel A output type", "code "},
+                {"Canale A, tipo di ingresso", "Canale A, tipo di uscita", "codice "}};
+            for (int it = 0; it < 2; ++it) {
+                s.texts.setLanguage(it ? Texts::Italian : Texts::English);
+                s.prompter.clear();
+                QCOMPARE(s.files.openFrom(path), Outcome::Done);
+                QCOMPARE(s.editor.text(list, 0), shown);
+                QCOMPARE(s.prompter.questions().size(), 1);
+                const QString text = s.prompter.questions().first().text;
+                QVERIFY2(text.contains(QString(named).replace(u"code "_s, said[it][2])) &&
+                             text.contains(QLatin1String(said[it][output])),
+                         qPrintable(text));
+            }
+            // Written with nothing asked, the device keeps its type (one case goes through the
+            // device; the others stop at the bytes the write would send).
             s.prompter.clear();
-            QCOMPARE(s.files.openFrom(path), ConfigFiles::Outcome::Done);
-            QCOMPARE(s.editor.text(list, 0), shown);
-            QCOMPARE(s.prompter.questions().size(), 1);
-            const QString said = s.prompter.questions().first().text;
-            QString type = named;
-            if (language == Texts::Italian)
-                type.replace(QLatin1String("code "), QLatin1String("codice "));
-            QVERIFY2(said.contains(type), qPrintable(said));
-            const char* field =
-                language == Texts::English
-                    ? (output ? "Channel A output type" : "Channel A input type")
-                    : (output ? "Canale A, tipo di uscita" : "Canale A, tipo di ingresso");
-            QVERIFY2(said.contains(QLatin1String(field)), qPrintable(said));
-        }
-        // Written with nothing asked, the device keeps its type (one case goes through the
-        // device; the others stop at the bytes the write would send).
-        s.prompter.clear();
-        QVERIFY(LimitChecks(s.editor, s.texts).findings().isEmpty());
-        if (model == 8 && output) {
-            QCOMPARE(s.config.WriteEprom(), EditorOutcome::Done);
-            QVERIFY(s.prompter.questions().isEmpty());
-        } else {
-            QByteArray main = before.left(MainBlockSize);
-            ApplyWrites(EncodeRecord(s.editor.toRecord(), s.device.identity(), s.catalogue, main),
-                        &main, nullptr);
-            for (int a = 0; a < MainBlockSize; ++a)
-                s.device.setMemory(0, a, quint8(main.at(a)));
-        }
-        QCOMPARE(s.device.bank(0).left(MainBlockSize), before.left(MainBlockSize));
+            QVERIFY(LimitChecks(s.editor, s.texts).findings().isEmpty());
+            if (model == 8 && output) {
+                QCOMPARE(s.config.WriteEprom(), EditorOutcome::Done);
+                QVERIFY(s.prompter.questions().isEmpty());
+                QCOMPARE(s.main(), before);
+            } else {
+                QCOMPARE(s.written(), before);
+            }
 
-        // Typed into the list anyway, the write's checks report it.
-        s.texts.setLanguage(Texts::English);
-        const Catalogue& cat = s.catalogue;
-        const QString name = output ? cat.Output(code).name : cat.Input(code).name;
-        if (!name.isEmpty()) {
+            // Typed into the list anyway, the write's checks report it.
+            s.texts.setLanguage(Texts::English);
+            const QString name =
+                output ? s.catalogue.Output(code).name : s.catalogue.Input(code).name;
+            if (name.isEmpty())
+                continue;
             s.editor.setText(list, 0, name);
-            const QStringList messages = findings(s);
-            const QString what =
-                output ? QStringLiteral("output value") : QStringLiteral("input value");
-            QVERIFY2(!messages.filter(QStringLiteral("Channel A: %1 (TYPE)").arg(what)).isEmpty(),
-                     qPrintable(messages.join(u'\n')));
+            const QString messages = findings(s).join(u'\n');
+            QVERIFY2(
+                messages.contains(u"Channel A: %1 value (TYPE)"_s.arg(output ? "output" : "input")),
+                qPrintable(messages));
             if (code > 31) { // answered OK, still refused: five bits cannot hold it
-                s.prompter.setFallback(Prompter::Answer::Ok);
+                s.prompter.setFallback(Answer::Ok);
                 QCOMPARE(s.config.WriteEprom(), EditorOutcome::DataError);
-                QCOMPARE(s.device.bank(0).left(MainBlockSize), before.left(MainBlockSize));
+                QCOMPARE(s.main(), before);
             }
         }
     }
@@ -637,27 +563,20 @@ private Q_SLOTS:
     // own saved file opens into it again without a question and changes no byte.
     void defaultImagesPassEveryCheck() {
         for (int model = 0; model <= 9; ++model) {
-            Station s{std::uint8_t(model)};
+            Station s{model};
             QCOMPARE(s.config.ReadEprom(), EditorOutcome::Done);
             QCOMPARE(findings(s), QStringList());
-
-            QTemporaryDir dir;
-            const QString path = dir.filePath(QStringLiteral("own.VNT"));
-            QCOMPARE(s.files.saveTo(path), ConfigFiles::Outcome::Done);
-            QCOMPARE(s.files.openFrom(path), ConfigFiles::Outcome::Done);
+            QCOMPARE(s.files.saveTo(s.path("own.VNT")), Outcome::Done);
+            QCOMPARE(s.files.openFrom(s.path("own.VNT")), Outcome::Done);
             QCOMPARE(s.prompter.texts(), QStringList());
             QCOMPARE(findings(s), QStringList());
-            const QByteArray before = s.device.bank(0).left(MainBlockSize);
+            const QByteArray before = s.main();
             if (model == 7) { // the one whose trips once failed: through the device
                 QCOMPARE(s.config.WriteEprom(), EditorOutcome::Done);
                 QCOMPARE(s.prompter.texts(), QStringList());
-                QCOMPARE(s.device.bank(0).left(MainBlockSize), before);
+                QCOMPARE(s.main(), before);
             } else {
-                QByteArray main = before;
-                ApplyWrites(
-                    EncodeRecord(s.editor.toRecord(), s.device.identity(), s.catalogue, main),
-                    &main, nullptr);
-                QCOMPARE(main, before);
+                QCOMPARE(s.written(), before);
             }
         }
     }
@@ -667,8 +586,7 @@ private Q_SLOTS:
         SimBench b(0);
         b.transport.close();
         EditorOutcome outcome = EditorOutcome::Done;
-        QVERIFY(!ReadDeviceAsFile(b.link, b.prompter, &outcome));
-        QVERIFY(outcome != EditorOutcome::Done);
+        QVERIFY(!ReadDeviceAsFile(b.link, b.prompter, &outcome) && outcome != EditorOutcome::Done);
     }
 };
 

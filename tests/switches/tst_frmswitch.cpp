@@ -25,52 +25,47 @@ void shoot(QWidget* w, const char* file) {
 class TestFrmSwitch : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void readAndDraw_data() {
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("input");
-        QTest::newRow("RSX7030") << "RSX7030" << QByteArray("\x48\x0E\x05\x00", 4) << "Tc K";
-        QTest::newRow("RSX7040") << "RSX7040" << QByteArray("\x00\x41\x0E\x00", 4) << "TTL";
-    }
     void readAndDraw() {
-        QFETCH(QString, model);
-        QFETCH(QByteArray, bytes);
-        Session s(model);
-        s.demo->device()->setSwitchBytes(bytes);
-        auto* view = s.panel()->cmd_modo[2];
-        QVERIFY(view->isEnabled());
-        QVERIFY(!s.window->switchSubWindow()->isVisible());
-        view->click();
-        QVERIFY(s.window->switchSubWindow()->isVisible());
-        QVERIFY(s.open()); // opening the port reads the device, switches included
-        gui::FrmSwitch* w = s.window->switchWindow();
-        QVERIFY(s.count("$D") >= 1);
-        QTEST(w->cmb_SW_in[0]->currentText(), "input");
-        QCOMPARE(w->dip->banks(), 3);
-        for (int b = 0; b < 3; ++b)
-            for (int i = 0; i < 8; ++i)
-                QCOMPARE(w->dip->isOn(b, i), bool((quint8(bytes[b]) >> i) & 1));
-        QCOMPARE(w->check->text(), model == QLatin1String("RSX7030") ? "ERR" : "OK");
-        shoot(s.window->switchSubWindow(), qPrintable("switch-" + model.toLower() + ".png"));
+        const std::tuple<QString, QByteArray, QString> rows[] = {
+            {"RSX7030", QByteArray("\x48\x0E\x05\x00", 4), "Tc K"},
+            {"RSX7040", QByteArray("\x00\x41\x0E\x00", 4), "TTL"}};
+        for (const auto& [model, bytes, input] : rows) {
+            Session s(model);
+            s.demo->device()->setSwitchBytes(bytes);
+            auto* view = s.panel()->cmd_modo[2];
+            QVERIFY(view->isEnabled() && !s.window->switchSubWindow()->isVisible());
+            view->click();
+            QVERIFY(s.window->switchSubWindow()->isVisible());
+            QVERIFY(s.open()); // opening the port reads the device, switches included
+            gui::FrmSwitch* w = s.window->switchWindow();
+            QVERIFY(s.count("$D") >= 1);
+            QCOMPARE(w->cmb_SW_in[0]->currentText(), input);
+            QCOMPARE(w->dip->banks(), 3);
+            for (int b = 0; b < 3; ++b)
+                for (int i = 0; i < 8; ++i)
+                    QCOMPARE(w->dip->isOn(b, i), bool((quint8(bytes[b]) >> i) & 1));
+            QCOMPARE(w->check->text(), model == QLatin1String("RSX7030") ? "ERR" : "OK");
+            shoot(s.window->switchSubWindow(), qPrintable("switch-" + model.toLower() + ".png"));
 
-        // A new selection redraws the banks: RSX7030 zero and span "Default" clear SW3 and
-        // the span switches of SW2; a 10 °C span was below the thermocouple's minimum.
-        if (model == QLatin1String("RSX7030")) {
-            w->lst_zero->setCurrentRow(0);
-            w->lst_span->setCurrentRow(0);
-            QCOMPARE(w->guide().bytes(), (switches::SwitchBytes{72, 2, 0}));
-            QVERIFY(!w->dip->isOn(2, 0));
-            QVERIFY(!w->dip->isOn(1, 2));
-            QCOMPARE(w->check->text(), QStringLiteral("OK"));
+            // A new selection redraws the banks: RSX7030 zero and span "Default" clear SW3 and
+            // the span switches of SW2; a 10 °C span was below the thermocouple's minimum.
+            if (model == QLatin1String("RSX7030")) {
+                w->lst_zero->setCurrentRow(0);
+                w->lst_span->setCurrentRow(0);
+                QCOMPARE(w->guide().bytes(), (switches::SwitchBytes{72, 2, 0}));
+                QVERIFY(!w->dip->isOn(2, 0) && !w->dip->isOn(1, 2));
+                QCOMPARE(w->check->text(), QStringLiteral("OK"));
+            }
+            view->click();
+            QVERIFY(!s.window->switchSubWindow()->isVisible());
+            s.window->mainMenu().viewSwitch->trigger(); // View > Switch does the same
+            QVERIFY(s.window->switchSubWindow()->isVisible());
         }
-        view->click();
-        QVERIFY(!s.window->switchSubWindow()->isVisible());
-        s.window->mainMenu().viewSwitch->trigger(); // View > Switch does the same
-        QVERIFY(s.window->switchSubWindow()->isVisible());
     }
 
     // The banks a measurement reads at its start reach the switch window; the window's own
-    // Read reads them again.
+    // Read reads them again. A start refused because another command is waiting leaves the
+    // measurement window idle again, not running.
     void measurementAndReadShowSwitches() {
         Session s(QStringLiteral("RSX7030"));
         QVERIFY(s.open());
@@ -90,31 +85,20 @@ private Q_SLOTS:
         w->cmd_read->click();
         QCOMPARE(s.count("$D"), reads + 1);
         QCOMPARE(w->guide().bytes(), (switches::SwitchBytes{0x48, 0x0E, 0x05}));
-    }
-
-    // Start refused because another command is waiting: the measurement window is idle
-    // again, not left running.
-    void startRefusedWhenBusy() {
-        Session s(QStringLiteral("RSX7030"));
-        QVERIFY(s.open());
-        gui::FrmMisura* m = s.window->measureWindow();
         s.demo->device()->injectFault({sim::Fault::Kind::DelayedReply, "$V", 0, 1, 300});
         QTimer::singleShot(50, m, [m] { m->Cmd_StartRead->click(); });
         s.state.link.ReadIdentity();
         QVERIFY(!m->running());
-        QVERIFY(m->Cmd_StartRead->isEnabled());
-        QVERIFY(!m->Cmd_StopRead->isEnabled());
+        QVERIFY(m->Cmd_StartRead->isEnabled() && !m->Cmd_StopRead->isEnabled());
     }
 
     void wizard() {
         Session s;
         s.panel()->cmd_modo[2]->click();
         gui::FrmSwitch* w = s.window->switchWindow();
-        QVERIFY(w->aiuto_switch->isVisible());
-        QVERIFY(!w->aiuto_modello->isVisible());
+        QVERIFY(w->aiuto_switch->isVisible() && !w->aiuto_modello->isVisible());
         w->aiuto_switch->click();
-        QVERIFY(w->aiuto_modello->isVisible());
-        QVERIFY(w->close_aiuto_switch->isVisible());
+        QVERIFY(w->aiuto_modello->isVisible() && w->close_aiuto_switch->isVisible());
         QCOMPARE(w->aiuto_modello->count(), 17);
         QCOMPARE(w->aiuto_modello->itemText(0), QStringLiteral("Seleziona dispositivo"));
         w->aiuto_modello->setCurrentIndex(w->aiuto_modello->findText(QStringLiteral("RSX 7030")));

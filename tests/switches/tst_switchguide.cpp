@@ -2,12 +2,9 @@
 // back; the tables the guide's lists and checks rely on), then the switch guide against the
 // simulated device: reading the banks, failures that leave the guide as it was, zero/span
 // defaults on the wire, the wizard, lists, limits and check.
-#include "catalogue.h"
 #include "owntexts.h"
 #include "simbench.h"
-#include "switchcodec.h"
 #include "switchguide.h"
-#include "switchtables.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -59,95 +56,76 @@ struct GuideBench : SimBench {
 class TestSwitchGuide : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void roundTrips_data() {
-        QTest::addColumn<QString>("model");
-        // The D models have no switch the guide sets: nothing to encode.
-        for (const char* m : {"RSX7030", "RSX7031A", "RSX7031B", "RSX7031C", "RSX7131B", "RSX7032C",
-                              "RSX7040", "RSX7035"})
-            QTest::newRow(m) << QString::fromLatin1(m);
-    }
     // Every offered input with outputs, positions and options spread over their fields: the
-    // reader recovers each selection, and no field leaks into another.
+    // reader recovers each selection, and no field leaks into another. The D models have no
+    // switch the guide sets: nothing to encode.
     void roundTrips() {
-        QFETCH(QString, model);
-        Catalogue catalogue;
-        const DeviceIdentity id = modelId(qPrintable(model));
-        const int inputs = ChannelsOf(model).inputs;
-        const Family family = FamilyOf(id.ModelByte);
-        const QList<FieldSpec> fields = FieldsOf(family, inputs);
-        QVERIFY(!fields.isEmpty());
-
-        QList<int> inputCodes;
-        if (family == Family::Rsx7040) {
-            for (int v = 0; v <= 3; ++v)
-                inputCodes << v;
-        } else {
-            for (const QString& name : catalogue.FillTypeLists(id).switchInput)
-                inputCodes << *catalogue.FindInputType(name);
-        }
-        QVERIFY(inputCodes.size() >= 4);
-        int cases = 0;
-        for (int input : inputCodes) {
-            for (int k = 0; k < 4; ++k) {
-                Selections s;
-                for (const FieldSpec& f : fields) {
-                    // A different value per field and round, reaching both ends.
-                    const int span = f.hi - f.lo;
-                    const int pick[4] = {f.lo, f.hi, f.lo + span / 3, f.lo + (2 * span) / 3};
-                    s.*(f.member) = pick[(k + int(&f - fields.data())) % 4];
+        for (const char* model : {"RSX7030", "RSX7031A", "RSX7031B", "RSX7031C", "RSX7131B",
+                                  "RSX7032C", "RSX7040", "RSX7035"}) {
+            Catalogue catalogue;
+            const DeviceIdentity id = modelId(model);
+            const int inputs = ChannelsOf(QLatin1String(model)).inputs;
+            const Family family = FamilyOf(id.ModelByte);
+            const QList<FieldSpec> fields = FieldsOf(family, inputs);
+            QVERIFY2(!fields.isEmpty(), model);
+            QList<int> inputCodes;
+            if (family == Family::Rsx7040) {
+                for (int v = 0; v <= 3; ++v)
+                    inputCodes << v;
+            } else {
+                for (const QString& name : catalogue.FillTypeLists(id).switchInput)
+                    inputCodes << *catalogue.FindInputType(name);
+            }
+            QVERIFY2(inputCodes.size() >= 4, model);
+            for (int input : inputCodes) {
+                for (int k = 0; k < 4; ++k) {
+                    Selections s;
+                    for (const FieldSpec& f : fields) {
+                        // A different value per field and round, reaching both ends.
+                        const int span = f.hi - f.lo;
+                        const int pick[4] = {f.lo, f.hi, f.lo + span / 3, f.lo + (2 * span) / 3};
+                        s.*(f.member) = pick[(k + int(&f - fields.data())) % 4];
+                    }
+                    s.input = input;
+                    // RSX7035 keeps its option switch only for thermocouples and resistive inputs.
+                    if (family == Family::Rsx7035 && !(input >= 7 && input <= 21))
+                        s.option = -1;
+                    const SwitchBytes b = Encode(s, id, inputs, false, {});
+                    QCOMPARE(Decode(b, id, inputs, catalogue), s);
                 }
-                s.input = input;
-                // RSX7035 keeps its option switch only for thermocouples and resistive inputs.
-                if (family == Family::Rsx7035 && !(input >= 7 && input <= 21))
-                    s.option = -1;
-                const SwitchBytes b = Encode(s, id, inputs, false, {});
-                QCOMPARE(Decode(b, id, inputs, catalogue), s);
-                ++cases;
             }
         }
-        QVERIFY(cases >= 16);
     }
 
-    void knownBytes_data() {
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<bool>("wizard");
-        QTest::addColumn<Selections>("selections");
-        QTest::addColumn<QList<int>>("bytes"); // S0, S1, S2
+    void knownBytes() {
         const Selections a{
             .input = 8, .output = 1, .outputB = 2, .span = 3, .zero = 5, .option = 0};
-        QTest::newRow("RSX7030 Tc K") << "RSX7030" << false << a << QList<int>{72, 14, 5};
         const Selections f{.input = 2, .output = 3, .span = 1, .multiplier = 1};
-        QTest::newRow("RSX7040") << "RSX7040" << false << f << QList<int>{0, 65, 14};
-        QTest::newRow("RSX7040 wizard") << "RSX7040" << true << f << QList<int>{14, 65, 14};
-        // "Pt 100" on the B model is switch value 3 (codes counted from 16).
-        QTest::newRow("RSX7031B Pt 100")
-            << "RSX7031B" << false << Selections{.input = 18, .output = 1, .span = 7, .zero = 2}
-            << QList<int>{0x20 | 3, 7 | 64, 0};
-        // The C model's 300 kΩ range shares switch value 3 with code 18.
-        QTest::newRow("RSX7031C Res300K")
-            << "RSX7031C" << false << Selections{.input = input_code::Res300K}
-            << QList<int>{3, 0, 0};
-        // RSX7035 "Res500": codes from 16 set bit 0 of SW2; option bit 1 for 3-wire.
-        QTest::newRow("RSX7035 Res500")
-            << "RSX7035" << false << Selections{.input = 17, .span = 2, .zero = 1, .option = 1}
-            << QList<int>{0x10 | 1, 1 | 2 | 8, 0};
-    }
-    void knownBytes() {
-        QFETCH(QString, model);
-        QFETCH(bool, wizard);
-        QFETCH(Selections, selections);
-        const DeviceIdentity id = modelId(qPrintable(model));
-        // The C model offers 300 kΩ on hardware revision 2 only.
-        DeviceIdentity idC = id;
-        if (model == QLatin1String("RSX7031C"))
-            idC.IdByte3 = 2;
-        const SwitchBytes b = Encode(selections, idC, 1, wizard, {});
-        QTEST((QList<int>{b.S0, b.S1, b.S2}), "bytes");
-        // An empty selection stores the first entry, and reads back as it.
+        // The model, whether the wizard encodes, the selections and the banks S0, S1, S2.
+        // "Pt 100" on the B model is switch value 3 (codes counted from 16); the C model's
+        // 300 kΩ range shares switch value 3 with code 18; RSX7035 "Res500": codes from 16 set
+        // bit 0 of SW2, option bit 1 for 3-wire.
+        const Selections pt100{.input = 18, .output = 1, .span = 7, .zero = 2};
+        const Selections res500{.input = 17, .span = 2, .zero = 1, .option = 1};
+        const std::tuple<const char*, bool, Selections, QList<int>> rows[] = {
+            {"RSX7030", false, a, {72, 14, 5}},
+            {"RSX7040", false, f, {0, 65, 14}},
+            {"RSX7040", true, f, {14, 65, 14}},
+            {"RSX7031B", false, pt100, {0x20 | 3, 7 | 64, 0}},
+            {"RSX7031C", false, {.input = input_code::Res300K}, {3, 0, 0}},
+            {"RSX7035", false, res500, {0x10 | 1, 1 | 2 | 8, 0}}};
         Catalogue catalogue;
-        const Selections back = Decode(b, idC, 1, catalogue);
-        for (const FieldSpec& f : FieldsOf(FamilyOf(id.ModelByte), 1))
-            QCOMPARE(back.*(f.member), std::max(selections.*(f.member), 0));
+        for (const auto& [model, wizard, selections, bytes] : rows) {
+            DeviceIdentity id = modelId(model);
+            if (qstrcmp(model, "RSX7031C") == 0)
+                id.IdByte3 = 2; // the C model offers 300 kΩ on hardware revision 2 only
+            const SwitchBytes b = Encode(selections, id, 1, wizard, {});
+            QCOMPARE((QList<int>{b.S0, b.S1, b.S2}), bytes);
+            // An empty selection stores the first entry, and reads back as it.
+            const Selections back = Decode(b, id, 1, catalogue);
+            for (const FieldSpec& field : FieldsOf(FamilyOf(id.ModelByte), 1))
+                QCOMPARE(back.*(field.member), std::max(selections.*(field.member), 0));
+        }
     }
 
     void readsWhatDevicesShow() {
@@ -202,126 +180,91 @@ private Q_SLOTS:
             QVERIFY(WizardModelByte(ModelTable()[std::size_t(row)].wizardModel) >= 0);
     }
 
-    void readSwitch_data() {
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("span");
-        QTest::addColumn<QString>("check");
+    void readSwitch() {
+        // The model, its banks; the input, span and check the guide shows after the read.
         const char* const rows[][5] = {{"RSX7030", "480e0500", "Tc K", "10", "ERR"},
                                        {"RSX7131B", "3245", "Res500", "70", "OK"},
                                        {"RSX7040", "00410e00", "TTL", "0.5", "OK"},
                                        {"RSX7132D", "0415", "10 V", "", "---"}};
-        for (const auto& r : rows)
-            QTest::newRow(r[0]) << r[0] << QByteArray::fromHex(r[1]) << r[2] << r[3] << r[4];
-    }
-    void readSwitch() {
-        QFETCH(QString, model);
-        QFETCH(QByteArray, bytes);
-        GuideBench b(qPrintable(model), bytes);
-        QSignalSpy changed(&b.guide, &SwitchGuide::changed);
-        QVERIFY(b.guide.ReadSwitch());
-        QCOMPARE(b.count("$D"), 1);
-        QVERIFY(b.guide.bytes().S0 == quint8(bytes[0]) && b.guide.bytes().S1 == quint8(bytes[1]));
-        QTEST(b.guide.inputItems(0).value(b.guide.inputIndex(0)).text, "input");
-        QTEST(b.guide.spanItems().value(b.guide.spanIndex()), "span");
-        QTEST(SwitchGuide::CheckText(b.guide.check()), "check");
-        QVERIFY(!changed.isEmpty());
-
-        // A "$D" that never comes back, cancelled: a failure that changes nothing shown.
-        if (model != QLatin1String("RSX7030"))
-            return; // once is enough: each try waits out its time-outs
-        const SwitchBytes before = b.guide.bytes();
-        const Selections sel = b.guide.selections();
-        b.device.injectFault({K::NoReply, "$D", 0, -1});
-        QVERIFY(!b.guide.ReadSwitch());
-        QCOMPARE(b.link.CommError, 1);
-        QCOMPARE(b.prompter.questions().size(), 1);
-        QCOMPARE(b.guide.bytes(), before);
-        QCOMPARE(b.guide.selections(), sel);
+        for (const auto& r : rows) {
+            const QByteArray bytes = QByteArray::fromHex(r[1]);
+            GuideBench b(r[0], bytes);
+            QSignalSpy changed(&b.guide, &SwitchGuide::changed);
+            QVERIFY2(b.guide.ReadSwitch() && !changed.isEmpty() && b.count("$D") == 1, r[0]);
+            QVERIFY(b.guide.bytes().S0 == quint8(bytes[0]) &&
+                    b.guide.bytes().S1 == quint8(bytes[1]));
+            QCOMPARE((QStringList{b.guide.inputItems(0).value(b.guide.inputIndex(0)).text,
+                                  b.guide.spanItems().value(b.guide.spanIndex()),
+                                  SwitchGuide::CheckText(b.guide.check())}),
+                     (QStringList{r[2], r[3], r[4]}));
+            if (&r != &rows[0])
+                continue; // once is enough: each try waits out its time-outs
+            // A "$D" that never comes back, cancelled: a failure that changes nothing shown.
+            const SwitchBytes before = b.guide.bytes();
+            const Selections sel = b.guide.selections();
+            b.device.injectFault({K::NoReply, "$D", 0, -1});
+            QVERIFY(!b.guide.ReadSwitch());
+            QCOMPARE(b.link.CommError, 1);
+            QCOMPARE(b.prompter.questions().size(), 1);
+            QCOMPARE(b.guide.bytes(), before);
+            QCOMPARE(b.guide.selections(), sel);
+        }
     }
 
-    void defaults_data() {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<int>("position");
-        QTest::addColumn<QString>("answer"); // in the input box; "!" Cancel, null not asked
-        QTest::addColumn<int>("okCancel");   // 1 Ok, 0 Cancel, -1 not asked
-        QTest::addColumn<int>("outcome");
-        QTest::addColumn<QByteArray>("written"); // address, low, high
-        QTest::addColumn<QString>("question");
-        const auto row = [](const char* name, Kind k, int position, const char* answer,
-                            int okCancel, Outcome o, const char* written, const char* question) {
-            QTest::newRow(name) << int(k) << position << QString::fromLatin1(answer) << okCancel
-                                << int(o) << QByteArray(written) << QString::fromLatin1(question);
-        };
+    void defaults() {
         const Kind Z = Kind::Zero, S = Kind::Span;
         const Outcome W = Outcome::Written, C = Outcome::Cancelled;
-        // Tc K, one decimal: 250.5 °C is 2505 = 0x09C9, low byte first at 132 + 4 (k-1) + 20.
-        row("span k=1", S, 1, "250.5", -1, W, "\x84\xC9\x09", "");
-        row("zero k=3", Z, 3, "-20", -1, W, "\x8E\x38\xFF", "");
-        row("over max, Ok", Z, 1, "1400", 1, W, "\x86\xB0\x36", "input value MAX exceeds limits");
-        row("under min, Cancel", S, 2, "20", 0, C, "", "input value MIN exceeds limits");
-        row("empty", S, 1, "", -1, C, "", "");
-        row("box cancelled", S, 1, "!", -1, C, "", "");
-        row("not a number", S, 1, "abc", -1, C, "",
-            "The value entered is not a number: nothing was written.");
-        // Position 40 would wrap past address 255 onto the configuration record.
-        row("past the last address", S, 40, nullptr, -1, Outcome::Refused, "",
-            "This position has no default value in the device.");
-    }
-    void defaults() {
-        QFETCH(int, kind);
-        QFETCH(QString, answer);
-        QFETCH(int, okCancel);
-        QFETCH(QByteArray, written);
-        QFETCH(QString, question);
-        GuideBench b("RSX7030", QByteArray("\x08\x00\x00\x00", 4));
-        b.guide.setSelections(Selections{.input = 8}); // Tc K
-        if (!answer.isNull())
-            b.prompter.pushInput(answer == QLatin1String("!") ? QString() : answer);
-        if (okCancel >= 0)
-            b.prompter.push(okCancel ? Answer::Ok : Answer::Cancel);
-        b.device.clearCommandLog();
-        QFETCH(int, position);
-        QTEST(int(b.guide.enterDefault(Kind(kind), position, 1)), "outcome");
-        const QList<QByteArray> w = b.writes();
-        if (written.isEmpty()) {
-            QVERIFY(w.isEmpty());
-            QCOMPARE(b.count("$S"), 0);
-        } else {
-            const int address = quint8(written[0]);
-            QCOMPARE(w, (QList<QByteArray>{
-                            QByteArray("$W\x00", 3) + char(address) + written[1] + '\r',
-                            QByteArray("$W\x00", 3) + char(address + 1) + written[2] + '\r'}));
-            QCOMPARE(b.device.memory(0, address), quint8(written[1]));
-            // The input's table is read again afterwards.
-            QCOMPARE(b.count("$S"), 1);
-            QVERIFY(b.device.commandLog().contains(QByteArray("$S\x08\x08\x00\r", 6)));
-            QCOMPARE(b.guide.deviceTable().size(), 80);
+        // The kind, position, the answer in the input box ("!" Cancel, nullptr not asked) and
+        // to the question (1 Ok, 0 Cancel, -1 not asked), the outcome, the address with the
+        // low and high byte written, and the question asked.
+        const std::tuple<const char*, Kind, int, const char*, int, Outcome, const char*,
+                         const char*>
+            rows[] = {// Tc K, one decimal: 250.5 °C is 2505 = 0x09C9, low byte first at 132 + 4
+                      // (k-1) + 20.
+                      {"span k=1", S, 1, "250.5", -1, W, "\x84\xC9\x09", ""},
+                      {"zero k=3", Z, 3, "-20", -1, W, "\x8E\x38\xFF", ""},
+                      {"over max, Ok", Z, 1, "1400", 1, W, "\x86\xB0\x36",
+                       "input value MAX exceeds limits"},
+                      {"under min, Cancel", S, 2, "20", 0, C, "", "input value MIN exceeds limits"},
+                      {"empty", S, 1, "", -1, C, "", ""},
+                      {"box cancelled", S, 1, "!", -1, C, "", ""},
+                      {"not a number", S, 1, "abc", -1, C, "",
+                       "The value entered is not a number: nothing was written."},
+                      // Position 40 would wrap past address 255 onto the configuration record.
+                      {"past the last address", S, 40, nullptr, -1, Outcome::Refused, "",
+                       "This position has no default value in the device."}};
+        for (const auto& [name, kind, position, answer, okCancel, outcome, bytes, question] :
+             rows) {
+            GuideBench b("RSX7030", QByteArray("\x08\x00\x00\x00", 4));
+            b.guide.setSelections(Selections{.input = 8}); // Tc K
+            if (answer)
+                b.prompter.pushInput(qstrcmp(answer, "!") ? QString(answer) : QString());
+            if (okCancel >= 0)
+                b.prompter.push(okCancel ? Answer::Ok : Answer::Cancel);
+            b.device.clearCommandLog();
+            QVERIFY2(b.guide.enterDefault(kind, position, 1) == outcome, name);
+            const QList<QByteArray> w = b.writes();
+            const QByteArray written(bytes);
+            if (written.isEmpty()) {
+                QVERIFY2(w.isEmpty() && b.count("$S") == 0, name);
+            } else {
+                const int address = quint8(written[0]);
+                QCOMPARE(w, (QList<QByteArray>{
+                                QByteArray("$W\x00", 3) + char(address) + written[1] + '\r',
+                                QByteArray("$W\x00", 3) + char(address + 1) + written[2] + '\r'}));
+                QCOMPARE(b.device.memory(0, address), quint8(written[1]));
+                // The input's table is read again afterwards.
+                QCOMPARE(b.count("$S"), 1);
+                QVERIFY(b.device.commandLog().contains(QByteArray("$S\x08\x08\x00\r", 6)));
+                QCOMPARE(b.guide.deviceTable().size(), 80);
+            }
+            QStringList asked;
+            if (answer)
+                asked << (kind == Kind::Span ? "Enter Span Default" : "Enter Zero Default");
+            if (*question)
+                asked << question;
+            QCOMPARE(b.prompter.texts(), asked);
         }
-        QStringList asked;
-        if (!answer.isNull())
-            asked << (kind == int(Kind::Span) ? "Enter Span Default" : "Enter Zero Default");
-        if (!question.isEmpty())
-            asked << question;
-        QCOMPARE(b.prompter.texts(), asked);
-    }
-
-    // A default typed while another command waits is refused by the link: CommError stays
-    // clear, yet nothing was written, and the user is told so.
-    void defaultRefusedAsBusy() {
-        GuideBench b("RSX7030", QByteArray("\x48\x0E\x05\x00", 4));
-        QVERIFY(b.guide.ReadSwitch());
-        b.device.injectFault({K::DelayedReply, "$V", 0, 1, 300});
-        b.prompter.pushInput(QStringLiteral("250"));
-        b.device.clearCommandLog();
-        Outcome inner = Outcome::Written;
-        QTimer::singleShot(50, &b.link, [&] { inner = b.guide.enterDefault(Kind::Span, 1, 0); });
-        b.link.ReadIdentity();
-        QCOMPARE(inner, Outcome::Busy);
-        QVERIFY(b.writes().isEmpty());
-        QCOMPARE(b.count("$S"), 0);
-        QCOMPARE(b.prompter.texts().value(1), b.texts.lang(own::DefaultBusy));
     }
 
     // The frequency model has a span list and so a span default (a frequency, table 1), but
@@ -347,44 +290,48 @@ private Q_SLOTS:
     // A new input on a connected device keeps the zero and span switches where they are
     // (the lettered encoder keeps their bits, the RSX7030 its positions); only the wizard's
     // RSX7030 starts the new input's lists from nothing.
-    void inputChangeKeepsPositions_data() {
-        QTest::addColumn<QString>("model");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<bool>("wizard");
-        QTest::addColumn<int>("span");
-        QTest::addColumn<int>("zero");
-        QTest::newRow("RSX7030 device")
-            << "RSX7030" << QByteArray("\x48\x7A\x0A\x00", 4) << false << 30 << 10;
-        QTest::newRow("RSX7031A device")
-            << "RSX7031A" << QByteArray("\xA8\x5E", 2) << false << 30 << 10;
-        QTest::newRow("RSX7030 wizard")
-            << "RSX7030" << QByteArray("\x48\x7A\x0A\x00", 4) << true << -1 << -1;
-    }
     void inputChangeKeepsPositions() {
-        QFETCH(QString, model);
-        QFETCH(QByteArray, bytes);
-        QFETCH(bool, wizard);
-        GuideBench b(qPrintable(model), bytes);
-        QVERIFY(b.guide.ReadSwitch());
-        if (wizard) {
-            b.guide.enterWizard();
-            b.guide.chooseWizardModel(1);
-            b.guide.selectInput(0, 3);
-            b.guide.selectSpan(30);
-            b.guide.selectZero(10);
+        const QByteArray rsx7030("\x48\x7A\x0A\x00", 4);
+        // The model, its banks, in the wizard or not; the span and zero afterwards.
+        const std::tuple<const char*, QByteArray, bool, QList<int>> rows[] = {
+            {"RSX7030", rsx7030, false, {30, 10}},
+            {"RSX7031A", QByteArray("\xA8\x5E", 2), false, {30, 10}},
+            {"RSX7030", rsx7030, true, {-1, -1}}};
+        for (const auto& [model, bytes, wizard, positions] : rows) {
+            GuideBench b(model, bytes);
+            QVERIFY(b.guide.ReadSwitch());
+            if (wizard) {
+                b.guide.enterWizard();
+                b.guide.chooseWizardModel(1);
+                b.guide.selectInput(0, 3);
+                b.guide.selectSpan(30);
+                b.guide.selectZero(10);
+            }
+            const QList<ListItem> inputs = b.guide.inputItems(0);
+            for (int i = 0; i < inputs.size(); ++i)
+                if (inputs[i].value == 7) // Tc J
+                    b.guide.selectInput(0, i);
+            QCOMPARE(b.guide.inputCode(), 7);
+            QCOMPARE((QList<int>{b.guide.selections().span, b.guide.selections().zero}), positions);
         }
-        const QList<ListItem> inputs = b.guide.inputItems(0);
-        for (int i = 0; i < inputs.size(); ++i)
-            if (inputs[i].value == 7) // Tc J
-                b.guide.selectInput(0, i);
-        QCOMPARE(b.guide.inputCode(), 7);
-        QTEST(b.guide.selections().span, "span");
-        QTEST(b.guide.selections().zero, "zero");
     }
 
-    void wizard() {
+    // A default typed while another command waits is refused by the link: CommError stays
+    // clear, yet nothing was written, and the user is told so. Then the wizard on that guide.
+    void busyDefaultAndWizard() {
         GuideBench b("RSX7030", QByteArray("\x48\x0E\x05\x00", 4));
         QVERIFY(b.guide.ReadSwitch());
+        b.device.injectFault({K::DelayedReply, "$V", 0, 1, 300});
+        b.prompter.pushInput(QStringLiteral("250"));
+        b.device.clearCommandLog();
+        Outcome inner = Outcome::Written;
+        QTimer::singleShot(50, &b.link, [&] { inner = b.guide.enterDefault(Kind::Span, 1, 0); });
+        b.link.ReadIdentity();
+        QCOMPARE(inner, Outcome::Busy);
+        QVERIFY(b.writes().isEmpty());
+        QCOMPARE(b.count("$S"), 0);
+        QCOMPARE(b.prompter.texts().value(1), b.texts.lang(own::DefaultBusy));
+
         b.guide.enterWizard();
         const QStringList models = b.guide.wizardModelList();
         QCOMPARE(models.size(), 17);
