@@ -35,19 +35,24 @@ QString fileOf(const QTemporaryDir& dir, int model, double shift) {
 
 } // namespace
 
+// The file's model, the shift of its channel A input end, the language, the rows that differ
+// (-1: another model, not counted), the summary's start, the picture taken.
+struct Row {
+    const char* name;
+    int fileModel;
+    double shift;
+    int language, differing;
+    const char* summary;
+    const char* screenshot;
+};
+Q_DECLARE_METATYPE(Row)
+
 class TestCompareWindow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // The file's model, the shift of its channel A input end, the language, the rows that
-    // differ (-1: another model, not counted), the summary's start, the picture taken.
     void compare_data() {
-        QTest::addColumn<int>("fileModel");
-        QTest::addColumn<double>("shift");
-        QTest::addColumn<int>("language");
-        QTest::addColumn<int>("differing");
-        QTest::addColumn<QString>("summary");
-        QTest::addColumn<QString>("screenshot");
-        const std::tuple<const char*, int, double, int, int, const char*, const char*> rows[] = {
+        QTest::addColumn<Row>("row");
+        const Row rows[] = {
             {"equal it", 0, 0, 0, 0,
              "Il dispositivo RSX 7030 e il file c.VNT hanno la stessa configurazione.", ""},
             {"equal en", 0, 0, 1, 0,
@@ -62,57 +67,44 @@ private Q_SLOTS:
             {"another model en", 7, 0, 1, -1, "The file is of another model (RSX 7040): only the",
              ""},
         };
-        for (const auto& [name, model, shift, language, differing, summary, shot] : rows)
-            QTest::newRow(name) << model << shift << language << differing
-                                << QString::fromUtf8(summary) << QString::fromUtf8(shot);
+        for (const Row& r : rows)
+            QTest::newRow(r.name) << r;
     }
     void compare() {
-        QFETCH(int, fileModel);
-        QFETCH(double, shift);
-        QFETCH(int, language);
-        QFETCH(int, differing);
-        QFETCH(QString, summary);
-        QFETCH(QString, screenshot);
+        QFETCH(Row, row);
+        const QString summary = QString::fromUtf8(row.summary);
         QTemporaryDir dir;
-        const QString file = fileOf(dir, fileModel, shift);
+        const QString file = fileOf(dir, row.fileModel, row.shift);
         Session s(u"RSX7030"_s);
         QVERIFY(s.open());
-        s.chooseLanguage(language);
-        s.prompter.clear();
-        s.prompter.pushFile(file);
-        s.window->mainMenu().compare->trigger();
+        s.chooseLanguage(row.language);
+        s.answerFile(s.window->mainMenu().compare, file);
         QVERIFY(s.window->compareSubWindow()->isVisible());
-        QVERIFY2(s.prompter.questions().isEmpty(), qPrintable(s.prompter.texts().join(u'\n')));
+        QCOMPARE(s.prompter.texts(), QStringList());
         gui::FrmCompare* w = s.window->compareWindow();
+        const auto cell = [w](int r, int c) { return w->tbl_fields->item(r, c)->text(); };
         QVERIFY2(w->lbl_summary->text().contains(summary), qPrintable(w->lbl_summary->text()));
         QVERIFY(w->tbl_fields->rowCount() > 10);
-        int marked = 0;
+        int marked = 0, differs = -1;
         for (int r = 0; r < w->tbl_fields->rowCount(); ++r) {
-            const bool differs = w->rowDiffers(r);
-            marked += differs ? 1 : 0;
+            if (w->rowDiffers(r) && ++marked == 1)
+                differs = r;
             // A row is marked exactly when its two values differ (same unit on one model).
-            if (differing >= 0)
-                QCOMPARE(differs,
-                         w->tbl_fields->item(r, 2)->text() != w->tbl_fields->item(r, 3)->text());
+            if (row.differing >= 0)
+                QCOMPARE(w->rowDiffers(r), cell(r, 2) != cell(r, 3));
         }
-        if (differing >= 0)
-            QCOMPARE(marked, differing);
-        if (differing == 1) {
+        if (row.differing >= 0)
+            QCOMPARE(marked, row.differing);
+        if (row.differing == 1) {
             // Channel A's input end, in the words of the editor and in its unit.
-            int row = 0;
-            while (!w->rowDiffers(row))
-                ++row;
-            QCOMPARE(w->tbl_fields->item(row, 0)->text(), u"A"_s);
-            QCOMPARE(w->tbl_fields->item(row, 1)->text(),
-                     FieldLabel(u"input_end"_s, s.state.texts));
-            QCOMPARE(w->tbl_fields->item(row, 3)->text().toDouble() -
-                         w->tbl_fields->item(row, 2)->text().toDouble(),
-                     shift);
-            QVERIFY(!w->tbl_fields->item(row, 4)->text().isEmpty());
+            QCOMPARE(cell(differs, 0) + u'|' + cell(differs, 1),
+                     u"A|"_s + FieldLabel(u"input_end"_s, s.state.texts));
+            QCOMPARE(cell(differs, 3).toDouble() - cell(differs, 2).toDouble(), row.shift);
+            QVERIFY(!cell(differs, 4).isEmpty());
         }
         const QString shots = qEnvironmentVariable("VANTELSO_SCREENSHOTS");
-        if (!shots.isEmpty() && !screenshot.isEmpty())
-            QVERIFY(s.window->compareSubWindow()->grab().save(shots + u'/' + screenshot));
+        if (!shots.isEmpty() && *row.screenshot)
+            QVERIFY(s.window->compareSubWindow()->grab().save(shots + u'/' + row.screenshot));
         // "Only differences" leaves the marked rows alone, and gives the others back.
         const int all = w->tbl_fields->rowCount();
         w->chk_onlyDiff->click();
@@ -123,39 +115,29 @@ private Q_SLOTS:
         QCOMPARE(w->tbl_fields->rowCount(), all);
 
         // The other language at run time: headers and summary follow.
-        s.chooseLanguage(1 - language);
+        s.chooseLanguage(1 - row.language);
         QCOMPARE(w->tbl_fields->horizontalHeaderItem(2)->text(), s.state.texts.lang(73));
         QVERIFY(!w->lbl_summary->text().contains(summary));
     }
 
-    // A file that is no configuration file is told, and the device is not read for it.
-    void unreadableFile() {
+    // A file that is no configuration file is told, and the device is not read for it; Print
+    // report... writes the PDF of the device on the panel's port and says so on the status line.
+    void unreadableFileAndReport() {
         QTemporaryDir dir;
-        const QString junk = dir.filePath(u"junk.VNT"_s);
+        const QString junk = dir.filePath(u"junk.VNT"_s), pdf = dir.filePath(u"report.pdf"_s);
         QVERIFY(WriteTestFile(junk, "junk"));
         Session s(u"RSX7030"_s);
         QVERIFY(s.open());
         const int reads = s.count("$V");
-        s.prompter.clear();
-        s.prompter.pushFile(junk);
-        s.window->mainMenu().compare->trigger();
+        s.answerFile(s.window->mainMenu().compare, junk);
         QCOMPARE(s.prompter.questions().size(), 1);
         QCOMPARE(s.prompter.questions()[0].icon, Prompter::Icon::Critical);
         QVERIFY(s.prompter.questions()[0].text.contains(QLatin1String("junk.VNT")));
         QVERIFY(!s.window->compareSubWindow()->isVisible());
         QCOMPARE(s.count("$V"), reads);
-    }
 
-    // Print report...: the PDF of the device on the panel's port, and the status line.
-    void printReport() {
-        QTemporaryDir dir;
-        const QString pdf = dir.filePath(u"report.pdf"_s);
-        Session s(u"RSX7030"_s);
-        QVERIFY(s.open());
-        s.prompter.clear();
-        s.prompter.pushFile(pdf);
-        s.window->mainMenu().report->trigger();
-        QVERIFY2(s.prompter.questions().isEmpty(), qPrintable(s.prompter.texts().join(u'\n')));
+        s.answerFile(s.window->mainMenu().report, pdf);
+        QCOMPARE(s.prompter.texts(), QStringList());
         QVERIFY(ReadTestFile(pdf).startsWith("%PDF-"));
         QCOMPARE(s.panel()->lbl_status->text(), s.state.texts.lang(own::ReportSaved).arg(pdf));
         QCOMPARE(s.prompter.fileDialogs.last().defaultSuffix, u"pdf"_s);
