@@ -176,17 +176,15 @@ void TestDesktop::aboutAndLanguageDialogs() {
         "Manuale utente MT_ITA_VANTELSO_0114R00.pdf non trovato. Cercato in: "));
 #ifndef Q_OS_WIN
     // Without the system information tool a message says so, in the language of the moment.
-    for (int language : {0, 1}) {
+    for (int language : {1, 0}) {
         s.window->shell().chooseLanguage(language);
         s.prompter.clear();
         about->cmdSysInfo->click();
-        QCOMPARE(s.prompter.texts(),
-                 QStringList{
-                     language ? "System information is not available at the moment."
-                              : "Le informazioni sul sistema non sono attualmente disponibili."});
+        QCOMPARE(s.prompter.texts().join(u'|'),
+                 language ? u"System information is not available at the moment."_s
+                          : u"Le informazioni sul sistema non sono attualmente disponibili."_s);
         QCOMPARE(s.prompter.questions().first().icon, Prompter::Icon::None);
     }
-    s.window->shell().chooseLanguage(0);
 #endif
     about->cmdOK->click();
     QVERIFY(!about->isVisible());
@@ -300,15 +298,13 @@ void TestDesktop::openFailureClearsSwitch() {
         QVERIFY(!s.open());
         QVERIFY(!s.panel()->Check1->isChecked());
         QCOMPARE(s.panel()->Check1->text(), language ? "Open Com" : "Apri Com");
-        QCOMPARE(s.prompter.questions().size(), 1);
-        const auto q = s.prompter.questions().first();
-        QCOMPARE(q.icon, Prompter::Icon::Critical);
         const QString missing =
-            language ? QStringLiteral("Serial port /dev/vantelso-no-such-port does not exist. "
-                                      "Check the cable or choose another port.")
-                     : QStringLiteral("La porta seriale /dev/vantelso-no-such-port non esiste. "
-                                      "Controllare il cavo o scegliere un'altra porta.");
-        QCOMPARE(q.text, missing);
+            language ? u"Serial port /dev/vantelso-no-such-port does not exist. Check the cable "
+                       u"or choose another port."_s
+                     : u"La porta seriale /dev/vantelso-no-such-port non esiste. Controllare il "
+                       u"cavo o scegliere un'altra porta."_s;
+        QCOMPARE(s.prompter.texts(), QStringList{missing});
+        QCOMPARE(s.prompter.questions().first().icon, Prompter::Icon::Critical);
         QCOMPARE(s.panel()->lbl_status->text(), missing);
     }
 }
@@ -388,25 +384,22 @@ void TestDesktop::staleStateAfterUnplug() {
     QCOMPARE(p->lbl_device_1->text(), u"RSX 7131 B"_s);
     QVERIFY(p->cmd_read->isEnabled() && p->cmd_write->isEnabled() && p->cmd_start->isEnabled());
     QTemporaryDir dir;
-    s.prompter.pushFile(dir.filePath(u"b.VNT"_s));
-    s.window->mainMenu().saveAs->trigger();
+    s.answerFile(s.window->mainMenu().saveAs, dir.filePath(u"b.VNT"_s));
     QVERIFY(p->lbl_status->text().startsWith(u"Configurazione salvata in "_s));
 
     FrmMisura* m = s.window->measureWindow();
     int frames = 0;
-    QString startCaption, stateWhileRunning;
+    QString running; // the start button's caption and the window's state, while measuring
     connect(&m->measurement(), &measure::Measurement::frameShown, m, [&] {
         if (++frames != 3)
             return;
-        startCaption = p->cmd_start->text();
-        stateWhileRunning = m->lbl_state->text();
+        running = p->cmd_start->text() + u'|' + m->lbl_state->text();
         // While streaming.
         s.demo->device()->injectFault({.kind = sim::Fault::Kind::Vanish, .match = "A"});
     });
     m->startMeasure(); // returns when the measurement has ended
     QVERIFY(frames >= 3 && !m->running());
-    QCOMPARE(startCaption, u"Arresta"_s);
-    QCOMPARE(stateWhileRunning, u"In misura"_s);
+    QCOMPARE(running, u"Arresta|In misura"_s);
     QVERIFY(!m->txt_misura_in[0]->text().isEmpty());
     QCOMPARE(m->lbl_state->text(), u"Valori non aggiornati: la misura si è interrotta."_s);
     for (Lamp* led : m->Led)
@@ -435,8 +428,7 @@ void TestDesktop::staleStateAfterUnplug() {
     // With no port, a read says so instead of naming an empty port.
     p->Check1->click();
     s.window->shell().read();
-    QCOMPARE(p->lbl_status->text(), QStringLiteral("Nessun dispositivo risponde: la porta non è "
-                                                   "aperta."));
+    QCOMPARE(p->lbl_status->text(), u"Nessun dispositivo risponde: la porta non è aperta."_s);
 }
 
 // Exit with edits neither written nor saved asks Save / Discard / Cancel; without edits, or
@@ -490,19 +482,6 @@ void TestDesktop::oneLanguagePerWindow() {
     s.chooseLanguage(1 - language); // the other one first: captions must switch both ways
     s.chooseLanguage(language);
     const StringTable& table = StringTable::builtIn();
-    // The texts of each language: the language section and the program's own blocks.
-    QSet<QString> mine, theirs;
-    for (int id : table.ids()) {
-        if (id < 31 || id >= 1000)
-            continue;
-        const bool english = ((id / 300) % 2) == 1;
-        QString t = table.text(id).trimmed();
-        if (t.contains(u'%'))
-            t = t.left(t.indexOf(u'%')).trimmed();
-        if (t.isEmpty())
-            continue;
-        (english == (language == 1) ? mine : theirs).insert(t);
-    }
     // Captions that read the same in both languages.
     QSet<QString> neutral = {
         "File",     "Collaudo", "EEprom", "Taratura", "Test", "OK",  "CJC", "Burn-out",
@@ -511,15 +490,20 @@ void TestDesktop::oneLanguagePerWindow() {
         "Italiano", "English",  "COM",    "sec.",     "= A",  "= B", "A+B", "A-B",
         "A*B",      "A/B",      "MAX",    "MIN",      "s",    "°C",  "°F",  "---",
         "ERR",      "EEPROM",   "2w",     "3w",       "2/4w", "CSV"};
-    for (int id : table.ids())
+    // The texts of each language: the language section and the program's own blocks.
+    QSet<QString> mine, theirs;
+    for (int id : table.ids()) {
+        const QString t = table.text(id).section(u'%', 0, 0).trimmed();
         if (id >= 1000)
             neutral.insert(table.text(id).trimmed());
+        else if (id >= 31 && !t.isEmpty())
+            ((id / 300) % 2 == language ? mine : theirs).insert(t);
+    }
     // Qt's own items of the frames' system menus, in the language of the moment.
     for (const char* item :
          {"&Restore", "&Move", "&Size", "Mi&nimize", "Ma&ximize", "Stay on &Top", "&Close"})
         neutral.insert(QCoreApplication::translate("QMdiSubWindow", item).remove(u'&'));
-    for (const QString& t : mine)
-        theirs.remove(t);
+    theirs.subtract(mine);
     Catalogue cat;
     cat.Init(s.state.link.identity);
     for (int code = 0; code < 64; ++code)
@@ -543,12 +527,9 @@ void TestDesktop::oneLanguagePerWindow() {
     };
     const QRegularExpression benchWindow(
         u"^(frm_tara|Frm_5035|frm_test|frm_verifica|interfaccia_strum_ver|frm_eeprom)_window$"_s);
-    QList<QWidget*> roots{s.window.get(), s.window->aboutBox(), s.window->languageDialog(),
-                          s.window->operatorDialog()};
-    for (QWidget* root : roots) {
-        QList<QWidget*> all = root->findChildren<QWidget*>();
-        all.prepend(root);
-        for (QWidget* w : all) {
+    for (QWidget* root : QList<QWidget*>{s.window.get(), s.window->aboutBox(),
+                                         s.window->languageDialog(), s.window->operatorDialog()}) {
+        for (QWidget* w : QList<QWidget*>{root} + root->findChildren<QWidget*>()) {
             // The factory bench windows keep their fixed Italian texts.
             bool bench = false;
             for (QWidget* up = w; up && !bench; up = up->parentWidget())
