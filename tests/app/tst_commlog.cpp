@@ -3,16 +3,17 @@
 #include "desktopsession.h"
 #include "frmcommlog.h"
 #include "linktrace.h"
+#include "testfiles.h"
 
 using namespace vantelso;
 using namespace vantelso::gui;
 using namespace Qt::StringLiterals;
 
 namespace {
-void screenshot(QWidget* w, const char* file) {
+void screenshot(const QPixmap& picture, const char* file) {
     const QString dir = qEnvironmentVariable("VANTELSO_SCREENSHOTS");
     if (!dir.isEmpty())
-        QVERIFY(w->grab().save(dir + u'/' + QLatin1String(file)));
+        QVERIFY(picture.save(dir + u'/' + QLatin1String(file)));
 }
 } // namespace
 
@@ -66,9 +67,7 @@ void TestCommLog::showsTheTraffic() {
     log->cmd_save->click();
     QCOMPARE(s.prompter.fileDialogs.size(), 1);
     QCOMPARE(s.prompter.fileDialogs.first().filter, u"Testo (*.txt *.log)"_s);
-    QFile saved(path);
-    QVERIFY(saved.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromUtf8(saved.readAll()).trimmed(), log->txt_log->toPlainText());
+    QCOMPARE(QString::fromUtf8(ReadTestFile(path)).trimmed(), log->txt_log->toPlainText());
     s.prompter.clear();
     s.prompter.pushFile(dir.filePath(u"no/such/folder/trace.txt"_s));
     QVERIFY(!log->save());
@@ -79,13 +78,13 @@ void TestCommLog::showsTheTraffic() {
     QVERIFY(s.prompter.questions().isEmpty());
 
     s.window->commLogSubWindow()->resize(900, 420);
-    screenshot(s.window->commLogSubWindow(), "commlog-it.png");
+    screenshot(s.window->commLogSubWindow()->grab(), "commlog-it.png");
     s.chooseLanguage(1);
     QCOMPARE(log->cmd_save->text(), u"Save..."_s);
     QCOMPARE(s.window->commLogSubWindow()->windowTitle(), u"Communication log"_s);
     QCOMPARE(s.window->mainMenu().commLog->text().remove(u'&'), u"Communication log"_s);
     s.window->commLogSubWindow()->resize(900, 420);
-    screenshot(s.window->commLogSubWindow(), "commlog-en.png");
+    screenshot(s.window->commLogSubWindow()->grab(), "commlog-en.png");
 
     // Recording off: the trace is off and the window keeps what it has.
     log->chk_record->click();
@@ -136,14 +135,11 @@ void TestCommLog::portListExplainsItself() {
     QPixmap shot(QSize(qMax(panel->width(), at.x() + popup->width()),
                        qMax(panel->height(), at.y() + popup->height())));
     shot.fill(Qt::white);
-    {
-        QPainter painter(&shot);
-        painter.drawPixmap(0, 0, panel->grab());
-        painter.drawPixmap(at, popup->grab());
-    }
-    const QString dir = qEnvironmentVariable("VANTELSO_SCREENSHOTS");
-    if (!dir.isEmpty())
-        QVERIFY(shot.save(dir + u"/portlist-en.png"_s));
+    QPainter painter(&shot);
+    painter.drawPixmap(0, 0, panel->grab());
+    painter.drawPixmap(at, popup->grab());
+    painter.end();
+    screenshot(shot, "portlist-en.png");
     list->hidePopup();
 }
 
