@@ -125,27 +125,25 @@ void TestProgram::editorAndOperatorWindows() {
 void TestProgram::modelLayout() {
     // Model, groups enabled, switch banks S0,S1,S2, channel A's input end field, the notes of
     // channels A and B in Italian ("" none), channel A's note in English.
-    const std::tuple<const char*, const char*, const char*, const char*, const char*, const char*,
-                     const char*>
-        rows[] = {
-            {"RSX7030", "10000", "104,122,10", "1000",
-             "Impostato dai DIP-switch: Tc K 0 ÷ 190 °C -> 4-20 mA",
-             "Impostato dai DIP-switch: Tc K 0 ÷ 190 °C -> 0-10 V",
-             "Set by the DIP switches: Tc K 0 ÷ 190 °C -> 4-20 mA"},
-            // The simulated unit's own switches select its record's input: the record fills the
-            // "Default" zero and span positions.
-            {"RSX7131B", "00001", "", "150",
-             "Impostato dai DIP-switch: Pt 100 -50 ÷ 150 °C -> 4-20 mA", "",
-             "Set by the DIP switches: Pt 100 -50 ÷ 150 °C -> 4-20 mA"},
-            {"RSX7040", "11101", "0,74,6", "1000",
-             "Impostato dai DIP-switch: TTL 0 ÷ 500 Hz -> 4-20 mA", "",
-             "Set by the DIP switches: TTL 0 ÷ 500 Hz -> 4-20 mA"},
-            {"5", "00011", "4,21,0", "10", "Impostato dai DIP-switch: 10 V 0 ÷ 10 V Inverso",
-             "Impostato dai DIP-switch: 20 mA 0 ÷ 10 mA Inverso",
-             "Set by the DIP switches: 10 V 0 ÷ 10 V Reverse"},
-            {"RSX7035", "00000", "0,0,0", "", "", "", ""},
-            {"RSX5035", "00000", "8,0,0", "", "", "", ""}, // no switches: whatever the bytes
-        };
+    using S = const char*;
+    const std::tuple<S, S, S, S, S, S, S> rows[] = {
+        {"RSX7030", "10000", "104,122,10", "1000",
+         "Impostato dai DIP-switch: Tc K 0 ÷ 190 °C -> 4-20 mA",
+         "Impostato dai DIP-switch: Tc K 0 ÷ 190 °C -> 0-10 V",
+         "Set by the DIP switches: Tc K 0 ÷ 190 °C -> 4-20 mA"},
+        // The simulated unit's own switches select its record's input: the record fills the
+        // "Default" zero and span positions.
+        {"RSX7131B", "00001", "", "150", "Impostato dai DIP-switch: Pt 100 -50 ÷ 150 °C -> 4-20 mA",
+         "", "Set by the DIP switches: Pt 100 -50 ÷ 150 °C -> 4-20 mA"},
+        {"RSX7040", "11101", "0,74,6", "1000",
+         "Impostato dai DIP-switch: TTL 0 ÷ 500 Hz -> 4-20 mA", "",
+         "Set by the DIP switches: TTL 0 ÷ 500 Hz -> 4-20 mA"},
+        {"5", "00011", "4,21,0", "10", "Impostato dai DIP-switch: 10 V 0 ÷ 10 V Inverso",
+         "Impostato dai DIP-switch: 20 mA 0 ÷ 10 mA Inverso",
+         "Set by the DIP switches: 10 V 0 ÷ 10 V Reverse"},
+        {"RSX7035", "00000", "0,0,0", "", "", "", ""},
+        {"RSX5035", "00000", "8,0,0", "", "", "", ""}, // no switches: whatever the bytes
+    };
     for (const auto& [model, enabled, banks, inMax, noteA, noteB, noteEnglish] : rows) {
         Session s(QString::fromLatin1(model));
         QByteArray bytes;
