@@ -163,13 +163,9 @@ private slots:
         QCOMPARE(branded.state.device.displayName, u"KV-7030"_s);
         QCOMPARE(branded.view.captions.device.displayName, u"Nessun dispositivo"_s);
         QVERIFY(!branded.view.captions.deviceActions);
-    }
 
-    // Clearing the switch of a port that is not open reports the port in use; the language
-    // choice reaches the link's messages, both ways.
-    void closedSwitchAndLanguage() {
-        Bench b;
-        b.shell->startUp();
+        // Clearing the switch of a port that is not open reports the port in use; the language
+        // choice reaches the link's messages, both ways.
         b.shell->chooseLanguage(1);
         QCOMPARE(b.state.link.texts().communicationError, u"Communication error"_s);
         b.shell->portSwitchClicked(false);

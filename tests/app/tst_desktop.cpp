@@ -45,7 +45,6 @@ private slots:
     void demoOpenAndRead();
     void openFailureClearsSwitch();
     void vanishedDeviceLeavesPanelUsable();
-    void fileMenus();
     void staleStateAfterUnplug();
     void exitAsksBeforeDroppingEdits();
     void oneLanguagePerWindow_data();
@@ -124,6 +123,26 @@ void TestDesktop::startUpShowsPanel() {
     s.window->workArea()->findChild<QMdiSubWindow*>(u"frm_test_window"_s)->close();
     QCOMPARE(shown(), u"communication"_s);
     QCOMPARE(s.window->workArea()->subWindowList().size(), 12);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"panel.VNT"_s);
+    // Save as from the panel's menu: the file is written, Save becomes available in both
+    // menus and the panel's caption names the file.
+    s.prompter.pushFile(path);
+    s.panel()->menu.saveAs->trigger();
+    QCOMPARE(QFileInfo(path).size(), 292);
+    QVERIFY(s.window->mainMenu().save->isEnabled() && s.panel()->menu.save->isEnabled());
+    QCOMPARE(s.window->panelWindow()->windowTitle(),
+             u"VANTELSO v.2.7 - "_s + QFileInfo(path).absoluteFilePath());
+    // The caption survives a language change.
+    s.window->mainMenu().save->trigger();
+    s.state.texts.setLanguage(Texts::English);
+    QVERIFY(s.window->panelWindow()->windowTitle().endsWith(u"panel.VNT"_s));
+    // Open from the main menu, the dialog cancelled: nothing happens; then the file itself.
+    s.window->mainMenu().open->trigger();
+    s.prompter.pushFile(path);
+    s.window->mainMenu().open->trigger();
+    QVERIFY(s.prompter.questions().isEmpty());
 }
 
 // The About box and the flag dialog hide rather than close; the links go to the opener
@@ -349,29 +368,6 @@ void TestDesktop::vanishedDeviceLeavesPanelUsable() {
     Session t;
     t.window->panelWindow()->close();
     QTRY_VERIFY(!t.window->isVisible() && t.state.flags.exiting);
-}
-
-void TestDesktop::fileMenus() {
-    Session s;
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"panel.VNT"_s);
-    // Save as from the panel's menu: the file is written, Save becomes available in both
-    // menus and the panel's caption names the file.
-    s.prompter.pushFile(path);
-    s.panel()->menu.saveAs->trigger();
-    QCOMPARE(QFileInfo(path).size(), 292);
-    QVERIFY(s.window->mainMenu().save->isEnabled() && s.panel()->menu.save->isEnabled());
-    QCOMPARE(s.window->panelWindow()->windowTitle(),
-             u"VANTELSO v.2.7 - "_s + QFileInfo(path).absoluteFilePath());
-    // The caption survives a language change.
-    s.window->mainMenu().save->trigger();
-    s.state.texts.setLanguage(Texts::English);
-    QVERIFY(s.window->panelWindow()->windowTitle().endsWith(u"panel.VNT"_s));
-    // Open from the main menu, the dialog cancelled: nothing happens; then the file itself.
-    s.window->mainMenu().open->trigger();
-    s.prompter.pushFile(path);
-    s.window->mainMenu().open->trigger();
-    QVERIFY(s.prompter.questions().isEmpty());
 }
 
 // The port goes away under a running measurement: the measurement window says its values
