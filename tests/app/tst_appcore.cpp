@@ -57,12 +57,10 @@ private slots:
         const auto shown = [](int brand, int model, int variant, const char* previous) {
             Texts texts;
             texts.setBrand(brand);
-            DeviceLabels before;
-            before.displayName = QLatin1String(previous);
-            DeviceIdentity id;
-            id.ModelByte = std::uint8_t(model);
             const auto v = variant < 0 ? std::nullopt : std::optional<std::uint8_t>(variant);
-            const DeviceLabels after = UpdateDeviceLabels(before, texts, id, v);
+            const DeviceLabels after =
+                UpdateDeviceLabels({.displayName = QLatin1String(previous)}, texts,
+                                   {.ModelByte = std::uint8_t(model)}, v);
             return after.idLabel + u' ' + after.displayName;
         };
         QCOMPARE(shown(0, 1, -1, ""), u"ID=12/1 RSX 7030"_s); // shares the 7030's name
