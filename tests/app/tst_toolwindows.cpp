@@ -428,8 +428,6 @@ private slots:
         s.window->shell().pollPorts();
         QComboBox* list = s.panel()->cmb_Porta;
         QCOMPARE(list->count(), 18);
-        QCOMPARE(list->itemData(16).toString(),
-                 u"/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"_s);
         list->setCurrentIndex(17);
         found.prepend({u"/dev/ttyUSB1"_s, u"USB-Serial Controller"_s, u"Prolific"_s, {}, {}});
         s.window->shell().pollPorts();
