@@ -162,7 +162,6 @@ private slots:
         QCOMPARE(b.state.link.texts().communicationError, u"Communication error"_s);
         b.shell->portSwitchClicked(false);
         QCOMPARE(b.prompter.texts(), QStringList{u"COM Port already in use"_s});
-        QCOMPARE(b.view.captions.controls.value(Window::Communication).value("Check1"), "Open Com");
         b.shell->chooseLanguage(0);
         QCOMPARE(b.state.link.texts().communicationError, u"Errore di comunicazione"_s);
     }
