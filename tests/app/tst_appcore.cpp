@@ -334,7 +334,6 @@ private slots:
             com << u"COM%1"_s.arg(n);
         const PortEntry demo{u"/dev/pts/4 (demo RSX7030)"_s, u"/dev/pts/4"_s, u"demo RSX7030"_s};
         QCOMPARE(labels(BuildPortList({}, demo)), QStringList{demo.label} + com);
-        QCOMPARE(BuildPortList({}, demo).first().port, demo.port);
 #ifndef Q_OS_WIN
         // COM1 already stands for /dev/ttyS0: it is not listed twice.
         QCOMPARE(labels(BuildPortList({{u"/dev/ttyS0"_s, u"16550A"_s}})), com);
