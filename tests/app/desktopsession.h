@@ -54,6 +54,12 @@ struct Session {
         panel()->Check1->click();
         return window->shell().portOpen();
     }
+    // A menu command whose file dialog is answered with `file`, the questions before forgotten.
+    void answerFile(QAction* command, const QString& file) {
+        prompter.clear();
+        prompter.pushFile(file);
+        command->trigger();
+    }
     int count(const char* command) const {
         const QList<QByteArray> log = demo->device()->commandLog();
         return int(std::count_if(log.begin(), log.end(),
