@@ -303,8 +303,7 @@ private Q_SLOTS:
         QVERIFY(setUp.inputList()->isEnabled() && setUp.deviceList()->isEnabled());
         const int ma = FindVerificationInput(u"mA");
         pick(setUp.inputList(), ma);
-        QCOMPARE(setUp.maxField()->text(), u"20"_s);
-        QCOMPARE(setUp.halfField()->text(), u"10"_s);
+        QCOMPARE(setUp.maxField()->text() + u'/' + setUp.halfField()->text(), u"20/10"_s);
         typeInto(setUp.minField(), u"4"_s);
         pick(setUp.outputList(), 1);
         const int single = int(VerificationDevices().indexOf(u"RSX7031D"_s));
@@ -583,8 +582,7 @@ private Q_SLOTS:
         typeInto(w->txt_valore, u"-2.5"_s);
         w->Command4->click();
         QCOMPARE(w->txt_valoreC->text(), u"192"_s);
-        QCOMPARE(dev->memory(1, 101), 32);
-        QCOMPARE(dev->memory(1, 102), 192);
+        QCOMPARE(dev->bank(1).mid(101, 2), "\x20\xc0"_ba);
 
         // Written as raw bytes, Int: L at the address, H after it.
         w->Option2[1]->click();
@@ -594,8 +592,7 @@ private Q_SLOTS:
         typeInto(w->txt_valoreB, u"255"_s);
         w->Command4->click();
         QCOMPARE(w->txt_valore->text(), u"-2"_s);
-        QCOMPARE(dev->memory(1, 20), 254);
-        QCOMPARE(dev->memory(1, 21), 255);
+        QCOMPARE(dev->bank(1).mid(20, 2), "\xfe\xff"_ba);
 
         // Refused before anything is sent.
         // Bank, address, format, value or raw bytes, the value typed, and what the refusal says.
