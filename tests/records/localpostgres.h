@@ -19,7 +19,6 @@ public:
     static bool installed() { return !find("initdb").isEmpty() && !find("pg_ctl").isEmpty(); }
     // False with the reason when the server is not installed or will not start.
     bool start(QString* why) {
-        m_pgCtl = find("pg_ctl");
         if (!installed())
             return fail(why, "PostgreSQL server binaries (initdb, pg_ctl) not installed");
         if (!m_dir.isValid())
@@ -38,14 +37,14 @@ public:
     // Starts the server of the cluster made by start() (again, after stop()).
     bool startServer(QString* why) {
         const QString options = QString("-k %1 -c listen_addresses='' -F").arg(m_dir.path());
-        const QString failed =
-            run(m_pgCtl, {"-D", data(), "-l", m_dir.filePath("log"), "-w", "-o", options, "start"});
+        const QString failed = run(find("pg_ctl"), {"-D", data(), "-l", m_dir.filePath("log"), "-w",
+                                                    "-o", options, "start"});
         return failed.isEmpty() ? (m_running = true) : fail(why, "pg_ctl start failed: " + failed);
     }
 
     void stop() {
         if (m_running)
-            run(m_pgCtl, {"-D", data(), "-m", "immediate", "-w", "stop"});
+            run(find("pg_ctl"), {"-D", data(), "-m", "immediate", "-w", "stop"});
         m_running = false;
     }
     bool running() const { return m_running; }
@@ -80,10 +79,9 @@ private:
         QProcess p;
         p.setProcessChannelMode(QProcess::MergedChannels);
         p.setWorkingDirectory(m_dir.path());
-        if (m_asNobody)
-            p.start("runuser", QStringList{"-u", "nobody", "--", program} + args);
-        else
-            p.start(program, args);
+        // As nobody: runuser -u nobody -- program args.
+        const QStringList asNobody = QStringList{"-u", "nobody", "--", program} + args;
+        p.start(m_asNobody ? "runuser" : program, m_asNobody ? asNobody : args);
         if (p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && !p.exitCode())
             return QString();
         return "(exit " + QString::number(p.exitCode()) + ") " +
@@ -91,7 +89,6 @@ private:
     }
 
     QTemporaryDir m_dir;
-    QString m_pgCtl;
     bool m_asNobody = false;
     bool m_running = false;
 };

@@ -46,13 +46,12 @@ private slots:
             QVERIFY2((id > 100 && id < 200) || (id > 200 && id < 300),
                      qPrintable(QString::number(id)));
             expected << id << id + 300;
-            static const QRegularExpression placeholder(QStringLiteral("%[1-9]"));
+            // "1-3------": the placeholders %1 to %9 a text holds.
             const auto marks = [&](int at) {
-                QStringList found;
-                for (auto it = placeholder.globalMatch(table.text(at)); it.hasNext();)
-                    found << it.next().captured();
-                found.sort();
-                found.removeDuplicates();
+                QString found;
+                for (char d = '1'; d <= '9'; ++d)
+                    found += QLatin1Char(
+                        table.text(at).contains(QStringLiteral("%") + QLatin1Char(d)) ? d : '-');
                 return found;
             };
             QCOMPARE(marks(id), marks(id + 300));
