@@ -76,27 +76,23 @@ private Q_SLOTS:
             QCOMPARE(store.write(&r, &why), RecordStore::Written::Stored);
     }
 
-    void certificate_data() {
-        QTest::addColumn<int>("language");
-        QTest::addColumn<QString>("expected"); // '|' between the texts
-        QTest::newRow("italiano") << int(Texts::Italian)
-                                  << u"Certificato di taratura|Unità|U1|Superato|1/2 scala|"
-                                     "40: 1A 80 03|Bianchi|calibrator=Com6"_s;
-        QTest::newRow("english") << int(Texts::English)
-                                 << u"Calibration certificate|Unit|U1|Passed|Half scale|"
-                                    "40: 1A 80 03|Bianchi|ID=12/0"_s;
-    }
+    // In both languages: texts the certificate holds, '|' between them.
     void certificate() {
-        QFETCH(int, language);
-        QFETCH(QString, expected);
-        Texts texts;
-        texts.setLanguage(Texts::Language(language));
-        const report::Certificate c(m_written[0], texts);
-        QCOMPARE(c.pageCount(), 1);
-        for (const QString& e : expected.split(u'|'))
-            QVERIFY2(c.text().contains(e), qPrintable(e + " missing in:\n" + c.text()));
-        screenshot(c.page(0),
-                   u"certificate-%1.png"_s.arg(language == Texts::English ? "en" : "it"));
+        const std::pair<Texts::Language, QString> rows[] = {
+            {Texts::Italian, u"Certificato di taratura|Unità|U1|Superato|1/2 scala|"
+                             "40: 1A 80 03|Bianchi|calibrator=Com6"_s},
+            {Texts::English, u"Calibration certificate|Unit|U1|Passed|Half scale|"
+                             "40: 1A 80 03|Bianchi|ID=12/0"_s}};
+        for (const auto& [language, expected] : rows) {
+            Texts texts;
+            texts.setLanguage(language);
+            const report::Certificate c(m_written[0], texts);
+            QCOMPARE(c.pageCount(), 1);
+            for (const QString& e : expected.split(u'|'))
+                QVERIFY2(c.text().contains(e), qPrintable(e + " missing in:\n" + c.text()));
+            screenshot(c.page(0),
+                       u"certificate-%1.png"_s.arg(language == Texts::English ? "en" : "it"));
+        }
     }
 
     // The texts split into columns, kinds and outcomes have as many parts in both languages
@@ -293,10 +289,6 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    TestRecordsGui test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(TestRecordsGui)
 
 #include "tst_recordsgui.moc"
