@@ -1,9 +1,6 @@
 // The record's bytes and fields, the catalogue, the byte codecs and the configuration read.
-#include "catalogue.h"
 #include "codecs.h"
 #include "configread.h"
-#include "identity.h"
-#include "record.h"
 #include "simbench.h"
 
 #include <QTest>

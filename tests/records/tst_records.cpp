@@ -9,8 +9,6 @@
 #include "owntexts.h"
 #include "prodrig.h"
 #include "productiontest.h"
-#include "recorder.h"
-#include "recordstore.h"
 #include "scriptedprompter.h"
 #include "stationrig.h"
 #include "testfiles.h"

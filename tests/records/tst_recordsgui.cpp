@@ -8,7 +8,6 @@
 #include "desktopsession.h"
 #include "frmregistro.h"
 #include "owntexts.h"
-#include "recordstore.h"
 #include "scriptedprompter.h"
 #include "shellmenu.h"
 #include "testfiles.h"
