@@ -23,12 +23,10 @@ public:
             return fail(why, "PostgreSQL server binaries (initdb, pg_ctl) not installed");
         if (!m_dir.isValid())
             return fail(why, "no temporary folder");
-        if (geteuid() == 0) {
-            const passwd* nobody = getpwnam("nobody");
-            if (!nobody || chown(qPrintable(m_dir.path()), nobody->pw_uid, nobody->pw_gid) != 0)
-                return fail(why, "cannot hand the cluster folder to nobody");
-            m_asNobody = true;
-        }
+        const passwd* nobody = getpwnam("nobody");
+        if (geteuid() == 0 &&
+            (!nobody || chown(qPrintable(m_dir.path()), nobody->pw_uid, nobody->pw_gid) != 0))
+            return fail(why, "cannot hand the cluster folder to nobody");
         const QString failed = run(
             find("initdb"), {"-D", data(), "-A", "trust", "-U", user(), "--no-sync", "-E", "UTF8"});
         return failed.isEmpty() ? startServer(why) : fail(why, "initdb failed: " + failed);
@@ -79,9 +77,9 @@ private:
         QProcess p;
         p.setProcessChannelMode(QProcess::MergedChannels);
         p.setWorkingDirectory(m_dir.path());
-        // As nobody: runuser -u nobody -- program args.
+        // Under root, as nobody: runuser -u nobody -- program args.
         const QStringList asNobody = QStringList{"-u", "nobody", "--", program} + args;
-        p.start(m_asNobody ? "runuser" : program, m_asNobody ? asNobody : args);
+        p.start(geteuid() == 0 ? "runuser" : program, geteuid() == 0 ? asNobody : args);
         if (p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && !p.exitCode())
             return QString();
         return "(exit " + QString::number(p.exitCode()) + ") " +
@@ -89,6 +87,5 @@ private:
     }
 
     QTemporaryDir m_dir;
-    bool m_asNobody = false;
     bool m_running = false;
 };

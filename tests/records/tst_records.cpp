@@ -293,13 +293,11 @@ private Q_SLOTS:
         // A plain file where a folder should be: nothing can be created under it, even by root.
         const QString blocker = dir.filePath(u"not-a-folder"_s);
         QFile(blocker).open(QIODevice::WriteOnly);
-        Recorder::Config config{dir.filePath(u"records.sqlite"_s), dir.filePath(u"pending.jsonl"_s),
-                                100};
+        // The records, and the fallback file, under it where they must fail.
+        const QString records = failure == u"open"_s || lost ? blocker : dir.path();
+        Recorder::Config config{records + u"/records.sqlite"_s,
+                                (lost ? blocker : dir.path()) + u"/pending.jsonl"_s, 100};
         LocalPostgres server;
-        if (failure == u"open"_s || lost)
-            config.location = blocker + u"/records.sqlite"_s;
-        if (lost)
-            config.fallbackPath = blocker + u"/pending.jsonl"_s;
         QString why;
         if (failure == u"server"_s) {
             if (!LocalPostgres::installed())

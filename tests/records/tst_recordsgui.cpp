@@ -130,9 +130,8 @@ private Q_SLOTS:
         gui::FrmRegistro w(texts, prompter, m_db);
         w.resize(900, 400);
         w.txt_unit->setText(unit);
-        w.chk_since->setChecked(sinceDays >= 0);
-        if (sinceDays >= 0)
-            w.dat_since->setDate(QDate::currentDate().addDays(-sinceDays));
+        w.chk_since->setChecked(sinceDays >= 0); // unchecked, the date (tomorrow) filters nothing
+        w.dat_since->setDate(QDate::currentDate().addDays(-sinceDays));
         QTest::mouseClick(w.cmd_refresh, Qt::LeftButton);
         QCOMPARE(w.tbl_runs->rowCount(), units.size());
         for (int r = 0; r < units.size(); ++r)
