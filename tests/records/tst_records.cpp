@@ -9,14 +9,12 @@
 #include "owntexts.h"
 #include "prodrig.h"
 #include "productiontest.h"
-#include "scriptedprompter.h"
 #include "stationrig.h"
 #include "testfiles.h"
 #include "texts.h"
 
 #include <QFile>
 #include <QJsonDocument>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QSqlDatabase>

@@ -8,8 +8,6 @@
 #include "desktopsession.h"
 #include "frmregistro.h"
 #include "owntexts.h"
-#include "scriptedprompter.h"
-#include "shellmenu.h"
 #include "testfiles.h"
 #include "texts.h"
 #include "unitidfield.h"

@@ -12,7 +12,6 @@
 #include "simbench.h"
 #include "switchguide.h"
 #include "testfiles.h"
-#include "texts.h"
 
 #include <QFile>
 #include <QGuiApplication>

@@ -1,5 +1,4 @@
 #include "owntexts.h"
-#include "stringtable.h"
 #include "texts.h"
 
 #include <QFile>
