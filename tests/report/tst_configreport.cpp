@@ -39,11 +39,9 @@ ReportSource source(std::uint8_t model, bool fromFile) {
 
 // A row of the agreement table: one model's switch banks and what every view says of them.
 struct Agreement {
-    QString model;
-    QByteArray banks; // in hex
-    // The input as the guide names it, its unit, the measurement's range label and channel A's
-    // output type ("" the record's).
-    QString input, unit, range, output;
+    // The model, the banks in hex, the input as the guide names it, its unit, the
+    // measurement's range label and channel A's output type ("" the record's).
+    QString model, hex, input, unit, range, output;
     bool reverse;
     double value; // the input applied, a quarter into the range
 };
@@ -158,7 +156,7 @@ private Q_SLOTS:
     void agreement() {
         QFETCH(Agreement, row);
         const auto& [model, hex, input, unit, range, output, reverse, value] = row;
-        const QByteArray banks = QByteArray::fromHex(hex);
+        const QByteArray banks = QByteArray::fromHex(hex.toLatin1());
         std::uint8_t modelByte = 0, variant = 0;
         QVERIFY(ParseModelIdentifier(model, &modelByte, &variant));
         Texts texts;
