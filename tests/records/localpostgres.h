@@ -19,17 +19,14 @@ public:
     static bool installed() { return !find("initdb").isEmpty() && !find("pg_ctl").isEmpty(); }
     // False with the reason when the server is not installed or will not start.
     bool start(QString* why) {
-        m_pgCtl = find("pg_ctl");
         if (!installed())
             return fail(why, "PostgreSQL server binaries (initdb, pg_ctl) not installed");
         if (!m_dir.isValid())
             return fail(why, "no temporary folder");
-        if (geteuid() == 0) {
-            const passwd* nobody = getpwnam("nobody");
-            if (!nobody || chown(qPrintable(m_dir.path()), nobody->pw_uid, nobody->pw_gid) != 0)
-                return fail(why, "cannot hand the cluster folder to nobody");
-            m_asNobody = true;
-        }
+        const passwd* nobody = getpwnam("nobody");
+        if (geteuid() == 0 &&
+            (!nobody || chown(qPrintable(m_dir.path()), nobody->pw_uid, nobody->pw_gid) != 0))
+            return fail(why, "cannot hand the cluster folder to nobody");
         const QString failed = run(
             find("initdb"), {"-D", data(), "-A", "trust", "-U", user(), "--no-sync", "-E", "UTF8"});
         return failed.isEmpty() ? startServer(why) : fail(why, "initdb failed: " + failed);
@@ -38,14 +35,14 @@ public:
     // Starts the server of the cluster made by start() (again, after stop()).
     bool startServer(QString* why) {
         const QString options = QString("-k %1 -c listen_addresses='' -F").arg(m_dir.path());
-        const QString failed =
-            run(m_pgCtl, {"-D", data(), "-l", m_dir.filePath("log"), "-w", "-o", options, "start"});
+        const QString failed = run(find("pg_ctl"), {"-D", data(), "-l", m_dir.filePath("log"), "-w",
+                                                    "-o", options, "start"});
         return failed.isEmpty() ? (m_running = true) : fail(why, "pg_ctl start failed: " + failed);
     }
 
     void stop() {
         if (m_running)
-            run(m_pgCtl, {"-D", data(), "-m", "immediate", "-w", "stop"});
+            run(find("pg_ctl"), {"-D", data(), "-m", "immediate", "-w", "stop"});
         m_running = false;
     }
     bool running() const { return m_running; }
@@ -80,10 +77,9 @@ private:
         QProcess p;
         p.setProcessChannelMode(QProcess::MergedChannels);
         p.setWorkingDirectory(m_dir.path());
-        if (m_asNobody)
-            p.start("runuser", QStringList{"-u", "nobody", "--", program} + args);
-        else
-            p.start(program, args);
+        // Under root, as nobody: runuser -u nobody -- program args.
+        const QStringList asNobody = QStringList{"-u", "nobody", "--", program} + args;
+        p.start(geteuid() == 0 ? "runuser" : program, geteuid() == 0 ? asNobody : args);
         if (p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && !p.exitCode())
             return QString();
         return "(exit " + QString::number(p.exitCode()) + ") " +
@@ -91,7 +87,5 @@ private:
     }
 
     QTemporaryDir m_dir;
-    QString m_pgCtl;
-    bool m_asNobody = false;
     bool m_running = false;
 };

@@ -9,16 +9,12 @@
 #include "owntexts.h"
 #include "prodrig.h"
 #include "productiontest.h"
-#include "recorder.h"
-#include "recordstore.h"
-#include "scriptedprompter.h"
 #include "stationrig.h"
 #include "testfiles.h"
 #include "texts.h"
 
 #include <QFile>
 #include <QJsonDocument>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QSqlDatabase>
@@ -43,16 +39,11 @@ RunRecord sampleRun(const QString& unit, int steps, int seconds = 0) {
     r.instruments = u"supply=Com4; meter=Com3"_s;
     r.outcome = Outcome::Failed;
     r.message = u"zero, \"fuori\"\nlimite"_s;
-    for (int i = 0; i < steps; ++i)
-        r.steps << StepRecord{u"90 mV A ÷ %1"_s.arg(i),
-                              u"56.52"_s,
-                              u"0.000"_s,
-                              u"45.001"_s,
-                              u"90.000"_s,
-                              i % 2 == 0,
-                              i % 3 == 0 ? -1 : 40 + i,
-                              i % 3 == 0 ? QByteArray() : QByteArray("\x00\x80\xff", 3),
-                              u"n%1"_s.arg(i)};
+    for (int i = 0; i < steps; ++i) // every third step writes no constant
+        r.steps.append({u"90 mV A ÷ %1"_s.arg(i), u"56.52"_s, u"0.000"_s, u"45.001"_s, u"90.000"_s,
+                        i % 2 == 0, i % 3 == 0 ? -1 : 40 + i,
+                        i % 3 == 0 ? QByteArray() : QByteArray("\x00\x80\xff", 3),
+                        u"n%1"_s.arg(i)});
     return r;
 }
 
@@ -126,7 +117,7 @@ struct Recording {
 class TestRecords : public QObject {
     Q_OBJECT
 
-    LocalPostgres m_pg;
+    LocalPostgres m_pg; // stops its server with the test object
     QString m_pgWhy;
     QTemporaryDir m_dir;
 
@@ -300,13 +291,11 @@ private Q_SLOTS:
         // A plain file where a folder should be: nothing can be created under it, even by root.
         const QString blocker = dir.filePath(u"not-a-folder"_s);
         QFile(blocker).open(QIODevice::WriteOnly);
-        Recorder::Config config{dir.filePath(u"records.sqlite"_s), dir.filePath(u"pending.jsonl"_s),
-                                100};
+        // The records, and the fallback file, under it where they must fail.
+        const QString records = failure == u"open"_s || lost ? blocker : dir.path();
+        Recorder::Config config{records + u"/records.sqlite"_s,
+                                (lost ? blocker : dir.path()) + u"/pending.jsonl"_s, 100};
         LocalPostgres server;
-        if (failure == u"open"_s || lost)
-            config.location = blocker + u"/records.sqlite"_s;
-        if (lost)
-            config.fallbackPath = blocker + u"/pending.jsonl"_s;
         QString why;
         if (failure == u"server"_s) {
             if (!LocalPostgres::installed())
@@ -394,22 +383,20 @@ private Q_SLOTS:
         CalRig rig(u"RSX7030"_s);
         const QString where = location(u"sqlite"_s);
         Recording rec(where, &rig.link);
-        BenchRecorder& bench = rec.bench;
-        bench.setUnitId(u" U1\t"_s);
-        bench.setOperatorName(u"Rossi"_s);
-        bench.setInstruments(&rig.rig.instruments);
-        bench.watch(&rig.run);
-        QSignalSpy recorded(&bench, &BenchRecorder::recorded);
+        rec.bench.setUnitId(u" U1\t"_s);
+        rec.bench.setOperatorName(u"Rossi"_s);
+        rec.bench.setInstruments(&rig.rig.instruments);
+        rec.bench.watch(&rig.run);
+        QSignalSpy recorded(&rec.bench, &BenchRecorder::recorded);
         QVERIFY(!rig.run.RunCalibration().error);
         QCOMPARE(recorded.size(), 1);
         const auto result = recorded.first().first().value<Recorder::Result>();
         QVERIFY2(result.where == Recorder::Where::Database, qPrintable(result.message));
-        QCOMPARE(bench.unitId(), u"U1"_s);
+        QCOMPARE(rec.bench.unitId(), u"U1"_s);
         const QList<RunRecord> runs = rec.runs();
         QCOMPARE(summary(runs), QStringList(u"U1 calibration passed"_s));
         const RunRecord& r = runs.first();
-        QCOMPARE(r.unit.model, u"RSX7030"_s);
-        QCOMPARE(r.operatorName, u"Rossi"_s);
+        QCOMPARE(QStringList({r.unit.model, r.operatorName}), QStringList({"RSX7030", "Rossi"}));
         QVERIFY(r.instruments.contains(u"meter="_s));
         QCOMPARE(r.steps.size(), rig.run.report.size());
         QVERIFY(r.started <= r.finished);
@@ -448,9 +435,8 @@ private Q_SLOTS:
         QCOMPARE(runs[0].steps.value(0).bytes, QByteArray("VNT-bytes"));
         QCOMPARE(runs[1].message, u"Errore di comunicazione"_s);
         const StepRecord& v = runs[2].steps.value(0);
-        QCOMPARE(v.range, QString::fromUtf8("4 ÷ 20 V"));
-        QCOMPARE(QStringList({v.zero, v.half, v.span}),
-                 QStringList({"00.000 V", "05.000 V", "10.000 V"}));
+        QCOMPARE(QStringList({v.range, v.zero, v.half, v.span}),
+                 QStringList({"4 ÷ 20 V", "00.000 V", "05.000 V", "10.000 V"}));
         QCOMPARE(runs[3].steps.value(0).bytes.size(), 256);
         QCOMPARE(quint8(runs[3].steps.value(0).bytes.at(200)), quint8(0x5A));
     }
@@ -490,8 +476,6 @@ private Q_SLOTS:
         if (misread)
             QCOMPARE(runs[0].steps[0].note, u"1750-->1575."_s);
     }
-
-    void cleanupTestCase() { m_pg.stop(); }
 };
 
 int main(int argc, char** argv) {
