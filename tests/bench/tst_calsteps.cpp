@@ -26,17 +26,6 @@ using InputRow = std::tuple<int, double, double, bool>;     // gain error, const
 using CjcRow = std::tuple<int, double, int, bool>;          // sensor error, stored byte, passed
 using OutputRow = std::tuple<QString, int, QByteArrayList>; // model, range, switch lines
 
-#ifdef Q_OS_UNIX
-
-QStringList fileLines(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
-        return {};
-    return QString::fromLatin1(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
-#endif
-
 } // namespace
 
 class TestCalSteps : public QObject {
@@ -48,16 +37,12 @@ class TestCalSteps : public QObject {
         int reselected = 0;
         for (qsizetype at = 0; at + 7 <= heard.size(); at += 7) {
             const auto command = std::uint8_t(heard[at + 1]);
-            if (command == 0x82 && heard[at + 2] == 0) {
-                afterSensor = true;
-            } else if (afterSensor && command == 0x80) {
-                if (heard.mid(at + 2, 4) != QByteArray(4, '\0'))
-                    return -1;
-                afterSensor = false;
-                ++reselected;
-            } else if (afterSensor && command == 0x81) {
+            const bool mv = command == 0x80 && heard.mid(at + 2, 4) == QByteArray(4, '\0');
+            if (afterSensor && (command == 0x81 || (command == 0x80 && !mv)))
                 return -1;
-            }
+            if (afterSensor && mv)
+                ++reselected;
+            afterSensor = (command == 0x82 && heard[at + 2] == 0) || (afterSensor && !mv);
         }
         return reselected;
     }
@@ -102,9 +87,9 @@ private Q_SLOTS:
             QVERIFY(res.zero.text.isEmpty()); // no check after a refused constant
         }
         // The range was set: code at address 0, function byte cleared, full scale at 20/21.
-        QCOMPARE(int(r.device().memory(0, 0)), step.code);
-        QCOMPARE(r.device().memory(0, 20) | r.device().memory(0, 21) << 8,
-                 RangeEndWord(step.code, step.span));
+        QCOMPARE(std::pair(int(r.device().memory(0, 0)),
+                           r.device().memory(0, 20) | r.device().memory(0, 21) << 8),
+                 std::pair(step.code, int(RangeEndWord(step.code, step.span))));
     }
 
     // A junction reading 3.4 °C above the calibrator's sensor gives -34, stored as 222; a
@@ -132,8 +117,8 @@ private Q_SLOTS:
         QVERIFY(r.run.CalibrateInputRange(*FindCalStep(u"RSX7032A"_s, index)));
         // mV again before the check (passed) or before the second attempt (failed).
         QCOMPARE(mvAfterSensor(r.rig.bench.calibrator().heard()), 1);
-        QCOMPARE(int(r.device().memory(0, 8)), stored);
-        QCOMPARE(int(r.device().memory(0, 7)), index == 7 ? stored : 50);
+        QCOMPARE(std::pair(int(r.device().memory(0, 8)), int(r.device().memory(0, 7))),
+                 std::pair(stored, index == 7 ? stored : 50));
         const RangeResult& res = r.run.ranges[std::size_t(index)];
         QCOMPARE(res.box, passed ? FieldColour::Green : FieldColour::Red);
         QCOMPARE(res.half.colour, FieldColour::Green); // not used for the junction
@@ -150,8 +135,7 @@ private Q_SLOTS:
             r.rig.bench.supply().receive("KOE\r");
             r.run.ptcX = u"15225 cnt"_s;
             QVERIFY(r.run.PtcManual(channel));
-            QCOMPARE(r.run.ptcK3, u"28984"_s);
-            QCOMPARE(r.run.ptcK2, u"18074"_s);
+            QCOMPARE(std::pair(r.run.ptcK3, r.run.ptcK2), std::pair(u"28984"_s, u"18074"_s));
             // 28984 and 18074 as little-endian words at 65 (A) or 44 (B); this model repeats
             // them at 44.
             for (int base : channel == 0 ? QList<int>{65, 44} : QList<int>{44})
@@ -265,14 +249,11 @@ private Q_SLOTS:
     // them, give the output values at DAC counts 800 and 3500 for every model.
     void outputConstantLayout() {
         for (int modelByte = 0; modelByte <= 9; ++modelByte) {
-            DeviceIdentity id;
-            id.DeviceCode = 12;
-            id.ModelByte = std::uint8_t(modelByte);
+            const DeviceIdentity id{12, std::uint8_t(modelByte)};
             const auto b = OutputConstantBytes(id, 4.083, 20.26);
             // The measurement's read of the output references (first three bytes, then three).
-            ChannelSettings ch;
-            ch.outputRef3500 = codecs::FloatFromBytes(b[2], b[0], b[1]);
-            ch.outputRef800 = codecs::FloatFromBytes(b[5], b[3], b[4]);
+            const ChannelSettings ch{.outputRef800 = codecs::FloatFromBytes(b[5], b[3], b[4]),
+                                     .outputRef3500 = codecs::FloatFromBytes(b[2], b[0], b[1])};
             const auto [lo, hi] =
                 DecodeOutputConstants(id, QByteArray(reinterpret_cast<const char*>(b.data()), 6));
             QVERIFY2(qAbs(measure::OutputFromRaw(800, ch, id) - 4.083) < 1e-3 &&
@@ -360,8 +341,8 @@ private Q_SLOTS:
             const RunOutcome out = r.run.RunCalibration();
             QVERIFY2(out.error && out.message.startsWith(QLatin1String(message)),
                      qPrintable(f + u": "_s + out.message));
-            QCOMPARE(r.run.status, u"COLLAUDO TERMINATO"_s);
-            QCOMPARE(r.run.statusColour, FieldColour::Red);
+            QCOMPARE(std::pair(r.run.status, r.run.statusColour),
+                     std::pair(u"COLLAUDO TERMINATO"_s, FieldColour::Red));
             QVERIFY(r.op.texts().contains(u"Errore\n"_s + out.message));
             QVERIFY(!r.run.running());
             if (f != "supply"_L1)
@@ -413,8 +394,7 @@ private Q_SLOTS:
         QTimer::singleShot(0, &r.run, [&] { out = r.run.RunCalibration(); });
         r.rig.bench.supply().receive("KOE\r");
         r.link.ReadBlock(0, 0, 200);
-        QVERIFY(out.has_value());
-        QVERIFY(out->error);
+        QVERIFY(out && out->error);
         QCOMPARE(out->message, u"Scrittura immagine di default fallita"_s);
         QCOMPARE(r.device().bank(0), before);
     }
@@ -431,8 +411,8 @@ private Q_SLOTS:
         });
         RunOutcome out = r.run.RunCalibration();
         QVERIFY(!out.error && out.stopped);
-        QCOMPARE(r.run.report.size(), 1);
-        QCOMPARE(r.run.ranges[1].box, FieldColour::White);
+        QCOMPARE(std::pair(r.run.report.size(), r.run.ranges[1].box),
+                 std::pair(qsizetype(1), FieldColour::White));
         disconnect(&r.run, nullptr, this, nullptr);
         r.run.ResumeRun = true;
         out = r.run.RunCalibration();
@@ -452,8 +432,8 @@ private Q_SLOTS:
         const RunOutcome out = r.run.RunCalibration();
         QVERIFY(!out.error && out.stopped);
         QCOMPARE(r.op.texts().first(), u"Consumo Errato 31mA @ 30V (21)"_s);
-        QCOMPARE(r.run.report.size(), 0);
-        QCOMPARE(r.run.statusColour, FieldColour::Green);
+        QCOMPARE(std::pair(r.run.report.size(), r.run.statusColour),
+                 std::pair(qsizetype(0), FieldColour::Green));
 
         // The model choice: RSX7132D copies RSX7032D with the default image ticked; the OEM
         // board has neither the switch test nor the current test.
@@ -504,6 +484,13 @@ private:
             cal.link.WriteBlock(0, {vantelso::WriteItem{4, 2}, vantelso::WriteItem{6, 2}});
             return cal.link.CommError == 0;
         }
+        // The lines of "linear.dat".
+        QStringList fileLines() const {
+            QFile f(sweep.filePath());
+            if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+                return {};
+            return QString::fromLatin1(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        }
         // STOP pressed once `n` data lines are logged (instead of any count given before).
         void stopAfter(int n) {
             QObject::disconnect(&sweep, &LinearitySweep::lineLogged, &sweep, nullptr);
@@ -532,18 +519,15 @@ private Q_SLOTS:
         r.stopAfter(5);
         SweepOutcome out = r.sweep.MeterSweep();
         QVERIFY2(!out.error, qPrintable(out.message));
-        QCOMPARE(out.lines, 5);
-        const QStringList lines = fileLines(r.sweep.filePath());
-        QCOMPARE(lines.size(), 5);
+        const QStringList lines = r.fileLines();
+        QCOMPARE(std::pair(out.lines, lines.size()), std::pair(5, qsizetype(5)));
+        // The count sent, a tab, the reading; readings never going down.
         double previous = -1;
         for (int n = 0; n < 5; ++n) {
-            const QStringList f = lines[n].split(QLatin1Char('\t'));
-            QCOMPARE(f.size(), 2);
-            QCOMPARE(f[0], QString::number(801 + n));
-            QVERIFY2(QRegularExpression(u"^-?\\d\\d\\.\\d{3}$"_s).match(f[1]).hasMatch(),
-                     qPrintable(lines[n]));
-            QVERIFY(f[1].toDouble() >= previous);
-            previous = f[1].toDouble();
+            const auto m =
+                QRegularExpression(u"^%1\t(-?\\d\\d\\.\\d{3})$"_s.arg(801 + n)).match(lines[n]);
+            QVERIFY2(m.hasMatch() && m.captured(1).toDouble() >= previous, qPrintable(lines[n]));
+            previous = m.captured(1).toDouble();
         }
         // Five counts up move the output by several millivolts.
         QVERIFY(previous > lines[0].section(QLatin1Char('\t'), 1).toDouble());
@@ -556,16 +540,15 @@ private Q_SLOTS:
         r.stopAfter(3);
         out = r.sweep.TwoChannelSweep();
         QVERIFY2(!out.error, qPrintable(out.message));
-        QCOMPARE(out.lines, 3);
-        const QStringList both = fileLines(r.sweep.filePath());
-        QCOMPARE(both.size(), 4);
+        const QStringList both = r.fileLines();
+        QCOMPARE(std::pair(out.lines, both.size()), std::pair(3, qsizetype(4)));
         QCOMPARE(both[0], u"Input\tInA\tOutA\tMultA\tInB\tOutB\tMultB"_s);
         for (int n = 1; n <= 3; ++n) {
             const QStringList f = both[n].split(QLatin1Char('\t'));
-            QCOMPARE(f.size(), 7);
-            QCOMPARE(f[0], QString::number(n));
             // Both outputs are measured in volts by their own meter.
-            QVERIFY2(f[3].toDouble() > 0 && f[6].toDouble() > 0, qPrintable(both[n]));
+            QVERIFY2(f.size() == 7 && f[0] == QString::number(n) && f[3].toDouble() > 0 &&
+                         f[6].toDouble() > 0,
+                     qPrintable(both[n]));
         }
         QVERIFY(r.cal.rig.bench.meter(1).remote());
         QCOMPARE(r.cal.rig.instruments.meters.port(0), &r.cal.rig.meterPort);
@@ -584,10 +567,8 @@ private Q_SLOTS:
                 r.cal.rig.bench.meter(0).setSilent(true);
         });
         out = r.sweep.MeterSweep();
-        QVERIFY(out.error);
-        QCOMPARE(out.message, u"Multimetro non risponde"_s);
-        QCOMPARE(out.lines, 3);
-        QCOMPARE(fileLines(r.sweep.filePath()).size(), 3);
+        QCOMPARE(std::tuple(out.error, out.message, out.lines, r.fileLines().size()),
+                 std::tuple(true, u"Multimetro non risponde"_s, 3, qsizetype(3)));
     }
 #endif
 };
