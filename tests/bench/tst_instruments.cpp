@@ -82,14 +82,11 @@ private Q_SLOTS:
         QTest::addColumn<Instrument>("w");
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("second");
-        QTest::newRow("supply by number") << Instrument::Supply << "alimentatore"
-                                          << "Com5";
-        QTest::newRow("supply by name") << Instrument::Supply << "alimentatore"
-                                        << "switch";
-        QTest::newRow("meter by number") << Instrument::Meter << "multimetro0"
-                                         << "Com5";
-        QTest::newRow("calibrator by name") << Instrument::Calibrator << "calibratore"
-                                            << "switch";
+        QTest::newRow("supply by number") << Instrument::Supply << u"alimentatore"_s << u"Com5"_s;
+        QTest::newRow("supply by name") << Instrument::Supply << u"alimentatore"_s << u"switch"_s;
+        QTest::newRow("meter by number") << Instrument::Meter << u"multimetro0"_s << u"Com5"_s;
+        QTest::newRow("calibrator by name")
+            << Instrument::Calibrator << u"calibratore"_s << u"switch"_s;
     }
     void changedSelectorReachesNewPort() {
         QFETCH(Instrument, w);
