@@ -38,21 +38,13 @@ std::pair<BenchStatus, double> reading(const Measurement& m) {
 }
 
 #ifdef Q_OS_UNIX
-// The served bench's pseudo-terminal of an instrument.
-QString address(const sim::SimulatedBench& sim, QLatin1String name) {
-    for (const auto& e : sim.endpoints())
-        if (e.name == name && !e.address.startsWith(u"TCPIP"_s))
-            return e.address;
-    return QString();
-}
-
-// The selectors' serial ports 4, 6, 3 and 5 on the served supply, calibrator, meter and switch,
-// with no pauses.
-template <typename Address> void useServedPorts(BenchInstruments& bench, Address address) {
+// The selectors' serial ports 4, 6, 3 and 5 on the served supply, calibrator, meter and switch
+// (their ports by instrument name), with no pauses.
+void useServedPorts(BenchInstruments& bench, const QHash<QString, QString>& address) {
     bench.context.timings = BenchTimings().scaled(0);
     for (const auto& [port, name] : {std::pair{4, "alimentatore"}, std::pair{6, "calibratore"},
                                      std::pair{3, "multimetro0"}, std::pair{5, "switch"}})
-        bench.setPortPath(port, address(QLatin1String(name)));
+        bench.setPortPath(port, address.value(QLatin1String(name)));
 }
 #endif
 
@@ -519,7 +511,11 @@ private Q_SLOTS:
         SessionFactory sessions(aliases);
         ScriptedPrompter prompter;
         BenchInstruments bench(&prompter, &sessions);
-        useServedPorts(bench, [&](QLatin1String name) { return address(sim, name); });
+        QHash<QString, QString> ptys; // the pseudo-terminals by instrument name
+        for (const auto& e : sim.endpoints())
+            if (!e.address.startsWith(u"TCPIP"_s))
+                ptys.insert(e.name, e.address);
+        useServedPorts(bench, ptys);
         QCOMPARE(bench.openPorts(), QStringList());
         QVERIFY(bench.supply.port()->portName().startsWith(u"/dev/"_s));
 
@@ -541,7 +537,7 @@ private Q_SLOTS:
 
         // The device drives DAC count 3500 on output A, a current output on this model; the
         // meter reads the top of its range.
-        SerialTransport devicePort(address(sim, "dispositivo"_L1));
+        SerialTransport devicePort(ptys.value(u"dispositivo"_s));
         QVERIFY(devicePort.open());
         DeviceLink link(&prompter);
         link.setTransport(&devicePort);
@@ -606,7 +602,7 @@ private Q_SLOTS:
         aliases.add(u"UsbDevice2"_s, ports.value(u"multimetro0/tcp"_s));
         SessionFactory sessions(aliases);
         BenchInstruments bench(&prompter, &sessions);
-        useServedPorts(bench, [&](QLatin1String name) { return ports.value(name); });
+        useServedPorts(bench, ports);
         QCOMPARE(bench.openPorts(), QStringList());
         QCOMPARE(bench.supply.SetSupply(true, u"20.00"_s), BenchStatus::Ok);
         QCOMPARE(bench.supply.ReadSupplyCurrent().value(), 27.0);
