@@ -217,9 +217,7 @@ private Q_SLOTS:
               std::pair{"8188987.8188987", qQNaN()}, std::pair{"1000000.000", 1e9}, // the largest
               std::pair{"ERR\r\n", qQNaN()}}) {
             const std::optional<double> got = ParseMeterReading(QByteArray(reply));
-            QVERIFY2(bool(got) == !qIsNaN(milli), reply);
-            if (got)
-                QCOMPARE(*got, milli);
+            QVERIFY2(bool(got) == !qIsNaN(milli) && (!got || qFuzzyCompare(*got, milli)), reply);
         }
         // The supply's replies in mA.
         for (const auto& [reply, mA] : {std::pair{QByteArray("A0.026\r\n"), 26.0},
@@ -238,11 +236,10 @@ private Q_SLOTS:
         m.setPort(0, &serialPort);
         m.setSelector(u"Usb2"_s);
         QCOMPARE(m.SetMultimeter(0, u"REM"_s, u"VOLT"_s), BenchStatus::Ok);
-        QCOMPARE(rig.bench.meter(0).heard(),
-                 QByteArray("CONF:VOLT:DC 100,0.001\nSENS:VOLT:DC:NPLC 1\n"));
         QCOMPARE(m.SetMultimeter(0, u"REM"_s, u"CURR"_s), BenchStatus::Ok);
-        QCOMPARE(rig.bench.meter(0).lines().mid(2),
-                 (QByteArrayList{"CONF:CURR:DC .1,0.001", "SENS:CURR:DC:NPLC 1"}));
+        QCOMPARE(rig.bench.meter(0).heard(),
+                 QByteArray("CONF:VOLT:DC 100,0.001\nSENS:VOLT:DC:NPLC 1\n"
+                            "CONF:CURR:DC .1,0.001\nSENS:CURR:DC:NPLC 1\n"));
         rig.bench.meter(0).setProbe([](sim::SimMultimeter::Function) { return 0.0123456789; });
         const Measurement r = m.ReadMultimeter(0);
         QVERIFY(r.ok());
@@ -490,8 +487,7 @@ private Q_SLOTS:
         serial.setTimeoutMs(1000);
         s = serial.open(u"UsbDevice1"_s, &why);
         QVERIFY2(s, qPrintable(why));
-        QVERIFY(s->writeLine(":CONF:CURR:DC"));
-        QVERIFY(s->writeLine(":READ?"));
+        QVERIFY(s->writeLine(":CONF:CURR:DC") && s->writeLine(":READ?"));
         QCOMPARE(s->readLine(), QByteArray("+2.50000000E-01"));
         QCOMPARE(meter.function(), sim::SimMultimeter::Function::Amperes);
 #endif
