@@ -262,9 +262,8 @@ private Q_SLOTS:
                              : r.run.CalibrateInputRange(*FindCalStep(u"RSX7032A"_s, index));
             });
             r.link.ReadBlock(0, 0, 65);
-            const QByteArray range = RangeCaption(index).toUtf8();
             QVERIFY2(result == false && r.run.ranges[std::size_t(index)].box != FieldColour::Green,
-                     range.constData());
+                     qPrintable(RangeCaption(index)));
             QCOMPARE(r.device().bank(0), before);
         }
     }

@@ -114,8 +114,7 @@ private Q_SLOTS:
         send();
         QCOMPARE(bench.openPorts(), QStringList());
         send();
-        QVERIFY(old->heard().isEmpty());
-        QVERIFY(!rig.bench.switches().heard().isEmpty());
+        QVERIFY(old->heard().isEmpty() && !rig.bench.switches().heard().isEmpty());
         // Closing (the program ends) lets go of every port.
         bench.closePorts();
         QCOMPARE(send(), BenchStatus::PortError);
