@@ -335,10 +335,7 @@ private Q_SLOTS:
     // position 2 on its own relay lists and hands back. A stopped run hands nothing over.
     void twoPositionRuns() {
         CalRig r(u"RSX5035"_s);
-        for (int p : {1, 2}) {
-            r.run.positions.setCalibrate(p, true);
-            r.run.positions.setProgram(p, true);
-        }
+        r.run.positions.calibrate = r.run.positions.program = {true, true};
         for (int i = 0; i < kRangeCount; ++i)
             r.run.setRangeTicked(i, i == 0);
         int writes = 0;
@@ -385,8 +382,7 @@ private Q_SLOTS:
         for (int i = 0; i < kRangeCount; ++i)
             r.run.setRangeTicked(i, i == 0 || i == 1);
         connect(&r.run, &CalibrationRun::rangeChanged, this, [&](int i) {
-            if (i == 0 && r.run.ranges[0].span.colour == FieldColour::Green)
-                r.run.StopRequested = true;
+            r.run.StopRequested |= i == 0 && r.run.ranges[0].span.colour == FieldColour::Green;
         });
         RunOutcome out = r.run.RunCalibration();
         QVERIFY(!out.error && out.stopped);
@@ -473,8 +469,7 @@ private:
             QObject::disconnect(&sweep, &LinearitySweep::lineLogged, &sweep, nullptr);
             QObject::connect(&sweep, &LinearitySweep::lineLogged, &sweep,
                              [this, n, seen = 0](const QString& l) mutable {
-                                 if (!l.startsWith(u"Input"_s) && ++seen >= n)
-                                     sweep.StopRequested = true;
+                                 sweep.StopRequested |= !l.startsWith(u"Input"_s) && ++seen >= n;
                              });
         }
     };
@@ -539,9 +534,9 @@ private Q_SLOTS:
         QCOMPARE(out.lines, 0);
 
         r.sweep.folder = r.cal.folder.path();
+        // The meter falls silent once the line of count 803 is logged.
         QObject::connect(&r.sweep, &LinearitySweep::lineLogged, &r.sweep, [&r](const QString& l) {
-            if (l.startsWith(u"803"_s))
-                r.cal.rig.bench.meter(0).setSilent(true);
+            r.cal.rig.bench.meter(0).setSilent(l.startsWith(u"803"_s));
         });
         out = r.sweep.MeterSweep();
         QCOMPARE(std::tuple(out.error, out.message, out.lines, r.fileLines().size()),
