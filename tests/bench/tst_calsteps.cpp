@@ -40,8 +40,7 @@ class TestCalSteps : public QObject {
             const bool mv = command == 0x80 && heard.mid(at + 2, 4) == QByteArray(4, '\0');
             if (afterSensor && (command == 0x81 || (command == 0x80 && !mv)))
                 return -1;
-            if (afterSensor && mv)
-                ++reselected;
+            reselected += afterSensor && mv;
             afterSensor = (command == 0x82 && heard[at + 2] == 0) || (afterSensor && !mv);
         }
         return reselected;

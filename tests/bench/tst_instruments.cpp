@@ -395,12 +395,11 @@ private Q_SLOTS:
             {u"SIM::generatore::INSTR"_s, true, K::Simulated, u"generatore"_s, 5025},
             {u"TCPIP::h::0::SOCKET"_s, false, K::Socket, QString(), 0},
             {u"USB0::0x1AB1::0x0588::INSTR"_s, false, K::Socket, QString(), 0}};
-        for (const auto& row : rows) {
-            const QString& name = std::get<0>(row);
+        for (const auto& [name, valid, kind, target, port] : rows) {
             const std::optional<ResourceSpec> s = ParseResource(name);
             QCOMPARE(s ? std::tuple(name, true, s->kind, s->target, int(s->port))
                        : std::tuple(name, false, K::Socket, QString(), 0),
-                     row);
+                     std::tuple(name, valid, kind, target, port));
         }
     }
 
