@@ -462,14 +462,12 @@ private Q_SLOTS:
         QVERIFY(s->clear());
         meter.setSilent(true);
         QVERIFY(s->writeLine("READ?"));
-        QVERIFY(!s->readLine());
-        QVERIFY(s->errorString().contains(u"time-out"_s));
+        QVERIFY(!s->readLine() && s->errorString().contains(u"time-out"_s));
 
         // Nobody listening: a message naming the instrument, at once.
         const QString resource = line.resourceName();
         line.stop();
-        QVERIFY(!f.open(resource, &why));
-        QVERIFY(why.contains(resource));
+        QVERIFY2(!f.open(resource, &why) && why.contains(resource), qPrintable(why));
 
 #ifdef Q_OS_UNIX
         // The serial backend: the same meter on a pseudo-terminal, named by an alias.
