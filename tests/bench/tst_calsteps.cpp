@@ -23,19 +23,8 @@ namespace {
 
 // A step's range index with its unit's error and what the step should make of it.
 using InputRow = std::tuple<int, double, double, bool>;     // gain error, constant k, written
-using CjcRow = std::tuple<int, double, int, bool>;          // sensor error, stored byte, passed
-using OutputRow = std::tuple<QString, int, QByteArrayList>; // model, range, switch lines
-
-#ifdef Q_OS_UNIX
-
-QStringList fileLines(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
-        return {};
-    return QString::fromLatin1(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
-#endif
+using CjcRow = std::tuple<int, double, int, bool, QString>; // sensor error, stored byte, passed, K1
+using OutputRow = std::tuple<QString, int, QString>;        // model, range, relay list
 
 } // namespace
 
@@ -48,16 +37,11 @@ class TestCalSteps : public QObject {
         int reselected = 0;
         for (qsizetype at = 0; at + 7 <= heard.size(); at += 7) {
             const auto command = std::uint8_t(heard[at + 1]);
-            if (command == 0x82 && heard[at + 2] == 0) {
-                afterSensor = true;
-            } else if (afterSensor && command == 0x80) {
-                if (heard.mid(at + 2, 4) != QByteArray(4, '\0'))
-                    return -1;
-                afterSensor = false;
-                ++reselected;
-            } else if (afterSensor && command == 0x81) {
+            const bool mv = command == 0x80 && heard.mid(at + 2, 4) == QByteArray(4, '\0');
+            if (afterSensor && (command == 0x81 || (command == 0x80 && !mv)))
                 return -1;
-            }
+            reselected += afterSensor && mv;
+            afterSensor = (command == 0x82 && heard[at + 2] == 0) || (afterSensor && !mv);
         }
         return reselected;
     }
@@ -83,28 +67,24 @@ private Q_SLOTS:
         r.rig.bench.calibrationModel()->unit.inputGainError[0] = gainError;
         QVERIFY(r.identify());
         const CalStep step = *FindCalStep(u"RSX7030"_s, index);
-        const double before = r.constantAt(step.address);
+        const QByteArray before = r.device().bank(0).mid(step.address, 3);
         QVERIFY(r.run.CalibrateInputRange(step));
         const RangeResult& res = r.run.ranges[std::size_t(index)];
         // The frame's float keeps 15 fraction bits.
         QVERIFY2(qAbs(res.k1.text.toDouble() - k) <= k * 2e-4, qPrintable(res.k1.text));
-        QCOMPARE(res.k1.colour, written ? FieldColour::Green : FieldColour::Red);
-        QCOMPARE(res.box, written ? FieldColour::Green : FieldColour::Red);
-        QCOMPARE(r.run.report.value(0).endsWith(u" FALLITO"_s), !written);
-        if (written) {
-            // M, H, E of the float, the low mantissa byte dropped.
-            const auto e = codecs::FloatToBytes(k);
-            QCOMPARE(r.device().bank(0).mid(step.address, 3),
-                     QByteArray(1, char(e[2])) + char(e[1]) + char(e[0]));
-            QCOMPARE(res.span.colour, FieldColour::Green);
-        } else {
-            QCOMPARE(r.constantAt(step.address), before);
-            QVERIFY(res.zero.text.isEmpty()); // no check after a refused constant
-        }
+        // No check after a refused constant.
+        const FieldColour c = written ? FieldColour::Green : FieldColour::Red;
+        QCOMPARE(std::tuple(res.k1.colour, res.box, res.span.colour == FieldColour::Green,
+                            res.zero.text.isEmpty(), r.run.report.value(0).endsWith(u" FALLITO"_s)),
+                 std::tuple(c, c, written, !written, !written));
+        // Written: M, H, E of the float, the low mantissa byte dropped; refused: left as it was.
+        const auto e = codecs::FloatToBytes(k);
+        QCOMPARE(r.device().bank(0).mid(step.address, 3),
+                 written ? QByteArray(1, char(e[2])) + char(e[1]) + char(e[0]) : before);
         // The range was set: code at address 0, function byte cleared, full scale at 20/21.
-        QCOMPARE(int(r.device().memory(0, 0)), step.code);
-        QCOMPARE(r.device().memory(0, 20) | r.device().memory(0, 21) << 8,
-                 RangeEndWord(step.code, step.span));
+        QCOMPARE(std::pair(int(r.device().memory(0, 0)),
+                           r.device().memory(0, 20) | r.device().memory(0, 21) << 8),
+                 std::pair(step.code, int(RangeEndWord(step.code, step.span))));
     }
 
     // A junction reading 3.4 °C above the calibrator's sensor gives -34, stored as 222; a
@@ -113,15 +93,15 @@ private Q_SLOTS:
     // B's outcome.
     void cjcOffset_data() {
         QTest::addColumn<CjcRow>("row");
-        QTest::newRow("A -3.4") << CjcRow{7, 3.4, 222, true};
-        QTest::newRow("A +1.3") << CjcRow{7, -1.3, 13, true};
-        QTest::newRow("A beyond 12.7") << CjcRow{7, 20.0, 0, false};
-        QTest::newRow("B -3.4") << CjcRow{19, 3.4, 222, true};
-        QTest::newRow("B beyond 12.7") << CjcRow{19, 20.0, 0, false};
+        QTest::newRow("A -3.4") << CjcRow{7, 3.4, 222, true, u"-34"_s};
+        QTest::newRow("A +1.3") << CjcRow{7, -1.3, 13, true, u"13"_s};
+        QTest::newRow("A beyond 12.7") << CjcRow{7, 20.0, 0, false, u"-200"_s};
+        QTest::newRow("B -3.4") << CjcRow{19, 3.4, 222, true, u"-34"_s};
+        QTest::newRow("B beyond 12.7") << CjcRow{19, 20.0, 0, false, u"-200"_s};
     }
     void cjcOffset() {
         QFETCH(CjcRow, row);
-        const auto [index, sensorError, stored, passed] = row;
+        const auto& [index, sensorError, stored, passed, k1] = row;
         CalRig r(u"RSX7032A"_s);
         r.rig.bench.calibrationModel()->unit.cjcError = sensorError;
         r.device().setMemory(0, 7, 50);
@@ -132,15 +112,15 @@ private Q_SLOTS:
         QVERIFY(r.run.CalibrateInputRange(*FindCalStep(u"RSX7032A"_s, index)));
         // mV again before the check (passed) or before the second attempt (failed).
         QCOMPARE(mvAfterSensor(r.rig.bench.calibrator().heard()), 1);
-        QCOMPARE(int(r.device().memory(0, 8)), stored);
-        QCOMPARE(int(r.device().memory(0, 7)), index == 7 ? stored : 50);
+        QCOMPARE(std::pair(int(r.device().memory(0, 8)), int(r.device().memory(0, 7))),
+                 std::pair(stored, index == 7 ? stored : 50));
+        // The half-scale field is not used for the junction; the zero check passes only after
+        // an offset in range.
         const RangeResult& res = r.run.ranges[std::size_t(index)];
-        QCOMPARE(res.box, passed ? FieldColour::Green : FieldColour::Red);
-        QCOMPARE(res.half.colour, FieldColour::Green); // not used for the junction
-        if (passed)
-            QCOMPARE(res.zero.colour, FieldColour::Green);
-        else
-            QCOMPARE(res.k1.text, u"-200"_s);
+        QCOMPARE(std::tuple(res.box, res.half.colour, res.zero.colour == FieldColour::Green,
+                            res.k1.text),
+                 std::tuple(passed ? FieldColour::Green : FieldColour::Red, FieldColour::Green,
+                            passed, k1));
     }
 
     // The fields are read with the leading-number parse: "15225 cnt" is 15225.
@@ -150,8 +130,7 @@ private Q_SLOTS:
             r.rig.bench.supply().receive("KOE\r");
             r.run.ptcX = u"15225 cnt"_s;
             QVERIFY(r.run.PtcManual(channel));
-            QCOMPARE(r.run.ptcK3, u"28984"_s);
-            QCOMPARE(r.run.ptcK2, u"18074"_s);
+            QCOMPARE(std::pair(r.run.ptcK3, r.run.ptcK2), std::pair(u"28984"_s, u"18074"_s));
             // 28984 and 18074 as little-endian words at 65 (A) or 44 (B); this model repeats
             // them at 44.
             for (int base : channel == 0 ? QList<int>{65, 44} : QList<int>{44})
@@ -163,31 +142,25 @@ private Q_SLOTS:
     // are read with the leading-number parse, so an empty or non-numeric field is 0.
     void ptcManualGuard_data() {
         QTest::addColumn<QStringList>("fields"); // X, Y, and what the refusal names
-        const char* rows[][4] = {
-            {"empty V2000", "", "10324", "V2000"},
-            {"text V2000", "abc", "10324", "V2000"},
-            {"zero V1000", "15225", "0", "V1000"},
-            {"negative V1000", "15225", "-10324", "V1000"},
-            {"huge V2000", "1e999", "10324", "V2000"},
-            {"X = 2Y", "15000", "7500", "K1"},
-            {"K1 just above 1", "15225", "7613", "K3"},
-            {"K1 above 2", "10000", "10001", "K2"},
-            {"K3 beyond a word", "60000", "40000", "K3"},
-        };
-        for (const auto& [name, x, y, why] : rows)
-            QTest::newRow(name) << QStringList{x, y, why};
+        QTest::newRow("empty V2000") << QStringList{"", "10324", "V2000"};
+        QTest::newRow("text V2000") << QStringList{"abc", "10324", "V2000"};
+        QTest::newRow("zero V1000") << QStringList{"15225", "0", "V1000"};
+        QTest::newRow("negative V1000") << QStringList{"15225", "-10324", "V1000"};
+        QTest::newRow("huge V2000") << QStringList{"1e999", "10324", "V2000"};
+        QTest::newRow("X = 2Y") << QStringList{"15000", "7500", "K1"};
+        QTest::newRow("K1 just above 1") << QStringList{"15225", "7613", "K3"};
+        QTest::newRow("K1 above 2") << QStringList{"10000", "10001", "K2"};
+        QTest::newRow("K3 beyond a word") << QStringList{"60000", "40000", "K3"};
     }
     void ptcManualGuard() {
         QFETCH(QStringList, fields);
         CalRig r(u"RSX7131C"_s);
         r.rig.bench.supply().receive("KOE\r");
-        const QByteArray before = r.device().bank(0);
         r.device().clearCommandLog();
         r.run.ptcX = fields[0];
         r.run.ptcY = fields[1];
         QVERIFY(!r.run.PtcManual(0));
-        QCOMPARE(r.device().bank(0), before);
-        QVERIFY(r.device().commandLog().isEmpty());
+        QVERIFY(r.device().commandLog().isEmpty()); // so nothing written either
         QVERIFY(r.run.ptcK3.isEmpty() && r.run.ptcK2.isEmpty());
         const QString text = r.op.texts().value(0);
         QVERIFY2(text.startsWith(u"Taratura PTC non scritta: "_s + fields[2]), qPrintable(text));
@@ -227,29 +200,23 @@ private Q_SLOTS:
     // What the switch unit hears for an output step: the meter path of the output.
     void outputRelays_data() {
         QTest::addColumn<OutputRow>("row");
-        auto lines = [](const char* list) {
-            QByteArrayList out;
-            const QByteArray l(list);
-            for (qsizetype at = 0; at + 4 <= l.size(); at += 4)
-                out << (l[at + 3] == 'C' ? "rout:close (@" : "rout:open (@") + l.mid(at, 3) + ")";
-            return out;
-        };
-        QTest::newRow("RSX7030 V A") << OutputRow{u"RSX7030"_s, 8, lines("108A")};
-        QTest::newRow("RSX7030 mA A") << OutputRow{u"RSX7030"_s, 9, lines("114A115A116A117C")};
-        QTest::newRow("RSX7030 V B") << OutputRow{u"RSX7030"_s, 10, lines("108C")};
-        QTest::newRow("RSX7030 mA B") << OutputRow{u"RSX7030"_s, 11, lines("114C115C116C117C")};
-        QTest::newRow("RSX7032A V A") << OutputRow{u"RSX7032A"_s, 8, lines("111A112A")};
-        QTest::newRow("RSX7032A mA B") << OutputRow{u"RSX7032A"_s, 11, lines("111C112C")};
+        QTest::newRow("RSX7030 V A") << OutputRow{u"RSX7030"_s, 8, u"108A"_s};
+        QTest::newRow("RSX7030 mA A") << OutputRow{u"RSX7030"_s, 9, u"114A115A116A117C"_s};
+        QTest::newRow("RSX7030 V B") << OutputRow{u"RSX7030"_s, 10, u"108C"_s};
+        QTest::newRow("RSX7030 mA B") << OutputRow{u"RSX7030"_s, 11, u"114C115C116C117C"_s};
+        QTest::newRow("RSX7032A V A") << OutputRow{u"RSX7032A"_s, 8, u"111A112A"_s};
+        QTest::newRow("RSX7032A mA B") << OutputRow{u"RSX7032A"_s, 11, u"111C112C"_s};
     }
     void outputRelays() {
         QFETCH(OutputRow, row);
-        const auto& [model, index, lines] = row;
+        const auto& [model, index, relays] = row;
         CalRig r(model);
         QVERIFY(r.identify());
-        r.rig.bench.switches().clearLines();
+        r.rig.bench.switches().clearHeard();
         r.device().clearCommandLog();
         QVERIFY(r.run.CalibrateOutput(*FindCalStep(model, index)));
-        QCOMPARE(r.rig.bench.switches().lines(), lines);
+        // The switch unit's wire format is the instruments' test's.
+        QCOMPARE(r.rig.bench.switches().heard(), SwitchLines(relays).join());
         QCOMPARE(r.run.ranges[std::size_t(index)].box, FieldColour::Green);
         // Both readings, at DAC counts 800 and 3500, in one programming session.
         const QList<QByteArray> log = r.device().commandLog();
@@ -265,14 +232,11 @@ private Q_SLOTS:
     // them, give the output values at DAC counts 800 and 3500 for every model.
     void outputConstantLayout() {
         for (int modelByte = 0; modelByte <= 9; ++modelByte) {
-            DeviceIdentity id;
-            id.DeviceCode = 12;
-            id.ModelByte = std::uint8_t(modelByte);
+            const DeviceIdentity id{12, std::uint8_t(modelByte)};
             const auto b = OutputConstantBytes(id, 4.083, 20.26);
             // The measurement's read of the output references (first three bytes, then three).
-            ChannelSettings ch;
-            ch.outputRef3500 = codecs::FloatFromBytes(b[2], b[0], b[1]);
-            ch.outputRef800 = codecs::FloatFromBytes(b[5], b[3], b[4]);
+            const ChannelSettings ch{.outputRef800 = codecs::FloatFromBytes(b[5], b[3], b[4]),
+                                     .outputRef3500 = codecs::FloatFromBytes(b[2], b[0], b[1])};
             const auto [lo, hi] =
                 DecodeOutputConstants(id, QByteArray(reinterpret_cast<const char*>(b.data()), 6));
             QVERIFY2(qAbs(measure::OutputFromRaw(800, ch, id) - 4.083) < 1e-3 &&
@@ -297,9 +261,8 @@ private Q_SLOTS:
                              : r.run.CalibrateInputRange(*FindCalStep(u"RSX7032A"_s, index));
             });
             r.link.ReadBlock(0, 0, 65);
-            const QByteArray range = RangeCaption(index).toUtf8();
-            QVERIFY2(result == false, range.constData());
-            QVERIFY2(r.run.ranges[std::size_t(index)].box != FieldColour::Green, range.constData());
+            QVERIFY2(result == false && r.run.ranges[std::size_t(index)].box != FieldColour::Green,
+                     qPrintable(RangeCaption(index)));
             QCOMPARE(r.device().bank(0), before);
         }
     }
@@ -353,19 +316,16 @@ private Q_SLOTS:
             r.run.options.loadDefault = f == "image"_L1;
             if (f == "identity"_L1)
                 r.device().injectFault({sim::Fault::Kind::NoReply, "$V", 0, -1, 0});
-            if (f == "calibrator"_L1)
-                r.rig.bench.calibrator().setSilent(true);
-            if (f == "supply"_L1)
-                r.rig.bench.supply().setSilent(true);
+            r.rig.bench.calibrator().setSilent(f == "calibrator"_L1);
+            r.rig.bench.supply().setSilent(f == "supply"_L1);
             const RunOutcome out = r.run.RunCalibration();
             QVERIFY2(out.error && out.message.startsWith(QLatin1String(message)),
                      qPrintable(f + u": "_s + out.message));
-            QCOMPARE(r.run.status, u"COLLAUDO TERMINATO"_s);
-            QCOMPARE(r.run.statusColour, FieldColour::Red);
+            QCOMPARE(std::pair(r.run.status, r.run.statusColour),
+                     std::pair(u"COLLAUDO TERMINATO"_s, FieldColour::Red));
             QVERIFY(r.op.texts().contains(u"Errore\n"_s + out.message));
-            QVERIFY(!r.run.running());
-            if (f != "supply"_L1)
-                QVERIFY2(!r.rig.bench.supply().outputOn(), fault);
+            QVERIFY2(!r.run.running() && (f == "supply"_L1 || !r.rig.bench.supply().outputOn()),
+                     fault);
         }
     }
 
@@ -374,10 +334,7 @@ private Q_SLOTS:
     // position 2 on its own relay lists and hands back. A stopped run hands nothing over.
     void twoPositionRuns() {
         CalRig r(u"RSX5035"_s);
-        for (int p : {1, 2}) {
-            r.run.positions.setCalibrate(p, true);
-            r.run.positions.setProgram(p, true);
-        }
+        r.run.positions.calibrate = r.run.positions.program = {true, true};
         for (int i = 0; i < kRangeCount; ++i)
             r.run.setRangeTicked(i, i == 0);
         int writes = 0;
@@ -388,19 +345,18 @@ private Q_SLOTS:
             r.op.clear();
             const RunOutcome out = r.run.RunCalibration();
             QVERIFY2(!out.error, qPrintable(out.message));
-            QCOMPARE(r.rig.bench.switches().lines().contains(position2), run == 2);
-            QCOMPARE(r.run.positions.wired, run == 1 ? 2 : 1);
-            QCOMPARE(writes, run);
-            QVERIFY(r.op.texts().contains(u"Cambiare posizione termocoppia"_s));
+            QCOMPARE(std::tuple(r.rig.bench.switches().lines().contains(position2),
+                                r.run.positions.wired, writes,
+                                r.op.texts().contains(u"Cambiare posizione termocoppia"_s)),
+                     std::tuple(run == 2, run == 1 ? 2 : 1, run, true));
         }
         // STOP during the step: the position stays wired, nothing is programmed.
         connect(&r.run, &CalibrationRun::rangeChanged, this, [&] { r.run.StopRequested = true; });
         r.op.clear();
         const RunOutcome out = r.run.RunCalibration();
-        QVERIFY(out.stopped);
-        QCOMPARE(r.run.positions.wired, 1);
-        QCOMPARE(writes, 2);
-        QVERIFY(!r.op.texts().contains(u"Cambiare posizione termocoppia"_s));
+        QCOMPARE(std::tuple(out.stopped, r.run.positions.wired, writes,
+                            r.op.texts().contains(u"Cambiare posizione termocoppia"_s)),
+                 std::tuple(true, 1, 2, false));
     }
 
     // START pressed while another command holds the link: the default image is not written,
@@ -413,8 +369,7 @@ private Q_SLOTS:
         QTimer::singleShot(0, &r.run, [&] { out = r.run.RunCalibration(); });
         r.rig.bench.supply().receive("KOE\r");
         r.link.ReadBlock(0, 0, 200);
-        QVERIFY(out.has_value());
-        QVERIFY(out->error);
+        QVERIFY(out && out->error);
         QCOMPARE(out->message, u"Scrittura immagine di default fallita"_s);
         QCOMPARE(r.device().bank(0), before);
     }
@@ -426,21 +381,19 @@ private Q_SLOTS:
         for (int i = 0; i < kRangeCount; ++i)
             r.run.setRangeTicked(i, i == 0 || i == 1);
         connect(&r.run, &CalibrationRun::rangeChanged, this, [&](int i) {
-            if (i == 0 && r.run.ranges[0].span.colour == FieldColour::Green)
-                r.run.StopRequested = true;
+            r.run.StopRequested |= i == 0 && r.run.ranges[0].span.colour == FieldColour::Green;
         });
         RunOutcome out = r.run.RunCalibration();
         QVERIFY(!out.error && out.stopped);
-        QCOMPARE(r.run.report.size(), 1);
-        QCOMPARE(r.run.ranges[1].box, FieldColour::White);
+        QCOMPARE(std::pair(r.run.report.size(), r.run.ranges[1].box),
+                 std::pair(qsizetype(1), FieldColour::White));
         disconnect(&r.run, nullptr, this, nullptr);
         r.run.ResumeRun = true;
         out = r.run.RunCalibration();
         QVERIFY(!out.error);
-        QCOMPARE(r.run.report, QStringList{r.run.report.value(0)});
-        QVERIFY(r.run.report.first().startsWith(u"200 mV A"_s));
-        QCOMPARE(r.run.ranges[0].box, FieldColour::Green);
-        QVERIFY(!r.run.ResumeRun);
+        QCOMPARE(std::tuple(r.run.report.size(), r.run.report.value(0).startsWith(u"200 mV A"_s),
+                            r.run.ranges[0].box, r.run.ResumeRun),
+                 std::tuple(qsizetype(1), true, FieldColour::Green, false));
     }
 
     // The current test: 31 mA at 30 V against 21 expected shows the reading with no blank
@@ -452,8 +405,8 @@ private Q_SLOTS:
         const RunOutcome out = r.run.RunCalibration();
         QVERIFY(!out.error && out.stopped);
         QCOMPARE(r.op.texts().first(), u"Consumo Errato 31mA @ 30V (21)"_s);
-        QCOMPARE(r.run.report.size(), 0);
-        QCOMPARE(r.run.statusColour, FieldColour::Green);
+        QCOMPARE(std::pair(r.run.report.size(), r.run.statusColour),
+                 std::pair(qsizetype(0), FieldColour::Green));
 
         // The model choice: RSX7132D copies RSX7032D with the default image ticked; the OEM
         // board has neither the switch test nor the current test.
@@ -491,26 +444,31 @@ private:
         bool serve() {
             if (!cal.rig.bench.serve(&why))
                 return false;
-            for (const auto& e : cal.rig.bench.endpoints()) {
-                const QList<int> ports = e.name == u"multimetro0"_s   ? QList<int>{1, 8}
-                                         : e.name == u"multimetro1"_s ? QList<int>{2}
-                                                                      : QList<int>{};
-                for (int port : e.address.startsWith(u"TCPIP"_s) ? QList<int>{} : ports)
-                    cal.rig.instruments.setPortPath(port, e.address);
-            }
+            for (const auto& e : cal.rig.bench.endpoints())
+                for (const auto& [port, name] :
+                     {std::pair{1, "multimetro0"}, std::pair{8, "multimetro0"},
+                      std::pair{2, "multimetro1"}})
+                    if (e.name == QLatin1String(name) && !e.address.startsWith(u"TCPIP"_s))
+                        cal.rig.instruments.setPortPath(port, e.address);
             sweep.folder = cal.folder.path();
             cal.run.SupplyOn();
             // The operator has set both outputs to a voltage range.
             cal.link.WriteBlock(0, {vantelso::WriteItem{4, 2}, vantelso::WriteItem{6, 2}});
             return cal.link.CommError == 0;
         }
+        // The lines of "linear.dat".
+        QStringList fileLines() const {
+            QFile f(sweep.filePath());
+            if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+                return {};
+            return QString::fromLatin1(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        }
         // STOP pressed once `n` data lines are logged (instead of any count given before).
         void stopAfter(int n) {
             QObject::disconnect(&sweep, &LinearitySweep::lineLogged, &sweep, nullptr);
             QObject::connect(&sweep, &LinearitySweep::lineLogged, &sweep,
                              [this, n, seen = 0](const QString& l) mutable {
-                                 if (!l.startsWith(u"Input"_s) && ++seen >= n)
-                                     sweep.StopRequested = true;
+                                 sweep.StopRequested |= !l.startsWith(u"Input"_s) && ++seen >= n;
                              });
         }
     };
@@ -532,18 +490,15 @@ private Q_SLOTS:
         r.stopAfter(5);
         SweepOutcome out = r.sweep.MeterSweep();
         QVERIFY2(!out.error, qPrintable(out.message));
-        QCOMPARE(out.lines, 5);
-        const QStringList lines = fileLines(r.sweep.filePath());
-        QCOMPARE(lines.size(), 5);
+        const QStringList lines = r.fileLines();
+        QCOMPARE(std::pair(out.lines, lines.size()), std::pair(5, qsizetype(5)));
+        // The count sent, a tab, the reading; readings never going down.
         double previous = -1;
         for (int n = 0; n < 5; ++n) {
-            const QStringList f = lines[n].split(QLatin1Char('\t'));
-            QCOMPARE(f.size(), 2);
-            QCOMPARE(f[0], QString::number(801 + n));
-            QVERIFY2(QRegularExpression(u"^-?\\d\\d\\.\\d{3}$"_s).match(f[1]).hasMatch(),
-                     qPrintable(lines[n]));
-            QVERIFY(f[1].toDouble() >= previous);
-            previous = f[1].toDouble();
+            const auto m =
+                QRegularExpression(u"^%1\t(-?\\d\\d\\.\\d{3})$"_s.arg(801 + n)).match(lines[n]);
+            QVERIFY2(m.hasMatch() && m.captured(1).toDouble() >= previous, qPrintable(lines[n]));
+            previous = m.captured(1).toDouble();
         }
         // Five counts up move the output by several millivolts.
         QVERIFY(previous > lines[0].section(QLatin1Char('\t'), 1).toDouble());
@@ -556,16 +511,15 @@ private Q_SLOTS:
         r.stopAfter(3);
         out = r.sweep.TwoChannelSweep();
         QVERIFY2(!out.error, qPrintable(out.message));
-        QCOMPARE(out.lines, 3);
-        const QStringList both = fileLines(r.sweep.filePath());
-        QCOMPARE(both.size(), 4);
+        const QStringList both = r.fileLines();
+        QCOMPARE(std::pair(out.lines, both.size()), std::pair(3, qsizetype(4)));
         QCOMPARE(both[0], u"Input\tInA\tOutA\tMultA\tInB\tOutB\tMultB"_s);
         for (int n = 1; n <= 3; ++n) {
             const QStringList f = both[n].split(QLatin1Char('\t'));
-            QCOMPARE(f.size(), 7);
-            QCOMPARE(f[0], QString::number(n));
             // Both outputs are measured in volts by their own meter.
-            QVERIFY2(f[3].toDouble() > 0 && f[6].toDouble() > 0, qPrintable(both[n]));
+            QVERIFY2(f.size() == 7 && f[0] == QString::number(n) && f[3].toDouble() > 0 &&
+                         f[6].toDouble() > 0,
+                     qPrintable(both[n]));
         }
         QVERIFY(r.cal.rig.bench.meter(1).remote());
         QCOMPARE(r.cal.rig.instruments.meters.port(0), &r.cal.rig.meterPort);
@@ -579,15 +533,13 @@ private Q_SLOTS:
         QCOMPARE(out.lines, 0);
 
         r.sweep.folder = r.cal.folder.path();
+        // The meter falls silent once the line of count 803 is logged.
         QObject::connect(&r.sweep, &LinearitySweep::lineLogged, &r.sweep, [&r](const QString& l) {
-            if (l.startsWith(u"803"_s))
-                r.cal.rig.bench.meter(0).setSilent(true);
+            r.cal.rig.bench.meter(0).setSilent(l.startsWith(u"803"_s));
         });
         out = r.sweep.MeterSweep();
-        QVERIFY(out.error);
-        QCOMPARE(out.message, u"Multimetro non risponde"_s);
-        QCOMPARE(out.lines, 3);
-        QCOMPARE(fileLines(r.sweep.filePath()).size(), 3);
+        QCOMPARE(std::tuple(out.error, out.message, out.lines, r.fileLines().size()),
+                 std::tuple(true, u"Multimetro non risponde"_s, 3, qsizetype(3)));
     }
 #endif
 };
