@@ -8,10 +8,10 @@
 #include "frameconverter.h"
 #include "measurement.h"
 #include "simbench.h"
+#include "testfiles.h"
 #include "texts.h"
 #include "trendhistory.h"
 
-#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -153,9 +153,8 @@ private Q_SLOTS:
     // code of 11 swaps them.
     void references() {
         const auto shown = [](int modelByte, double raw, int deviceCode = 12) {
-            DeviceIdentity id = model(modelByte);
-            id.DeviceCode = std::uint8_t(deviceCode);
-            return OutputFromRaw(raw, channel(8, 0, 100).settings, id);
+            return OutputFromRaw(raw, channel(8, 0, 100).settings,
+                                 {std::uint8_t(deviceCode), std::uint8_t(modelByte)});
         };
         for (int m = 0; m < 10; ++m) {
             const bool direct = m == 0 || m >= 7;
@@ -269,14 +268,11 @@ private Q_SLOTS:
         const QString path = dir.filePath(QStringLiteral("log.csv"));
         CsvLog log;
         QString error, expected = CsvLog::Header();
-        QFile reader(path);
         for (int appends : {2, 1}) { // opened again: appended, without a second header
             QVERIFY(log.open(path, &error));
             for (int k = 0; k < appends; ++k, expected += lines)
                 QVERIFY(log.append(t, r));
-            QVERIFY(reader.open(QIODevice::ReadOnly));
-            QCOMPARE(QString::fromUtf8(reader.readAll()), expected);
-            reader.close();
+            QCOMPARE(QString::fromUtf8(ReadTestFile(path)), expected);
             log.close();
         }
         QVERIFY(!log.open(dir.filePath(QStringLiteral("missing/dir/log.csv")), &error));
@@ -417,11 +413,11 @@ private Q_SLOTS:
     void reversedRange() {
         Session s(4); // no range switches: the record's ranges apply
         auto& d = s.bench.device;
-        // Channel A: 20 mA input, 20..4 mA (thousandths) on 0-10 V.
-        for (const auto& [address, value] : {std::pair{20, 4000}, {22, 20000}}) {
-            d.setMemory(0, address, value & 0xFF);
-            d.setMemory(0, address + 1, value >> 8);
-        }
+        // Channel A: 20 mA input, 20..4 mA (thousandths, low byte first: 4000 at 20, 20000 at
+        // 22) on 0-10 V.
+        for (const auto& [address, value] :
+             {std::pair{20, 0xA0}, {21, 0x0F}, {22, 0x20}, {23, 0x4E}})
+            d.setMemory(0, address, value);
         // 800 is 2 V, so 16.8 mA.
         QCOMPARE(s.run({wireFrame(d.identity(), {800})}, 0), MeasureEnd::Stopped);
         const RangeBar b0 = s.readings[0].channels[0].bar;
