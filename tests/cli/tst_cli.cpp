@@ -9,6 +9,7 @@
 #include "clirun.h"
 #include "configeditor.h"
 #include "configfiles.h"
+#include "configread.h"
 #include "editormodel.h"
 #include "ptyline.h"
 #include "recordformat.h"
@@ -85,18 +86,13 @@ struct Views : SimBench {
             device.setMemory(0, address, std::uint8_t(value));
         if (config.ReadEprom() != EditorOutcome::Done)
             return;
-        // `read` decodes the same bytes the editor read, with a catalogue of its own.
-        const DeviceIdentity id = device.identity();
+        // `read` reads the device again, with a catalogue of its own.
         Catalogue readCatalogue;
-        readCatalogue.UpdateAfterRead(id);
-        const QByteArray ext = HasExtensionBlock(id)
-                                   ? device.bank(0).mid(ExtensionBlockFirst, ExtensionBlockSize)
-                                   : QByteArray();
-        const auto r = DecodeRecord(device.bank(0).left(MainBlockSize), ext, id, readCatalogue);
+        const auto r = ReadConfiguration(link, readCatalogue);
         if (!r)
             return;
-        read = RecordJson(*r, id, readCatalogue);
-        readLines = RecordLines(*r, id, readCatalogue);
+        read = RecordJson(r->record, r->identity, readCatalogue);
+        readLines = RecordLines(r->record, r->identity, readCatalogue);
         const QString path = dir.filePath(u"v.VNT"_s);
         files.saveTo(path);
         const auto rec = ConfigFileRecord::fromBytes(ReadTestFile(path));
