@@ -72,14 +72,14 @@ QByteArray wireFrame(const DeviceIdentity& id, const QList<double>& values, int 
 }
 
 // One row of the frame conversion table.
+// The model, last channel, input type, status byte and channels shown; the output's end, °F,
+// the raw values, the input's text and unit.
 struct ConvertRow {
-    int modelByte, lastChannel, inputType;
+    int modelByte, lastChannel, inputType, status, channels;
     double outEnd;
     bool fahrenheit;
     QList<double> values;
-    int status;
-    QString input; // text and unit
-    int channels;
+    QString input;
 };
 
 // "$R" b(0) b(address) b(0) CR
@@ -218,15 +218,15 @@ private Q_SLOTS:
         const auto row = [](const char* name, const ConvertRow& r) { QTest::newRow(name) << r; };
         // Tc K 0..1000 °C on 4-20 mA; raw 2150 is 12 mA, the middle (always the output shown).
         const QList<double> mid{2150, 0, 0, 0};
-        row("Tc K back through ranges", {0, 0, 8, 20, false, mid, 0x11, "500.0 °C", 1});
-        row("Tc K in Fahrenheit", {0, 0, 8, 20, true, mid, 0, "932.0 °F", 1});
+        row("Tc K back through ranges", {0, 0, 8, 0x11, 1, 20, false, mid, "500.0 °C"});
+        row("Tc K in Fahrenheit", {0, 0, 8, 0, 1, 20, true, mid, "932.0 °F"});
         row("two channels, lettered model",
-            {3, 1, 18, 20, false, {2150, 2150, 0, 0}, 0, "500.0 °C", 2});
+            {3, 1, 18, 0, 2, 20, false, {2150, 2150, 0, 0}, "500.0 °C"});
         row("math model: volts in thousandths",
-            {5, 1, 4, 20, false, {2150, 2150, 5000, 2500}, 0, "5.000 V", 2});
+            {5, 1, 4, 0, 2, 20, false, {2150, 2150, 5000, 2500}, "5.000 V"});
         row("frequency model reports V(3)",
-            {7, 0, 33, 20, false, {2150, 0, 0, 123.4}, 0, "123.4 Hz", 1});
-        row("empty output span skips the input", {0, 0, 8, 4, false, mid, 0, " °C", 1});
+            {7, 0, 33, 0, 1, 20, false, {2150, 0, 0, 123.4}, "123.4 Hz"});
+        row("empty output span skips the input", {0, 0, 8, 0, 1, 4, false, mid, " °C"});
     }
     void convert() {
         QFETCH(ConvertRow, row);
