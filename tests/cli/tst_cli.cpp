@@ -305,9 +305,8 @@ private Q_SLOTS:
         QCOMPARE(eeprom(demo, {"verify", path}),
                  u"3: address\tdevice\tfile\n"_s + row(4) + row(255) + u"2 errori\n"_s);
         // Another bank: the simulated device's bank 1 is erased.
-        const QString other = eeprom(demo, {"verify", path, "--bank", "1"});
-        QVERIFY(other.startsWith(u"3: "_s));
-        QVERIFY(other.contains(u"0\t255\t%1\n"_s.arg(quint8(bank[0]))));
+        QVERIFY(eeprom(demo, {"verify", path, "--bank", "1"})
+                    .startsWith(u"3: address\tdevice\tfile\n0\t255\t%1\n"_s.arg(quint8(bank[0]))));
     }
 
     // The tests from here to #endif need pseudo-terminals or signals, Unix features.
