@@ -48,10 +48,6 @@ QByteArray frame(const QList<double>& values, int status) {
     return withValues(QByteArray(256, '\0'), values, status);
 }
 
-DeviceIdentity model(int m) {
-    return {.ModelByte = std::uint8_t(m)};
-}
-
 // A channel with input type `inputType` over inStart..inEnd on a 4..outEnd mA output whose
 // references are 4 and 20 mA.
 MeasureChannel channel(int inputType, double inStart, double inEnd, double outEnd = 20) {
@@ -231,7 +227,7 @@ private Q_SLOTS:
     void convert() {
         QFETCH(ConvertRow, row);
         Catalogue catalogue;
-        const DeviceIdentity id = model(row.modelByte);
+        const DeviceIdentity id{.ModelByte = std::uint8_t(row.modelByte)};
         catalogue.Init(id);
         MeasureChannel mc = channel(row.inputType, 0, 1000, row.outEnd);
         if (row.modelByte == 7)
@@ -282,7 +278,7 @@ private Q_SLOTS:
     void trendKeepsItsWindow() {
         Catalogue catalogue;
         const MeasureChannel mc = channel(8, 1000, 0);
-        const FrameConverter conv(catalogue, model(0), {mc, mc}, 0);
+        const FrameConverter conv(catalogue, DeviceIdentity{}, {mc, mc}, 0); // model 0
         TrendHistory h(10);
         h.reset(conv);
         QCOMPARE(QList<double>({double(h.channelCount()), h.low(0), h.high(0)}),
