@@ -8,10 +8,10 @@
 #include "frameconverter.h"
 #include "measurement.h"
 #include "simbench.h"
+#include "testfiles.h"
 #include "texts.h"
 #include "trendhistory.h"
 
-#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -48,10 +48,6 @@ QByteArray frame(const QList<double>& values, int status) {
     return withValues(QByteArray(256, '\0'), values, status);
 }
 
-DeviceIdentity model(int m) {
-    return {.ModelByte = std::uint8_t(m)};
-}
-
 // A channel with input type `inputType` over inStart..inEnd on a 4..outEnd mA output whose
 // references are 4 and 20 mA.
 MeasureChannel channel(int inputType, double inStart, double inEnd, double outEnd = 20) {
@@ -71,21 +67,15 @@ QByteArray wireFrame(const DeviceIdentity& id, const QList<double>& values, int 
     return withValues('A' + QByteArray(len - 2, '\0') + '\r', values, status);
 }
 
-// One row of the range bar table: x, the input range, then the bar expected.
-struct BarRow {
-    double x, start, end;
-    RangeBar bar;
-};
-
 // One row of the frame conversion table.
+// The model, last channel, input type, status byte and channels shown; the output's end, °F,
+// the raw values, the input's text and unit.
 struct ConvertRow {
-    int modelByte, lastChannel, inputType;
+    int modelByte, lastChannel, inputType, status, channels;
     double outEnd;
     bool fahrenheit;
     QList<double> values;
-    int status;
-    QString input; // text and unit
-    int channels;
+    QString input;
 };
 
 // "$R" b(0) b(address) b(0) CR
@@ -159,9 +149,8 @@ private Q_SLOTS:
     // code of 11 swaps them.
     void references() {
         const auto shown = [](int modelByte, double raw, int deviceCode = 12) {
-            DeviceIdentity id = model(modelByte);
-            id.DeviceCode = std::uint8_t(deviceCode);
-            return OutputFromRaw(raw, channel(8, 0, 100).settings, id);
+            return OutputFromRaw(raw, channel(8, 0, 100).settings,
+                                 {std::uint8_t(deviceCode), std::uint8_t(modelByte)});
         };
         for (int m = 0; m < 10; ++m) {
             const bool direct = m == 0 || m >= 7;
@@ -186,27 +175,26 @@ private Q_SLOTS:
         }
     }
 
-    void rangeBar_data() {
-        QTest::addColumn<BarRow>("row");
-        const int G = colour::Grey, R = colour::Red;
-        QTest::newRow("inside") << BarRow{25, 0, 100, {true, G, G, 0.25}};
-        QTest::newRow("reversed inside") << BarRow{25, 100, 0, {true, G, G, 0.25}};
-        QTest::newRow("reversed below") << BarRow{-1, 100, 0, {true, R, G, 0}};
-        QTest::newRow("reversed above") << BarRow{101, 100, 0, {true, G, R, 1}};
-        QTest::newRow("at lower end") << BarRow{0, 100, 0, {true, G, G, 0}};
-        QTest::newRow("at upper end") << BarRow{100, 0, 100, {true, G, G, 1}};
-        QTest::newRow("negative range") << BarRow{-50, -100, 0, {true, G, G, 0.5}};
-        QTest::newRow("empty range") << BarRow{5, 5, 5, {}};
-        QTest::newRow("not a number") << BarRow{qQNaN(), 0, 1, {}};
-    }
     void rangeBar() {
-        QFETCH(BarRow, row);
-        const RangeBar bar = RangeBarFor(row.x, row.start, row.end);
-        QCOMPARE(bar.valid, row.bar.valid);
-        if (bar.valid)
-            QCOMPARE(QList<double>({double(bar.lowMarker), double(bar.highMarker), bar.fraction}),
-                     QList<double>({double(row.bar.lowMarker), double(row.bar.highMarker),
-                                    row.bar.fraction}));
+        const int G = colour::Grey, R = colour::Red;
+        // The reading, the input range, then the bar expected (only whether it is valid, when
+        // it is not).
+        for (const auto& [name, x, start, end, want] :
+             {std::tuple{"inside", 25.0, 0.0, 100.0, RangeBar{true, G, G, 0.25}},
+              {"reversed inside", 25, 100, 0, {true, G, G, 0.25}},
+              {"reversed below", -1, 100, 0, {true, R, G, 0}},
+              {"reversed above", 101, 100, 0, {true, G, R, 1}},
+              {"at lower end", 0, 100, 0, {true, G, G, 0}},
+              {"at upper end", 100, 0, 100, {true, G, G, 1}},
+              {"negative range", -50, -100, 0, {true, G, G, 0.5}},
+              {"empty range", 5, 5, 5, {}},
+              {"not a number", qQNaN(), 0, 1, {}}}) {
+            const RangeBar bar = RangeBarFor(x, start, end);
+            QVERIFY2(bar.valid == want.valid && (!bar.valid || (bar.lowMarker == want.lowMarker &&
+                                                                bar.highMarker == want.highMarker &&
+                                                                bar.fraction == want.fraction)),
+                     name);
+        }
     }
 
     void formats() {
@@ -226,20 +214,20 @@ private Q_SLOTS:
         const auto row = [](const char* name, const ConvertRow& r) { QTest::newRow(name) << r; };
         // Tc K 0..1000 °C on 4-20 mA; raw 2150 is 12 mA, the middle (always the output shown).
         const QList<double> mid{2150, 0, 0, 0};
-        row("Tc K back through ranges", {0, 0, 8, 20, false, mid, 0x11, "500.0 °C", 1});
-        row("Tc K in Fahrenheit", {0, 0, 8, 20, true, mid, 0, "932.0 °F", 1});
+        row("Tc K back through ranges", {0, 0, 8, 0x11, 1, 20, false, mid, "500.0 °C"});
+        row("Tc K in Fahrenheit", {0, 0, 8, 0, 1, 20, true, mid, "932.0 °F"});
         row("two channels, lettered model",
-            {3, 1, 18, 20, false, {2150, 2150, 0, 0}, 0, "500.0 °C", 2});
+            {3, 1, 18, 0, 2, 20, false, {2150, 2150, 0, 0}, "500.0 °C"});
         row("math model: volts in thousandths",
-            {5, 1, 4, 20, false, {2150, 2150, 5000, 2500}, 0, "5.000 V", 2});
+            {5, 1, 4, 0, 2, 20, false, {2150, 2150, 5000, 2500}, "5.000 V"});
         row("frequency model reports V(3)",
-            {7, 0, 33, 20, false, {2150, 0, 0, 123.4}, 0, "123.4 Hz", 1});
-        row("empty output span skips the input", {0, 0, 8, 4, false, mid, 0, " °C", 1});
+            {7, 0, 33, 0, 1, 20, false, {2150, 0, 0, 123.4}, "123.4 Hz"});
+        row("empty output span skips the input", {0, 0, 8, 0, 1, 4, false, mid, " °C"});
     }
     void convert() {
         QFETCH(ConvertRow, row);
         Catalogue catalogue;
-        const DeviceIdentity id = model(row.modelByte);
+        const DeviceIdentity id{.ModelByte = std::uint8_t(row.modelByte)};
         catalogue.Init(id);
         MeasureChannel mc = channel(row.inputType, 0, 1000, row.outEnd);
         if (row.modelByte == 7)
@@ -276,14 +264,11 @@ private Q_SLOTS:
         const QString path = dir.filePath(QStringLiteral("log.csv"));
         CsvLog log;
         QString error, expected = CsvLog::Header();
-        QFile reader(path);
         for (int appends : {2, 1}) { // opened again: appended, without a second header
             QVERIFY(log.open(path, &error));
             for (int k = 0; k < appends; ++k, expected += lines)
                 QVERIFY(log.append(t, r));
-            QVERIFY(reader.open(QIODevice::ReadOnly));
-            QCOMPARE(QString::fromUtf8(reader.readAll()), expected);
-            reader.close();
+            QCOMPARE(QString::fromUtf8(ReadTestFile(path)), expected);
             log.close();
         }
         QVERIFY(!log.open(dir.filePath(QStringLiteral("missing/dir/log.csv")), &error));
@@ -293,7 +278,7 @@ private Q_SLOTS:
     void trendKeepsItsWindow() {
         Catalogue catalogue;
         const MeasureChannel mc = channel(8, 1000, 0);
-        const FrameConverter conv(catalogue, model(0), {mc, mc}, 0);
+        const FrameConverter conv(catalogue, DeviceIdentity{}, {mc, mc}, 0); // model 0
         TrendHistory h(10);
         h.reset(conv);
         QCOMPARE(QList<double>({double(h.channelCount()), h.low(0), h.high(0)}),
@@ -304,8 +289,9 @@ private Q_SLOTS:
             r.channels[0].input = s;
             h.add(s, r);
         }
-        QCOMPARE(h.points(0).size(), std::size_t(11));
-        QCOMPARE(h.points(0).front().t, 10.0);
+        // The points kept and the first one's time.
+        QCOMPARE(std::pair(h.points(0).size(), h.points(0).front().t),
+                 std::pair(std::size_t(11), 10.0));
     }
 
     // The references read at the start, through the whole chain: a raw 800 shows the output
@@ -423,11 +409,11 @@ private Q_SLOTS:
     void reversedRange() {
         Session s(4); // no range switches: the record's ranges apply
         auto& d = s.bench.device;
-        // Channel A: 20 mA input, 20..4 mA (thousandths) on 0-10 V.
-        for (const auto& [address, value] : {std::pair{20, 4000}, {22, 20000}}) {
-            d.setMemory(0, address, value & 0xFF);
-            d.setMemory(0, address + 1, value >> 8);
-        }
+        // Channel A: 20 mA input, 20..4 mA (thousandths, low byte first: 4000 at 20, 20000 at
+        // 22) on 0-10 V.
+        for (const auto& [address, value] :
+             {std::pair{20, 0xA0}, {21, 0x0F}, {22, 0x20}, {23, 0x4E}})
+            d.setMemory(0, address, value);
         // 800 is 2 V, so 16.8 mA.
         QCOMPARE(s.run({wireFrame(d.identity(), {800})}, 0), MeasureEnd::Stopped);
         const RangeBar b0 = s.readings[0].channels[0].bar;
