@@ -200,13 +200,10 @@ private Q_SLOTS:
                              "was written at addresses 20."});
         QCOMPARE(b.prompter.questions().first().icon, Prompter::Icon::Critical);
         QCOMPARE(b.editor.verifyDifferences(), QList<int>{20});
-        const std::pair<QList<int>, const char*> ranges[] = {
-            {{13, 12, 20, 13}, "12-13, 20"},
-            {{5}, "5"},
-            {{}, ""},
-            {{130, 129, 128, 140, 141}, "128-130, 140-141"}};
-        for (const auto& [addresses, text] : ranges)
-            QCOMPARE(AddressRanges(addresses), QLatin1String(text));
+        QCOMPARE(AddressRanges({13, 12, 20, 13}), u"12-13, 20"_s);
+        QCOMPARE(AddressRanges({5}), u"5"_s);
+        QCOMPARE(AddressRanges({}), QString());
+        QCOMPARE(AddressRanges({130, 129, 128, 140, 141}), u"128-130, 140-141"_s);
     }
 };
 

@@ -69,41 +69,28 @@ double at(const QByteArray& f, int offset, char kind = 'd') {
                        : (kind == 'i' ? qFromLittleEndian<qint16>(p) : double(quint8(*p)));
 }
 
-// The offsets of a whole file whose value is not the one listed.
-struct At {
-    int offset;
-    char kind;
-    double value;
-};
+// The offsets of a whole file whose value is not the one listed: offset, kind, value.
+using At = std::tuple<int, char, double>;
 QList<int> wrongAt(const QByteArray& f, std::span<const At> want) {
     QList<int> out;
-    for (const At& w : want)
-        if (f.size() != 292 || at(f, w.offset, w.kind) != w.value)
-            out << w.offset;
+    for (const auto& [offset, kind, value] : want)
+        if (f.size() != 292 || at(f, offset, kind) != value)
+            out << offset;
     return out;
 }
 
-// Types "control[:element]=text|..." into the editor.
-void type(EditorModel& e, const QString& edits) {
-    for (const QString& edit : edits.split(u'|')) {
-        const QString control = edit.section(u'=', 0, 0);
-        e.setText(control.section(u':', 0, 0), control.section(u':', 1).toInt(),
-                  edit.section(u'=', 1));
-    }
-}
-
 // A two-channel RTD configuration typed into the editor.
-void typeRtdConfiguration(EditorModel& e) {
-    type(e, u"cmb_Prog_In=Pt 100|txt_Input_min=-50|txt_Input_max=150|cmb_Prog_Out=4-20 mA|"
-            u"cmb_Prog_In:1=Ni 100|txt_Input_min:1=0|txt_Input_max:1=100|cmb_Prog_Out:1=0-10 V|"
-            u"txt_offset=1.5|txt_offset:1=-2.5|cmb_OverRange:1=±10%"_s);
-    e.choose(u"opt_Fili"_s, 0, 2);
-    e.choose(u"opt_Fili"_s, 1, 1);
+void typeRtdConfiguration(Bench& b) {
+    b.type(u"cmb_Prog_In=Pt 100|txt_Input_min=-50|txt_Input_max=150|cmb_Prog_Out=4-20 mA|"
+           u"cmb_Prog_In:1=Ni 100|txt_Input_min:1=0|txt_Input_max:1=100|cmb_Prog_Out:1=0-10 V|"
+           u"txt_offset=1.5|txt_offset:1=-2.5|cmb_OverRange:1=±10%"_s);
+    b.editor.choose(u"opt_Fili"_s, 0, 2);
+    b.editor.choose(u"opt_Fili"_s, 1, 1);
 }
 
 // The RTD configuration saved from `source`, then changed field by field in the file.
 template <typename F> QString patchedFile(Bench& source, F&& change, const char* edit = nullptr) {
-    typeRtdConfiguration(source.editor);
+    typeRtdConfiguration(source);
     if (edit)
         source.editor.setText(u"txt_Output_max"_s, 1, QLatin1String(edit));
     auto rec = *ConfigFileRecord::fromBytes(source.saved("p.VNT"));
@@ -186,7 +173,7 @@ class TestConfigFiles : public QObject {
 private Q_SLOTS:
     void savedBytes() {
         Bench b(3);
-        typeRtdConfiguration(b.editor);
+        typeRtdConfiguration(b);
         const QByteArray f = b.saved("rtd.VNT");
         // Channel A 3 wires at 112, channel B 4 wires at 110.
         const At want[] = {{0, 'd', 2.7},  {10, 'b', 3},  {12, 'b', 18},   {13, 'b', 19},
@@ -198,8 +185,17 @@ private Q_SLOTS:
         Bench other(3);
         QCOMPARE(other.files.openFrom(b.path("rtd.VNT")), Outcome::Done);
         QVERIFY(other.prompter.questions().isEmpty());
-        QCOMPARE(shown(other.editor, u"txt_offset:1 cmb_Prog_In:1"_s), u"-2.5|Ni 100"_s);
+        QCOMPARE(other.shows(u"txt_offset:1 cmb_Prog_In:1"_s), u"-2.5|Ni 100"_s);
         QCOMPARE(other.saved("b.VNT"), f);
+        // Opened into an editor showing °F: the values converted; saved again, Celsius as before.
+        Bench far(3);
+        far.set("cmb_Prog_In", 0, "Pt 100");
+        far.editor.click(u"opt_gradi_far"_s, 0);
+        QVERIFY(far.editor.showsFahrenheit(0));
+        QCOMPARE(far.files.openFrom(b.path("rtd.VNT")), Outcome::Done);
+        QCOMPARE(far.shows(u"txt_Input_max txt_Input_min txt_offset"_s), u"302|-58|2.7"_s);
+        const At celsius[] = {{14, 'd', 150}, {88, 'd', 1.5}};
+        QCOMPARE(wrongAt(far.saved("f2.VNT"), celsius), QList<int>());
     }
 
     void tripsOnlyInSlotA() {
@@ -264,15 +260,14 @@ private Q_SLOTS:
                 "9");
             Bench b(model);
             QCOMPARE(b.files.openFrom(path), Outcome::Done);
-            QCOMPARE(shown(b.editor, u"cmb_Prog_In:1 txt_Input_max:1 cmb_Prog_Out:1 "
-                                     u"txt_Output_max:1"_s),
+            QCOMPARE(b.shows(u"cmb_Prog_In:1 txt_Input_max:1 cmb_Prog_Out:1 txt_Output_max:1"_s),
                      QLatin1String(channelB));
             QCOMPARE(b.editor.checked(u"chk_Doubler"_s), doubler && model != 3);
             // Saved again: channel B's input code is 0 under the doubler, and the lettered
             // model's doubler byte is 0.
             const QByteArray f = b.saved("c.VNT");
-            QCOMPARE(int(f.at(13)), model == 3 ? 19 : 0);
-            QCOMPARE(int(f.at(291)), model == 3 ? 0 : doubler);
+            QCOMPARE(std::pair(int(f.at(13)), int(f.at(291))),
+                     std::pair(model == 3 ? 19 : 0, model == 3 ? 0 : doubler));
         }
     }
 
@@ -281,7 +276,7 @@ private Q_SLOTS:
         for (const QByteArray& content :
              {QByteArray(), QByteArray(200, '\0'), QByteArray(300, '\0')}) {
             Bench b(3);
-            typeRtdConfiguration(b.editor);
+            typeRtdConfiguration(b);
             const auto before = b.snapshot();
             QVERIFY(WriteTestFile(b.path("bad.VNT"), content));
             QCOMPARE(b.files.openFrom(b.path("bad.VNT")), Outcome::Failed);
@@ -302,29 +297,14 @@ private Q_SLOTS:
             rec.mathOperator[0] = 42, rec.optionValue[0] = -1e9;
         });
         Bench fresh(3);
-        typeRtdConfiguration(fresh.editor);
+        typeRtdConfiguration(fresh);
         QCOMPARE(fresh.files.openFrom(path), Outcome::Done);
-        QCOMPARE(shown(fresh.editor, u"cmb_Prog_In cmb_Prog_Out:1 txt_Input_max cmb_OverRange:1"_s),
+        QCOMPARE(fresh.shows(u"cmb_Prog_In cmb_Prog_Out:1 txt_Input_max cmb_OverRange:1"_s),
                  u"Pt 100|0-10 V|150|±10%"_s);
         QCOMPARE(fresh.editor.operatorCode(0), 0);
         // The grey check box comes back grey and is saved as 2 again.
         QCOMPARE(fresh.editor.checkBoxState(u"chk_HS"_s), 2);
         QCOMPARE(int(fresh.saved("g.VNT").at(290)), 2);
-    }
-
-    void fahrenheitChannelsShowConvertedValues() {
-        Bench b(3);
-        const QString path = patchedFile(b, [](ConfigFileRecord&) {});
-        Bench other(3);
-        other.editor.setText(u"cmb_Prog_In"_s, 0, u"Pt 100"_s);
-        other.editor.click(u"opt_gradi_far"_s, 0);
-        QVERIFY(other.editor.showsFahrenheit(0));
-        QCOMPARE(other.files.openFrom(path), Outcome::Done);
-        QCOMPARE(shown(other.editor, u"txt_Input_max txt_Input_min txt_offset"_s),
-                 u"302|-58|2.7"_s);
-        // Saved again, the file holds Celsius as before.
-        const At want[] = {{14, 'd', 150}, {88, 'd', 1.5}};
-        QCOMPARE(wrongAt(other.saved("f2.VNT"), want), QList<int>());
     }
 
     void dialogs() {
@@ -463,8 +443,10 @@ private Q_SLOTS:
             const QString path = a.path("a.VNT");
             QCOMPARE(a.config.ReadEprom(), EditorOutcome::Done);
             if (same) {
-                type(a.editor,
-                     u"cmb_Prog_In=Pt 1K|txt_Input_min=-20|txt_Input_max=120|txt_offset:1=-1.2"_s);
+                a.editor.setText(u"cmb_Prog_In"_s, 0, u"Pt 1K"_s);
+                a.editor.setText(u"txt_Input_min"_s, 0, u"-20"_s);
+                a.editor.setText(u"txt_Input_max"_s, 0, u"120"_s);
+                a.editor.setText(u"txt_offset"_s, 1, u"-1.2"_s);
                 a.editor.choose(u"opt_Break"_s, 1, 1);
                 a.prompter.setFallback(Answer::Ok);
                 QCOMPARE(a.config.WriteEprom(), EditorOutcome::Done);

@@ -30,6 +30,14 @@ DeviceIdentity modelId(const char* identifier) {
     return {.ModelByte = parsed(identifier).first};
 }
 
+// The row of a list that holds `value`.
+int rowOf(const QList<ListItem>& items, int value) {
+    for (int i = 0; i < items.size(); ++i)
+        if (items[i].value == value)
+            return i;
+    return -1;
+}
+
 // A guide over a simulated device of `model` with banks `bytes`, identified.
 struct GuideBench : SimBench {
     GuideBench(const char* model, const QByteArray& bytes)
@@ -69,13 +77,11 @@ private Q_SLOTS:
             const QList<FieldSpec> fields = FieldsOf(family, inputs);
             QVERIFY2(!fields.isEmpty(), model);
             QList<int> inputCodes;
-            if (family == Family::Rsx7040) {
-                for (int v = 0; v <= 3; ++v)
-                    inputCodes << v;
-            } else {
+            if (family == Family::Rsx7040)
+                inputCodes = {0, 1, 2, 3};
+            else
                 for (const QString& name : catalogue.FillTypeLists(id).switchInput)
                     inputCodes << *catalogue.FindInputType(name);
-            }
             QVERIFY2(inputCodes.size() >= 4, model);
             for (int input : inputCodes) {
                 for (int k = 0; k < 4; ++k) {
@@ -152,8 +158,7 @@ private Q_SLOTS:
         const Selections dm = Decode({0x04, 0x15, 0}, modelId("RSX7132D"), 2, catalogue);
         QVERIFY(dm.input == 4 && dm.inputB == 5 && dm.option == 1);
         // The short reply's CR LF are not switch data: no third bank on model byte 1.
-        DeviceIdentity model1 = modelId("RSX7030");
-        model1.ModelByte = 1;
+        const DeviceIdentity model1{.ModelByte = 1};
         QCOMPARE(SwitchBytesFromReply({0x48, 0x0E, 13, 10}, model1), (SwitchBytes{0x48, 0x0E, 0}));
         QCOMPARE(Decode({0x48, 0x0E, 0x05}, model1, 1, catalogue).zero, -1);
         QCOMPARE(Describe(model1, {0x48, 0x0E, 0x05}, catalogue).channels[0].zero, -1);
@@ -307,10 +312,7 @@ private Q_SLOTS:
                 b.guide.selectSpan(30);
                 b.guide.selectZero(10);
             }
-            const QList<ListItem> inputs = b.guide.inputItems(0);
-            for (int i = 0; i < inputs.size(); ++i)
-                if (inputs[i].value == 7) // Tc J
-                    b.guide.selectInput(0, i);
+            b.guide.selectInput(0, rowOf(b.guide.inputItems(0), 7)); // Tc J
             QCOMPARE(b.guide.inputCode(), 7);
             QCOMPARE((QList<int>{b.guide.selections().span, b.guide.selections().zero}), positions);
         }
@@ -362,13 +364,7 @@ private Q_SLOTS:
         QCOMPARE(b.guide.outputItems(0).at(1), (ListItem{QStringLiteral("4-20 mA"), 1}));
         QCOMPARE(b.guide.outputItems(0).at(0).value, -1);
         QCOMPARE(b.guide.zeroItems(), QStringList{"-----"});
-        const QList<ListItem> inputs = b.guide.inputItems(0);
-        int tcJ = -1, res2k = -1;
-        for (int i = 0; i < inputs.size(); ++i) {
-            tcJ = inputs[i].value == 7 ? i : tcJ;
-            res2k = inputs[i].value == 16 ? i : res2k;
-        }
-        b.guide.selectInput(0, tcJ);
+        b.guide.selectInput(0, rowOf(b.guide.inputItems(0), 7)); // Tc J
         QVERIFY(b.guide.showsTemperatureChoice());
         b.guide.setFahrenheit(true);
         QCOMPARE(b.guide.zeroItems().at(1), QStringLiteral("-328.0"));
@@ -376,7 +372,7 @@ private Q_SLOTS:
         QVERIFY(b.guide.limitsText().contains(QStringLiteral("Min.Lim.=-328 °F")));
         QCOMPARE(b.guide.optionFrames()[0].caption, QStringLiteral("CJC"));
         // "Res2K" is no temperature: Celsius-form text, no °F choice.
-        b.guide.selectInput(0, res2k);
+        b.guide.selectInput(0, rowOf(b.guide.inputItems(0), 16));
         QVERIFY(!b.guide.showsTemperatureChoice());
         QCOMPARE(b.guide.limitsText(),
                  QStringLiteral("In: Res2K ;Min.Lim.=0 ohm; Max.Lim. 2000 ohm; Span min: 50 ohm"));
