@@ -277,8 +277,8 @@ private Q_SLOTS:
         QVERIFY(e.m.isFahrenheit(0) && !e.m.isFahrenheit(1));
         QCOMPARE(e.shows(fields + "lbl_uMisS lbl_limite_in lbl_spanmin_in"),
                  u"32.0|77.6|2.7|212.0|°F|-328 ÷ 1562 °F|Span min.: 90 °F"_s);
-        const ConfigRecord r = e.m.toRecord(); // always in Celsius
-        QVERIFY(r.offset[0] == 1.5 && r.trips[0].high == 100.0);
+        // The record is always in Celsius.
+        QVERIFY(e.m.toRecord().offset[0] == 1.5 && e.m.toRecord().trips[0].high == 100.0);
         e.m.click("opt_gradi_far", 0); // the unit already shown changes nothing
         QCOMPARE(e.shows("txt_Input_max"), u"77.6"_s);
         e.m.click("opt_gradi", 0);
