@@ -112,10 +112,6 @@ private Q_SLOTS:
             rows[] = {
                 {"cancel input", 3, "txt_Input_max", 0, "900", cancel, O::Cancelled,
                  "Channel A: input value (MAX) exceeds limits"},
-                {"cancel output", 3, "txt_Output_max", 0, "21", cancel, O::Cancelled,
-                 "Channel A: output value (MAX) exceeds limits"},
-                {"cancel offset", 3, "txt_offset", 0, "12.6", cancel, O::Cancelled,
-                 "Channel A: CJC Offset exceeds limits"},
                 {"OK writes as typed", 2, "txt_Input_max", 1, "1250", ok, O::Done,
                  "Channel B: input value (MAX) exceeds limits"},
                 {"overflow", 3, "txt_Output_max", 0, "1e999", ok, O::DataError,
