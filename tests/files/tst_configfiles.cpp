@@ -45,6 +45,11 @@ struct Bench : OfflineEditor {
     QByteArray saved(const char* name) {
         return files.saveTo(path(name)) == Outcome::Done ? ReadTestFile(path(name)) : QByteArray();
     }
+    // A changed record saved as a file, and its path.
+    QString write(const ConfigFileRecord& rec) const {
+        QString error;
+        return rec.save(path("p.VNT"), texts, &error) ? path("p.VNT") : QString();
+    }
     // Every control's state, to prove that something changed nothing.
     QList<ControlState> snapshot() const {
         QList<ControlState> out;
@@ -87,15 +92,12 @@ void typeRtdConfiguration(Bench& b) {
     b.editor.choose(u"opt_Fili"_s, 1, 1);
 }
 
-// The RTD configuration saved from `source`, then changed field by field in the file.
-template <typename F> QString patchedFile(Bench& source, F&& change, const char* edit = nullptr) {
+// The RTD configuration saved from `source`, as a record to change field by field.
+ConfigFileRecord rtdRecord(Bench& source, const char* outputEndB = nullptr) {
     typeRtdConfiguration(source);
-    if (edit)
-        source.editor.setText(u"txt_Output_max"_s, 1, QLatin1String(edit));
-    auto rec = *ConfigFileRecord::fromBytes(source.saved("p.VNT"));
-    change(rec);
-    QString error;
-    return rec.save(source.path("p.VNT"), source.texts, &error) ? source.path("p.VNT") : QString();
+    if (outputEndB)
+        source.editor.setText(u"txt_Output_max"_s, 1, QLatin1String(outputEndB));
+    return *ConfigFileRecord::fromBytes(source.saved("p.VNT"));
 }
 
 // Distinct values in the fields around every boundary, so a field written at the wrong
@@ -213,12 +215,11 @@ private Q_SLOTS:
             {2, 2.5, 4, {ok, cancel}, {v, d}, false}};
         for (const auto& [model, version, idByte3, answers, asked, loaded] : rows) {
             Bench source(3);
-            const QString path =
-                patchedFile(source, [m = model, ver = version, id = idByte3](auto& rec) {
-                    rec.modelByte = std::uint8_t(m);
-                    rec.version = ver;
-                    rec.idByte3 = std::uint8_t(id);
-                });
+            ConfigFileRecord rec = rtdRecord(source);
+            rec.modelByte = std::uint8_t(model);
+            rec.version = version;
+            rec.idByte3 = std::uint8_t(idByte3);
+            const QString path = source.write(rec);
             Bench b(3);
             for (Answer a : answers)
                 b.prompter.push(a);
@@ -241,15 +242,12 @@ private Q_SLOTS:
                                                        {8, 1, "DOUBLER||4-20 mA|9"},
                                                        {3, 1, "Ni 100|100|0-10 V|9"}}) {
             Bench source(3);
-            const QString path = patchedFile(
-                source,
-                [&, model = model, doubler = doubler](ConfigFileRecord& rec) {
-                    rec.modelByte = std::uint8_t(model);
-                    rec.doubler = std::uint8_t(doubler);
-                    if (model == 8)
-                        rec.outputType = {1, 1}; // the only output this model offers
-                },
-                "9");
+            ConfigFileRecord rec = rtdRecord(source, "9");
+            rec.modelByte = std::uint8_t(model);
+            rec.doubler = std::uint8_t(doubler);
+            if (model == 8)
+                rec.outputType = {1, 1}; // the only output this model offers
+            const QString path = source.write(rec);
             Bench b(model);
             QCOMPARE(b.files.openFrom(path), Outcome::Done);
             QCOMPARE(b.shows(u"cmb_Prog_In:1 txt_Input_max:1 cmb_Prog_Out:1 txt_Output_max:1"_s),
@@ -282,12 +280,12 @@ private Q_SLOTS:
         Bench b(3);
         // Codes with no row, a NaN, an absurd double, an over-range with no step, an odd flag,
         // a grey check box and states or operators that do not exist.
-        const QString path = patchedFile(b, [](ConfigFileRecord& rec) {
-            rec.inputType[0] = 200, rec.outputType[1] = 9, rec.overRange[1] = 3.3;
-            rec.inputEnd[0] = std::numeric_limits<double>::quiet_NaN(), rec.inputStart[0] = 1e300;
-            rec.cjcExternal[0] = 77, rec.highSpeed = 2, rec.doubler = 9;
-            rec.mathOperator[0] = 42, rec.optionValue[0] = -1e9;
-        });
+        ConfigFileRecord rec = rtdRecord(b);
+        rec.inputType[0] = 200, rec.outputType[1] = 9, rec.overRange[1] = 3.3;
+        rec.inputEnd[0] = std::numeric_limits<double>::quiet_NaN(), rec.inputStart[0] = 1e300;
+        rec.cjcExternal[0] = 77, rec.highSpeed = 2, rec.doubler = 9;
+        rec.mathOperator[0] = 42, rec.optionValue[0] = -1e9;
+        const QString path = b.write(rec);
         Bench fresh(3);
         typeRtdConfiguration(fresh);
         QCOMPARE(fresh.files.openFrom(path), Outcome::Done);
