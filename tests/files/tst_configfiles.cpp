@@ -53,16 +53,15 @@ struct Bench : OfflineEditor {
     // Every control's state, to prove that something changed nothing.
     QList<ControlState> snapshot() const {
         QList<ControlState> out;
-        for (const QString& n : editor.controlNames())
-            for (int e = 0; e < editor.elementCount(n); ++e)
-                out << editor.control(n, e);
+        for (const QString& n : m.controlNames())
+            for (int e = 0; e < m.elementCount(n); ++e)
+                out << m.control(n, e);
         return out;
     }
 
     QTemporaryDir dir;
     DeviceIdentity identity;
     ScriptedPrompter prompter;
-    EditorModel& editor = m;
     ConfigFiles files;
 };
 
@@ -88,15 +87,15 @@ void typeRtdConfiguration(Bench& b) {
     b.type(u"cmb_Prog_In=Pt 100|txt_Input_min=-50|txt_Input_max=150|cmb_Prog_Out=4-20 mA|"
            u"cmb_Prog_In:1=Ni 100|txt_Input_min:1=0|txt_Input_max:1=100|cmb_Prog_Out:1=0-10 V|"
            u"txt_offset=1.5|txt_offset:1=-2.5|cmb_OverRange:1=±10%"_s);
-    b.editor.choose(u"opt_Fili"_s, 0, 2);
-    b.editor.choose(u"opt_Fili"_s, 1, 1);
+    b.m.choose(u"opt_Fili"_s, 0, 2);
+    b.m.choose(u"opt_Fili"_s, 1, 1);
 }
 
 // The RTD configuration saved from `source`, as a record to change field by field.
 ConfigFileRecord rtdRecord(Bench& source, const char* outputEndB = nullptr) {
     typeRtdConfiguration(source);
     if (outputEndB)
-        source.editor.setText(u"txt_Output_max"_s, 1, QLatin1String(outputEndB));
+        source.m.setText(u"txt_Output_max"_s, 1, QLatin1String(outputEndB));
     return *ConfigFileRecord::fromBytes(source.saved("p.VNT"));
 }
 
@@ -185,8 +184,8 @@ private Q_SLOTS:
         // Opened into an editor showing °F: the values converted; saved again, Celsius as before.
         Bench far(3);
         far.set("cmb_Prog_In", 0, "Pt 100");
-        far.editor.click(u"opt_gradi_far"_s, 0);
-        QVERIFY(far.editor.showsFahrenheit(0));
+        far.m.click(u"opt_gradi_far"_s, 0);
+        QVERIFY(far.m.showsFahrenheit(0));
         QCOMPARE(far.files.openFrom(b.path("rtd.VNT")), Outcome::Done);
         QCOMPARE(far.shows(u"txt_Input_max txt_Input_min txt_offset"_s), u"302|-58|2.7"_s);
         QCOMPARE(far.saved("f2.VNT"), f);
@@ -195,7 +194,7 @@ private Q_SLOTS:
     void tripsOnlyInSlotA() {
         Bench b(7);
         b.type(u"txt_soglia_H=900|txt_soglia_L=100|txt_soglia_H:1=900|txt_soglia_L:1=100"_s);
-        b.editor.choose(u"optTrip"_s, 0, 1);
+        b.m.choose(u"optTrip"_s, 0, 1);
         const At want[] = {{152, 'd', 900}, {168, 'd', 100}, {188, 'i', -1}, {160, 'd', 0},
                            {176, 'd', 0},   {200, 'd', 0},   {186, 'i', 0},  {190, 'i', 0}};
         QCOMPARE(wrongAt(b.saved("t.VNT"), want), QList<int>());
@@ -227,7 +226,7 @@ private Q_SLOTS:
             QCOMPARE(b.files.openFrom(path), loaded ? Outcome::Done : Outcome::Cancelled);
             QCOMPARE(b.prompter.texts(), asked);
             if (loaded)
-                QCOMPARE(b.editor.text(u"cmb_Prog_In"_s, 0), u"Pt 100"_s);
+                QCOMPARE(b.m.text(u"cmb_Prog_In"_s, 0), u"Pt 100"_s);
             else
                 QVERIFY(b.snapshot() == before);
         }
@@ -252,7 +251,7 @@ private Q_SLOTS:
             QCOMPARE(b.files.openFrom(path), Outcome::Done);
             QCOMPARE(b.shows(u"cmb_Prog_In:1 txt_Input_max:1 cmb_Prog_Out:1 txt_Output_max:1"_s),
                      QLatin1String(channelB));
-            QCOMPARE(b.editor.checked(u"chk_Doubler"_s), doubler && model != 3);
+            QCOMPARE(b.m.checked(u"chk_Doubler"_s), doubler && model != 3);
             // Saved again: channel B's input code is 0 under the doubler, and the lettered
             // model's doubler byte is 0.
             const QByteArray f = b.saved("c.VNT");
@@ -291,9 +290,9 @@ private Q_SLOTS:
         QCOMPARE(fresh.files.openFrom(path), Outcome::Done);
         QCOMPARE(fresh.shows(u"cmb_Prog_In cmb_Prog_Out:1 txt_Input_max cmb_OverRange:1"_s),
                  u"Pt 100|0-10 V|150|±10%"_s);
-        QCOMPARE(fresh.editor.operatorCode(0), 0);
+        QCOMPARE(fresh.m.operatorCode(0), 0);
         // The grey check box comes back grey and is saved as 2 again.
-        QCOMPARE(fresh.editor.checkBoxState(u"chk_HS"_s), 2);
+        QCOMPARE(fresh.m.checkBoxState(u"chk_HS"_s), 2);
         QCOMPARE(int(fresh.saved("g.VNT").at(290)), 2);
     }
 
