@@ -142,8 +142,7 @@ private Q_SLOTS:
         // The lettered encoders leave the unused third bank alone; the D models' encoder
         // changes no switch at all.
         QCOMPARE(int(Encode({}, modelId("RSX7031A"), 1, false, {0, 0, 0x5A}).S2), 0x5A);
-        const Selections d{.input = 6, .option = 1};
-        QCOMPARE(Encode(d, modelId("RSX7132D"), 2, false, {0x21, 0x43, 0}),
+        QCOMPARE(Encode({.input = 6, .option = 1}, modelId("RSX7132D"), 2, false, {0x21, 0x43, 0}),
                  (SwitchBytes{0x21, 0x43, 0}));
         // The D models' reader names the input types the way the measurement reads them:
         // S0 bits 0-3 for channel A, S1 bits 0-3 for channel B on the math model; SW2
