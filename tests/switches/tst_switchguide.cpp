@@ -32,10 +32,8 @@ DeviceIdentity modelId(const char* identifier) {
 
 // The row of a list that holds `value`.
 int rowOf(const QList<ListItem>& items, int value) {
-    for (int i = 0; i < items.size(); ++i)
-        if (items[i].value == value)
-            return i;
-    return -1;
+    const auto is = [value](const ListItem& item) { return item.value == value; };
+    return int(std::find_if(items.begin(), items.end(), is) - items.begin());
 }
 
 // A guide over a simulated device of `model` with banks `bytes`, identified.
@@ -48,10 +46,8 @@ struct GuideBench : SimBench {
         texts.setLanguage(Texts::English);
     }
     QList<QByteArray> writes() const {
-        QList<QByteArray> out;
-        for (const QByteArray& c : device.commandLog())
-            if (c.startsWith("$W"))
-                out << c;
+        QList<QByteArray> out = device.commandLog();
+        out.removeIf([](const QByteArray& c) { return !c.startsWith("$W"); });
         return out;
     }
     Catalogue catalogue;
