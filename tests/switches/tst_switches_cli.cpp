@@ -17,14 +17,6 @@ QJsonObject runJson(const QStringList& args, int* exitCode) {
     return QJsonDocument::fromJson(r.out.toUtf8()).object();
 }
 
-// The value at a dotted path, "output.name".
-QJsonValue at(QJsonObject o, const char* path) {
-    const QStringList keys = QString::fromLatin1(path).split(u'.');
-    for (qsizetype i = 0; i + 1 < keys.size(); ++i)
-        o = o.value(keys[i]).toObject();
-    return o.value(keys.last());
-}
-
 } // namespace
 
 class TestSwitchesCli : public QObject {
@@ -56,7 +48,7 @@ private Q_SLOTS:
             const CliSim sim(QLatin1String(model), {u"--switches"_s, banks.join(u',')});
             const QJsonObject read = runJson({"-p", sim.port, "switches", "--json"}, &rc);
             QCOMPARE(rc, 0);
-            QCOMPARE(at(read, "model").toString(), QLatin1String(model));
+            QCOMPARE(read["model"].toString(), QLatin1String(model));
             // S0, S1 and every selection given come back, and nothing else is claimed.
             for (auto it = computed.begin(); it != computed.end(); ++it) {
                 if (it.key() == u"S2"_s || it.key() == u"model"_s)
@@ -81,16 +73,14 @@ private Q_SLOTS:
             const QJsonObject o =
                 runJson({"--demo", model, "--switches", banks, "switches", "--json"}, &rc);
             QCOMPARE(rc, 0);
-            const QJsonArray channels = at(o, "channels").toArray();
+            const QJsonArray channels = o["channels"].toArray();
             QStringList shown;
-            for (const auto& c : channels)
-                shown << at(c.toObject(), "input.name").toString()
-                      << at(c.toObject(), "input.unit").toString();
+            for (const QJsonValue& c : channels)
+                shown << c["input"]["name"].toString() << c["input"]["unit"].toString();
             QCOMPARE(shown, inputs);
-            const QJsonObject a = channels[0].toObject();
-            QCOMPARE(u"%1|%2|%3"_s.arg(at(a, "output.name").toString())
-                         .arg(at(a, "span.value").toDouble())
-                         .arg(at(o, "option.meaning").toString()),
+            QCOMPARE(u"%1|%2|%3"_s.arg(channels[0]["output"]["name"].toString())
+                         .arg(channels[0]["span"]["value"].toDouble())
+                         .arg(o["option"]["meaning"].toString()),
                      QLatin1String(meaning));
             // `read` tells the same beside the record, marked as set by the switches.
             const CliRun r = cli({"--demo", model, "--switches", banks, "read"});
