@@ -11,10 +11,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QJsonObject runJson(const QStringList& args, int* exitCode) {
+// The exit code and the JSON object printed.
+std::pair<int, QJsonObject> runJson(const QStringList& args) {
     const CliRun r = cli(args, 60000);
-    *exitCode = r.exitCode;
-    return QJsonDocument::fromJson(r.out.toUtf8()).object();
+    return {r.exitCode, QJsonDocument::fromJson(r.out.toUtf8()).object()};
 }
 
 } // namespace
@@ -34,10 +34,8 @@ private Q_SLOTS:
             {"RSX7040", "--input 2 --output 3 --span 1 --multiplier 1", {14, 65, 14}},
             {"RSX7031C", "--input 25 --output 2 --span 63 --zero 15", {0xF0 | 10, 63 | 128, -1}}};
         for (const auto& [model, flags, bytes] : rows) {
-            int rc = -1;
-            const QJsonObject computed = runJson(
-                QStringList{"switches", "--model", model, "--json"} + QString(flags).split(u' '),
-                &rc);
+            const auto [rc, computed] = runJson(
+                QStringList{"switches", "--model", model, "--json"} + QString(flags).split(u' '));
             QCOMPARE(rc, 0);
             QStringList banks;
             for (int i = 0; i < 3; ++i) {
@@ -46,8 +44,8 @@ private Q_SLOTS:
                     QCOMPARE(banks.last().toInt(), bytes[i]);
             }
             const CliSim sim(QLatin1String(model), {u"--switches"_s, banks.join(u',')});
-            const QJsonObject read = runJson({"-p", sim.port, "switches", "--json"}, &rc);
-            QCOMPARE(rc, 0);
+            const auto [readRc, read] = runJson({"-p", sim.port, "switches", "--json"});
+            QCOMPARE(readRc, 0);
             QCOMPARE(read["model"].toString(), QLatin1String(model));
             // S0, S1 and every selection given come back, and nothing else is claimed.
             for (auto it = computed.begin(); it != computed.end(); ++it) {
@@ -69,9 +67,8 @@ private Q_SLOTS:
             {"RSX7132D", "4,21,0", {"10 V", "V", "20 mA", "mA"}, "|0|Reverse"},
             {"RSX7040", "0,74,6", {"TTL", "Hz"}, "4-20 mA|5|"}};
         for (const auto& [model, banks, inputs, meaning] : rows) {
-            int rc = -1;
-            const QJsonObject o =
-                runJson({"--demo", model, "--switches", banks, "switches", "--json"}, &rc);
+            const auto [rc, o] =
+                runJson({"--demo", model, "--switches", banks, "switches", "--json"});
             QCOMPARE(rc, 0);
             const QJsonArray channels = o["channels"].toArray();
             QStringList shown;
