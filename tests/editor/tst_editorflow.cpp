@@ -102,23 +102,21 @@ private Q_SLOTS:
         }
     }
 
-    // An edit after the read, the answer to every question, the outcome and the prompts.
+    // An edit after the read, the outcome and the prompt; every question is answered OK but
+    // where the outcome is Cancelled.
     void writeChecks() {
         using O = EditorOutcome;
-        const Answer ok = Answer::Ok, cancel = Answer::Cancel;
-        // The edit ("opt_": a choice), the answer to every question, the outcome and the prompt.
-        const std::tuple<const char*, int, const char*, int, const char*, Answer, O, const char*>
-            rows[] = {
-                {"cancel input", 3, "txt_Input_max", 0, "900", cancel, O::Cancelled,
-                 "Channel A: input value (MAX) exceeds limits"},
-                {"OK writes as typed", 2, "txt_Input_max", 1, "1250", ok, O::Done,
-                 "Channel B: input value (MAX) exceeds limits"},
-                {"overflow", 3, "txt_Output_max", 0, "1e999", ok, O::DataError,
-                 "Error: check configuration data"},
-                {"wrong CJC", 2, "opt_CJC", 0, "0", ok, O::WrongCjc,
-                 "Wrong configuration: Channel A input must be a Thermocouple with Internal CJC"}};
-        for (const auto& [name, modelByte, control, element, text, answer, outcome, prompt] :
-             rows) {
+        // The edit ("opt_": a choice), the outcome and the prompt.
+        const std::tuple<const char*, int, const char*, int, const char*, O, const char*> rows[] = {
+            {"cancel input", 3, "txt_Input_max", 0, "900", O::Cancelled,
+             "Channel A: input value (MAX) exceeds limits"},
+            {"OK writes as typed", 2, "txt_Input_max", 1, "1250", O::Done,
+             "Channel B: input value (MAX) exceeds limits"},
+            {"overflow", 3, "txt_Output_max", 0, "1e999", O::DataError,
+             "Error: check configuration data"},
+            {"wrong CJC", 2, "opt_CJC", 0, "0", O::WrongCjc,
+             "Wrong configuration: Channel A input must be a Thermocouple with Internal CJC"}};
+        for (const auto& [name, modelByte, control, element, text, outcome, prompt] : rows) {
             Bench b(modelByte);
             QSignalSpy identified(&b.editor, &ConfigEditor::deviceIdentified);
             QCOMPARE(b.editor.ReadEprom(), O::Done);
@@ -130,7 +128,7 @@ private Q_SLOTS:
                 b.model.choose(control, element, QByteArray(text).toInt());
             else
                 b.model.setText(control, element, text);
-            b.prompter.setFallback(answer);
+            b.prompter.setFallback(outcome == O::Cancelled ? Answer::Cancel : Answer::Ok);
             QVERIFY2(b.editor.WriteEprom() == outcome, name);
             QCOMPARE(b.prompter.texts(), QStringList{prompt});
             if (outcome == O::Done) {
@@ -139,7 +137,7 @@ private Q_SLOTS:
                 QCOMPARE(b.count("$W"), 0);
                 QCOMPARE(b.device.bank(0), image);
             }
-            if (answer == cancel)
+            if (outcome == O::Cancelled)
                 QCOMPARE(b.prompter.questions().first().buttons, Prompter::Buttons::OkCancel);
         }
     }

@@ -207,33 +207,30 @@ private Q_SLOTS:
     void defaults() {
         const Kind Z = Kind::Zero, S = Kind::Span;
         const Outcome W = Outcome::Written, C = Outcome::Cancelled;
-        // The kind, position, the answer in the input box ("!" Cancel, nullptr not asked) and
-        // to the question (1 Ok, 0 Cancel, -1 not asked), the outcome, the address with the
-        // low and high byte written, and the question asked.
-        const std::tuple<const char*, Kind, int, const char*, int, Outcome, const char*,
-                         const char*>
-            rows[] = {// Tc K, one decimal: 250.5 °C is 2505 = 0x09C9, low byte first at 132 + 4
-                      // (k-1) + 20.
-                      {"span k=1", S, 1, "250.5", -1, W, "\x84\xC9\x09", ""},
-                      {"zero k=3", Z, 3, "-20", -1, W, "\x8E\x38\xFF", ""},
-                      {"over max, Ok", Z, 1, "1400", 1, W, "\x86\xB0\x36",
-                       "input value MAX exceeds limits"},
-                      {"under min, Cancel", S, 2, "20", 0, C, "", "input value MIN exceeds limits"},
-                      {"empty", S, 1, "", -1, C, "", ""},
-                      {"box cancelled", S, 1, "!", -1, C, "", ""},
-                      {"not a number", S, 1, "abc", -1, C, "",
-                       "The value entered is not a number: nothing was written."},
-                      // Position 40 would wrap past address 255 onto the configuration record.
-                      {"past the last address", S, 40, nullptr, -1, Outcome::Refused, "",
-                       "This position has no default value in the device."}};
-        for (const auto& [name, kind, position, answer, okCancel, outcome, bytes, question] :
-             rows) {
+        // The kind, position, the answer in the input box ("!" Cancel, nullptr not asked), the
+        // outcome (a question is answered Ok where it is Written, else Cancel), the address
+        // with the low and high byte written, and the question asked.
+        const std::tuple<const char*, Kind, int, const char*, Outcome, const char*, const char*>
+            rows[] = {
+                // Tc K, one decimal: 250.5 °C is 2505 = 0x09C9, low byte first at 132 + 4
+                // (k-1) + 20.
+                {"span k=1", S, 1, "250.5", W, "\x84\xC9\x09", ""},
+                {"zero k=3", Z, 3, "-20", W, "\x8E\x38\xFF", ""},
+                {"over max, Ok", Z, 1, "1400", W, "\x86\xB0\x36", "input value MAX exceeds limits"},
+                {"under min, Cancel", S, 2, "20", C, "", "input value MIN exceeds limits"},
+                {"empty", S, 1, "", C, "", ""},
+                {"box cancelled", S, 1, "!", C, "", ""},
+                {"not a number", S, 1, "abc", C, "",
+                 "The value entered is not a number: nothing was written."},
+                // Position 40 would wrap past address 255 onto the configuration record.
+                {"past the last address", S, 40, nullptr, Outcome::Refused, "",
+                 "This position has no default value in the device."}};
+        for (const auto& [name, kind, position, answer, outcome, bytes, question] : rows) {
             GuideBench b("RSX7030", QByteArray("\x08\x00\x00\x00", 4));
             b.guide.setSelections(Selections{.input = 8}); // Tc K
             if (answer)
                 b.prompter.pushInput(qstrcmp(answer, "!") ? QString(answer) : QString());
-            if (okCancel >= 0)
-                b.prompter.push(okCancel ? Answer::Ok : Answer::Cancel);
+            b.prompter.setFallback(outcome == W ? Answer::Ok : Answer::Cancel);
             b.device.clearCommandLog();
             QVERIFY2(b.guide.enterDefault(kind, position, 1) == outcome, name);
             const QByteArray written(bytes);
