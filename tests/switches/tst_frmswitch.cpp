@@ -55,41 +55,35 @@ private Q_SLOTS:
                 QCOMPARE(w->guide().bytes(), (switches::SwitchBytes{72, 2, 0}));
                 QVERIFY(!w->dip->isOn(2, 0) && !w->dip->isOn(1, 2));
                 QCOMPARE(w->check->text(), QStringLiteral("OK"));
+                // The banks a measurement reads at its start reach the switch window; the
+                // window's own Read reads them again. A start refused because another command
+                // is waiting leaves the measurement window idle again, not running.
+                gui::FrmMisura* m = s.window->measureWindow();
+                s.demo->device()->setStreamInterval(5);
+                s.demo->device()->setSwitchBytes(QByteArray("\x68\x7A\x0A\x00", 4));
+                connect(&m->measurement(), &measure::Measurement::frameShown, m,
+                        [m] { m->measurement().Stop(); });
+                s.panel()->cmd_start->click();
+                QCOMPARE(w->guide().bytes(), (switches::SwitchBytes{0x68, 0x7A, 0x0A}));
+                QCOMPARE(w->cmb_SW_in[0]->currentText(), QStringLiteral("Tc K"));
+                QCOMPARE(w->frm_optionSw[0]->title(), QStringLiteral("CJC"));
+                s.demo->device()->setSwitchBytes(bytes);
+                const int reads = s.count("$D");
+                QVERIFY(w->cmd_read->isEnabled());
+                w->cmd_read->click();
+                QCOMPARE(s.count("$D"), reads + 1);
+                QCOMPARE(w->guide().bytes(), (switches::SwitchBytes{0x48, 0x0E, 0x05}));
+                s.demo->device()->injectFault({sim::Fault::Kind::DelayedReply, "$V", 0, 1, 300});
+                QTimer::singleShot(50, m, [m] { m->Cmd_StartRead->click(); });
+                s.state.link.ReadIdentity();
+                QVERIFY(!m->running());
+                QVERIFY(m->Cmd_StartRead->isEnabled() && !m->Cmd_StopRead->isEnabled());
             }
             view->click();
             QVERIFY(!s.window->switchSubWindow()->isVisible());
             s.window->mainMenu().viewSwitch->trigger(); // View > Switch does the same
             QVERIFY(s.window->switchSubWindow()->isVisible());
         }
-    }
-
-    // The banks a measurement reads at its start reach the switch window; the window's own
-    // Read reads them again. A start refused because another command is waiting leaves the
-    // measurement window idle again, not running.
-    void measurementAndReadShowSwitches() {
-        Session s(QStringLiteral("RSX7030"));
-        QVERIFY(s.open());
-        gui::FrmSwitch* w = s.window->switchWindow();
-        gui::FrmMisura* m = s.window->measureWindow();
-        s.demo->device()->setStreamInterval(5);
-        s.demo->device()->setSwitchBytes(QByteArray("\x68\x7A\x0A\x00", 4));
-        connect(&m->measurement(), &measure::Measurement::frameShown, m,
-                [m] { m->measurement().Stop(); });
-        s.panel()->cmd_start->click();
-        QCOMPARE(w->guide().bytes(), (switches::SwitchBytes{0x68, 0x7A, 0x0A}));
-        QCOMPARE(w->cmb_SW_in[0]->currentText(), QStringLiteral("Tc K"));
-        QCOMPARE(w->frm_optionSw[0]->title(), QStringLiteral("CJC"));
-        s.demo->device()->setSwitchBytes(QByteArray("\x48\x0E\x05\x00", 4));
-        const int reads = s.count("$D");
-        QVERIFY(w->cmd_read->isEnabled());
-        w->cmd_read->click();
-        QCOMPARE(s.count("$D"), reads + 1);
-        QCOMPARE(w->guide().bytes(), (switches::SwitchBytes{0x48, 0x0E, 0x05}));
-        s.demo->device()->injectFault({sim::Fault::Kind::DelayedReply, "$V", 0, 1, 300});
-        QTimer::singleShot(50, m, [m] { m->Cmd_StartRead->click(); });
-        s.state.link.ReadIdentity();
-        QVERIFY(!m->running());
-        QVERIFY(m->Cmd_StartRead->isEnabled() && !m->Cmd_StopRead->isEnabled());
     }
 
     void wizard() {

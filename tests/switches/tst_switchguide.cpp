@@ -30,6 +30,12 @@ DeviceIdentity modelId(const char* identifier) {
     return {.ModelByte = parsed(identifier).first};
 }
 
+// The row of a list that holds `value`.
+int rowOf(const QList<ListItem>& items, int value) {
+    const auto is = [value](const ListItem& item) { return item.value == value; };
+    return int(std::find_if(items.begin(), items.end(), is) - items.begin());
+}
+
 // A guide over a simulated device of `model` with banks `bytes`, identified.
 struct GuideBench : SimBench {
     GuideBench(const char* model, const QByteArray& bytes)
@@ -40,10 +46,8 @@ struct GuideBench : SimBench {
         texts.setLanguage(Texts::English);
     }
     QList<QByteArray> writes() const {
-        QList<QByteArray> out;
-        for (const QByteArray& c : device.commandLog())
-            if (c.startsWith("$W"))
-                out << c;
+        QList<QByteArray> out = device.commandLog();
+        out.removeIf([](const QByteArray& c) { return !c.startsWith("$W"); });
         return out;
     }
     Catalogue catalogue;
@@ -69,13 +73,11 @@ private Q_SLOTS:
             const QList<FieldSpec> fields = FieldsOf(family, inputs);
             QVERIFY2(!fields.isEmpty(), model);
             QList<int> inputCodes;
-            if (family == Family::Rsx7040) {
-                for (int v = 0; v <= 3; ++v)
-                    inputCodes << v;
-            } else {
+            if (family == Family::Rsx7040)
+                inputCodes = {0, 1, 2, 3};
+            else
                 for (const QString& name : catalogue.FillTypeLists(id).switchInput)
                     inputCodes << *catalogue.FindInputType(name);
-            }
             QVERIFY2(inputCodes.size() >= 4, model);
             for (int input : inputCodes) {
                 for (int k = 0; k < 4; ++k) {
@@ -98,28 +100,21 @@ private Q_SLOTS:
     }
 
     void knownBytes() {
-        const Selections a{
-            .input = 8, .output = 1, .outputB = 2, .span = 3, .zero = 5, .option = 0};
-        const Selections f{.input = 2, .output = 3, .span = 1, .multiplier = 1};
-        // The model, whether the wizard encodes, the selections and the banks S0, S1, S2.
-        // "Pt 100" on the B model is switch value 3 (codes counted from 16); the C model's
-        // 300 kΩ range shares switch value 3 with code 18; RSX7035 "Res500": codes from 16 set
-        // bit 0 of SW2, option bit 1 for 3-wire.
-        const Selections pt100{.input = 18, .output = 1, .span = 7, .zero = 2};
-        const Selections res500{.input = 17, .span = 2, .zero = 1, .option = 1};
-        const std::tuple<const char*, bool, Selections, QList<int>> rows[] = {
-            {"RSX7030", false, a, {72, 14, 5}},
-            {"RSX7040", false, f, {0, 65, 14}},
-            {"RSX7040", true, f, {14, 65, 14}},
-            {"RSX7031B", false, pt100, {0x20 | 3, 7 | 64, 0}},
-            {"RSX7031C", false, {.input = input_code::Res300K}, {3, 0, 0}},
-            {"RSX7035", false, res500, {0x10 | 1, 1 | 2 | 8, 0}}};
+        // The model, the selections and the banks S0, S1, S2 outside the wizard: the RSX7040
+        // leaves SW1 off. "Pt 100" on the B model is switch value 3 (codes counted from 16);
+        // the C model's 300 kΩ range shares switch value 3 with code 18; RSX7035 "Res500":
+        // codes from 16 set bit 0 of SW2, option bit 1 for 3-wire.
+        const std::tuple<const char*, Selections, QList<int>> rows[] = {
+            {"RSX7040", {.input = 2, .output = 3, .span = 1, .multiplier = 1}, {0, 65, 14}},
+            {"RSX7031B", {.input = 18, .output = 1, .span = 7, .zero = 2}, {0x20 | 3, 7 | 64, 0}},
+            {"RSX7035", {.input = 17, .span = 2, .zero = 1, .option = 1}, {0x10 | 1, 1 | 2 | 8, 0}},
+            {"RSX7031C", {.input = input_code::Res300K}, {3, 0, 0}}};
         Catalogue catalogue;
-        for (const auto& [model, wizard, selections, bytes] : rows) {
+        for (const auto& [model, selections, bytes] : rows) {
             DeviceIdentity id = modelId(model);
             if (qstrcmp(model, "RSX7031C") == 0)
                 id.IdByte3 = 2; // the C model offers 300 kΩ on hardware revision 2 only
-            const SwitchBytes b = Encode(selections, id, 1, wizard, {});
+            const SwitchBytes b = Encode(selections, id, 1, false, {});
             QCOMPARE((QList<int>{b.S0, b.S1, b.S2}), bytes);
             // An empty selection stores the first entry, and reads back as it.
             const Selections back = Decode(b, id, 1, catalogue);
@@ -143,8 +138,7 @@ private Q_SLOTS:
         // The lettered encoders leave the unused third bank alone; the D models' encoder
         // changes no switch at all.
         QCOMPARE(int(Encode({}, modelId("RSX7031A"), 1, false, {0, 0, 0x5A}).S2), 0x5A);
-        const Selections d{.input = 6, .option = 1};
-        QCOMPARE(Encode(d, modelId("RSX7132D"), 2, false, {0x21, 0x43, 0}),
+        QCOMPARE(Encode({.input = 6, .option = 1}, modelId("RSX7132D"), 2, false, {0x21, 0x43, 0}),
                  (SwitchBytes{0x21, 0x43, 0}));
         // The D models' reader names the input types the way the measurement reads them:
         // S0 bits 0-3 for channel A, S1 bits 0-3 for channel B on the math model; SW2
@@ -152,8 +146,7 @@ private Q_SLOTS:
         const Selections dm = Decode({0x04, 0x15, 0}, modelId("RSX7132D"), 2, catalogue);
         QVERIFY(dm.input == 4 && dm.inputB == 5 && dm.option == 1);
         // The short reply's CR LF are not switch data: no third bank on model byte 1.
-        DeviceIdentity model1 = modelId("RSX7030");
-        model1.ModelByte = 1;
+        const DeviceIdentity model1{.ModelByte = 1};
         QCOMPARE(SwitchBytesFromReply({0x48, 0x0E, 13, 10}, model1), (SwitchBytes{0x48, 0x0E, 0}));
         QCOMPARE(Decode({0x48, 0x0E, 0x05}, model1, 1, catalogue).zero, -1);
         QCOMPARE(Describe(model1, {0x48, 0x0E, 0x05}, catalogue).channels[0].zero, -1);
@@ -214,44 +207,41 @@ private Q_SLOTS:
     void defaults() {
         const Kind Z = Kind::Zero, S = Kind::Span;
         const Outcome W = Outcome::Written, C = Outcome::Cancelled;
-        // The kind, position, the answer in the input box ("!" Cancel, nullptr not asked) and
-        // to the question (1 Ok, 0 Cancel, -1 not asked), the outcome, the address with the
-        // low and high byte written, and the question asked.
-        const std::tuple<const char*, Kind, int, const char*, int, Outcome, const char*,
-                         const char*>
-            rows[] = {// Tc K, one decimal: 250.5 °C is 2505 = 0x09C9, low byte first at 132 + 4
-                      // (k-1) + 20.
-                      {"span k=1", S, 1, "250.5", -1, W, "\x84\xC9\x09", ""},
-                      {"zero k=3", Z, 3, "-20", -1, W, "\x8E\x38\xFF", ""},
-                      {"over max, Ok", Z, 1, "1400", 1, W, "\x86\xB0\x36",
-                       "input value MAX exceeds limits"},
-                      {"under min, Cancel", S, 2, "20", 0, C, "", "input value MIN exceeds limits"},
-                      {"empty", S, 1, "", -1, C, "", ""},
-                      {"box cancelled", S, 1, "!", -1, C, "", ""},
-                      {"not a number", S, 1, "abc", -1, C, "",
-                       "The value entered is not a number: nothing was written."},
-                      // Position 40 would wrap past address 255 onto the configuration record.
-                      {"past the last address", S, 40, nullptr, -1, Outcome::Refused, "",
-                       "This position has no default value in the device."}};
-        for (const auto& [name, kind, position, answer, okCancel, outcome, bytes, question] :
-             rows) {
+        // The kind, position, the answer in the input box ("!" Cancel, nullptr not asked), the
+        // outcome (a question is answered Ok where it is Written, else Cancel), the address
+        // with the low and high byte written, and the question asked.
+        const std::tuple<const char*, Kind, int, const char*, Outcome, const char*, const char*>
+            rows[] = {
+                // Tc K, one decimal: 250.5 °C is 2505 = 0x09C9, low byte first at 132 + 4
+                // (k-1) + 20.
+                {"span k=1", S, 1, "250.5", W, "\x84\xC9\x09", ""},
+                {"zero k=3", Z, 3, "-20", W, "\x8E\x38\xFF", ""},
+                {"over max, Ok", Z, 1, "1400", W, "\x86\xB0\x36", "input value MAX exceeds limits"},
+                {"under min, Cancel", S, 2, "20", C, "", "input value MIN exceeds limits"},
+                {"empty", S, 1, "", C, "", ""},
+                {"box cancelled", S, 1, "!", C, "", ""},
+                {"not a number", S, 1, "abc", C, "",
+                 "The value entered is not a number: nothing was written."},
+                // Position 40 would wrap past address 255 onto the configuration record.
+                {"past the last address", S, 40, nullptr, Outcome::Refused, "",
+                 "This position has no default value in the device."}};
+        for (const auto& [name, kind, position, answer, outcome, bytes, question] : rows) {
             GuideBench b("RSX7030", QByteArray("\x08\x00\x00\x00", 4));
             b.guide.setSelections(Selections{.input = 8}); // Tc K
             if (answer)
                 b.prompter.pushInput(qstrcmp(answer, "!") ? QString(answer) : QString());
-            if (okCancel >= 0)
-                b.prompter.push(okCancel ? Answer::Ok : Answer::Cancel);
+            b.prompter.setFallback(outcome == W ? Answer::Ok : Answer::Cancel);
             b.device.clearCommandLog();
             QVERIFY2(b.guide.enterDefault(kind, position, 1) == outcome, name);
-            const QList<QByteArray> w = b.writes();
             const QByteArray written(bytes);
             if (written.isEmpty()) {
-                QVERIFY2(w.isEmpty() && b.count("$S") == 0, name);
+                QVERIFY2(b.device.commandLog().isEmpty(), name);
             } else {
                 const int address = quint8(written[0]);
-                QCOMPARE(w, (QList<QByteArray>{
-                                QByteArray("$W\x00", 3) + char(address) + written[1] + '\r',
-                                QByteArray("$W\x00", 3) + char(address + 1) + written[2] + '\r'}));
+                QCOMPARE(b.writes(),
+                         (QList<QByteArray>{
+                             QByteArray("$W\x00", 3) + char(address) + written[1] + '\r',
+                             QByteArray("$W\x00", 3) + char(address + 1) + written[2] + '\r'}));
                 QCOMPARE(b.device.memory(0, address), quint8(written[1]));
                 // The input's table is read again afterwards.
                 QCOMPARE(b.count("$S"), 1);
@@ -307,10 +297,7 @@ private Q_SLOTS:
                 b.guide.selectSpan(30);
                 b.guide.selectZero(10);
             }
-            const QList<ListItem> inputs = b.guide.inputItems(0);
-            for (int i = 0; i < inputs.size(); ++i)
-                if (inputs[i].value == 7) // Tc J
-                    b.guide.selectInput(0, i);
+            b.guide.selectInput(0, rowOf(b.guide.inputItems(0), 7)); // Tc J
             QCOMPARE(b.guide.inputCode(), 7);
             QCOMPARE((QList<int>{b.guide.selections().span, b.guide.selections().zero}), positions);
         }
@@ -328,8 +315,7 @@ private Q_SLOTS:
         QTimer::singleShot(50, &b.link, [&] { inner = b.guide.enterDefault(Kind::Span, 1, 0); });
         b.link.ReadIdentity();
         QCOMPARE(inner, Outcome::Busy);
-        QVERIFY(b.writes().isEmpty());
-        QCOMPARE(b.count("$S"), 0);
+        QCOMPARE(b.count("$W") + b.count("$S"), 0);
         QCOMPARE(b.prompter.texts().value(1), b.texts.lang(own::DefaultBusy));
 
         b.guide.enterWizard();
@@ -362,13 +348,7 @@ private Q_SLOTS:
         QCOMPARE(b.guide.outputItems(0).at(1), (ListItem{QStringLiteral("4-20 mA"), 1}));
         QCOMPARE(b.guide.outputItems(0).at(0).value, -1);
         QCOMPARE(b.guide.zeroItems(), QStringList{"-----"});
-        const QList<ListItem> inputs = b.guide.inputItems(0);
-        int tcJ = -1, res2k = -1;
-        for (int i = 0; i < inputs.size(); ++i) {
-            tcJ = inputs[i].value == 7 ? i : tcJ;
-            res2k = inputs[i].value == 16 ? i : res2k;
-        }
-        b.guide.selectInput(0, tcJ);
+        b.guide.selectInput(0, rowOf(b.guide.inputItems(0), 7)); // Tc J
         QVERIFY(b.guide.showsTemperatureChoice());
         b.guide.setFahrenheit(true);
         QCOMPARE(b.guide.zeroItems().at(1), QStringLiteral("-328.0"));
@@ -376,7 +356,7 @@ private Q_SLOTS:
         QVERIFY(b.guide.limitsText().contains(QStringLiteral("Min.Lim.=-328 °F")));
         QCOMPARE(b.guide.optionFrames()[0].caption, QStringLiteral("CJC"));
         // "Res2K" is no temperature: Celsius-form text, no °F choice.
-        b.guide.selectInput(0, res2k);
+        b.guide.selectInput(0, rowOf(b.guide.inputItems(0), 16));
         QVERIFY(!b.guide.showsTemperatureChoice());
         QCOMPARE(b.guide.limitsText(),
                  QStringLiteral("In: Res2K ;Min.Lim.=0 ohm; Max.Lim. 2000 ohm; Span min: 50 ohm"));
