@@ -156,7 +156,6 @@ private Q_SLOTS:
         for (int m = 0; m < 10; ++m) {
             const FailingRow row(QStringLiteral("model %1").arg(m));
             const bool direct = m == 0 || m >= 7;
-            // The model first, so that a failure names it.
             QCOMPARE(QList<double>({double(m), shown(m, 800), shown(m, 3500)}),
                      QList<double>({double(m), direct ? 4.0 : 20.0, direct ? 20.0 : 4.0}));
         }
@@ -316,7 +315,6 @@ private Q_SLOTS:
             QCOMPARE(s.readings.size(), 7);
             const ChannelSettings& a = s.m.channels()[0].settings;
             const bool current = a.outputType <= 1;
-            // The model first, so that a failure names it.
             QCOMPARE(QStringList({QString::number(modelByte), s.readings[0].channels[0].outputText,
                                   s.readings[1].channels[0].outputText}),
                      QStringList({QString::number(modelByte),
