@@ -11,6 +11,7 @@
 #include "configfiles.h"
 #include "configread.h"
 #include "editormodel.h"
+#include "failingrow.h"
 #include "ptyline.h"
 #include "recordformat.h"
 #include "simbench.h"
@@ -270,6 +271,7 @@ private Q_SLOTS:
         for (const auto& [model, channels, unit] : {std::tuple{"RSX7030", "AB", "°C"},
                                                     {"RSX7040", "A", "Hz"},
                                                     {"RSX7131B", "AB", "°C"}}) {
+            const FailingRow row(model);
             const CliRun r = cli({"--demo", model, "monitor", "--count", "3", "--csv"});
             QCOMPARE(r.exitCode, 0);
             QCOMPARE(r.lines().value(0),
@@ -409,6 +411,7 @@ private Q_SLOTS:
              "Communication error: nothing was verified"}};
         const QString path = m_dir.filePath(u"bad.dat"_s);
         for (const auto& [name, text, exitCode, says] : rows) {
+            const FailingRow row(name);
             sim::PtyLine line;
             QString why;
             QVERIFY2(line.start(&why), qPrintable(why));
@@ -436,6 +439,7 @@ private Q_SLOTS:
         // The code (-1: the default image, a three-wire Pt 100), the wires, the flag set.
         for (const auto& [code, count, fileOffset] :
              {std::tuple{-1, 3, 112}, {0, 2, 104}, {1, 4, 108}, {2, 3, 112}}) {
+            const FailingRow row(code < 0 ? u"default image"_s : u"code %1"_s.arg(code));
             // An RSX7131B; a code: Pt 100 and 4-20 mA on both channels, this wiring.
             Views v(3, 0x20,
                     code < 0 ? Patch{} : Patch{{4, 0x21 | code << 2}, {6, 0x01 | code << 2}});
@@ -463,6 +467,7 @@ private Q_SLOTS:
         const std::tuple<int, int, bool> rows[] = {
             {8, 0, false}, {8, 7, false}, {8, 123, false}, {9, 49, false}, {7, -1, true}};
         for (const auto& [model, code, trips] : rows) {
+            const FailingRow row(u"model %1, code %2"_s.arg(model).arg(code));
             Views v(model, 0, code < 0 ? Patch{} : Patch{{28, code & 0xFF}, {29, code >> 8}});
             QVERIFY(v.ok);
             if (code >= 0) {
@@ -504,6 +509,7 @@ private Q_SLOTS:
             {"RSX7035", 8, 0, {{14, 0x43}, {15, 0x44}}, 0, false},
             {"RSX5035", 9, 0, {}, 0, false}};
         for (const auto& [name, model, variant, patch, doubler, ownChannelB] : rows) {
+            const FailingRow row(name);
             Views v(model, variant, patch);
             QVERIFY2(v.ok, name);
             const bool on = doubler == 1;

@@ -1,5 +1,6 @@
 // The device command set against the simulated device: bytes on the wire, retries,
 // questions to the user and what each failure leaves behind, and the wire trace.
+#include "failingrow.h"
 #include "linktrace.h"
 #include "simbench.h"
 
@@ -17,10 +18,13 @@ using K = Fault::Kind;
 namespace {
 
 QStringList g_lines;
+QtMessageHandler g_testHandler = nullptr; // Qt Test's own, which reports every other message
 
-void capture(QtMsgType, const QMessageLogContext& context, const QString& message) {
+void capture(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     if (QByteArray(context.category) == "vantelso.link")
         g_lines << message;
+    else if (g_testHandler)
+        g_testHandler(type, context, message);
 }
 
 // The bytes of the "->" (or "<-") lines, parsed back from their hex column.
@@ -171,6 +175,8 @@ private Q_SLOTS:
                     {0, 65, 1, 31, false, false, {}, {{K::Vanish, r, 30}}},
                     {250, 10, 0, 0, false, false, {}, {}}}; // past the last address
         for (const auto& row : rows) {
+            const FailingRow name(
+                QString::asprintf("%d at %d, %d attempts", row.count, row.from, row.attempts));
             SimBench b(3);
             makeUnit(b.device, false);
             if (row.closed)
@@ -236,6 +242,8 @@ private Q_SLOTS:
             {"$R", 1, 20, {}, true},
         };
         for (const auto& row : rows) {
+            const FailingRow name(QString::asprintf("%s %d silent%s", row.command.constData(),
+                                                    row.silent, row.ok ? "" : ", fails"));
             SimBench b(0);
             b.link.identity = b.device.identity();
             for (Answer a : row.answers)
@@ -279,6 +287,7 @@ private Q_SLOTS:
                                                          {3, 0x20, "RSX7131B"},
                                                          {6, 0, "RSX7032C"},
                                                          {7, 0, "RSX7040"}}) {
+            const FailingRow row(identifier);
             b.device.swapTo(quint8(model), quint8(variant));
             b.device.clearCommandLog();
             const QByteArray r = b.link.ReadIdentity();
@@ -312,6 +321,7 @@ private Q_SLOTS:
         // closed port.
         b.device.injectFault({K::NoReply, "$V"});
         for (bool closed : {false, true}) {
+            const FailingRow row(closed ? "closed port" : "silent device");
             if (closed)
                 b.transport.close();
             // The prompter answers Cancel: the read's own flag and the link's.
@@ -329,6 +339,7 @@ private Q_SLOTS:
     void writeBlock() {
         // The protocol's pause, and one shortened to 20 ms.
         for (const auto& [pauseScale, lost] : {std::pair{1.0, false}, {0.4, true}}) {
+            const FailingRow row(pauseScale < 1 ? "shortened pause" : "protocol's pause");
             SimBench b(0);
             b.link.setDelayScale(pauseScale);
             // 13: an address equal to CR
@@ -375,6 +386,7 @@ private Q_SLOTS:
         // Model, table words, whether the switch reply is long, last byte a frame fills.
         for (const auto& [model, tableWords, longSwitchReply, lastFrameByte] :
              {std::tuple{4, 34, false, 7}, {7, 66, true, 14}, {8, 80, true, 13}}) {
+            const FailingRow row(QStringLiteral("model %1").arg(model));
             SimBench b{quint8(model)};
             b.link.identity = b.device.identity();
             const QList<int> t = b.link.ReadTable(1);
@@ -415,12 +427,13 @@ private Q_SLOTS:
 
     // One identify, off by default and then with the trace on; a time-out and its retry.
     void identifyTimeoutAndRetry() {
-        qInstallMessageHandler(capture);
+        g_testHandler = qInstallMessageHandler(capture);
         const auto restore = qScopeGuard([] {
-            qInstallMessageHandler(nullptr);
+            qInstallMessageHandler(g_testHandler);
             QLoggingCategory::setFilterRules(QString());
         });
         for (int run = 0; run < 3; ++run) {
+            const FailingRow row(run == 0 ? "trace off" : run == 1 ? "trace on" : "time-out");
             if (run > 0)
                 QLoggingCategory::setFilterRules(QStringLiteral("vantelso.link.debug=true"));
             g_lines.clear();

@@ -1,6 +1,7 @@
 // The transaction engine against a scripted wire (what the device side sends, and when, is
 // set by each test), and the real serial transport on a pseudo-terminal.
 #include "devicelink.h"
+#include "failingrow.h"
 #include "portnames.h"
 #include "ptyserver.h"
 #include "scriptedprompter.h"
@@ -79,6 +80,8 @@ private Q_SLOTS:
               {QByteArray("A1234567\r"), eight, true, 0},
               // A wrong marker.
               {QByteArray("#\x00\x01\x02\r\n", 6), five, false, -1}}) {
+            const FailingRow row(QString::fromLatin1(received.toPercentEncoding("*")) +
+                                 (crOnly ? " CR only" : ""));
             QCOMPARE(FindLastReply(received, {pattern, crOnly}), expected);
             // Fed one byte at a time or in a single piece, the scanner finds the same reply.
             ReplyScanner whole({pattern, crOnly});
@@ -100,6 +103,7 @@ private Q_SLOTS:
         const QByteArray request("$R\0\4\0\r", 6), pieces("*\x00\x04\x07\r\n", 6);
         const QByteArray expected[] = {"timeout", "timeout", "errore", "errore", pieces};
         for (int setup = 0; setup < 5; ++setup) {
+            const FailingRow row(QStringLiteral("setup %1").arg(setup));
             Wire w;
             if (setup == 1) {
                 w.wire.arrive(QByteArray("*\x00\x00\x09\r\n", 6));
@@ -133,6 +137,8 @@ private Q_SLOTS:
         // turnaround so far, which a loaded machine can only lengthen).
         for (const auto& [turnaround, staleAt, replyAt] :
              {std::tuple{-1, -1, 0}, {-1, 0, 2}, {0, 3, 24}, {10, 3, 30}}) {
+            const FailingRow row(QString::asprintf("turnaround %d, stale at %d, reply at %d",
+                                                   turnaround, staleAt, replyAt));
             const int turnaroundMs = turnaround, staleMs = staleAt, replyMs = replyAt;
             constexpr int kWireMs = 24;
             const QByteArray request("$R\0\4\0\r", 6), reply("*\x00\x04\x07\r\n", 6),
@@ -166,6 +172,7 @@ private Q_SLOTS:
         };
         // Accepted at the second try; then never more than three tries.
         for (const auto& [first, tries, error] : {std::tuple{0, 2, 0}, {10, 3, 1}}) {
+            const FailingRow row(first ? "refused" : "second try");
             prCount = first;
             w.link.EnterProgramming();
             QCOMPARE(QList<int>({prCount, w.link.CommError}), QList<int>({first + tries, error}));
@@ -181,6 +188,7 @@ private Q_SLOTS:
             {[](DeviceLink& l) { l.SendValueLowerI(256); }, QByteArray("$i\x01\x00\x00\r", 6)},
         };
         for (const auto& [send, expected] : cases) {
+            const FailingRow row(QString::fromLatin1(expected.left(2)));
             Wire w;
             QSignalSpy panel(&w.link, &DeviceLink::portPanelEnabled);
             send(w.link);

@@ -5,6 +5,7 @@
 #include "catalogue.h"
 #include "csvlog.h"
 #include "defaultimages.h"
+#include "failingrow.h"
 #include "frameconverter.h"
 #include "measurement.h"
 #include "simbench.h"
@@ -153,8 +154,8 @@ private Q_SLOTS:
                                  {std::uint8_t(deviceCode), std::uint8_t(modelByte)});
         };
         for (int m = 0; m < 10; ++m) {
+            const FailingRow row(QStringLiteral("model %1").arg(m));
             const bool direct = m == 0 || m >= 7;
-            // The model first, so that a failure names it.
             QCOMPARE(QList<double>({double(m), shown(m, 800), shown(m, 3500)}),
                      QList<double>({double(m), direct ? 4.0 : 20.0, direct ? 20.0 : 4.0}));
         }
@@ -265,6 +266,7 @@ private Q_SLOTS:
         CsvLog log;
         QString error, expected = CsvLog::Header();
         for (int appends : {2, 1}) { // opened again: appended, without a second header
+            const FailingRow row(appends == 2 ? "first open" : "opened again");
             QVERIFY(log.open(path, &error));
             for (int k = 0; k < appends; ++k, expected += lines)
                 QVERIFY(log.append(t, r));
@@ -298,6 +300,7 @@ private Q_SLOTS:
     // at the low calibration point (4 mA or 2 V) and 3500 the high one, on every model.
     void referencePoints() {
         for (int modelByte : {0, 4, 5, 7}) {
+            const FailingRow row(QStringLiteral("model %1").arg(modelByte));
             Session s{std::uint8_t(modelByte)};
             const DeviceIdentity id = s.bench.device.identity();
             // Two readings at the calibration points, then the device streams on its own: its
@@ -312,7 +315,6 @@ private Q_SLOTS:
             QCOMPARE(s.readings.size(), 7);
             const ChannelSettings& a = s.m.channels()[0].settings;
             const bool current = a.outputType <= 1;
-            // The model first, so that a failure names it.
             QCOMPARE(QStringList({QString::number(modelByte), s.readings[0].channels[0].outputText,
                                   s.readings[1].channels[0].outputText}),
                      QStringList({QString::number(modelByte),
@@ -338,6 +340,8 @@ private Q_SLOTS:
         // reads its references from (-1 none).
         for (const auto& [outputB, lastChannel, expectedB] :
              {std::tuple{0, 1, 118}, {3, 1, 112}, {1, 0, -1}}) {
+            const FailingRow row(
+                QString::asprintf("output B %d, last channel %d", outputB, lastChannel));
             Session s(3); // the lettered RTD model: two channels
             s.bench.device.setMemory(0, 6, (s.bench.device.memory(0, 6) & ~3) | outputB);
             QCOMPARE(s.run({wireFrame(s.bench.device.identity(), {800, 3500})}, lastChannel),
@@ -392,6 +396,7 @@ private Q_SLOTS:
              {std::pair{QByteArray("\x48\x09\x05\x00", 4), QList<double>{8, -50, -45, 4, 20, 1}},
               {QByteArray("\x88\x01\x00\x00", 4), QList<double>{8, 0, 1000, 0, 10, 0}},
               {QByteArray("\x00\x09\x05\x00", 4), QList<double>{8, 0, 1000, 4, 20, 0}}}) {
+            const FailingRow row(QString::fromLatin1("switches " + switches.toHex()));
             Session s(0);
             s.bench.device.setSwitchBytes(switches);
             QCOMPARE(s.run({wireFrame(s.bench.device.identity(), {2150})}, 0), MeasureEnd::Stopped);

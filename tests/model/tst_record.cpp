@@ -1,6 +1,7 @@
 // The record's bytes and fields, the catalogue, the byte codecs and the configuration read.
 #include "codecs.h"
 #include "configread.h"
+#include "failingrow.h"
 #include "simbench.h"
 
 #include <QTest>
@@ -138,8 +139,10 @@ private slots:
             ext.isEmpty() ? QByteArray() : block(ext, ExtensionBlockFirst, ExtensionBlockSize);
         const auto r = DecodeRecord(block(bytes), e, id, cat, previous);
         QVERIFY(r);
-        for (const QString& item : fields.split(' '))
+        for (const QString& item : fields.split(' ')) {
+            const FailingRow row(item);
             QCOMPARE(get(*r, item.section('=', 0, 0)), item.section('=', 1).toDouble());
+        }
         QVERIFY(!DecodeRecord(QByteArray(64, '\0'), {}, model(0), cat)); // short blocks
         QVERIFY(!DecodeRecord(QByteArray(65, '\0'), QByteArray(25, '\0'), model(5), cat));
     }
@@ -253,6 +256,7 @@ private slots:
                  {model(5, 0, 11), "1|EEPROM|EEPROM"}, {model(6, 2), "7|EEPROM|Res300K"},
                  {model(7), "1|EEPROM|EEPROM"}, {model(9), "20|EEPROM|Pot50K"}}) {
             // clang-format on
+            const FailingRow row(QStringLiteral("model %1").arg(id.ModelByte));
             const Catalogue cat;
             const QStringList list = cat.FillTypeLists(id).input;
             QCOMPARE(QString::number(list.size()) + '|' + list.first() + '|' + list.last(),
@@ -298,6 +302,7 @@ private slots:
             {128, 0, true, -32768}, {0xFF, 0x38, true, -200}, {0x04, 0xB0, true, 1200},
             {1, 0, false, 256},     {0, 0, false, 0}};
         for (const auto& [high, low, isSigned, value] : rows) {
+            const FailingRow row(QString::number(value));
             QCOMPARE(Make16(high, low, isSigned), value);
             const HighLow hl = Split16(value);
             QCOMPARE(QList<int>({hl.high, hl.low}), QList<int>({high, low}));
@@ -316,6 +321,7 @@ private slots:
             {0.0, 0, 0, 0, zero},        {1000.0, 68, 122, 0, 1000.0}, {-200.0, 195, 72, 0, -200.0},
             {1.99999999, 64, 0, 0, 2.0}, {nan, 0, 0, 0, zero}};
         for (const auto& [value, e, h, m, decoded] : rows) {
+            const FailingRow row(QString::number(value));
             const auto b = FloatToBytes(value);
             QCOMPARE(QList<int>({b[0], b[1], b[2], b[3]}), QList<int>({e, h, m, 0}));
             QVERIFY(qAbs(FloatFromBytes(b[1], b[2], b[0]) - decoded) <= qAbs(decoded) * 1e-12);
@@ -331,6 +337,7 @@ private slots:
         const std::pair<int, const char*> rows[] = {
             {0, "00"}, {10, "0A"}, {200, "C8"}, {255, "FF"}, {-1, "ff"}, {-1, "G0"}, {-1, "A"}};
         for (const auto& [byte, text] : rows) {
+            const FailingRow row(text);
             QCOMPARE(HexToByte(QString::fromLatin1(text)), byte);
             if (byte >= 0)
                 QCOMPARE(ByteToHex(quint8(byte)), QString::fromLatin1(text));
@@ -344,6 +351,7 @@ private slots:
             {5, 0, "RSX7132D"},    {6, 0x60, "RSX7031C"}, {7, 0, "RSX7040"},
             {8, 0, "RSX7035"},     {9, 0, "RSX5035"},     {10, 0, ""}};
         for (const auto& [modelByte, address4, text] : rows) {
+            const FailingRow row(QStringLiteral("%1 0x%2").arg(modelByte).arg(address4, 0, 16));
             const QString identifier = QString::fromLatin1(text);
             QCOMPARE(ModelIdentifier(quint8(modelByte), quint8(address4)), identifier);
             std::uint8_t m = 0, bits = 0;
@@ -357,6 +365,7 @@ private slots:
     // the model with its variant bits and both record blocks as the device holds them.
     void defaultImages() {
         for (int model = 0; model <= 9; ++model) {
+            const FailingRow row(QStringLiteral("model %1").arg(model));
             SimBench b{quint8(model), quint8(model == 3 ? 0x20 : 0)};
             Catalogue catalogue;
             const auto read = ReadConfiguration(b.link, catalogue);

@@ -6,6 +6,7 @@
 #include "certificate.h"
 #include "clirun.h"
 #include "desktopsession.h"
+#include "failingrow.h"
 #include "frmregistro.h"
 #include "owntexts.h"
 #include "testfiles.h"
@@ -81,6 +82,7 @@ private Q_SLOTS:
             {Texts::English, u"Calibration certificate|Unit|U1|Passed|Half scale|"
                              "40: 1A 80 03|Bianchi|ID=12/0"_s}};
         for (const auto& [language, expected] : rows) {
+            const FailingRow row(language == Texts::English ? "english" : "italiano");
             Texts texts;
             texts.setLanguage(language);
             const report::Certificate c(m_written[0], texts);

@@ -2,6 +2,7 @@
 // in-process port. Replies and injected faults are checked through the link by the
 // command tests.
 #include "defaultimages.h"
+#include "failingrow.h"
 #include "simdevice.h"
 #include "simtransport.h"
 #include "simulatedbench.h"
@@ -72,6 +73,8 @@ private Q_SLOTS:
                  {QByteArray(), QByteArray("\x00\xff\x13zz", 5), QByteArray("$R\x00", 3),
                   QByteArray("\r\n\r"), QByteArray("$"), QByteArray("$Q"), QByteArray("SX"),
                   QByteArray("P\r")}) {
+                const FailingRow row(QString::fromLatin1(j.toPercentEncoding("$")) +
+                                     (byteAtATime ? " byte by byte" : " at once"));
                 SimDevice d(0);
                 d.setMemory(0, 13, 13);
                 QCOMPARE(exchange(d, "PR\r"), kOk);
@@ -111,6 +114,7 @@ private Q_SLOTS:
              {std::tuple{QByteArray("PR\r"), 3 + 4, 4},
               {"PR\r" + cmd('R'), 3 + 6 + 6, 10},
               {"PR\r" + cmd('V'), 3 + 6 + 7, 11}}) {
+            const FailingRow row(QStringLiteral("%1 bytes on the wire").arg(wireBytes));
             SimDevice d(0);
             d.setWireTiming(true);
             const int awaited = replyBytes; // a structured binding cannot be captured (C++20)
@@ -145,6 +149,7 @@ private Q_SLOTS:
               {0, "rout:close (@109)\r\n", 1, 0},    // RSX7030: B input
               {0, "rout:close (@114)\r\n", 0, 1},    // B mA out
               {0, "rout:close (@108)\r\n", 0, 1}}) { // B V out
+            const FailingRow row(QString::asprintf("model %d %s", modelByte, lines).simplified());
             SimulatedBench b{std::uint8_t(modelByte)};
             b.switches().receive(lines);
             QCOMPARE(b.switches().errors(), 0);

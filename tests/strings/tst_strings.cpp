@@ -1,3 +1,4 @@
+#include "failingrow.h"
 #include "owntexts.h"
 #include "texts.h"
 
@@ -41,6 +42,7 @@ private slots:
             own << it.next().captured(1).toInt();
         QVERIFY(own.size() > 100);
         for (int id : own) {
+            const FailingRow row(QString::number(id));
             // Two blocks, 101..199 and 201..299: English sits 300 above each.
             QVERIFY2((id > 100 && id < 200) || (id > 200 && id < 300),
                      qPrintable(QString::number(id)));
@@ -102,6 +104,7 @@ private slots:
         QCOMPARE(texts.brand(0), QStringLiteral("Orvane srl"));
         // Every product title shows the version that configuration files carry.
         for (int brand = 0; brand < Texts::BrandCount; ++brand) {
+            const FailingRow row(QStringLiteral("brand %1").arg(brand));
             texts.setBrand(brand);
             QVERIFY(texts.productTitle().endsWith(QLatin1String(" v.2.7")));
         }
@@ -116,8 +119,10 @@ private slots:
         QCOMPARE(model(3, "RSX7030"), QStringLiteral("NR6126"));
         QCOMPARE(model(3, "RSX7131D"), QStringLiteral("NR6138")); // the last one block 3 names
         QCOMPARE(model(3, "RSX7132A"), QString());
-        for (const char* unknown : {"5010OEM", "RSX7031", "rsx7030", ""}) // bench-only, no letter
+        for (const char* unknown : {"5010OEM", "RSX7031", "rsx7030", ""}) { // bench-only, no letter
+            const FailingRow row(unknown);
             QCOMPARE(model(0, unknown), QString());
+        }
         // Family names by the variant byte, for brand 0 (the last one chosen) and brand 2.
         QCOMPARE(texts.familyDisplayName(0x75), QStringLiteral("RSX 7031"));
         QCOMPARE(texts.familyDisplayName(0x20), QString());
@@ -128,6 +133,7 @@ private slots:
         for (int brand = 0; brand <= 2; ++brand) {
             int field = Texts::FirstModelField;
             for (const char* id : kModels) {
+                const FailingRow row(QString::asprintf("brand %d %s", brand, id));
                 QCOMPARE(Texts::modelField(QLatin1String(id)), field++);
                 QCOMPARE(model(brand, id)
                              .replace(QLatin1String("KV-"), QLatin1String("RSX"))
@@ -152,6 +158,7 @@ private slots:
             {"-5 \"a\"\n", -5, "", 1},
         };
         for (const auto& [data, id, expected, errorCount] : rows) {
+            const FailingRow row(QString::fromUtf8(data.simplified()));
             QStringList errors;
             const StringTable table = StringTable::parse(data, &errors);
             QCOMPARE(errors.size(), errorCount);
