@@ -3,6 +3,7 @@
 // file caption; the port list that explains itself, the watch for adapters plugged in and pulled
 // out, the reconnection to a port that went away, and the trace kept for the communication log.
 #include "captions.h"
+#include "failingrow.h"
 #include "linktrace.h"
 #include "owntexts.h"
 #include "portlist.h"
@@ -39,6 +40,7 @@ private slots:
         const StringTable& table = StringTable::builtIn();
         for (Window w : {Window::Principale, Window::Communication, Window::Language, Window::About,
                          Window::Program, Window::Operator}) {
+            const FailingRow row(u"window %1"_s.arg(int(w)));
             QStringList names;
             for (const LanguageCaption& c : LanguageCaptions(w)) {
                 QVERIFY2(table.contains(c.baseId) && table.contains(c.baseId + 300), c.control);
@@ -71,9 +73,9 @@ private slots:
         QCOMPARE(shown(3, 2, 0x40, "x"), u"ID=12/2 RSX 7132"_s);
         // Model byte 9 has no switch view.
         for (int model : {0, 8, 9})
-            QCOMPARE(
-                BuildShellCaptions(Texts(), {}, std::uint8_t(model), false).switchViewAvailable,
-                model != 9);
+            QCOMPARE(std::pair(model, BuildShellCaptions(Texts(), {}, std::uint8_t(model), false)
+                                          .switchViewAvailable),
+                     std::pair(model, model != 9));
     }
 
     // What the About box shows of each brand.
@@ -203,6 +205,7 @@ private slots:
             };
         b.prompter.setFallback(Prompter::Answer::Ok); // limit questions; retries are Cancel
         for (const auto& [typed, kind, match, skip, language, it, en] : steps) {
+            const FailingRow row(it);
             b.shell->chooseLanguage(language);
             b.device().clearFaults();
             b.device().injectFault({.kind = kind, .match = match, .skip = skip, .count = -1});
@@ -240,6 +243,7 @@ private slots:
         const auto title = [&] { return b.view.captions.titles.value(Window::Communication); };
         const QString named = u"VANTELSO v.2.7 - "_s + QFileInfo(path).absoluteFilePath();
         for (int round = 0; round < 3; ++round) {
+            const FailingRow row(u"round %1"_s.arg(round));
             QCOMPARE(b.state.files.saveTo(path), ConfigFiles::Outcome::Done);
             QCOMPARE(title(), named);
             if (round == 0) {
@@ -365,16 +369,17 @@ private slots:
         const QString usb0 = u"/dev/ttyUSB0"_s, usb3 = u"/dev/ttyUSB3"_s,
                       typed = u"/tmp/ports/dev"_s;
         using L = QList<PortDescription>;
-        // Port, serial number, stable name, adapters found, nodes present, where it is.
-        const std::tuple<QString, QString, QString, L, QStringList, QString> rows[] = {
-            {id, x, id, {}, {id}, id},
-            {usb0, x, none, {usb(usb3, x)}, {usb0}, usb3},
-            {usb0, x, none, {usb(usb0, u"Y"_s)}, {usb0}, none},
-            {id, x, id, {}, {}, none},
-            {typed, none, none, {}, {typed}, typed},
-            {typed, none, none, {}, {}, none},
+        // Name, port, serial number, stable name, adapters found, nodes present, where it is.
+        const std::tuple<const char*, QString, QString, QString, L, QStringList, QString> rows[] = {
+            {"stable name back", id, x, id, {}, {id}, id},
+            {"serial on another node", usb0, x, none, {usb(usb3, x)}, {usb0}, usb3},
+            {"another adapter on the node", usb0, x, none, {usb(usb0, u"Y"_s)}, {usb0}, none},
+            {"still away", id, x, id, {}, {}, none},
+            {"typed path back", typed, none, none, {}, {typed}, typed},
+            {"typed path away", typed, none, none, {}, {}, none},
         };
-        for (const auto& [port, serial, stable, found, existing, expected] : rows) {
+        for (const auto& [name, port, serial, stable, found, existing, expected] : rows) {
+            const FailingRow row(name);
             LostPort lost;
             std::tie(lost.port, lost.serialNumber, lost.stableName) =
                 std::tie(port, serial, stable);
@@ -491,7 +496,7 @@ private slots:
         QCOMPARE(b.prompter.texts(), QStringList{b.state.texts.lang(69)});
         QCOMPARE(other.bank(0), memory);
         for (const QByteArray& command : other.commandLog())
-            QVERIFY(!command.startsWith("$W"));
+            QVERIFY2(!command.startsWith("$W"), command.constData());
         b.shell->shutDown();
     }
 #endif

@@ -1,4 +1,5 @@
 #include "desktopsession.h"
+#include "failingrow.h"
 #include "frmabout.h"
 #include "frmmisura.h"
 #include "frmstrumver.h"
@@ -76,6 +77,7 @@ void TestDesktop::startUpShowsPanel() {
     QVERIFY(!p->cmd_start->isEnabled() && p->cmd_modo[1]->isEnabled());
     QVERIFY(!s.window->measureWindow()->Cmd_StartRead->isEnabled());
     for (const ShellMenu* m : {&s.window->mainMenu(), &std::as_const(p->menu)}) {
+        const FailingRow row(m == &s.window->mainMenu() ? "main menu" : "panel menu");
         QVERIFY(m->viewMeasure->isEnabled() && !m->start->isEnabled() && !m->stop->isEnabled());
         QVERIFY(!m->save->isEnabled() && !m->read->isEnabled() && !m->write->isEnabled());
         QVERIFY(!m->compare->isEnabled() && !m->report->isEnabled());
@@ -192,6 +194,7 @@ void TestDesktop::aboutAndLanguageDialogs() {
 #ifndef Q_OS_WIN
     // Without the system information tool a message says so, in the language of the moment.
     for (int language : {1, 0}) {
+        const FailingRow row(language ? "English" : "Italian");
         s.window->shell().chooseLanguage(language);
         s.prompter.clear();
         about->cmdSysInfo->click();
@@ -232,6 +235,7 @@ void TestDesktop::messageBoxes() {
     MessageBoxPrompter ours([] { return u"KELMA-02 v.2.7"_s; });
     ours.setButtonTexts([&s](Prompter::Answer a) { return app::ButtonText(a, s.state.texts); });
     for (int language : {1, 0}) {
+        const FailingRow row(language ? "English" : "Italian");
         s.chooseLanguage(language);
         QVERIFY(!s.window->languageDialog()->isVisible());
         QString seen;
@@ -239,6 +243,7 @@ void TestDesktop::messageBoxes() {
         boxes.ask(u"?"_s, B::RetryCancel, I::Warning);
         QCOMPARE(seen, language ? u"|2|Cancel Retry"_s : u"|2|Annulla Riprova"_s);
         for (const auto& [buttons, icon, click, boxIcon, answer, italian, english] : rows) {
+            const FailingRow box(QString::fromUtf8(english) + u", icon %1"_s.arg(int(boxIcon)));
             answerBox(click, seen);
             QCOMPARE(ours.ask(u"?"_s, buttons, icon), answer);
             QCOMPARE(seen, u"KELMA-02 v.2.7|%1|"_s.arg(int(boxIcon)) +
@@ -305,6 +310,7 @@ void TestDesktop::openFailureClearsSwitch() {
     Session s;
     s.panel()->cmb_Porta->setEditText(u"/dev/vantelso-no-such-port"_s);
     for (int language : {0, 1}) {
+        const FailingRow row(language ? "English" : "Italian");
         s.chooseLanguage(language);
         s.prompter.clear();
         QVERIFY(!s.open());
@@ -428,6 +434,7 @@ void TestDesktop::exitAsksBeforeDroppingEdits() {
         {"written", "300", true, A::Cancel, true},
     };
     for (const auto& [name, edit, written, answer, closes] : rows) {
+        const FailingRow row(name);
         Session s(u"RSX7030"_s);
         QVERIFY(s.open());
         if (*edit)

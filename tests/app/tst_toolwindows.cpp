@@ -9,6 +9,7 @@
 #include "configdiff.h"
 #include "desktopsession.h"
 #include "editormodel.h"
+#include "failingrow.h"
 #include "fieldtexts.h"
 #include "frmcommlog.h"
 #include "frmcompare.h"
@@ -194,6 +195,7 @@ private slots:
             {"RSX5035", "00000", "8,0,0", "", "", "", ""}, // no switches: whatever the bytes
         };
         for (const auto& [model, enabled, banks, inMax, noteA, noteB, noteEnglish] : rows) {
+            const FailingRow row(model);
             Session s(QString::fromLatin1(model));
             QByteArray bytes;
             for (const QString& b : QString::fromLatin1(banks).split(u',', Qt::SkipEmptyParts))
@@ -234,6 +236,7 @@ private slots:
                 // its Functions button included, and again after a language change.
                 QWidget* options = p->control(u"frm_modo"_s, 1);
                 for (int language : {1, 0}) {
+                    const FailingRow then(language ? "then English" : "then Italian");
                     QVERIFY(!options->isVisible());
                     s.widget<QPushButton>("cmd_OperOk")->click();
                     QVERIFY(!physical->isVisible() && options->isVisible());
@@ -306,6 +309,7 @@ private slots:
                  qPrintable(shown));
         // Hidden and shown again: asked, with the lines the file holds; Yes goes on.
         for (const auto answer : {Prompter::Answer::Yes, Prompter::Answer::No}) {
+            const FailingRow row(answer == Prompter::Answer::Yes ? "Yes" : "No");
             s.prompter.clear();
             s.prompter.push(answer);
             s.window->toggleMeasureWindow();
@@ -335,6 +339,7 @@ private slots:
             {5, 5, 6, {}}, // empty
         };
         for (const auto& [low, high, most, ticks] : rows) {
+            const FailingRow row(u"%1 to %2"_s.arg(low).arg(high));
             const std::vector<double> got = measure::RoundTicks(low, high, most);
             QCOMPARE(got.size(), ticks.size());
             for (std::size_t i = 0; i < got.size(); ++i)

@@ -8,6 +8,7 @@
 #include "benchactivity.h"
 #include "calrig.h"
 #include "desktopsession.h"
+#include "failingrow.h"
 #include "frm5035.h"
 #include "frmeeprom.h"
 #include "frmstrumver.h"
@@ -121,6 +122,7 @@ private Q_SLOTS:
         for (const auto& [reference, tolerance, named] :
              {std::tuple{"", "2", "Riferimento"}, std::tuple{"100", "", "toll"},
               std::tuple{"cento", "2", "Riferimento"}, std::tuple{"100", "  ", "toll"}}) {
+            const FailingRow row(QLatin1String(reference) + u'|' + QLatin1String(tolerance));
             r.rig.prompter.clear();
             w.Text1[0]->setText(QLatin1String(reference));
             w.Text2->setText(QLatin1String(tolerance));
@@ -211,6 +213,7 @@ private Q_SLOTS:
         QCOMPARE(w.enableButton(1, 2)->text(), u"Abilita dispositivo 2"_s);
         QCOMPARE(w.programmingMenuButton()->text(), u"Imposta Menù  Programmazione"_s);
         for (int frame : {0, 1}) {
+            const FailingRow row(frame == 0 ? "calibration flags" : "programming flags");
             QVERIFY(!w.flagBox(frame, 1)->isChecked() && !w.disableButton(frame, 1)->isEnabled());
             // Pressed twice: the second press meets a disabled button and changes nothing.
             QTest::mouseClick(w.enableButton(frame, 1), Qt::LeftButton);
@@ -242,6 +245,7 @@ private Q_SLOTS:
         // Both calibration flags cleared, as the buttons left them; then position 1 calibrated
         // and programmed.
         for (const bool enabled : {false, true}) {
+            const FailingRow row(enabled ? "position 1 enabled" : "no position enabled");
             if (enabled) {
                 w.enableButton(0, 1)->click();
                 w.enableButton(1, 1)->click();
@@ -257,7 +261,7 @@ private Q_SLOTS:
             const QByteArray heard = r.rig.bench.switches().heard();
             // The meter path, the position's routing and the position-1 input list.
             for (const char* relay : {"(@107)", "(@108)", "(@112)"})
-                QCOMPARE(heard.contains(relay), enabled);
+                QVERIFY2(heard.contains(relay) == enabled, relay);
             QVERIFY(frameLockedDuringRun && w.enableButton(0, 2)->isEnabled());
             QVERIFY(r.run.ranges[0].box != FieldColour::White &&
                     !r.run.ranges[0].k1.text.isEmpty());
@@ -393,7 +397,7 @@ private Q_SLOTS:
         r.run.RunCalibration(); // not from the window: nothing here to stop it
         activity.setRunning(u"test"_s, false);
         for (QPushButton* b : starters)
-            QVERIFY(b->isEnabled());
+            QVERIFY2(b->isEnabled(), qPrintable(b->text()));
         // The window's own run is reported while it runs.
         QStringList seen;
         connect(&activity, &BenchActivity::changed, this,
@@ -607,6 +611,7 @@ private Q_SLOTS:
         };
         dev->clearCommandLog();
         for (const auto& [bank, address, format, mode, value, says] : cases) {
+            const FailingRow row(says);
             typeInto(w->txt_banco, QLatin1String(bank));
             typeInto(w->txt_start, QLatin1String(address));
             w->Option2[std::size_t(format)]->click();

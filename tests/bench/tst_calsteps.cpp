@@ -8,6 +8,7 @@
 // "linear.dat" line by line until STOP, and leaves the meters on their ports.
 #include "calfunction.h"
 #include "calrig.h"
+#include "failingrow.h"
 #include "frameconverter.h"
 #include "linearitysweep.h"
 
@@ -126,6 +127,7 @@ private Q_SLOTS:
     // The fields are read with the leading-number parse: "15225 cnt" is 15225.
     void ptcConstants() {
         for (int channel : {0, 1}) {
+            const FailingRow row(channel == 0 ? "channel A" : "channel B");
             CalRig r(u"RSX7131C"_s);
             r.rig.bench.supply().receive("KOE\r");
             r.run.ptcX = u"15225 cnt"_s;
@@ -134,7 +136,8 @@ private Q_SLOTS:
             // 28984 and 18074 as little-endian words at 65 (A) or 44 (B); this model repeats
             // them at 44.
             for (int base : channel == 0 ? QList<int>{65, 44} : QList<int>{44})
-                QCOMPARE(r.device().bank(0).mid(base, 4), QByteArray("\x38\x71\x9A\x46", 4));
+                QCOMPARE(std::pair(base, r.device().bank(0).mid(base, 4)),
+                         std::pair(base, QByteArray("\x38\x71\x9A\x46", 4)));
         }
     }
 
@@ -191,6 +194,7 @@ private Q_SLOTS:
         const QList<QList<int>> codes{{1, 2, 3, 8}, {4}, {5}, {16, 17}, {25}};
         for (qsizetype k = 0; k < codes.size(); ++k)
             for (int code : codes[k]) {
+                const FailingRow guard(u"range code %1"_s.arg(code));
                 const InputRoute r = InputRouteFor(row[0], code, row.value(1, u"1"_s).toInt());
                 QCOMPARE(r.route, routes[k]);
                 QCOMPARE(!r.function, routes[k].isEmpty());
@@ -251,6 +255,7 @@ private Q_SLOTS:
     // (The mA and V outputs, the 90 mV input, the junction.)
     void refusedCommand() {
         for (int index : {9, 8, 0, 7}) {
+            const FailingRow row(RangeCaption(index));
             CalRig r(u"RSX7032A"_s);
             QVERIFY(r.identify());
             const QByteArray before = r.device().bank(0);
@@ -311,6 +316,7 @@ private Q_SLOTS:
               std::pair{"identity", "Dispositivo non identificato"}, // the device silent
               std::pair{"calibrator", "Comunicazione fallita: 90 mV A"},
               std::pair{"supply", "Alimentatore non risponde"}}) {
+            const FailingRow row(fault);
             const QLatin1String f(fault);
             CalRig r(u"RSX7032A"_s, f != "image"_L1);
             r.run.options.loadDefault = f == "image"_L1;
@@ -341,6 +347,7 @@ private Q_SLOTS:
         r.run.startEditorWrite = [&] { ++writes; };
         const QByteArray position2("rout:close (@104)"); // "104C105C106C107C108C109A110A111A"
         for (int run = 1; run <= 2; ++run) {
+            const FailingRow row(u"run %1"_s.arg(run));
             r.rig.bench.switches().clearLines();
             r.op.clear();
             const RunOutcome out = r.run.RunCalibration();

@@ -13,6 +13,7 @@
 #endif
 #include "defaultimages.h"
 #include "devicelink.h"
+#include "failingrow.h"
 #include "ptyline.h"
 #include "serialtransport.h"
 #include "simmultimeter.h"
@@ -146,6 +147,7 @@ private Q_SLOTS:
               std::pair{258.0, QByteArray::fromHex("01810000010203")},
               std::pair{50000.0, QByteArray::fromHex("01810000C35013")},
               std::pair{258.9, QByteArray::fromHex("01810000010203")}}) {
+            const FailingRow row(QString::number(value));
             BenchRig rig;
             QCOMPARE(rig.instruments.calibrator.SetCalibrator(value), BenchStatus::Ok);
             QCOMPARE(std::pair(rig.bench.calibrator().rawValue(), rig.bench.calibrator().heard()),
@@ -196,6 +198,7 @@ private Q_SLOTS:
              {std::tuple{u"REM"_s, u"VOLT"_s, QByteArray(":SYST:REM\r\n:CONF:VOLT:DC\r\n")},
               std::tuple{u"REM"_s, u"CURR"_s, QByteArray(":SYST:REM\r\n:CONF:CURR:DC\r\n")},
               std::tuple{u"LOC"_s, u"CURR"_s, QByteArray(":SYST:LOC\r\n")}}) {
+            const FailingRow row(remote + u' ' + function);
             BenchRig rig;
             QCOMPARE(rig.instruments.meters.SetMultimeter(0, remote, function), BenchStatus::Ok);
             QCOMPARE(rig.bench.meter(0).heard(), wire);
@@ -222,7 +225,7 @@ private Q_SLOTS:
         for (const auto& [reply, mA] : {std::pair{QByteArray("A0.026\r\n"), 26.0},
                                         {QByteArray("AXYZ\r\n"), 0.0},
                                         {QByteArray("19E305"), 0.0}}) // found by a fuzzer
-            QCOMPARE(ParseSupplyReply(reply), mA);
+            QCOMPARE(std::pair(reply, ParseSupplyReply(reply)), std::pair(reply, mA));
     }
 
     // "Usb2" sends through the session on UsbDevice2 and nothing through the serial port.
@@ -340,7 +343,8 @@ private Q_SLOTS:
                               "Temperatura Ambiente"}));
         // Nothing went to any instrument.
         for (const QString& name : sim::SimulatedBench::instrumentNames())
-            QCOMPARE(rig.bench.instrument(name)->heard(), QByteArray());
+            QCOMPARE(std::pair(name, rig.bench.instrument(name)->heard()),
+                     std::pair(name, QByteArray()));
     }
 
     // The contact-bounce pattern as the generator receives it: closed, seven bounces of 80

@@ -5,6 +5,7 @@
 // verification station: downloads counted only when read back, the set-up checks and their
 // messages, what reaches the supply and the switch unit, and the verification report.
 #include "calfunction.h"
+#include "failingrow.h"
 #include "prodrig.h"
 #include "productiontest.h"
 #include "stationrig.h"
@@ -314,6 +315,7 @@ private Q_SLOTS:
             {"800", 800},     {"12.6", 13},      {"3500 conteggi", 3500}, {"", 0},
             {"65535", 65535}, {"70000", -99999}, {"-40000", -99999}};
         for (const auto& [text, count] : rows) {
+            const FailingRow row(text);
             TestBench b;
             QCOMPARE(b.test.TypedCount(QString::fromLatin1(text)).value_or(-99999), count);
             QVERIFY2(b.r.rig.prompter.questions().isEmpty() == (count != -99999), text);
@@ -396,12 +398,14 @@ private Q_SLOTS:
                                                          {0.5, ".5"},         {0.0, "."},
                                                          {-1.25, "-1.25"},    {-0.0001, "."}};
         for (const auto& [value, text] : logged)
-            QCOMPARE(ProductionTest::FormatReading(value), QString::fromLatin1(text));
+            QCOMPARE(std::pair(value, ProductionTest::FormatReading(value)),
+                     std::pair(value, QString::fromLatin1(text)));
         const std::pair<double, const char*> reported[] = {
             {0.0, "00.000"},    {4.0021, "04.002"}, {19.9996, "20.000"},
             {123.4, "123.400"}, {-0.5, "-00.500"},  {-0.0001, "00.000"}};
         for (const auto& [value, text] : reported)
-            QCOMPARE(ReportNumber(value), QString::fromLatin1(text));
+            QCOMPARE(std::pair(value, ReportNumber(value)),
+                     std::pair(value, QString::fromLatin1(text)));
     }
 
     // The programming and verification station. Checks made before anything is sent: each
