@@ -2,6 +2,7 @@
 // device, and the read-back that catches a device ignoring writes.
 #include "configeditor.h"
 #include "editormodel.h"
+#include "failingrow.h"
 #include "simbench.h"
 #include "texts.h"
 
@@ -51,6 +52,8 @@ private Q_SLOTS:
         const std::tuple<int, int, const char*> rows[] = {
             {12, 0, "$R"}, {13, 0, "$R"}, {11, 1, "$R"}, {13, 1, "$R"}, {12, 0, "$D"}};
         for (const auto& [family, write, failing] : rows) {
+            const FailingRow row(
+                u"family %1, %2, %3 failing"_s.arg(family).arg(write ? "write" : "read", failing));
             Bench b(3);
             DeviceIdentity id = b.device.identity();
             id.DeviceCode = std::uint8_t(family);
@@ -83,6 +86,9 @@ private Q_SLOTS:
     void swappedDeviceWritesNothing() {
         for (const auto& [modelByte, variant, halfRead] :
              {std::tuple{4, 0x20, false}, {3, 0x60, false}, {4, 0x20, true}}) {
+            const FailingRow row(u"swapped to model %1 variant 0x%2%3"_s.arg(modelByte)
+                                     .arg(variant, 0, 16)
+                                     .arg(halfRead ? " after a failed read" : ""));
             Bench b(3, 0x20);
             QCOMPARE(b.editor.ReadEprom(), EditorOutcome::Done);
             b.device.swapTo(std::uint8_t(modelByte), std::uint8_t(variant));
@@ -117,6 +123,7 @@ private Q_SLOTS:
             {"wrong CJC", 2, "opt_CJC", 0, "0", O::WrongCjc,
              "Wrong configuration: Channel A input must be a Thermocouple with Internal CJC"}};
         for (const auto& [name, modelByte, control, element, text, outcome, prompt] : rows) {
+            const FailingRow row(name);
             Bench b(modelByte);
             QSignalSpy identified(&b.editor, &ConfigEditor::deviceIdentified);
             QCOMPARE(b.editor.ReadEprom(), O::Done);
@@ -159,6 +166,7 @@ private Q_SLOTS:
             {false, "txt_filter", "4 s", u"Smooth: \"4 s\" is not a number.\n"_s + hintEn},
             {true, "txt_offset", "", u"Canale A, Offset CJC è vuoto.\n"_s + hintIt}};
         for (const auto& [italian, field, typed, prompt] : rows) {
+            const FailingRow row(u"%1 \"%2\""_s.arg(field, typed));
             Bench b(3);
             b.texts.setLanguage(italian ? Texts::Italian : Texts::English);
             // A refusal needs no device (nothing is asked of it), but a field is emptied only

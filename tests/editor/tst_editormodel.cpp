@@ -2,6 +2,7 @@
 // the operator dialog and the physical-scaling page; number parsing, editor formats and the
 // Celsius/Fahrenheit conversions underneath; the limit checks before a write: which markers,
 // in which order, with which exact texts.
+#include "failingrow.h"
 #include "limitchecks.h"
 #include "numberformat.h"
 #include "offlineeditor.h"
@@ -66,6 +67,8 @@ private Q_SLOTS:
                  {7, "Freq", false, "1000", "0", "1", "(Lo<0.1)"}};
         // clang-format on
         for (const auto& [modelByte, input, fahrenheit, a, b, delay, markers] : rows) {
+            const FailingRow named(
+                u"model %1 %2%3 %4..%5"_s.arg(modelByte).arg(input, fahrenheit ? " °F" : "", b, a));
             const int c = modelByte == 7 ? 1 : 0;
             Editor e{modelByte};
             e.sane(c, input, "0");
@@ -149,6 +152,7 @@ private Q_SLOTS:
                  {2, "90 mV|0|Tc K|0", false}, {2, "90 mV|0|200 mV|1", false},
                  {3, "Pt 100|0|Tc K|1", false}}) {
             // clang-format on
+            const FailingRow row(setup);
             Editor e{modelByte};
             const QStringList s = QString(setup).split('|');
             for (int c = 0; c < 2; ++c) {
@@ -200,6 +204,7 @@ private Q_SLOTS:
         for (const auto& [sensor, shown, labels] :
              {std::tuple{"Volt", true, "100|V"}, {"NAMUR", false, "50|mA"}, {"Tacho", false, "0|mV"}}) {
             // clang-format on
+            const FailingRow row(sensor);
             Editor e(7);
             e.m.setText("cmb_Freq_Type", 0, sensor);
             for (const char* n : {"txt_Trig", "lbl_aux", "txt_aux_freq", "lbl_uMisAux", "lbl_trig"})
@@ -218,6 +223,7 @@ private Q_SLOTS:
                  {3, "Pt 100", "01111000110"}, {6, "Cost10K", "01111000110"},
                  {3, "Pot500", "00100110110"}}) {
             // clang-format on
+            const FailingRow row(u"model %1 %2"_s.arg(modelByte).arg(input));
             Editor e{modelByte};
             e.m.setText("cmb_Prog_In", 0, u"90 mV"_s); // allow high speed first
             e.m.setChecked("chk_HS", 0, true);

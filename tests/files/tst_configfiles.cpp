@@ -3,6 +3,7 @@
 #include "configdiff.h"
 #include "configeditor.h"
 #include "configfiles.h"
+#include "failingrow.h"
 #include "limitchecks.h"
 #include "offlineeditor.h"
 #include "simbench.h"
@@ -218,6 +219,9 @@ private Q_SLOTS:
             {2, 2.7, 4, {cancel}, {d}, false},
             {2, 2.5, 4, {ok, cancel}, {v, d}, false}};
         for (const auto& [model, version, idByte3, answers, asked, loaded] : rows) {
+            const FailingRow row(
+                u"model %1, version %2, IdByte3 %3, %4"_s.arg(model).arg(version).arg(idByte3).arg(
+                    loaded ? "loaded" : "not loaded"));
             Bench source(3);
             ConfigFileRecord rec = rtdRecord(source);
             rec.modelByte = std::uint8_t(model);
@@ -245,6 +249,7 @@ private Q_SLOTS:
                                                        {0, 1, "DOUBLER||0-10 V|9"},
                                                        {8, 1, "DOUBLER||4-20 mA|9"},
                                                        {3, 1, "Ni 100|100|0-10 V|9"}}) {
+            const FailingRow row(u"model %1, doubler %2"_s.arg(model).arg(doubler));
             Bench source(3);
             ConfigFileRecord rec = rtdRecord(source, "9");
             rec.modelByte = std::uint8_t(model);
@@ -269,6 +274,7 @@ private Q_SLOTS:
         // Empty, truncated, oversized.
         for (const QByteArray& content :
              {QByteArray(), QByteArray(200, '\0'), QByteArray(300, '\0')}) {
+            const FailingRow row(u"%1 bytes"_s.arg(content.size()));
             Bench b(3);
             typeRtdConfiguration(b);
             const auto before = b.snapshot();
@@ -365,6 +371,9 @@ private Q_SLOTS:
             {Texts::Italian, QByteArray(291, 'x'),
              u"f.VNT non è un file di configurazione: contiene 291 byte invece di 292."_s}};
         for (const auto& [language, content, message] : rows) {
+            const FailingRow row(
+                u"%1, %2 bytes"_s.arg(language == Texts::English ? "English" : "Italian")
+                    .arg(content.size()));
             Texts texts;
             texts.setLanguage(language);
             const bool en = language == Texts::English;
@@ -372,6 +381,7 @@ private Q_SLOTS:
             QString error;
             // A name that looks like a placeholder is still the name.
             for (const QString& name : {u"f.VNT"_s, u"50%2%1.VNT"_s}) {
+                const FailingRow file(name);
                 QVERIFY(WriteTestFile(dir.filePath(name), content));
                 QVERIFY(!ConfigFileRecord::load(dir.filePath(name), texts, &error));
                 QVERIFY2(error.startsWith(name + u' ') &&
@@ -432,6 +442,8 @@ private Q_SLOTS:
         // RSX7131 into another; RSX7030 file into a two-channel RSX7131, RSX7035 into
         // RSX7032D, RSX5035 into math.
         for (const auto& [fileModel, deviceModel] : {std::pair{3, 3}, {0, 3}, {8, 4}, {9, 5}}) {
+            const FailingRow row(
+                u"file of model %1 into model %2"_s.arg(fileModel).arg(deviceModel));
             const bool same = fileModel == deviceModel;
             Station a{fileModel};
             const QString path = a.path("a.VNT");
@@ -478,6 +490,8 @@ private Q_SLOTS:
                                                                 {2, false, 18, "\"Pt 100\""},
                                                                 {8, false, 6, "code 6"}};
         for (const auto& [model, output, code, named] : rows) {
+            const FailingRow row(
+                u"model %1, %2 code %3"_s.arg(model).arg(output ? "output" : "input").arg(code));
             const QString list = output ? u"cmb_Prog_Out"_s : u"cmb_Prog_In"_s;
             Station s{model};
             QCOMPARE(s.config.ReadEprom(), EditorOutcome::Done);
@@ -495,6 +509,7 @@ private Q_SLOTS:
                 {"Channel A input type", "Channel A output type", "code "},
                 {"Canale A, tipo di ingresso", "Canale A, tipo di uscita", "codice "}};
             for (int it = 0; it < 2; ++it) {
+                const FailingRow language(it ? "Italian" : "English");
                 s.texts.setLanguage(it ? Texts::Italian : Texts::English);
                 s.prompter.clear();
                 QCOMPARE(s.files.openFrom(path), Outcome::Done);
@@ -533,6 +548,7 @@ private Q_SLOTS:
     // own saved file opens into it again without a question and changes no byte.
     void defaultImagesPassEveryCheck() {
         for (int model = 0; model <= 9; ++model) {
+            const FailingRow row(u"model %1"_s.arg(model));
             Station s{model};
             QCOMPARE(s.config.ReadEprom(), EditorOutcome::Done);
             QCOMPARE(findings(s), QStringList());

@@ -3,6 +3,7 @@
 // With VANTELSO_SCREENSHOTS set to a folder, pictures of the window are saved there.
 #include "desktopsession.h"
 #include "dipbanks.h"
+#include "failingrow.h"
 #include "frmmisura.h"
 #include "frmswitch.h"
 
@@ -30,6 +31,7 @@ private Q_SLOTS:
             {"RSX7030", QByteArray("\x48\x0E\x05\x00", 4), "Tc K"},
             {"RSX7040", QByteArray("\x00\x41\x0E\x00", 4), "TTL"}};
         for (const auto& [model, bytes, input] : rows) {
+            const FailingRow row(model);
             Session s(model);
             s.demo->device()->setSwitchBytes(bytes);
             auto* view = s.panel()->cmd_modo[2];

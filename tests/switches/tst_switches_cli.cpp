@@ -1,6 +1,7 @@
 // The switches command end to end: banks computed for a configuration, served by a
 // simulated device ("sim MODEL --switches S0,S1,S2") and read back as the same selections.
 #include "clirun.h"
+#include "failingrow.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -34,6 +35,7 @@ private Q_SLOTS:
             {"RSX7040", "--input 2 --output 3 --span 1 --multiplier 1", {14, 65, 14}},
             {"RSX7031C", "--input 25 --output 2 --span 63 --zero 15", {0xF0 | 10, 63 | 128, -1}}};
         for (const auto& [model, flags, bytes] : rows) {
+            const FailingRow row(model);
             const auto [rc, computed] = runJson(
                 QStringList{"switches", "--model", model, "--json"} + QString(flags).split(u' '));
             QCOMPARE(rc, 0);
@@ -67,6 +69,7 @@ private Q_SLOTS:
             {"RSX7132D", "4,21,0", {"10 V", "V", "20 mA", "mA"}, "|0|Reverse"},
             {"RSX7040", "0,74,6", {"TTL", "Hz"}, "4-20 mA|5|"}};
         for (const auto& [model, banks, inputs, meaning] : rows) {
+            const FailingRow row(model);
             const auto [rc, o] =
                 runJson({"--demo", model, "--switches", banks, "switches", "--json"});
             QCOMPARE(rc, 0);

@@ -2,6 +2,7 @@
 // back; the tables the guide's lists and checks rely on), then the switch guide against the
 // simulated device: reading the banks, failures that leave the guide as it was, zero/span
 // defaults on the wire, the wizard, lists, limits and check.
+#include "failingrow.h"
 #include "owntexts.h"
 #include "simbench.h"
 #include "switchguide.h"
@@ -66,6 +67,7 @@ private Q_SLOTS:
     void roundTrips() {
         for (const char* model : {"RSX7030", "RSX7031A", "RSX7031B", "RSX7031C", "RSX7131B",
                                   "RSX7032C", "RSX7040", "RSX7035"}) {
+            const FailingRow row(model);
             Catalogue catalogue;
             const DeviceIdentity id = modelId(model);
             const int inputs = ChannelsOf(QLatin1String(model)).inputs;
@@ -111,6 +113,7 @@ private Q_SLOTS:
             {"RSX7031C", {.input = input_code::Res300K}, {3, 0, 0}}};
         Catalogue catalogue;
         for (const auto& [model, selections, bytes] : rows) {
+            const FailingRow row(model);
             DeviceIdentity id = modelId(model);
             if (qstrcmp(model, "RSX7031C") == 0)
                 id.IdByte3 = 2; // the C model offers 300 kΩ on hardware revision 2 only
@@ -180,6 +183,7 @@ private Q_SLOTS:
                                        {"RSX7040", "00410e00", "TTL", "0.5", "OK"},
                                        {"RSX7132D", "0415", "10 V", "", "---"}};
         for (const auto& r : rows) {
+            const FailingRow row(r[0]);
             const QByteArray bytes = QByteArray::fromHex(r[1]);
             GuideBench b(r[0], bytes);
             QSignalSpy changed(&b.guide, &SwitchGuide::changed);
@@ -226,6 +230,7 @@ private Q_SLOTS:
                 {"past the last address", S, 40, nullptr, Outcome::Refused, "",
                  "This position has no default value in the device."}};
         for (const auto& [name, kind, position, answer, outcome, bytes, question] : rows) {
+            const FailingRow row(name);
             GuideBench b("RSX7030", QByteArray("\x08\x00\x00\x00", 4));
             b.guide.setSelections(Selections{.input = 8}); // Tc K
             if (answer)
@@ -288,6 +293,7 @@ private Q_SLOTS:
             {"RSX7031A", QByteArray("\xA8\x5E", 2), false, {30, 10}},
             {"RSX7030", rsx7030, true, {-1, -1}}};
         for (const auto& [model, bytes, wizard, positions] : rows) {
+            const FailingRow row(QString(model) + (wizard ? " wizard" : " device"));
             GuideBench b(model, bytes);
             QVERIFY(b.guide.ReadSwitch());
             if (wizard) {
