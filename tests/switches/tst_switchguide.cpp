@@ -65,22 +65,22 @@ private Q_SLOTS:
     // reader recovers each selection, and no field leaks into another. The D models have no
     // switch the guide sets: nothing to encode.
     void roundTrips() {
+        Catalogue catalogue;
         for (const char* model : {"RSX7030", "RSX7031A", "RSX7031B", "RSX7031C", "RSX7131B",
                                   "RSX7032C", "RSX7040", "RSX7035"}) {
             const FailingRow row(model);
-            Catalogue catalogue;
             const DeviceIdentity id = modelId(model);
             const int inputs = ChannelsOf(QLatin1String(model)).inputs;
             const Family family = FamilyOf(id.ModelByte);
             const QList<FieldSpec> fields = FieldsOf(family, inputs);
-            QVERIFY2(!fields.isEmpty(), model);
+            QVERIFY(!fields.isEmpty());
             QList<int> inputCodes;
             if (family == Family::Rsx7040)
                 inputCodes = {0, 1, 2, 3};
             else
                 for (const QString& name : catalogue.FillTypeLists(id).switchInput)
                     inputCodes << *catalogue.FindInputType(name);
-            QVERIFY2(inputCodes.size() >= 4, model);
+            QVERIFY(inputCodes.size() >= 4);
             for (int input : inputCodes) {
                 for (int k = 0; k < 4; ++k) {
                     Selections s;
@@ -187,7 +187,7 @@ private Q_SLOTS:
             const QByteArray bytes = QByteArray::fromHex(r[1]);
             GuideBench b(r[0], bytes);
             QSignalSpy changed(&b.guide, &SwitchGuide::changed);
-            QVERIFY2(b.guide.ReadSwitch() && !changed.isEmpty() && b.count("$D") == 1, r[0]);
+            QVERIFY(b.guide.ReadSwitch() && !changed.isEmpty() && b.count("$D") == 1);
             QVERIFY(b.guide.bytes().S0 == quint8(bytes[0]) &&
                     b.guide.bytes().S1 == quint8(bytes[1]));
             QCOMPARE((QStringList{b.guide.inputItems(0).value(b.guide.inputIndex(0)).text,
@@ -237,10 +237,10 @@ private Q_SLOTS:
                 b.prompter.pushInput(qstrcmp(answer, "!") ? QString(answer) : QString());
             b.prompter.setFallback(outcome == W ? Answer::Ok : Answer::Cancel);
             b.device.clearCommandLog();
-            QVERIFY2(b.guide.enterDefault(kind, position, 1) == outcome, name);
+            QCOMPARE(b.guide.enterDefault(kind, position, 1), outcome);
             const QByteArray written(bytes);
             if (written.isEmpty()) {
-                QVERIFY2(b.device.commandLog().isEmpty(), name);
+                QVERIFY(b.device.commandLog().isEmpty());
             } else {
                 const int address = quint8(written[0]);
                 QCOMPARE(b.writes(),
