@@ -136,7 +136,7 @@ private Q_SLOTS:
             else
                 b.model.setText(control, element, text);
             b.prompter.setFallback(outcome == O::Cancelled ? Answer::Cancel : Answer::Ok);
-            QVERIFY2(b.editor.WriteEprom() == outcome, name);
+            QCOMPARE(b.editor.WriteEprom(), outcome);
             QCOMPARE(b.prompter.texts(), QStringList{prompt});
             if (outcome == O::Done) {
                 QCOMPARE(quint8(b.device.memory(0, 12)) | b.device.memory(0, 13) << 8, 12500);
