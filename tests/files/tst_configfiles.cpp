@@ -218,12 +218,13 @@ private Q_SLOTS:
             {3, 2.5, 4, {cancel}, {v}, false},
             {2, 2.7, 4, {cancel}, {d}, false},
             {2, 2.5, 4, {ok, cancel}, {v, d}, false}};
+        Bench source(3);
+        const ConfigFileRecord rtd = rtdRecord(source);
         for (const auto& [model, version, idByte3, answers, asked, loaded] : rows) {
             const FailingRow row(
                 u"model %1, version %2, IdByte3 %3, %4"_s.arg(model).arg(version).arg(idByte3).arg(
                     loaded ? "loaded" : "not loaded"));
-            Bench source(3);
-            ConfigFileRecord rec = rtdRecord(source);
+            ConfigFileRecord rec = rtd;
             rec.modelByte = std::uint8_t(model);
             rec.version = version;
             rec.idByte3 = std::uint8_t(idByte3);
@@ -244,14 +245,15 @@ private Q_SLOTS:
     // What a file may set of channel B and of the doubler: on a single-channel model only the
     // doubler's output, on a lettered model no doubler at all (its bit is the model letter).
     void channelBAndDoublerOnOpen() {
+        Bench source(3);
+        const ConfigFileRecord rtd = rtdRecord(source, "9");
         // Model, doubler, channel B's input list, input end, output list, output end.
         for (const auto& [model, doubler, channelB] : {std::tuple{0, 0, "|||"},
                                                        {0, 1, "DOUBLER||0-10 V|9"},
                                                        {8, 1, "DOUBLER||4-20 mA|9"},
                                                        {3, 1, "Ni 100|100|0-10 V|9"}}) {
             const FailingRow row(u"model %1, doubler %2"_s.arg(model).arg(doubler));
-            Bench source(3);
-            ConfigFileRecord rec = rtdRecord(source, "9");
+            ConfigFileRecord rec = rtd;
             rec.modelByte = std::uint8_t(model);
             rec.doubler = std::uint8_t(doubler);
             if (model == 8)
@@ -495,7 +497,7 @@ private Q_SLOTS:
             const QString list = output ? u"cmb_Prog_Out"_s : u"cmb_Prog_In"_s;
             Station s{model};
             QCOMPARE(s.config.ReadEprom(), EditorOutcome::Done);
-            const QString shown = s.editor.text(list, 0);
+            const QString listed = s.editor.text(list, 0);
             const QByteArray before = s.main();
 
             const QString path = s.path("x.VNT");
@@ -513,7 +515,7 @@ private Q_SLOTS:
                 s.texts.setLanguage(it ? Texts::Italian : Texts::English);
                 s.prompter.clear();
                 QCOMPARE(s.files.openFrom(path), Outcome::Done);
-                QCOMPARE(s.editor.text(list, 0), shown);
+                QCOMPARE(s.editor.text(list, 0), listed);
                 QCOMPARE(s.prompter.questions().size(), 1);
                 const QString text = s.prompter.questions().first().text;
                 QVERIFY2(text.contains(QString(named).replace(u"code "_s, said[it][2])) &&
