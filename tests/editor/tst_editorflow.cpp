@@ -1,5 +1,6 @@
-// Configuration read and write against the simulated device: refusals, Cancel, a swapped
-// device, and the read-back that catches a device ignoring writes.
+// Configuration read and write against the simulated device: refusals, Cancel, the checks
+// before a write, numbers as users type them, a swapped device, and the read-back that
+// catches a device ignoring writes.
 #include "configeditor.h"
 #include "editormodel.h"
 #include "failingrow.h"

@@ -1,5 +1,6 @@
 // Configuration files: the ".VNT" record at its offsets, opening and saving through the
-// editor, files that must change nothing, a save killed midway, and files between devices.
+// editor, files that must change nothing, a save killed midway, files between devices, types
+// a device does not offer, and every factory image saved and opened again.
 #include "configdiff.h"
 #include "configeditor.h"
 #include "configfiles.h"
