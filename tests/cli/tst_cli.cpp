@@ -428,7 +428,7 @@ private Q_SLOTS:
                     qPrintable(u"%1 %2: %3 %4"_s.arg(name, action).arg(r.exitCode).arg(r.err)));
             }
             QTest::qWait(50);
-            QVERIFY2(exitCode != 3 || received.count() == 0, name);
+            QVERIFY(exitCode != 3 || received.count() == 0);
         }
     }
 #endif
@@ -511,7 +511,7 @@ private Q_SLOTS:
         for (const auto& [name, model, variant, patch, doubler, ownChannelB] : rows) {
             const FailingRow row(name);
             Views v(model, variant, patch);
-            QVERIFY2(v.ok, name);
+            QVERIFY(v.ok);
             const bool on = doubler == 1;
 
             // The doubler itself: offered and checked in the editor, in read, its line in read's
