@@ -156,8 +156,8 @@ private Q_SLOTS:
         for (int m = 0; m < 10; ++m) {
             const FailingRow row(QStringLiteral("model %1").arg(m));
             const bool direct = m == 0 || m >= 7;
-            QCOMPARE(QList<double>({double(m), shown(m, 800), shown(m, 3500)}),
-                     QList<double>({double(m), direct ? 4.0 : 20.0, direct ? 20.0 : 4.0}));
+            QCOMPARE(QList<double>({shown(m, 800), shown(m, 3500)}),
+                     QList<double>({direct ? 4.0 : 20.0, direct ? 20.0 : 4.0}));
         }
         QCOMPARE(shown(0, 800, 11), 20.0);
         QCOMPARE(shown(0, 2150), 12.0); // midway
@@ -315,10 +315,9 @@ private Q_SLOTS:
             QCOMPARE(s.readings.size(), 7);
             const ChannelSettings& a = s.m.channels()[0].settings;
             const bool current = a.outputType <= 1;
-            QCOMPARE(QStringList({QString::number(modelByte), s.readings[0].channels[0].outputText,
+            QCOMPARE(QStringList({s.readings[0].channels[0].outputText,
                                   s.readings[1].channels[0].outputText}),
-                     QStringList({QString::number(modelByte),
-                                  FixedDecimals(sim::OutputAtRawLow(current), 3),
+                     QStringList({FixedDecimals(sim::OutputAtRawLow(current), 3),
                                   FixedDecimals(sim::OutputAtRawHigh(current), 3)}));
             // Which stored reference a reading of 800 stands for depends on the model.
             const bool direct = modelByte == 0 || modelByte >= 7;
@@ -348,8 +347,8 @@ private Q_SLOTS:
                      MeasureEnd::Stopped);
             const QList<QByteArray> log = s.bench.device.commandLog();
             for (int a = 112; a < 124; ++a)
-                QCOMPARE(QList<int>({expectedB, a, log.contains(readRequest(a))}),
-                         QList<int>({expectedB, a, a >= expectedB && a < expectedB + 6}));
+                QCOMPARE(std::pair(a, log.contains(readRequest(a))), // the address names a failure
+                         std::pair(a, a >= expectedB && a < expectedB + 6));
             QVERIFY(log.contains(readRequest(106))); // channel A: 4-20 mA from its switches
             QCOMPARE(s.readings.first().channelCount, lastChannel + 1);
             QCOMPARE(s.readings.first().channels[1].outputValid, lastChannel == 1);

@@ -1,7 +1,7 @@
-// The simulated device on its own: model texts, command parsing, wire timing and its
-// in-process port. Replies and injected faults are checked through the link by the
-// command tests.
-#include "defaultimages.h"
+// The simulated device on its own (model texts, command parsing, wire timing and its
+// in-process port), then the simulated bench around it: switch routing, the device's output,
+// the calibrator's frames and the supply. Replies and injected faults are checked through the
+// link by the command tests.
 #include "failingrow.h"
 #include "simdevice.h"
 #include "simtransport.h"
