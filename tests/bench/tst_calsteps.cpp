@@ -11,8 +11,8 @@
 #include "failingrow.h"
 #include "frameconverter.h"
 #include "linearitysweep.h"
+#include "testfiles.h"
 
-#include <QFile>
 #include <QTest>
 #include <QTimer>
 
@@ -465,10 +465,8 @@ private:
         }
         // The lines of "linear.dat".
         QStringList fileLines() const {
-            QFile f(sweep.filePath());
-            if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
-                return {};
-            return QString::fromLatin1(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            return QString::fromLatin1(ReadTestFile(sweep.filePath()))
+                .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         }
         // STOP pressed once `n` data lines are logged (instead of any count given before).
         void stopAfter(int n) {
