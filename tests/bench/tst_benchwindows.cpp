@@ -310,13 +310,13 @@ private Q_SLOTS:
         QCOMPARE(setUp.maxField()->text() + u'/' + setUp.halfField()->text(), u"20/10"_s);
         typeInto(setUp.minField(), u"4"_s);
         pick(setUp.outputList(), 1);
-        const int single = int(VerificationDevices().indexOf(u"RSX7031D"_s));
+        const int single = StationRig::deviceIndex(u"RSX7031D"_s);
         pick(setUp.deviceList(), single);
         QVERIFY(setUp.outputChannelLabel()->isVisible() &&
                 setUp.measureChannelLabel()->isVisible());
         QCOMPARE(setUp.outputChannelLabel()->text(), u"Impostare canale di uscita"_s);
         QVERIFY(!setUp.channelButton(1, 1)->isEnabled() && setUp.channelButton(1, 0)->isChecked());
-        const int two = int(VerificationDevices().indexOf(u"RSX7032D"_s));
+        const int two = StationRig::deviceIndex(u"RSX7032D"_s);
         pick(setUp.deviceList(), two);
         QVERIFY(setUp.channelButton(1, 1)->isEnabled());
 
