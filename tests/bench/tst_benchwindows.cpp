@@ -290,7 +290,7 @@ private Q_SLOTS:
 
         QTest::mouseClick(report.sendButton(), Qt::LeftButton);
         QCOMPARE(report.statusLabel()->text(), u"OK"_s);
-        QVERIFY(report.statusLabel()->styleSheet().contains(u"#00ff00"_s));
+        QVERIFY(green(report.statusLabel()));
         QVERIFY(report.report()->toPlainText().endsWith(
             u"Programmazioni effettuate:     1\nImpostare strumentazione"_s));
 
@@ -469,7 +469,7 @@ private Q_SLOTS:
         QVERIFY(state.link.isPortOpen()); // "Dispositivo" opened the device link
         QVERIFY2(w->statusLabel()->text() == u"COLLAUDO TERMINATO"_s,
                  qPrintable(person.texts().join(u'\n')));
-        QVERIFY(w->statusLabel()->styleSheet().contains(u"#00ff00"_s));
+        QVERIFY(green(w->statusLabel()));
         QVERIFY(person.texts().contains(u"Impostare tutti i dip-switch a ON"_s));
         QVERIFY(!window.benchActivity()->busy() && window.panel()->cmd_read->isEnabled());
         screenshot(w, "frm_tara-demo.png");
