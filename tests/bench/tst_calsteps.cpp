@@ -259,11 +259,11 @@ private Q_SLOTS:
             CalRig r(u"RSX7032A"_s);
             QVERIFY(r.identify());
             const QByteArray before = r.device().bank(0);
+            const CalStep step = *FindCalStep(u"RSX7032A"_s, index);
             std::optional<bool> result;
             QTimer::singleShot(0, &r.run, [&] {
-                result = index >= 8 && index <= 11
-                             ? r.run.CalibrateOutput(*FindCalStep(u"RSX7032A"_s, index))
-                             : r.run.CalibrateInputRange(*FindCalStep(u"RSX7032A"_s, index));
+                result =
+                    step.output ? r.run.CalibrateOutput(step) : r.run.CalibrateInputRange(step);
             });
             r.link.ReadBlock(0, 0, 65);
             QVERIFY2(result == false && r.run.ranges[std::size_t(index)].box != FieldColour::Green,
