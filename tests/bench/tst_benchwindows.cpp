@@ -1,6 +1,7 @@
 // The bench windows over a simulated bench and unit, one section each: the production test
 // window, the two-position model's tool, the programming station's windows, the calibration
-// window, and the EEPROM tool window in a desktop session, in the bench's Italian.
+// window, the demonstration bench calibrating from the menu, and the EEPROM tool window in a
+// desktop session, in the bench's Italian.
 // With VANTELSO_SCREENSHOTS set to a folder, pictures of the windows are saved there.
 #ifdef VANTELSO_HAS_RECORDS
 #include "recordstore.h"

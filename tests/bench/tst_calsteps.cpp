@@ -441,8 +441,6 @@ private Q_SLOTS:
 
 #ifdef Q_OS_UNIX
 private:
-    // The linearity aids on the simulated bench, their meters on pseudo-terminals of their own:
-    // each logs to "linear.dat" line by line until STOP, and leaves the meters on their ports.
     // A calibrated-bench rig with meters 0 and 1 also reachable as serial ports 1, 2 and 8.
     struct SweepRig {
         CalRig cal{u"RSX7032A"_s};

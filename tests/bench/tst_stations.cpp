@@ -1,9 +1,9 @@
 // The two stations after calibration, on simulated units and instruments. The production test
 // on a frequency-input unit and function generator: the exact generator lines of every button,
-// the contact-bounce pattern, the stability log, the linearity misses, the held output values
-// on the device wire, and Stop, Cancel and unreachable instruments. The programming and
-// verification station: downloads counted only when read back, the set-up checks and their
-// messages, what reaches the supply and the switch unit, and the verification report.
+// the stability log, the linearity misses, the held output values on the device wire, and
+// Stop, Cancel and unreachable instruments. The programming and verification station:
+// downloads counted only when read back, the set-up checks and their messages, what reaches
+// the supply and the switch unit, and the verification report.
 #include "calfunction.h"
 #include "failingrow.h"
 #include "prodrig.h"
