@@ -1,9 +1,10 @@
 // The range calibration steps against a simulated unit: the constant by range kind and its
 // ±2 % check, what is written where, the cold-junction byte, the PTC words and their guard,
-// the relay lists, the output constants as the live measurement reads them, a command refused
-// because another one holds the link, and that an unticked range touches nothing. Then whole
-// runs: units with their own analog errors come out calibrated, failing ranges are shown red
-// and left unwritten, and every bad input takes the error ending with the supply switched off.
+// the relay lists, the output constants as the live measurement reads them, and a command
+// refused because another one holds the link. Then whole runs: units with their own analog
+// errors come out calibrated, failing ranges are shown red and left unwritten, every bad input
+// takes the error ending with the supply switched off, the two-position hand-over, stop and
+// resume, the current test and the model choice.
 // Last, the linearity aids, their meters on pseudo-terminals of their own: each logs to
 // "linear.dat" line by line until STOP, and leaves the meters on their ports.
 #include "calfunction.h"
