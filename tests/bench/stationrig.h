@@ -25,6 +25,10 @@ struct StationRig {
         rig.bench.device().setWriteTimeMs(0);
         station.writeConfiguration = [this] { return editor.WriteEprom(); };
     }
+    // Where a model stands in the station's device list.
+    static int deviceIndex(const QString& model) {
+        return int(vantelso::bench::VerificationDevices().indexOf(model));
+    }
     vantelso::sim::SimDevice& device() { return rig.bench.device(); }
     // Nothing reached any instrument.
     bool instrumentsQuiet() {
@@ -40,7 +44,7 @@ struct StationRig {
         station.ChooseInput(FindVerificationInput(u"mA"));
         station.settings.min = QStringLiteral("4");
         station.settings.output = 1;
-        station.ChooseDevice(int(VerificationDevices().indexOf(QStringLiteral("RSX7032D"))));
+        station.ChooseDevice(deviceIndex(QStringLiteral("RSX7032D")));
         station.settings.supplyOn = true;
     }
 

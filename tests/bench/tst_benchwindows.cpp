@@ -1,6 +1,7 @@
 // The bench windows over a simulated bench and unit, one section each: the production test
 // window, the two-position model's tool, the programming station's windows, the calibration
-// window, and the EEPROM tool window in a desktop session, in the bench's Italian.
+// window, the demonstration bench calibrating from the menu, and the EEPROM tool window in a
+// desktop session, in the bench's Italian.
 // With VANTELSO_SCREENSHOTS set to a folder, pictures of the windows are saved there.
 #ifdef VANTELSO_HAS_RECORDS
 #include "recordstore.h"
@@ -290,7 +291,7 @@ private Q_SLOTS:
 
         QTest::mouseClick(report.sendButton(), Qt::LeftButton);
         QCOMPARE(report.statusLabel()->text(), u"OK"_s);
-        QVERIFY(report.statusLabel()->styleSheet().contains(u"#00ff00"_s));
+        QVERIFY(green(report.statusLabel()));
         QVERIFY(report.report()->toPlainText().endsWith(
             u"Programmazioni effettuate:     1\nImpostare strumentazione"_s));
 
@@ -310,13 +311,13 @@ private Q_SLOTS:
         QCOMPARE(setUp.maxField()->text() + u'/' + setUp.halfField()->text(), u"20/10"_s);
         typeInto(setUp.minField(), u"4"_s);
         pick(setUp.outputList(), 1);
-        const int single = int(VerificationDevices().indexOf(u"RSX7031D"_s));
+        const int single = StationRig::deviceIndex(u"RSX7031D"_s);
         pick(setUp.deviceList(), single);
         QVERIFY(setUp.outputChannelLabel()->isVisible() &&
                 setUp.measureChannelLabel()->isVisible());
         QCOMPARE(setUp.outputChannelLabel()->text(), u"Impostare canale di uscita"_s);
         QVERIFY(!setUp.channelButton(1, 1)->isEnabled() && setUp.channelButton(1, 0)->isChecked());
-        const int two = int(VerificationDevices().indexOf(u"RSX7032D"_s));
+        const int two = StationRig::deviceIndex(u"RSX7032D"_s);
         pick(setUp.deviceList(), two);
         QVERIFY(setUp.channelButton(1, 1)->isEnabled());
 
@@ -469,7 +470,7 @@ private Q_SLOTS:
         QVERIFY(state.link.isPortOpen()); // "Dispositivo" opened the device link
         QVERIFY2(w->statusLabel()->text() == u"COLLAUDO TERMINATO"_s,
                  qPrintable(person.texts().join(u'\n')));
-        QVERIFY(w->statusLabel()->styleSheet().contains(u"#00ff00"_s));
+        QVERIFY(green(w->statusLabel()));
         QVERIFY(person.texts().contains(u"Impostare tutti i dip-switch a ON"_s));
         QVERIFY(!window.benchActivity()->busy() && window.panel()->cmd_read->isEnabled());
         screenshot(w, "frm_tara-demo.png");

@@ -1,9 +1,10 @@
 // The range calibration steps against a simulated unit: the constant by range kind and its
 // ±2 % check, what is written where, the cold-junction byte, the PTC words and their guard,
-// the relay lists, the output constants as the live measurement reads them, a command refused
-// because another one holds the link, and that an unticked range touches nothing. Then whole
-// runs: units with their own analog errors come out calibrated, failing ranges are shown red
-// and left unwritten, and every bad input takes the error ending with the supply switched off.
+// the relay lists, the output constants as the live measurement reads them, and a command
+// refused because another one holds the link. Then whole runs: units with their own analog
+// errors come out calibrated, failing ranges are shown red and left unwritten, every bad input
+// takes the error ending with the supply switched off, the two-position hand-over, stop and
+// resume, the current test and the model choice.
 // Last, the linearity aids, their meters on pseudo-terminals of their own: each logs to
 // "linear.dat" line by line until STOP, and leaves the meters on their ports.
 #include "calfunction.h"
@@ -11,8 +12,8 @@
 #include "failingrow.h"
 #include "frameconverter.h"
 #include "linearitysweep.h"
+#include "testfiles.h"
 
-#include <QFile>
 #include <QTest>
 #include <QTimer>
 
@@ -259,11 +260,11 @@ private Q_SLOTS:
             CalRig r(u"RSX7032A"_s);
             QVERIFY(r.identify());
             const QByteArray before = r.device().bank(0);
+            const CalStep step = *FindCalStep(u"RSX7032A"_s, index);
             std::optional<bool> result;
             QTimer::singleShot(0, &r.run, [&] {
-                result = index >= 8 && index <= 11
-                             ? r.run.CalibrateOutput(*FindCalStep(u"RSX7032A"_s, index))
-                             : r.run.CalibrateInputRange(*FindCalStep(u"RSX7032A"_s, index));
+                result =
+                    step.output ? r.run.CalibrateOutput(step) : r.run.CalibrateInputRange(step);
             });
             r.link.ReadBlock(0, 0, 65);
             QVERIFY2(result == false && r.run.ranges[std::size_t(index)].box != FieldColour::Green,
@@ -441,8 +442,6 @@ private Q_SLOTS:
 
 #ifdef Q_OS_UNIX
 private:
-    // The linearity aids on the simulated bench, their meters on pseudo-terminals of their own:
-    // each logs to "linear.dat" line by line until STOP, and leaves the meters on their ports.
     // A calibrated-bench rig with meters 0 and 1 also reachable as serial ports 1, 2 and 8.
     struct SweepRig {
         CalRig cal{u"RSX7032A"_s};
@@ -465,10 +464,8 @@ private:
         }
         // The lines of "linear.dat".
         QStringList fileLines() const {
-            QFile f(sweep.filePath());
-            if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
-                return {};
-            return QString::fromLatin1(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            return QString::fromLatin1(ReadTestFile(sweep.filePath()))
+                .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         }
         // STOP pressed once `n` data lines are logged (instead of any count given before).
         void stopAfter(int n) {

@@ -4,6 +4,7 @@
 #include "eepromtool.h"
 #include "numberformat.h"
 #include "simbench.h"
+#include "testfiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -102,9 +103,7 @@ private Q_SLOTS:
         const QString path = dir.filePath(u"EEprom.dat"_s);
         const EepromImage image = pattern(200);
         QVERIFY(SaveEepromImage(path, image, 0).ok());
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray bytes = f.readAll();
+        const QByteArray bytes = ReadTestFile(path);
         // One decimal number and CR LF per address, nothing else.
         QCOMPARE(bytes.left(15), QByteArray("200\r\n207\r\n214\r\n"));
         QCOMPARE(bytes.count("\r\n"), 256);

@@ -378,13 +378,6 @@ private Q_SLOTS:
                  std::tuple(4000, u"USER"_s, 5000.0, true, 0));
     }
 
-    // Instrument sessions and real ports: resource names, aliases from the working folder and the
-    // environment, and the socket, serial and USBTMC backends against simulated instruments; then
-    // the whole simulated bench served on pseudo-terminals and loopback TCP, driven by the real
-    // drivers: every instrument answers, the calibrator's output reaches the device and the
-    // device's output the multimeter.
-    // Instrument sessions: resource names, aliases from the working folder and the environment,
-    // and the socket, serial and USBTMC backends against simulated instruments.
     // A resource name: valid or not, its kind, host or port name, and TCP port. The socket
     // port defaults to 5025; port 0 and the VISA USB form are refused.
     void resources() {

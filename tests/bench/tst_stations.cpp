@@ -1,9 +1,9 @@
 // The two stations after calibration, on simulated units and instruments. The production test
 // on a frequency-input unit and function generator: the exact generator lines of every button,
-// the contact-bounce pattern, the stability log, the linearity misses, the held output values
-// on the device wire, and Stop, Cancel and unreachable instruments. The programming and
-// verification station: downloads counted only when read back, the set-up checks and their
-// messages, what reaches the supply and the switch unit, and the verification report.
+// the stability log, the linearity misses, the held output values on the device wire, and
+// Stop, Cancel and unreachable instruments. The programming and verification station:
+// downloads counted only when read back, the set-up checks and their messages, what reaches
+// the supply and the switch unit, and the verification report.
 #include "calfunction.h"
 #include "failingrow.h"
 #include "prodrig.h"
@@ -13,6 +13,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 
 using namespace vantelso;
@@ -54,17 +55,13 @@ QByteArrayList frequencyLines(const QByteArray& hz) {
 const QByteArrayList kStreamed{"MI\r", "SM\r"};
 const QString kRule(58, QLatin1Char('_'));
 
-int deviceIndex(const char* name) {
-    return int(VerificationDevices().indexOf(QLatin1String(name)));
-}
-
 struct StabilityRow {
     double reference, tolerance, input;
     QString logged; // empty: not logged
 };
 struct Refusal {
     QString message, input, min, max;
-    int output = 1, device = deviceIndex("RSX7032D"), channel = 0;
+    int output = 1, device = StationRig::deviceIndex(u"RSX7032D"_s), channel = 0;
 };
 // The bench model (the calibration bench's choice) is the device's unless told.
 struct Routing {
@@ -425,7 +422,7 @@ private Q_SLOTS:
         row("no output type", {"Impostare tipo di uscita", "V", "0", "10", -1});
         row("no device", {"Selezionare dispositivo da verificare", "V", "0", "10", 1, -1});
         row("RSX7131C second", {"secondo canale di uscita non tarabile", "V", "0", "10", 0,
-                                deviceIndex("RSX7131C"), 1});
+                                StationRig::deviceIndex(u"RSX7131C"_s), 1});
     }
     void refusals() {
         QFETCH(Refusal, r);
@@ -502,7 +499,7 @@ private Q_SLOTS:
         VerificationStation station(&s.link, &s.rig.instruments, &s.rig.prompter, &bench);
         station.ChooseMode(Mode::Automatic);
         station.ChooseInput(FindVerificationInput(r.input));
-        station.ChooseDevice(int(VerificationDevices().indexOf(r.device)));
+        station.ChooseDevice(StationRig::deviceIndex(r.device));
         station.settings.outputChannel = r.channel;
         QVERIFY(station.SetUpSwitches());
         QCOMPARE(s.rig.bench.switches().heard(),
