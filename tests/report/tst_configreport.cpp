@@ -14,7 +14,6 @@
 #include "testfiles.h"
 
 #include <QFile>
-#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
@@ -163,13 +162,15 @@ private Q_SLOTS:
         texts.setLanguage(Texts::English);
         Catalogue catalogue;
 
-        // The guide's reader, on a device of its own.
-        SimBench g(modelByte, variant);
-        g.device.setSwitchBytes(banks);
-        g.link.identity = g.device.identity();
-        catalogue.Init(g.link.identity);
-        switches::SwitchGuide guide(catalogue, texts, &g.link);
-        guide.setDevice(g.link.identity, g.device.modelIdentifier());
+        // One device for every view of it. First the guide's reader.
+        SimBench b(modelByte, variant);
+        b.link.setDelayScale(0.01);
+        b.device.setSwitchBytes(banks);
+        b.device.setAnalogInput(0, value);
+        b.link.identity = b.device.identity();
+        catalogue.Init(b.link.identity);
+        switches::SwitchGuide guide(catalogue, texts, &b.link);
+        guide.setDevice(b.link.identity, b.device.modelIdentifier());
         QVERIFY(guide.ReadSwitch());
         QCOMPARE(guide.inputItems(0).value(guide.inputIndex(0)).text, input);
         if (!output.isEmpty() && guide.outputIndex(0) >= 0)
@@ -185,10 +186,6 @@ private Q_SLOTS:
         QVERIFY(modelByte != 1 || guide.banks() == 2); // no SW3 in the reply
 
         // The measurement's channel set-up and its first frame.
-        SimBench b(modelByte, variant);
-        b.link.setDelayScale(0.01);
-        b.device.setSwitchBytes(banks);
-        b.device.setAnalogInput(0, value);
         const auto read = ReadConfiguration(b.link, catalogue);
         QVERIFY(read);
         measure::Measurement m(b.link, catalogue, texts);
@@ -210,8 +207,7 @@ private Q_SLOTS:
         QVERIFY2(std::abs(frames[0].channels[0].input - value) <= tolerance,
                  qPrintable(frames[0].channels[0].inputText));
 
-        // The report.
-        // (A failed read ends the program: bad optional access.)
+        // The report (a failed read ends the program: bad optional access).
         const QString text = ConfigReport(ReportFromDevice(b.link, u"sim"_s).value(), texts).text();
         QVERIFY2(text.contains(input + u' ' + range), qPrintable(text));
         QVERIFY2(text.contains(texts.lang(own::SetBySwitches)), qPrintable(text));
