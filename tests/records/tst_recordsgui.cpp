@@ -14,7 +14,6 @@
 #include "unitidfield.h"
 
 #include <QTest>
-#include <QtWidgets> // as the desktop session has it
 
 using namespace Qt::StringLiterals;
 using namespace vantelso;
