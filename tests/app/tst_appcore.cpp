@@ -197,11 +197,9 @@ private slots:
                  "No device answers on sim:RSX7030."},
                 {nullptr, K::Vanish, "$R", 30, 0,
                  "Lettura incompleta: i valori mostrati non sono quelli del dispositivo. Il "
-                 "dispositivo "
-                 "su sim:RSX7030 è stato scollegato.",
+                 "dispositivo su sim:RSX7030 è stato scollegato.",
                  "Read incomplete: the values shown are not the device's. The device on "
-                 "sim:RSX7030 "
-                 "was disconnected."},
+                 "sim:RSX7030 was disconnected."},
             };
         b.prompter.setFallback(Prompter::Answer::Ok); // limit questions; retries are Cancel
         for (const auto& [typed, kind, match, skip, language, it, en] : steps) {
@@ -313,7 +311,7 @@ private slots:
         const QString nodes = dir.filePath(u"dev"_s), byId = dir.filePath(u"by-id"_s);
         QVERIFY(QDir().mkpath(nodes) && QDir().mkpath(byId));
         for (const char* node : {"ttyUSB0", "ttyUSB1"})
-            QVERIFY(QFile(nodes + u'/' + QLatin1String(node)).open(QIODevice::WriteOnly));
+            QVERIFY(WriteTestFile(nodes + u'/' + QLatin1String(node), {}));
         QVERIFY(QFile::link(nodes + u"/ttyUSB1"_s, byId + u"/usb-FTDI_A50285BI-if00-port0"_s));
         QVERIFY(QFile::link(nodes + u"/ttyUSB9"_s, byId + u"/usb-gone-if00-port0"_s));
         QCOMPARE(StablePortNames(byId),
