@@ -220,8 +220,8 @@ private slots:
                  {"frm_soglie_0", "frm_soglie_1", "frm_freq", "cmd_math_0", "pnl_in_1"})
                 seen += p->findChild<QWidget*>(QLatin1String(group))->isEnabled() ? u'1' : u'0';
             QCOMPARE(seen, QLatin1String(enabled));
-            if (enabled[4] ==
-                '1') // a model read after the start-up one gets channel B's output back
+            // A model read after the start-up one gets channel B's output back.
+            if (enabled[4] == '1')
                 QVERIFY(p->control(u"frm_output"_s, 1)->isEnabled());
             const bool math = enabled[3] == '1';
             QWidget* physical = p->control(u"frm_modo"_s, 3);
