@@ -348,14 +348,13 @@ private Q_SLOTS:
                            {273, 'b', 7},  {282, 'd', 200}, {290, 'b', 2},    {291, 'b', 1}};
         QCOMPARE(wrongAt(sample().toBytes(), want), QList<int>());
         // Through a file and back.
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"a.VNT"_s);
+        Bench b(3);
+        const QString path = b.path("a.VNT");
         QString error;
-        const Texts texts;
-        QVERIFY(sample().save(path, texts, &error));
-        QVERIFY(sample().save(path, texts, &error)); // saving again replaces, never appends
+        QVERIFY(sample().save(path, b.texts, &error));
+        QVERIFY(sample().save(path, b.texts, &error)); // saving again replaces, never appends
         QCOMPARE(QFileInfo(path).size(), 292);
-        QCOMPARE(*ConfigFileRecord::load(path, texts, &error), sample());
+        QCOMPARE(*ConfigFileRecord::load(path, b.texts, &error), sample());
         // Any 292 bytes are a record: NaN, huge doubles and odd flags load field by field.
         const QByteArray hostile(292, '\xff');
         const auto r = ConfigFileRecord::fromBytes(hostile);
@@ -374,36 +373,34 @@ private Q_SLOTS:
             {Texts::Italian, QByteArray(291, 'x'),
              u"f.VNT non è un file di configurazione: contiene 291 byte invece di 292."_s}};
         for (const auto& [language, content, message] : rows) {
-            const FailingRow row(
-                u"%1, %2 bytes"_s.arg(language == Texts::English ? "English" : "Italian")
-                    .arg(content.size()));
-            Texts texts;
-            texts.setLanguage(language);
             const bool en = language == Texts::English;
-            QTemporaryDir dir;
+            const FailingRow row(
+                u"%1, %2 bytes"_s.arg(en ? "English" : "Italian").arg(content.size()));
+            Bench b(3);
+            b.texts.setLanguage(language);
             QString error;
             // A name that looks like a placeholder is still the name.
             for (const QString& name : {u"f.VNT"_s, u"50%2%1.VNT"_s}) {
                 const FailingRow file(name);
-                QVERIFY(WriteTestFile(dir.filePath(name), content));
-                QVERIFY(!ConfigFileRecord::load(dir.filePath(name), texts, &error));
+                QVERIFY(WriteTestFile(b.dir.filePath(name), content));
+                QVERIFY(!ConfigFileRecord::load(b.dir.filePath(name), b.texts, &error));
                 QVERIFY2(error.startsWith(name + u' ') &&
                              error.contains(QString(message).replace(u"f.VNT"_s, name)),
                          qPrintable(error));
             }
-            QVERIFY(!ConfigFileRecord::load(u"/nonexistent/x.VNT"_s, texts, &error));
+            QVERIFY(!ConfigFileRecord::load(u"/nonexistent/x.VNT"_s, b.texts, &error));
             QVERIFY2(error.startsWith(en ? "Cannot open /nonexistent/x.VNT: "
                                          : "Impossibile aprire /nonexistent/x.VNT: "),
                      qPrintable(error));
-            const QString missing = dir.filePath(u"no/such/folder/c.VNT"_s);
-            QVERIFY(!sample().save(missing, texts, &error));
+            const QString missing = b.dir.filePath(u"no/such/folder/c.VNT"_s);
+            QVERIFY(!sample().save(missing, b.texts, &error));
             QVERIFY2(
                 error.startsWith((en ? "Cannot write " : "Impossibile scrivere ") + missing + u':'),
                 qPrintable(error));
             // A directory in the way of the file: the save fails and the directory stays.
-            const QString blocked = dir.filePath(u"d.VNT"_s);
+            const QString blocked = b.dir.filePath(u"d.VNT"_s);
             QVERIFY(QDir().mkpath(blocked));
-            QVERIFY(!sample().save(blocked, texts, &error));
+            QVERIFY(!sample().save(blocked, b.texts, &error));
             QVERIFY(QFileInfo(blocked).isDir());
         }
     }

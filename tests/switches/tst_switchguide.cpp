@@ -81,7 +81,7 @@ private Q_SLOTS:
                 for (const QString& name : catalogue.FillTypeLists(id).switchInput)
                     inputCodes << *catalogue.FindInputType(name);
             QVERIFY(inputCodes.size() >= 4);
-            for (int input : inputCodes) {
+            for (int input : inputCodes)
                 for (int k = 0; k < 4; ++k) {
                     Selections s;
                     for (const FieldSpec& f : fields) {
@@ -94,10 +94,8 @@ private Q_SLOTS:
                     // RSX7035 keeps its option switch only for thermocouples and resistive inputs.
                     if (family == Family::Rsx7035 && !(input >= 7 && input <= 21))
                         s.option = -1;
-                    const SwitchBytes b = Encode(s, id, inputs, false, {});
-                    QCOMPARE(Decode(b, id, inputs, catalogue), s);
+                    QCOMPARE(Decode(Encode(s, id, inputs, false, {}), id, inputs, catalogue), s);
                 }
-            }
         }
     }
 
