@@ -11,7 +11,10 @@ using namespace vantelso;
 using namespace vantelso::codecs;
 
 using Bytes = QList<QPair<int, int>>;
-Q_DECLARE_METATYPE(vantelso::DeviceIdentity)
+using DecodeCase = std::tuple<DeviceIdentity, Bytes, Bytes, QString>;
+using EncodeCase = std::tuple<DeviceIdentity, QString, Bytes, Bytes>;
+Q_DECLARE_METATYPE(DecodeCase)
+Q_DECLARE_METATYPE(EncodeCase)
 
 namespace {
 
@@ -86,13 +89,10 @@ class TestRecord : public QObject {
 private slots:
     // Bytes of the main block (and of the extension block), then fields the decode shows.
     void decode_data() {
-        QTest::addColumn<DeviceIdentity>("id");
-        QTest::addColumn<Bytes>("bytes");
-        QTest::addColumn<Bytes>("ext");
-        QTest::addColumn<QString>("fields");
+        QTest::addColumn<DecodeCase>("c");
         const auto row = [](const char* name, DeviceIdentity id, Bytes bytes, const char* fields,
                             Bytes ext = {}) {
-            QTest::newRow(name) << id << bytes << ext << QString(fields);
+            QTest::newRow(name) << DecodeCase{id, bytes, ext, QString(fields)};
         };
         row("0x27 is Tc J", model(0), {{0, 0x27}, {20, 0xB0}, {21, 0x04}}, "input0=7 inEnd0=120");
         row("signed before scaling", model(0), {{22, 0x38}, {23, 0xFF}}, "inStart0=-200");
@@ -128,10 +128,8 @@ private slots:
         row("no relay without trips", model(2), {{5, 0x00}}, "relay1=1");
     }
     void decode() {
-        QFETCH(DeviceIdentity, id);
-        QFETCH(Bytes, bytes);
-        QFETCH(Bytes, ext);
-        QFETCH(QString, fields);
+        QFETCH(DecodeCase, c);
+        const auto& [id, bytes, ext, fields] = c;
         const Catalogue cat;
         ConfigRecord previous;
         set(previous, "input0=7 output0=1 sensor=2 response=9.9 wires0=2 tripHigh1=77 relay1=1");
@@ -152,13 +150,10 @@ private slots:
 
     // Fields set, bytes the encode starts from, then the bytes it writes (-1: not written).
     void encode_data() {
-        QTest::addColumn<DeviceIdentity>("id");
-        QTest::addColumn<QString>("settings");
-        QTest::addColumn<Bytes>("original");
-        QTest::addColumn<Bytes>("expected");
+        QTest::addColumn<EncodeCase>("c");
         const auto row = [](const char* name, DeviceIdentity id, const char* settings,
                             Bytes original, Bytes expected) {
-            QTest::newRow(name) << id << QString(settings) << original << expected;
+            QTest::newRow(name) << EncodeCase{id, QString(settings), original, expected};
         };
         row("Res300K", model(6, 2), "input0=32 inEnd0=300 inStart0=12.5", {},
             {{0, 18}, {21, 0x75}, {22, 125}});
@@ -175,10 +170,11 @@ private slots:
         // A single-channel model's channel B is left as the device keeps it.
         for (int m : {0, 1, 8, 9}) // (model 0 keeps its trip at 8 and 10..15)
             QTest::addRow("model %d channel 1 unused", m)
-                << model(m) << QStringLiteral("input1=7 outEnd1=10 offset1=1.5 function1=1")
-                << Bytes{}
-                << Bytes{{1, -1}, {5, -1}, {6, -1}, {17, -1}} +
-                       (m ? Bytes{{8, -1}, {12, -1}} : Bytes{});
+                << EncodeCase{model(m),
+                              "input1=7 outEnd1=10 offset1=1.5 function1=1",
+                              {},
+                              Bytes{{1, -1}, {5, -1}, {6, -1}, {17, -1}} +
+                                  (m ? Bytes{{8, -1}, {12, -1}} : Bytes{})};
         row("model 8 channel 1 for the doubler", model(8), "doubler=1 inEnd1=120 offset1=1.5", {},
             {{8, -1}, {12, -1}, {13, -1}, {6, 0}});
         row("frequency decimals 2", model(7), "inEnd0=123.4", {{4, 0xB4}}, {{4, 0xB8}});
@@ -208,10 +204,8 @@ private slots:
             {{11, -1}, {149, 0xC0}, {146, 40}});
     }
     void encode() {
-        QFETCH(DeviceIdentity, id);
-        QFETCH(QString, settings);
-        QFETCH(Bytes, original);
-        QFETCH(Bytes, expected);
+        QFETCH(EncodeCase, c);
+        const auto& [id, settings, original, expected] = c;
         const Catalogue cat;
         ConfigRecord r;
         QMap<int, int> written; // the last value written at each address
