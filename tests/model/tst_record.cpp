@@ -309,14 +309,13 @@ private slots:
     void floats() {
         const double zero = std::ldexp(1.0, -127); // what all-zero bytes decode to
         const double tenth = 0.0999984741210937;   // 0.1 as the record holds it
-        const double nan = std::numeric_limits<double>::quiet_NaN();
         // Value, exponent, high and middle mantissa bytes, and what those decode to. In
         // 1.99999999 the rounding carries into the exponent; non-finite values have no record
         // form: stored as zero, never as garbage.
         const std::tuple<double, int, int, int, double> rows[] = {
             {1.0, 63, 128, 0, 1.0},      {-2.5, 192, 32, 0, -2.5},     {0.1, 61, 204, 204, tenth},
             {0.0, 0, 0, 0, zero},        {1000.0, 68, 122, 0, 1000.0}, {-200.0, 195, 72, 0, -200.0},
-            {1.99999999, 64, 0, 0, 2.0}, {nan, 0, 0, 0, zero}};
+            {1.99999999, 64, 0, 0, 2.0}, {qQNaN(), 0, 0, 0, zero}};
         for (const auto& [value, e, h, m, decoded] : rows) {
             const FailingRow row(QString::number(value));
             const auto b = FloatToBytes(value);

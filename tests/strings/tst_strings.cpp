@@ -115,12 +115,15 @@ private slots:
             texts.setBrand(brand);
             return texts.modelDisplayName(QLatin1String(id));
         };
-        QCOMPARE(model(3, "RSX7030"), QStringLiteral("NR6126"));
-        QCOMPARE(model(3, "RSX7131D"), QStringLiteral("NR6138")); // the last one block 3 names
-        QCOMPARE(model(3, "RSX7132A"), QString());
-        for (const char* unknown : {"5010OEM", "RSX7031", "rsx7030", ""}) { // bench-only, no letter
-            const FailingRow row(unknown);
-            QCOMPARE(model(0, unknown), QString());
+        // RSX7131D is the last model block 3 names; a bench-only model, an identifier without
+        // its letter or in lower case has no name.
+        // clang-format off
+        for (const auto& [brand, id, name] : {std::tuple{3, "RSX7030", "NR6126"},
+                 {3, "RSX7131D", "NR6138"}, {3, "RSX7132A", ""}, {0, "5010OEM", ""},
+                 {0, "RSX7031", ""}, {0, "rsx7030", ""}, {0, "", ""}}) {
+            // clang-format on
+            const FailingRow row(QString::asprintf("brand %d %s", brand, id));
+            QCOMPARE(model(brand, id), QString::fromLatin1(name));
         }
         // Family names by the variant byte, for brand 0 (the last one chosen) and brand 2.
         QCOMPARE(texts.familyDisplayName(0x75), QStringLiteral("RSX 7031"));
