@@ -45,8 +45,7 @@ private slots:
         const auto marks = [&](int id) {
             QString found;
             for (char d = '1'; d <= '9'; ++d)
-                found += QLatin1Char(
-                    table.text(id).contains(QStringLiteral("%") + QLatin1Char(d)) ? d : '-');
+                found += table.text(id).contains(QStringLiteral("%") + QChar(d)) ? QChar(d) : u'-';
             return found;
         };
         for (int id : own) {
