@@ -130,11 +130,11 @@ private slots:
     void decode() {
         QFETCH(DecodeCase, c);
         const auto& [id, bytes, ext, fields] = c;
-        const QByteArray e =
-            ext.isEmpty() ? QByteArray() : block(ext, ExtensionBlockFirst, ExtensionBlockSize);
-        // The record before the read holds what fields a model lacks keep.
+        // No extension bytes: no extension block. The record before the read holds what fields a
+        // model lacks keep.
         const auto r = DecodeRecord(
-            block(bytes), e, id, Catalogue(),
+            block(bytes), block(ext, ExtensionBlockFirst, ext.isEmpty() ? 0 : ExtensionBlockSize),
+            id, Catalogue(),
             set({}, "input0=7 output0=1 sensor=2 response=9.9 wires0=2 tripHigh1=77 relay1=1"));
         QVERIFY(r);
         for (const QString& item : fields.split(' ')) {
