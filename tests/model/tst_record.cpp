@@ -37,7 +37,7 @@ Bytes floatAt(int address, double v) {
 
 // Record fields by name ("inEnd1" is channel 1's input range end), so that byte cases of
 // every field family fit in one table.
-template <typename F> void field(ConfigRecord& r, QString name, F&& fn) {
+template <typename F> auto field(ConfigRecord& r, QString name, F&& fn) {
     const auto c = std::size_t(name.back().isDigit() ? name.back().digitValue() : 0);
     if (name.back().isDigit())
         name.chop(1);
@@ -66,9 +66,7 @@ template <typename F> void field(ConfigRecord& r, QString name, F&& fn) {
 }
 
 double get(ConfigRecord r, const QString& name) {
-    double v = 0;
-    field(r, name, [&](auto& x) { v = double(x); });
-    return v;
+    return field(r, name, [](auto& x) { return double(x); });
 }
 
 // "burnout0=1 function0=2" sets two fields.
