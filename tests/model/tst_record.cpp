@@ -71,11 +71,10 @@ double get(ConfigRecord r, const QString& name) {
 
 // "burnout0=1 function0=2" sets two fields.
 ConfigRecord set(ConfigRecord r, const QString& settings) {
-    for (const QString& item : settings.split(' ', Qt::SkipEmptyParts)) {
-        const QStringList kv = item.split('=');
-        field(r, kv[0],
-              [&](auto& x) { x = static_cast<std::decay_t<decltype(x)>>(kv[1].toDouble()); });
-    }
+    for (const QString& item : settings.split(' ', Qt::SkipEmptyParts))
+        field(r, item.section('=', 0, 0), [&](auto& x) {
+            x = static_cast<std::decay_t<decltype(x)>>(item.section('=', 1).toDouble());
+        });
     return r;
 }
 
