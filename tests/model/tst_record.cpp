@@ -233,8 +233,8 @@ private slots:
             cat.Init(model(init)); // idempotent
             if (read >= 0)
                 cat.UpdateAfterRead(model(read));
-            QVERIFY2(cat.Input(4).min == min,
-                     qPrintable(QString("%1 then %2").arg(init).arg(read)));
+            // The model set up to the model read (-1: none).
+            QVERIFY2(cat.Input(4).min == min, qPrintable(QString("%1 to %2").arg(init).arg(read)));
         }
     }
 
