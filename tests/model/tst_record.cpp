@@ -11,7 +11,10 @@ using namespace vantelso;
 using namespace vantelso::codecs;
 
 using Bytes = QList<QPair<int, int>>;
-Q_DECLARE_METATYPE(vantelso::DeviceIdentity)
+using DecodeCase = std::tuple<DeviceIdentity, Bytes, Bytes, QString>;
+using EncodeCase = std::tuple<DeviceIdentity, QString, Bytes, Bytes>;
+Q_DECLARE_METATYPE(DecodeCase)
+Q_DECLARE_METATYPE(EncodeCase)
 
 namespace {
 
@@ -34,7 +37,7 @@ Bytes floatAt(int address, double v) {
 
 // Record fields by name ("inEnd1" is channel 1's input range end), so that byte cases of
 // every field family fit in one table.
-template <typename F> void field(ConfigRecord& r, QString name, F&& fn) {
+template <typename F> auto field(ConfigRecord& r, QString name, F&& fn) {
     const auto c = std::size_t(name.back().isDigit() ? name.back().digitValue() : 0);
     if (name.back().isDigit())
         name.chop(1);
@@ -63,18 +66,15 @@ template <typename F> void field(ConfigRecord& r, QString name, F&& fn) {
 }
 
 double get(ConfigRecord r, const QString& name) {
-    double v = 0;
-    field(r, name, [&](auto& x) { v = double(x); });
-    return v;
+    return field(r, name, [](auto& x) { return double(x); });
 }
 
 // "burnout0=1 function0=2" sets two fields.
-ConfigRecord& set(ConfigRecord& r, const QString& settings) {
-    for (const QString& item : settings.split(' ', Qt::SkipEmptyParts)) {
-        const QStringList kv = item.split('=');
-        field(r, kv[0],
-              [&](auto& x) { x = static_cast<std::decay_t<decltype(x)>>(kv[1].toDouble()); });
-    }
+ConfigRecord set(ConfigRecord r, const QString& settings) {
+    for (const QString& item : settings.split(' ', Qt::SkipEmptyParts))
+        field(r, item.section('=', 0, 0), [&](auto& x) {
+            x = static_cast<std::decay_t<decltype(x)>>(item.section('=', 1).toDouble());
+        });
     return r;
 }
 
@@ -86,13 +86,10 @@ class TestRecord : public QObject {
 private slots:
     // Bytes of the main block (and of the extension block), then fields the decode shows.
     void decode_data() {
-        QTest::addColumn<DeviceIdentity>("id");
-        QTest::addColumn<Bytes>("bytes");
-        QTest::addColumn<Bytes>("ext");
-        QTest::addColumn<QString>("fields");
+        QTest::addColumn<DecodeCase>("c");
         const auto row = [](const char* name, DeviceIdentity id, Bytes bytes, const char* fields,
                             Bytes ext = {}) {
-            QTest::newRow(name) << id << bytes << ext << QString(fields);
+            QTest::newRow(name) << DecodeCase{id, bytes, ext, QString(fields)};
         };
         row("0x27 is Tc J", model(0), {{0, 0x27}, {20, 0xB0}, {21, 0x04}}, "input0=7 inEnd0=120");
         row("signed before scaling", model(0), {{22, 0x38}, {23, 0xFF}}, "inStart0=-200");
@@ -128,16 +125,14 @@ private slots:
         row("no relay without trips", model(2), {{5, 0x00}}, "relay1=1");
     }
     void decode() {
-        QFETCH(DeviceIdentity, id);
-        QFETCH(Bytes, bytes);
-        QFETCH(Bytes, ext);
-        QFETCH(QString, fields);
-        const Catalogue cat;
-        ConfigRecord previous;
-        set(previous, "input0=7 output0=1 sensor=2 response=9.9 wires0=2 tripHigh1=77 relay1=1");
-        const QByteArray e =
-            ext.isEmpty() ? QByteArray() : block(ext, ExtensionBlockFirst, ExtensionBlockSize);
-        const auto r = DecodeRecord(block(bytes), e, id, cat, previous);
+        QFETCH(DecodeCase, c);
+        const auto& [id, bytes, ext, fields] = c;
+        // No extension bytes: no extension block. The record before the read holds what fields a
+        // model lacks keep.
+        const auto r = DecodeRecord(
+            block(bytes), block(ext, ExtensionBlockFirst, ext.isEmpty() ? 0 : ExtensionBlockSize),
+            id, Catalogue(),
+            set({}, "input0=7 output0=1 sensor=2 response=9.9 wires0=2 tripHigh1=77 relay1=1"));
         QVERIFY(r);
         for (const QString& item : fields.split(' ')) {
             const FailingRow row(item);
@@ -145,20 +140,16 @@ private slots:
         }
     }
     void decodeShortBlocks() {
-        const Catalogue cat;
-        QVERIFY(!DecodeRecord(QByteArray(64, '\0'), {}, model(0), cat));
-        QVERIFY(!DecodeRecord(QByteArray(65, '\0'), QByteArray(25, '\0'), model(5), cat));
+        QVERIFY(!DecodeRecord(QByteArray(64, '\0'), {}, model(0), Catalogue()));
+        QVERIFY(!DecodeRecord(QByteArray(65, '\0'), QByteArray(25, '\0'), model(5), Catalogue()));
     }
 
     // Fields set, bytes the encode starts from, then the bytes it writes (-1: not written).
     void encode_data() {
-        QTest::addColumn<DeviceIdentity>("id");
-        QTest::addColumn<QString>("settings");
-        QTest::addColumn<Bytes>("original");
-        QTest::addColumn<Bytes>("expected");
+        QTest::addColumn<EncodeCase>("c");
         const auto row = [](const char* name, DeviceIdentity id, const char* settings,
                             Bytes original, Bytes expected) {
-            QTest::newRow(name) << id << QString(settings) << original << expected;
+            QTest::newRow(name) << EncodeCase{id, QString(settings), original, expected};
         };
         row("Res300K", model(6, 2), "input0=32 inEnd0=300 inStart0=12.5", {},
             {{0, 18}, {21, 0x75}, {22, 125}});
@@ -175,10 +166,11 @@ private slots:
         // A single-channel model's channel B is left as the device keeps it.
         for (int m : {0, 1, 8, 9}) // (model 0 keeps its trip at 8 and 10..15)
             QTest::addRow("model %d channel 1 unused", m)
-                << model(m) << QStringLiteral("input1=7 outEnd1=10 offset1=1.5 function1=1")
-                << Bytes{}
-                << Bytes{{1, -1}, {5, -1}, {6, -1}, {17, -1}} +
-                       (m ? Bytes{{8, -1}, {12, -1}} : Bytes{});
+                << EncodeCase{model(m),
+                              "input1=7 outEnd1=10 offset1=1.5 function1=1",
+                              {},
+                              Bytes{{1, -1}, {5, -1}, {6, -1}, {17, -1}} +
+                                  (m ? Bytes{{8, -1}, {12, -1}} : Bytes{})};
         row("model 8 channel 1 for the doubler", model(8), "doubler=1 inEnd1=120 offset1=1.5", {},
             {{8, -1}, {12, -1}, {13, -1}, {6, 0}});
         row("frequency decimals 2", model(7), "inEnd0=123.4", {{4, 0xB4}}, {{4, 0xB8}});
@@ -208,14 +200,10 @@ private slots:
             {{11, -1}, {149, 0xC0}, {146, 40}});
     }
     void encode() {
-        QFETCH(DeviceIdentity, id);
-        QFETCH(QString, settings);
-        QFETCH(Bytes, original);
-        QFETCH(Bytes, expected);
-        const Catalogue cat;
-        ConfigRecord r;
+        QFETCH(EncodeCase, c);
+        const auto& [id, settings, original, expected] = c;
         QMap<int, int> written; // the last value written at each address
-        for (const WriteItem& w : EncodeRecord(set(r, settings), id, cat, block(original)))
+        for (const WriteItem& w : EncodeRecord(set({}, settings), id, Catalogue(), block(original)))
             written[w.address] = w.value;
         for (const auto& [address, value] : expected) // (address, value) shown on a failure
             QCOMPARE(std::pair(address, written.value(address, -1)), std::pair(address, value));
@@ -245,8 +233,8 @@ private slots:
             cat.Init(model(init)); // idempotent
             if (read >= 0)
                 cat.UpdateAfterRead(model(read));
-            QVERIFY2(cat.Input(4).min == min,
-                     qPrintable(QString("%1 then %2").arg(init).arg(read)));
+            // The model set up to the model read (-1: none).
+            QVERIFY2(cat.Input(4).min == min, qPrintable(QString("%1 to %2").arg(init).arg(read)));
         }
     }
 
@@ -315,14 +303,13 @@ private slots:
     void floats() {
         const double zero = std::ldexp(1.0, -127); // what all-zero bytes decode to
         const double tenth = 0.0999984741210937;   // 0.1 as the record holds it
-        const double nan = std::numeric_limits<double>::quiet_NaN();
         // Value, exponent, high and middle mantissa bytes, and what those decode to. In
         // 1.99999999 the rounding carries into the exponent; non-finite values have no record
         // form: stored as zero, never as garbage.
         const std::tuple<double, int, int, int, double> rows[] = {
             {1.0, 63, 128, 0, 1.0},      {-2.5, 192, 32, 0, -2.5},     {0.1, 61, 204, 204, tenth},
             {0.0, 0, 0, 0, zero},        {1000.0, 68, 122, 0, 1000.0}, {-200.0, 195, 72, 0, -200.0},
-            {1.99999999, 64, 0, 0, 2.0}, {nan, 0, 0, 0, zero}};
+            {1.99999999, 64, 0, 0, 2.0}, {qQNaN(), 0, 0, 0, zero}};
         for (const auto& [value, e, h, m, decoded] : rows) {
             const FailingRow row(QString::number(value));
             const auto b = FloatToBytes(value);
