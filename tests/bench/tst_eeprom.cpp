@@ -14,6 +14,10 @@ using namespace vantelso;
 using namespace vantelso::bench;
 using namespace Qt::StringLiterals;
 using Kind = EepromOutcome::Kind;
+// A file's text, the line refused (0: accepted) and what the refusal says.
+using ImageRow = std::tuple<QByteArray, int, QString>;
+// A value's format, the text typed, its address, the bytes written (empty: refused), as shown.
+using ValueRow = std::tuple<int, QString, int, QByteArray, QString>;
 
 namespace {
 // The requests for the addresses from `first` on, one per value: "$", letter, bank, address,
@@ -53,34 +57,32 @@ class TestEeprom : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void imageText_data() {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<int>("line"); // 0: accepted
-        QTest::addColumn<QString>("why");
-        QTest::newRow("CR LF") << numbers(256).replace("\n", "\r\n") << 0 << "";
+        QTest::addColumn<ImageRow>("row");
+        QTest::newRow("CR LF") << ImageRow{numbers(256).replace("\n", "\r\n"), 0, ""};
         QTest::newRow("blanks around, blank lines at the end")
-            << QByteArray("  7 \t\n" + numbers(255, 1) + "\n \n") << 0 << "";
-        QTest::newRow("no final line end") << numbers(256).chopped(1) << 0 << "";
-        QTest::newRow("empty file") << QByteArray() << 1 << "ends after 0 of 256";
-        QTest::newRow("255 numbers") << numbers(255) << 256 << "ends after 255 of 256";
-        QTest::newRow("257 numbers") << numbers(257) << 257 << "more than 256";
-        QTest::newRow("256") << numbers(10) + "256\n" + numbers(245) << 11
-                             << "256 is outside 0..255";
-        QTest::newRow("-1") << numbers(255) + "-1\n" << 256 << "-1 is outside";
-        QTest::newRow("word") << "abc\n" + numbers(255) << 1 << "\"abc\" is not a whole number";
-        QTest::newRow("decimal") << numbers(3) + "12.5\n" + numbers(252) << 4
-                                 << "\"12.5\" is not a whole number";
+            << ImageRow{QByteArray("  7 \t\n" + numbers(255, 1) + "\n \n"), 0, ""};
+        QTest::newRow("no final line end") << ImageRow{numbers(256).chopped(1), 0, ""};
+        QTest::newRow("empty file") << ImageRow{QByteArray(), 1, "ends after 0 of 256"};
+        QTest::newRow("255 numbers") << ImageRow{numbers(255), 256, "ends after 255 of 256"};
+        QTest::newRow("257 numbers") << ImageRow{numbers(257), 257, "more than 256"};
+        QTest::newRow("256") << ImageRow{numbers(10) + "256\n" + numbers(245), 11,
+                                         "256 is outside 0..255"};
+        QTest::newRow("-1") << ImageRow{numbers(255) + "-1\n", 256, "-1 is outside"};
+        QTest::newRow("word") << ImageRow{"abc\n" + numbers(255), 1,
+                                          "\"abc\" is not a whole number"};
+        QTest::newRow("decimal") << ImageRow{numbers(3) + "12.5\n" + numbers(252), 4,
+                                             "\"12.5\" is not a whole number"};
         QTest::newRow("two on a line")
-            << numbers(3) + "1 2\n" + numbers(252) << 4 << "not a whole number";
-        QTest::newRow("hex") << "0x10\n" + numbers(255) << 1 << "not a whole number";
+            << ImageRow{numbers(3) + "1 2\n" + numbers(252), 4, "not a whole number"};
+        QTest::newRow("hex") << ImageRow{"0x10\n" + numbers(255), 1, "not a whole number"};
         QTest::newRow("blank line inside")
-            << numbers(100) + "\n" + numbers(156) << 101 << "empty line";
-        QTest::newRow("binary") << "\x01\x02\xff\n"_ba + numbers(255) << 1
-                                << "\"???\" is not a whole number";
+            << ImageRow{numbers(100) + "\n" + numbers(156), 101, "empty line"};
+        QTest::newRow("binary") << ImageRow{"\x01\x02\xff\n"_ba + numbers(255), 1,
+                                            "\"???\" is not a whole number"};
     }
     void imageText() {
-        QFETCH(QByteArray, text);
-        QFETCH(int, line);
-        QFETCH(QString, why);
+        QFETCH(ImageRow, row);
+        const auto& [text, line, why] = row;
         EepromImage image = pattern(3);
         const EepromImage before = image;
         const ImageStatus status = ParseEepromImage(text, &image, 1);
@@ -224,16 +226,12 @@ private Q_SLOTS:
     // A value typed in one of the three formats: the bytes written (L, H, Exp as far as
     // used), read back and shown as typed; out of its format's reach, refused unsent.
     void writeValue_data() {
-        QTest::addColumn<int>("format");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("address");
-        QTest::addColumn<QByteArray>("bytes"); // empty: refused
-        QTest::addColumn<QString>("shown");
+        QTest::addColumn<ValueRow>("row");
         auto row = [](int format, const char* typed, int address, const QByteArray& bytes,
                       const char* shown = "") {
             const char* const names[] = {"Byte", "Int", "Float"};
             QTest::addRow("%s '%s' at %d", names[format], typed, address)
-                << format << typed << address << bytes << shown;
+                << ValueRow{format, typed, address, bytes, shown};
         };
         row(2, "1", 253, "\x00\x80\x3f"_ba, "1.0");
         row(2, " -2.5 ", 10, "\x00\x20\xc0"_ba, "-2.5");
@@ -255,11 +253,8 @@ private Q_SLOTS:
         row(1, "1", 255, {});
     }
     void writeValue() {
-        QFETCH(int, format);
-        QFETCH(QString, typed);
-        QFETCH(int, address);
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, shown);
+        QFETCH(ValueRow, row);
+        const auto& [format, typed, address, bytes, shown] = row;
         SimBench b(0);
         EepromTool tool(b.link, 1);
         QString why;
