@@ -169,12 +169,10 @@ private Q_SLOTS:
             typeInto(edit, QLatin1String(text));
         w.test().timings.operatorTimeScale = 1;
         w.Command4->click();
-        QCOMPARE(w.lbl_stato->text(), u"Prova terminata"_s);
-        QCOMPARE(w.List1->count(), 2);
-        QCOMPARE(w.List1->item(0)->text(), u"1500-->1470."_s);
-        QCOMPARE(w.List1->item(1)->text(), u"2000-->1960."_s);
-        QCOMPARE(w.Text8->text(), u"1960."_s);
-        QCOMPARE(w.progress->value(), 3);
+        QCOMPARE(std::pair(w.List1->count(), w.progress->value()), std::pair(2, 3));
+        QCOMPARE((QStringList{w.lbl_stato->text(), w.List1->item(0)->text(),
+                              w.List1->item(1)->text(), w.Text8->text()}),
+                 (QStringList{"Prova terminata", "1500-->1470.", "2000-->1960.", "1960."}));
         QCOMPARE(r.generator().lines().last(), QByteArray("FREQuency 0.001"));
 
         screenshot(&w, "frm_test.png");
@@ -500,8 +498,7 @@ private Q_SLOTS:
     void wholeBank() {
         Session s(u"RSX7030"_s);
         sim::SimDevice* dev = s.demo->device();
-        QVERIFY(s.open());
-        QVERIFY(!s.window->eepromSubWindow()->isVisible());
+        QVERIFY(s.open() && !s.window->eepromSubWindow()->isVisible());
         s.window->mainMenu().eeprom->trigger();
         QVERIFY(s.window->eepromSubWindow()->isVisible());
         gui::FrmEeprom* w = s.window->eepromWindow();

@@ -111,15 +111,13 @@ private Q_SLOTS:
         QCOMPARE(bytes.count("\r\n"), 256);
         QCOMPARE(bytes, FormatEepromImage(image));
         EepromImage back;
-        QVERIFY(LoadEepromImage(path, &back, 0).ok());
-        QVERIFY(back == image);
+        QVERIFY(LoadEepromImage(path, &back, 0).ok() && back == image);
 
         // A save that cannot happen says so and leaves no file behind.
         const QString nowhere = dir.filePath(u"missing/EEprom.dat"_s);
         const ImageStatus failed = SaveEepromImage(nowhere, image, 1);
         QCOMPARE(failed.kind, ImageStatus::Kind::FileError);
-        QVERIFY(failed.message.startsWith(u"Cannot write"_s));
-        QVERIFY(!QFile::exists(nowhere));
+        QVERIFY(failed.message.startsWith(u"Cannot write"_s) && !QFile::exists(nowhere));
         QCOMPARE(LoadEepromImage(nowhere, &back, 1).kind, ImageStatus::Kind::FileError);
 
         // A bad file loaded into the tool keeps the image it had.
@@ -129,8 +127,7 @@ private Q_SLOTS:
         QVERIFY(QFile::resize(path, 0)); // cut short
         const ImageStatus bad = tool.loadFile(path);
         QCOMPARE(bad.kind, ImageStatus::Kind::BadContent);
-        QVERIFY(bad.message.contains(u"line 1:"_s));
-        QVERIFY(tool.image() == image);
+        QVERIFY(bad.message.contains(u"line 1:"_s) && tool.image() == image);
     }
 
     // Load, write and verify reproduce the image exactly, byte by byte on the wire. Everything

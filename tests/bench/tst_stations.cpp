@@ -460,8 +460,7 @@ private Q_SLOTS:
         // Unticked, the value is still checked but the supply is left alone.
         s.rig.bench.supply().clearHeard();
         s.station.settings.supplyOn = false;
-        QVERIFY(s.station.SetUpSupply());
-        QVERIFY(s.rig.bench.supply().heard().isEmpty());
+        QVERIFY(s.station.SetUpSupply() && s.rig.bench.supply().heard().isEmpty());
         // "stop_ver" switches the output off and leaves the voltage as it is.
         s.station.StopVerification();
         QCOMPARE(s.rig.bench.supply().heard(), QByteArray("KOD\r"));
@@ -501,8 +500,7 @@ private Q_SLOTS:
         // In manual mode the operator wires the unit: the switch unit hears nothing.
         s.rig.bench.switches().clearHeard();
         station.ChooseMode(Mode::Manual);
-        QVERIFY(station.SetUpSwitches());
-        QVERIFY(s.rig.bench.switches().heard().isEmpty());
+        QVERIFY(station.SetUpSwitches() && s.rig.bench.switches().heard().isEmpty());
     }
 
     // Only a download the device holds after the read-back is counted; the report starts
