@@ -297,9 +297,8 @@ private Q_SLOTS:
         s.station.settings.min = u"5"_s;
         report.instrumentsButton()->click();
         QCOMPARE(setUp.captionLabel()->text(), u"Selezionare Modo di taratura:"_s);
-        QVERIFY(setUp.minField()->text().isEmpty());
-        QVERIFY(!setUp.inputList()->isEnabled() && !setUp.deviceList()->isEnabled());
-        QVERIFY(!setUp.outputChannelLabel()->isVisible());
+        QVERIFY(setUp.minField()->text().isEmpty() && !setUp.inputList()->isEnabled() &&
+                !setUp.deviceList()->isEnabled() && !setUp.outputChannelLabel()->isVisible());
 
         pick(setUp.modeList(), 0);
         QCOMPARE(setUp.captionLabel()->text(), u"Modo di taratura: Automatico"_s);

@@ -161,8 +161,7 @@ private Q_SLOTS:
             return;
         }
         QVERIFY2(out.ok(), qPrintable(out.message));
-        QCOMPARE(out.message, u"0 errori"_s);
-        QCOMPARE(b.device.bank(1), bytes);
+        QCOMPARE(std::pair(out.message, b.device.bank(1)), std::pair(u"0 errori"_s, bytes));
         const QByteArray bank0 = b.device.bank(0);
         // The verification read the bank back, every address in order.
         QCOMPARE(commandsStarting(b, "$R"), requests('R', 1, 0, QByteArray(256, 0)));
@@ -171,8 +170,7 @@ private Q_SLOTS:
         b.device.setMemory(1, 0, 99);
         b.device.setMemory(1, 200, std::uint8_t(image.bytes[200] + 1));
         const EepromOutcome differs = tool.verify();
-        QCOMPARE(differs.kind, Kind::Differs);
-        QCOMPARE(differs.message, u"2 errori"_s);
+        QCOMPARE(std::pair(differs.kind, differs.message), std::pair(Kind::Differs, u"2 errori"_s));
         QCOMPARE(differs.differences,
                  (QList<Difference>{{0, 99, image.bytes[0]},
                                     {200, std::uint8_t(image.bytes[200] + 1), image.bytes[200]}}));
@@ -292,8 +290,7 @@ private Q_SLOTS:
         QString why;
         const EepromOutcome out =
             tool.writeValue(30, *tool.encode(ValueFormat::Byte, u"77"_s, &why));
-        QCOMPARE(out.kind, Kind::Differs);
-        QCOMPARE(out.message, u"1 errori"_s);
+        QCOMPARE(std::pair(out.kind, out.message), std::pair(Kind::Differs, u"1 errori"_s));
         QCOMPARE(out.differences, (QList<Difference>{{30, 0, 77}}));
     }
 };

@@ -100,8 +100,7 @@ private Q_SLOTS:
         QCOMPARE(button == 0 ? b.test.SetUpGenerator(waveform, frequency)
                              : b.test.GeneratorOutput(button == 1),
                  BenchStatus::Ok);
-        QCOMPARE(b.r.generator().lines(), lines);
-        QCOMPARE(b.r.generator().errors(), 0);
+        QCOMPARE(std::pair(b.r.generator().lines(), b.r.generator().errors()), std::pair(lines, 0));
         // The generator is the only instrument spoken to; the unit hears nothing.
         QVERIFY(b.r.rig.prompter.questions().isEmpty() && b.r.device().commandLog().isEmpty());
     }
