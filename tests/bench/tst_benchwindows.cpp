@@ -303,19 +303,16 @@ private Q_SLOTS:
         pick(setUp.modeList(), 0);
         QCOMPARE(setUp.captionLabel()->text(), u"Modo di taratura: Automatico"_s);
         QVERIFY(setUp.inputList()->isEnabled() && setUp.deviceList()->isEnabled());
-        const int ma = FindVerificationInput(u"mA");
-        pick(setUp.inputList(), ma);
+        pick(setUp.inputList(), FindVerificationInput(u"mA"));
         QCOMPARE(setUp.maxField()->text() + u'/' + setUp.halfField()->text(), u"20/10"_s);
         typeInto(setUp.minField(), u"4"_s);
         pick(setUp.outputList(), 1);
-        const int single = StationRig::deviceIndex(u"RSX7031D"_s);
-        pick(setUp.deviceList(), single);
+        pick(setUp.deviceList(), StationRig::deviceIndex(u"RSX7031D"_s)); // one channel
         QVERIFY(setUp.outputChannelLabel()->isVisible() &&
                 setUp.measureChannelLabel()->isVisible());
         QCOMPARE(setUp.outputChannelLabel()->text(), u"Impostare canale di uscita"_s);
         QVERIFY(!setUp.channelButton(1, 1)->isEnabled() && setUp.channelButton(1, 0)->isChecked());
-        const int two = StationRig::deviceIndex(u"RSX7032D"_s);
-        pick(setUp.deviceList(), two);
+        pick(setUp.deviceList(), StationRig::deviceIndex(u"RSX7032D"_s)); // two channels
         QVERIFY(setUp.channelButton(1, 1)->isEnabled());
 
         // A supply value out of range stops the set-up before anything is sent.
