@@ -257,10 +257,9 @@ private Q_SLOTS:
             const RunOutcome out = r.run.RunCalibration();
             QVERIFY2(!out.error, qPrintable(out.message));
             QCOMPARE(r.run.status, u"COLLAUDO TERMINATO"_s);
-            const QByteArray heard = r.rig.bench.switches().heard();
             // The meter path, the position's routing and the position-1 input list.
             for (const char* relay : {"(@107)", "(@108)", "(@112)"})
-                QVERIFY2(heard.contains(relay) == enabled, relay);
+                QVERIFY2(r.rig.bench.switches().heard().contains(relay) == enabled, relay);
             QVERIFY(frameLockedDuringRun && w.enableButton(0, 2)->isEnabled());
             QVERIFY(r.run.ranges[0].box != FieldColour::White &&
                     !r.run.ranges[0].k1.text.isEmpty());
