@@ -169,12 +169,10 @@ private Q_SLOTS:
             typeInto(edit, QLatin1String(text));
         w.test().timings.operatorTimeScale = 1;
         w.Command4->click();
-        QCOMPARE(w.lbl_stato->text(), u"Prova terminata"_s);
-        QCOMPARE(w.List1->count(), 2);
-        QCOMPARE(w.List1->item(0)->text(), u"1500-->1470."_s);
-        QCOMPARE(w.List1->item(1)->text(), u"2000-->1960."_s);
-        QCOMPARE(w.Text8->text(), u"1960."_s);
-        QCOMPARE(w.progress->value(), 3);
+        QCOMPARE(std::pair(w.List1->count(), w.progress->value()), std::pair(2, 3));
+        QCOMPARE((QStringList{w.lbl_stato->text(), w.List1->item(0)->text(),
+                              w.List1->item(1)->text(), w.Text8->text()}),
+                 (QStringList{"Prova terminata", "1500-->1470.", "2000-->1960.", "1960."}));
         QCOMPARE(r.generator().lines().last(), QByteArray("FREQuency 0.001"));
 
         screenshot(&w, "frm_test.png");
@@ -259,10 +257,9 @@ private Q_SLOTS:
             const RunOutcome out = r.run.RunCalibration();
             QVERIFY2(!out.error, qPrintable(out.message));
             QCOMPARE(r.run.status, u"COLLAUDO TERMINATO"_s);
-            const QByteArray heard = r.rig.bench.switches().heard();
             // The meter path, the position's routing and the position-1 input list.
             for (const char* relay : {"(@107)", "(@108)", "(@112)"})
-                QVERIFY2(heard.contains(relay) == enabled, relay);
+                QVERIFY2(r.rig.bench.switches().heard().contains(relay) == enabled, relay);
             QVERIFY(frameLockedDuringRun && w.enableButton(0, 2)->isEnabled());
             QVERIFY(r.run.ranges[0].box != FieldColour::White &&
                     !r.run.ranges[0].k1.text.isEmpty());
@@ -299,26 +296,22 @@ private Q_SLOTS:
         s.station.settings.min = u"5"_s;
         report.instrumentsButton()->click();
         QCOMPARE(setUp.captionLabel()->text(), u"Selezionare Modo di taratura:"_s);
-        QVERIFY(setUp.minField()->text().isEmpty());
-        QVERIFY(!setUp.inputList()->isEnabled() && !setUp.deviceList()->isEnabled());
-        QVERIFY(!setUp.outputChannelLabel()->isVisible());
+        QVERIFY(setUp.minField()->text().isEmpty() && !setUp.inputList()->isEnabled() &&
+                !setUp.deviceList()->isEnabled() && !setUp.outputChannelLabel()->isVisible());
 
         pick(setUp.modeList(), 0);
         QCOMPARE(setUp.captionLabel()->text(), u"Modo di taratura: Automatico"_s);
         QVERIFY(setUp.inputList()->isEnabled() && setUp.deviceList()->isEnabled());
-        const int ma = FindVerificationInput(u"mA");
-        pick(setUp.inputList(), ma);
+        pick(setUp.inputList(), FindVerificationInput(u"mA"));
         QCOMPARE(setUp.maxField()->text() + u'/' + setUp.halfField()->text(), u"20/10"_s);
         typeInto(setUp.minField(), u"4"_s);
         pick(setUp.outputList(), 1);
-        const int single = StationRig::deviceIndex(u"RSX7031D"_s);
-        pick(setUp.deviceList(), single);
+        pick(setUp.deviceList(), StationRig::deviceIndex(u"RSX7031D"_s)); // one channel
         QVERIFY(setUp.outputChannelLabel()->isVisible() &&
                 setUp.measureChannelLabel()->isVisible());
         QCOMPARE(setUp.outputChannelLabel()->text(), u"Impostare canale di uscita"_s);
         QVERIFY(!setUp.channelButton(1, 1)->isEnabled() && setUp.channelButton(1, 0)->isChecked());
-        const int two = StationRig::deviceIndex(u"RSX7032D"_s);
-        pick(setUp.deviceList(), two);
+        pick(setUp.deviceList(), StationRig::deviceIndex(u"RSX7032D"_s)); // two channels
         QVERIFY(setUp.channelButton(1, 1)->isEnabled());
 
         // A supply value out of range stops the set-up before anything is sent.
@@ -500,8 +493,7 @@ private Q_SLOTS:
     void wholeBank() {
         Session s(u"RSX7030"_s);
         sim::SimDevice* dev = s.demo->device();
-        QVERIFY(s.open());
-        QVERIFY(!s.window->eepromSubWindow()->isVisible());
+        QVERIFY(s.open() && !s.window->eepromSubWindow()->isVisible());
         s.window->mainMenu().eeprom->trigger();
         QVERIFY(s.window->eepromSubWindow()->isVisible());
         gui::FrmEeprom* w = s.window->eepromWindow();

@@ -14,6 +14,10 @@ using namespace vantelso;
 using namespace vantelso::bench;
 using namespace Qt::StringLiterals;
 using Kind = EepromOutcome::Kind;
+// A file's text, the line refused (0: accepted) and what the refusal says.
+using ImageRow = std::tuple<QByteArray, int, QString>;
+// A value's format, the text typed, its address, the bytes written (empty: refused), as shown.
+using ValueRow = std::tuple<int, QString, int, QByteArray, QString>;
 
 namespace {
 // The requests for the addresses from `first` on, one per value: "$", letter, bank, address,
@@ -53,34 +57,32 @@ class TestEeprom : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void imageText_data() {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<int>("line"); // 0: accepted
-        QTest::addColumn<QString>("why");
-        QTest::newRow("CR LF") << numbers(256).replace("\n", "\r\n") << 0 << "";
+        QTest::addColumn<ImageRow>("row");
+        QTest::newRow("CR LF") << ImageRow{numbers(256).replace("\n", "\r\n"), 0, ""};
         QTest::newRow("blanks around, blank lines at the end")
-            << QByteArray("  7 \t\n" + numbers(255, 1) + "\n \n") << 0 << "";
-        QTest::newRow("no final line end") << numbers(256).chopped(1) << 0 << "";
-        QTest::newRow("empty file") << QByteArray() << 1 << "ends after 0 of 256";
-        QTest::newRow("255 numbers") << numbers(255) << 256 << "ends after 255 of 256";
-        QTest::newRow("257 numbers") << numbers(257) << 257 << "more than 256";
-        QTest::newRow("256") << numbers(10) + "256\n" + numbers(245) << 11
-                             << "256 is outside 0..255";
-        QTest::newRow("-1") << numbers(255) + "-1\n" << 256 << "-1 is outside";
-        QTest::newRow("word") << "abc\n" + numbers(255) << 1 << "\"abc\" is not a whole number";
-        QTest::newRow("decimal") << numbers(3) + "12.5\n" + numbers(252) << 4
-                                 << "\"12.5\" is not a whole number";
+            << ImageRow{QByteArray("  7 \t\n" + numbers(255, 1) + "\n \n"), 0, ""};
+        QTest::newRow("no final line end") << ImageRow{numbers(256).chopped(1), 0, ""};
+        QTest::newRow("empty file") << ImageRow{QByteArray(), 1, "ends after 0 of 256"};
+        QTest::newRow("255 numbers") << ImageRow{numbers(255), 256, "ends after 255 of 256"};
+        QTest::newRow("257 numbers") << ImageRow{numbers(257), 257, "more than 256"};
+        QTest::newRow("256") << ImageRow{numbers(10) + "256\n" + numbers(245), 11,
+                                         "256 is outside 0..255"};
+        QTest::newRow("-1") << ImageRow{numbers(255) + "-1\n", 256, "-1 is outside"};
+        QTest::newRow("word") << ImageRow{"abc\n" + numbers(255), 1,
+                                          "\"abc\" is not a whole number"};
+        QTest::newRow("decimal") << ImageRow{numbers(3) + "12.5\n" + numbers(252), 4,
+                                             "\"12.5\" is not a whole number"};
         QTest::newRow("two on a line")
-            << numbers(3) + "1 2\n" + numbers(252) << 4 << "not a whole number";
-        QTest::newRow("hex") << "0x10\n" + numbers(255) << 1 << "not a whole number";
+            << ImageRow{numbers(3) + "1 2\n" + numbers(252), 4, "not a whole number"};
+        QTest::newRow("hex") << ImageRow{"0x10\n" + numbers(255), 1, "not a whole number"};
         QTest::newRow("blank line inside")
-            << numbers(100) + "\n" + numbers(156) << 101 << "empty line";
-        QTest::newRow("binary") << "\x01\x02\xff\n"_ba + numbers(255) << 1
-                                << "\"???\" is not a whole number";
+            << ImageRow{numbers(100) + "\n" + numbers(156), 101, "empty line"};
+        QTest::newRow("binary") << ImageRow{"\x01\x02\xff\n"_ba + numbers(255), 1,
+                                            "\"???\" is not a whole number"};
     }
     void imageText() {
-        QFETCH(QByteArray, text);
-        QFETCH(int, line);
-        QFETCH(QString, why);
+        QFETCH(ImageRow, row);
+        const auto& [text, line, why] = row;
         EepromImage image = pattern(3);
         const EepromImage before = image;
         const ImageStatus status = ParseEepromImage(text, &image, 1);
@@ -109,15 +111,13 @@ private Q_SLOTS:
         QCOMPARE(bytes.count("\r\n"), 256);
         QCOMPARE(bytes, FormatEepromImage(image));
         EepromImage back;
-        QVERIFY(LoadEepromImage(path, &back, 0).ok());
-        QVERIFY(back == image);
+        QVERIFY(LoadEepromImage(path, &back, 0).ok() && back == image);
 
         // A save that cannot happen says so and leaves no file behind.
         const QString nowhere = dir.filePath(u"missing/EEprom.dat"_s);
         const ImageStatus failed = SaveEepromImage(nowhere, image, 1);
         QCOMPARE(failed.kind, ImageStatus::Kind::FileError);
-        QVERIFY(failed.message.startsWith(u"Cannot write"_s));
-        QVERIFY(!QFile::exists(nowhere));
+        QVERIFY(failed.message.startsWith(u"Cannot write"_s) && !QFile::exists(nowhere));
         QCOMPARE(LoadEepromImage(nowhere, &back, 1).kind, ImageStatus::Kind::FileError);
 
         // A bad file loaded into the tool keeps the image it had.
@@ -127,8 +127,7 @@ private Q_SLOTS:
         QVERIFY(QFile::resize(path, 0)); // cut short
         const ImageStatus bad = tool.loadFile(path);
         QCOMPARE(bad.kind, ImageStatus::Kind::BadContent);
-        QVERIFY(bad.message.contains(u"line 1:"_s));
-        QVERIFY(tool.image() == image);
+        QVERIFY(bad.message.contains(u"line 1:"_s) && tool.image() == image);
     }
 
     // Load, write and verify reproduce the image exactly, byte by byte on the wire. Everything
@@ -162,8 +161,7 @@ private Q_SLOTS:
             return;
         }
         QVERIFY2(out.ok(), qPrintable(out.message));
-        QCOMPARE(out.message, u"0 errori"_s);
-        QCOMPARE(b.device.bank(1), bytes);
+        QCOMPARE(std::pair(out.message, b.device.bank(1)), std::pair(u"0 errori"_s, bytes));
         const QByteArray bank0 = b.device.bank(0);
         // The verification read the bank back, every address in order.
         QCOMPARE(commandsStarting(b, "$R"), requests('R', 1, 0, QByteArray(256, 0)));
@@ -172,8 +170,7 @@ private Q_SLOTS:
         b.device.setMemory(1, 0, 99);
         b.device.setMemory(1, 200, std::uint8_t(image.bytes[200] + 1));
         const EepromOutcome differs = tool.verify();
-        QCOMPARE(differs.kind, Kind::Differs);
-        QCOMPARE(differs.message, u"2 errori"_s);
+        QCOMPARE(std::pair(differs.kind, differs.message), std::pair(Kind::Differs, u"2 errori"_s));
         QCOMPARE(differs.differences,
                  (QList<Difference>{{0, 99, image.bytes[0]},
                                     {200, std::uint8_t(image.bytes[200] + 1), image.bytes[200]}}));
@@ -224,16 +221,12 @@ private Q_SLOTS:
     // A value typed in one of the three formats: the bytes written (L, H, Exp as far as
     // used), read back and shown as typed; out of its format's reach, refused unsent.
     void writeValue_data() {
-        QTest::addColumn<int>("format");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("address");
-        QTest::addColumn<QByteArray>("bytes"); // empty: refused
-        QTest::addColumn<QString>("shown");
+        QTest::addColumn<ValueRow>("row");
         auto row = [](int format, const char* typed, int address, const QByteArray& bytes,
                       const char* shown = "") {
             const char* const names[] = {"Byte", "Int", "Float"};
             QTest::addRow("%s '%s' at %d", names[format], typed, address)
-                << format << typed << address << bytes << shown;
+                << ValueRow{format, typed, address, bytes, shown};
         };
         row(2, "1", 253, "\x00\x80\x3f"_ba, "1.0");
         row(2, " -2.5 ", 10, "\x00\x20\xc0"_ba, "-2.5");
@@ -255,11 +248,8 @@ private Q_SLOTS:
         row(1, "1", 255, {});
     }
     void writeValue() {
-        QFETCH(int, format);
-        QFETCH(QString, typed);
-        QFETCH(int, address);
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, shown);
+        QFETCH(ValueRow, row);
+        const auto& [format, typed, address, bytes, shown] = row;
         SimBench b(0);
         EepromTool tool(b.link, 1);
         QString why;
@@ -300,8 +290,7 @@ private Q_SLOTS:
         QString why;
         const EepromOutcome out =
             tool.writeValue(30, *tool.encode(ValueFormat::Byte, u"77"_s, &why));
-        QCOMPARE(out.kind, Kind::Differs);
-        QCOMPARE(out.message, u"1 errori"_s);
+        QCOMPARE(std::pair(out.kind, out.message), std::pair(Kind::Differs, u"1 errori"_s));
         QCOMPARE(out.differences, (QList<Difference>{{30, 0, 77}}));
     }
 };

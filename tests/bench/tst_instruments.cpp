@@ -423,8 +423,7 @@ private Q_SLOTS:
         // No file at all is no error; an unknown alias says where to define it.
         SessionFactory f(ResourceAliases::load(dir.filePath(u"none"_s), {}));
         QString why;
-        QVERIFY(!f.open(u"UsbDevice1"_s, &why));
-        QVERIFY(why.contains(u"\"UsbDevice1\""_s));
+        QVERIFY(!f.open(u"UsbDevice1"_s, &why) && why.contains(u"\"UsbDevice1\""_s));
         QVERIFY(why.contains(ResourceAliases::fileName()));
         QVERIFY(why.contains(ResourceAliases::environmentVariable()));
         QVERIFY(!f.open(u"/dev/usbtmc-vantelso-none"_s, &why)); // no such USBTMC node

@@ -55,6 +55,10 @@ QByteArrayList frequencyLines(const QByteArray& hz) {
 const QByteArrayList kStreamed{"MI\r", "SM\r"};
 const QString kRule(58, QLatin1Char('_'));
 
+// The button (0 set-up, 1 on, 2 off), the waveform and frequency set up, the lines sent.
+using GeneratorRow = std::tuple<int, Waveform, QString, QByteArrayList>;
+// A sweep's settings, the frequencies swept and the misses logged.
+using LinearityRow = std::tuple<LinearitySettings, QByteArray, QString>;
 struct StabilityRow {
     double reference, tolerance, input;
     QString logged; // empty: not logged
@@ -79,30 +83,24 @@ class TestStations : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void generatorLines_data() {
-        QTest::addColumn<int>("button"); // 0 set-up, 1 on, 2 off
-        QTest::addColumn<Waveform>("waveform");
-        QTest::addColumn<QString>("frequency");
-        QTest::addColumn<QByteArrayList>("lines");
-        QTest::newRow("TTL") << 0 << Waveform::Ttl << "250"
-                             << QByteArrayList{"*RST",      "FREQuency 250",      "FUNCtion SQUARE",
-                                               "VOLTage 5", "VOLTage:OFFSet 2.5", "OUTPut ON"};
-        QTest::newRow("Tacho") << 0 << Waveform::Tacho << "60"
-                               << QByteArrayList{"*RST",         "FREQuency 60",     "FUNCtion SIN",
-                                                 "VOLTage 0.05", "VOLTage:OFFSet 0", "OUTPut ON"};
-        QTest::newRow("ON") << 1 << Waveform::Ttl << "" << QByteArrayList{"OUTPut ON"};
-        QTest::newRow("OFF") << 2 << Waveform::Ttl << "" << QByteArrayList{"OUTPut OFF"};
+        QTest::addColumn<GeneratorRow>("row");
+        const QByteArrayList ttl{"*RST",      "FREQuency 250",      "FUNCtion SQUARE",
+                                 "VOLTage 5", "VOLTage:OFFSet 2.5", "OUTPut ON"};
+        const QByteArrayList tacho{"*RST",         "FREQuency 60",     "FUNCtion SIN",
+                                   "VOLTage 0.05", "VOLTage:OFFSet 0", "OUTPut ON"};
+        QTest::newRow("TTL") << GeneratorRow{0, Waveform::Ttl, u"250"_s, ttl};
+        QTest::newRow("Tacho") << GeneratorRow{0, Waveform::Tacho, u"60"_s, tacho};
+        QTest::newRow("ON") << GeneratorRow{1, Waveform::Ttl, {}, {"OUTPut ON"}};
+        QTest::newRow("OFF") << GeneratorRow{2, Waveform::Ttl, {}, {"OUTPut OFF"}};
     }
     void generatorLines() {
-        QFETCH(int, button);
-        QFETCH(Waveform, waveform);
-        QFETCH(QString, frequency);
-        QFETCH(QByteArrayList, lines);
+        QFETCH(GeneratorRow, row);
+        const auto& [button, waveform, frequency, lines] = row;
         TestBench b;
         QCOMPARE(button == 0 ? b.test.SetUpGenerator(waveform, frequency)
                              : b.test.GeneratorOutput(button == 1),
                  BenchStatus::Ok);
-        QCOMPARE(b.r.generator().lines(), lines);
-        QCOMPARE(b.r.generator().errors(), 0);
+        QCOMPARE(std::pair(b.r.generator().lines(), b.r.generator().errors()), std::pair(lines, 0));
         // The generator is the only instrument spoken to; the unit hears nothing.
         QVERIFY(b.r.rig.prompter.questions().isEmpty() && b.r.device().commandLog().isEmpty());
     }
@@ -135,24 +133,19 @@ private Q_SLOTS:
 
     // The rows with misses are run on a unit that reads 10% low above 1500 Hz.
     void linearity_data() {
-        QTest::addColumn<LinearitySettings>("s");
-        QTest::addColumn<QByteArray>("frequencies");
-        QTest::addColumn<QString>("misses");
+        QTest::addColumn<LinearityRow>("row");
         QTest::newRow("exact counter")
-            << LinearitySettings{1000, 2000, 500, 0.02, 0, 1} << "1000 1500 2000"_ba << QString();
-        QTest::newRow("misses above 1500")
-            << LinearitySettings{1000, 2000, 250, 0.02, 0, 5} << "1000 1250 1500 1750 2000"_ba
-            << u"1750-->1575. 2000-->1800."_s;
+            << LinearityRow{{1000, 2000, 500, 0.02, 0, 1}, "1000 1500 2000", {}};
+        QTest::newRow("misses above 1500") << LinearityRow{{1000, 2000, 250, 0.02, 0, 5},
+                                                           "1000 1250 1500 1750 2000",
+                                                           u"1750-->1575. 2000-->1800."_s};
         QTest::newRow("decimal steps reach the end")
-            << LinearitySettings{100, 100.3, 0.1, 0.02, 0, 0.01} << "100 100.1 100.2 100.3"_ba
-            << QString();
-        QTest::newRow("one point")
-            << LinearitySettings{50, 50, 10, 0.02, 0, 0.5} << "50"_ba << QString();
+            << LinearityRow{{100, 100.3, 0.1, 0.02, 0, 0.01}, "100 100.1 100.2 100.3", {}};
+        QTest::newRow("one point") << LinearityRow{{50, 50, 10, 0.02, 0, 0.5}, "50", {}};
     }
     void linearity() {
-        QFETCH(LinearitySettings, s);
-        QFETCH(QByteArray, frequencies);
-        QFETCH(QString, misses);
+        QFETCH(LinearityRow, row);
+        const auto& [s, frequencies, misses] = row;
         TestBench b;
         if (!misses.isEmpty())
             b.r.rig.bench.setFrequencyResponse(
@@ -466,8 +459,7 @@ private Q_SLOTS:
         // Unticked, the value is still checked but the supply is left alone.
         s.rig.bench.supply().clearHeard();
         s.station.settings.supplyOn = false;
-        QVERIFY(s.station.SetUpSupply());
-        QVERIFY(s.rig.bench.supply().heard().isEmpty());
+        QVERIFY(s.station.SetUpSupply() && s.rig.bench.supply().heard().isEmpty());
         // "stop_ver" switches the output off and leaves the voltage as it is.
         s.station.StopVerification();
         QCOMPARE(s.rig.bench.supply().heard(), QByteArray("KOD\r"));
@@ -507,8 +499,7 @@ private Q_SLOTS:
         // In manual mode the operator wires the unit: the switch unit hears nothing.
         s.rig.bench.switches().clearHeard();
         station.ChooseMode(Mode::Manual);
-        QVERIFY(station.SetUpSwitches());
-        QVERIFY(s.rig.bench.switches().heard().isEmpty());
+        QVERIFY(station.SetUpSwitches() && s.rig.bench.switches().heard().isEmpty());
     }
 
     // Only a download the device holds after the read-back is counted; the report starts
